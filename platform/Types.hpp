@@ -1,0 +1,53 @@
+#pragma once
+// Plain value types shared by the platform interface and its users.
+#include <cstdint>
+#include <string>
+
+namespace kpf::platform {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+// Edges in screen pixels; right and bottom are exclusive.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct LocalTime {
+  int year = 2000;
+  int month = 1;      // 1..12
+  int day = 1;        // 1..31
+  int hour = 0;       // 0..23
+  int minute = 0;
+  int second = 0;
+  int dayOfWeek = 7;  // 1 = Sunday ... 7 = Saturday
+};
+
+// How a top-level window of the desktop is shown.
+enum class ShowState { Normal = 1, Minimised = 2, Maximised = 3 };
+
+// One top-level window of the desktop, as the attach rule and the active-window values see it.
+struct DesktopWindow {
+  uint64_t id = 0;
+  std::string title;
+  bool visible = true;
+  ShowState showState = ShowState::Normal;
+  Rect rect;
+};
+
+enum class MessageBoxIcon { None, Information, Warning, Error, Question };
+enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageBoxResult { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+enum class MouseButton { Left, Right, Middle };
+
+}  // namespace kpf::platform

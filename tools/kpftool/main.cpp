@@ -1,0 +1,40 @@
+// kpftool: inspect, extract, build and play character packages from the command line.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "tools/kpftool/Command.hpp"
+
+namespace {
+
+using kpf::tools::Command;
+
+const Command kCommands[] = {
+    {"package", "package FILE [--pretty]    print the package header, records and trailer as JSON",
+     kpf::tools::RunPackage},
+    {"extract-resources", "extract-resources FILE DIR    write the package's resource files to DIR",
+     kpf::tools::RunExtractResources},
+};
+
+int Usage() {
+  std::fputs("usage: kpftool COMMAND ...\n", stderr);
+  for (const auto& command : kCommands) std::fprintf(stderr, "  kpftool %s\n", command.usage);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  kpf::tools::Arguments args(argv + 2, argv + argc);
+  for (const auto& command : kCommands) {
+    if (std::strcmp(argv[1], command.name) != 0) continue;
+    try {
+      return command.run(args);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "kpftool %s: %s\n", command.name, error.what());
+      return 1;
+    }
+  }
+  return Usage();
+}
