@@ -46,6 +46,7 @@ class TVrBitmap {
   std::span<const uint32_t> Pixels();
 
   // At least one pixel (form 1: one palette entry) has an alpha other than 0 and 255.
+  // A form-0 image is decoded for this.
   void ComputeHasAlpha();
   bool HasAlpha() const { return hasAlpha_; }
 
@@ -79,7 +80,7 @@ class TVrBitmap {
   std::vector<uint32_t> pixels_;
   std::span<const uint8_t> packed_;        // form 0, borrowed zlib stream
   std::span<const uint8_t> palette_;       // form 1, borrowed B,G,R,A entries
-  std::span<const uint8_t> indices_;       // form 1, borrowed unless indicesOwned_
+  std::span<const uint8_t> indices_;       // form 1, borrowed (empty once indicesOwned_)
   std::vector<uint8_t> ownedIndices_;
   bool indicesOwned_ = false;
 };

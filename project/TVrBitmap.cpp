@@ -1,0 +1,193 @@
+#include "project/TVrBitmap.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "project/ByteReader.hpp"
+#include "project/Errors.hpp"
+#include "project/ZLib.hpp"
+
+namespace kpf::project {
+
+namespace {
+
+constexpr uint32_t kClearPixel = 0x00000000;
+
+// Stored pixel bytes are B, G, R, A.
+uint32_t ArgbAt(std::span<const uint8_t> bytes, size_t index) {
+  const uint8_t* p = bytes.data() + index * 4;
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool IsPartialAlpha(uint32_t argb) {
+  uint32_t alpha = argb >> 24;
+  return alpha != 0 && alpha != 255;
+}
+
+int CheckedSide(int32_t side, bool allowZero, const char* what) {
+  if (side > TVrBitmap::kMaxSide || side < (allowZero ? 0 : 1))
+    throw KpfError(std::string("Frame image ") + what + " out of range: " + std::to_string(side));
+  return side;
+}
+
+template <typename T>
+void MirrorRows(std::span<T> cells, int width, int height) {
+  for (int y = 0; y < height; ++y) {
+    auto row = cells.subspan(static_cast<size_t>(y) * width, width);
+    std::reverse(row.begin(), row.end());
+  }
+}
+
+template <typename T>
+void FlipRows(std::span<T> cells, int width, int height) {
+  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+    std::swap_ranges(cells.begin() + static_cast<size_t>(top) * width,
+                     cells.begin() + static_cast<size_t>(top + 1) * width,
+                     cells.begin() + static_cast<size_t>(bottom) * width);
+  }
+}
+
+}  // namespace
+
+size_t TVrBitmap::LoadFromBuffer(std::span<const uint8_t> block, size_t offset) {
+  Clear();
+  ByteReader reader(block, offset);
+  int32_t storedWidth = reader.readInt32();
+  int32_t storedHeight = reader.readInt32();
+  uint8_t storage = reader.readByte();
+  bool hasData = storage == kFormPacked || storage == kFormPalette;
+  int width = CheckedSide(storedWidth, !hasData, "width");
+  int height = CheckedSide(storedHeight, !hasData, "height");
+  uint64_t pixelCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  if (pixelCount > kMaxPixels) throw KpfError("Frame image too large");
+
+  if (storage == kFormPacked) {
+    packed_ = reader.take(reader.readCount());
+  } else if (storage == kFormPalette) {
+    auto indices = reader.take(reader.readCount());
+    if (indices.size() != pixelCount) throw KpfError("Frame image index count does not match its size");
+    auto palette = reader.take(reader.readCount());
+    if (palette.size() % 4 != 0) throw KpfError("Frame image palette has a partial entry");
+    indices_ = indices;
+    palette_ = palette;
+  }
+  width_ = static_cast<uint16_t>(width);
+  height_ = static_cast<uint16_t>(height);
+  form_ = storage;
+  return reader.position();
+}
+
+void TVrBitmap::Assign(const TVrBitmap& source) {
+  if (&source == this) return;
+  width_ = source.width_;
+  height_ = source.height_;
+  form_ = source.form_;
+  decoded_ = source.decoded_;
+  hasAlpha_ = source.hasAlpha_;
+  pixels_ = source.pixels_;
+  packed_ = source.packed_;
+  palette_ = source.palette_;
+  indicesOwned_ = source.indicesOwned_;
+  ownedIndices_ = source.ownedIndices_;
+  indices_ = source.indices_;
+  Transparent = source.Transparent;
+  TransparentColor = source.TransparentColor;
+  UseCount = source.UseCount;
+  CopyKind = source.CopyKind;
+}
+
+std::span<const uint8_t> TVrBitmap::Indices() const {
+  return indicesOwned_ ? std::span<const uint8_t>(ownedIndices_) : indices_;
+}
+
+void TVrBitmap::OwnIndices() {
+  if (indicesOwned_) return;
+  ownedIndices_.assign(indices_.begin(), indices_.end());
+  indices_ = {};  // never point at our own vector: copies of the image stay valid
+  indicesOwned_ = true;
+}
+
+void TVrBitmap::MirrorHorizontal() {
+  if (!decoded_ && form_ == kFormPalette) {
+    OwnIndices();
+    MirrorRows(std::span<uint8_t>(ownedIndices_), width_, height_);
+    return;
+  }
+  Decode();
+  MirrorRows(std::span<uint32_t>(pixels_), width_, height_);
+}
+
+void TVrBitmap::FlipVertical() {
+  if (!decoded_ && form_ == kFormPalette) {
+    OwnIndices();
+    FlipRows(std::span<uint8_t>(ownedIndices_), width_, height_);
+    return;
+  }
+  Decode();
+  FlipRows(std::span<uint32_t>(pixels_), width_, height_);
+}
+
+std::span<const uint32_t> TVrBitmap::Pixels() {
+  Decode();
+  return pixels_;
+}
+
+void TVrBitmap::Decode() {
+  if (decoded_) return;
+  // Start from a fully transparent picture so that a failed inflation leaves a safe image.
+  pixels_.assign(static_cast<size_t>(width_) * height_, kClearPixel);
+  decoded_ = true;
+  if (form_ == kFormPacked) DecodePacked();
+  if (form_ == kFormPalette) DecodePalette();
+}
+
+void TVrBitmap::DecodePacked() {
+  const size_t expected = pixels_.size() * 4;
+  std::vector<uint8_t> raw = DecompressBuf(packed_, expected, expected);
+  if (raw.size() != expected) throw KpfError("Frame image data has the wrong size");
+  for (size_t i = 0; i < pixels_.size(); ++i) pixels_[i] = ArgbAt(raw, i);
+}
+
+void TVrBitmap::DecodePalette() {
+  const size_t entries = palette_.size() / 4;
+  auto indices = Indices();
+  for (size_t i = 0; i < pixels_.size(); ++i) {
+    size_t index = indices[i];
+    pixels_[i] = index < entries ? ArgbAt(palette_, index) : kClearPixel;
+  }
+}
+
+void TVrBitmap::ComputeHasAlpha() {
+  if (form_ == kFormPalette) {
+    hasAlpha_ = false;
+    for (size_t i = 0; i < palette_.size() / 4; ++i) hasAlpha_ = hasAlpha_ || IsPartialAlpha(ArgbAt(palette_, i));
+    return;
+  }
+  auto pixels = Pixels();
+  hasAlpha_ = std::any_of(pixels.begin(), pixels.end(), IsPartialAlpha);
+}
+
+platform::Point TVrBitmap::FindTransparentPixel() {
+  if (!Transparent) return {-1, -1};
+  auto pixels = Pixels();
+  auto found = std::find(pixels.begin(), pixels.end(), TransparentColor);
+  if (found == pixels.end()) return {-1, -1};
+  size_t index = static_cast<size_t>(found - pixels.begin());
+  return {static_cast<int>(index % width_), static_cast<int>(index / width_)};
+}
+
+void TVrBitmap::Clear() {
+  width_ = height_ = 0;
+  form_ = -1;
+  decoded_ = false;
+  hasAlpha_ = false;
+  pixels_ = {};
+  packed_ = {};
+  palette_ = {};
+  indices_ = {};
+  ownedIndices_ = {};
+  indicesOwned_ = false;
+}
+
+}  // namespace kpf::project
