@@ -1,0 +1,117 @@
+#include "package/PackageReader.hpp"
+
+#include <malloc.h>
+
+#include <exception>
+
+#include "package/ResourceFiles.hpp"
+#include "package/ResourceName.hpp"
+#include "project/Stream.hpp"
+
+namespace kpf::package {
+
+namespace {
+
+void ExtractRecord(const PackageRecord& record, ExtractedFileList& extracted, const std::string& resourceFolder) {
+  ResourceName name = SplitResourceName(record.FileName);
+  if (!name.Valid()) return;
+  std::string path;
+  if (ExtractResource(resourceFolder, name, record.Content, path) == ExtractResult::Created) extracted.Add(path);
+}
+
+void ApplyRecord(const PackageRecord& record, PackageHost& host, ExtractedFileList& extracted,
+                 const std::string& resourceFolder) {
+  if (!record.Problem.empty()) return;
+  switch (record.Tag) {
+    case kTagElampDll:
+    case kTagNpmodDll:
+    case kTagNamedFile:
+      ExtractRecord(record, extracted, resourceFolder);
+      break;
+    case kTagVariableValue:
+      if (record.Value && (record.Value->Kind == kValueInteger || record.Value->Kind == kValueText))
+        host.ApplyInitialValue(*record.Value);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, ExtractedFileList& extracted,
+                               const std::string& resourceFolder) {
+  PackageReadResult result;
+  result.PackageFound = true;
+  if (!layout.ProjectBlockFits) {
+    result.Error = layout.Error;
+    return result;
+  }
+  try {
+    host.LoadProject(layout.ProjectBlock);
+    result.ProjectLoaded = true;
+  } catch (const std::exception& error) {
+    result.Error = error.what();
+    return result;
+  }
+  if (!layout.Header) {
+    result.Error = layout.Error;
+    return result;
+  }
+  PackageHeader header = *layout.Header;
+  header.Title = EffectiveTitle(header.Title);
+  host.SetHeader(header);
+  result.HeaderApplied = true;
+
+  for (const PackageRecord& record : layout.Records) {
+    try {
+      ApplyRecord(record, host, extracted, resourceFolder);
+    } catch (const std::exception&) {
+      // One record that cannot be applied must not drop the records after it.
+    }
+  }
+  result.Error = layout.Error;
+  return result;
+}
+
+PackageReadResult ReadPackage(const std::string& fileName, PackageHost& host, ExtractedFileList& extracted,
+                              const std::string& resourceFolder) {
+  PackageReadResult result;
+  try {
+    const std::vector<uint8_t> file = project::ReadWholeFile(fileName);
+    std::optional<PackageLayout> layout = ParsePackage(file);
+    if (!layout) return result;
+    result = ApplyPackage(*layout, host, extracted, resourceFolder);
+  } catch (const std::exception& error) {
+    result.Error = error.what();
+  }
+  TrimWorkingSet();
+  return result;
+}
+
+PackageReadResult ReadPackage(const std::string& fileName, PackageHost& host, ExtractedFileList& extracted) {
+  std::string folder;
+  try {
+    folder = GetResourceFolder();
+  } catch (const std::exception&) {
+    // Without a resource folder the project and values still load; files cannot be written.
+  }
+  return ReadPackage(fileName, host, extracted, folder);
+}
+
+bool LoadFromFile(const std::string& fileName, PackageHost& host, const ErrorReporter& reportError) {
+  bool loaded = false;
+  try {
+    const std::vector<uint8_t> file = project::ReadWholeFile(fileName);
+    host.LoadProject(file);
+    loaded = true;
+  } catch (const std::exception&) {
+    if (reportError) reportError("Error decoding file");
+  }
+  TrimWorkingSet();
+  return loaded;
+}
+
+void TrimWorkingSet() { ::malloc_trim(0); }
+
+}  // namespace kpf::package
