@@ -1,0 +1,74 @@
+#pragma once
+// Working state of one project load, shared by the section readers and the finishing steps.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "desktop/TVrMemoryFileWriter.hpp"
+#include "project/ByteReader.hpp"
+#include "project/ProjectLoader.hpp"
+
+namespace kpf::project {
+
+class ProjectLoaderState {
+ public:
+  ProjectLoaderState(ProjectModel& model, const LoadOptions& options)
+      : model_(model), options_(options) {}
+
+  // Sections until tag 255.
+  void ReadSections(ByteReader& stream);
+  // Steps after the sections; each runs even when an earlier one failed, and the first failure
+  // is rethrown at the end.
+  void Finish();
+
+ private:
+  void ReadSection(uint16_t tag, ByteReader& body);
+  void ReadScripts(ByteReader& body);
+  void ReadFrameImages(ByteReader& body);
+  void ReadAnimations(ByteReader& body);
+  void ReadAnimation(ByteReader& body, TTaviEvent& animation);
+  void ReadFrame(ByteReader& body, TTaviFrame& frame);
+  void ReadSounds(ByteReader& body);
+  void ReadOptionFlags(ByteReader& body);
+  void ReadMenuEntries(ByteReader& body);
+  void ReadMenuKeys(ByteReader& body);
+  void ReadMenuFlags(ByteReader& body);
+  void ReadPlayLists(ByteReader& body);
+  void ReadDialogs(ByteReader& body);
+  void ReadMenuCaptions(ByteReader& body);
+  void ReadVariables(ByteReader& body);
+  void ReadCursors(ByteReader& body);
+
+  // Image variants: whether a script (following type-20 calls) mirrors / flips.
+  std::pair<bool, bool> ScriptTransforms(int32_t scriptId);
+  void SearchScript(size_t scriptIndex, std::vector<bool>& visited, bool& mirror, bool& flip);
+  // Index of the copy of `source` for variant 1 or 2, made on first need.
+  int32_t VariantImage(int32_t source, int variant);
+
+  void ResolveSoundReferences();
+  void MapFrameData();
+  void ParseImages();
+  void BuildShapes();
+  void BuildAnimationShapes(TTaviEvent& animation);
+  void GiveSoundsTheirData();
+  void UnpackAllParams();
+
+  void Attempt(void (ProjectLoaderState::*step)());
+
+  ProjectModel& model_;
+  const LoadOptions& options_;
+  desktop::TVrMemoryFileWriter frameWriter_;
+  bool imagesSeen_ = false;
+  size_t loadedImages_ = 0;
+  size_t imageBytesOffset_ = 0;
+  size_t imageBytesLength_ = 0;
+  std::vector<size_t> soundOffsets_;  // per sound: its bytes in the frame data
+  std::map<int32_t, std::pair<bool, bool>> transformCache_;
+  bool errorReported_ = false;
+  std::exception_ptr failure_;
+};
+
+}  // namespace kpf::project

@@ -1,0 +1,397 @@
+// Readers of the section bodies of a project stream. Every body is read from its own bounded
+// reader, so a body can never reach into the next section; stored counts are checked against the
+// bytes left before anything is allocated.
+#include <algorithm>
+#include <limits>
+
+#include "project/ActionItems.hpp"
+#include "project/PersistentStream.hpp"
+#include "project/ProjectLoaderState.hpp"
+#include "project/ReaderHelpers.hpp"
+#include "project/StreamPrimitives.hpp"
+
+namespace kpf::project {
+
+namespace {
+
+// A stored count: 0..limit and small enough that `minBytes` per element fit in what is left.
+size_t CheckedCount(ByteReader& body, int64_t count, size_t minBytes, int64_t limit) {
+  if (count < 0 || count > limit) throw EStreamError();
+  return body.checkCount(count, minBytes);
+}
+
+size_t ReadListCount(ByteReader& body, size_t minBytes, int64_t limit = kMaxListCount) {
+  return CheckedCount(body, body.readInt32(), minBytes, limit);
+}
+
+std::span<const uint8_t> ReadSizedBlock(ByteReader& body) { return body.take(body.readCount()); }
+
+// Smallest stored sizes, used to bound counts.
+constexpr size_t kMinAction = 13;
+constexpr size_t kMinScript = 22;
+constexpr size_t kMinImage = 9;
+constexpr size_t kMinAnimation = 26;
+constexpr size_t kMinFrame = 11;
+constexpr size_t kMinSound = 7;
+constexpr size_t kMinMenuEntry = 5;
+constexpr size_t kMinPlayList = 12;
+constexpr size_t kMinDialog = 9;
+constexpr size_t kMinVariable = 7;
+
+TKPFExeAction ReadAction(ByteReader& body) {
+  TKPFExeAction action;
+  action.Name = body.readNulString();
+  action.ActionType = body.readInt32();
+  action.Flags = body.readInt32();
+  int32_t size = body.readInt32();
+  if (size < 0 || size > kMaxParamSize) throw EStreamError();
+  auto params = body.take(static_cast<size_t>(size));
+  action.ParamData.assign(params.begin(), params.end());
+  NormalizeEmptyAction(action);
+  return action;
+}
+
+std::vector<TKPFExeAction> ReadActionList(ByteReader& body) {
+  size_t count = ReadListCount(body, kMinAction);
+  std::vector<TKPFExeAction> actions;
+  actions.reserve(count);
+  for (size_t i = 0; i < count; ++i) actions.push_back(ReadAction(body));
+  return actions;
+}
+
+uint16_t SaturatingIncrement(uint16_t value) {
+  return value == std::numeric_limits<uint16_t>::max() ? value : static_cast<uint16_t>(value + 1);
+}
+
+int32_t NextId(int32_t id) {
+  return static_cast<int32_t>(static_cast<uint32_t>(id) + 1u);
+}
+
+}  // namespace
+
+void ProjectLoaderState::ReadScripts(ByteReader& body) {
+  model_.Scripts.clear();
+  transformCache_.clear();
+  model_.NextScriptId = body.readInt32();
+  size_t count = ReadListCount(body, kMinScript);
+  model_.Scripts.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    TTaviScript script;
+    script.Id = body.readInt32();
+    script.Name = body.readNulString();
+    script.Description = body.readNulString();
+    script.Reserved1 = body.readInt32();
+    script.Reserved2 = body.readInt32();
+    script.Trigger = body.readInt32();
+    script.Actions = ReadActionList(body);
+    model_.Scripts.push_back(std::move(script));
+  }
+}
+
+void ProjectLoaderState::ReadFrameImages(ByteReader& body) {
+  // Frames refer to images by index, and the image bytes are the first part of the frame data:
+  // a second image section would make both ambiguous.
+  if (imagesSeen_) throw KpfError("Duplicate frame image section");
+  imagesSeen_ = true;
+  int32_t count = ReadCompactCount(body);
+  size_t images = CheckedCount(body, count, kMinImage, kMaxListCount);
+  auto bytes = body.take(body.remaining());
+  imageBytesOffset_ = frameWriter_.Size();
+  imageBytesLength_ = bytes.size();
+  frameWriter_.Append(bytes);
+  model_.Bitmaps.clear();
+  model_.Bitmaps.resize(images);
+  loadedImages_ = images;
+}
+
+void ProjectLoaderState::ReadSounds(ByteReader& body) {
+  size_t count = ReadListCount(body, kMinSound);
+  for (size_t i = 0; i < count; ++i) {
+    TTaviSound sound;
+    sound.Kind = body.readWord();
+    sound.Name = body.readNulString();
+    auto data = ReadSizedBlock(body);
+    sound.Size = static_cast<int32_t>(data.size());
+    soundOffsets_.push_back(frameWriter_.Size());
+    frameWriter_.Append(data);
+    model_.Sounds.push_back(std::move(sound));
+  }
+}
+
+void ProjectLoaderState::ReadOptionFlags(ByteReader& body) {
+  size_t count = ReadListCount(body, 1, kMaxMenuCount);
+  auto flags = body.take(count);
+  model_.OptionFlags.assign(flags.begin(), flags.end());
+}
+
+void ProjectLoaderState::ReadMenuEntries(ByteReader& body) {
+  size_t count = ReadListCount(body, kMinMenuEntry, kMaxMenuCount);
+  if (model_.MenuEntries.size() + count > static_cast<size_t>(kMaxMenuCount)) throw EStreamError();
+  transformCache_.clear();
+  for (size_t i = 0; i < count; ++i) {
+    TTaviMenu entry;
+    entry.Caption = body.readNulString();
+    entry.Actions = ReadActionList(body);
+    if (!entry.Actions.empty()) {
+      if (model_.Scripts.size() >= static_cast<size_t>(kMaxListCount)) throw EStreamError();
+      TTaviScript script;
+      script.Id = model_.NextScriptId;
+      script.Name = "Script-" + std::to_string(script.Id);
+      script.Description =
+          "Script that executed when user click on popup menu `" + entry.Caption + "`";
+      script.Actions = entry.Actions;
+      entry.ScriptId = script.Id;
+      model_.Scripts.push_back(std::move(script));
+      model_.NextScriptId = NextId(model_.NextScriptId);
+    }
+    model_.MenuEntries.push_back(std::move(entry));
+  }
+}
+
+void ProjectLoaderState::ReadMenuKeys(ByteReader& body) {
+  int32_t count = body.readInt32();
+  if (count < 1 || static_cast<size_t>(count) != model_.MenuEntries.size()) return;
+  for (auto& entry : model_.MenuEntries) {
+    entry.ItemKey = body.readNulString();
+    auto image = ReadSizedBlock(body);
+    entry.Image.assign(image.begin(), image.end());
+    ReadSizedBlock(body);
+  }
+}
+
+void ProjectLoaderState::ReadMenuFlags(ByteReader& body) {
+  int32_t count = body.readInt32();
+  if (count < 1 || static_cast<size_t>(count) != model_.MenuEntries.size()) return;
+  for (auto& entry : model_.MenuEntries) {
+    entry.Flags = body.readInt32();
+    entry.ImageColor = body.readInt32();
+    entry.ScriptId = body.readInt32();
+  }
+}
+
+void ProjectLoaderState::ReadPlayLists(ByteReader& body) {
+  size_t count = ReadListCount(body, kMinPlayList);
+  if (model_.PlayLists.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
+  for (size_t i = 0; i < count; ++i) {
+    TPlayList list;
+    list.Name = body.readNulString();
+    list.Text = body.readNulString();
+    list.Mode = body.readByte();
+    list.Value = body.readWord();
+    size_t items = ReadListCount(body, 1);
+    list.Items.reserve(items);
+    for (size_t j = 0; j < items; ++j) list.Items.push_back(body.readNulString());
+    body.readInt32();
+    model_.PlayLists.push_back(std::move(list));
+  }
+}
+
+void ProjectLoaderState::ReadDialogs(ByteReader& body) {
+  model_.Dialogs.clear();
+  model_.NextDialogId = body.readInt32();
+  size_t count = ReadListCount(body, kMinDialog);
+  model_.Dialogs.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    TTaviDialog dialog;
+    dialog.ID = body.readInt32();
+    dialog.Name = body.readNulString();
+    auto definition = ReadSizedBlock(body);
+    dialog.Definition.assign(definition.begin(), definition.end());
+    model_.Dialogs.push_back(std::move(dialog));
+  }
+}
+
+void ProjectLoaderState::ReadMenuCaptions(ByteReader& body) {
+  size_t count = ReadListCount(body, 1, kMaxMenuCount);
+  model_.MenuCaptions.clear();
+  for (size_t i = 0; i < count; ++i) model_.MenuCaptions.push_back(body.readNulString());
+}
+
+void ProjectLoaderState::ReadVariables(ByteReader& body) {
+  model_.Variables.clear();
+  model_.NextVariableId = body.readInt32();
+  size_t count = CheckedCount(body, ReadCompactCount(body), kMinVariable, kMaxListCount);
+  model_.Variables.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    TTaviVariable variable;
+    variable.Host = options_.VariableHost;
+    variable.LoadFromStream(body);
+    model_.Variables.push_back(std::move(variable));
+  }
+}
+
+void ProjectLoaderState::ReadCursors(ByteReader& body) {
+  ReadCursorCollection(body, model_.Cursors, [this](const std::string& message) {
+    // One message per load: a damaged collection would otherwise raise one per property.
+    if (errorReported_) return;
+    errorReported_ = true;
+    if (options_.OnPropertyError) options_.OnPropertyError(message);
+  });
+}
+
+// ---- animations ----
+
+void ProjectLoaderState::ReadAnimations(ByteReader& body) {
+  size_t count = CheckedCount(body, ReadCompactCount(body), kMinAnimation, kMaxListCount);
+  if (model_.Animations.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
+  for (size_t i = 0; i < count; ++i) {
+    TTaviEvent animation;
+    ReadAnimation(body, animation);
+    model_.Animations.push_back(std::move(animation));
+  }
+  body.readInt32();
+}
+
+namespace {
+
+// Move parameters: 5-byte entries of a type byte (1 or 2) and an int32. Any other type byte, or
+// an entry cut short, ends the block.
+std::vector<int32_t> ReadMoveParams(std::span<const uint8_t> block) {
+  ByteReader reader(block);
+  std::vector<int32_t> params;
+  while (reader.remaining() >= 5) {
+    uint8_t type = reader.readByte();
+    if (type != 1 && type != 2) break;
+    params.push_back(reader.readInt32());
+  }
+  return params;
+}
+
+}  // namespace
+
+void ProjectLoaderState::ReadAnimation(ByteReader& body, TTaviEvent& animation) {
+  animation.Id = body.readInt32();
+  animation.Name = ReadShortString(body);
+  animation.Height = body.readWord();
+  animation.Width = body.readWord();
+  animation.EventIndex = body.readWord();
+  animation.RepeatCount = body.readWord();
+  animation.Option = body.readByte();
+  animation.PosX = ReadShortString(body);
+  animation.PosY = ReadShortString(body);
+  animation.MoveMode = body.readByte();
+  if (animation.MoveMode != 0) animation.Params = ReadMoveParams(ReadSizedBlock(body));
+  if (body.readByte() != 0) {
+    auto extra = ReadSizedBlock(body);
+    if (!extra.empty()) animation.ExtraByte = extra[0];
+  }
+  size_t slots = ReadListCount(body, 4, std::numeric_limits<int32_t>::max());
+  for (size_t slot = 0; slot < slots; ++slot) {
+    int32_t id = body.readInt32();
+    if (slot < kEventScriptSlots) animation.EventScripts[slot] = id;
+  }
+
+  bool mirror = false, flip = false;
+  for (int32_t id : animation.EventScripts) {
+    auto [m, f] = ScriptTransforms(id);
+    mirror = mirror || m;
+    flip = flip || f;
+  }
+  size_t frames = ReadListCount(body, kMinFrame);
+  animation.Frames.reserve(frames);
+  for (size_t i = 0; i < frames; ++i) {
+    TTaviFrame frame;
+    ReadFrame(body, frame);
+    auto [m, f] = ScriptTransforms(frame.ScriptId);
+    mirror = mirror || m;
+    flip = flip || f;
+    if (frame.Kind == kImageFrame) {
+      if (mirror) frame.Variants[1].Image = VariantImage(frame.BitmapIndex, 1);
+      if (flip) frame.Variants[2].Image = VariantImage(frame.BitmapIndex, 2);
+    }
+    animation.Frames.push_back(std::move(frame));
+  }
+}
+
+void ProjectLoaderState::ReadFrame(ByteReader& body, TTaviFrame& frame) {
+  frame.Kind = body.readWord();
+  if (frame.Kind == kImageFrame) {
+    frame.X = body.readWord();
+    frame.Y = body.readWord();
+    body.readWord();  // first duration, repeated below
+    frame.BitmapIndex = body.readInt32();
+    if (frame.BitmapIndex < 0 || static_cast<size_t>(frame.BitmapIndex) >= loadedImages_)
+      throw KpfError("Frame image index out of range");
+    frame.UseTransparentColor = body.readByte() != 0;
+    auto rgb = body.take(3);
+    frame.TransparentColor = rgb[0] | (rgb[1] << 8) | (rgb[2] << 16);
+    frame.Duration = body.readWord();
+    auto region = ReadSizedBlock(body);
+    frame.Variants[0].Region.assign(region.begin(), region.end());
+    frame.RegionStored = !region.empty();
+    frame.Variants[0].Image = frame.BitmapIndex;
+    auto& image = model_.Bitmaps[static_cast<size_t>(frame.BitmapIndex)];
+    image.UseCount = SaturatingIncrement(image.UseCount);
+  } else if (frame.Kind == kDocumentFrame) {
+    frame.Document = body.readNulString();
+  } else {
+    ReadSizedBlock(body);
+  }
+  size_t sounds = CheckedCount(body, ReadCompactCount(body), 5, kMaxListCount);
+  frame.Sounds.reserve(sounds);
+  for (size_t i = 0; i < sounds; ++i) {
+    TTaviSound reference;
+    reference.SoundIndex = body.readInt32();
+    reference.PlayMode = body.readByte();
+    frame.Sounds.push_back(std::move(reference));
+  }
+  frame.ScriptId = body.readInt32();
+}
+
+int32_t ProjectLoaderState::VariantImage(int32_t source, int variant) {
+  auto linkOf = [&](size_t index) -> int32_t& {
+    auto& image = model_.Bitmaps[index];
+    return variant == 1 ? image.MirrorLink : image.FlipLink;
+  };
+  size_t sourceIndex = static_cast<size_t>(source);
+  if (linkOf(sourceIndex) < 0) {
+    TVrBitmap copy;
+    copy.CopyKind = static_cast<uint8_t>(variant);
+    (variant == 1 ? copy.MirrorLink : copy.FlipLink) = source;
+    int32_t index = static_cast<int32_t>(model_.Bitmaps.size());
+    model_.Bitmaps.push_back(std::move(copy));
+    linkOf(sourceIndex) = index;
+  }
+  int32_t index = linkOf(sourceIndex);
+  auto& copy = model_.Bitmaps[static_cast<size_t>(index)];
+  copy.UseCount = SaturatingIncrement(copy.UseCount);
+  return index;
+}
+
+std::pair<bool, bool> ProjectLoaderState::ScriptTransforms(int32_t scriptId) {
+  if (scriptId < 0) return {false, false};
+  if (auto cached = transformCache_.find(scriptId); cached != transformCache_.end())
+    return cached->second;
+  bool mirror = false, flip = false;
+  std::vector<bool> visited(model_.Scripts.size(), false);
+  for (size_t i = 0; i < model_.Scripts.size(); ++i) {
+    if (model_.Scripts[i].Id != scriptId) continue;
+    SearchScript(i, visited, mirror, flip);
+    break;  // the first script with the id is the one an animation names
+  }
+  transformCache_[scriptId] = {mirror, flip};
+  return {mirror, flip};
+}
+
+void ProjectLoaderState::SearchScript(size_t scriptIndex, std::vector<bool>& visited, bool& mirror,
+                                      bool& flip) {
+  // An explicit work list: call chains of any depth (and cycles) end without deep recursion.
+  std::vector<size_t> pending{scriptIndex};
+  while (!pending.empty()) {
+    size_t index = pending.back();
+    pending.pop_back();
+    if (visited[index]) continue;
+    visited[index] = true;
+    for (const auto& action : model_.Scripts[index].Actions) {
+      if (action.ActionType == 12) mirror = true;
+      if (action.ActionType == 11) flip = true;
+      if (action.ActionType != 20 || action.ParamData.size() < 8) continue;
+      size_t offset = 4;
+      int32_t called = ReadInt32At(action.ParamData, offset);
+      for (size_t j = 0; j < model_.Scripts.size(); ++j)
+        if (model_.Scripts[j].Id == called && !visited[j]) pending.push_back(j);
+    }
+  }
+}
+
+}  // namespace kpf::project
