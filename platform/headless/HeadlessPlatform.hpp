@@ -1,0 +1,114 @@
+#pragma once
+// A complete in-memory desktop for tests and tools: a virtual-time event loop and timers,
+// settable desktop state, recording windows, scripted message boxes and a recorded shell.
+// Everything is used from the loop thread (except EventLoop::Post/InvokeAndWait).
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.hpp"
+#include "platform/headless/HeadlessEventLoop.hpp"
+#include "platform/headless/HeadlessScreen.hpp"
+#include "platform/headless/HeadlessWindow.hpp"
+
+namespace kpf::platform::headless {
+
+struct MessageBoxCall {
+  std::string text;
+  std::string caption;
+  platform::MessageBoxIcon icon = platform::MessageBoxIcon::None;
+  platform::MessageBoxButtons buttons = platform::MessageBoxButtons::Ok;
+};
+
+class HeadlessPlatform : public platform::Platform {
+ public:
+  HeadlessPlatform();
+  ~HeadlessPlatform() override;
+
+  // Platform.
+  platform::EventLoop& Loop() override { return loop_; }
+  std::unique_ptr<platform::Timer> CreateTimer() override { return loop_.CreateTimer(); }
+  // The start time plus the virtual clock; dayOfWeek is computed from the date.
+  platform::LocalTime Now() override;
+  platform::Rect ScreenRect() override { return screen_; }
+  platform::Rect WorkArea() override { return workArea_.value_or(screen_); }
+  platform::Point Pointer() override { return pointer_; }
+  std::vector<platform::DesktopWindow> WindowsFromForeground() override { return desktopWindows_; }
+  std::optional<platform::Rect> TaskbarRect() override { return taskbar_; }
+  bool HasWaveOut() override { return hasWaveOut_; }
+  std::unique_ptr<platform::NativeWindow> CreateWindow() override;
+  platform::MessageBoxResult MessageBox(const std::string& text, const std::string& caption,
+                                        platform::MessageBoxIcon icon, platform::MessageBoxButtons buttons) override;
+  bool ShellOpen(const std::string& target) override;
+  void SetApplicationMinimised(bool minimised) override;
+
+  // Virtual clock (see HeadlessEventLoop).
+  HeadlessEventLoop& VirtualLoop() { return loop_; }
+  int64_t NowMs() const { return loop_.NowMs(); }
+  void AdvanceBy(int64_t milliseconds) { loop_.AdvanceBy(milliseconds); }
+  void AdvanceTo(int64_t time) { loop_.AdvanceTo(time); }
+  void SetRunLimit(int64_t time) { loop_.SetRunLimit(time); }
+
+  // Desktop state. Defaults: screen 0,0-1024,768; work area = screen; pointer 0,0; no windows;
+  // no taskbar; wave output present; compositing screen; start time 2000-01-01 00:00:00.
+  void SetScreenRect(const platform::Rect& rect) { screen_ = rect; }
+  // Without an explicit work area the whole screen is the work area.
+  void SetWorkArea(std::optional<platform::Rect> rect) { workArea_ = rect; }
+  void SetPointer(const platform::Point& point) { pointer_ = point; }
+  void SetWindowsFromForeground(std::vector<platform::DesktopWindow> windows) { desktopWindows_ = std::move(windows); }
+  void SetTaskbarRect(std::optional<platform::Rect> rect) { taskbar_ = rect; }
+  void SetHasWaveOut(bool present) { hasWaveOut_ = present; }
+  void SetPerPixelAlpha(bool supported) { screenState_->perPixelAlpha = supported; }
+  // Local time at virtual time 0 (its dayOfWeek is ignored).
+  void SetStartTime(const platform::LocalTime& time) { startTime_ = time; }
+
+  // Windows made by CreateWindow that still exist, in creation order.
+  std::vector<HeadlessWindow*> Windows() const { return screenState_->windows; }
+  // The most recently created window that still exists, or null.
+  HeadlessWindow* LastWindow() const;
+
+  // Message boxes: every call is recorded; answers are taken from the queue, or come from the
+  // answer handler when one is set, else Ok.
+  void QueueMessageBoxAnswer(platform::MessageBoxResult answer) { answers_.push_back(answer); }
+  void SetMessageBoxHandler(std::function<platform::MessageBoxResult(const MessageBoxCall&)> handler) {
+    messageBoxHandler_ = std::move(handler);
+  }
+  const std::vector<MessageBoxCall>& MessageBoxes() const { return messageBoxes_; }
+
+  // Shell: targets are recorded; ShellOpen returns the set result (default true).
+  void SetShellOpenResult(bool result) { shellOpenResult_ = result; }
+  const std::vector<std::string>& OpenedTargets() const { return openedTargets_; }
+
+  // Last value given to SetApplicationMinimised (false before any call).
+  bool ApplicationMinimised() const { return minimised_; }
+
+  // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>" and
+  // "minimised: 0|1" as the calls happen.
+  void SetEventRecorder(std::function<void(std::string)> recorder) { recorder_ = std::move(recorder); }
+
+ private:
+  void Trace(std::string event) const;
+
+  HeadlessEventLoop loop_;
+  std::shared_ptr<HeadlessScreen> screenState_ = std::make_shared<HeadlessScreen>();
+  platform::Rect screen_{0, 0, 1024, 768};
+  std::optional<platform::Rect> workArea_;
+  platform::Point pointer_;
+  std::vector<platform::DesktopWindow> desktopWindows_;
+  std::optional<platform::Rect> taskbar_;
+  bool hasWaveOut_ = true;
+  platform::LocalTime startTime_{2000, 1, 1, 0, 0, 0, 7};
+  std::deque<platform::MessageBoxResult> answers_;
+  std::function<platform::MessageBoxResult(const MessageBoxCall&)> messageBoxHandler_;
+  std::vector<MessageBoxCall> messageBoxes_;
+  bool shellOpenResult_ = true;
+  std::vector<std::string> openedTargets_;
+  bool minimised_ = false;
+  std::function<void(std::string)> recorder_;
+};
+
+}  // namespace kpf::platform::headless
