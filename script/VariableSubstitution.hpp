@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "project/TTaviVariable.hpp"
@@ -30,11 +31,12 @@ class VariableSubstituter {
                   std::string& out);
 
   // Condition form: every double quote becomes an apostrophe; each tag (from "<%" to the first
-  // "%>" after it) becomes the value of the first variable of that name in list order: an integer
-  // variable is used for its first tag only (a later tag of that name goes to the next variable of
-  // the name, else "0"), a text variable for all of them, quoted in apostrophes. A tag that names
-  // no variable becomes "0"; a "<%" with no "%>" after it stays. Inserted values are never scanned
-  // again. Returns false when the result would pass kMaxSubstitutedLength.
+  // "%>" after it; the innermost "<%" when several open before it) becomes the value of the first
+  // variable of that name in list order: an integer variable is used for its first tag only (a
+  // later tag of that name goes to the next variable of the name, else "0"), a text variable for
+  // all of them, quoted in apostrophes. A tag that names no variable becomes "0"; a "<%" with no
+  // "%>" after it stays. Inserted values are never scanned again. Returns false when the result
+  // would pass kMaxSubstitutedLength.
   bool SubstituteForCondition(const std::vector<project::TTaviVariable>& variables,
                               std::string_view text, std::string& out);
 
@@ -43,14 +45,19 @@ class VariableSubstituter {
   // length limit stopped it.
   bool ReplaceTagsOf(const project::TTaviVariable& variable);
   void CollectTags();
+  void AppendConditionValue(const std::vector<project::TTaviVariable>& variables,
+                            std::string_view name, std::string& out);
   const project::TTaviVariable* ConditionVariable(
       const std::vector<project::TTaviVariable>& variables, std::string_view name);
+  // A text variable is read once per condition, however many tags name it.
+  const std::string& TextValueOf(const project::TTaviVariable& variable);
 
   std::string text_;
   std::string scratch_;
   std::string value_;
   std::vector<size_t> tags_;
   std::vector<const project::TTaviVariable*> usedIntegers_;
+  std::vector<std::pair<const project::TTaviVariable*, std::string>> textValues_;
 };
 
 }  // namespace kpf::script

@@ -1,0 +1,112 @@
+#include "script/TextEvaluator.hpp"
+
+#include <exception>
+
+#include "project/SystemVariables.hpp"
+#include "script/ExpressionParser.hpp"
+#include "script/TextExpression.hpp"
+
+namespace kpf::script {
+
+namespace {
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Replaces every occurrence of `tag` (upper case; matched in any case) by `value`.
+std::string ReplacedIgnoringCase(std::string_view text, std::string_view tag,
+                                 std::string_view value) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    bool match = text.size() - i >= tag.size();
+    for (size_t k = 0; match && k < tag.size(); ++k) match = UpperAscii(text[i + k]) == tag[k];
+    if (match) {
+      result += value;
+      i += tag.size();
+    } else {
+      result += text[i++];
+    }
+  }
+  return result;
+}
+
+// The parser's result text for the expression; throws on any compile or evaluation error.
+std::string ResultText(std::string_view expression) {
+  TExpressionParser parser;
+  return parser.EvaluateAsString(parser.AddExpression(expression));
+}
+
+}  // namespace
+
+TextEvaluator::TextEvaluator(const std::vector<project::TTaviVariable>& variables,
+                             PlayerFolders folders, RandomRange random)
+    : Folders(std::move(folders)), Random(std::move(random)), variables_(variables) {}
+
+std::string TextEvaluator::EvaluateText(std::string_view text) {
+  const std::string expression = ParseTextExpression(text);
+  return SubstituteVariables(expression.empty() ? text : std::string_view(expression));
+}
+
+std::string TextEvaluator::SubstituteVariables(std::string_view text) {
+  std::string result;
+  substituter_.Substitute(variables_, text, result);
+  return result;
+}
+
+int32_t TextEvaluator::EvaluateInteger(std::string_view text) {
+  try {
+    substituter_.Substitute(variables_, text, substituted_);
+  } catch (const std::exception&) {
+    return 0;
+  }
+  return IntegerOfExpression(substituted_);
+}
+
+int32_t TextEvaluator::IntegerOfExpression(std::string_view expression) {
+  if (expression.empty()) return 0;
+  try {
+    return project::ConvertToInteger(ResultText(expression));
+  } catch (const std::exception&) {
+    return 0;  // scripts never see parser errors: a failed number is 0
+  }
+}
+
+bool TextEvaluator::EvaluateCondition(std::string_view text) {
+  try {
+    if (!substituter_.SubstituteForCondition(variables_, text, substituted_)) return false;
+    if (substituted_.empty()) return false;
+    std::string result = ResultText(substituted_);
+    for (char& c : result) c = UpperAscii(c);
+    return result == "TRUE";
+  } catch (const std::exception&) {
+    return false;  // a condition that does not evaluate is false
+  }
+}
+
+std::string TextEvaluator::WithRandomPlacement(std::string_view text, int64_t widthRoom,
+                                               int64_t heightRoom) {
+  const std::string x = std::to_string(RandomBelow(Random, widthRoom));
+  std::string placed = ReplacedIgnoringCase(text, "<%RANDOM_SCREEN_WIDTH%>", x);
+  const std::string y = std::to_string(RandomBelow(Random, heightRoom));
+  return ReplacedIgnoringCase(placed, "<%RANDOM_SCREEN_HEIGHT%>", y);
+}
+
+EvaluatedPosition TextEvaluator::EvaluatePosition(const project::TTaviEvent& animation,
+                                                  int32_t screenWidth, int32_t screenHeight) {
+  const int64_t widthRoom = int64_t{screenWidth} - animation.Width;
+  const int64_t heightRoom = int64_t{screenHeight} - animation.Height;
+  EvaluatedPosition position;
+  position.x = EvaluateInteger(WithRandomPlacement(animation.PosX, widthRoom, heightRoom));
+  position.y = EvaluateInteger(WithRandomPlacement(animation.PosY, widthRoom, heightRoom));
+  return position;
+}
+
+std::string TextEvaluator::ExpandPathMacros(std::string_view text) const {
+  return script::ExpandPathMacros(Folders, text);
+}
+
+std::string TextEvaluator::ResolveFileName(std::string_view name) const {
+  return script::ResolveFileName(Folders, name);
+}
+
+}  // namespace kpf::script
