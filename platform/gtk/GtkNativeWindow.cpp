@@ -1,0 +1,283 @@
+#include "platform/gtk/GtkNativeWindow.hpp"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <optional>
+
+#include "platform/gtk/AlphaShape.hpp"
+#include "platform/gtk/VirtualKeys.hpp"
+
+namespace kpf::platform::gtk {
+
+namespace {
+
+// X rectangles carry 16-bit coordinates.
+short ClampShort(int value) { return static_cast<short>(std::clamp(value, SHRT_MIN, SHRT_MAX)); }
+
+std::vector<XRectangle> ToXRectangles(const std::vector<Rect>& rects) {
+  std::vector<XRectangle> result;
+  result.reserve(rects.size());
+  for (const Rect& rect : rects) {
+    if (rect.right <= rect.left || rect.bottom <= rect.top) continue;
+    const short left = ClampShort(rect.left);
+    const short top = ClampShort(rect.top);
+    const int width = std::min(ClampShort(rect.right) - left, int{USHRT_MAX});
+    const int height = std::min(ClampShort(rect.bottom) - top, int{USHRT_MAX});
+    if (width <= 0 || height <= 0) continue;
+    result.push_back(XRectangle{left, top, static_cast<unsigned short>(width), static_cast<unsigned short>(height)});
+  }
+  return result;
+}
+
+std::optional<MouseButton> ButtonOf(guint button) {
+  switch (button) {
+    case 1: return MouseButton::Left;
+    case 2: return MouseButton::Middle;
+    case 3: return MouseButton::Right;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void GtkNativeWindow::SurfaceDeleter::operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+
+GtkNativeWindow::GtkNativeWindow() {
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* window = GTK_WINDOW(window_);
+  gtk_window_set_title(window, kCharacterWindowTitle);
+  gtk_window_set_decorated(window, FALSE);
+  gtk_window_set_skip_taskbar_hint(window, TRUE);
+  gtk_window_set_skip_pager_hint(window, TRUE);
+  gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
+  // Appearing must not take the keyboard from the window the user is typing in.
+  gtk_window_set_focus_on_map(window, FALSE);
+  gtk_widget_set_app_paintable(window_, TRUE);
+  GdkScreen* screen = gtk_widget_get_screen(window_);
+  if (gdk_screen_is_composited(screen)) {
+    if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen)) {
+      gtk_widget_set_visual(window_, visual);
+      rgba_ = true;
+    }
+  }
+  gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                                     GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK);
+  ConnectSignals();
+  gtk_window_move(window, bounds_.left, bounds_.top);
+  gtk_window_resize(window, bounds_.width(), bounds_.height());
+  gtk_widget_realize(window_);
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  display_ = GDK_WINDOW_XDISPLAY(gdkWindow);
+  xid_ = GDK_WINDOW_XID(gdkWindow);
+}
+
+GtkNativeWindow::~GtkNativeWindow() {
+  g_signal_handlers_disconnect_by_data(window_, this);
+  gtk_widget_destroy(window_);
+}
+
+void GtkNativeWindow::ConnectSignals() {
+  g_signal_connect(window_, "draw", G_CALLBACK(&GtkNativeWindow::OnDraw), this);
+  g_signal_connect(window_, "button-press-event", G_CALLBACK(&GtkNativeWindow::OnButtonPress), this);
+  g_signal_connect(window_, "button-release-event", G_CALLBACK(&GtkNativeWindow::OnButtonRelease), this);
+  g_signal_connect(window_, "motion-notify-event", G_CALLBACK(&GtkNativeWindow::OnMotion), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkNativeWindow::OnKey), this);
+  g_signal_connect(window_, "key-release-event", G_CALLBACK(&GtkNativeWindow::OnKey), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkNativeWindow::OnDelete), this);
+}
+
+void GtkNativeWindow::MoveResize(int x, int y, int width, int height) {
+  // X windows are at least one pixel wide and high.
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  bounds_ = Rect{x, y, x + width, y + height};
+  gtk_window_move(GTK_WINDOW(window_), x, y);
+  gtk_window_resize(GTK_WINDOW(window_), width, height);
+  // GTK applies the new size on its next frame; the server gets both at once so that the window
+  // never shows at the new place with the old size.
+  XMoveResizeWindow(display_, xid_, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFlush(display_);
+}
+
+void GtkNativeWindow::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  if (visible) {
+    gtk_window_move(GTK_WINDOW(window_), bounds_.left, bounds_.top);
+    gtk_widget_show(window_);
+  } else {
+    gtk_widget_hide(window_);
+  }
+}
+
+void GtkNativeWindow::SetTopmost(bool topmost) {
+  topmost_ = topmost;
+  gtk_window_set_keep_above(GTK_WINDOW(window_), topmost ? TRUE : FALSE);
+}
+
+void GtkNativeWindow::BringToFront() {
+  // Raised without taking the focus.
+  gdk_window_raise(gtk_widget_get_window(window_));
+}
+
+bool GtkNativeWindow::SupportsPerPixelAlpha() const {
+  return rgba_ && gdk_screen_is_composited(gtk_widget_get_screen(window_));
+}
+
+GtkNativeWindow::Surface GtkNativeWindow::MakeSurface(const ImageView& image, bool keepAlpha) {
+  if (image.width <= 0 || image.height <= 0) return nullptr;
+  const auto width = static_cast<size_t>(image.width);
+  if (image.pixels.size() / width < static_cast<size_t>(image.height)) return nullptr;
+  Surface surface(cairo_image_surface_create(keepAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width,
+                                             image.height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  // Both cairo formats hold native-endian 0xAARRGGBB words, as the view does.
+  const uint32_t fill = keepAlpha ? 0u : 0xFF000000u;
+  for (int y = 0; y < image.height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+    const auto source = image.pixels.subspan(static_cast<size_t>(y) * width, width);
+    for (size_t x = 0; x < width; ++x) row[x] = source[x] | fill;
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
+void GtkNativeWindow::ShowImage(const ImageView& image) {
+  picture_ = MakeSurface(image, false);
+  paint_ = Paint::Opaque;
+  Redraw();
+}
+
+void GtkNativeWindow::SetShape(const Region* shape) {
+  if (shape == nullptr) {
+    RemoveShape();
+  } else {
+    ApplyShape(*shape, *shape);
+  }
+}
+
+void GtkNativeWindow::ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) {
+  picture_ = MakeSurface(premultiplied, true);
+  paint_ = Paint::PerPixel;
+  constantAlpha_ = constantAlpha;
+  RemoveShape();
+  if (picture_ && rgba_) {
+    // Only what shows takes clicks; the bounding shape stays the whole window.
+    const Region visible = VisiblePixelRuns(premultiplied);
+    const auto rects = ToXRectangles(visible);
+    XShapeCombineRectangles(display_, xid_, ShapeInput, 0, 0, const_cast<XRectangle*>(rects.data()),
+                            static_cast<int>(rects.size()), ShapeSet, YXBanded);
+    XFlush(display_);
+  }
+  Redraw();
+}
+
+void GtkNativeWindow::ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input) {
+  auto boundingRects = ToXRectangles(bounding);
+  auto inputRects = ToXRectangles(input);
+  XShapeCombineRectangles(display_, xid_, ShapeBounding, 0, 0, boundingRects.data(),
+                          static_cast<int>(boundingRects.size()), ShapeSet, Unsorted);
+  XShapeCombineRectangles(display_, xid_, ShapeInput, 0, 0, inputRects.data(), static_cast<int>(inputRects.size()),
+                          ShapeSet, Unsorted);
+  XFlush(display_);
+}
+
+void GtkNativeWindow::RemoveShape() {
+  XShapeCombineMask(display_, xid_, ShapeBounding, 0, 0, None, ShapeSet);
+  XShapeCombineMask(display_, xid_, ShapeInput, 0, 0, None, ShapeSet);
+  XFlush(display_);
+}
+
+void GtkNativeWindow::SetOpacity(uint8_t alpha) { gtk_widget_set_opacity(window_, alpha / 255.0); }
+
+void GtkNativeWindow::SetCursor(int /*cursorNumber*/) {
+  // Every number shows the default arrow until the custom cursors exist.
+  gdk_window_set_cursor(gtk_widget_get_window(window_), nullptr);
+}
+
+void GtkNativeWindow::Redraw() { gtk_widget_queue_draw(window_); }
+
+int GtkNativeWindow::OnDraw(GtkWidget*, cairo_t* cr, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr, 0, 0, 0, 0);
+  cairo_paint(cr);
+  if (!window.picture_) return TRUE;
+  cairo_set_source_surface(cr, window.picture_.get(), 0, 0);
+  if (window.paint_ == Paint::PerPixel) {
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_paint_with_alpha(cr, window.constantAlpha_ / 255.0);
+  } else {
+    cairo_paint(cr);
+  }
+  return TRUE;
+}
+
+int GtkNativeWindow::OnButtonPress(GtkWidget*, GdkEvent* event, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  const GdkEventButton& press = event->button;
+  const auto button = ButtonOf(press.button);
+  if (window.input_ == nullptr || !button) return TRUE;
+  // X reports the second press of a double click as a press followed by GDK_2BUTTON_PRESS.
+  if (press.type == GDK_BUTTON_PRESS) {
+    window.input_->MouseDown(*button, static_cast<int>(press.x), static_cast<int>(press.y));
+  } else if (press.type == GDK_2BUTTON_PRESS && *button == MouseButton::Left) {
+    window.input_->DoubleClick();
+  }
+  return TRUE;
+}
+
+int GtkNativeWindow::OnButtonRelease(GtkWidget*, GdkEvent* event, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  const auto button = ButtonOf(event->button.button);
+  if (window.input_ != nullptr && button) window.input_->MouseUp(*button);
+  return TRUE;
+}
+
+int GtkNativeWindow::OnMotion(GtkWidget*, GdkEvent* event, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  const GdkEventMotion& motion = event->motion;
+  if (window.input_ != nullptr) {
+    window.input_->MouseMove((motion.state & GDK_BUTTON1_MASK) != 0, (motion.state & GDK_BUTTON3_MASK) != 0,
+                             static_cast<int>(motion.x_root), static_cast<int>(motion.y_root));
+  }
+  return TRUE;
+}
+
+int GtkNativeWindow::OnKey(GtkWidget* widget, GdkEvent* event, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  const GdkEventKey& key = event->key;
+  // The key's symbol without modifiers, so that Shift+1 still names the "1" key.
+  guint keyval = key.keyval;
+  GdkKeymap* keymap = gdk_keymap_get_for_display(gtk_widget_get_display(widget));
+  guint plain = 0;
+  if (gdk_keymap_translate_keyboard_state(keymap, key.hardware_keycode, static_cast<GdkModifierType>(0), key.group,
+                                          &plain, nullptr, nullptr, nullptr)) {
+    keyval = plain;
+  }
+  const int code = VirtualKeyFromKeysym(keyval);
+  if (window.input_ == nullptr || code == 0) return FALSE;
+  if (key.type == GDK_KEY_PRESS) {
+    window.input_->KeyDown(code);
+  } else {
+    window.input_->KeyUp(code);
+  }
+  return TRUE;
+}
+
+int GtkNativeWindow::OnDelete(GtkWidget*, GdkEvent*, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  if (window.input_ != nullptr) window.input_->CloseRequested();
+  return TRUE;  // the owner decides whether the window goes
+}
+
+}  // namespace kpf::platform::gtk

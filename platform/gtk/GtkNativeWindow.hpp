@@ -1,0 +1,94 @@
+#pragma once
+// The character's window on X11: an undecorated GTK top-level that stays out of the taskbar and
+// pager and is placed at absolute screen positions. It is a normal top-level (not a popup, which
+// the window manager would neither stack nor focus) with the "utility" type hint, which window
+// managers keep out of task lists and let the program place itself.
+//
+// Region path: the picture is drawn opaque and the X Shape extension clips both what is drawn
+// (ShapeBounding) and where the pointer hits (ShapeInput), so clicks on transparent pixels reach
+// the window below. The shape is set with XShapeCombineRectangles on the window's XID: GDK's own
+// shape calls do not reach the server for a window that is already mapped.
+// Per-pixel path: with a compositor the window has an RGBA visual and the premultiplied picture
+// is painted with its alpha; pixels of alpha 0 also leave the input shape.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/NativeWindow.hpp"
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo cairo_t;
+typedef struct _XDisplay Display;
+typedef union _GdkEvent GdkEvent;
+
+namespace kpf::platform::gtk {
+
+// The caption by which character windows recognise one another.
+inline constexpr const char* kCharacterWindowTitle = "$zimR_304152$";
+
+class GtkNativeWindow : public platform::NativeWindow {
+ public:
+  // Needs an initialised GTK. The window is realised (it has its XID) but not shown.
+  GtkNativeWindow();
+  ~GtkNativeWindow() override;
+  GtkNativeWindow(const GtkNativeWindow&) = delete;
+  GtkNativeWindow& operator=(const GtkNativeWindow&) = delete;
+
+  void SetInput(WindowInput* input) override { input_ = input; }
+  void MoveResize(int x, int y, int width, int height) override;
+  // The rectangle last asked for (the X server applies it asynchronously).
+  Rect Bounds() const override { return bounds_; }
+  void SetVisible(bool visible) override;
+  bool Visible() const override { return visible_; }
+  void SetTopmost(bool topmost) override;
+  bool Topmost() const override { return topmost_; }
+  void BringToFront() override;
+  bool SupportsPerPixelAlpha() const override;
+  void ShowImage(const ImageView& image) override;
+  void SetShape(const Region* shape) override;
+  // Also drops the shape: the picture's alpha decides what shows.
+  void ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) override;
+  // Through the compositor (_NET_WM_WINDOW_OPACITY); without one the window stays opaque.
+  void SetOpacity(uint8_t alpha) override;
+  // 0 is the default arrow; other numbers also show it until custom cursors are registered.
+  void SetCursor(int cursorNumber) override;
+
+  // The X window, for tests and desktop queries.
+  unsigned long XWindowId() const { return xid_; }
+
+ private:
+  struct SurfaceDeleter {
+    void operator()(cairo_surface_t* surface) const;
+  };
+  using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+  enum class Paint { Opaque, PerPixel };
+
+  void ConnectSignals();
+  void ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input);
+  void RemoveShape();
+  void Redraw();
+  // The picture as a cairo surface; null when the view does not hold width × height pixels.
+  static Surface MakeSurface(const ImageView& image, bool keepAlpha);
+
+  static int OnDraw(GtkWidget* widget, cairo_t* cr, void* self);
+  static int OnButtonPress(GtkWidget* widget, GdkEvent* event, void* self);
+  static int OnButtonRelease(GtkWidget* widget, GdkEvent* event, void* self);
+  static int OnMotion(GtkWidget* widget, GdkEvent* event, void* self);
+  static int OnKey(GtkWidget* widget, GdkEvent* event, void* self);
+  static int OnDelete(GtkWidget* widget, GdkEvent* event, void* self);
+
+  GtkWidget* window_ = nullptr;
+  Display* display_ = nullptr;
+  unsigned long xid_ = 0;
+  bool rgba_ = false;
+  WindowInput* input_ = nullptr;
+  Rect bounds_{0, 0, 1, 1};
+  bool visible_ = false;
+  bool topmost_ = false;
+  Surface picture_;
+  Paint paint_ = Paint::Opaque;
+  uint8_t constantAlpha_ = 255;
+};
+
+}  // namespace kpf::platform::gtk

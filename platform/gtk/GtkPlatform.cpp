@@ -1,0 +1,79 @@
+#include "platform/gtk/GtkPlatform.hpp"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/gtk/GtkMessageBox.hpp"
+#include "platform/gtk/GtkNativeWindow.hpp"
+#include "platform/gtk/GtkTimer.hpp"
+#include "platform/gtk/ShellOpenCommand.hpp"
+#include "platform/gtk/SoundOutputProbe.hpp"
+
+namespace kpf::platform::gtk {
+
+GtkPlatform::GtkPlatform(TimerFactory timerFactory) : timerFactory_(std::move(timerFactory)) {
+  setenv("GDK_BACKEND", "x11", 1);
+  if (!gtk_init_check(nullptr, nullptr)) throw std::runtime_error("Cannot open the X display");
+  GdkDisplay* display = gdk_display_get_default();
+  if (display == nullptr || !GDK_IS_X11_DISPLAY(display)) throw std::runtime_error("The display is not an X11 display");
+  loop_ = std::make_unique<GtkEventLoop>();
+  desktop_ = std::make_unique<X11Desktop>(GDK_DISPLAY_XDISPLAY(display));
+}
+
+GtkPlatform::~GtkPlatform() = default;
+
+std::unique_ptr<Timer> GtkPlatform::CreateTimer() {
+  if (timerFactory_) return timerFactory_(*loop_);
+  return std::make_unique<GtkTimer>();
+}
+
+LocalTime GtkPlatform::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                   local.tm_min,         local.tm_sec,     local.tm_wday + 1};
+}
+
+bool GtkPlatform::HasWaveOut() { return HasSoundOutput(CurrentSoundEnvironment()); }
+
+std::unique_ptr<NativeWindow> GtkPlatform::CreateWindow() { return std::make_unique<GtkNativeWindow>(); }
+
+MessageBoxResult GtkPlatform::MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
+                                         MessageBoxButtons buttons) {
+  return RunMessageBox(text, caption, icon, buttons);
+}
+
+bool GtkPlatform::ShellOpen(const std::string& target) {
+  const std::vector<std::string> arguments = ShellOpenArgv(target);
+  if (arguments.empty()) return false;
+  std::vector<gchar*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
+  argv.push_back(nullptr);
+  // GLib forks twice here, so the opener is never left as a zombie of ours.
+  GError* error = nullptr;
+  const gboolean started = g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                                         nullptr, &error);
+  if (error != nullptr) g_error_free(error);
+  return started != FALSE;
+}
+
+void GtkPlatform::SetApplicationMinimised(bool minimised) {
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* item = windows; item != nullptr; item = item->next) {
+    GtkWindow* window = GTK_WINDOW(item->data);
+    if (!gtk_widget_get_visible(GTK_WIDGET(window))) continue;
+    if (minimised) {
+      gtk_window_iconify(window);
+    } else {
+      gtk_window_deiconify(window);
+    }
+  }
+  g_list_free(windows);
+}
+
+}  // namespace kpf::platform::gtk

@@ -1,0 +1,56 @@
+#pragma once
+// The Linux desktop backend: GTK 3 on X11 (through XWayland on a Wayland session). Everything it
+// does runs on the thread that made it, which becomes the user-interface thread.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.hpp"
+#include "platform/gtk/GtkEventLoop.hpp"
+#include "platform/gtk/X11Desktop.hpp"
+
+namespace kpf::platform::gtk {
+
+class GtkPlatform : public platform::Platform {
+ public:
+  // Makes the timers CreateTimer hands out; the loop is the platform's own.
+  using TimerFactory = std::function<std::unique_ptr<Timer>(EventLoop& loop)>;
+
+  // Opens the X display (GDK_BACKEND is forced to x11: the character needs absolute window
+  // positions, which Wayland does not give). Throws std::runtime_error when no X display can be
+  // opened. Without a factory, timers are GLib timeouts on the loop (GtkTimer).
+  explicit GtkPlatform(TimerFactory timerFactory = {});
+  ~GtkPlatform() override;
+  GtkPlatform(const GtkPlatform&) = delete;
+  GtkPlatform& operator=(const GtkPlatform&) = delete;
+
+  EventLoop& Loop() override { return *loop_; }
+  std::unique_ptr<Timer> CreateTimer() override;
+  LocalTime Now() override;
+
+  Rect ScreenRect() override { return desktop_->ScreenRect(); }
+  Rect WorkArea() override { return desktop_->WorkArea(); }
+  Point Pointer() override { return desktop_->Pointer(); }
+  std::vector<DesktopWindow> WindowsFromForeground() override { return desktop_->WindowsFromForeground(); }
+  std::optional<Rect> TaskbarRect() override { return desktop_->TaskbarRect(); }
+  // True with a PulseAudio/PipeWire server or an ALSA playback device (see SoundOutputProbe).
+  bool HasWaveOut() override;
+
+  std::unique_ptr<NativeWindow> CreateWindow() override;
+
+  MessageBoxResult MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
+                              MessageBoxButtons buttons) override;
+  // Starts xdg-open with the target as its only argument; false when it cannot be started.
+  bool ShellOpen(const std::string& target) override;
+  // Iconifies the application's shown windows, or brings them back.
+  void SetApplicationMinimised(bool minimised) override;
+
+ private:
+  TimerFactory timerFactory_;
+  std::unique_ptr<GtkEventLoop> loop_;
+  std::unique_ptr<X11Desktop> desktop_;
+};
+
+}  // namespace kpf::platform::gtk

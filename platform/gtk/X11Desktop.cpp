@@ -1,0 +1,228 @@
+#include "platform/gtk/X11Desktop.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
+namespace kpf::platform::gtk {
+
+namespace {
+
+// Windows may vanish while we read them; the X errors that causes are expected and ignored.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(Display* display) : display_(gdk_x11_lookup_xdisplay(display)) {
+    if (display_ != nullptr) gdk_x11_display_error_trap_push(display_);
+  }
+  ~ErrorTrap() {
+    if (display_ != nullptr) gdk_x11_display_error_trap_pop_ignored(display_);
+  }
+  ErrorTrap(const ErrorTrap&) = delete;
+  ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+ private:
+  GdkDisplay* display_;
+};
+
+constexpr long kMaxPropertyLongs = 65536;
+constexpr long kIconicState = 3;  // ICCCM WM_STATE value of an iconified window
+
+}  // namespace
+
+X11Desktop::X11Desktop(Display* display) : display_(display), root_(DefaultRootWindow(display)) {}
+
+X11Desktop::Atom X11Desktop::Intern(const char* name) const {
+  // Only atoms that exist: a property nobody ever named cannot be set on any window.
+  return XInternAtom(display_, name, True);
+}
+
+std::vector<unsigned long> X11Desktop::CardinalList(Window window, const char* property, Atom type) const {
+  std::vector<unsigned long> values;
+  const Atom atom = Intern(property);
+  if (atom == None) return values;
+  ErrorTrap trap(display_);
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const int status = XGetWindowProperty(display_, window, atom, 0, kMaxPropertyLongs, False, type, &actualType,
+                                        &format, &count, &remaining, &data);
+  if (status == Success && data != nullptr && actualType == type && format == 32) {
+    // Format-32 items come as C longs whatever the server's word size.
+    const auto* items = reinterpret_cast<const unsigned long*>(data);
+    values.assign(items, items + count);
+  }
+  if (data != nullptr) XFree(data);
+  return values;
+}
+
+Rect X11Desktop::ScreenRect() const {
+  const int screen = DefaultScreen(display_);
+  return Rect{0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+}
+
+Rect X11Desktop::WorkArea() const {
+  const auto area = CardinalList(root_, "_NET_WORKAREA", XA_CARDINAL);
+  const auto current = CardinalList(root_, "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+  size_t desktop = current.empty() ? 0 : current.front();
+  if ((desktop + 1) * 4 > area.size()) desktop = 0;
+  if (area.size() < 4) return ScreenRect();
+  const auto at = [&](size_t i) { return static_cast<int>(static_cast<long>(area[desktop * 4 + i])); };
+  return Rect{at(0), at(1), at(0) + at(2), at(1) + at(3)};
+}
+
+Point X11Desktop::Pointer() const {
+  Window rootReturn = 0;
+  Window child = 0;
+  int rootX = 0;
+  int rootY = 0;
+  int winX = 0;
+  int winY = 0;
+  unsigned int mask = 0;
+  XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask);
+  return Point{rootX, rootY};
+}
+
+std::vector<X11Desktop::Window> X11Desktop::StackBottomUp() const {
+  std::vector<Window> stack;
+  for (const unsigned long id : CardinalList(root_, "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) stack.push_back(id);
+  if (!stack.empty()) return stack;
+  // No window manager: the root's children are the top-level windows, already bottom-up.
+  ErrorTrap trap(display_);
+  Window rootReturn = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display_, root_, &rootReturn, &parent, &children, &count) == 0) return stack;
+  for (unsigned int i = 0; i < count; ++i) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, children[i], &attributes) == 0) continue;
+    // Menus, tooltips and input-only helpers are not windows the user works with.
+    if (attributes.override_redirect || attributes.c_class != InputOutput) continue;
+    stack.push_back(children[i]);
+  }
+  if (children != nullptr) XFree(children);
+  return stack;
+}
+
+std::optional<X11Desktop::Window> X11Desktop::ActiveWindow() const {
+  const auto active = CardinalList(root_, "_NET_ACTIVE_WINDOW", XA_WINDOW);
+  if (!active.empty() && active.front() != None) return active.front();
+  // No window manager: the top-level window that holds the keyboard focus.
+  ErrorTrap trap(display_);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  while (focus != None && focus != PointerRoot && focus != root_) {
+    Window rootReturn = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, focus, &rootReturn, &parent, &children, &count) == 0) return std::nullopt;
+    if (children != nullptr) XFree(children);
+    if (parent == root_) return focus;
+    focus = parent;
+  }
+  return std::nullopt;
+}
+
+std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
+  std::vector<Window> stack = StackBottomUp();
+  std::reverse(stack.begin(), stack.end());
+  auto first = stack.begin();
+  if (const auto active = ActiveWindow()) {
+    const auto found = std::find(stack.begin(), stack.end(), *active);
+    if (found != stack.end()) first = found;
+  }
+  std::vector<DesktopWindow> windows;
+  for (auto it = first; it != stack.end(); ++it) windows.push_back(Describe(*it));
+  return windows;
+}
+
+std::optional<Rect> X11Desktop::TaskbarRect() const {
+  for (const Window window : StackBottomUp()) {
+    if (HasAtom(window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK")) return RootRect(window);
+  }
+  return std::nullopt;
+}
+
+bool X11Desktop::HasAtom(Window window, const char* property, const char* value) const {
+  const Atom wanted = Intern(value);
+  if (wanted == None) return false;
+  const auto atoms = CardinalList(window, property, XA_ATOM);
+  return std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
+}
+
+std::string X11Desktop::Title(Window window) const {
+  const Atom netName = Intern("_NET_WM_NAME");
+  const Atom utf8 = Intern("UTF8_STRING");
+  std::string title;
+  ErrorTrap trap(display_);
+  if (netName != None && utf8 != None) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, window, netName, 0, kMaxPropertyLongs, False, utf8, &actualType, &format,
+                           &count, &remaining, &data) == Success &&
+        data != nullptr && actualType == utf8 && format == 8) {
+      title.assign(reinterpret_cast<const char*>(data), count);
+    }
+    if (data != nullptr) XFree(data);
+    if (!title.empty()) return title;
+  }
+  // The ICCCM name, bytes as stored.
+  XTextProperty name{};
+  if (XGetWMName(display_, window, &name) != 0 && name.value != nullptr) {
+    if (name.format == 8) title.assign(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+  }
+  return title;
+}
+
+std::optional<Rect> X11Desktop::RootRect(Window window) const {
+  ErrorTrap trap(display_);
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display_, window, &attributes) == 0) return std::nullopt;
+  int x = 0;
+  int y = 0;
+  Window child = 0;
+  if (XTranslateCoordinates(display_, window, root_, 0, 0, &x, &y, &child) == 0) return std::nullopt;
+  Rect rect{x, y, x + attributes.width, y + attributes.height};
+  const auto frame = CardinalList(window, "_NET_FRAME_EXTENTS", XA_CARDINAL);  // left, right, top, bottom
+  if (frame.size() == 4) {
+    rect.left -= static_cast<int>(frame[0]);
+    rect.right += static_cast<int>(frame[1]);
+    rect.top -= static_cast<int>(frame[2]);
+    rect.bottom += static_cast<int>(frame[3]);
+  }
+  return rect;
+}
+
+DesktopWindow X11Desktop::Describe(Window window) const {
+  DesktopWindow described;
+  described.id = window;
+  described.title = Title(window);
+  const auto wmState = CardinalList(window, "WM_STATE", Intern("WM_STATE"));
+  const bool minimised = HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN") ||
+                         (!wmState.empty() && static_cast<long>(wmState.front()) == kIconicState);
+  const bool maximised = HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") &&
+                         HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_HORZ");
+  described.showState = minimised ? ShowState::Minimised : maximised ? ShowState::Maximised : ShowState::Normal;
+  {
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    const bool viewable = XGetWindowAttributes(display_, window, &attributes) != 0 && attributes.map_state == IsViewable;
+    // An iconified window still counts as shown, as a minimised window does elsewhere.
+    described.visible = viewable || minimised;
+  }
+  described.rect = RootRect(window).value_or(Rect{});
+  return described;
+}
+
+}  // namespace kpf::platform::gtk

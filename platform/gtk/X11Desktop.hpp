@@ -1,0 +1,50 @@
+#pragma once
+// Desktop queries answered from the X server: screen and work area, pointer, the stack of
+// top-level windows with their titles, states and rectangles, and the panel (dock) window.
+// Window-manager information comes from the EWMH root properties; without a window manager the
+// root window's children stand in for the client list.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Types.hpp"
+
+typedef struct _XDisplay Display;
+
+namespace kpf::platform::gtk {
+
+class X11Desktop {
+ public:
+  // `display` belongs to GDK and is only used on the GTK thread.
+  explicit X11Desktop(Display* display);
+
+  Rect ScreenRect() const;
+  // _NET_WORKAREA of the current desktop; the screen when the window manager gives none.
+  Rect WorkArea() const;
+  Point Pointer() const;
+  // From the active window down in stacking order (all windows from the top when none is active).
+  std::vector<DesktopWindow> WindowsFromForeground() const;
+  // The first window of type _NET_WM_WINDOW_TYPE_DOCK.
+  std::optional<Rect> TaskbarRect() const;
+
+ private:
+  using Window = unsigned long;
+  using Atom = unsigned long;
+
+  Atom Intern(const char* name) const;
+  // Top-level windows from the bottom up.
+  std::vector<Window> StackBottomUp() const;
+  std::optional<Window> ActiveWindow() const;
+  std::vector<unsigned long> CardinalList(Window window, const char* property, Atom type) const;
+  std::string Title(Window window) const;
+  DesktopWindow Describe(Window window) const;
+  // The window's rectangle on the root, widened by the frame the window manager draws around it.
+  std::optional<Rect> RootRect(Window window) const;
+  bool HasAtom(Window window, const char* property, const char* value) const;
+
+  Display* display_;
+  Window root_;
+};
+
+}  // namespace kpf::platform::gtk
