@@ -16,5 +16,6 @@ struct Command {
 // Each sub-command lives in its own source file and is listed in main.cpp.
 int RunPackage(const Arguments& args);
 int RunExtractResources(const Arguments& args);
+int RunEval(const Arguments& args);
 
 }  // namespace kpf::tools
