@@ -99,9 +99,13 @@ void TThreadedTimer::WorkerLoop(std::shared_ptr<Shared> shared, platform::EventL
     lock.unlock();
     // The loop is touched only here, while the timer (and so the loop) is alive: a destroyed
     // timer has `terminate` set, which releases this call.
-    loop.InvokeAndWait([shared, generation] { Tick(shared, generation); },
-                       [&shared] { return shared->terminate.load(); });
+    const bool delivered = loop.InvokeAndWait([shared, generation] { Tick(shared, generation); },
+                                              [&shared] { return shared->terminate.load(); });
     lock.lock();
+    if (!delivered && !shared->terminate) {
+      // The loop has stopped and will run no more ticks; trying again would only spin.
+      shared->wake.wait(lock, [&] { return shared->terminate.load(); });
+    }
   }
 }
 

@@ -224,5 +224,21 @@ TEST(TThreadedTimer, ManyTimersTickIndependently) {
   timers.clear();
 }
 
+TEST(TThreadedTimer, StoppedLoopEndsDelivery) {
+  PosixEventLoop loop;
+  TThreadedTimer timer(loop);
+  int ticks = 0;
+  timer.SetInterval(0);
+  timer.SetAllowZero(true);
+  timer.SetOnTimer([&] {
+    if (++ticks == 5) loop.Quit(0);
+  });
+  timer.SetEnabled(true);
+  loop.Run();
+  EXPECT_EQ(ticks, 5);
+  loop.ProcessEventsFor(10);
+  EXPECT_EQ(ticks, 5);
+}  // the destructor ends a worker that no longer delivers
+
 }  // namespace
 }  // namespace kpf::desktop
