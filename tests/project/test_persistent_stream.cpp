@@ -1,0 +1,178 @@
+// The persistent property stream: the cursor collection, name forms, object modes and errors.
+#include <gtest/gtest.h>
+
+#include "ByteBuilder.hpp"
+#include "project/PersistentStream.hpp"
+
+using namespace kpf::project;
+using kpf::test::ByteBuilder;
+
+namespace {
+
+struct Result {
+  std::vector<TVrCursorItem> cursors;
+  std::vector<std::string> errors;
+  size_t consumed = 0;
+  bool threw = false;
+};
+
+Result ReadCursors(const ByteBuilder& bytes) {
+  Result result;
+  ByteReader reader(bytes);
+  try {
+    ReadCursorCollection(reader, result.cursors,
+                         [&](const std::string& m) { result.errors.push_back(m); });
+  } catch (const KpfError&) {
+    result.threw = true;
+  }
+  result.consumed = reader.position();
+  return result;
+}
+
+ByteBuilder Item(int32_t x, int32_t y, int32_t color) {
+  ByteBuilder b;
+  b.i32(0).i32(x).i32(1).i32(y).i32(2).i32(color);
+  return b;
+}
+
+}  // namespace
+
+TEST(CursorCollection, EmptyCollectionIsFourZeroBytes) {
+  auto r = ReadCursors(ByteBuilder().i32(0));
+  EXPECT_TRUE(r.cursors.empty());
+  EXPECT_EQ(r.consumed, 4u);
+}
+
+TEST(CursorCollection, ItemWithoutPictureIs28Bytes) {
+  ByteBuilder bytes;
+  bytes.i32(1).raw(Item(3, 4, 255).bytes()).i32(0);
+  auto r = ReadCursors(bytes);
+  ASSERT_EQ(r.cursors.size(), 1u);
+  EXPECT_EQ(r.consumed, 4u + 28u);
+  EXPECT_EQ(r.cursors[0].HotSpotX, 3);
+  EXPECT_EQ(r.cursors[0].HotSpotY, 4);
+  EXPECT_EQ(r.cursors[0].TransparentColor, 255);
+  EXPECT_TRUE(r.cursors[0].Bitmap.empty());
+  EXPECT_TRUE(r.errors.empty());
+}
+
+TEST(CursorCollection, PictureAndNamedFormsAndUnknownIndex) {
+  ByteBuilder bytes;
+  bytes.i32(2);
+  // Item 1: x by index 0, y by the name form -1, colour under an index beyond the table.
+  bytes.i32(0).i32(9).i32(-1).nul("hotspoty").i32(11).i32(7).i32(1234);
+  bytes.i32(2).i32(2).sized(ByteBuilder().text("BMxx").bytes());
+  // Item 2: defaults kept by names that do not exist.
+  bytes.i32(-1).nul("nothing").i32(1).i32(1).i32(5).i32(2).i32(6).i32(0);
+  auto r = ReadCursors(bytes);
+  ASSERT_EQ(r.cursors.size(), 2u);
+  EXPECT_EQ(r.consumed, bytes.size());
+  EXPECT_EQ(r.cursors[0].HotSpotX, 9);
+  EXPECT_EQ(r.cursors[0].HotSpotY, 11);
+  EXPECT_EQ(r.cursors[0].TransparentColor, kDefaultCursorColor);
+  EXPECT_EQ(std::string(r.cursors[0].Bitmap.begin(), r.cursors[0].Bitmap.end()), "BMxx");
+  EXPECT_EQ(r.cursors[1].HotSpotX, 0);
+  EXPECT_EQ(r.cursors[1].HotSpotY, 5);
+  EXPECT_EQ(r.cursors[1].TransparentColor, 6);
+}
+
+TEST(CursorCollection, TruncatedItemReportsOneError) {
+  ByteBuilder bytes;
+  bytes.i32(1).i32(0).i32(3).i32(1);  // cut inside HotSpotY
+  auto r = ReadCursors(bytes);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0], "Properties read error\rhotspoty\rStream read error");
+  EXPECT_EQ(r.cursors.size(), 1u);
+  EXPECT_EQ(r.cursors[0].HotSpotX, 3);
+}
+
+TEST(CursorCollection, NameIndexBelowMinusOneEndsTheCollection) {
+  ByteBuilder bytes;
+  bytes.i32(2).i32(-2).i32(3).raw(Item(1, 1, 1).bytes()).i32(0).raw(Item(1, 1, 1).bytes()).i32(0);
+  auto r = ReadCursors(bytes);
+  EXPECT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.cursors.size(), 2u);
+  EXPECT_EQ(r.cursors[1].HotSpotX, 0);  // never read
+}
+
+TEST(CursorCollection, HostileCountsFailFast) {
+  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(0x7fffffff)).threw);
+  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(-1)).threw);
+  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(3).i32(0)).threw);
+}
+
+TEST(CursorCollection, BadObjectModeIsAPropertyError) {
+  ByteBuilder bytes;
+  bytes.i32(1).raw(Item(1, 2, 3).bytes()).i32(9);
+  auto r = ReadCursors(bytes);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_NE(r.errors[0].find("bitmap"), std::string::npos);
+}
+
+namespace {
+
+// A target with every scalar type, a string list and a reference.
+class Everything : public TVrPersistentTarget {
+ public:
+  std::vector<PropertyInfo> Properties() const override {
+    return {{"count", PropertyType::Integer}, {"letter", PropertyType::Char},
+            {"style", PropertyType::Set},     {"big", PropertyType::Int64},
+            {"ratio", PropertyType::Float},   {"caption", PropertyType::Text},
+            {"lines", PropertyType::Object},  {"link", PropertyType::Object}};
+  }
+  bool SetProperty(std::string_view name, const PersistentValue& value) override {
+    values.emplace_back(std::string(name), value);
+    return true;
+  }
+  std::vector<std::pair<std::string, PersistentValue>> values;
+};
+
+}  // namespace
+
+TEST(PersistentStream, ScalarFormsObjectsAndReferences) {
+  ByteBuilder bytes;
+  bytes.i32(-1).nul("count").i32(-4);
+  bytes.i32(-1).nul("letter").u8('Q');
+  bytes.i32(-1).nul("style").nul("[fsBold]");
+  bytes.i32(-1).nul("big").i32(1).i32(1);
+  bytes.i32(-1).nul("ratio").raw({0, 0, 0, 0, 0, 0, 0xF8, 0x3F});  // 1.5
+  bytes.i32(-1).nul("caption").nul("Hi");
+  bytes.i32(2).i32(1).i32(2).nul("a").nul("b");
+  bytes.i32(1).nul("Other");
+  ByteReader reader(bytes);
+  TVrPersistentStream stream(reader);
+  std::vector<std::string> resolved;
+  int attempts = 0;
+  stream.OnResolveReference = [&](TVrPersistentTarget&, std::string_view, std::string_view name) {
+    ++attempts;
+    resolved.emplace_back(name);
+    return attempts > 1;  // resolves on the retry after the object
+  };
+  Everything target;
+  stream.ReadObject(target);
+  EXPECT_TRUE(reader.atEnd());
+  ASSERT_EQ(target.values.size(), 7u);
+  EXPECT_EQ(std::get<int64_t>(target.values[0].second), -4);
+  EXPECT_EQ(std::get<std::string>(target.values[1].second), "Q");
+  EXPECT_EQ(std::get<std::string>(target.values[2].second), "[fsBold]");
+  EXPECT_EQ(std::get<int64_t>(target.values[3].second), (int64_t{1} << 32) + 1);
+  EXPECT_EQ(std::get<double>(target.values[4].second), 1.5);
+  EXPECT_EQ(std::get<std::string>(target.values[5].second), "Hi");
+  EXPECT_EQ(std::get<std::vector<std::string>>(target.values[6].second),
+            (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(attempts, 2);
+  EXPECT_TRUE(stream.PendingReferences.empty());
+}
+
+TEST(PersistentStream, ExcludedNamesAndPropertyList) {
+  ByteBuilder bytes;
+  bytes.i32(-1).nul("caption").nul("x").i32(-1).nul("count").i32(3);
+  ByteReader reader(bytes);
+  TVrPersistentStream stream(reader);
+  stream.PropertyList = {"caption", "count"};
+  Everything target;
+  stream.ReadObject(target);
+  EXPECT_TRUE(reader.atEnd());
+  ASSERT_EQ(target.values.size(), 2u);
+  EXPECT_EQ(target.values[0].first, "caption");
+}

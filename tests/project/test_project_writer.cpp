@@ -1,0 +1,127 @@
+// The writer: streams it builds load back to the same model, and package images follow the
+// container layout.
+#include <gtest/gtest.h>
+
+#include "ByteBuilder.hpp"
+#include "project/ProjectLoader.hpp"
+#include "project/ProjectWriter.hpp"
+#include "project/SystemVariables.hpp"
+
+using namespace kpf::project;
+
+namespace {
+
+ProjectSource FullSource() {
+  ProjectSource s;
+  s.NextScriptId = 5;
+  TTaviScript script;
+  script.Id = 1;
+  script.Name = "Flip";
+  script.Trigger = 3;
+  TKPFExeAction action;
+  action.Name = "Flip it";
+  action.ActionType = 11;
+  action.Flags = 1;
+  action.ParamData = kpf::test::ByteBuilder().i32(65535).i32(65536).bytes();
+  script.Actions.push_back(action);
+  s.Scripts.push_back(script);
+  ImageSource packed{.Width = 2, .Height = 1, .Form = 0,
+                     .Pixels = {0, 0, 255, 255, 255, 255, 255, 0}};
+  ImageSource palette{.Width = 1, .Height = 2, .Form = 1, .Indices = {0, 1},
+                      .Palette = {1, 2, 3, 255, 4, 5, 6, 128}};
+  s.Images = {packed, palette};
+  AnimationSource a;
+  a.Id = 9;
+  a.Name = "Idle";
+  a.MoveMode = 3;
+  a.Params = {1, -2};
+  a.ExtraPresent = true;
+  a.Extra = {2};
+  a.EventScripts[0] = 1;
+  FrameSource f;
+  f.BitmapIndex = 1;
+  f.Sounds = {{0, 2}};
+  f.ScriptId = 1;
+  FrameSource doc;
+  doc.Kind = kDocumentFrame;
+  doc.Document = "readme.txt";
+  a.Frames = {f, doc};
+  s.Animations.push_back(a);
+  s.Sounds.push_back({104, "song.mid", {1, 2, 3}});
+  s.Menus.push_back({.Caption = "Go", .Actions = {action}, .ItemKey = "g", .Flags = 1});
+  s.PlayLists.push_back({"P", "t", 1, 2, {"Idle"}});
+  s.Dialogs.push_back({3, "D", {9, 9}});
+  s.NextDialogId = 4;
+  s.Variables.push_back({.ID = 1, .Name = "Name", .Flags = 1, .TextValue = "x"});
+  s.OptionFlags = {1, 0};
+  s.MenuCaptions = {"a", "b"};
+  s.Cursors.push_back({1, 2, 3, {'B', 'M'}});
+  s.Cursors.push_back({});
+  return s;
+}
+
+}  // namespace
+
+TEST(ProjectWriter, RoundTripThroughTheLoader) {
+  ProjectModel m;
+  LoadProjectStream(BuildProjectFile(FullSource()), m);
+  ASSERT_EQ(m.Scripts.size(), 2u);
+  EXPECT_EQ(m.Scripts[0].Trigger, 3);
+  EXPECT_EQ(m.Scripts[0].Actions[0].ParamText, (std::vector<std::string>{"SCREEN_HEIGHT"}));
+  EXPECT_EQ(m.Scripts[1].Id, 5);  // the menu entry's script
+  EXPECT_EQ(m.MenuEntries[0].ScriptId, -1);
+  EXPECT_EQ(m.MenuEntries[0].ItemKey, "g");
+  ASSERT_EQ(m.Bitmaps.size(), 3u);  // the flipped copy of image 1
+  EXPECT_EQ(m.Bitmaps[0].Pixels()[0], 0xFFFF0000u);
+  EXPECT_EQ(m.Bitmaps[0].Pixels()[1], 0x00FFFFFFu);
+  EXPECT_EQ(m.Bitmaps[2].CopyKind, 2);
+  EXPECT_EQ(m.Bitmaps[2].Pixels()[0], 0x80060504u);
+  const auto& a = m.Animations.at(0);
+  EXPECT_EQ(a.Params, (std::vector<int32_t>{1, -2}));
+  EXPECT_EQ(a.ExtraByte, 2);
+  EXPECT_EQ(a.Frames[0].Variants[2].Image, 2);
+  EXPECT_EQ(a.Frames[1].Document, "readme.txt");
+  EXPECT_EQ(m.Sounds[0].Data.size(), 3u);
+  EXPECT_EQ(m.PlayLists[0].Items[0], "Idle");
+  EXPECT_EQ(m.Dialogs[0].Definition.size(), 2u);
+  EXPECT_EQ(m.Variables[0].AsString(), "x");
+  EXPECT_EQ(m.Variables.size(), 1 + kSystemVariableCount);
+  EXPECT_EQ(m.MenuCaptions.size(), 2u);
+  ASSERT_EQ(m.Cursors.size(), 2u);
+  EXPECT_EQ(m.Cursors[0].Bitmap.size(), 2u);
+  EXPECT_EQ(m.Cursors[1].TransparentColor, kDefaultCursorColor);
+  EXPECT_TRUE(m.OptionFlag(0));
+  EXPECT_FALSE(m.OptionFlag(1));
+}
+
+TEST(ProjectWriter, ExtraSectionsAreWrittenWithTheirLength) {
+  ProjectSource s;
+  s.ExtraSections.push_back({141, {1, 2, 3}});
+  auto stream = WriteProjectStream(s);
+  // Magic, scripts (8-byte body), variables (5-byte body), extra section, end.
+  EXPECT_EQ(stream.size(), 5u + 14 + 11 + 9 + 6);
+}
+
+TEST(ProjectWriter, PackageLayout) {
+  std::vector<uint8_t> program = {'M', 'Z', 0, 0};
+  std::vector<uint8_t> block = {0x78, 0x9c, 1};
+  auto file = BuildPackage(program, block, {"3.01", "About", "Title", 1}, {{202, {'a', 0, 'x'}}});
+  ByteReader r(file);
+  r.seek(file.size() - 4);
+  EXPECT_EQ(r.readU32(), kPackageTrailerMagic);
+  r.seek(file.size() - 8);
+  uint32_t p = r.readU32();
+  EXPECT_EQ(p, 4u);
+  r.seek(p);
+  EXPECT_EQ(r.readU32(), 3u);
+  r.skip(3);
+  EXPECT_EQ(r.readNulString(), "3.01");
+  EXPECT_EQ(r.readNulString(), "About");
+  EXPECT_EQ(r.readNulString(), "Title");
+  EXPECT_EQ(r.readInt32(), 1);
+  EXPECT_EQ(r.readU32(), 202u);
+  EXPECT_EQ(r.readU32(), 3u);
+  r.skip(3);
+  EXPECT_EQ(r.readU32(), 255u);
+  EXPECT_EQ(r.remaining(), 8u);
+}
