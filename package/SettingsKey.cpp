@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,11 +11,10 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "package/FileUtil.hpp"
 #include "project/Errors.hpp"
+#include "project/Stream.hpp"
 
 namespace kpf::package {
 
@@ -73,15 +73,14 @@ std::string SettingsKey::DefaultFolder() {
 }
 
 SettingsDocument SettingsKey::Load() const {
-  std::ifstream in(file_, std::ios::binary);
-  if (!in) {
-    if (!PathExists(file_)) return {};
-    throw KpfError("Cannot read " + file_);
+  struct stat info;
+  if (::stat(file_.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {};  // no store yet: every value is missing
+    throw KpfError("Cannot read " + file_ + ": " + std::strerror(errno));
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) throw KpfError("Cannot read " + file_);
-  return SettingsDocument::Parse(content.str());
+  if (!S_ISREG(info.st_mode)) throw KpfError("Cannot read " + file_ + ": not a file");
+  const std::vector<uint8_t> content = project::ReadWholeFile(file_);
+  return SettingsDocument::Parse(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
 }
 
 void SettingsKey::Store(const SettingsDocument& document) {

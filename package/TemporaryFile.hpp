@@ -51,6 +51,9 @@ class TTemporaryFile {
 
   const std::vector<std::string>& Files() const { return files_; }
   const std::vector<std::string>& Folders() const { return folders_; }
+  // Restarts the random part of generated names from a known seed (tests check the bounded
+  // name search with it).
+  void SeedNameGenerator(uint32_t seed) { random_.seed(seed); }
   // Sub-key of this process's lists, e.g. "TemporaryFiles\1234-5678".
   std::string ListsKey() const;
 

@@ -1,0 +1,201 @@
+// Applying a package to a player: project, header, resource files and initial values.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "package/PackageReader.hpp"
+#include "package/ResourceFiles.hpp"
+#include "tests/package/PackageBuilder.hpp"
+
+namespace kpf::package {
+namespace {
+
+using testing::Bytes;
+using testing::FakeHost;
+using testing::PackageBuilder;
+using testing::PutU32;
+using testing::ScratchFolder;
+
+class ReadPackageTest : public ::testing::Test {
+ protected:
+  PackageReadResult Read(const PackageBuilder& builder) { return Read(builder.Build()); }
+  PackageReadResult Read(const Bytes& file) {
+    return ReadPackage(scratch.Write("player.exe", file), host, extracted, resources);
+  }
+  std::string Resource(const std::string& name) const { return resources + name; }
+
+  ScratchFolder scratch;
+  std::string resources = GetResourceFolder();
+  FakeHost host;
+  ExtractedFileList extracted;
+};
+
+TEST_F(ReadPackageTest, ResourceFolderIsTheTemporaryFolderWithTrailingSlash) {
+  EXPECT_EQ(resources, scratch.Tmp() + "/");
+}
+
+TEST_F(ReadPackageTest, FileWithoutPackageLoadsNothing) {
+  Bytes file = PackageBuilder().End().Build();
+  file[file.size() - 4] = 0;  // the last u32 is no longer 130
+  PackageReadResult result = Read(file);
+  EXPECT_FALSE(result.PackageFound);
+  EXPECT_TRUE(host.loads.empty());
+  EXPECT_TRUE(host.headers.empty());
+  EXPECT_FALSE(ReadPackage(scratch.Path("missing.exe"), host, extracted, resources).ProjectLoaded);
+}
+
+TEST_F(ReadPackageTest, LoadsProjectHeaderFilesAndValues) {
+  PackageBuilder builder;
+  builder.header.Title = "   ";
+  builder.Record(kTagElampDll, {1, 2}).Record(kTagNpmodDll, {3}).NamedFile("sounds\\ding.wav", "RIFF").IntValue(1, 42).End();
+  PackageReadResult result = Read(builder);
+  EXPECT_TRUE(result.ProjectLoaded);
+  EXPECT_TRUE(result.Error.empty());
+  ASSERT_EQ(host.loads.size(), 1u);
+  EXPECT_EQ(host.loads[0], builder.block);
+  ASSERT_EQ(host.headers.size(), 1u);
+  EXPECT_EQ(host.headers[0].Title, "Tavimo");
+  EXPECT_EQ(host.headers[0].DesignVersion, "3.01");
+  EXPECT_EQ(ScratchFolder::Read(Resource("elamp.dll")), std::string("\x01\x02"));
+  EXPECT_EQ(ScratchFolder::Read(Resource("npmod32.dll")), std::string("\x03"));
+  EXPECT_EQ(ScratchFolder::Read(Resource("sounds/ding.wav")), "RIFF");
+  EXPECT_EQ(extracted.Paths(), (std::vector<std::string>{Resource("elamp.dll"), Resource("npmod32.dll"),
+                                                         Resource("sounds/ding.wav")}));
+  ASSERT_EQ(host.applied.size(), 1u);
+  EXPECT_EQ(host.applied[0].IntValue, 42);
+}
+
+TEST_F(ReadPackageTest, ExistingFileIsNeitherOverwrittenNorListed) {
+  scratch.Write("tmp/readme.txt", testing::ToBytes("mine"));
+  Read(PackageBuilder().NamedFile("readme.txt", "theirs").NamedFile("new.txt", "x").End());
+  EXPECT_EQ(ScratchFolder::Read(Resource("readme.txt")), "mine");
+  EXPECT_EQ(extracted.Paths(), std::vector<std::string>{Resource("new.txt")});
+}
+
+TEST_F(ReadPackageTest, LinksAreNeverFollowed) {
+  std::string victim = scratch.Write("victim.txt", testing::ToBytes("safe"));
+  std::filesystem::create_symlink(victim, Resource("link.txt"));
+  std::filesystem::create_directories(scratch.Path("elsewhere"));
+  std::filesystem::create_directory_symlink(scratch.Path("elsewhere"), Resource("linkdir"));
+  Read(PackageBuilder().NamedFile("link.txt", "evil").NamedFile("linkdir\\x.txt", "evil").IntValue(2, 5).End());
+  EXPECT_EQ(ScratchFolder::Read(victim), "safe");
+  EXPECT_FALSE(std::filesystem::exists(scratch.Path("elsewhere/x.txt")));
+  EXPECT_TRUE(extracted.Paths().empty());
+  ASSERT_EQ(host.applied.size(), 1u);  // records after the refused ones still apply
+}
+
+TEST_F(ReadPackageTest, BadNamesAreSkippedAndLaterRecordsApplied) {
+  PackageBuilder builder;
+  for (const char* name : {"..\\escape.txt", "\\abs.txt", "C:\\drive.txt", "a\\\\b.txt", ""})
+    builder.NamedFile(name, "bad");
+  builder.NamedFile("deep\\er\\ok.txt", "good").TextValue(3, "after").End();
+  Read(builder);
+  EXPECT_FALSE(std::filesystem::exists(scratch.Path("escape.txt")));
+  EXPECT_FALSE(std::filesystem::exists("/abs.txt"));
+  EXPECT_EQ(ScratchFolder::Read(Resource("deep/er/ok.txt")), "good");
+  EXPECT_EQ(extracted.Paths(), std::vector<std::string>{Resource("deep/er/ok.txt")});
+  ASSERT_EQ(host.applied.size(), 1u);
+  EXPECT_EQ(host.applied[0].Text, "after");
+}
+
+TEST_F(ReadPackageTest, UnwritableResourceSkipsOnlyThatRecord) {
+  scratch.Write("tmp/blocker", testing::ToBytes("a file where a folder is needed"));
+  Read(PackageBuilder().NamedFile("blocker\\x.txt", "x").NamedFile("y.txt", "y").IntValue(1, 1).End());
+  EXPECT_EQ(extracted.Paths(), std::vector<std::string>{Resource("y.txt")});
+  EXPECT_EQ(host.applied.size(), 1u);
+}
+
+TEST_F(ReadPackageTest, VariableValues) {
+  PackageBuilder builder;
+  builder.IntValue(99, 1)                              // unknown id: no effect
+      .IntValue(1, 10)
+      .Record(kTagVariableValue, {2, 0, 0, 0, 7, 1})  // unknown kind: nothing
+      .Record(kTagVariableValue, {2, 0})              // cut short: this record only is skipped
+      .TextValue(1, "later wins")
+      .End();
+  Read(builder);
+  ASSERT_EQ(host.applied.size(), 2u);
+  EXPECT_EQ(host.applied[0].IntValue, 10);
+  EXPECT_EQ(host.applied.back().Text, "later wins");
+}
+
+TEST_F(ReadPackageTest, UnknownTagIsSkippedByItsLength) {
+  Read(PackageBuilder().Record(150, Bytes(20, 0xEE)).IntValue(2, 3).End());
+  ASSERT_EQ(host.applied.size(), 1u);
+  EXPECT_EQ(host.applied[0].VariableId, 2);
+}
+
+TEST_F(ReadPackageTest, HeaderDirectlyFollowedByTrailer) {
+  PackageBuilder builder;
+  builder.recordList = false;
+  PackageReadResult result = Read(builder);
+  EXPECT_TRUE(result.HeaderApplied);
+  EXPECT_TRUE(result.Error.empty());
+  EXPECT_EQ(host.headers.at(0).Title, "My Title");
+}
+
+TEST_F(ReadPackageTest, LoaderFailureEndsTheReadSilently) {
+  host.failLoad = true;
+  PackageReadResult result = Read(PackageBuilder().NamedFile("a.txt", "a").IntValue(1, 1).End());
+  EXPECT_FALSE(result.ProjectLoaded);
+  EXPECT_EQ(result.Error, "data error");
+  EXPECT_TRUE(host.headers.empty());
+  EXPECT_TRUE(extracted.Paths().empty());
+}
+
+TEST_F(ReadPackageTest, DamagedRecordListKeepsWhatCameBefore) {
+  PackageBuilder builder;
+  builder.NamedFile("first.txt", "1").IntValue(1, 1);
+  PutU32(builder.records, kTagNamedFile);
+  PutU32(builder.records, 0x7FFFFFFF);
+  PackageReadResult result = Read(builder);
+  EXPECT_FALSE(result.Error.empty());
+  EXPECT_EQ(extracted.Paths(), std::vector<std::string>{Resource("first.txt")});
+  EXPECT_EQ(host.applied.size(), 1u);
+}
+
+TEST_F(ReadPackageTest, BlockPastTheTrailerLoadsNothing) {
+  Bytes file = PackageBuilder().End().Build();
+  file[PackageBuilder().image.size()] = 0xF0;  // N now reaches past the trailer
+  PackageReadResult result = Read(file);
+  EXPECT_TRUE(result.PackageFound);
+  EXPECT_FALSE(result.ProjectLoaded);
+  EXPECT_TRUE(host.loads.empty());
+}
+
+TEST_F(ReadPackageTest, ExtractedFilesAreDeletedWithTheList) {
+  {
+    ExtractedFileList list;
+    ReadPackage(scratch.Write("p.exe", PackageBuilder().NamedFile("gone.txt", "x").End().Build()), host, list, resources);
+    EXPECT_TRUE(std::filesystem::exists(Resource("gone.txt")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(Resource("gone.txt")));
+}
+
+TEST_F(ReadPackageTest, ExtractedFilesArePrivate) {
+  Read(PackageBuilder().NamedFile("p.txt", "x").End());
+  struct stat info;
+  ASSERT_EQ(::stat(Resource("p.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 077, 0u);
+}
+
+TEST(LoadFromFile, HandsTheWholeFileToTheLoader) {
+  ScratchFolder scratch;
+  FakeHost host;
+  std::vector<std::string> messages;
+  auto report = [&](const std::string& text) { messages.push_back(text); };
+  EXPECT_TRUE(LoadFromFile(scratch.Write("p.kpf", testing::ToBytes("zlib-data")), host, report));
+  ASSERT_EQ(host.loads.size(), 1u);
+  EXPECT_EQ(host.loads[0], testing::ToBytes("zlib-data"));
+  EXPECT_TRUE(messages.empty());
+
+  EXPECT_FALSE(LoadFromFile(scratch.Path("missing.kpf"), host, report));
+  host.failLoad = true;
+  EXPECT_FALSE(LoadFromFile(scratch.Path("p.kpf"), host, report));
+  EXPECT_EQ(messages, (std::vector<std::string>{"Error decoding file", "Error decoding file"}));
+}
+
+}  // namespace
+}  // namespace kpf::package

@@ -1,0 +1,218 @@
+// The temporary-file service and its persistent delete lists.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "package/ProcessTag.hpp"
+#include "package/TemporaryFile.hpp"
+#include "tests/package/PackageBuilder.hpp"
+
+namespace kpf::package {
+namespace {
+
+using testing::ScratchFolder;
+
+// A tag of a process that cannot run: pids never reach this value.
+constexpr const char* kEndedProcess = "4194999-1";
+
+class TemporaryFileTest : public ::testing::Test {
+ protected:
+  std::string MakeServiceFolder(const std::string& parent) const {
+    std::string pattern = parent + "/kpfplayer-XXXXXX";
+    return ::mkdtemp(pattern.data());
+  }
+  std::string StoredList(const std::string& tag, const char* value) {
+    return settings.ReadSetting(std::string("TemporaryFiles\\") + tag + "\\" + value, "<none>");
+  }
+  std::vector<std::string> TmpEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.Tmp())) names.push_back(entry.path().string());
+    return names;
+  }
+
+  ScratchFolder scratch;
+  std::vector<std::string> messages;
+  SettingsKey settings{scratch.Settings(), [this](const std::string& text) { messages.push_back(text); }};
+  TTemporaryFile::ErrorReporter report = [this](const std::string& text) { messages.push_back(text); };
+};
+
+TEST_F(TemporaryFileTest, NamesWithAndWithoutDotAreAlike) {
+  TTemporaryFile service(settings, report);
+  for (std::string name : {service.GetTempFileName(".tavi"), service.GetTempFileName("tavi")}) {
+    ASSERT_FALSE(name.empty());
+    EXPECT_TRUE(name.ends_with(".tavi")) << name;
+    std::string base = name.substr(name.rfind('/') + 1);
+    EXPECT_TRUE(base.starts_with("0_")) << name;
+    int number = std::stoi(base.substr(2));
+    EXPECT_GE(number, 0);
+    EXPECT_LE(number, 65534);
+    EXPECT_EQ(name.find("//"), std::string::npos) << name;
+    EXPECT_EQ(std::filesystem::path(name).parent_path().parent_path().string(), scratch.Tmp());
+    EXPECT_FALSE(std::filesystem::exists(name));
+  }
+  EXPECT_TRUE(service.GetTempFileName("a/../b").ends_with(".a_.._b"));
+}
+
+TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
+  TTemporaryFile service(settings, report);
+  std::string folder = std::filesystem::path(service.GetTempFileName("x")).parent_path().string();
+  struct stat info;
+  ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(service.Folders(), std::vector<std::string>{folder});
+  EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteFolder"), ";%;" + folder);
+}
+
+TEST_F(TemporaryFileTest, ConfiguredFolderWithOrWithoutTrailingSlash) {
+  std::filesystem::create_directories(scratch.Path("custom"));
+  for (std::string configured : {scratch.Path("custom"), scratch.Path("custom") + "/"}) {
+    settings.WriteSetting("TemporaryFolder", configured);
+    TTemporaryFile service(settings, report);
+    std::string name = service.GetTempFileName("tavi");
+    EXPECT_EQ(std::filesystem::path(name).parent_path().parent_path().string(), scratch.Path("custom"));
+    EXPECT_EQ(name.find("//"), std::string::npos) << name;
+    EXPECT_EQ(name.substr(name.rfind('/'), 3), "/0_");
+  }
+}
+
+TEST_F(TemporaryFileTest, CreateTempFileWritesRegistersAndCleansUp) {
+  std::string path, folder;
+  {
+    TTemporaryFile service(settings, report);
+    path = service.CreateTempFile(".wav", testing::ToBytes("RIFF"));
+    ASSERT_FALSE(path.empty());
+    folder = std::filesystem::path(path).parent_path().string();
+    EXPECT_EQ(ScratchFolder::Read(path), "RIFF");
+    EXPECT_EQ(service.Files(), std::vector<std::string>{path});
+    EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path);  // first entry without separator
+    std::string second = service.CreateTempFile("wav", testing::ToBytes("2"));
+    EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path + ";%;" + second);
+    struct stat info;
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_TRUE(settings.SubKeyNames("TemporaryFiles").empty());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TemporaryFileTest, StaleEntryOfThisProcessIsDroppedAndStoredEmpty) {
+  const std::string tag = "4194998-7";
+  settings.WriteSetting(std::string("TemporaryFiles\\") + tag + "\\DeleteList", ";%;" + scratch.Tmp() + "/kpfplayer-abcdef/0_1.tavi");
+  TTemporaryFile service(settings, report, tag);
+  EXPECT_TRUE(service.Files().empty());
+  EXPECT_EQ(StoredList(tag, "DeleteList"), "");
+  EXPECT_EQ(StoredList(tag, "DeleteFolder"), "");
+}
+
+TEST_F(TemporaryFileTest, LeftoversOfEndedProcessesAreDeleted) {
+  std::string folder = MakeServiceFolder(scratch.Tmp());
+  std::string file = scratch.Write(folder.substr(scratch.Root().size() + 1) + "/0_12.tavi", testing::ToBytes("x"));
+  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteList", ";%;" + file);
+  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteFolder", ";%;" + folder);
+  TTemporaryFile service(settings, report);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  EXPECT_TRUE(service.Files().empty());
+  EXPECT_EQ(settings.SubKeyNames("TemporaryFiles"), std::vector<std::string>{CurrentProcessTag()});
+}
+
+TEST_F(TemporaryFileTest, LiveFilesOfAnotherRunningPlayerAreKept) {
+  TTemporaryFile first(settings, report);
+  std::string path = first.CreateTempFile("tavi", testing::ToBytes("live"));
+  std::string otherTag = ProcessTag(::getppid());
+  ASSERT_TRUE(IsProcessAlive(otherTag));
+  {
+    TTemporaryFile second(settings, report, otherTag);
+    EXPECT_TRUE(second.Files().empty());
+  }
+  EXPECT_EQ(ScratchFolder::Read(path), "live");
+  EXPECT_EQ(first.Files(), std::vector<std::string>{path});
+  EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path);
+}
+
+TEST_F(TemporaryFileTest, NamesOutsideOurFoldersAreDroppedNotDeleted) {
+  std::string outside = scratch.Write("precious.txt", testing::ToBytes("keep"));
+  std::string fakeFolder = scratch.Path("kpfplayer-zzzzzz");  // right name, but a link to elsewhere
+  std::filesystem::create_directory_symlink(scratch.Tmp(), fakeFolder);
+  std::string viaLink = scratch.Write("tmp/0_1.tavi", testing::ToBytes("keep"));
+  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteList",
+                        ";%;" + outside + ";%;" + fakeFolder + "/0_1.tavi;%;relative/kpfplayer-aaaaaa/x");
+  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteFolder",
+                        ";%;" + scratch.Root() + ";%;" + fakeFolder);
+  TTemporaryFile service(settings, report);
+  service.RegisterFile(outside);
+  service.RegisterFile(scratch.Tmp() + "/kpfplayer-abc/../../precious.txt");
+  service.CleanUp();
+  EXPECT_EQ(ScratchFolder::Read(outside), "keep");
+  EXPECT_EQ(ScratchFolder::Read(viaLink), "keep");
+  EXPECT_TRUE(std::filesystem::exists(fakeFolder));
+  EXPECT_TRUE(service.Files().empty());
+  EXPECT_TRUE(service.Folders().empty());
+  EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), "");
+}
+
+TEST_F(TemporaryFileTest, UndeletableEntryStaysListed) {
+  TTemporaryFile service(settings, report);
+  std::string folder = std::filesystem::path(service.GetTempFileName("t")).parent_path().string();
+  // unlink cannot remove a folder: the entry stands for a file that is locked.
+  std::string locked = folder + "/0_77.tavi";
+  std::filesystem::create_directories(locked + "/inner");
+  service.RegisterFile(locked);
+  service.CleanUp();
+  EXPECT_EQ(service.Files(), std::vector<std::string>{locked});
+  EXPECT_EQ(service.Folders(), std::vector<std::string>{folder});  // not empty, so it stays too
+  EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), ";%;" + locked);
+  std::filesystem::remove_all(locked);
+}
+
+TEST_F(TemporaryFileTest, NameSearchGivesUpAfterAThousandTries) {
+  TTemporaryFile service(settings, report);
+  std::string folder = std::filesystem::path(service.GetTempFileName("t")).parent_path().string();
+  std::minstd_rand replay(1234);
+  for (int i = 0; i < TTemporaryFile::kMaxNameTries; ++i)
+    scratch.Write(folder.substr(scratch.Root().size() + 1) + "/0_" + std::to_string(replay() % 65535) + ".t", {});
+  service.SeedNameGenerator(1234);
+  EXPECT_EQ(service.GetTempFileName("t"), "");
+  service.SeedNameGenerator(1234);
+  EXPECT_EQ(service.CreateTempFile("t", testing::ToBytes("x")), "");
+  EXPECT_EQ(messages, (std::vector<std::string>{"Error creating temporary file", "Error creating temporary file"}));
+  std::filesystem::remove_all(folder);
+}
+
+TEST_F(TemporaryFileTest, MissingConfiguredFolderFallsBackToTheSystemFolder) {
+  settings.WriteSetting("TemporaryFolder", scratch.Path("missing"));
+  TTemporaryFile service(settings, report);
+  EXPECT_EQ(std::filesystem::path(service.GetTempFileName("t")).parent_path().parent_path().string(), scratch.Tmp());
+}
+
+TEST_F(TemporaryFileTest, UnusableTemporaryFolderReportsTheError) {
+  ::setenv("TMPDIR", scratch.Path("missing").c_str(), 1);
+  TTemporaryFile service(settings, report);
+  EXPECT_EQ(service.GetTempFileName("t"), "");
+  EXPECT_EQ(service.CreateTempFile("t", testing::ToBytes("x")), "");
+  EXPECT_TRUE(service.Files().empty());
+  EXPECT_EQ(messages, (std::vector<std::string>{"Error creating temporary file", "Error creating temporary file"}));
+}
+
+TEST(DeleteList, StoredForm) {
+  EXPECT_EQ(JoinDeleteList({}), "");
+  EXPECT_EQ(JoinDeleteList({"/a", "/b"}), ";%;/a;%;/b");
+  EXPECT_EQ(SplitDeleteList(";%;/a;%;;%;/b"), (std::vector<std::string>{"/a", "/b"}));
+  EXPECT_EQ(SplitDeleteList("/a"), std::vector<std::string>{"/a"});
+  EXPECT_TRUE(SplitDeleteList(";%;").empty());
+}
+
+TEST(ProcessTag, NamesLiveProcessesOnly) {
+  EXPECT_TRUE(IsProcessAlive(CurrentProcessTag()));
+  EXPECT_FALSE(IsProcessAlive(kEndedProcess));
+  EXPECT_FALSE(IsProcessAlive(std::to_string(::getpid()) + "-1"));  // pid reused by a later process
+  for (const char* bad : {"", "-", "abc-1", "0-1", "-5-1"}) EXPECT_FALSE(IsProcessAlive(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace kpf::package
