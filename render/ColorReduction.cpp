@@ -85,6 +85,8 @@ class BoxSplitter {
     return palette;
   }
 
+  int BoxCount() const { return static_cast<int>(boxes_.size()); }
+
   // Index of every cell: its box, or kUnresolved outside all boxes.
   std::vector<uint8_t> CellIndices() const {
     std::vector<uint8_t> cells(kCells, kUnresolved);
@@ -143,12 +145,13 @@ class BoxSplitter {
   std::vector<Box> boxes_;
 };
 
-// Nearest palette entry by squared RGB distance, searching from the last entry down; the
-// first entry found among equals wins.
-uint8_t NearestEntry(const TVrFast256::Palette& palette, const Rgb& c) {
-  int best = 255;
+// Nearest of the first `count` palette entries (those that have a box) by squared RGB
+// distance, searching from the last entry down; the first entry found among equals wins.
+// Entries without a box are left out so that every index names a colour of the picture.
+uint8_t NearestEntry(const TVrFast256::Palette& palette, int count, const Rgb& c) {
+  int best = count - 1;
   int bestDistance = -1;
-  for (int i = 255; i >= 0; --i) {
+  for (int i = count - 1; i >= 0; --i) {
     Rgb p = Channels(palette[i]);
     int distance = (c.red - p.red) * (c.red - p.red) + (c.green - p.green) * (c.green - p.green) +
                    (c.blue - p.blue) * (c.blue - p.blue);
@@ -162,7 +165,7 @@ uint8_t NearestEntry(const TVrFast256::Palette& palette, const Rgb& c) {
 
 // Serpentine Floyd-Steinberg. Errors are accumulated x16 in two row buffers with a spare
 // entry at each end, so the weights 7, 3, 5, 1 are the usual sixteenths.
-void Dither(const TVrFastBMP& src, TVrFast256& dst, std::vector<uint8_t>& cells) {
+void Dither(const TVrFastBMP& src, TVrFast256& dst, std::vector<uint8_t>& cells, int boxCount) {
   const int width = src.Width();
   const auto& palette = dst.Colors();
   std::vector<std::array<int, 3>> current(width + 2), next(width + 2);
@@ -178,7 +181,7 @@ void Dither(const TVrFastBMP& src, TVrFast256& dst, std::vector<uint8_t>& cells)
       const Rgb rgb{value[0], value[1], value[2]};
       uint8_t& cell = cells[CellOf(rgb)];
       // 255 marks an unresolved cell; a cell of box 255 is resolved again each time.
-      if (cell == kUnresolved) cell = NearestEntry(palette, rgb);
+      if (cell == kUnresolved) cell = NearestEntry(palette, boxCount, rgb);
       out[x] = cell;
       const Rgb chosen = Channels(palette[cell]);
       const std::array<int, 3> error{value[0] - chosen.red, value[1] - chosen.green, value[2] - chosen.blue};
@@ -213,7 +216,7 @@ void ConvertBoxSplit(const TVrFastBMP& src, TVrFast256& dst, bool dither) {
   BoxSplitter splitter(src);
   dst.Colors() = splitter.Palette();
   std::vector<uint8_t> cells = splitter.CellIndices();
-  if (dither) return Dither(src, dst, cells);
+  if (dither) return Dither(src, dst, cells, splitter.BoxCount());
   for (int y = 0; y < src.Height(); ++y) {
     uint8_t* out = dst.Row(y);
     for (int x = 0; x < src.Width(); ++x) out[x] = cells[CellOf(Channels(src.Pixel(x, y)))];
