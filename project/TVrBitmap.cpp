@@ -135,17 +135,29 @@ std::span<const uint32_t> TVrBitmap::Pixels() {
 
 void TVrBitmap::Decode() {
   if (decoded_) return;
-  // Start from a fully transparent picture so that a failed inflation leaves a safe image.
-  pixels_.assign(static_cast<size_t>(width_) * height_, kClearPixel);
   decoded_ = true;
-  if (form_ == kFormPacked) DecodePacked();
-  if (form_ == kFormPalette) DecodePalette();
+  const size_t count = static_cast<size_t>(width_) * height_;
+  if (form_ != kFormPacked) {
+    pixels_.assign(count, kClearPixel);
+    if (form_ == kFormPalette) DecodePalette();
+    return;
+  }
+  try {
+    DecodePacked();
+  } catch (...) {
+    pixels_.assign(count, kClearPixel);  // a damaged image stays safe to draw: transparent
+    throw;
+  }
 }
 
 void TVrBitmap::DecodePacked() {
-  const size_t expected = pixels_.size() * 4;
-  std::vector<uint8_t> raw = DecompressBuf(packed_, expected, expected);
+  const size_t expected = static_cast<size_t>(width_) * height_ * 4;
+  // Start small for big pictures so that a header which lies about the size costs only what
+  // the stream really inflates to; the cap is the exact size.
+  const size_t estimate = std::min(expected, std::max(packed_.size() * 8, size_t{4} << 20));
+  std::vector<uint8_t> raw = DecompressBuf(packed_, estimate, expected);
   if (raw.size() != expected) throw KpfError("Frame image data has the wrong size");
+  pixels_.resize(expected / 4);
   for (size_t i = 0; i < pixels_.size(); ++i) pixels_[i] = ArgbAt(raw, i);
 }
 

@@ -204,12 +204,13 @@ TEST(TVrBitmap, ComputeHasAlphaLooksForPartialAlpha) {
   EXPECT_EQ(image.Width(), 0);
 }
 
-TEST(TVrBitmap, LargestSideIsAccepted) {
+TEST(TVrBitmap, LargestSideAndPicturesBeyondTheFirstInflateStepDecode) {
+  // 16384 x 80 pixels inflate to 5 MiB, past the 4 MiB first output step.
   std::vector<uint8_t> block;
-  PutPackedEntry(block, 16384, 1, std::vector<uint32_t>(16384, 0xFF123456));
+  PutPackedEntry(block, 16384, 80, std::vector<uint32_t>(16384 * 80, 0xFF123456));
   TVrBitmap image;
   image.LoadFromBuffer(block, 0);
-  EXPECT_EQ(image.Pixels().size(), 16384u);
+  EXPECT_EQ(image.Pixels().size(), 16384u * 80);
   EXPECT_EQ(image.Pixels().back(), 0xFF123456u);
 }
 
