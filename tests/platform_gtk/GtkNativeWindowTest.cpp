@@ -1,0 +1,205 @@
+// The character window on a real X server: shapes as they show on screen and as they take the
+// pointer, exact placement, and the input it reports.
+#include <string>
+#include <vector>
+
+#include "platform/gtk/GtkNativeWindow.hpp"
+#include "GtkTestSupport.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
+
+namespace kpf::platform::gtk::testing {
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000;
+constexpr uint32_t kScreenRed = 0xFF0000;
+constexpr uint32_t kRootBlack = 0x000000;
+
+struct RecordedInput : WindowInput {
+  struct Press {
+    MouseButton button;
+    int x;
+    int y;
+  };
+  std::vector<Press> downs;
+  std::vector<MouseButton> ups;
+  std::vector<Point> moves;
+  int doubleClicks = 0;
+  std::vector<int> keysDown;
+  std::vector<int> keysUp;
+  int closeRequests = 0;
+
+  void MouseDown(MouseButton button, int x, int y) override { downs.push_back({button, x, y}); }
+  void MouseMove(bool, bool, int screenX, int screenY) override { moves.push_back({screenX, screenY}); }
+  void MouseUp(MouseButton button) override { ups.push_back(button); }
+  void DoubleClick() override { ++doubleClicks; }
+  void KeyDown(int keyCode) override { keysDown.push_back(keyCode); }
+  void KeyUp(int keyCode) override { keysUp.push_back(keyCode); }
+  void CloseRequested() override { ++closeRequests; }
+};
+
+class GtkNativeWindowTest : public GtkDisplayTest {
+ protected:
+  // A red window at (x, y) of the given size, shown, and drawn on screen.
+  std::unique_ptr<NativeWindow> ShowRedWindow(int x, int y, int width, int height, const Region* shape) {
+    pixels_.assign(static_cast<size_t>(width) * height, kRed);
+    auto window = platform_->CreateWindow();
+    window->SetInput(&input_);
+    window->MoveResize(x, y, width, height);
+    window->ShowImage(ImageView{width, height, pixels_});
+    window->SetShape(shape);
+    window->SetVisible(true);
+    return window;
+  }
+
+  std::vector<uint32_t> pixels_;
+  RecordedInput input_;
+};
+
+TEST_F(GtkNativeWindowTest, ShapeOfTwoRectanglesShowsOnlyTheirPixels) {
+  const Region shape{Rect{0, 0, 50, 50}, Rect{100, 50, 200, 100}};
+  auto window = ShowRedWindow(100, 100, 200, 100, &shape);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(125, 125) == kScreenRed && ScreenPixel(250, 175) == kScreenRed; }));
+  struct Probe {
+    int x, y;
+    uint32_t expected;
+  };
+  const Probe probes[] = {
+      {100, 100, kScreenRed}, {149, 149, kScreenRed}, {150, 100, kRootBlack}, {175, 125, kRootBlack},
+      {200, 150, kScreenRed}, {299, 199, kScreenRed}, {199, 175, kRootBlack}, {125, 175, kRootBlack},
+      {99, 100, kRootBlack},  {300, 199, kRootBlack},
+  };
+  for (const Probe& probe : probes) {
+    EXPECT_EQ(ScreenPixel(probe.x, probe.y), probe.expected) << "at " << probe.x << "," << probe.y;
+  }
+}
+
+TEST_F(GtkNativeWindowTest, RemovingTheShapeShowsTheWholeRectangle) {
+  const Region shape{Rect{0, 0, 10, 10}};
+  auto window = ShowRedWindow(50, 60, 80, 40, &shape);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(55, 65) == kScreenRed; }));
+  EXPECT_EQ(ScreenPixel(100, 80), kRootBlack);
+  window->SetShape(nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(100, 80) == kScreenRed; }));
+  EXPECT_EQ(ScreenPixel(129, 99), kScreenRed);
+  EXPECT_EQ(ScreenPixel(130, 100), kRootBlack);
+}
+
+TEST_F(GtkNativeWindowTest, EmptyShapeShowsNothing) {
+  // First shown whole, so that the empty shape has something to take away.
+  auto window = ShowRedWindow(300, 300, 60, 60, nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(330, 330) == kScreenRed; }));
+  const Region empty;
+  window->SetShape(&empty);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(330, 330) == kRootBlack; }));
+  EXPECT_EQ(ScreenPixel(300, 300), kRootBlack);
+}
+
+TEST_F(GtkNativeWindowTest, ClicksOnTransparentPixelsPassThrough) {
+  const Region shape{Rect{0, 0, 50, 50}, Rect{100, 50, 200, 100}};
+  auto window = ShowRedWindow(100, 100, 200, 100, &shape);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(250, 175) == kScreenRed; }));
+  Click(175, 125);  // outside the shape: goes to the root
+  Click(260, 170);  // inside the second rectangle
+  ASSERT_TRUE(RunUntil([&] { return !input_.downs.empty() && !input_.ups.empty(); }));
+  ASSERT_EQ(input_.downs.size(), 1u);
+  EXPECT_EQ(input_.downs[0].button, MouseButton::Left);
+  EXPECT_EQ(input_.downs[0].x, 160);
+  EXPECT_EQ(input_.downs[0].y, 70);
+  EXPECT_EQ(input_.ups, std::vector<MouseButton>{MouseButton::Left});
+}
+
+TEST_F(GtkNativeWindowTest, ButtonsAndDoubleClickAreReported) {
+  auto window = ShowRedWindow(200, 200, 100, 100, nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(250, 250) == kScreenRed; }));
+  Click(210, 220, 3);
+  Click(211, 221, 2);
+  Click(230, 240, 1);
+  Click(230, 240, 1);
+  ASSERT_TRUE(RunUntil([&] { return input_.doubleClicks == 1 && input_.ups.size() == 4; }));
+  ASSERT_EQ(input_.downs.size(), 4u);
+  EXPECT_EQ(input_.downs[0].button, MouseButton::Right);
+  EXPECT_EQ(input_.downs[0].x, 10);
+  EXPECT_EQ(input_.downs[0].y, 20);
+  EXPECT_EQ(input_.downs[1].button, MouseButton::Middle);
+  EXPECT_EQ(input_.downs[2].button, MouseButton::Left);
+  EXPECT_EQ(input_.ups[0], MouseButton::Right);
+  ASSERT_FALSE(input_.moves.empty());
+  EXPECT_EQ(input_.moves.back(), (Point{230, 240}));  // screen coordinates
+}
+
+TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactly) {
+  auto window = ShowRedWindow(10, 10, 40, 40, nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(20, 20) == kScreenRed; }));
+  window->MoveResize(123, 77, 64, 32);
+  EXPECT_EQ(window->Bounds(), (Rect{123, 77, 187, 109}));
+  const auto xid = static_cast<GtkNativeWindow&>(*window).XWindowId();
+  auto geometry = [&] {
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, xid, &attributes);
+    return Rect{x, y, x + attributes.width, y + attributes.height};
+  };
+  ASSERT_TRUE(RunUntil([&] { return geometry() == Rect{123, 77, 187, 109}; })) << "at " << geometry().left;
+  // The picture is redrawn for the new size once the program gives it one; the old place is empty.
+  EXPECT_EQ(ScreenPixel(20, 20), kRootBlack);
+}
+
+TEST_F(GtkNativeWindowTest, VisibilityAndStackingFlagsFollowRequests) {
+  auto window = platform_->CreateWindow();
+  EXPECT_FALSE(window->Visible());
+  window->SetVisible(true);
+  EXPECT_TRUE(window->Visible());
+  window->SetTopmost(true);
+  EXPECT_TRUE(window->Topmost());
+  window->BringToFront();
+  window->SetVisible(false);
+  EXPECT_FALSE(window->Visible());
+  EXPECT_FALSE(window->SupportsPerPixelAlpha());  // Xvfb alone does not composite
+}
+
+TEST_F(GtkNativeWindowTest, KeysAreReportedAsVirtualKeyCodes) {
+  auto window = ShowRedWindow(400, 100, 100, 100, nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(450, 150) == kScreenRed; }));
+  MovePointer(450, 150);
+  XSetInputFocus(display_, static_cast<GtkNativeWindow&>(*window).XWindowId(), RevertToPointerRoot, CurrentTime);
+  for (const KeySym symbol : {KeySym{XK_a}, KeySym{XK_Left}, KeySym{XK_Return}}) {
+    const KeyCode code = XKeysymToKeycode(display_, symbol);
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  }
+  XSync(display_, False);
+  ASSERT_TRUE(RunUntil([&] { return input_.keysUp.size() == 3; }));
+  EXPECT_EQ(input_.keysDown, (std::vector<int>{0x41, 0x25, 0x0D}));
+  EXPECT_EQ(input_.keysUp, (std::vector<int>{0x41, 0x25, 0x0D}));
+}
+
+TEST_F(GtkNativeWindowTest, WindowManagerCloseRequestIsReported) {
+  auto window = ShowRedWindow(500, 400, 50, 50, nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(525, 425) == kScreenRed; }));
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = static_cast<GtkNativeWindow&>(*window).XWindowId();
+  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, event.xclient.window, False, NoEventMask, &event);
+  ASSERT_TRUE(RunUntil([&] { return input_.closeRequests == 1; }));
+  EXPECT_TRUE(window->Visible());  // the owner decides
+}
+
+TEST_F(GtkNativeWindowTest, WindowCarriesTheCharacterCaption) {
+  auto window = platform_->CreateWindow();
+  char* name = nullptr;
+  ASSERT_NE(XFetchName(display_, static_cast<GtkNativeWindow&>(*window).XWindowId(), &name), 0);
+  EXPECT_EQ(std::string(name), "$zimR_304152$");
+  XFree(name);
+}
+
+}  // namespace
+}  // namespace kpf::platform::gtk::testing

@@ -1,0 +1,274 @@
+// The platform's desktop queries (with and without a window manager's EWMH properties), its
+// timers, the message box driven by a scripted key, and ShellOpen's failure path.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "desktop/TThreadedTimer.hpp"
+#include "platform/gtk/GtkNativeWindow.hpp"
+#include "GtkTestSupport.hpp"
+
+#include <X11/Xatom.h>
+#include <gtk/gtk.h>
+
+extern char** environ;
+
+namespace kpf::platform::gtk::testing {
+namespace {
+
+// Plain X windows and root properties, standing in for other programs and a window manager.
+class GtkPlatformTest : public GtkDisplayTest {
+ protected:
+  void TearDown() override {
+    if (display_ == nullptr) return;
+    for (const char* name : {"_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_CLIENT_LIST_STACKING",
+                             "_NET_ACTIVE_WINDOW"}) {
+      XDeleteProperty(display_, Root(), AtomOf(name));
+    }
+    for (const Window window : windows_) XDestroyWindow(display_, window);
+    XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+  }
+
+  Window Root() const { return DefaultRootWindow(display_); }
+  ::Atom AtomOf(const char* name) const { return XInternAtom(display_, name, False); }
+
+  Window MakeWindow(const char* title, int x, int y, int width, int height, bool mapped) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = False;
+    const Window window = XCreateWindow(display_, Root(), x, y, static_cast<unsigned>(width),
+                                        static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                        CopyFromParent, CWOverrideRedirect, &attributes);
+    XStoreName(display_, window, title);
+    if (mapped) XMapWindow(display_, window);
+    XSync(display_, False);
+    windows_.push_back(window);
+    return window;
+  }
+
+  void SetLongs(Window window, const char* property, ::Atom type, const std::vector<long>& values) {
+    XChangeProperty(display_, window, AtomOf(property), type, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values.data()), static_cast<int>(values.size()));
+    XSync(display_, False);
+  }
+
+  std::vector<uint64_t> Ids(const std::vector<DesktopWindow>& windows) {
+    std::vector<uint64_t> ids;
+    for (const auto& window : windows) ids.push_back(window.id);
+    return ids;
+  }
+
+  const DesktopWindow* Find(const std::vector<DesktopWindow>& windows, Window id) {
+    for (const auto& window : windows) {
+      if (window.id == id) return &window;
+    }
+    return nullptr;
+  }
+
+  std::vector<Window> windows_;
+};
+
+TEST_F(GtkPlatformTest, WorkAreaComesFromTheCurrentDesktopOrTheScreen) {
+  EXPECT_EQ(platform_->ScreenRect(), (Rect{0, 0, 800, 600}));
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 600}));
+  SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {0, 0, 800, 570, 10, 20, 700, 500});
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 570}));
+  SetLongs(Root(), "_NET_CURRENT_DESKTOP", XA_CARDINAL, {1});
+  EXPECT_EQ(platform_->WorkArea(), (Rect{10, 20, 710, 520}));
+  SetLongs(Root(), "_NET_CURRENT_DESKTOP", XA_CARDINAL, {7});  // no such desktop: the first one
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 570}));
+  SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {1, 2});  // malformed: the screen
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 600}));
+}
+
+TEST_F(GtkPlatformTest, PointerIsReadFromTheServer) {
+  MovePointer(321, 123);
+  EXPECT_EQ(platform_->Pointer(), (Point{321, 123}));
+  MovePointer(0, 599);
+  EXPECT_EQ(platform_->Pointer(), (Point{0, 599}));
+}
+
+TEST_F(GtkPlatformTest, WithoutWindowManagerTheRootChildrenAreListedFromTheFocusDown) {
+  const Window lower = MakeWindow("lower", 10, 20, 100, 50, true);
+  const Window hidden = MakeWindow("hidden", 0, 0, 30, 30, false);
+  const Window upper = MakeWindow("upper", 200, 100, 40, 60, true);
+  auto windows = platform_->WindowsFromForeground();
+  const auto ids = Ids(windows);
+  const auto position = [&](Window w) { return std::find(ids.begin(), ids.end(), w) - ids.begin(); };
+  ASSERT_NE(Find(windows, lower), nullptr);
+  ASSERT_NE(Find(windows, hidden), nullptr);
+  ASSERT_NE(Find(windows, upper), nullptr);
+  EXPECT_LT(position(upper), position(hidden));
+  EXPECT_LT(position(hidden), position(lower));
+  const DesktopWindow& described = *Find(windows, lower);
+  EXPECT_EQ(described.title, "lower");
+  EXPECT_TRUE(described.visible);
+  EXPECT_EQ(described.showState, ShowState::Normal);
+  EXPECT_EQ(described.rect, (Rect{10, 20, 110, 70}));
+  EXPECT_FALSE(Find(windows, hidden)->visible);
+
+  // The window with the keyboard focus is the foreground one: the walk starts there.
+  XSetInputFocus(display_, lower, RevertToPointerRoot, CurrentTime);
+  XSync(display_, False);
+  windows = platform_->WindowsFromForeground();
+  ASSERT_FALSE(windows.empty());
+  EXPECT_EQ(windows.front().id, lower);
+  EXPECT_EQ(Find(windows, upper), nullptr);
+}
+
+TEST_F(GtkPlatformTest, WindowManagerStackingActiveWindowAndStatesAreUsed) {
+  const Window bottom = MakeWindow("bottom", 0, 0, 10, 10, true);
+  const Window active = MakeWindow("active", 50, 60, 70, 80, true);
+  const Window above = MakeWindow("above", 0, 0, 10, 10, true);
+  SetLongs(Root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW,
+           {static_cast<long>(bottom), static_cast<long>(active), static_cast<long>(above)});
+  SetLongs(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(active)});
+  SetLongs(bottom, "_NET_WM_STATE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_STATE_HIDDEN"))});
+  SetLongs(active, "_NET_WM_STATE", XA_ATOM,
+           {static_cast<long>(AtomOf("_NET_WM_STATE_MAXIMIZED_VERT")), static_cast<long>(AtomOf("_NET_WM_STATE_MAXIMIZED_HORZ"))});
+  SetLongs(active, "_NET_FRAME_EXTENTS", XA_CARDINAL, {2, 3, 20, 4});  // left, right, top, bottom
+  const char utf8Title[] = "Fen\xC3\xAAtre";
+  XChangeProperty(display_, active, AtomOf("_NET_WM_NAME"), AtomOf("UTF8_STRING"), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8Title), static_cast<int>(sizeof utf8Title - 1));
+  XUnmapWindow(display_, bottom);  // as a window manager does with an iconified window
+  XSync(display_, False);
+
+  const auto windows = platform_->WindowsFromForeground();
+  ASSERT_EQ(Ids(windows), (std::vector<uint64_t>{active, bottom}));
+  EXPECT_EQ(windows[0].title, utf8Title);
+  EXPECT_EQ(windows[0].showState, ShowState::Maximised);
+  EXPECT_EQ(windows[0].rect, (Rect{48, 40, 123, 144}));
+  EXPECT_EQ(windows[1].showState, ShowState::Minimised);
+  EXPECT_TRUE(windows[1].visible);  // minimised windows still count as shown
+}
+
+TEST_F(GtkPlatformTest, TaskbarIsTheFirstDockWindow) {
+  EXPECT_EQ(platform_->TaskbarRect(), std::nullopt);
+  const Window plain = MakeWindow("plain", 0, 0, 10, 10, true);
+  const Window dock = MakeWindow("panel", 0, 570, 800, 30, true);
+  SetLongs(plain, "_NET_WM_WINDOW_TYPE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_WINDOW_TYPE_NORMAL"))});
+  SetLongs(dock, "_NET_WM_WINDOW_TYPE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_WINDOW_TYPE_DOCK"))});
+  EXPECT_EQ(platform_->TaskbarRect(), (Rect{0, 570, 800, 600}));
+}
+
+TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
+  auto window = platform_->CreateWindow();
+  window->MoveResize(30, 40, 20, 10);
+  window->SetVisible(true);
+  const auto id = static_cast<GtkNativeWindow&>(*window).XWindowId();
+  ASSERT_TRUE(RunUntil([&] {
+    const auto windows = platform_->WindowsFromForeground();
+    const DesktopWindow* found = Find(windows, id);
+    return found != nullptr && found->visible && found->rect == Rect{30, 40, 50, 50};
+  }));
+  EXPECT_EQ(Find(platform_->WindowsFromForeground(), id)->title, "$zimR_304152$");
+}
+
+TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
+  GtkPlatform withThreadedTimers([](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+  auto timer = withThreadedTimers.CreateTimer();
+  ASSERT_NE(dynamic_cast<desktop::TThreadedTimer*>(timer.get()), nullptr);
+  std::vector<std::thread::id> tickThreads;
+  timer->SetInterval(5);
+  timer->SetOnTimer([&] {
+    tickThreads.push_back(std::this_thread::get_id());
+    if (tickThreads.size() == 3) timer->SetEnabled(false);
+  });
+  timer->SetEnabled(true);
+  for (int i = 0; i < 1000 && timer->Enabled(); ++i) withThreadedTimers.Loop().ProcessEventsFor(10);
+  ASSERT_EQ(tickThreads.size(), 3u);
+  for (const auto& id : tickThreads) EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+TEST_F(GtkPlatformTest, FallbackTimersTickSurviveFailingHandlersAndStopWhenDisabled) {
+  auto timer = platform_->CreateTimer();
+  EXPECT_FALSE(timer->Enabled());
+  EXPECT_EQ(timer->Interval(), 1000u);
+  int ticks = 0;
+  timer->SetInterval(0);
+  timer->SetEnabled(true);  // interval 0 without AllowZero: no ticks
+  timer->SetOnTimer([&] {
+    if (++ticks == 1) throw std::runtime_error("dropped");
+    if (ticks == 3) timer->SetEnabled(false);
+  });
+  EXPECT_TRUE(timer->Enabled());
+  platform_->Loop().ProcessEventsFor(20);
+  EXPECT_EQ(ticks, 0);
+  timer->SetAllowZero(true);
+  ASSERT_TRUE(RunUntil([&] { return !timer->Enabled(); }));
+  platform_->Loop().ProcessEventsFor(20);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(GtkPlatformTest, LocalTimeIsInRange) {
+  const LocalTime now = platform_->Now();
+  EXPECT_GE(now.year, 2000);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12);
+  EXPECT_TRUE(now.day >= 1 && now.day <= 31);
+  EXPECT_TRUE(now.dayOfWeek >= 1 && now.dayOfWeek <= 7);
+}
+
+TEST_F(GtkPlatformTest, ShellOpenFailsWithoutATargetOrAnOpener) {
+  EXPECT_FALSE(platform_->ShellOpen(""));
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", "/nonexistent-kpf-path", 1);
+  const bool opened = platform_->ShellOpen("/tmp");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_FALSE(opened);
+}
+
+// Answers the message box with a key typed by xdotool once the box has the focus. A guard
+// closes the box if xdotool never gets to it, so a failure cannot hang the test.
+class MessageBoxTest : public GtkPlatformTest {
+ protected:
+  MessageBoxResult AnswerWith(const char* key, const std::string& caption, MessageBoxButtons buttons) {
+    std::vector<std::string> arguments = {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + caption + "$",
+                                          "windowfocus", "--sync", "%1", "key", key};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) != 0) {
+      ADD_FAILURE() << "xdotool cannot be started";
+      return MessageBoxResult::Ok;
+    }
+    const guint guard = g_timeout_add_seconds(60, &CloseDialogs, nullptr);
+    const MessageBoxResult result = platform_->MessageBox("Text with 100% of a question?", caption,
+                                                          MessageBoxIcon::Question, buttons);
+    g_source_remove(guard);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return result;
+  }
+
+  static gboolean CloseDialogs(gpointer) {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item != nullptr; item = item->next) {
+      if (GTK_IS_DIALOG(item->data)) gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_DELETE_EVENT);
+    }
+    g_list_free(windows);
+    return G_SOURCE_REMOVE;
+  }
+
+  void SetUp() override {
+    GtkPlatformTest::SetUp();
+    if (IsSkipped()) return;
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  }
+};
+
+TEST_F(MessageBoxTest, ReturnChoosesTheFirstButton) {
+  EXPECT_EQ(AnswerWith("Return", "Question one", MessageBoxButtons::YesNo), MessageBoxResult::Yes);
+}
+
+TEST_F(MessageBoxTest, EscapeClosesWithCancel) {
+  EXPECT_EQ(AnswerWith("Escape", "Question two", MessageBoxButtons::OkCancel), MessageBoxResult::Cancel);
+}
+
+}  // namespace
+}  // namespace kpf::platform::gtk::testing
