@@ -15,6 +15,7 @@ struct Command {
 
 // Each sub-command lives in its own source file and is listed in main.cpp.
 int RunPackage(const Arguments& args);
+int RunInfo(const Arguments& args);
 int RunExtractResources(const Arguments& args);
 int RunEval(const Arguments& args);
 

@@ -14,6 +14,8 @@ const Command kCommands[] = {
      kpf::tools::RunPackage},
     {"extract-resources", "extract-resources FILE DIR    write the package's resource files to DIR",
      kpf::tools::RunExtractResources},
+    {"info", "info FILE [--no-pixels] [--pretty]    load the project and print its model as JSON",
+     kpf::tools::RunInfo},
     {"eval", "eval [--vars FILE] [--seed S] EXPR|-    evaluate expressions as the player does",
      kpf::tools::RunEval},
 };

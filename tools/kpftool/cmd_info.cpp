@@ -1,0 +1,306 @@
+// kpftool info: loads a package's or a standalone project file's project and prints the model
+// as JSON.
+#include <openssl/evp.h>
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include "project/ByteReader.hpp"
+#include "project/ProjectLoader.hpp"
+#include "project/Stream.hpp"
+#include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/Json.hpp"
+#include "tools/kpftool/Windows1252.hpp"
+
+namespace kpf::tools {
+
+namespace {
+
+using project::ByteReader;
+using project::ProjectModel;
+
+constexpr uint32_t kTrailerMagic = 130;
+
+struct Resource {
+  uint32_t tag = 0;
+  std::string name;
+  size_t size = 0;
+};
+
+struct Header {
+  std::string designVersion, aboutText, title;
+  int32_t headerFlags = 0;
+};
+
+struct Container {
+  bool package = false;
+  std::span<const uint8_t> block;  // the compressed project
+  std::optional<Header> header;
+  std::vector<Resource> resources;
+  std::string problem;  // a damaged package tail
+};
+
+std::string Text(const std::string& ansi) { return Windows1252ToUtf8(ansi); }
+
+std::string ResourceName(uint32_t tag, std::span<const uint8_t> data, size_t& contentSize) {
+  contentSize = data.size();
+  if (tag == 109) return "elamp.dll";
+  if (tag == 110) return "npmod32.dll";
+  if (tag == 202) {
+    ByteReader reader(data);
+    std::string name = reader.readNulString();
+    contentSize = reader.remaining();
+    return name;
+  }
+  return {};
+}
+
+void ReadTail(ByteReader& reader, Container& container) {
+  Header header;
+  header.designVersion = reader.readNulString();
+  header.aboutText = reader.readNulString();
+  header.title = reader.readNulString();
+  header.headerFlags = reader.readInt32();
+  container.header = header;
+  if (reader.position() + 4 >= reader.size()) return;
+  for (;;) {
+    uint32_t tag = reader.readU32();
+    if (tag == 255) return;
+    auto data = reader.take(reader.readU32());
+    Resource resource{tag, {}, 0};
+    resource.name = ResourceName(tag, data, resource.size);
+    container.resources.push_back(resource);
+  }
+}
+
+Container Open(std::span<const uint8_t> file) {
+  Container container;
+  if (file.size() < 8) {
+    container.block = file;
+    return container;
+  }
+  ByteReader reader(file);
+  reader.seek(file.size() - 4);
+  if (reader.readU32() != kTrailerMagic) {
+    container.block = file;
+    return container;
+  }
+  container.package = true;
+  reader.seek(file.size() - 8);
+  reader.seek(reader.readU32());
+  container.block = reader.take(reader.readU32());
+  try {
+    ReadTail(reader, container);
+  } catch (const std::exception& error) {
+    container.problem = error.what();
+  }
+  return container;
+}
+
+std::string Sha256Hex(std::span<const uint32_t> pixels) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(pixels.size() * 4);
+  for (uint32_t argb : pixels) {
+    bytes.push_back(static_cast<uint8_t>(argb));
+    bytes.push_back(static_cast<uint8_t>(argb >> 8));
+    bytes.push_back(static_cast<uint8_t>(argb >> 16));
+    bytes.push_back(static_cast<uint8_t>(argb >> 24));
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+    return {};
+  static const char* kHex = "0123456789abcdef";
+  std::string hex;
+  for (unsigned i = 0; i < length; ++i) {
+    hex.push_back(kHex[digest[i] >> 4]);
+    hex.push_back(kHex[digest[i] & 15]);
+  }
+  return hex;
+}
+
+void WriteActions(JsonWriter& json, const std::vector<project::TKPFExeAction>& actions) {
+  json.Key("actions").BeginArray();
+  for (const auto& action : actions) {
+    json.BeginObject().Member("name", Text(action.Name)).Member("type", action.ActionType)
+        .Member("flags", action.Flags).Key("params").BeginArray();
+    for (size_t i = 0; i < action.ParamCount(); ++i)
+      json.BeginObject().Member("kind", action.ParamKind[i]).Member("int", action.ParamInt[i])
+          .Member("text", Text(action.ParamText[i])).EndObject();
+    json.EndArray().EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteScripts(JsonWriter& json, const ProjectModel& model) {
+  json.Member("nextScriptId", model.NextScriptId).Key("scripts").BeginArray();
+  for (const auto& script : model.Scripts) {
+    json.BeginObject().Member("id", script.Id).Member("name", Text(script.Name))
+        .Member("description", Text(script.Description)).Member("trigger", script.Trigger);
+    WriteActions(json, script.Actions);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteImages(JsonWriter& json, ProjectModel& model, bool pixels) {
+  json.Key("images").BeginArray();
+  for (size_t i = 0; i < model.Bitmaps.size(); ++i) {
+    auto& image = model.Bitmaps[i];
+    json.BeginObject().Member("index", static_cast<uint64_t>(i)).Member("width", image.Width())
+        .Member("height", image.Height()).Member("form", image.Form())
+        .Member("copyKind", static_cast<int32_t>(image.CopyKind))
+        .Member("mirrorLink", image.MirrorLink).Member("flipLink", image.FlipLink)
+        .Member("useCount", static_cast<int32_t>(image.UseCount));
+    std::optional<std::string> digest;
+    if (pixels) {
+      try {
+        auto decoded = image.Pixels();
+        image.ComputeHasAlpha();
+        digest = Sha256Hex(decoded);
+      } catch (const std::exception&) {
+      }
+    }
+    json.Member("hasAlpha", image.HasAlpha()).Key("pixelsSha256");
+    if (digest) json.String(*digest); else json.Null();
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteFrames(JsonWriter& json, const project::TTaviEvent& animation) {
+  json.Key("frames").BeginArray();
+  for (const auto& frame : animation.Frames) {
+    json.BeginObject().Member("kind", static_cast<int32_t>(frame.Kind))
+        .Member("x", static_cast<int32_t>(frame.X)).Member("y", static_cast<int32_t>(frame.Y))
+        .Member("duration", static_cast<int32_t>(frame.Duration))
+        .Member("image", frame.Variants[0].Image).Member("scriptId", frame.ScriptId)
+        .Member("useTransparentColor", frame.UseTransparentColor)
+        .Member("transparentColor", frame.TransparentColor).Key("sounds").BeginArray();
+    for (const auto& sound : frame.Sounds)
+      json.BeginObject().Member("soundIndex", sound.SoundIndex)
+          .Member("playMode", static_cast<int32_t>(sound.PlayMode)).EndObject();
+    json.EndArray().EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteAnimations(JsonWriter& json, const ProjectModel& model) {
+  json.Key("animations").BeginArray();
+  for (const auto& a : model.Animations) {
+    json.BeginObject().Member("id", a.Id).Member("name", Text(a.Name))
+        .Member("width", static_cast<int32_t>(a.Width)).Member("height", static_cast<int32_t>(a.Height))
+        .Member("repeatCount", static_cast<int32_t>(a.RepeatCount))
+        .Member("option", static_cast<int32_t>(a.Option)).Member("posX", Text(a.PosX))
+        .Member("posY", Text(a.PosY)).Member("moveMode", static_cast<int32_t>(a.MoveMode))
+        .Key("eventScripts").BeginArray();
+    for (int32_t id : a.EventScripts) json.Int(id);
+    json.EndArray();
+    WriteFrames(json, a);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteLists(JsonWriter& json, const ProjectModel& model) {
+  json.Key("sounds").BeginArray();
+  for (const auto& s : model.Sounds)
+    json.BeginObject().Member("name", Text(s.Name)).Member("kind", static_cast<int32_t>(s.Kind))
+        .Member("size", s.Size).Member("playMode", static_cast<int32_t>(s.PlayMode)).EndObject();
+  json.EndArray().Key("menuEntries").BeginArray();
+  for (const auto& m : model.MenuEntries)
+    json.BeginObject().Member("caption", Text(m.Caption)).Member("itemKey", Text(m.ItemKey))
+        .Member("flags", m.Flags).Member("scriptId", m.ScriptId).EndObject();
+  json.EndArray().Key("playLists").BeginArray();
+  for (const auto& p : model.PlayLists) {
+    json.BeginObject().Member("name", Text(p.Name)).Member("text", Text(p.Text))
+        .Member("mode", static_cast<int32_t>(p.Mode)).Member("value", static_cast<int32_t>(p.Value))
+        .Key("items").BeginArray();
+    for (const auto& item : p.Items) json.String(Text(item));
+    json.EndArray().EndObject();
+  }
+  json.EndArray().Key("dialogs").BeginArray();
+  for (const auto& d : model.Dialogs)
+    json.BeginObject().Member("id", d.ID).Member("name", Text(d.Name))
+        .Member("size", static_cast<uint64_t>(d.Definition.size())).EndObject();
+  json.EndArray().Key("variables").BeginArray();
+  for (const auto& v : model.Variables) {
+    json.BeginObject().Member("id", v.ID).Member("name", Text(v.Name))
+        .Member("kind", static_cast<int32_t>(v.Kind)).Member("sysIndex", v.SysIndex)
+        .Member("varType", static_cast<int32_t>(v.VarType)).Key("value");
+    if (v.Value.IsText()) json.String(Text(v.Value.ToText())); else json.Int(v.Value.ToInteger());
+    json.EndObject();
+  }
+  json.EndArray().Key("optionFlags").BeginArray();
+  for (uint8_t flag : model.OptionFlags) json.Int(flag);
+  json.EndArray().Key("menuCaptions").BeginArray();
+  for (const auto& caption : model.MenuCaptions) json.String(Text(caption));
+  json.EndArray().Member("cursorCount", static_cast<uint64_t>(model.Cursors.size()));
+}
+
+void WriteProject(JsonWriter& json, ProjectModel& model, bool pixels) {
+  json.Key("project").BeginObject();
+  WriteScripts(json, model);
+  WriteImages(json, model, pixels);
+  WriteAnimations(json, model);
+  WriteLists(json, model);
+  json.EndObject();
+}
+
+void WriteContainer(JsonWriter& json, const Container& container) {
+  json.Member("kind", container.package ? "package" : "project");
+  if (container.header) {
+    json.Key("header").BeginObject()
+        .Member("designVersion", Text(container.header->designVersion))
+        .Member("aboutText", Text(container.header->aboutText))
+        .Member("title", Text(container.header->title))
+        .Member("headerFlags", container.header->headerFlags).EndObject();
+  }
+  if (!container.package) return;
+  json.Key("resources").BeginArray();
+  for (const auto& r : container.resources)
+    json.BeginObject().Member("tag", r.tag).Member("name", Text(r.name))
+        .Member("size", static_cast<uint64_t>(r.size)).Member("extracted", false).EndObject();
+  json.EndArray();
+}
+
+}  // namespace
+
+int RunInfo(const Arguments& args) {
+  std::string path;
+  bool pixels = true, pretty = false;
+  for (const auto& arg : args) {
+    if (arg == "--no-pixels") pixels = false;
+    else if (arg == "--pretty") pretty = true;
+    else path = arg;
+  }
+  if (path.empty()) {
+    std::fputs("usage: kpftool info FILE [--no-pixels] [--pretty]\n", stderr);
+    return 2;
+  }
+  std::vector<uint8_t> file = project::ReadWholeFile(path);
+  JsonWriter json(pretty);
+  json.BeginObject();
+  std::string error;
+  ProjectModel model;
+  try {
+    Container container = Open(file);
+    WriteContainer(json, container);
+    error = container.problem;
+    try {
+      project::LoadProjectStream(container.block, model);
+    } catch (const std::exception& loadError) {
+      error = loadError.what();
+    }
+  } catch (const std::exception& openError) {
+    error = openError.what();
+  }
+  WriteProject(json, model, pixels);
+  if (!error.empty()) json.Member("error", error);
+  json.EndObject();
+  std::printf("%s\n", json.Text().c_str());
+  return error.empty() ? 0 : 1;
+}
+
+}  // namespace kpf::tools
