@@ -1,0 +1,12 @@
+#pragma once
+// Texts of stored data are 8-bit Windows-1252; kpftool converts them only for display.
+#include <string>
+#include <string_view>
+
+namespace kpf::tools {
+
+// Converts Windows-1252 bytes to UTF-8. The five unassigned bytes map to the C1 controls of
+// the same value, so every byte has a result.
+std::string Windows1252ToUtf8(std::string_view text);
+
+}  // namespace kpf::tools
