@@ -1,0 +1,114 @@
+#include "engine/AutostartEntry.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "project/TTaviVariable.hpp"
+
+namespace kpf::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Desktop-entry string values escape backslashes and line breaks.
+std::string EscapeValue(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+// Exec arguments are quoted; inside quotes ", `, $ and \ take a backslash.
+std::string QuoteExecArgument(std::string_view path) {
+  std::string out = "\"";
+  for (const char c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace
+
+AutostartEntry::AutostartEntry(std::string title, std::string executablePath)
+    : title_(std::move(title)), executable_(std::move(executablePath)) {}
+
+std::string AutostartEntry::SanitisedName(std::string_view title) {
+  std::string name;
+  for (const char c : title) {
+    const auto byte = static_cast<unsigned char>(c);
+    name += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+  }
+  if (name.empty() || name == "." || name == "..") name = "_";
+  return name;
+}
+
+std::string AutostartEntry::AutostartFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
+    return (fs::path(config) / "autostart").string();
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return (fs::path(home) / ".config" / "autostart").string();
+  }
+  return {};
+}
+
+std::string AutostartEntry::FilePath() const {
+  const std::string folder = AutostartFolder();
+  if (folder.empty()) return {};
+  return (fs::path(folder) / (SanitisedName(title_) + ".desktop")).string();
+}
+
+std::string AutostartEntry::DesktopEntryText(std::string_view title, std::string_view executablePath) {
+  std::ostringstream text;
+  text << "[Desktop Entry]\n"
+       << "Type=Application\n"
+       << "Name=" << EscapeValue(title) << "\n"
+       << "Exec=" << EscapeValue(QuoteExecArgument(executablePath)) << "\n"
+       << "X-GNOME-Autostart-enabled=true\n";
+  return text.str();
+}
+
+bool AutostartEntry::IsEnabled() const {
+  const std::string path = FilePath();
+  if (path.empty()) return false;
+  std::ifstream in(path);
+  if (!in) return false;
+  const std::string expected = "Exec=" + EscapeValue(QuoteExecArgument(executable_));
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (project::SameText(line, expected)) return true;
+  }
+  return false;
+}
+
+bool AutostartEntry::Enable() const {
+  const std::string path = FilePath();
+  if (path.empty()) return false;
+  std::error_code error;
+  fs::create_directories(fs::path(path).parent_path(), error);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out << DesktopEntryText(title_, executable_);
+  return static_cast<bool>(out.flush());
+}
+
+bool AutostartEntry::Disable() const {
+  const std::string path = FilePath();
+  if (path.empty()) return true;
+  std::error_code error;
+  fs::remove(path, error);
+  return !error;
+}
+
+}  // namespace kpf::engine

@@ -1,0 +1,273 @@
+// Animation choice, play lists, window position rules and the housekeeping tick of the engine.
+#include <algorithm>
+#include <numeric>
+
+#include "engine/TCustomKPFPlayer.hpp"
+
+namespace kpf::engine {
+
+namespace {
+
+constexpr size_t kMaxCandidates = 255;
+constexpr std::string_view kRandomPrefix = "<<RANDOM:";
+constexpr const char* kOwnCaption = "$zimR_304152$";
+
+bool Suitable(const platform::DesktopWindow& window) {
+  std::string title = window.title;
+  const auto first = title.find_first_not_of(" \t\r\n");
+  const auto last = title.find_last_not_of(" \t\r\n");
+  title = first == std::string::npos ? std::string() : title.substr(first, last - first + 1);
+  return window.visible && title != kOwnCaption && window.showState == platform::ShowState::Normal &&
+         window.rect.width() + window.rect.height() > 0;
+}
+
+}  // namespace
+
+int32_t TCustomKPFPlayer::Param(const project::TTaviEvent& animation, size_t index) const {
+  return index < animation.Params.size() ? animation.Params[index] : 0;
+}
+
+void TCustomKPFPlayer::PlayAnimation(int kind, int subkind, int index) {
+  if (stopFlag_) return;
+  BusyScope busy(*this);
+  state_.DrawCount = 0;
+  std::vector<int> candidates;
+  if (index == -1) {
+    // Only the first 255 matching animations in list order take part.
+    for (size_t i = 0; i < Model.Animations.size() && candidates.size() < kMaxCandidates; ++i) {
+      if (Model.Animations[i].EventIndex == kind && subkind == 0) candidates.push_back(static_cast<int>(i));
+    }
+  } else if (index >= 0 && static_cast<size_t>(index) < Model.Animations.size()) {
+    candidates.push_back(index);
+  }
+  if (candidates.empty()) {
+    if (kind != 4 && kind != 5) StopAnimation();
+    return;
+  }
+  followMouse_ = false;
+  relativeDrag_ = false;
+  glueMode_ = 0;
+  attached_.reset();
+  int chosen = candidates.front();
+  if (candidates.size() > 1) {
+    chosen = candidates[std::uniform_int_distribution<size_t>(0, candidates.size() - 1)(random_)];
+  }
+  currentIndex_ = chosen;
+  project::TTaviEvent& animation = Model.Animations[static_cast<size_t>(chosen)];
+  animation.Variant = 0;
+  state_.WindowWidth = animation.Width;
+  state_.WindowHeight = animation.Height;
+  state_.WindowLeft = left_;
+  state_.WindowTop = top_;
+  const platform::Rect screen = platform_.ScreenRect();
+  const script::EvaluatedPosition start = evaluation_.EvaluatePosition(animation, screen.width(), screen.height());
+  const int startX = start.x;
+  const int startY = start.y;
+  Trace(TraceLine(NowMs(), "anim-start").Int("index", chosen).Text("name", animation.Name));
+  StartAnimation();
+  state_.AnimationIndex = chosen;
+  state_.AnimationName = animation.Name;
+  animationAlpha_ = animation.Option;
+  SetCursor(animation.ExtraByte == 0 ? -1 : animation.ExtraByte - 1);
+  SetPosition(startX, startY);
+  SetAlpha(animation.Option);
+  FireTrigger(0, chosen);
+}
+
+void TCustomKPFPlayer::StartAnimation() {
+  project::TTaviEvent* animation = CurrentAnimation();
+  if (Model.Animations.empty() || animation == nullptr) return;
+  StopAnimation();
+  loopCount_ = 0;
+  frameIndex_ = 0;
+  soundCounters_.assign(animation->Frames.size(), {});
+  state_.WindowWidth = animation->Width;
+  state_.WindowHeight = animation->Height;
+  EnsurePlaybackTimer();
+  playbackTimer_->SetInterval(1);
+  playbackTimer_->SetEnabled(false);
+  housekeeping_->SetEnabled(true);
+  if (animation->Frames.empty()) {
+    // A frameless animation completes its cycles one tick at a time; an immediate step could
+    // end it and start the next frameless one without time passing.
+    playbackTimer_->SetInterval(kMinFrameIntervalMs);
+    playbackTimer_->SetEnabled(true);
+    return;
+  }
+  PlayNextFrame(false);
+}
+
+void TCustomKPFPlayer::PlayAnimationByName(const std::string& name) { PlayAnimationByNameAt(name, 0); }
+
+void TCustomKPFPlayer::PlayAnimationByNameAt(const std::string& name, int depth) {
+  if (stopFlag_) return;
+  BusyScope busy(*this);
+  const int32_t index = Model.AnimationIndexByName(name);
+  if (index >= 0) {
+    PlayAnimation(0, 0, index);
+    return;
+  }
+  if (name.size() >= kRandomPrefix.size() && std::string_view(name).substr(0, kRandomPrefix.size()) == kRandomPrefix) {
+    // The name sits between the prefix and the last two characters; a shorter text names nothing.
+    const size_t end = name.size() >= kRandomPrefix.size() + 2 ? name.size() - 2 : kRandomPrefix.size();
+    const std::string listName = name.substr(kRandomPrefix.size(), end - kRandomPrefix.size());
+    for (size_t i = 0; i < Model.PlayLists.size(); ++i) {
+      const project::TPlayList& list = Model.PlayLists[i];
+      if (project::UpperName(list.Name) != listName || list.Items.empty()) continue;
+      if (depth >= kMaxPlayListDepth) {
+        Trace(TraceLine(NowMs(), "playlist-depth").Text("name", list.Name));
+        return;
+      }
+      const size_t pick = std::uniform_int_distribution<size_t>(0, list.Items.size() - 1)(random_);
+      const std::string item = list.Items[pick];
+      PlayAnimationByNameAt(item, depth + 1);
+      if (stopFlag_) return;
+    }
+  }
+  if (name == "<RANDOM FROM ALL EVENT>" && !Model.Animations.empty()) {
+    const auto count = static_cast<int>(Model.Animations.size());
+    PlayAnimation(0, 0, std::uniform_int_distribution<int>(0, count - 1)(random_));
+  } else if (project::SameText(name, "<RANDOM FROM SAME EVENT>")) {
+    if (const project::TTaviEvent* current = CurrentAnimation()) PlayAnimation(current->EventIndex, 0, -1);
+  }
+}
+
+void TCustomKPFPlayer::PlayPlayList(const std::string& name) {
+  if (stopFlag_) return;
+  BusyScope busy(*this);
+  for (size_t i = 0; i < Model.PlayLists.size(); ++i) {
+    const project::TPlayList& list = Model.PlayLists[i];
+    if (!project::SameText(list.Name, name) || list.Items.empty()) continue;
+    std::vector<size_t> order(list.Items.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    if (list.Mode == 1) std::shuffle(order.begin(), order.end(), random_);
+    for (const size_t position : order) queue_.push_back(list.Items[position]);
+    Trace(TraceLine(NowMs(), "playlist").Text("name", list.Name).Int("queued", static_cast<int64_t>(queue_.size())));
+    const std::string first = queue_.front();
+    queue_.pop_front();
+    PlayAnimationByName(first);
+    if (stopFlag_) return;
+  }
+}
+
+// ---- Position ----------------------------------------------------------------------------------
+
+void TCustomKPFPlayer::SetPosition(int x, int y) {
+  BusyScope busy(*this);
+  state_.WindowLeft = x;
+  state_.WindowTop = y;
+  if (x == left_ && y == top_) return;
+  Trace(TraceLine(NowMs(), "move").Int("x", x).Int("y", y));
+  MoveWindow(x, y);
+  AfterMove(x, y);
+}
+
+void TCustomKPFPlayer::AfterMove(int x, int y) {
+  // A trigger fired here may move the window again; the nested move only publishes its position.
+  if (afterMoveDepth_ > 0) {
+    state_.WindowLeft = x;
+    state_.WindowTop = y;
+    return;
+  }
+  ++afterMoveDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{afterMoveDepth_};
+  const project::TTaviEvent* animation = CurrentAnimation();
+  const int64_t w = animation != nullptr ? animation->Width : 0;
+  const int64_t h = animation != nullptr ? animation->Height : 0;
+  const platform::Rect screen = platform_.ScreenRect();
+  const platform::Rect work = platform_.WorkArea();
+  if (y + h > work.bottom) FireTrigger(6);
+  if (y <= 0) FireTrigger(7);
+  if (x + w >= screen.width()) FireTrigger(8);
+  if (y + h >= screen.height()) FireTrigger(9);
+  if (x <= 0) FireTrigger(10);
+  if (x + w < 0 || y + h < 0 || x > screen.width() || y > screen.height()) {
+    animation = CurrentAnimation();
+    if (animation != nullptr && animation->MoveMode >= 1 && animation->MoveMode <= 5) {
+      const int32_t target = Param(*animation, animation->MoveMode == 5 ? 2 : 1);
+      Trace(TraceLine(NowMs(), "leave-screen").Int("target", target));
+      if (target != 0) {
+        for (size_t i = 0; i < Model.Animations.size(); ++i) {
+          if (Model.Animations[i].Id != target) continue;
+          PlayAnimation(0, 0, static_cast<int>(i));
+          break;
+        }
+      } else {
+        const std::string name = animation->Name;
+        PlayAnimationByName(name);
+      }
+    }
+    FireTrigger(4);
+  }
+  state_.WindowLeft = x;
+  state_.WindowTop = y;
+  FireTrigger(11);
+  if (glueMode_ >= 31 && glueMode_ <= 34 && attached_) {
+    const platform::Rect rect = attached_->rect;
+    if (rect.left != -32000 && !(rect.width() == screen.width() && rect.height() == screen.height())) {
+      if (glueMode_ <= 32) glueX_ = left_ - rect.left;
+      else glueY_ = top_ - rect.top;
+    }
+  }
+}
+
+// ---- Housekeeping ------------------------------------------------------------------------------
+
+std::optional<platform::DesktopWindow> TCustomKPFPlayer::FindAttachWindow() {
+  for (const auto& window : platform_.WindowsFromForeground()) {
+    if (Suitable(window)) return window;
+  }
+  const auto taskbar = platform_.TaskbarRect();
+  if (taskbar && taskbar->left == 0 && taskbar->right == platform_.ScreenRect().width()) {
+    platform::DesktopWindow window;
+    window.title = "Shell_TrayWnd";
+    window.rect = *taskbar;
+    return window;
+  }
+  return std::nullopt;
+}
+
+void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
+  if (!attached_) {
+    attached_ = FindAttachWindow();
+    if (attached_) Trace(TraceLine(NowMs(), "attach").Text("title", attached_->title));
+    return;
+  }
+  std::optional<platform::DesktopWindow> current;
+  for (const auto& window : platform_.WindowsFromForeground()) {
+    if (window.id == attached_->id && Suitable(window)) current = window;
+  }
+  if (!current && attached_->id == 0) current = FindAttachWindow();
+  if (current) {
+    attached_ = current;
+    SetPosition(current->rect.left + Param(animation, 0), current->rect.top + Param(animation, 1));
+  } else {
+    attached_.reset();
+    FireTrigger(4);
+  }
+}
+
+void TCustomKPFPlayer::HousekeepingTick() {
+  BusyScope busy(*this);
+  if (hintCountdown_ >= 0 && --hintCountdown_ < 0) Trace(TraceLine(NowMs(), "hint-close"));
+  const project::TTaviEvent* animation = CurrentAnimation();
+  if (followMouse_ && animation != nullptr) {
+    const platform::Point pointer = platform_.Pointer();
+    if (!(pointer == lastPointer_)) {
+      lastPointer_ = pointer;
+      SetPosition(pointer.x + Param(*animation, 0), pointer.y + Param(*animation, 1));
+    }
+  } else if (animation != nullptr && animation->MoveMode == 7) {
+    AttachCheck(*animation);
+  }
+  if (++tickCount_ >= 10) {
+    tickCount_ = 0;
+    ++state_.TimerCounter;
+    FireGlobal(4);
+  }
+}
+
+}  // namespace kpf::engine

@@ -1,0 +1,69 @@
+// Mouse and keyboard input of the character window.
+#include "engine/TCustomKPFPlayer.hpp"
+
+namespace kpf::engine {
+
+void TCustomKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
+  BusyScope busy(*this);
+  Trace(TraceLine(NowMs(), "mouse-down").Int("button", static_cast<int>(button)).Int("x", x).Int("y", y));
+  if (const MenuItem* stayOnTop = menu_.Command(MenuCommand::StayOnTop); stayOnTop && stayOnTop->checked) {
+    MenuPopup();
+  }
+  if (button == platform::MouseButton::Left) {
+    FireTrigger(3);
+    grabX_ = x;
+    grabY_ = y;
+    state_.MouseButtons |= 1;
+    FireGlobal(6);
+  } else if (button == platform::MouseButton::Right) {
+    state_.MouseButtons |= 2;
+  }
+}
+
+// The pointer position itself is read from the platform by the mouse system variables.
+void TCustomKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY) {
+  BusyScope busy(*this);
+  if (leftHeld && draggable_ && !dblClickPending_ && !stopFlag_) {
+    if (!dragging_) {
+      Trace(TraceLine(NowMs(), "drag-start"));
+      FireTrigger(12);
+      PlayAnimation(4, 0, -1);
+    }
+    const int x = relativeDrag_ ? screenX + relativeX_ : screenX - grabX_;
+    const int y = relativeDrag_ ? screenY + relativeY_ : screenY - grabY_;
+    SetPosition(x, y);
+    dragging_ = true;
+  }
+  state_.MouseButtons = static_cast<uint8_t>((leftHeld ? 1 : 0) | (rightHeld ? 2 : 0));
+}
+
+void TCustomKPFPlayer::MouseUp(platform::MouseButton button) {
+  BusyScope busy(*this);
+  if (button == platform::MouseButton::Left) state_.MouseButtons &= ~1;
+  if (button == platform::MouseButton::Right) state_.MouseButtons &= ~2;
+  if (dragging_) {
+    Trace(TraceLine(NowMs(), "drop"));
+    FireTrigger(13);
+    PlayAnimation(5, 0, -1);
+  }
+  dragging_ = false;
+  dblClickPending_ = false;
+}
+
+void TCustomKPFPlayer::DblClick() {
+  BusyScope busy(*this);
+  Trace(TraceLine(NowMs(), "dblclick"));
+  FireTrigger(14);
+  dblClickPending_ = true;
+}
+
+void TCustomKPFPlayer::KeyDown(int keyCode) {
+  BusyScope busy(*this);
+  Trace(TraceLine(NowMs(), "key-down").Int("code", keyCode));
+  state_.LastKey = keyCode;
+  FireGlobal(5);
+}
+
+void TCustomKPFPlayer::KeyUp(int) { state_.LastKey = -1; }
+
+}  // namespace kpf::engine

@@ -1,0 +1,30 @@
+#pragma once
+// The named integer and text arrays scripts create (TArrayItem), in creation order.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kpf::engine {
+
+struct TArrayItem {
+  std::string Name;  // upper case
+  std::vector<std::string> Items;
+  std::vector<int32_t> Values;  // zero at creation
+  uint8_t ArrayType = 0;  // 0 integer, 1 text
+  int32_t Count = 0;      // the size parameter modulo 65536
+};
+
+class ScriptArrays {
+ public:
+  TArrayItem& Create(std::string_view name, uint8_t arrayType, int32_t size);
+  // Last array with the name, without regard to case; null when none.
+  TArrayItem* Find(std::string_view name);
+  void Clear() { arrays_.clear(); }
+  size_t size() const { return arrays_.size(); }
+
+ private:
+  std::vector<TArrayItem> arrays_;
+};
+
+}  // namespace kpf::engine

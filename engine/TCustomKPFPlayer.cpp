@@ -1,0 +1,338 @@
+#include "engine/TCustomKPFPlayer.hpp"
+
+#include <filesystem>
+
+#include "project/Errors.hpp"
+#include "project/ProjectLoader.hpp"
+#include "project/SystemVariables.hpp"
+
+namespace kpf::engine {
+
+namespace {
+
+script::PlayerFolders Folders(const PlayerOptions& options) {
+  script::PlayerFolders folders = script::PlayerFolders::FromEnvironment();
+  folders.ExecutableFolder = std::filesystem::path(options.executablePath).parent_path().string();
+  folders.CurrentFolder = options.currentFolder.empty() ? folders.ExecutableFolder : options.currentFolder;
+  return folders;
+}
+
+}  // namespace
+
+TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions options)
+    : TKPF(platform),
+      options_(std::move(options)),
+      random_(options_.randomSeed),
+      randomRange_([this](uint32_t range) { return std::uniform_int_distribution<uint32_t>(0, range - 1)(random_); }),
+      systemValues_(platform, script::DefaultDocumentsFolder(), randomRange_),
+      state_(systemValues_.State),
+      evaluation_(Model.Variables, Folders(options_), randomRange_) {
+  housekeeping_ = platform_.CreateTimer();
+  housekeeping_->SetInterval(100);
+  housekeeping_->SetOnTimer([this] { HousekeepingTick(); });
+  systemValues_.Effects.OnMove = [this](int32_t x, int32_t y) { SetPosition(x, y); };
+  state_.AnimationIndex = -1;
+  state_.FrameIndex = -1;
+  state_.LastKey = -1;
+  UpdateSoundAvailability();
+  InitHandlers();
+}
+
+TCustomKPFPlayer::~TCustomKPFPlayer() {
+  *alive_ = false;
+  if (housekeeping_) housekeeping_->SetEnabled(false);
+  if (playbackTimer_) playbackTimer_->SetEnabled(false);
+  timers_.RetireAll();
+}
+
+void TCustomKPFPlayer::SetSoundOutput(SoundOutput* output) { sound_ = output != nullptr ? output : &silent_; }
+
+void TCustomKPFPlayer::Trace(const TraceLine& line) {
+  if (trace_) trace_(line.str());
+}
+
+void TCustomKPFPlayer::InitHandlers() {
+  OnFrameDone = [this](const project::TTaviFrame& frame, int index) { FrameDone(frame, index); };
+  OnCycleEnd = [this](int) { FireTrigger(5); };
+  OnAnimationEnd = [this](int eventIndex) { AnimationEnded(eventIndex); };
+  dragging_ = false;
+  dblClickPending_ = false;
+  followMouse_ = false;
+  relativeDrag_ = false;
+}
+
+// ---- Loading ---------------------------------------------------------------------------------
+
+void TCustomKPFPlayer::LoadProject(std::span<const uint8_t> compressedProject) {
+  if (Busy()) throw project::KpfError("A project cannot be loaded while a script runs");
+  // Every load first closes the current project (its close scripts run).
+  if (!Model.Animations.empty() || !Model.Scripts.empty()) Close();
+  Clear();
+  menu_.Reset();
+  initialised_ = false;
+  visibilityApplied_ = false;
+  stopFlag_ = false;
+  closed_ = false;
+  project::LoadOptions options;
+  options.VariableHost = &systemValues_;
+  project::LoadProjectStream(compressedProject, Model, options);
+  project::SetSystemVariableHost(Model.Variables, &systemValues_);
+}
+
+void TCustomKPFPlayer::SetHeader(const package::PackageHeader& header) {
+  DesignVersion = header.DesignVersion;
+  AboutText = header.AboutText;
+  Title = header.Title;
+  HeaderFlags = header.HeaderFlags;
+}
+
+void TCustomKPFPlayer::ApplyInitialValue(const package::VariableValueRecord& value) {
+  project::TTaviVariable* variable = Model.VariableById(value.VariableId);
+  if (variable == nullptr) return;
+  if (value.Kind == package::kValueInteger) {
+    variable->SetValue(value.IntValue);
+  } else {
+    variable->SetValue(value.Text);
+  }
+}
+
+std::vector<package::VariableValueRecord> TCustomKPFPlayer::ChangedStoredValues() const {
+  std::vector<package::VariableValueRecord> values;
+  for (const auto& variable : Model.Variables) {
+    if (!variable.StoredChanged || variable.IsSystem()) continue;
+    package::VariableValueRecord record;
+    record.VariableId = variable.ID;
+    if (variable.IsText()) {
+      record.Kind = package::kValueText;
+      record.Text = variable.Value.ToText();
+    } else {
+      record.Kind = package::kValueInteger;
+      record.IntValue = variable.Value.ToInteger();
+    }
+    values.push_back(std::move(record));
+  }
+  return values;
+}
+
+// ---- Start and stop ----------------------------------------------------------------------------
+
+bool TCustomKPFPlayer::Start() {
+  BusyScope busy(*this);
+  InitHandlers();
+  if (!initialised_) Initialize();
+  if (!Run()) {
+    Close();
+    return false;
+  }
+  if (closed_) return false;
+  SetPopupMenu(true);
+  if (!Model.Animations.empty() && IsPlaying()) ShowCharacter();
+  return true;
+}
+
+void TCustomKPFPlayer::Initialize() {
+  speed_ = 1;
+  initialised_ = true;
+  BuildPopupMenu();
+  ApplyMenuVisibility();
+}
+
+bool TCustomKPFPlayer::Run() {
+  BusyScope busy(*this);
+  bool keepRunning = true;
+  Trace(TraceLine(NowMs(), "run").Int("animations", static_cast<int64_t>(Model.Animations.size())));
+  int startScripts = 0;
+  for (const auto& script : Model.Scripts) startScripts += script.Trigger == 2 ? 1 : 0;
+  FireGlobal(2);
+  startScriptsRan_ = startScripts > 0;
+  if (platform_.Loop().Terminating() || closed_) return keepRunning && !closed_;
+  if (!IsPlaying()) PlayAnimation(1, 0, -1);
+  if (!IsPlaying()) PlayAnimation(0, 0, -1);
+  if (MenuItem* item = menu_.Command(MenuCommand::RunOnStartup)) {
+    item->visible = Model.OptionFlag(3);
+    if (IsPlaying() && item->visible) UpdateRunOnStartupState();
+  }
+  if (!IsPlaying()) {
+    if (MenuItem* hide = menu_.Command(MenuCommand::Hide)) hide->visible = false;
+    if (!startScriptsRan_ && !Model.OptionFlag(2)) {
+      keepRunning = false;
+    } else if (VisibleDialogCount() == 0 && !timers_.AnyEnabled() && !Model.OptionFlag(2)) {
+      keepRunning = false;
+    }
+  }
+  return keepRunning;
+}
+
+void TCustomKPFPlayer::Close() {
+  if (closing_ || closed_) return;
+  closing_ = true;
+  BusyScope busy(*this);
+  Trace(TraceLine(NowMs(), "close"));
+  stopFlag_ = false;
+  FireGlobal(1);
+  stopFlag_ = true;
+  StopAnimation();
+  StopSounds();
+  housekeeping_->SetEnabled(false);
+  menu_.Reset();
+  initialised_ = false;
+  visibilityApplied_ = false;
+  SetPopupMenu(false);
+  timers_.RetireAll();
+  dragging_ = false;
+  followMouse_ = false;
+  attached_.reset();
+  glueMode_ = 0;
+  closed_ = true;
+  closing_ = false;
+  releasePending_ = true;
+  Trace(TraceLine(NowMs(), "closed"));
+  if (OnClosed) OnClosed();
+}
+
+void TCustomKPFPlayer::Unwound() {
+  if (!releasePending_) return;
+  releasePending_ = false;
+  timers_.ReleaseRetired();
+  queue_.clear();
+  arrays_.Clear();
+  Clear();
+}
+
+// ---- Triggers and scripts ----------------------------------------------------------------------
+
+void TCustomKPFPlayer::FireScript(int32_t scriptId, const TriggerContext& context) {
+  const project::TTaviScript* script = Model.ScriptById(scriptId);
+  if (script == nullptr) return;
+  context_ = context;
+  RunScript(*script, -1);
+}
+
+void TCustomKPFPlayer::FireTrigger(int slot, int param) {
+  const project::TTaviEvent* animation = CurrentAnimation();
+  if (animation == nullptr || slot < 0 || static_cast<size_t>(slot) >= animation->EventScripts.size()) return;
+  const project::TTaviScript* script = Model.ScriptById(animation->EventScripts[static_cast<size_t>(slot)]);
+  if (script == nullptr || stopFlag_) return;
+  Trace(TraceLine(NowMs(), "trigger").Int("slot", slot).Int("anim", currentIndex_));
+  RunScript(*script, param);
+}
+
+void TCustomKPFPlayer::FireGlobal(int kind) {
+  std::vector<int32_t> ids;
+  for (const auto& script : Model.Scripts) {
+    if (script.Trigger == kind) ids.push_back(script.Id);
+  }
+  if (ids.empty() || stopFlag_) return;
+  Trace(TraceLine(NowMs(), "global").Int("kind", kind));
+  for (const int32_t id : ids) FireScript(id, TriggerContext{});
+}
+
+void TCustomKPFPlayer::RunScript(const project::TTaviScript& script, int param) {
+  if (stopFlag_) return;
+  const int32_t id = script.Id;
+  if (scriptDepth_ >= kMaxScriptDepth) {
+    Trace(TraceLine(NowMs(), "script-dropped").Int("id", id));
+    return;
+  }
+  BusyScope busy(*this);
+  ++scriptDepth_;
+  Trace(TraceLine(NowMs(), "script-start").Int("id", id).Text("name", script.Name));
+  RunScriptItems(script, param, *this);
+  Trace(TraceLine(NowMs(), "script-end").Int("id", id));
+  --scriptDepth_;
+}
+
+bool TCustomKPFPlayer::RunMustEnd() { return stopFlag_ || platform_.Loop().Terminating(); }
+
+void TCustomKPFPlayer::YieldToLoop() { platform_.Loop().ProcessEventsFor(1); }
+
+void TCustomKPFPlayer::WaitMs(int64_t ms) {
+  if (ms <= 0 || platform_.Loop().Terminating()) return;
+  const uint32_t wait = static_cast<uint32_t>(std::min<int64_t>(ms, 0x7FFFFFFF));
+  platform_.Loop().ProcessEventsFor(wait);
+}
+
+void TCustomKPFPlayer::FrameDone(const project::TTaviFrame& frame, int frameIndex) {
+  state_.FrameIndex = frameIndex;
+  ++state_.DrawCount;
+  const uint64_t generation = generation_;
+  if (const project::TTaviScript* script = Model.ScriptById(frame.ScriptId)) RunScript(*script, -1);
+  if (generation != generation_) return;
+  FireTrigger(2);
+  if (generation != generation_) return;
+  FireGlobal(3);
+}
+
+void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
+  Trace(TraceLine(NowMs(), "anim-end").Int("index", currentIndex_).Int("kind", eventIndex));
+  if (eventIndex == 2 && stopFlag_) {
+    FireTrigger(1);
+    Close();
+    return;
+  }
+  const int index = currentIndex_;
+  FireTrigger(1);
+  const project::TTaviEvent* animation = CurrentAnimation();
+  if (index != currentIndex_ || animation == nullptr || animation->RepeatCount > loopCount_) return;
+  if (PlaybackEnabled()) return;
+  if (!queue_.empty()) {
+    const std::string next = queue_.front();
+    queue_.pop_front();
+    PlayAnimationByName(next);
+  } else {
+    PlayAnimation(0, 0, -1);
+  }
+}
+
+void TCustomKPFPlayer::StopSounds() { sound_->StopSounds(); }
+
+// ---- Frames --------------------------------------------------------------------------------------
+
+int TCustomKPFPlayer::SoundPlayCounter(int frameIndex, size_t reference) const {
+  if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= soundCounters_.size()) return 0;
+  const auto& counters = soundCounters_[static_cast<size_t>(frameIndex)];
+  return reference < counters.size() ? counters[reference] : 0;
+}
+
+void TCustomKPFPlayer::PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) {
+  if (muted_ || frame.Sounds.empty()) return;
+  if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= soundCounters_.size()) return;
+  auto& counters = soundCounters_[static_cast<size_t>(frameIndex)];
+  counters.resize(frame.Sounds.size(), 0);
+  for (size_t i = 0; i < frame.Sounds.size(); ++i) {
+    const project::TTaviSound& reference = frame.Sounds[i];
+    const int32_t count = ++counters[i];
+    const int mode = reference.PlayMode;
+    const bool play = mode == 2 || ((mode == 1 || mode == 3 || mode == 4) && count == 1);
+    if (!play) continue;
+    const int32_t index = reference.SoundIndex;
+    if (index < 0 || static_cast<size_t>(index) >= Model.Sounds.size()) continue;
+    sound_->PlaySound(index, Model.Sounds[static_cast<size_t>(index)], mode);
+  }
+}
+
+void TCustomKPFPlayer::ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) {
+  const uint64_t generation = generation_;
+  if (x != left_ || y != top_) SetPosition(x, y);
+  if (generation == generation_) DrawFrame(left_, top_, variant, frame);
+}
+
+void TCustomKPFPlayer::FrameShown(const project::TTaviFrame& frame, int index, int x, int y) {
+  if (!trace_) return;
+  const project::TTaviEvent* animation = CurrentAnimation();
+  const int variant = animation != nullptr ? animation->Variant : 0;
+  TraceLine line(NowMs(), "frame");
+  line.Int("anim", currentIndex_).Int("index", index);
+  if (frame.Kind == project::kImageFrame) {
+    line.Int("image", frame.Variants[static_cast<size_t>(variant % 3)].Image).Int("variant", variant);
+  } else {
+    line.Int("kind", frame.Kind);
+  }
+  line.Int("x", x).Int("y", y);
+  if (animation != nullptr) line.Int("w", animation->Width).Int("h", animation->Height);
+  line.Int("ms", FrameIntervalMs(frame.Duration, speed_));
+  Trace(line);
+  if (frame.Kind == project::kDocumentFrame) Trace(TraceLine(NowMs(), "shell").Text("open", frame.Document));
+}
+
+}  // namespace kpf::engine

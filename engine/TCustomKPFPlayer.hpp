@@ -1,0 +1,233 @@
+#pragma once
+// The engine: animation choice and play lists, window movement rules, triggers and scripts,
+// input handlers, user timers, the popup-menu model and its commands, start (Run) and orderly
+// stop (Close). Window operations are abstract; TFormKPFPlayer supplies them over a
+// platform::NativeWindow.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/PlayerMenu.hpp"
+#include "engine/ScriptArrays.hpp"
+#include "engine/ScriptRunner.hpp"
+#include "engine/SoundOutput.hpp"
+#include "engine/TKPF.hpp"
+#include "engine/Trace.hpp"
+#include "engine/UserTimers.hpp"
+#include "package/PackageHost.hpp"
+#include "script/RandomRange.hpp"
+#include "script/SystemValues.hpp"
+#include "script/TextEvaluator.hpp"
+
+namespace kpf::engine {
+
+// Deepest nesting of script runs; deeper runs are dropped.
+constexpr int kMaxScriptDepth = 64;
+// How often a close request waiting for project dialogs is retried.
+constexpr int kMaxCloseRetries = 50;
+// Deepest nesting of play-list references ("<<RANDOM:" names inside play lists).
+constexpr int kMaxPlayListDepth = 16;
+
+// Who fired the running script.
+struct TriggerContext {
+  enum class SenderKind { Player, MenuEntry, Timer, Dialog } sender = SenderKind::Player;
+  int32_t menuTag = -1;
+  std::string firstName;
+  std::string secondName;
+};
+
+struct PlayerOptions {
+  std::string executablePath;  // the running program, for "Run On Startup"
+  std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
+  bool preview = false;        // project came from a project file, not the own package
+  uint32_t randomSeed = 0;
+};
+
+class TCustomKPFPlayer : public TKPF, public package::PackageHost, public ScriptRunnerHost {
+ public:
+  TCustomKPFPlayer(platform::Platform& platform, PlayerOptions options);
+  ~TCustomKPFPlayer() override;
+
+  // Wiring.
+  // Called at the end of Close (the owner drops or hides the player).
+  std::function<void()> OnClosed;
+  // The Exit action: end the program (default: quit the event loop).
+  std::function<void()> OnExitRequested;
+  void SetTraceSink(TraceSink sink) { trace_ = std::move(sink); }
+  void SetSoundOutput(SoundOutput* output);  // not owned; null: silent
+  const PlayerOptions& Options() const { return options_; }
+  script::PlayerState& State() { return state_; }
+  script::SystemValues& SystemValues() { return systemValues_; }
+  std::mt19937& Random() { return random_; }
+  script::TextEvaluator& Evaluation() { return evaluation_; }
+
+  // Loading (PackageHost): closes the current project, then loads the compressed stream.
+  void LoadProject(std::span<const uint8_t> compressedProject) override;
+  void SetHeader(const package::PackageHeader& header) override;
+  void ApplyInitialValue(const package::VariableValueRecord& value) override;
+  std::vector<package::VariableValueRecord> ChangedStoredValues() const override;
+
+  // Start routine: handlers, initialisation with the menu, Run; false when the player closed.
+  bool Start();
+  void InitHandlers();
+  void Initialize();
+  bool Run();
+  void Close();
+  bool Stopping() const { return stopFlag_; }
+  bool Closed() const { return closed_; }
+
+  // Animations.
+  void PlayAnimation(int kind, int subkind, int index);
+  void PlayAnimationByName(const std::string& name);
+  void PlayPlayList(const std::string& name);
+  void StartAnimation() override;
+  std::deque<std::string>& QueuedAnimations() { return queue_; }
+  void SetPosition(int x, int y);
+  void HousekeepingTick();
+
+  // Triggers and scripts.
+  void FireScript(int32_t scriptId, const TriggerContext& context);
+  void FireTrigger(int slot, int param = -1);
+  void FireGlobal(int kind);
+  void RunScript(const project::TTaviScript& script, int param);
+  int ScriptDepth() const { return scriptDepth_; }
+  const TriggerContext& Context() const { return context_; }
+
+  // Input from the character window.
+  void MouseDown(platform::MouseButton button, int x, int y);
+  void MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY);
+  void MouseUp(platform::MouseButton button);
+  void DblClick();
+  void KeyDown(int keyCode);
+  void KeyUp(int keyCode);
+
+  // Menu and commands.
+  PlayerMenu& Menu() { return menu_; }
+  void BuildPopupMenu();
+  void ApplyMenuVisibility();
+  void HideClick();
+  void MuteClick();
+  void AboutClick();
+  void RunOnStartupClick();
+  void StayOnTopClick(bool redraw);
+  void UninstallClick();
+  void CloseClick(bool fromMenu);
+  void MenuItemClick(int32_t tag);
+  // Clicks a menu item (command or project entry).
+  void ClickMenuItem(const MenuItem& item);
+  void ShowCharacter();
+  void HideCharacter();
+  void Mute();
+  void Unmute();
+  void SetMenuProperty(const std::string& entryName, int property, const std::string& value);
+
+  // Script-visible services.
+  UserTimers& Timers() { return timers_; }
+  ScriptArrays& Arrays() { return arrays_; }
+  void StopSounds();
+  // Lets the loop run for `ms`, ending early when the loop ends (the Wait action).
+  void WaitMs(int64_t ms);
+  void Trace(const TraceLine& line);
+  bool Tracing() const { return static_cast<bool>(trace_); }
+  int SoundPlayCounter(int frameIndex, size_t reference) const;
+
+  // ScriptRunnerHost.
+  int ExecuteAction(const project::TTaviScript& script, const project::TKPFExeAction& item, int param,
+                    RunState& state) override;
+  bool RunMustEnd() override;
+  void YieldToLoop() override;
+
+  // Window operations supplied by the concrete player.
+  virtual void DrawFrame(int x, int y, int variant, const project::TTaviFrame& frame) = 0;
+  virtual void SetAlpha(uint8_t alpha) = 0;
+  virtual void SetFormStyle(bool stayOnTop) = 0;
+  virtual bool GetFormStyle() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool IsVisible() const = 0;
+  virtual void RepaintWindow() = 0;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void SetCursor(int cursorNumber) = 0;
+  virtual void PrepareHint() = 0;
+  virtual void MenuPopup() = 0;
+  virtual void SetPopupMenu(bool attached) = 0;
+  // Moves the character window (the window part of SetPosition).
+  // Moves the character window (the window part of SetPosition); returns false when the move
+  // was only stored because window updates are suspended.
+  virtual void MoveWindow(int x, int y) = 0;
+  // Visible project dialogs (none until the dialog runtime exists).
+  virtual int VisibleDialogCount() const { return 0; }
+
+ protected:
+  void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) override;
+  void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) override;
+  void FrameShown(const project::TTaviFrame& frame, int index, int x, int y) override;
+  void AfterMove(int x, int y);
+  void SetLeftTop(int x, int y) { left_ = x; top_ = y; }
+
+ private:
+  void FrameDone(const project::TTaviFrame& frame, int frameIndex);
+  void AnimationEnded(int eventIndex);
+  void PlayAnimationByNameAt(const std::string& name, int depth);
+  void AttachCheck(const project::TTaviEvent& animation);
+  std::optional<platform::DesktopWindow> FindAttachWindow();
+  void ReleaseModelWhenIdle();
+  void RetryCloseRequest();
+  void Unwound() override;
+  void UpdateRunOnStartupState();
+  int32_t Param(const project::TTaviEvent& animation, size_t index) const;
+  void TimerFired(size_t index);
+
+  PlayerOptions options_;
+  std::mt19937 random_;
+  script::RandomRange randomRange_;
+  script::SystemValues systemValues_;
+  script::PlayerState& state_;
+  script::TextEvaluator evaluation_;
+  TraceSink trace_;
+  SilentSoundOutput silent_;
+  SoundOutput* sound_ = &silent_;
+  PlayerMenu menu_;
+  UserTimers timers_;
+  ScriptArrays arrays_;
+  std::deque<std::string> queue_;
+  std::unique_ptr<platform::Timer> housekeeping_;
+  TriggerContext context_;
+
+  bool initialised_ = false;
+  bool visibilityApplied_ = false;
+  bool stopFlag_ = false;
+  bool closing_ = false;
+  bool closed_ = false;
+  bool releasePending_ = false;
+  int scriptDepth_ = 0;
+  int afterMoveDepth_ = 0;
+  int closeRetries_ = 0;
+  bool draggable_ = true;
+  bool dragging_ = false;
+  bool dblClickPending_ = false;
+  int grabX_ = 0;
+  int grabY_ = 0;
+  bool relativeDrag_ = false;
+  int relativeX_ = 0;
+  int relativeY_ = 0;
+  int glueMode_ = 0;
+  int glueX_ = 0;
+  int glueY_ = 0;
+  std::optional<platform::DesktopWindow> attached_;
+  platform::Point lastPointer_{};
+  int hintCountdown_ = -1;
+  int tickCount_ = 0;
+  uint8_t animationAlpha_ = 255;
+  bool startScriptsRan_ = false;
+  // Play counters of the current animation's frame sound references.
+  std::vector<std::vector<int32_t>> soundCounters_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace kpf::engine

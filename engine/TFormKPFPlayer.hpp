@@ -1,0 +1,63 @@
+#pragma once
+// The player bound to a character window: draws frames (shaped or per-pixel transparent),
+// applies opacity, stacking, visibility and cursor, suspends window updates, and passes the
+// window's input to the engine.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "engine/TCustomKPFPlayer.hpp"
+#include "platform/NativeWindow.hpp"
+
+namespace kpf::engine {
+
+class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
+ public:
+  TFormKPFPlayer(platform::Platform& platform, PlayerOptions options);
+  ~TFormKPFPlayer() override;
+
+  platform::NativeWindow& Window() { return *window_; }
+  bool PopupMenuAttached() const { return popupAttached_; }
+  int UpdateLock() const { return updateLock_; }
+
+  // Window operations.
+  void DrawFrame(int x, int y, int variant, const project::TTaviFrame& frame) override;
+  void SetAlpha(uint8_t alpha) override;
+  void SetFormStyle(bool stayOnTop) override;
+  bool GetFormStyle() const override;
+  void SetVisible(bool visible) override;
+  bool IsVisible() const override;
+  void RepaintWindow() override {}
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  void SetCursor(int cursorNumber) override;
+  void PrepareHint() override;
+  void MenuPopup() override;
+  void SetPopupMenu(bool attached) override { popupAttached_ = attached; }
+  void MoveWindow(int x, int y) override;
+
+  // WindowInput.
+  void MouseDown(platform::MouseButton button, int x, int y) override;
+  void MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY) override;
+  void MouseUp(platform::MouseButton button) override;
+  void DoubleClick() override;
+  void KeyDown(int keyCode) override;
+  void KeyUp(int keyCode) override;
+  void CloseRequested() override;
+
+  // Premultiplies 0xAARRGGBB pixels by their alpha.
+  static void Premultiply(std::span<const uint32_t> pixels, std::vector<uint32_t>& out);
+
+ private:
+  void ApplyBounds();
+
+  std::unique_ptr<platform::NativeWindow> window_;
+  std::vector<uint32_t> premultiplied_;
+  bool popupAttached_ = false;
+  int updateLock_ = 0;
+  std::optional<platform::Point> pendingPosition_;
+  uint8_t alpha_ = 255;
+};
+
+}  // namespace kpf::engine

@@ -1,0 +1,49 @@
+#pragma once
+// The user timers scripts create (NewTimer), in creation order. A timer's tick runs its script;
+// with a repeat count above 0 it stops after that many ticks.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Platform.hpp"
+
+namespace kpf::engine {
+
+struct UserTimer {
+  int32_t index = 0;
+  int32_t scriptId = -1;
+  std::unique_ptr<platform::Timer> timer;
+  bool enabled = false;
+  int32_t repeatCount = 0;  // 0 or less: unlimited
+  int32_t fireCount = 0;
+};
+
+class UserTimers {
+ public:
+  // `onTick` receives the timer's position in the list.
+  using TickHandler = std::function<void(size_t index)>;
+
+  // Appends an enabled timer ticking every `periodMs`; returns its index.
+  int32_t Create(platform::Platform& platform, int32_t scriptId, uint32_t periodMs, int32_t repeatCount,
+                 TickHandler onTick);
+  UserTimer* At(int64_t index);
+  size_t size() const { return timers_.size(); }
+  void SetEnabled(UserTimer& timer, bool enabled);
+  void Change(UserTimer& timer, int32_t scriptId, uint32_t periodMs, int32_t repeatCount);
+  bool AnyEnabled() const;
+  void PauseAll();
+  // Disables every timer and empties the list. The timer objects are kept until ReleaseRetired,
+  // because the tick that asked for this may still be running inside one of them.
+  void RetireAll();
+  void ReleaseRetired() { retired_.clear(); }
+
+ private:
+  std::vector<UserTimer> timers_;
+  std::vector<std::unique_ptr<platform::Timer>> retired_;
+};
+
+// Timer period from a script value in units of 10 ms, at least 10 ms.
+uint32_t UserTimerPeriodMs(int64_t units);
+
+}  // namespace kpf::engine
