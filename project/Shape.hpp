@@ -29,7 +29,7 @@ struct ShapeData {
 
 // Scans the image for stretches of pixels that differ from `transparentArgb` (compared as
 // full 0xAARRGGBB values). With `firstPointOnly` the scan stops at the first run and only
-// firstOpaque (plus that run) is filled in.
+// firstOpaque (plus that run) is filled in. Throws what image.Pixels() throws.
 ShapeData BuildShape(TVrBitmap& image, uint32_t transparentArgb, bool firstPointOnly);
 
 // True when `runs` is a whole number of runs, each non-empty and inside a width x height
