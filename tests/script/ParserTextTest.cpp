@@ -67,3 +67,27 @@ TEST(ParserText, TextVariablesAreReadWhenEvaluated)
 
 }  // namespace
 }  // namespace kpf::script::test
+
+namespace kpf::script::test {
+namespace {
+
+std::unique_ptr<TGeneratedVariable> TextVariable(std::string_view name, std::string value)
+{
+    auto variable = std::make_unique<TGeneratedVariable>(name);
+    variable->VarResultType = kResultText;
+    variable->StringValue = std::move(value);
+    return variable;
+}
+
+TEST(ParserText, RedefiningABoundTextVariableRewiresTheTextOperation)
+{
+    TExpressionParser parser;
+    parser.DefineWord(TextVariable("s", "abc"));
+    const int index = parser.AddExpression("pos('c', s)");
+    EXPECT_EQ(parser.Evaluate(index), 3);
+    parser.DefineWord(TextVariable("s", "cab"));  // frees the first variable
+    EXPECT_EQ(parser.Evaluate(index), 1);
+}
+
+}  // namespace
+}  // namespace kpf::script::test
