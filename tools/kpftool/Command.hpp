@@ -18,5 +18,6 @@ int RunPackage(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunExtractResources(const Arguments& args);
 int RunEval(const Arguments& args);
+int RunRun(const Arguments& args);
 
 }  // namespace kpf::tools
