@@ -44,7 +44,10 @@ bool IsProcessAlive(const std::string& tag) {
   auto [end, error] = std::from_chars(tag.data(), tag.data() + dash, pid);
   if (error != std::errc() || end != tag.data() + dash || pid <= 0) return false;
   if (::kill(pid, 0) != 0 && errno == ESRCH) return false;
-  return ProcessTag(pid) == tag;
+  // Without a readable start time the process is taken as alive: keeping a file too long is
+  // harmless, deleting a running player's file is not.
+  std::string current = ProcessTag(pid);
+  return current.empty() || current == tag;
 }
 
 }  // namespace kpf::package
