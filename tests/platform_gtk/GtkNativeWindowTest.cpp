@@ -8,6 +8,11 @@
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace kpf::platform::gtk::testing {
 namespace {
@@ -199,6 +204,71 @@ TEST_F(GtkNativeWindowTest, WindowCarriesTheCharacterCaption) {
   ASSERT_NE(XFetchName(display_, static_cast<GtkNativeWindow&>(*window).XWindowId(), &name), 0);
   EXPECT_EQ(std::string(name), "$zimR_304152$");
   XFree(name);
+}
+
+// Per-pixel alpha needs a compositor; xcompmgr provides one when it is installed.
+class CompositedWindowTest : public GtkNativeWindowTest {
+ protected:
+  void SetUp() override {
+    GtkNativeWindowTest::SetUp();
+    if (IsSkipped()) return;
+    char name[] = "xcompmgr";
+    char* argv[] = {name, nullptr};
+    if (posix_spawnp(&compositor_, "xcompmgr", nullptr, nullptr, argv, environ) != 0) {
+      compositor_ = -1;
+      GTEST_SKIP() << "xcompmgr is not installed";
+    }
+    ASSERT_TRUE(RunUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()) != FALSE; }));
+  }
+  void TearDown() override {
+    if (compositor_ > 0) {
+      kill(compositor_, SIGTERM);
+      int status = 0;
+      waitpid(compositor_, &status, 0);
+      // Later tests expect a screen without compositing again.
+      RunUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()) == FALSE; });
+    }
+  }
+  pid_t compositor_ = -1;
+};
+
+TEST_F(CompositedWindowTest, PerPixelAlphaBlendsWithTheDesktopAndTransparentPixelsPassClicks) {
+  constexpr int kSize = 100;
+  // Left half fully transparent, right half red at half opacity (premultiplied).
+  std::vector<uint32_t> premultiplied(kSize * kSize);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) premultiplied[y * kSize + x] = x < kSize / 2 ? 0x00000000 : 0x80800000;
+  }
+  auto window = platform_->CreateWindow();
+  ASSERT_TRUE(window->SupportsPerPixelAlpha());
+  window->SetInput(&input_);
+  window->MoveResize(100, 100, kSize, kSize);
+  window->ShowLayered(ImageView{kSize, kSize, premultiplied}, 255);
+  window->SetVisible(true);
+  // The compositor paints its own desktop background: the expected colours are blended over it.
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(175, 150) != ScreenPixel(50, 50); }));
+  const uint32_t background = ScreenPixel(50, 50);
+  const auto blendsTo = [&](double red, double alpha) {
+    const uint32_t pixel = ScreenPixel(175, 150);
+    for (int shift : {16, 8, 0}) {
+      const double under = (background >> shift) & 0xFF;
+      const double expected = (shift == 16 ? red : 0.0) + under * (1.0 - alpha);
+      const double shown = (pixel >> shift) & 0xFF;
+      if (shown < expected - 3 || shown > expected + 3) return false;
+    }
+    return true;
+  };
+  ASSERT_TRUE(RunUntil([&] { return blendsTo(0x80, 0x80 / 255.0); })) << std::hex << ScreenPixel(175, 150);
+  EXPECT_EQ(ScreenPixel(125, 150), background);
+  Click(125, 150);  // alpha 0: passes through
+  Click(175, 150);
+  ASSERT_TRUE(RunUntil([&] { return !input_.ups.empty(); }));
+  ASSERT_EQ(input_.downs.size(), 1u);
+  EXPECT_EQ(input_.downs[0].x, 75);
+
+  // The constant alpha scales the whole picture.
+  window->ShowLayered(ImageView{kSize, kSize, premultiplied}, 128);
+  ASSERT_TRUE(RunUntil([&] { return blendsTo(0x40, 0x40 / 255.0); })) << std::hex << ScreenPixel(175, 150);
 }
 
 }  // namespace
