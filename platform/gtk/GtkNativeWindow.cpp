@@ -153,6 +153,8 @@ GtkNativeWindow::Surface GtkNativeWindow::MakeSurface(const ImageView& image, bo
 
 void GtkNativeWindow::ShowImage(const ImageView& image) {
   picture_ = MakeSurface(image, false);
+  // The input shape of a per-pixel picture must not outlive it.
+  if (paint_ == Paint::PerPixel) RemoveShape();
   paint_ = Paint::Opaque;
   Redraw();
 }

@@ -45,6 +45,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   bool Topmost() const override { return topmost_; }
   void BringToFront() override;
   bool SupportsPerPixelAlpha() const override;
+  // Also drops the input shape a per-pixel picture left behind.
   void ShowImage(const ImageView& image) override;
   void SetShape(const Region* shape) override;
   // Also drops the shape: the picture's alpha decides what shows.

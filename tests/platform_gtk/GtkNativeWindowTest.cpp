@@ -269,6 +269,15 @@ TEST_F(CompositedWindowTest, PerPixelAlphaBlendsWithTheDesktopAndTransparentPixe
   // The constant alpha scales the whole picture.
   window->ShowLayered(ImageView{kSize, kSize, premultiplied}, 128);
   ASSERT_TRUE(RunUntil([&] { return blendsTo(0x40, 0x40 / 255.0); })) << std::hex << ScreenPixel(175, 150);
+
+  // Back on the opaque path the whole window takes clicks again.
+  pixels_.assign(kSize * kSize, kRed);
+  window->ShowImage(ImageView{kSize, kSize, pixels_});
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(125, 150) == kScreenRed; }));
+  Click(125, 150);
+  ASSERT_TRUE(RunUntil([&] { return input_.ups.size() == 2; }));
+  ASSERT_EQ(input_.downs.size(), 2u);
+  EXPECT_EQ(input_.downs[1].x, 25);
 }
 
 }  // namespace
