@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "desktop/Network.hpp"
 #include "script/ActiveWindow.hpp"
 
 namespace kpf::script {
@@ -30,10 +31,22 @@ SystemValues::SystemValues(platform::Platform& platform, std::string documentsFo
     : platform_(platform),
       documentsFolder_(std::move(documentsFolder)),
       random_(std::move(random)),
-      network_(std::move(network)) {}
+      network_(std::move(network)) {
+  InitialiseProxy();
+}
+
+NetworkQueries DesktopNetworkQueries() {
+  return {[] { return desktop::IsConnected(); }, [] { return desktop::GetProxyServer(); }};
+}
 
 void SystemValues::InitialiseProxy() {
-  State.SetProxyServer(network_.ProxyServer ? network_.ProxyServer() : std::string());
+  std::string proxy;
+  try {
+    if (network_.ProxyServer) proxy = network_.ProxyServer();
+  } catch (const std::exception&) {
+    // no readable proxy setting: none
+  }
+  State.SetProxyServer(proxy);
 }
 
 VariantValue SystemValues::ReadSystemValue(int sysIndex, const project::TTaviVariable& variable) {

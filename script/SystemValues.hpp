@@ -12,23 +12,27 @@
 
 namespace kpf::script {
 
-// Network answers; the engine installs the desktop's (IsConnected, GetProxyServer). Empty
-// functions read as "not connected" and "no proxy".
+// Network answers. Empty functions read as "not connected" and "no proxy".
 struct NetworkQueries {
   std::function<bool()> IsConnected;
   std::function<std::string()> ProxyServer;
 };
 
+// The desktop's answers (desktop::IsConnected, desktop::GetProxyServer).
+NetworkQueries DesktopNetworkQueries();
+
 class SystemValues final : public project::SystemVariableHost {
  public:
-  // `platform` must outlive this object.
+  // `platform` must outlive this object. The proxy host and port are taken from
+  // `network.ProxyServer` here, once.
   SystemValues(platform::Platform& platform, std::string documentsFolder,
-               RandomRange random = ProcessRandomRange, NetworkQueries network = {});
+               RandomRange random = ProcessRandomRange,
+               NetworkQueries network = DesktopNetworkQueries());
 
   PlayerState State;
   SystemValueEffects Effects;
 
-  // Sets the proxy host and port from the system's proxy setting (done once at start).
+  // Sets the proxy host and port from the system's proxy setting again.
   void InitialiseProxy();
 
   project::VariantValue ReadSystemValue(int sysIndex,

@@ -48,7 +48,6 @@ class SystemValuesTest : public ::testing::Test {
 };
 
 TEST_F(SystemValuesTest, ReadsTheDesktopTheClockAndThePlayerState) {
-  values.InitialiseProxy();
   values.State.TimerCounter = 42;
   values.State.WindowLeft = 100;
   values.State.WindowTop = 200;
@@ -184,8 +183,8 @@ TEST_F(SystemValuesTest, IntegerSettingFollowsTheConversionRule) {
 
 TEST_F(SystemValuesTest, ConnectionAndUnknownCodes) {
   SystemValues offline(desktop, "", random.Source(),
-                       {[]() -> bool { throw std::runtime_error("no network layer"); }, {}});
-  offline.InitialiseProxy();
+                       {[]() -> bool { throw std::runtime_error("no network layer"); },
+                        []() -> std::string { throw std::runtime_error("no settings"); }});
   EXPECT_EQ(offline.State.ProxyHost, "");
   EXPECT_EQ(offline.State.ProxyPort, "");
   project::TTaviVariable integer = testing::IntegerVariable("ODD", 5);
