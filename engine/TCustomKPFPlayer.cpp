@@ -53,7 +53,10 @@ void TCustomKPFPlayer::Trace(const TraceLine& line) {
 
 void TCustomKPFPlayer::InitHandlers() {
   OnFrameDone = [this](const project::TTaviFrame& frame, int index) { FrameDone(frame, index); };
-  OnCycleEnd = [this](int) { FireTrigger(5); };
+  OnCycleEnd = [this](int) {
+    Trace(TraceLine(NowMs(), "cycle").Int("index", currentIndex_).Int("loop", loopCount_));
+    FireTrigger(5);
+  };
   OnAnimationEnd = [this](int eventIndex) { AnimationEnded(eventIndex); };
   dragging_ = false;
   dblClickPending_ = false;

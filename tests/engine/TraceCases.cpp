@@ -1,0 +1,195 @@
+// Projects of the golden-trace cases, registered by case name (the folder under tests/trace/).
+#include "TraceCases.hpp"
+
+#include "TestProject.hpp"
+
+namespace kpf::test {
+
+using project::ProjectSource;
+
+namespace {
+
+ProjectSource Base() {
+  ProjectSource source;
+  source.Images.push_back(SmallImage());
+  source.OptionFlags = DefaultOptions();
+  return source;
+}
+
+// Start animation plays once (kind 1), then the endless ordinary one: 250 ms frames.
+ProjectSource Playback() {
+  ProjectSource source = Base();
+  source.Animations.push_back(Animation(1, "hello", 1, 1, 2, 25));
+  source.Animations.push_back(Animation(2, "idle", 0, 0, 3, 25));
+  return source;
+}
+
+// Kind-0 choice among three with a fixed seed, after the start animation.
+ProjectSource Choice() {
+  ProjectSource source = Base();
+  source.Animations.push_back(Animation(1, "start", 1, 1, 1, 10));
+  source.Animations.push_back(Animation(2, "a", 0, 1, 1, 10));
+  source.Animations.push_back(Animation(3, "b", 0, 1, 1, 10));
+  source.Animations.push_back(Animation(4, "c", 0, 1, 1, 10));
+  return source;
+}
+
+// Move modes 1..7 played in list order through a play list.
+ProjectSource MoveModes() {
+  ProjectSource source = Base();
+  for (int mode = 1; mode <= 7; ++mode) {
+    auto animation = Animation(mode, "mode" + std::to_string(mode), 3, 1, 2, 10, "200", "200");
+    animation.MoveMode = static_cast<uint8_t>(mode);
+    animation.Params = {5, 3, 0};
+    source.Animations.push_back(animation);
+  }
+  // Mode 5 towards the left edge: leaves the screen and plays the target animation (id 1).
+  auto leaving = Animation(8, "leave", 3, 1, 3, 10, "-60", "100");
+  leaving.MoveMode = 5;
+  leaving.Params = {-10, 0, 1};
+  source.Animations.push_back(leaving);
+  project::TPlayList list;
+  list.Name = "modes";
+  list.Items = {"mode1", "mode2", "mode3", "mode4", "mode5", "mode6", "mode7", "leave"};
+  source.PlayLists.push_back(list);
+  source.Scripts.push_back(Script(0, "start", {Act(14, {P::Text("modes")})}, 2));
+  source.NextScriptId = 1;
+  return source;
+}
+
+// Every animation slot and the global triggers that headless input can reach.
+ProjectSource Triggers() {
+  ProjectSource source = Base();
+  source.Variables.push_back(IntVariable(1, "SLOT"));
+  auto animation = Animation(1, "main", 0, 2, 2, 10, "100", "100");
+  auto dragging = Animation(2, "drag", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
+  auto dropped = Animation(3, "drop", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
+  for (int slot = 0; slot < 15; ++slot) {
+    source.Scripts.push_back(Script(slot, "slot" + std::to_string(slot),
+                                    {Act(22, {P::Var(1), P::Text(std::to_string(slot))})}));
+    animation.EventScripts[static_cast<size_t>(slot)] = slot;
+    dragging.EventScripts[static_cast<size_t>(slot)] = slot;
+    dropped.EventScripts[static_cast<size_t>(slot)] = slot;
+  }
+  // Screen edges: the drop lands at the right/bottom edge and beyond.
+  source.Animations = {animation, dragging, dropped};
+  for (int kind : {2, 3, 4, 5, 6}) {
+    source.Scripts.push_back(Script(100 + kind, "global" + std::to_string(kind),
+                                    {Act(22, {P::Var(1), P::Text(std::to_string(1000 + kind))})}, kind));
+  }
+  source.NextScriptId = 200;
+  return source;
+}
+
+// CallScript nesting and IF / ELSE / WHILE / FOR / BREAK / STOP.
+ProjectSource ControlFlow() {
+  ProjectSource source = Base();
+  source.Variables.push_back(IntVariable(1, "I"));
+  source.Variables.push_back(IntVariable(2, "J"));
+  source.Variables.push_back(TextVariable(3, "LOG"));
+  const auto log = [](const std::string& text) { return Act(21, {P::Var(3), P::Text("<%LOG%>" + text)}); };
+  source.Scripts.push_back(Script(1, "inner", {log("in;"), Act(39), log("never;")}));
+  source.Scripts.push_back(Script(0, "main", {
+      Act(20, {P::Int(1)}),
+      log("back;"),
+      Act(27, {P::Text("1 = 2")}), log("wrong;"), Act(28), log("else;"), Act(29),
+      Act(27, {P::Text("1 = 1")}), log("if;"), Act(27, {P::Text("1 = 2")}), log("x;"), Act(28), log("y;"), Act(29),
+      Act(28), log("skipped;"), Act(29),
+      Act(22, {P::Var(2), P::Text("0")}),
+      Act(30, {P::Text("<%J%> < 3")}), Act(22, {P::Var(2), P::Text("<%J%>+1")}), Act(31),
+      Act(144, {P::Var(1), P::Text("1"), P::Text("5"), P::Text("1")}),
+      Act(27, {P::Text("<%I%> = 3")}), Act(40), Act(29),
+      log("<%I%>;"),
+      Act(145),
+      Act(144, {P::Var(1), P::Text("3"), P::Text("1"), P::Text("-1")}), log("d<%I%>;"), Act(145),
+      Act(144, {P::Var(1), P::Text("1"), P::Text("3"), P::Text("0")}), log("never;"), Act(145),
+      Act(39),
+      log("after stop;"),
+  }, 2));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
+  source.NextScriptId = 2;
+  return source;
+}
+
+// A user timer with a repeat count of 3.
+ProjectSource Timers() {
+  ProjectSource source = Base();
+  source.Variables.push_back(IntVariable(1, "T"));
+  source.Variables.push_back(IntVariable(2, "COUNT"));
+  source.Scripts.push_back(Script(1, "tick", {Act(22, {P::Var(2), P::Text("<%COUNT%>+1")})}));
+  source.Scripts.push_back(Script(0, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("3")})}, 2));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
+  source.NextScriptId = 2;
+  return source;
+}
+
+// A shuffled play list, a "<<RANDOM:" reference, a self-referring list and an empty one.
+ProjectSource PlayLists() {
+  ProjectSource source = Base();
+  for (const char* name : {"a", "b", "c", "d"}) {
+    source.Animations.push_back(Animation(static_cast<int32_t>(source.Animations.size() + 1), name, 3, 1, 1, 10));
+  }
+  source.Animations.push_back(Animation(9, "idle", 0, 1, 1, 10));
+  project::TPlayList shuffled;
+  shuffled.Name = "shuffled";
+  shuffled.Mode = 1;
+  shuffled.Items = {"a", "b", "c"};
+  project::TPlayList random;
+  random.Name = "PICK";
+  random.Items = {"<<RANDOM:SELF>>", "d"};
+  project::TPlayList self;
+  self.Name = "SELF";
+  self.Items = {"<<RANDOM:SELF>>"};
+  project::TPlayList empty;
+  empty.Name = "empty";
+  source.PlayLists = {shuffled, random, self, empty};
+  source.Scripts.push_back(Script(0, "start", {
+      Act(14, {P::Text("empty")}),
+      Act(14, {P::Text("shuffled")}),
+      Act(1, {P::Text("<<RANDOM:PICK>>")}),
+      Act(1, {P::Text("<<RANDOM:")}),
+  }, 2));
+  source.Animations[0].EventScripts[0] = -1;
+  source.NextScriptId = 1;
+  return source;
+}
+
+// "Close" from the menu plays the exit animation (kind 2); its end closes the player.
+ProjectSource CloseMenu() {
+  ProjectSource source = Base();
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  source.Animations.push_back(Animation(2, "bye", 2, 1, 3, 10));
+  source.Scripts.push_back(Script(0, "closing", {Act(22, {P::Var(1), P::Text("1")})}, 1));
+  source.Variables.push_back(IntVariable(1, "CLOSED"));
+  source.NextScriptId = 1;
+  return source;
+}
+
+ProjectSource DragWithAnimation() {
+  ProjectSource source = Base();
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  source.Animations.push_back(Animation(2, "dragged", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"));
+  source.Animations.push_back(Animation(3, "dropped", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"));
+  return source;
+}
+
+ProjectSource DragPlain() {
+  ProjectSource source = Base();
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  return source;
+}
+
+}  // namespace
+
+const std::map<std::string, TraceCaseBuilder>& TraceCases() {
+  static const std::map<std::string, TraceCaseBuilder> cases = {
+      {"playback", Playback},       {"choice", Choice},
+      {"move_modes", MoveModes},    {"triggers", Triggers},
+      {"control_flow", ControlFlow}, {"timers", Timers},
+      {"playlists", PlayLists},     {"close_menu", CloseMenu},
+      {"drag_animation", DragWithAnimation}, {"drag_plain", DragPlain},
+  };
+  return cases;
+}
+
+}  // namespace kpf::test
