@@ -1,0 +1,54 @@
+#pragma once
+// A player on the headless platform, loaded from a project description, with its trace kept.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestProject.hpp"
+#include "engine/TFormKPFPlayer.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
+
+namespace kpf::test {
+
+template <typename Player = engine::TFormKPFPlayer>
+struct Harness {
+  explicit Harness(const project::ProjectSource& source, engine::PlayerOptions options = {}) {
+    player = std::make_unique<Player>(platform, options);
+    player->SetTraceSink([this](const std::string& line) {
+      trace.push_back(line);
+      if (onTrace) onTrace(line);
+    });
+    const std::vector<uint8_t> bytes = project::BuildProjectFile(source);
+    player->LoadProject(bytes);
+  }
+
+  int32_t Int(const std::string& name) { return player->Model.VariableByName(name)->AsInteger(); }
+  std::string Text(const std::string& name) { return player->Model.VariableByName(name)->AsString(); }
+  void Fire(int32_t scriptId) { player->FireScript(scriptId, engine::TriggerContext{}); }
+  bool Traced(const std::string& part) const {
+    return std::any_of(trace.begin(), trace.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+  }
+  size_t Count(const std::string& part) const {
+    return static_cast<size_t>(std::count_if(trace.begin(), trace.end(),
+                                             [&](const std::string& l) { return l.find(part) != std::string::npos; }));
+  }
+
+  platform::headless::HeadlessPlatform platform;
+  std::unique_ptr<Player> player;
+  std::vector<std::string> trace;
+  std::function<void(const std::string&)> onTrace;
+};
+
+inline project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts = {}) {
+  project::ProjectSource source;
+  source.Images.push_back(SmallImage());
+  source.OptionFlags = DefaultOptions();
+  int32_t id = 1;
+  for (auto& name : ints) source.Variables.push_back(IntVariable(id++, name));
+  for (auto& name : texts) source.Variables.push_back(TextVariable(id++, name));
+  source.NextVariableId = id;
+  return source;
+}
+
+}  // namespace kpf::test
