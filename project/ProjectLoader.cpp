@@ -148,6 +148,20 @@ void ProjectLoaderState::BuildShapes() {
   }
 }
 
+namespace {
+
+// Builds the outline on a throw-away copy when the picture is not decoded yet: the decoded
+// pixels of thousands of frames must not all stay in memory after loading (they are decoded
+// again on first draw).
+ShapeData ShapeOf(TVrBitmap& image, uint32_t transparent, bool firstPointOnly) {
+  if (image.Decoded()) return BuildShape(image, transparent, firstPointOnly);
+  TVrBitmap scratch;
+  scratch.Assign(image);
+  return BuildShape(scratch, transparent, firstPointOnly);
+}
+
+}  // namespace
+
 void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
   for (size_t variant = 0; variant < 3; ++variant) {
     const std::vector<uint8_t>* previous = nullptr;
@@ -164,12 +178,12 @@ void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
       uint32_t transparent = ColorToArgb(frame.TransparentColor);
       if (stored) {
         if (frame.UseTransparentColor) {
-          auto shape = BuildShape(*image, transparent, true);
+          auto shape = ShapeOf(*image, transparent, true);
           data.FirstX = shape.firstOpaque.x;
           data.FirstY = shape.firstOpaque.y;
         }
       } else if (frame.UseTransparentColor) {
-        auto shape = BuildShape(*image, transparent, false);
+        auto shape = ShapeOf(*image, transparent, false);
         data.Region = std::move(shape.runs);
         data.FirstX = shape.firstOpaque.x;
         data.FirstY = shape.firstOpaque.y;

@@ -46,8 +46,9 @@ MemoryStream Scripts(const ProjectSource& source) {
 
 MemoryStream Images(const ProjectSource& source) {
   MemoryStream body;
-  WriteCompactCount(body, static_cast<int32_t>(source.Images.size()));
+  WriteCompactCount(body, static_cast<int32_t>(source.Images.size() + source.ImageEntries.size()));
   for (const auto& image : source.Images) WriteBytes(body, WriteImageEntry(image));
+  for (const auto& entry : source.ImageEntries) WriteBytes(body, entry);
   return body;
 }
 
@@ -258,7 +259,8 @@ std::vector<uint8_t> WriteProjectStream(const ProjectSource& source) {
   MemoryStream out;
   WriteNulString(out, "KPF2");
   WriteSection(out, 140, Scripts(source));
-  if (!source.Images.empty()) WriteSection(out, 651, Images(source));
+  if (!source.Images.empty() || !source.ImageEntries.empty())
+    WriteSection(out, 651, Images(source));
   if (!source.Animations.empty()) WriteSection(out, 652, Animations(source));
   if (!source.Sounds.empty()) WriteSection(out, 129, Sounds(source));
   if (!source.OptionFlags.empty()) WriteSection(out, 131, OptionFlags(source));

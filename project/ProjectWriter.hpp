@@ -81,6 +81,8 @@ struct ProjectSource {
   int32_t NextScriptId = 0;
   std::vector<TTaviScript> Scripts = {};
   std::vector<ImageSource> Images = {};  // written when not empty
+  // Already encoded image entries (WriteImageEntry), written after `Images` in the same section.
+  std::vector<std::vector<uint8_t>> ImageEntries = {};
   std::vector<AnimationSource> Animations = {};
   std::vector<SoundSource> Sounds = {};
   std::vector<MenuSource> Menus = {};
