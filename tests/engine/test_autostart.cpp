@@ -1,1 +1,110 @@
+// "Run On Startup" as an XDG autostart file, in a temporary XDG_CONFIG_HOME.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "PlayerHarness.hpp"
+#include "engine/AutostartEntry.hpp"
+
+namespace kpf::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Autostart : public testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::temp_directory_path() / ("kpf-autostart-" + std::to_string(::getpid()));
+    fs::create_directories(home_);
+    ::setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+    ::setenv("KPF_SETTINGS_DIR", (home_ / "settings").c_str(), 1);
+  }
+  void TearDown() override { fs::remove_all(home_); }
+  fs::path home_;
+};
+
+TEST_F(Autostart, WritesChecksAndDeletes) {
+  const engine::AutostartEntry entry("My Pet", "/opt/pets/my pet");
+  EXPECT_EQ(entry.FilePath(), (home_ / "autostart" / "My Pet.desktop").string());
+  EXPECT_FALSE(entry.IsEnabled());
+  ASSERT_TRUE(entry.Enable());
+  EXPECT_TRUE(entry.IsEnabled());
+  EXPECT_TRUE(engine::AutostartEntry("My Pet", "/OPT/PETS/MY PET").IsEnabled());
+  EXPECT_FALSE(engine::AutostartEntry("My Pet", "/other").IsEnabled());
+  std::ifstream in(entry.FilePath());
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Exec=\"/opt/pets/my pet\""), std::string::npos);
+  EXPECT_TRUE(entry.Disable());
+  EXPECT_FALSE(fs::exists(entry.FilePath()));
+  EXPECT_TRUE(entry.Disable());
+}
+
+TEST_F(Autostart, TitleBecomesOneNameComponent) {
+  EXPECT_EQ(engine::AutostartEntry::SanitisedName("a/b\\c"), "a_b_c");
+  EXPECT_EQ(engine::AutostartEntry::SanitisedName(".."), "_");
+  EXPECT_EQ(engine::AutostartEntry::SanitisedName(""), "_");
+  EXPECT_EQ(engine::AutostartEntry::SanitisedName("x\ny"), "x_y");
+  const engine::AutostartEntry entry("../../evil", "/bin/x");
+  EXPECT_EQ(fs::path(entry.FilePath()).parent_path(), home_ / "autostart");
+}
+
+TEST_F(Autostart, ExecQuotesSpecialCharacters) {
+  const std::string text = engine::AutostartEntry::DesktopEntryText("T", "/a \"b\"$c");
+  EXPECT_NE(text.find("Exec=\"/a \\\\\"b\\\\\"\\\\$c\""), std::string::npos) << text;
+}
+
+TEST_F(Autostart, MenuEntryTogglesTheFile) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.OptionFlags = {0, 1, 1, 1};
+  engine::PlayerOptions options;
+  options.executablePath = "/opt/pet/pet";
+  Harness h(source, options);
+  h.player->SetHeader({"", "", "Pet", 0});
+  ASSERT_TRUE(h.player->Start());
+  auto* item = h.player->Menu().Command(engine::MenuCommand::RunOnStartup);
+  ASSERT_TRUE(item->visible);
+  EXPECT_FALSE(item->checked);
+  h.player->RunOnStartupClick();
+  EXPECT_TRUE(item->checked);
+  EXPECT_TRUE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+  h.player->RunOnStartupClick();
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+}
+
+TEST_F(Autostart, PreviewDisablesTheEntry) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.OptionFlags = {0, 1, 1, 1};
+  engine::PlayerOptions options;
+  options.preview = true;
+  Harness h(source, options);
+  ASSERT_TRUE(h.player->Start());
+  auto* item = h.player->Menu().Command(engine::MenuCommand::RunOnStartup);
+  EXPECT_EQ(item->caption, "Run on startup disabled on preview");
+  EXPECT_FALSE(item->enabled);
+}
+
+TEST_F(Autostart, UninstallRemovesEntryAfterConfirmation) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  engine::PlayerOptions options;
+  options.executablePath = "/opt/pet/pet";
+  Harness h(source, options);
+  h.player->SetHeader({"", "", "Pet", 0});
+  ASSERT_TRUE(h.player->Start());
+  engine::AutostartEntry("Pet", "/opt/pet/pet").Enable();
+  h.platform.QueueMessageBoxAnswer(platform::MessageBoxResult::No);
+  h.player->UninstallClick();
+  EXPECT_FALSE(h.player->Closed());
+  h.platform.QueueMessageBoxAnswer(platform::MessageBoxResult::Yes);
+  h.player->UninstallClick();
+  EXPECT_TRUE(h.player->Closed());
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+}
+
+}  // namespace
+}  // namespace kpf::test

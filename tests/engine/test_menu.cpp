@@ -1,1 +1,168 @@
+// Menu model, captions, visibility rules, check marks and project entries.
 #include <gtest/gtest.h>
+
+#include "PlayerHarness.hpp"
+
+namespace kpf::test {
+namespace {
+
+using engine::MenuCommand;
+
+project::ProjectSource MenuProject() {
+  project::ProjectSource source = WithVariables({"HIT"});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  return source;
+}
+
+std::unique_ptr<Harness<>> Started(const project::ProjectSource& source) {
+  auto h = std::make_unique<Harness<>>(source);
+  EXPECT_TRUE(h->player->Start());
+  return h;
+}
+
+TEST(Menu, SevenCaptionsKeepEnglish) {
+  auto source = MenuProject();
+  source.MenuCaptions = {"1", "2", "3", "4", "5", "6", "7"};
+  auto h = Started(source);
+  EXPECT_EQ(h->player->Menu().Command(MenuCommand::About)->caption, "About");
+  EXPECT_EQ(h->player->Menu().Command(MenuCommand::Close)->caption, "Close");
+}
+
+TEST(Menu, EightCaptionsReplaceBuiltIns) {
+  auto source = MenuProject();
+  source.MenuCaptions = {"Info", "Quit", "Quiet", "Autostart", "Hide it", "Top", "Remove", "Show it"};
+  auto h = Started(source);
+  auto& menu = h->player->Menu();
+  EXPECT_EQ(menu.Command(MenuCommand::About)->caption, "Info");
+  EXPECT_EQ(menu.Command(MenuCommand::Close)->caption, "Quit");
+  EXPECT_EQ(menu.Command(MenuCommand::Hide)->caption, "Hide it");
+  h->player->HideClick();
+  EXPECT_EQ(menu.Command(MenuCommand::Hide)->caption, "Show it");
+  EXPECT_TRUE(h->player->Muted());
+  EXPECT_FALSE(h->player->IsVisible());
+  h->player->HideClick();
+  EXPECT_EQ(menu.Command(MenuCommand::Hide)->caption, "Hide it");
+  EXPECT_FALSE(h->player->Muted());
+}
+
+TEST(Menu, StayOnTopAtStartWithHiddenEntry) {
+  auto source = MenuProject();
+  source.OptionFlags = {1, 1, 1, 0, 0, 0, 0, 0, 1};
+  auto h = Started(source);
+  const auto* entry = h->player->Menu().Command(MenuCommand::StayOnTop);
+  EXPECT_TRUE(entry->checked);
+  EXPECT_FALSE(entry->visible);
+  EXPECT_TRUE(h->player->Window().Topmost());
+}
+
+TEST(Menu, VisibilityRules) {
+  auto source = MenuProject();
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 1};  // option 6 hides "Hide"
+  auto h = Started(source);
+  auto& menu = h->player->Menu();
+  EXPECT_FALSE(menu.Command(MenuCommand::StayOnTop)->visible);
+  EXPECT_FALSE(menu.Command(MenuCommand::Hide)->visible);
+  EXPECT_FALSE(menu.Command(MenuCommand::Mute)->visible);  // no sounds
+  EXPECT_TRUE(menu.Command(MenuCommand::About)->visible);
+  EXPECT_FALSE(menu.Command(MenuCommand::RunOnStartup)->visible);
+  EXPECT_FALSE(menu.Command(MenuCommand::Uninstall)->visible);
+}
+
+TEST(Menu, HeaderFlagHidesAbout) {
+  Harness h(MenuProject());
+  h.player->SetHeader({"3.01", "about", "Pet", 1});
+  h.player->Start();
+  EXPECT_FALSE(h.player->Menu().Command(MenuCommand::About)->visible);
+}
+
+TEST(Menu, AboutShowsMessageBox) {
+  auto h = Started(MenuProject());
+  h->player->SetHeader({"3.01", "Hello", "Pet", 0});
+  h->player->AboutClick();
+  ASSERT_EQ(h->platform.MessageBoxes().size(), 1u);
+  EXPECT_NE(h->platform.MessageBoxes()[0].text.find("Tavimo Design 3.01"), std::string::npos);
+  EXPECT_EQ(h->platform.MessageBoxes()[0].caption, "Pet");
+}
+
+project::MenuSource Entry(std::string caption, std::string parent = {}, int32_t script = -1) {
+  project::MenuSource entry;
+  entry.Caption = std::move(caption);
+  entry.ItemKey = std::move(parent);
+  entry.ScriptId = script;
+  return entry;
+}
+
+TEST(Menu, ProjectEntriesTreeOrder) {
+  auto source = MenuProject();
+  source.Menus = {Entry("A"), Entry("B"), Entry("A1", "A"), Entry("A2", "A")};
+  auto h = Started(source);
+  const auto& items = h->player->Menu().Items();
+  ASSERT_GE(items.size(), 3u);
+  EXPECT_EQ(items[0].caption, "A");
+  EXPECT_EQ(items[1].caption, "B");
+  EXPECT_EQ(items[2].command, MenuCommand::Separator);
+  ASSERT_EQ(items[0].children.size(), 2u);
+  EXPECT_EQ(items[0].children[0].caption, "A2");  // children in reverse list order
+  EXPECT_EQ(items[0].children[1].caption, "A1");
+}
+
+TEST(Menu, ItemKeyCyclesEnd) {
+  auto source = MenuProject();
+  source.Menus = {Entry("Top"), Entry("X", "Top"), Entry("Top", "X"), Entry("Self", "Self")};
+  auto h = Started(source);
+  EXPECT_FALSE(h->player->Menu().Items().empty());
+}
+
+TEST(Menu, EntryRunsItsScriptAndMissingScriptIsHarmless) {
+  auto source = MenuProject();
+  source.Scripts.push_back(Script(7, "hit", {Act(22, {P::Var(1), P::Text("1")})}));
+  source.NextScriptId = 8;
+  source.Menus = {Entry("Go", "", 7), Entry("Broken", "", 99)};
+  source.WriteMenuExtras = true;
+  auto h = Started(source);
+  auto* broken = h->player->Menu().FindByCaption("broken");
+  ASSERT_NE(broken, nullptr);
+  h->player->ClickMenuItem(*broken);
+  auto* go = h->player->Menu().FindByCaption("GO");
+  ASSERT_NE(go, nullptr);
+  h->player->ClickMenuItem(*go);
+  EXPECT_EQ(h->Int("HIT"), 1);
+  EXPECT_EQ(h->player->Context().menuTag, 1);
+}
+
+TEST(Menu, PropertyChangesAfterDeleteDoNothing) {
+  auto source = MenuProject();
+  source.Menus = {Entry("Go")};
+  auto h = Started(source);
+  auto& menu = h->player->Menu();
+  h->player->SetMenuProperty("go", 1, "Went");
+  ASSERT_NE(menu.FindByCaption("Went"), nullptr);
+  h->player->SetMenuProperty("Went", 3, "");
+  EXPECT_EQ(menu.FindByCaption("Went"), nullptr);
+  h->player->SetMenuProperty("Went", 1, "Back");
+  h->player->SetMenuProperty("Went", 6, "1");
+  EXPECT_EQ(menu.FindByCaption("Back"), nullptr);
+  EXPECT_EQ(menu.ProjectItem(-1), nullptr);
+  h->player->SetMenuProperty("nothing", 2, "0");
+  h->player->SetMenuProperty("", 0, "Added");
+  EXPECT_NE(menu.FindByCaption("Added"), nullptr);
+}
+
+TEST(Menu, MuteToggles) {
+  auto h = Started(MenuProject());
+  h->player->MuteClick();
+  EXPECT_TRUE(h->player->Muted());
+  EXPECT_TRUE(h->player->Menu().Command(MenuCommand::Mute)->checked);
+  h->player->MuteClick();
+  EXPECT_FALSE(h->player->Muted());
+}
+
+TEST(Menu, CloseWithoutExitAnimationClosesAtOnce) {
+  auto h = Started(MenuProject());
+  h->player->CloseClick(true);
+  EXPECT_TRUE(h->player->Closed());
+  EXPECT_TRUE(h->player->Model.Animations.empty());
+}
+
+}  // namespace
+}  // namespace kpf::test
