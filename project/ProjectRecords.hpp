@@ -95,6 +95,8 @@ struct TTaviEvent {
   uint8_t Variant = 0;  // runtime: image variant drawn (0 normal, 1 mirrored, 2 flipped)
 
   TTaviEvent() { EventScripts.fill(-1); }
+  // Move parameter n; a parameter the stream did not carry reads as 0.
+  int32_t Param(size_t n) const { return n < Params.size() ? Params[n] : 0; }
 };
 
 struct TTaviMenu {

@@ -440,3 +440,30 @@ TEST(ProjectLoader, OutlinesAreBuiltAndRepeatedOnesMarkedSameShape) {
   EXPECT_EQ(frames[3].Variants[0].Region, stored);    // stored outline kept
   EXPECT_TRUE(frames[3].RegionStored);
 }
+
+TEST(ProjectLoader, PackedImagesDecodeAndOutlinesLeaveThemUndecoded) {
+  // One 2x1 packed image: an opaque blue pixel and a transparent one.
+  std::vector<uint8_t> pixels = {255, 0, 0, 255, 0, 0, 0, 0};
+  ByteBuilder body;
+  body.compact(1).i32(2).i32(1).u8(0).sized(Deflate(pixels));
+  auto stream = Magic().section(651, body);
+  stream.section(652, AnimationSection([&](ByteBuilder& b) {
+    Animation(b, 1, "A", {FrameSpec{.transparent = true, .color = 0}});
+  }, 1)).end();
+  auto r = LoadStream(stream);
+  ASSERT_EQ(r.error, "");
+  auto& image = r.model->Bitmaps[0];
+  EXPECT_FALSE(image.Decoded());
+  const auto& frame = r.model->Animations[0].Frames[0];
+  // Black (the transparent colour) is opaque black 0xFF000000; both pixels differ from it.
+  EXPECT_EQ(frame.Variants[0].Region, ByteBuilder().u16(0).u16(0).u16(2).bytes());
+  EXPECT_EQ(image.Pixels()[0], 0xFF0000FFu);
+  EXPECT_EQ(image.Pixels()[1], 0x00000000u);
+  EXPECT_EQ(r.model->Animations[0].Param(3), 0);
+}
+
+TEST(ProjectLoader, WrongMagicStillRegistersTheSystemVariables) {
+  auto r = LoadStream(ByteBuilder().nul("XXXX").end());
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.model->Variables.size(), kSystemVariableCount);
+}
