@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -26,6 +27,20 @@ Mix_MusicType MusicTypeOf(platform::AudioKind kind) {
     case platform::AudioKind::Wave: return MUS_WAV;
   }
   return MUS_NONE;
+}
+
+// Whether the data starts as its kind must: the chunk loader and the MIDI loaders would take
+// (and only later fail on) anything. Reads the first 12 bytes and goes back to where it started.
+bool StartsAs(SDL_RWops* rw, platform::AudioKind kind) {
+  if (kind != platform::AudioKind::Wave && kind != platform::AudioKind::Midi) return true;
+  uint8_t magic[12] = {};
+  const Sint64 start = SDL_RWtell(rw);
+  const bool complete = SDL_RWread(rw, magic, 1, sizeof magic) == sizeof magic;
+  const bool riff = std::memcmp(magic, "RIFF", 4) == 0;
+  const bool fits = kind == platform::AudioKind::Wave
+                        ? riff && std::memcmp(magic + 8, "WAVE", 4) == 0
+                        : std::memcmp(magic, "MThd", 4) == 0 || (riff && std::memcmp(magic + 8, "RMID", 4) == 0);
+  return SDL_RWseek(rw, start, RW_SEEK_SET) == start && complete && fits;
 }
 
 uint32_t SecondsToMs(double seconds) { return static_cast<uint32_t>(std::clamp(seconds * 1000.0, 0.0, 4.0e9)); }
@@ -157,6 +172,10 @@ platform::AudioClipId SdlAudioDevice::Load(void* source, platform::AudioKind kin
   auto clip = std::make_unique<Clip>();
   clip->name = name;
   clip->channel = channel;
+  if (!StartsAs(rw, kind)) {
+    SDL_RWclose(rw);
+    return FailOpen("Cannot play " + name + ": the data is not of its kind");
+  }
   if (kind == platform::AudioKind::Wave) {
     clip->chunk = Mix_LoadWAV_RW(rw, 1);
     if (clip->chunk != nullptr && bytesPerSecond_ > 0)

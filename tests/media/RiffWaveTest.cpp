@@ -50,6 +50,8 @@ struct Malformed {
   std::function<void(Bytes&)> spoil;
 };
 
+void PrintTo(const Malformed& malformed, std::ostream* out) { *out << malformed.name; }
+
 class RiffWaveMalformedTest : public ::testing::TestWithParam<Malformed> {};
 
 TEST_P(RiffWaveMalformedTest, IsRefusedWithAStreamError) {
