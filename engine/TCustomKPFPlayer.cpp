@@ -281,7 +281,10 @@ void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
   if (!queue_.empty()) {
     const std::string next = queue_.front();
     queue_.pop_front();
+    const uint64_t generation = generation_;
     PlayAnimationByName(next);
+    // A queued name that plays nothing (missing animation) must not leave the character frozen.
+    if (generation == generation_ && !PlaybackEnabled()) PlayAnimation(0, 0, -1);
   } else {
     PlayAnimation(0, 0, -1);
   }

@@ -1,1 +1,229 @@
+// Hostile projects and events: nothing may crash, hang or touch freed state.
 #include <gtest/gtest.h>
+
+#include "PlayerHarness.hpp"
+#include "tools/kpftool/HeadlessRun.hpp"
+
+namespace kpf::test {
+namespace {
+
+TEST(Hostile, ScriptRunningItselfIsCutAtDepth64) {
+  project::ProjectSource source = WithVariables({"N"});
+  source.Scripts.push_back(Script(1, "self", {Act(22, {P::Var(1), P::Text("<%N%>+1")}), Act(20, {P::Int(1)})}));
+  source.NextScriptId = 2;
+  Harness h(source);
+  h.Fire(1);
+  EXPECT_EQ(h.Int("N"), engine::kMaxScriptDepth);
+  EXPECT_TRUE(h.Traced("script-dropped"));
+  EXPECT_EQ(h.player->ScriptDepth(), 0);
+}
+
+TEST(Hostile, EndlessLoopWithoutWaitEndsWithTheRun) {
+  project::ProjectSource source = WithVariables({"N"});
+  source.Scripts.push_back(Script(1, "spin", {Act(30, {P::Text("1 = 1")}), Act(22, {P::Var(1), P::Text("1")}),
+                                              Act(31)}, 2));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.NextScriptId = 2;
+  const auto path = WriteProjectFile(source, "spin");
+  tools::RunOptions options;
+  options.file = path.string();
+  options.seconds = 1;
+  options.trace = true;
+  std::vector<std::string> lines;
+  EXPECT_EQ(tools::RunHeadless(options, [&](const std::string& line) {
+              if (line.find("action") == std::string::npos && line.find(" var ") == std::string::npos) lines.push_back(line);
+            }), 0);
+  std::filesystem::remove_all(path.parent_path());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().substr(lines.back().find(' ')), " end");
+  EXPECT_GE(std::stoll(lines.back()), 1000);
+}
+
+TEST(Hostile, FramelessAnimationsDoNotRecurse) {
+  for (uint16_t repeat : {0, 1, 2}) {
+    project::ProjectSource source = WithVariables({});
+    source.Animations.push_back(Animation(1, "empty", 0, repeat, 0, 10));
+    source.Animations.push_back(Animation(2, "empty2", 0, 1, 0, 10));
+    Harness h(source);
+    ASSERT_TRUE(h.player->Start());
+    h.platform.AdvanceTo(1000);
+    EXPECT_GT(h.Count("anim-start") + h.Count("cycle"), 0u);
+    EXPECT_LT(h.Count("anim-start"), 200u);
+  }
+}
+
+TEST(Hostile, FrameIntervalsAreClamped) {
+  EXPECT_EQ(engine::FrameIntervalMs(0, 1), engine::kMinFrameIntervalMs);
+  EXPECT_EQ(engine::FrameIntervalMs(25, 1), 250u);
+  EXPECT_EQ(engine::FrameIntervalMs(25, -1), 250u);
+  EXPECT_EQ(engine::FrameIntervalMs(10, -5), engine::kMinFrameIntervalMs);
+  EXPECT_EQ(engine::FrameIntervalMs(65535, 2147483647), 0xFFFFFFFFu);
+  EXPECT_EQ(engine::UserTimerPeriodMs(0), 10u);
+  EXPECT_EQ(engine::UserTimerPeriodMs(-4), 10u);
+}
+
+TEST(Hostile, ZeroDurationFramesStillLetTimePass) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "fast", 0, 0, 3, 0));
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.platform.AdvanceTo(100);
+  EXPECT_LE(h.Count(" frame "), 12u);
+}
+
+TEST(Hostile, LeaveScreenTargetWithoutAnimationDoesNothing) {
+  project::ProjectSource source = WithVariables({});
+  auto walker = Animation(1, "walk", 0, 0, 2, 10, "-60", "100");
+  walker.MoveMode = 1;
+  walker.Params = {50, 777};
+  source.Animations.push_back(walker);
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.platform.AdvanceTo(200);
+  EXPECT_TRUE(h.Traced("leave-screen target=777"));
+  EXPECT_EQ(h.Count("anim-start"), 1u);
+}
+
+TEST(Hostile, LeaveScreenReplayIsNotReentered) {
+  project::ProjectSource source = WithVariables({});
+  auto walker = Animation(1, "walk", 0, 0, 2, 10, "-500", "100");
+  walker.MoveMode = 2;
+  walker.Params = {1, 0};
+  source.Animations.push_back(walker);
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.platform.AdvanceTo(100);
+  EXPECT_LT(h.Count("anim-start"), 50u);
+}
+
+TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  project::TPlayList loop;
+  loop.Name = "LOOP";
+  loop.Items = {"<<RANDOM:LOOP>>"};
+  project::TPlayList empty;
+  empty.Name = "EMPTY";
+  source.PlayLists = {loop, empty};
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  for (const char* name : {"<<RANDOM:LOOP>>", "<<RANDOM:EMPTY>>", "<<RANDOM:", "<<RANDOM:X", "<<R", "", "missing"}) {
+    h.player->PlayAnimationByName(name);
+  }
+  h.player->PlayPlayList("EMPTY");
+  h.player->PlayPlayList("LOOP");
+  EXPECT_TRUE(h.Traced("playlist-depth"));
+  h.player->PlayAnimationByName("<RANDOM FROM ALL EVENT>");
+  h.player->PlayAnimationByName("<random from same event>");
+}
+
+TEST(Hostile, PlayListNamingMissingAnimations) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 1, 1, 10));
+  project::TPlayList list;
+  list.Name = "ghosts";
+  list.Items = {"nobody", "nothing"};
+  source.PlayLists = {list};
+  source.Scripts.push_back(Script(1, "start", {Act(14, {P::Text("ghosts")})}, 2));
+  source.NextScriptId = 2;
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.platform.AdvanceTo(500);
+  EXPECT_TRUE(h.player->IsPlaying());
+}
+
+TEST(Hostile, CloseDuringScriptDefersRelease) {
+  project::ProjectSource source = WithVariables({"N"});
+  source.Scripts.push_back(Script(5, "long", {Act(22, {P::Var(1), P::Text("1")}), Act(22, {P::Var(1), P::Text("2")}),
+                                              Act(22, {P::Var(1), P::Text("3")})}));
+  source.Scripts.push_back(Script(6, "closing", {Act(20, {P::Int(5)})}, 1));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.NextScriptId = 7;
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  bool asked = false;
+  h.onTrace = [&](const std::string& line) {
+    if (!asked && line.find("var name=\"N\" value=\"1\"") != std::string::npos) {
+      asked = true;
+      h.player->Close();  // arrives while the script runs
+      h.player->Close();  // and again
+    }
+  };
+  h.Fire(5);
+  EXPECT_TRUE(h.player->Closed());
+  EXPECT_EQ(h.Count("close"), 2u);  // "close" and "closed", once each
+  EXPECT_TRUE(h.player->Model.Scripts.empty());
+}
+
+TEST(Hostile, TimerClosingThePlayerInsideItsTick) {
+  project::ProjectSource source = WithVariables({"T"});
+  source.Scripts.push_back(Script(1, "tick", {Act(13)}));
+  source.Scripts.push_back(Script(2, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("1"), P::Text("0")})}, 2));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.NextScriptId = 3;
+  Harness h(source);
+  h.player->OnExitRequested = [&] { h.player->Close(); };
+  h.onTrace = [&](const std::string& line) {
+    if (line.find(" timer index=0") != std::string::npos) h.player->Close();
+  };
+  ASSERT_TRUE(h.player->Start());
+  h.platform.AdvanceTo(1000);
+  EXPECT_TRUE(h.player->Closed());
+  EXPECT_EQ(h.player->Timers().size(), 0u);
+}
+
+class DialogPlayer : public engine::TFormKPFPlayer {
+ public:
+  using TFormKPFPlayer::TFormKPFPlayer;
+  int VisibleDialogCount() const override { return 1; }
+};
+
+TEST(Hostile, CloseRequestWaitingForDialogsIsBounded) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  Harness<DialogPlayer> h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.player->CloseClick(true);
+  h.platform.AdvanceTo(100);
+  EXPECT_TRUE(h.player->Closed());
+}
+
+TEST(Hostile, InputAfterCloseIsHarmless) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.player->Close();
+  h.player->MouseDown(platform::MouseButton::Left, 1, 1);
+  h.player->MouseMove(true, false, 50, 50);
+  h.player->MouseUp(platform::MouseButton::Left);
+  h.player->DblClick();
+  h.player->KeyDown(13);
+  h.player->HousekeepingTick();
+  h.player->GotoFrame(5);
+  h.player->PlayAnimation(0, 0, 3);
+  h.platform.AdvanceTo(500);
+  EXPECT_TRUE(h.player->Closed());
+}
+
+TEST(Hostile, EmptyProjectDoesNotRun) {
+  Harness h(WithVariables({}));
+  h.player->Model.OptionFlags = {0, 1, 0};
+  EXPECT_FALSE(h.player->Start());
+  EXPECT_TRUE(h.player->Closed());
+}
+
+TEST(Hostile, GotoFrameOutOfRange) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.player->GotoFrame(-3);
+  h.player->GotoFrame(99);
+  h.player->GotoFrame(1);
+  h.platform.AdvanceTo(200);
+  EXPECT_TRUE(h.player->IsPlaying());
+}
+
+}  // namespace
+}  // namespace kpf::test
