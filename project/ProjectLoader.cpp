@@ -16,7 +16,7 @@ constexpr uint16_t kTagEnd = 255;
 
 void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
                        const LoadOptions& options) {
-  std::vector<uint8_t> stream = DecompressBuf(compressed, 0, options.MaxStreamBytes);
+  ByteBuffer stream = DecompressBuf(compressed, 0, options.MaxStreamBytes);
   LoadInflatedProject(stream, model, options);
 }
 

@@ -155,7 +155,7 @@ void TVrBitmap::DecodePacked() {
   // Start small for big pictures so that a header which lies about the size costs only what
   // the stream really inflates to; the cap is the exact size.
   const size_t estimate = std::min(expected, std::max(packed_.size() * 8, size_t{4} << 20));
-  std::vector<uint8_t> raw = DecompressBuf(packed_, estimate, expected);
+  ByteBuffer raw = DecompressBuf(packed_, estimate, expected);
   if (raw.size() != expected) throw KpfError("Frame image data has the wrong size");
   pixels_.resize(expected / 4);
   for (size_t i = 0; i < pixels_.size(); ++i) pixels_[i] = ArgbAt(raw, i);

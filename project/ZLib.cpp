@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -36,12 +37,12 @@ size_t RoundUpTo256(size_t n) { return (n + 255) & ~size_t{255}; }
 
 }  // namespace
 
-std::vector<uint8_t> DecompressBuf(std::span<const uint8_t> input, size_t outEstimate, size_t maxOutBytes) {
+ByteBuffer DecompressBuf(std::span<const uint8_t> input, size_t outEstimate, size_t maxOutBytes) {
   if (input.size() > std::numeric_limits<uInt>::max())
     throw EZDecompressionError("stream error");
   const size_t step = std::max<size_t>(RoundUpTo256(input.size()), 256);
   size_t capacity = std::min(outEstimate ? outEstimate : step, std::max<size_t>(maxOutBytes, 1));
-  std::vector<uint8_t> output(capacity);
+  ByteBuffer output(capacity);
 
   InflateState state;
   state.z.next_in = const_cast<Bytef*>(input.data());
@@ -53,25 +54,25 @@ std::vector<uint8_t> DecompressBuf(std::span<const uint8_t> input, size_t outEst
   size_t produced = 0;
   for (;;) {
     state.z.next_out = output.data() + produced;
-    state.z.avail_out = static_cast<uInt>(std::min<size_t>(output.size() - produced, std::numeric_limits<uInt>::max()));
+    state.z.avail_out = static_cast<uInt>(std::min<size_t>(output.capacity() - produced, std::numeric_limits<uInt>::max()));
     size_t before = state.z.avail_out;
     code = inflate(&state.z, Z_NO_FLUSH);
     produced += before - state.z.avail_out;
     if (code == Z_STREAM_END) break;
     if (code != Z_OK) throw EZDecompressionError(ZlibErrorText(code));
-    if (produced < output.size()) continue;  // output space left: inflate wants more calls
-    if (output.size() >= maxOutBytes) throw EZDecompressionError("inflated data too large");
-    // Grow by at least one step and at least double, so the copies stay linear in total.
-    size_t grown = std::max(output.size() + step, output.size() * 2);
-    output.resize(std::min(grown, maxOutBytes));
+    if (produced < output.capacity()) continue;  // output space left: inflate wants more calls
+    if (output.capacity() >= maxOutBytes) throw EZDecompressionError("inflated data too large");
+    // Grow by at least one step and at least double, so the number of growths stays small.
+    size_t grown = std::max(output.capacity() + step, output.capacity() * 2);
+    output.Reserve(std::min(grown, maxOutBytes));
   }
-  output.resize(produced);
+  output.SetSize(produced);
   return output;
 }
 
 void DecompressStream(const MemoryStream& source, MemoryStream& target, size_t maxOutBytes) {
-  std::vector<uint8_t> inflated = DecompressBuf(source.Data(), 0, maxOutBytes);
-  target = MemoryStream(std::move(inflated));
+  ByteBuffer inflated = DecompressBuf(source.Data(), 0, maxOutBytes);
+  target = MemoryStream(inflated.ToVector());
 }
 
 }  // namespace kpf::project

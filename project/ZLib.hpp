@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "project/ByteBuffer.hpp"
 #include "project/Stream.hpp"
 
 namespace kpf::project {
@@ -13,9 +14,10 @@ namespace kpf::project {
 constexpr size_t kMaxProjectStreamBytes = size_t{256} << 20;
 
 // Inflates one complete zlib stream. The output starts at `outEstimate` bytes (or the input size
-// rounded up to 256 when 0) and grows geometrically; more than `maxOutBytes` of output is an
-// error. Failures raise EZDecompressionError with zlib's text for the code ("data error", ...).
-std::vector<uint8_t> DecompressBuf(std::span<const uint8_t> input, size_t outEstimate = 0,
+// rounded up to 256 when 0) and grows geometrically, in place; more than `maxOutBytes` of output
+// is an error. Failures raise EZDecompressionError with zlib's text for the code ("data error",
+// ...).
+ByteBuffer DecompressBuf(std::span<const uint8_t> input, size_t outEstimate = 0,
                                    size_t maxOutBytes = kMaxProjectStreamBytes);
 
 // Inflates the whole content of `source` (not from its position) into `target`, which is cleared,
