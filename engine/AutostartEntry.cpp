@@ -18,22 +18,24 @@ namespace {
 std::string EscapeValue(std::string_view text) {
   std::string out;
   for (const char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\\' || c == '\n' || c == '\r') {
+      out.push_back('\\');
+      out.push_back(c == '\n' ? 'n' : c == '\r' ? 'r' : '\\');
+    } else {
+      out.push_back(c);
+    }
   }
   return out;
 }
 
 // Exec arguments are quoted; inside quotes ", `, $ and \ take a backslash.
 std::string QuoteExecArgument(std::string_view path) {
-  std::string out = "\"";
+  std::string out(1, '"');
   for (const char c : path) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
-    out += c;
+    if (c == '"' || c == '`' || c == '$' || c == '\\') out.push_back('\\');
+    out.push_back(c);
   }
-  out += '"';
+  out.push_back('"');
   return out;
 }
 
@@ -46,9 +48,9 @@ std::string AutostartEntry::SanitisedName(std::string_view title) {
   std::string name;
   for (const char c : title) {
     const auto byte = static_cast<unsigned char>(c);
-    name += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+    name.push_back((c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c);
   }
-  if (name.empty() || name == "." || name == "..") name = "_";
+  if (name.empty() || name == "." || name == "..") name.assign(1, '_');
   return name;
 }
 
@@ -65,7 +67,7 @@ std::string AutostartEntry::AutostartFolder() {
 std::string AutostartEntry::FilePath() const {
   const std::string folder = AutostartFolder();
   if (folder.empty()) return {};
-  return (fs::path(folder) / (SanitisedName(title_) + ".desktop")).string();
+  return (fs::path(folder) / SanitisedName(title_).append(".desktop")).string();
 }
 
 std::string AutostartEntry::DesktopEntryText(std::string_view title, std::string_view executablePath) {
@@ -83,7 +85,8 @@ bool AutostartEntry::IsEnabled() const {
   if (path.empty()) return false;
   std::ifstream in(path);
   if (!in) return false;
-  const std::string expected = "Exec=" + EscapeValue(QuoteExecArgument(executable_));
+  std::string expected("Exec=");
+  expected.append(EscapeValue(QuoteExecArgument(executable_)));
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
