@@ -1,0 +1,76 @@
+#include "app/CommandLine.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace kpf::app {
+
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper;
+}
+
+bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
+  return text.size() >= prefix.size() && Upper(std::string_view(text).substr(0, prefix.size())) == prefix;
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// "-VS" followed by the variable digit and the text; a non-digit counts as variable 0.
+std::optional<StartSwitch> VariableSwitch(const std::string& argument) {
+  if (argument.size() < 4) return std::nullopt;
+  const char digit = argument[3];
+  StartSwitch setting;
+  setting.kind = StartSwitch::Kind::SetVariable;
+  setting.variableNumber = std::isdigit(static_cast<unsigned char>(digit)) ? digit - '0' : 0;
+  setting.text = argument.substr(4);
+  return setting;
+}
+
+}  // namespace
+
+std::string FolderText(const std::string& text) {
+  return ReplaceAll(text.substr(0, kMaxFolderText), "_$_", " ");
+}
+
+bool IsProjectFileArgument(const std::string& argument) {
+  const std::string upper = Upper(argument);
+  return upper.find(".TMP") != std::string::npos || upper.find(".KPF") != std::string::npos;
+}
+
+CommandLine ParseCommandLine(std::span<const std::string> arguments) {
+  CommandLine line;
+  for (const std::string& argument : arguments) {
+    // Switches come first, so a switch whose text holds ".tmp" is never taken for a project.
+    if (argument == "-SCRPREVIEW") {
+      line.screenSaverPreview = true;
+    } else if (StartsWithNoCase(argument, "-KPFPATH")) {
+      line.currentFolder = FolderText(argument.substr(8));
+    } else if (StartsWithNoCase(argument, "-DLL")) {
+      line.pluginFolder = FolderText(argument.substr(4));
+    } else if (StartsWithNoCase(argument, "-VS")) {
+      if (auto setting = VariableSwitch(argument)) line.startSwitches.push_back(*setting);
+    } else if (StartsWithNoCase(argument, "-VE")) {
+      if (argument.size() >= 4) {
+        line.startSwitches.push_back({StartSwitch::Kind::ViewerTitle, 0, kSecondaryViewerTitle + argument.substr(3, 1)});
+      }
+    } else if (StartsWithNoCase(argument, "-VH")) {
+      line.startSwitches.push_back({StartSwitch::Kind::ParentTitle, 0, argument.substr(3)});
+    } else if (IsProjectFileArgument(argument)) {
+      line.projectFile = argument;
+    }
+  }
+  return line;
+}
+
+}  // namespace kpf::app

@@ -1,0 +1,42 @@
+#pragma once
+// The player's command line: which project to play and the switches applied to a new player.
+// Parsing is a pure function of the argument list so every rule is testable on its own.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kpf::app {
+
+// Longest folder text kept from "-DLL" and "-KPFPATH".
+constexpr size_t kMaxFolderText = 255;
+// Title prefix of a secondary viewer ("-VE").
+constexpr const char* kSecondaryViewerTitle = "ZIMR_PADOK";
+
+// A switch applied to a player after its project has loaded, in argument order.
+struct StartSwitch {
+  enum class Kind { SetVariable, ViewerTitle, ParentTitle } kind = Kind::SetVariable;
+  int variableNumber = 0;  // SetVariable: position among the variables whose SysIndex is 0
+  std::string text;        // variable text, the full title, or the parent title
+  bool operator==(const StartSwitch&) const = default;
+};
+
+struct CommandLine {
+  std::optional<std::string> projectFile;    // ".TMP" / ".KPF" argument, the last one wins
+  std::optional<std::string> pluginFolder;   // "-DLL"
+  std::optional<std::string> currentFolder;  // "-KPFPATH"
+  bool screenSaverPreview = false;           // "-SCRPREVIEW"
+  std::vector<StartSwitch> startSwitches;    // "-VS", "-VE", "-VH"
+};
+
+// Parses the arguments after the program name.
+CommandLine ParseCommandLine(std::span<const std::string> arguments);
+
+// True when `argument` names a project file: its upper-case form contains ".TMP" or ".KPF".
+bool IsProjectFileArgument(const std::string& argument);
+
+// Folder text of "-DLL"/"-KPFPATH": at most kMaxFolderText characters, "_$_" read as a space.
+std::string FolderText(const std::string& text);
+
+}  // namespace kpf::app

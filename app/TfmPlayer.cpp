@@ -1,0 +1,275 @@
+#include "app/TfmPlayer.hpp"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "package/PackageReader.hpp"
+#include "package/ResourceFiles.hpp"
+
+namespace kpf::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const fs::path folder = fs::absolute(fs::path(path)).parent_path();
+  return folder.string();
+}
+
+bool IsFile(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && fs::is_regular_file(path, error);
+}
+
+}  // namespace
+
+void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const project::VariantValue& value) {
+  // These system variables read back their stored value; writing it directly avoids the
+  // set-value effects, which belong to scripts.
+  if (project::TTaviVariable* variable = player.Model.VariableByName(name)) variable->Value = variable->Converted(value);
+}
+
+TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
+    : platform_(platform), settings_(std::move(settings)), commandLine_(ParseCommandLine(settings_.arguments)) {
+  if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
+  CreatePlayer(0, {});
+  constructing_ = false;
+}
+
+TfmPlayer::~TfmPlayer() {
+  // Players go in reverse creation order; each one's extracted files go with its entry.
+  while (!players_.empty()) {
+    Entry& entry = *players_.back();
+    entry.player->OnClosed = nullptr;
+    entry.player->SetSoundOutput(nullptr);
+    players_.pop_back();
+  }
+}
+
+std::string TfmPlayer::ExecutableFolder() const { return FolderOf(settings_.executablePath); }
+
+TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOptions options) {
+  auto entry = std::make_unique<Entry>();
+  options.executablePath = settings_.executablePath;
+  options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(players_.size());
+  entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
+  entry->parentHandle = parentHandle;
+  entry->handle = nextHandle_++;
+  Entry& added = *entry;
+  players_.push_back(std::move(entry));
+  engine::TFormKPFPlayer& player = *added.player;
+  player.OnClosed = [this, &added] { PlayerClosed(added); };
+  player.OnExitRequested = [this] { CloseHost(); };
+  if (settings_.soundOutput) {
+    added.sound = settings_.soundOutput(player);
+    player.SetSoundOutput(added.sound.get());
+  }
+  return added;
+}
+
+engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std::string& fileName,
+                                                std::optional<std::span<const uint8_t>> stream) {
+  engine::PlayerOptions options;
+  std::string currentFolder = ExecutableFolder();
+  if (!fileName.empty()) {
+    currentFolder = FolderOf(fileName);
+  } else if (!stream && commandLine_.projectFile) {
+    options.preview = true;
+    if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
+  }
+  options.currentFolder = currentFolder;
+  Entry& entry = NewEntry(parentHandle, std::move(options));
+  engine::TFormKPFPlayer& player = *entry.player;
+  const bool first = players_.size() == 1;
+
+  if (!fileName.empty()) {
+    LoadFile(entry, fileName);
+  } else {
+    LoadFromCommandLine(entry, stream);
+  }
+  SetSystemValue(player, "CURRENT_FOLDER", currentFolder);
+  SetSystemValue(player, "CURRENT_ANIMATION_COUNT", static_cast<int32_t>(player.Model.Animations.size()));
+  SetSystemValue(player, "PARENT_HANDLE", parentHandle);
+  ApplyStartSwitches(player);
+  if (first) applicationTitle_ = player.Title;
+  entry.inInstances = true;
+  SetupTray(entry);
+  SetSystemValue(player, "CURRENT_INSTANCE", entry.handle);
+  player.Start();
+  package::TrimWorkingSet();
+  return &player;
+}
+
+void TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
+  package::LoadFromFile(fileName, *entry.player, [this](const std::string& message) {
+    platform_.MessageBox(message, applicationTitle_, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);
+  });
+}
+
+void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream) {
+  engine::TFormKPFPlayer& player = *entry.player;
+  if (stream) {
+    // The stream is copied first: the loader may outlive the caller's buffer.
+    const std::vector<uint8_t> copy(stream->begin(), stream->end());
+    try {
+      player.LoadProject(copy);
+    } catch (const std::exception&) {
+      // Start-up goes on with whatever was loaded; activation ends the program if nothing runs.
+    }
+    return;
+  }
+  if (commandLine_.projectFile) {
+    LoadFile(entry, *commandLine_.projectFile);
+    return;
+  }
+  const std::string folder = settings_.resourceFolder;
+  const package::PackageReadResult read =
+      folder.empty() ? package::ReadPackage(settings_.executablePath, player, entry.extracted)
+                     : package::ReadPackage(settings_.executablePath, player, entry.extracted, folder);
+  // A player without a package of its own plays the bundled sample character.
+  if (!read.PackageFound && players_.size() == 1 && IsFile(settings_.fallbackProject)) {
+    LoadFile(entry, settings_.fallbackProject);
+  }
+}
+
+void TfmPlayer::ApplyStartSwitches(engine::TFormKPFPlayer& player) {
+  for (const StartSwitch& setting : commandLine_.startSwitches) {
+    switch (setting.kind) {
+      case StartSwitch::Kind::SetVariable: {
+        int position = 0;
+        for (project::TTaviVariable& variable : player.Model.Variables) {
+          if (variable.SysIndex != 0) continue;
+          if (position++ != setting.variableNumber) continue;
+          try {
+            variable.SetValue(setting.text);
+          } catch (const std::exception&) {
+            // A text that does not convert to the variable's type leaves it unchanged.
+          }
+          break;
+        }
+        break;
+      }
+      case StartSwitch::Kind::ViewerTitle:
+        player.Title = setting.text;
+        break;
+      case StartSwitch::Kind::ParentTitle:
+        parentTitle_ = setting.text;
+        break;
+    }
+  }
+}
+
+void TfmPlayer::SetupTray(Entry& entry) {
+  engine::TFormKPFPlayer& player = *entry.player;
+  const bool secondary = players_.size() > 1;
+  if (secondary) return;
+  tray_.created = true;
+  tray_.hint = player.Title;
+  tray_.visible = player.Model.OptionFlag(kOptionTrayIcon);
+}
+
+void TfmPlayer::PlayerClosed(Entry& entry) {
+  entry.player->SetVisible(false);
+  entry.inInstances = false;
+  if (entry.parentHandle == 0) {
+    // A character that was not started on behalf of another one ends the process. While the
+    // main form is still being made this request has no effect (a load closes first).
+    if (!constructing_) CloseHost();
+    return;
+  }
+  // The activation check runs once the close has unwound.
+  platform_.Loop().Post([this] {
+    if (!constructing_) CheckPlayersRunning();
+  });
+}
+
+void TfmPlayer::CloseHost() {
+  if (terminated_) return;
+  terminated_ = true;
+  settings_.terminate();
+}
+
+bool TfmPlayer::AnyPlayerRunning() const {
+  return std::any_of(players_.begin(), players_.end(), [](const auto& entry) { return !entry->player->Closed(); });
+}
+
+bool TfmPlayer::CheckPlayersRunning() {
+  if (AnyPlayerRunning()) return true;
+  CloseHost();
+  return false;
+}
+
+void TfmPlayer::StayOnTop(engine::TFormKPFPlayer& player) {
+  const engine::MenuItem* item = player.Menu().Command(engine::MenuCommand::StayOnTop);
+  stayOnTop_ = item != nullptr && item->checked;
+}
+
+void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
+                              const project::TTaviVariable& variable) {
+  const project::VariantValue value = variable.GetValue();
+  for (engine::TFormKPFPlayer* receiver : Instances()) {
+    const bool addressed = HandleOf(*receiver) == target || (target == -1 && receiver != &sender);
+    if (!addressed) continue;
+    if (project::TTaviVariable* own = receiver->Model.VariableByName(variable.Name)) {
+      try {
+        own->SetValue(value);
+      } catch (const std::exception&) {
+        // A value the receiver's variable cannot take leaves it unchanged; the trigger still runs.
+      }
+    }
+    receiver->FireGlobal(9);
+  }
+}
+
+void TfmPlayer::TrayBalloon(const std::string& title, const std::string& text, int iconKind) {
+  tray_.balloonTitle = title;
+  tray_.balloonText = text;
+  tray_.balloonIcon = iconKind >= 0 && iconKind <= 3 ? iconKind : 0;
+}
+
+void TfmPlayer::TrayIcon(bool customPicture) { tray_.customPicture = customPicture; }
+
+void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {
+  std::vector<engine::TFormKPFPlayer*> targets;
+  for (const auto& entry : players_) {
+    if (entry->player->Closed()) continue;
+    if (parentHandle != 0 ? entry->parentHandle == parentHandle : entry->handle == handle) {
+      targets.push_back(entry->player.get());
+    }
+  }
+  for (engine::TFormKPFPlayer* player : targets) player->CloseClick(false);
+}
+
+void TfmPlayer::RemovePlayer(const engine::TFormKPFPlayer& player) {
+  if (Entry* entry = EntryOf(player)) entry->inInstances = false;
+}
+
+std::vector<engine::TFormKPFPlayer*> TfmPlayer::Instances() const {
+  std::vector<engine::TFormKPFPlayer*> instances;
+  for (const auto& entry : players_) {
+    if (entry->inInstances) instances.push_back(entry->player.get());
+  }
+  return instances;
+}
+
+TfmPlayer::Entry* TfmPlayer::EntryOf(const engine::TFormKPFPlayer& player) const {
+  for (const auto& entry : players_) {
+    if (entry->player.get() == &player) return entry.get();
+  }
+  return nullptr;
+}
+
+int32_t TfmPlayer::HandleOf(const engine::TFormKPFPlayer& player) const {
+  const Entry* entry = EntryOf(player);
+  return entry != nullptr ? entry->handle : 0;
+}
+
+engine::TFormKPFPlayer* TfmPlayer::FindByHandle(int32_t handle) const {
+  for (const auto& entry : players_) {
+    if (entry->handle == handle) return entry->player.get();
+  }
+  return nullptr;
+}
+
+}  // namespace kpf::app

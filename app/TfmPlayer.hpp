@@ -1,0 +1,132 @@
+#pragma once
+// The hidden main form: creates and owns the players of the process (one per running character),
+// offers them its services (stay on top, further players, messages between players, tray, close
+// of child characters) and ends the program when no player runs any more.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.hpp"
+#include "engine/SoundOutput.hpp"
+#include "engine/TFormKPFPlayer.hpp"
+#include "package/ExtractedFileList.hpp"
+#include "platform/Platform.hpp"
+
+namespace kpf::app {
+
+// Caption of the main form and the character windows: the active-window search skips it.
+constexpr const char* kOwnWindowCaption = "$zimR_304152$";
+constexpr const char* kApplicationTitle = "Tavimo Viewer";
+// Option flag: the tray icon shows (else it and the "Hide" item are hidden).
+constexpr int kOptionTrayIcon = 2;
+// Option flag of player 0: secondary players keep their "Hide" item hidden.
+constexpr int kOptionHideSecondaryHide = 6;
+
+// Where the tray icon stands; the desktop tray itself is not wired yet.
+struct TrayState {
+  bool created = false;
+  bool visible = false;
+  std::string hint;
+  std::string balloonTitle;
+  std::string balloonText;
+  int balloonIcon = 0;
+  bool customPicture = false;
+};
+
+class TfmPlayer {
+ public:
+  using SoundOutputFactory = std::function<std::unique_ptr<engine::SoundOutput>(engine::TFormKPFPlayer&)>;
+
+  struct Settings {
+    std::string executablePath;           // the running program (its package and folder)
+    std::vector<std::string> arguments;   // the command line after the program name
+    std::string fallbackProject;          // played by player 0 when there is neither package nor project file
+    std::string resourceFolder;           // package resource files go here ("" = the temporary folder)
+    SoundOutputFactory soundOutput;       // null: players stay silent
+    std::function<void()> terminate;      // ends the program (default: quit the loop with 0)
+    uint32_t randomSeed = 0;
+  };
+
+  // Creates player 0 from the command line (or the package of the executable).
+  TfmPlayer(platform::Platform& platform, Settings settings);
+  ~TfmPlayer();
+  TfmPlayer(const TfmPlayer&) = delete;
+  TfmPlayer& operator=(const TfmPlayer&) = delete;
+
+  // --- Services offered to the players ---------------------------------------------------------
+  // A further player: from `fileName`, from a compressed project `stream`, or (neither) from the
+  // command line / package. Returns the player, also when its project did not start.
+  engine::TFormKPFPlayer* CreatePlayer(int32_t parentHandle, const std::string& fileName,
+                                       std::optional<std::span<const uint8_t>> stream = std::nullopt);
+  // The main form follows the player's "Stay On Top" check mark.
+  void StayOnTop(engine::TFormKPFPlayer& player);
+  // Closes the main form: the program ends.
+  void CloseHost();
+  // Delivers `variable` of `sender` to the player with handle `target` (-1: every other player).
+  void SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target, const project::TTaviVariable& variable);
+  void TrayBalloon(const std::string& title, const std::string& text, int iconKind);
+  // Sets a picture on the tray icon (true) or restores the application icon (false).
+  void TrayIcon(bool customPicture);
+  // With a parent handle: close requests to its children; else to the player with `handle`.
+  void CloseChildren(int32_t parentHandle, int32_t handle);
+  void RemovePlayer(const engine::TFormKPFPlayer& player);
+
+  // --- State -------------------------------------------------------------------------------------
+  // Activation: ends the program when no player runs. Returns true when one still runs.
+  bool CheckPlayersRunning();
+  bool AnyPlayerRunning() const;
+  bool Terminated() const { return terminated_; }
+  size_t PlayerCount() const { return players_.size(); }
+  engine::TFormKPFPlayer& Player(size_t number) { return *players_.at(number)->player; }
+  // Players still in `Instances`, in creation order.
+  std::vector<engine::TFormKPFPlayer*> Instances() const;
+  // The handle scripts see in CURRENT_INSTANCE; 0 for a player of another form.
+  int32_t HandleOf(const engine::TFormKPFPlayer& player) const;
+  engine::TFormKPFPlayer* FindByHandle(int32_t handle) const;
+  const package::ExtractedFileList& ExtractedFiles(size_t number) const { return players_.at(number)->extracted; }
+  const std::string& ApplicationTitle() const { return applicationTitle_; }
+  const std::string& ParentTitle() const { return parentTitle_; }
+  bool StayingOnTop() const { return stayOnTop_; }
+  const TrayState& Tray() const { return tray_; }
+  const CommandLine& Arguments() const { return commandLine_; }
+
+ private:
+  struct Entry {
+    std::unique_ptr<engine::TFormKPFPlayer> player;
+    std::unique_ptr<engine::SoundOutput> sound;
+    package::ExtractedFileList extracted;
+    int32_t handle = 0;
+    int32_t parentHandle = 0;
+    bool inInstances = false;
+  };
+
+  Entry& NewEntry(int32_t parentHandle, engine::PlayerOptions options);
+  void LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream);
+  void LoadFile(Entry& entry, const std::string& fileName);
+  void ApplyStartSwitches(engine::TFormKPFPlayer& player);
+  void SetupTray(Entry& entry);
+  void PlayerClosed(Entry& entry);
+  Entry* EntryOf(const engine::TFormKPFPlayer& player) const;
+  std::string ExecutableFolder() const;
+
+  platform::Platform& platform_;
+  Settings settings_;
+  CommandLine commandLine_;
+  std::vector<std::unique_ptr<Entry>> players_;
+  std::string applicationTitle_ = kApplicationTitle;
+  std::string parentTitle_;
+  TrayState tray_;
+  int32_t nextHandle_ = 1;
+  bool constructing_ = true;
+  bool stayOnTop_ = false;
+  bool terminated_ = false;
+};
+
+// Sets CURRENT_FOLDER, CURRENT_ANIMATION_COUNT, PARENT_HANDLE or CURRENT_INSTANCE of a player.
+void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const project::VariantValue& value);
+
+}  // namespace kpf::app

@@ -1,0 +1,105 @@
+// kpfplayer: plays the character of the package appended to this executable, a project file
+// named on the command line, or (with neither) the sample character installed next to it.
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/DispatchSoundOutput.hpp"
+#include "app/TfmPlayer.hpp"
+#include "desktop/TThreadedTimer.hpp"
+#include "package/SettingsKey.hpp"
+#include "package/TemporaryFile.hpp"
+#include "platform/gtk/GtkPlatform.hpp"
+#ifdef KPF_HAVE_SDL
+#include "platform/sdl/SdlAudioDevice.hpp"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kpf;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
+
+std::string OwnExecutable(const char* argv0) {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::absolute(argv0).string() : self.string();
+}
+
+// The bundled sample: next to the binary (build tree) or in the installed data folder.
+std::string SampleProject(const std::string& executable) {
+  const fs::path folder = fs::path(executable).parent_path();
+  for (const fs::path& candidate : {folder / "sample.kpf", folder / ".." / "share" / "kpfplayer" / "sample.kpf"}) {
+    std::error_code error;
+    if (fs::is_regular_file(candidate, error)) return candidate.lexically_normal().string();
+  }
+  return {};
+}
+
+void ReportToConsole(const std::string& message) { std::fprintf(stderr, "kpfplayer: %s\n", message.c_str()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::string executable = OwnExecutable(argv[0]);
+
+  std::unique_ptr<platform::gtk::GtkPlatform> platform;
+  try {
+    platform = std::make_unique<platform::gtk::GtkPlatform>(
+        [](platform::EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+  } catch (const std::exception& failure) {
+    ReportToConsole(std::string("cannot open the X display: ") + failure.what());
+    return 1;
+  }
+
+  package::SettingsKey settings(package::SettingsKey::DefaultFolder(), ReportToConsole);
+  // Made first and destroyed last: it cleans up at start and once more at the end.
+  package::TTemporaryFile temporaryFiles(settings, ReportToConsole);
+#ifdef KPF_HAVE_SDL
+  platform::sdl::SdlAudioDevice audio;
+#endif
+
+  app::TfmPlayer::Settings formSettings;
+  formSettings.executablePath = executable;
+  formSettings.arguments = arguments;
+  formSettings.fallbackProject = SampleProject(executable);
+  formSettings.randomSeed = std::random_device{}();
+#ifdef KPF_HAVE_SDL
+  const app::CommandLine commandLine = app::ParseCommandLine(arguments);
+  formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {
+    media::SoundDispatchSettings dispatchSettings;
+    dispatchSettings.executableFolder = fs::path(executable).parent_path().string();
+    dispatchSettings.arguments = arguments;
+    dispatchSettings.enginePluginFolder = commandLine.pluginFolder.value_or("");
+    return std::make_unique<app::DispatchSoundOutput>(
+        std::make_unique<media::SoundDispatch>(*platform, audio, temporaryFiles, dispatchSettings));
+  };
+#endif
+
+  // SIGTERM and SIGINT end the program like the "Close" entry would: files are cleaned up.
+  std::signal(SIGTERM, RequestStop);
+  std::signal(SIGINT, RequestStop);
+  std::unique_ptr<platform::Timer> stopWatch = platform->CreateTimer();
+  stopWatch->SetInterval(250);
+  stopWatch->SetOnTimer([&platform] {
+    if (stopRequested != 0) platform->Loop().Quit(0);
+  });
+  stopWatch->SetEnabled(true);
+
+  int exitCode = 0;
+  {
+    app::TfmPlayer form(*platform, std::move(formSettings));
+    // Activation: with no running player the program ends at once.
+    if (form.CheckPlayersRunning()) exitCode = platform->Loop().Run();
+  }
+  stopWatch.reset();
+  return exitCode;
+}
