@@ -14,7 +14,9 @@ namespace kpf::media::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutTag(Bytes& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+inline void PutTag(Bytes& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
+}
 inline void PutLe16(Bytes& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
   out.push_back(static_cast<uint8_t>(value >> 8));
@@ -91,8 +93,11 @@ inline Bytes MakeMidi(uint32_t ticks = 96) {
 
 // An MPEG-1 layer III frame header (128 kbit/s, 44.1 kHz) followed by silence.
 inline Bytes MakeMp3Head() {
-  Bytes out = {0xFF, 0xFB, 0x90, 0x64};
-  out.resize(417, 0);
+  Bytes out(417, 0);
+  out[0] = 0xFF;
+  out[1] = 0xFB;
+  out[2] = 0x90;
+  out[3] = 0x64;
   return out;
 }
 
