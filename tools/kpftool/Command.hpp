@@ -19,5 +19,7 @@ int RunInfo(const Arguments& args);
 int RunExtractResources(const Arguments& args);
 int RunEval(const Arguments& args);
 int RunRun(const Arguments& args);
+int RunExtract(const Arguments& args);
+int RunPack(const Arguments& args);
 
 }  // namespace kpf::tools

@@ -9,4 +9,8 @@ namespace kpf::tools {
 // the same value, so every byte has a result.
 std::string Windows1252ToUtf8(std::string_view text);
 
+// The reverse, for texts that go back into stored data. Throws std::runtime_error for invalid
+// UTF-8 and for characters that have no Windows-1252 byte.
+std::string Utf8ToWindows1252(std::string_view utf8);
+
 }  // namespace kpf::tools

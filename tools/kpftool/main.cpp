@@ -21,6 +21,11 @@ const Command kCommands[] = {
     {"run", "run FILE [--seconds N] [--seed S] [--screen WxH] [--click X,Y@T] [--dblclick X,Y@T] "
             "[--drag X1,Y1:X2,Y2@T] [--key CODE@T] [--menu CAPTION@T] [--trace]    play headless",
      kpf::tools::RunRun},
+    {"extract", "extract FILE DIR    write the project as an editable source folder",
+     kpf::tools::RunExtract},
+    {"pack", "pack DIR -o OUT [--package] [--player PATH]    build a project file or package "
+             "from a source folder",
+     kpf::tools::RunPack},
 };
 
 int Usage() {

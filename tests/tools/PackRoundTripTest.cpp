@@ -1,0 +1,269 @@
+// extract -> pack -> info gives the model the original gave, for a standalone project and for a
+// package; extract keeps hostile names inside its folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "project/ProjectWriter.hpp"
+#include "tools/ToolRunner.hpp"
+
+namespace kpf::tests {
+namespace {
+
+namespace fs = std::filesystem;
+using project::ImageSource;
+using project::ProjectSource;
+using project::TKPFExeAction;
+
+void PutInt(std::vector<uint8_t>& out, int32_t value) {
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
+}
+
+void PutText(std::vector<uint8_t>& out, const std::string& text) {
+  out.insert(out.end(), text.begin(), text.end());
+  out.push_back(0);
+}
+
+TKPFExeAction Action(const std::string& name, int32_t type, std::vector<uint8_t> params) {
+  TKPFExeAction action;
+  action.Name = name;
+  action.ActionType = type;
+  action.Flags = 1;
+  action.ParamData = std::move(params);
+  return action;
+}
+
+// Every value encoding of the parameter block: int32, text, byte, variable position, variable
+// id (known and unknown), a kind without value, and a block whose last entry is cut short.
+std::vector<TKPFExeAction> EveryParamKind() {
+  std::vector<uint8_t> block;
+  PutInt(block, 0); PutInt(block, -7);
+  PutInt(block, 1); PutText(block, "Hello \xe9\x80");  // é and the euro sign
+  PutInt(block, 7); block.push_back(200);
+  PutInt(block, 13); PutInt(block, 2);
+  PutInt(block, 65535); PutInt(block, 65536);
+  PutInt(block, 65535); PutInt(block, 999);  // no such variable
+  PutInt(block, 3);
+  std::vector<uint8_t> cut;
+  PutInt(cut, 0); PutInt(cut, 5); PutInt(cut, 1); cut.push_back('x');  // text without NUL
+  TKPFExeAction empty = Action("old", 5, {});
+  empty.Flags = 0;  // loads as an empty "[none]" item
+  return {Action("all kinds", 40, block), Action("cut", 41, cut), empty};
+}
+
+ImageSource Packed(int w, int h, uint8_t alpha) {
+  ImageSource image;
+  image.Width = w;
+  image.Height = h;
+  for (int i = 0; i < w * h; ++i)
+    image.Pixels.insert(image.Pixels.end(), {static_cast<uint8_t>(i), 40, 200, alpha});
+  return image;
+}
+
+ImageSource Palette() {
+  ImageSource image;
+  image.Width = 2;
+  image.Height = 2;
+  image.Form = 1;
+  image.Indices = {0, 1, 1, 5};  // 5 lies beyond the palette: transparent
+  image.Palette = {10, 20, 30, 255, 1, 2, 3, 128};
+  return image;
+}
+
+ProjectSource RichProject() {
+  ProjectSource source;
+  source.NextScriptId = 10;
+  project::TTaviScript mirror;
+  mirror.Id = 3;
+  mirror.Name = "mirror";
+  mirror.Trigger = 6;
+  mirror.Reserved1 = 7;
+  mirror.Actions = {Action("mirror", 12, {})};
+  project::TTaviScript params;
+  params.Id = 4;
+  params.Name = "params";
+  params.Description = "every kind";
+  params.Actions = EveryParamKind();
+  source.Scripts = {mirror, params};
+  source.Images = {Packed(3, 2, 255), Packed(2, 2, 77), Palette()};
+  ImageSource none;
+  none.Form = 9;
+  source.Images.push_back(none);
+
+  project::AnimationSource walk;
+  walk.Id = 20;
+  walk.Name = "walk";
+  walk.Width = 30;
+  walk.Height = 40;
+  walk.EventIndex = 2;
+  walk.RepeatCount = 0;
+  walk.Option = 128;
+  walk.PosX = "10";
+  walk.MoveMode = 3;
+  walk.Params = {1, -2, 300};
+  walk.ExtraPresent = true;
+  walk.Extra = {2, 9, 9};
+  walk.EventScripts[3] = 4;
+  project::FrameSource first;
+  first.BitmapIndex = 0;
+  first.Duration = 3;
+  first.X = 5;
+  first.UseTransparentColor = true;
+  first.TransparentColor = 0x00C82800;
+  first.Region = {0, 0, 0, 0, 3, 0};
+  first.Sounds = {{0, 2}, {1, 1}, {7, 1}};  // index 7 is dropped at load
+  project::FrameSource second;
+  second.BitmapIndex = 1;
+  second.ScriptId = 3;  // mirrors: the loader derives a mirrored copy
+  project::FrameSource document;
+  document.Kind = project::kDocumentFrame;
+  document.Document = "readme.txt";
+  project::FrameSource pause;
+  pause.Kind = 7;
+  project::FrameSource palette;
+  palette.BitmapIndex = 2;
+  walk.Frames = {first, second, document, pause, palette};
+  project::AnimationSource idle;
+  idle.Id = 21;
+  idle.Name = "idle";
+  project::FrameSource blank;
+  blank.BitmapIndex = 3;
+  idle.Frames = {blank};
+  source.Animations = {walk, idle};
+
+  source.Sounds = {{101, "..\\..\\evil.wav", {1, 2, 3}}, {100, "EVIL.wav", {4}},
+                   {102, "con", {5, 6}}, {101, "", {}},
+                   {101, "evil.WAV", {4, 4}}};
+  project::MenuSource menu;
+  menu.Caption = "Say hi";
+  menu.Actions = {Action("hi", 30, {})};
+  menu.ItemKey = "H";
+  menu.Image = {'B', 'M', 1, 2};
+  menu.Flags = 5;
+  menu.ImageColor = 0xFF00000F;
+  menu.ScriptId = 11;
+  project::MenuSource plain;
+  plain.Caption = "Plain";
+  source.Menus = {menu, plain};
+  source.PlayLists = {{"list", "t", 1, 9, {"walk", "idle"}}};
+  source.NextDialogId = 8;
+  source.Dialogs = {{5, "dlg/../x", {1, 2, 3, 4}}};
+  source.NextVariableId = 4;
+  source.Variables = {{2, "COUNT", 0, -5, ""}, {3, "NAME", 1, 0, "Bob"}};
+  source.OptionFlags = {1, 0, 1, 1};
+  source.MenuCaptions = {"A", "B", "C", "D", "E", "F", "G", "H"};
+  project::TVrCursorItem cursor;
+  cursor.HotSpotX = 3;
+  cursor.HotSpotY = 4;
+  source.Cursors = {cursor};
+  return source;
+}
+
+// Every file below `root`, relative.
+std::vector<std::string> FilesBelow(const fs::path& root) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    files.push_back(fs::relative(entry.path(), root).string());
+  return files;
+}
+
+// Equal texts; on a difference shows a short piece around the first differing byte.
+void ExpectSameText(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return;
+  size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  size_t from = at < 80 ? 0 : at - 80;
+  ADD_FAILURE() << "differs at byte " << at << "\nexpected: ..." << expected.substr(from, 200)
+                << "\nactual:   ..." << actual.substr(from, 200);
+}
+
+std::string WithoutOffsets(std::string json) {
+  for (size_t at; (at = json.find("\"offset\":")) != std::string::npos;)
+    json.erase(at, json.find(',', at) + 1 - at);
+  return json;
+}
+
+std::string WithoutForm1(std::string json) {
+  for (size_t at; (at = json.find("\"form\":1,")) != std::string::npos;) json[at + 7] = '0';
+  return json;
+}
+
+TEST(PackRoundTrip, ProjectFileComesBackWithTheSameModel) {
+  ScratchFolder scratch("project");
+  WriteBytes(scratch / "in.kpf", project::BuildProjectFile(RichProject()));
+  ASSERT_EQ(RunTool({"extract", (scratch / "in.kpf").string(), (scratch / "src").string()}).exitCode, 0);
+  auto packed = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.kpf").string()});
+  ASSERT_EQ(packed.exitCode, 0) << packed.output;
+
+  std::string original = InfoJson(scratch / "in.kpf");
+  ASSERT_NE(original.find("\"walk\""), std::string::npos) << original;
+  // The palette image comes back as a packed image with the same pixels.
+  ExpectSameText(WithoutForm1(original), InfoJson(scratch / "out.kpf"));
+}
+
+TEST(PackRoundTrip, ExtractWritesLoadedImagesSoundsAndListing) {
+  ScratchFolder scratch("files");
+  WriteBytes(scratch / "in.kpf", project::BuildProjectFile(RichProject()));
+  ASSERT_EQ(RunTool({"extract", (scratch / "in.kpf").string(), (scratch / "src").string()}).exitCode, 0);
+  const fs::path src = scratch / "src";
+  // Three images with pixels; the no-pixel entry and the derived mirror copy get no file.
+  EXPECT_TRUE(fs::exists(src / "images/0000.png"));
+  EXPECT_TRUE(fs::exists(src / "images/0002.png"));
+  EXPECT_FALSE(fs::exists(src / "images/0003.png"));
+  EXPECT_FALSE(fs::exists(src / "images/0004.png"));
+  // Sound names become one safe component each; names equal without regard to case differ.
+  EXPECT_EQ(ReadBytes(src / "sounds/_.._evil.wav"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadBytes(src / "sounds/EVIL.wav"), (std::vector<uint8_t>{4}));
+  EXPECT_EQ(ReadBytes(src / "sounds/evil~2.WAV"), (std::vector<uint8_t>{4, 4}));
+  EXPECT_TRUE(fs::exists(src / "sounds/_con"));
+  EXPECT_TRUE(fs::exists(src / "sounds/0003.snd"));
+  for (const auto& file : FilesBelow(scratch.path()))
+    EXPECT_TRUE(file == "in.kpf" || file.rfind("src", 0) == 0) << file;
+  std::string listing(reinterpret_cast<const char*>(ReadBytes(src / "scripts.txt").data()),
+                      ReadBytes(src / "scripts.txt").size());
+  EXPECT_NE(listing.find("type 40 \"all kinds\" flags 1 | kind 0 int -7 | kind 1 text \"Hello"),
+            std::string::npos) << listing;
+  EXPECT_NE(listing.find("kind 13 variable id 2"), std::string::npos);
+}
+
+TEST(PackRoundTrip, PackageKeepsHeaderRecordsAndProgramImage) {
+  ScratchFolder scratch("package");
+  std::vector<uint8_t> player = {'M', 'Z', 0, 1, 2, 3};
+  WriteBytes(scratch / "player", player);
+  project::PackageHeader header{"3.01", "About\r\nme", "Title \xe9", 1};
+  std::vector<uint8_t> named = {'.', '.', '\\', 'x', '.', 't', 'x', 't', 0, 'h', 'i'};
+  std::vector<uint8_t> initial;
+  PutInt(initial, 3);
+  initial.push_back(1);
+  PutText(initial, "Ann");
+  std::vector<uint8_t> count;
+  PutInt(count, 2);
+  count.push_back(0);
+  PutInt(count, 42);
+  std::vector<project::PackageRecord> records = {
+      {202, named}, {109, {7, 7}}, {203, initial}, {203, count}, {150, {1, 2, 3}}, {203, {1}}};
+  auto block = project::CompressProject(project::WriteProjectStream(RichProject()));
+  WriteBytes(scratch / "in.exe", project::BuildPackage(player, block, header, records));
+
+  ASSERT_EQ(RunTool({"extract", (scratch / "in.exe").string(), (scratch / "src").string()}).exitCode, 0);
+  EXPECT_EQ(ReadBytes(scratch / "src/resources/x.txt"), (std::vector<uint8_t>{'h', 'i'}));
+  auto packed = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.exe").string(),
+                         "--package", "--player", (scratch / "player").string()});
+  ASSERT_EQ(packed.exitCode, 0) << packed.output;
+  auto out = ReadBytes(scratch / "out.exe");
+  ASSERT_GT(out.size(), player.size());
+  EXPECT_TRUE(std::equal(player.begin(), player.end(), out.begin()));
+  auto info = InfoJson(scratch / "in.exe");
+  EXPECT_NE(info.find("\"kind\":\"package\""), std::string::npos);
+  ExpectSameText(WithoutForm1(info), InfoJson(scratch / "out.exe"));
+  // The records come back byte for byte, in order.
+  auto parsedOut = RunTool({"package", (scratch / "out.exe").string()});
+  auto parsedIn = RunTool({"package", (scratch / "in.exe").string()});
+  ExpectSameText(WithoutOffsets(parsedIn.output.substr(parsedIn.output.find("\"records\""))),
+                 WithoutOffsets(parsedOut.output.substr(parsedOut.output.find("\"records\""))));
+}
+
+}  // namespace
+}  // namespace kpf::tests

@@ -1,0 +1,21 @@
+#pragma once
+// Reads a source folder (project.json and the files it names, format in PACK_FORMAT.md) into
+// the description the project writer builds a project stream and a package from. Everything is
+// validated: a missing file, a bad PNG, a wrong type or an out-of-range value or index throws
+// std::runtime_error naming the place.
+#include <filesystem>
+#include <vector>
+
+#include "project/ProjectWriter.hpp"
+
+namespace kpf::tools {
+
+struct PackInput {
+  project::ProjectSource Project;
+  project::PackageHeader Header;
+  std::vector<project::PackageRecord> Records;
+};
+
+PackInput ReadSourceFolder(const std::filesystem::path& folder);
+
+}  // namespace kpf::tools

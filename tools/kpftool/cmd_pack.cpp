@@ -1,0 +1,89 @@
+// kpftool pack: builds a project file, or a package appended to the player program, from a
+// source folder (format in PACK_FORMAT.md).
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+#include "project/ProjectWriter.hpp"
+#include "project/Stream.hpp"
+#include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/PackSource.hpp"
+#include "tools/kpftool/SourceFiles.hpp"
+
+namespace kpf::tools {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage = "usage: kpftool pack DIR -o OUT [--package] [--player PATH]\n";
+
+struct PackOptions {
+  std::string folder;
+  std::string output;
+  bool package = false;
+  std::string player;
+};
+
+std::optional<PackOptions> ParseOptions(const Arguments& args) {
+  PackOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if ((arg == "-o" || arg == "--player") && i + 1 < args.size()) {
+      (arg == "-o" ? options.output : options.player) = args[++i];
+    } else if (arg == "--package") {
+      options.package = true;
+    } else if (!arg.empty() && arg[0] != '-' && options.folder.empty()) {
+      options.folder = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (options.folder.empty() || options.output.empty()) return std::nullopt;
+  return options;
+}
+
+// The player program: named with --player, or `kpfplayer` next to this tool (or, in a build
+// tree, in the app folder beside the tools folder).
+fs::path PlayerProgram(const PackOptions& options) {
+  if (!options.player.empty()) {
+    std::error_code error;
+    if (!fs::is_regular_file(options.player, error))
+      throw std::runtime_error("player program " + options.player + " not found");
+    return options.player;
+  }
+  std::error_code error;
+  fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    for (const fs::path& candidate : {self.parent_path() / "kpfplayer",
+                                      self.parent_path() / ".." / ".." / "app" / "kpfplayer"})
+      if (fs::is_regular_file(candidate, error)) return candidate;
+  }
+  throw std::runtime_error(
+      "the player program kpfplayer was not found next to kpftool; name it with --player PATH");
+}
+
+}  // namespace
+
+int RunPack(const Arguments& args) {
+  std::optional<PackOptions> options = ParseOptions(args);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::error_code error;
+  if (!fs::is_directory(options->folder, error))
+    throw std::runtime_error("source folder " + options->folder + " not found");
+  PackInput input = ReadSourceFolder(options->folder);
+  std::vector<uint8_t> block = project::BuildProjectFile(input.Project);
+  if (!options->package) {
+    WriteFileBytes(options->output, block);
+    return 0;
+  }
+  std::vector<uint8_t> program = project::ReadWholeFile(PlayerProgram(*options).string());
+  WriteFileBytes(options->output, project::BuildPackage(program, block, input.Header, input.Records));
+  return 0;
+}
+
+}  // namespace kpf::tools
