@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/TCharacterPlayer.hpp"
 #include "package/PackageReader.hpp"
 #include "package/ResourceFiles.hpp"
 
@@ -53,7 +54,7 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   auto entry = std::make_unique<Entry>();
   options.executablePath = settings_.executablePath;
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(players_.size());
-  entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
+  entry->player = std::make_unique<TCharacterPlayer>(platform_, std::move(options));
   entry->parentHandle = parentHandle;
   entry->handle = nextHandle_++;
   Entry& added = *entry;
@@ -96,7 +97,13 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   entry.inInstances = true;
   SetupTray(entry);
   SetSystemValue(player, "CURRENT_INSTANCE", entry.handle);
-  player.Start();
+  // A player that loaded nothing would otherwise keep the process alive with nothing to show.
+  const bool loaded = !player.Model.Animations.empty() || !player.Model.Scripts.empty();
+  if (loaded) {
+    player.Start();
+  } else {
+    player.Close();
+  }
   package::TrimWorkingSet();
   return &player;
 }

@@ -1,0 +1,167 @@
+#include "render/CharacterWindow.hpp"
+
+#include "project/Shape.hpp"
+
+namespace kpf::render {
+
+const std::array<uint8_t, 256 * 256>& CharacterWindow::MultiplyTable() {
+  static const std::array<uint8_t, 256 * 256> table = [] {
+    std::array<uint8_t, 256 * 256> values{};
+    for (uint32_t c = 0; c < 256; ++c) {
+      for (uint32_t a = 0; a < 256; ++a) values[c * 256 + a] = static_cast<uint8_t>((c * a + 127) / 255);
+    }
+    return values;
+  }();
+  return table;
+}
+
+void CharacterWindow::Premultiply(std::span<const uint32_t> argb, std::vector<uint32_t>& out) {
+  const auto& table = MultiplyTable();
+  out.resize(argb.size());
+  for (size_t i = 0; i < argb.size(); ++i) {
+    const uint32_t p = argb[i];
+    const uint32_t a = p >> 24;
+    const uint32_t r = table[((p >> 16) & 0xFF) * 256 + a];
+    const uint32_t g = table[((p >> 8) & 0xFF) * 256 + a];
+    const uint32_t b = table[(p & 0xFF) * 256 + a];
+    out[i] = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+}
+
+platform::Region CharacterWindow::AlphaOutline(const platform::ImageView& image) {
+  platform::Region region;
+  if (image.width <= 0 || image.height <= 0 ||
+      image.pixels.size() < static_cast<size_t>(image.width) * static_cast<size_t>(image.height)) {
+    return region;
+  }
+  for (int y = 0; y < image.height; ++y) {
+    const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    int x = 0;
+    while (x < image.width) {
+      while (x < image.width && (row[x] >> 24) == 0) ++x;
+      const int start = x;
+      while (x < image.width && (row[x] >> 24) != 0) ++x;
+      if (x > start) region.push_back({start, y, x, y + 1});
+    }
+  }
+  return region;
+}
+
+CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) const {
+  Pending pending;
+  pending.width = frame.image.width;
+  pending.height = frame.image.height;
+  pending.pixels.assign(frame.image.pixels.begin(), frame.image.pixels.end());
+  pending.perPixel = frame.hasAlpha && window_.SupportsPerPixelAlpha();
+  if (pending.perPixel || frame.sameShape) return pending;
+  if (!frame.runs.empty()) {
+    pending.change = ShapeChange::Set;
+    pending.shape = project::RunListToRegion(frame.runs);
+  } else if (frame.useTransparentColor) {
+    // Every pixel is transparent: the window shows nothing.
+    pending.change = ShapeChange::Set;
+  } else if (frame.hasAlpha) {
+    // Without compositing, partly transparent pixels would show over black: the window takes the
+    // outline of the pixels that are not fully transparent instead.
+    pending.change = ShapeChange::Set;
+    pending.shape = AlphaOutline({pending.width, pending.height, pending.pixels});
+  } else {
+    pending.change = ShapeChange::Rectangular;
+  }
+  return pending;
+}
+
+void CharacterWindow::DrawFrame(const CharacterFrame& frame) {
+  Pending pending = Prepare(frame);
+  if (updateLock_ > 0) {
+    // Only the last frame's picture counts; a kept shape still refers to the shape pending.
+    if (pending.change == ShapeChange::Keep && pendingFrame_) {
+      pending.change = pendingFrame_->change;
+      pending.shape = std::move(pendingFrame_->shape);
+    }
+    pendingFrame_ = std::move(pending);
+    return;
+  }
+  Show(pending);
+}
+
+void CharacterWindow::Show(const Pending& frame) {
+  const platform::ImageView view{frame.width, frame.height, frame.pixels};
+  if (frame.perPixel) {
+    Premultiply(frame.pixels, work_);
+    workWidth_ = frame.width;
+    workHeight_ = frame.height;
+    // The picture carries the opacity itself; the window's own opacity would apply it twice.
+    ApplyOpacity(255);
+    layeredAlpha_ = windowAlpha_;
+    ShowLayered();
+    perPixelActive_ = true;
+    return;
+  }
+  const bool leavingPerPixel = perPixelActive_;
+  // ShowImage drops the per-pixel state before the shape is set.
+  window_.ShowImage(view);
+  perPixelActive_ = false;
+  ApplyOpacity(windowAlpha_);
+  switch (frame.change) {
+    case ShapeChange::Keep:
+      // The per-pixel picture before this one left the window without its shape.
+      if (leavingPerPixel) window_.SetShape(currentShape_ ? &*currentShape_ : nullptr);
+      break;
+    case ShapeChange::Rectangular:
+      currentShape_.reset();
+      window_.SetShape(nullptr);
+      break;
+    case ShapeChange::Set:
+      currentShape_ = frame.shape;
+      window_.SetShape(&*currentShape_);
+      break;
+  }
+}
+
+void CharacterWindow::ShowLayered() {
+  window_.ShowLayered({workWidth_, workHeight_, work_}, layeredAlpha_);
+}
+
+void CharacterWindow::ApplyOpacity(uint8_t alpha) {
+  if (appliedOpacity_ == alpha) return;
+  appliedOpacity_ = alpha;
+  window_.SetOpacity(alpha);
+}
+
+void CharacterWindow::SetAlpha(uint8_t alpha) {
+  if (perPixelActive_) {
+    if (alpha != layeredAlpha_) {
+      layeredAlpha_ = alpha;
+      ShowLayered();
+    }
+  } else {
+    ApplyOpacity(alpha);
+  }
+  windowAlpha_ = alpha;
+}
+
+void CharacterWindow::SetBounds(const platform::Rect& bounds) {
+  if (updateLock_ > 0) {
+    pendingBounds_ = bounds;
+    return;
+  }
+  window_.MoveResize(bounds.left, bounds.top, bounds.width(), bounds.height());
+}
+
+void CharacterWindow::EndUpdate() {
+  if (--updateLock_ > 0) return;
+  updateLock_ = 0;
+  if (pendingBounds_) {
+    const platform::Rect bounds = *pendingBounds_;
+    pendingBounds_.reset();
+    window_.MoveResize(bounds.left, bounds.top, bounds.width(), bounds.height());
+  }
+  if (pendingFrame_) {
+    const Pending frame = std::move(*pendingFrame_);
+    pendingFrame_.reset();
+    Show(frame);
+  }
+}
+
+}  // namespace kpf::render

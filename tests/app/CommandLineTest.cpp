@@ -1,0 +1,84 @@
+// The player's command line: project file detection, folder switches and the switches applied
+// after loading, in argument order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.hpp"
+
+namespace kpf::app {
+namespace {
+
+CommandLine Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
+
+struct ProjectCase {
+  std::vector<std::string> arguments;
+  std::optional<std::string> expected;
+};
+
+TEST(CommandLineTest, ProjectFileIsTheLastTmpOrKpfArgument) {
+  const std::vector<ProjectCase> cases = {
+      {{}, std::nullopt},
+      {{"hello.txt"}, std::nullopt},
+      {{"c:\\work\\pip.kpf"}, "c:\\work\\pip.kpf"},
+      {{"/tmp/x/KPF123.TMP"}, "/tmp/x/KPF123.TMP"},
+      {{"/tmp/x/abc.tmp"}, "/tmp/x/abc.tmp"},
+      {{"one.KpF", "two.kpf"}, "two.kpf"},
+      {{"one.kpf", "other", "two.tmp"}, "two.tmp"},
+      {{"archive.kpfdat"}, "archive.kpfdat"},  // contains ".KPF"
+      {{"-DLL/plugins.tmp"}, std::nullopt},     // a switch is never a project file
+  };
+  for (const ProjectCase& c : cases) {
+    EXPECT_EQ(Parse(c.arguments).projectFile, c.expected) << (c.arguments.empty() ? "" : c.arguments.back());
+  }
+}
+
+TEST(CommandLineTest, TmpFileWithPluginFolderReadsSpaces) {
+  const CommandLine line = Parse({"/tmp/kpf5.TMP", "-DLLC:\\Program_$_Files\\My_$_Viewer"});
+  EXPECT_EQ(line.projectFile, "/tmp/kpf5.TMP");
+  EXPECT_EQ(line.pluginFolder, "C:\\Program Files\\My Viewer");
+}
+
+TEST(CommandLineTest, FolderSwitchesIgnoreCaseAndKeep255Characters) {
+  const std::string longFolder(300, 'a');
+  const CommandLine line = Parse({"-dll" + longFolder, "-KpfPath/home/me/my_$_chars"});
+  ASSERT_TRUE(line.pluginFolder);
+  EXPECT_EQ(line.pluginFolder->size(), kMaxFolderText);
+  EXPECT_EQ(line.currentFolder, "/home/me/my chars");
+  // The limit applies before "_$_" shrinks the text.
+  EXPECT_EQ(FolderText(std::string(252, 'b') + "_$_x"), std::string(252, 'b') + " ");
+  EXPECT_EQ(FolderText(std::string(253, 'b') + "_$_x"), std::string(253, 'b') + "_$");
+  EXPECT_EQ(FolderText("a_$__$_b"), "a  b");
+  EXPECT_EQ(FolderText("_$"), "_$");
+}
+
+TEST(CommandLineTest, VariableSwitchReadsOneDigitAndOtherCharactersAsZero) {
+  const CommandLine line = Parse({"-VS2Hello world", "-vsXtext", "-VS7", "-VS"});
+  const std::vector<StartSwitch> expected = {
+      {StartSwitch::Kind::SetVariable, 2, "Hello world"},
+      {StartSwitch::Kind::SetVariable, 0, "text"},
+      {StartSwitch::Kind::SetVariable, 7, ""},
+  };
+  EXPECT_EQ(line.startSwitches, expected);
+}
+
+TEST(CommandLineTest, ViewerAndParentTitlesKeepArgumentOrder) {
+  const CommandLine line = Parse({"-VH", "-veQ", "-VHParent Window", "-VS1a", "-VE"});
+  const std::vector<StartSwitch> expected = {
+      {StartSwitch::Kind::ParentTitle, 0, ""},
+      {StartSwitch::Kind::ViewerTitle, 0, "ZIMR_PADOKQ"},
+      {StartSwitch::Kind::ParentTitle, 0, "Parent Window"},
+      {StartSwitch::Kind::SetVariable, 1, "a"},
+  };
+  EXPECT_EQ(line.startSwitches, expected);
+}
+
+TEST(CommandLineTest, ScreenSaverPreviewMatchesExactCaseOnly) {
+  EXPECT_TRUE(Parse({"-SCRPREVIEW"}).screenSaverPreview);
+  EXPECT_FALSE(Parse({"-scrpreview"}).screenSaverPreview);
+  EXPECT_FALSE(Parse({"-SCRPREVIEWX"}).screenSaverPreview);
+}
+
+}  // namespace
+}  // namespace kpf::app
