@@ -8,6 +8,7 @@ RecordingSoundOutput::RecordingSoundOutput(TraceSink sink, std::function<int64_t
     : sink_(std::move(sink)), clock_(std::move(clock)) {}
 
 void RecordingSoundOutput::PlaySound(int soundIndex, const project::TTaviSound& sound, int mode) {
+  playing_ = true;
   if (!sink_) return;
   sink_(TraceLine(clock_(), "sound")
             .Int("index", soundIndex)
@@ -17,7 +18,11 @@ void RecordingSoundOutput::PlaySound(int soundIndex, const project::TTaviSound& 
             .str());
 }
 
+// Only a stop that ends something played is recorded, so the trace is not filled with the stop
+// every new animation makes.
 void RecordingSoundOutput::StopSounds() {
+  if (!playing_) return;
+  playing_ = false;
   if (sink_) sink_(TraceLine(clock_(), "sound-stop").str());
 }
 

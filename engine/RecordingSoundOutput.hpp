@@ -17,6 +17,7 @@ class RecordingSoundOutput : public SoundOutput {
  private:
   TraceSink sink_;
   std::function<int64_t()> clock_;
+  bool playing_ = false;
 };
 
 }  // namespace kpf::engine

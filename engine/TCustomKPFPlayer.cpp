@@ -292,6 +292,12 @@ void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
 
 void TCustomKPFPlayer::StopSounds() { sound_->StopSounds(); }
 
+void TCustomKPFPlayer::PauseOtherTimers(bool allTimers) {
+  if (!allTimers) return;
+  timers_.PauseAll();
+  if (housekeeping_) housekeeping_->SetEnabled(false);
+}
+
 // ---- Frames --------------------------------------------------------------------------------------
 
 int TCustomKPFPlayer::SoundPlayCounter(int frameIndex, size_t reference) const {

@@ -168,6 +168,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) override;
   void FrameShown(const project::TTaviFrame& frame, int index, int x, int y) override;
   void AfterMove(int x, int y);
+  void PauseOtherTimers(bool allTimers) override;
+  void StopSoundPlayers() override { StopSounds(); }
   void SetLeftTop(int x, int y) { left_ = x; top_ = y; }
 
  private:

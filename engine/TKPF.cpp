@@ -161,7 +161,11 @@ void TKPF::StopAnimation() {
   BumpGeneration();
 }
 
-void TKPF::PausePlayback(bool) { SetPlaybackEnabled(false); }
+void TKPF::PausePlayback(bool allTimers) {
+  SetPlaybackEnabled(false);
+  PauseOtherTimers(allTimers);
+  StopSoundPlayers();
+}
 
 void TKPF::GotoFrame(int index) {
   frameIndex_ = index;

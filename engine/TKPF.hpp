@@ -74,6 +74,10 @@ class TKPF {
   virtual void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) = 0;
   // A frame step failed; playback stays stopped until the next start.
   virtual void HandleStepError(const std::exception&) {}
+  // PausePlayback's parts that belong to the engine: with `allTimers` the user timers and the
+  // housekeeping timer stop too; the sound players stop in every case.
+  virtual void PauseOtherTimers(bool) {}
+  virtual void StopSoundPlayers() {}
   // Called at each frame step, for the trace.
   virtual void FrameShown(const project::TTaviFrame&, int, int, int) {}
   // Entry points that may run scripts hold a BusyScope; the model is released only when the

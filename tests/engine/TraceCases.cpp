@@ -179,6 +179,23 @@ ProjectSource DragPlain() {
   return source;
 }
 
+// Frame sounds by play mode: 1 and 3 once per start of the animation, 2 on every pass; "Mute"
+// silences them and ticking it off again brings them back.
+ProjectSource Sounds() {
+  ProjectSource source = Base();
+  for (const char* name : {"beep.wav", "loop.wav"}) {
+    project::SoundSource sound;
+    sound.Name = name;
+    sound.Data = {1, 2, 3, 4};
+    source.Sounds.push_back(sound);
+  }
+  auto animation = Animation(1, "idle", 0, 0, 2, 10);
+  animation.Frames[0].Sounds = {{0, 1}, {1, 2}};
+  animation.Frames[1].Sounds = {{0, 3}, {5, 2}};  // index 5 names no sound: dropped at load
+  source.Animations.push_back(animation);
+  return source;
+}
+
 }  // namespace
 
 const std::map<std::string, TraceCaseBuilder>& TraceCases() {
@@ -188,6 +205,7 @@ const std::map<std::string, TraceCaseBuilder>& TraceCases() {
       {"control_flow", ControlFlow}, {"timers", Timers},
       {"playlists", PlayLists},     {"close_menu", CloseMenu},
       {"drag_animation", DragWithAnimation}, {"drag_plain", DragPlain},
+      {"sounds", Sounds},
   };
   return cases;
 }
