@@ -1,7 +1,6 @@
 #include "tools/kpftool/PackSource.hpp"
 
 #include <algorithm>
-#include <map>
 #include <stdexcept>
 
 #include "project/ActionItems.hpp"
@@ -9,9 +8,9 @@
 #include "project/TTaviVariable.hpp"
 #include "tools/kpftool/JsonFields.hpp"
 #include "tools/kpftool/PackImages.hpp"
+#include "tools/kpftool/PackRecords.hpp"
 #include "tools/kpftool/ParamCodec.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
-#include "tools/kpftool/Windows1252.hpp"
 
 namespace kpf::tools {
 
@@ -23,15 +22,6 @@ using project::ParamValueForm;
 
 constexpr int64_t kInt32Max = INT32_MAX;
 constexpr int64_t kInt32Min = INT32_MIN;
-
-// The last component of a file reference as a stored name.
-std::string FileNameText(const std::string& reference, const std::string& context) {
-  try {
-    return Utf8ToWindows1252(fs::path(reference).filename().string());
-  } catch (const std::runtime_error& error) {
-    throw std::runtime_error(context + ": " + error.what());
-  }
-}
 
 // Short strings carry a one-byte length.
 std::string ShortText(const JsonFields& fields, std::string_view key, std::string_view fallback = {}) {
@@ -47,7 +37,8 @@ class SourceReader {
   PackInput Read(const JsonValue& root) {
     JsonFields top(root, "project.json");
     PackInput input;
-    if (top.Has("header")) input.Header = Header(JsonFields(*top.Get("header"), top.Path("header")));
+    if (top.Has("header"))
+      input.Header = ReadPackageHeader(JsonFields(*top.Get("header"), top.Path("header")));
     static const JsonValue kEmptyObject = JsonValue::Parse("{}");
     JsonFields project(top.Has("project") ? *top.Get("project") : kEmptyObject, "project");
     auto& out = input.Project;
@@ -59,20 +50,12 @@ class SourceReader {
     out.Images = images_.Take();
     Menus(project, out);
     Lists(project, out);
-    input.Records = top.Has("records") ? Records(top, out) : FolderRecords();
+    input.Records = top.Has("records") ? ReadPackageRecords(top, folder_, out)
+                                        : ResourceFolderRecords(folder_);
     return input;
   }
 
  private:
-  static project::PackageHeader Header(const JsonFields& fields) {
-    project::PackageHeader header;
-    header.DesignVersion = fields.Text("designVersion");
-    header.AboutText = fields.Text("aboutText");
-    header.Title = fields.Text("title");
-    header.HeaderFlags = fields.Int32("headerFlags", 0);
-    return header;
-  }
-
   // ---- variables -------------------------------------------------------------------------
 
   void Variables(const JsonFields& project, project::ProjectSource& out) {
@@ -114,17 +97,6 @@ class SourceReader {
     out.NextVariableId = project.Int32("nextVariableId", static_cast<int32_t>(nextId));
   }
 
-  // Id of a variable named by a parameter: project variables first, then the system ones.
-  int32_t VariableId(const project::ProjectSource& out, const std::string& name,
-                     const std::string& context) const {
-    for (auto it = out.Variables.rbegin(); it != out.Variables.rend(); ++it)
-      if (project::SameText(it->Name, name)) return it->ID;
-    for (size_t i = 0; i < project::kSystemVariableCount; ++i)
-      if (project::SameText(project::SystemVariableAt(i).name, name))
-        return project::kFirstSystemVariableId + static_cast<int32_t>(i);
-    throw std::runtime_error(context + ": no variable named \"" + name + "\"");
-  }
-
   // ---- scripts and actions ---------------------------------------------------------------
 
   ParamEntry Param(const JsonValue& item, const std::string& context,
@@ -150,7 +122,7 @@ class SourceReader {
       case ParamValueForm::VariableId:
         if (fields.Has("id")) entry.Value = fields.Int32("id", 0);
         else if (fields.Has("variable"))
-          entry.Value = VariableId(out, fields.Text("variable"), fields.Path("variable"));
+          entry.Value = VariableIdByName(out, fields.Text("variable"), fields.Path("variable"));
         else if (ParamFormOfKind(entry.Kind) == ParamValueForm::VariableId && fields.Has("int"))
           entry.Value = fields.Int32("int", 0);
         else fields.Fail("id", "a variable parameter needs \"id\" or \"variable\"");
@@ -259,9 +231,9 @@ class SourceReader {
         file = fields.Reference("file");
         sound.Kind = static_cast<uint16_t>(fields.Int("kind", 101, 0, 65535));
         // An empty stored name stays empty; only a missing one takes the file's name.
-        sound.Name = fields.Has("name") ? fields.Text("name") : FileNameText(file, where);
+        sound.Name = fields.Has("name") ? fields.Text("name") : StoredFileName(file, where);
       }
-      if (items[i].IsString()) sound.Name = FileNameText(file, where);
+      if (items[i].IsString()) sound.Name = StoredFileName(file, where);
       try {
         sound.Data = ReadReferencedFile(folder_, file);
       } catch (const std::runtime_error& error) {
@@ -362,15 +334,6 @@ class SourceReader {
 
   // ---- menus, play lists, dialogs, flags, captions, cursors --------------------------------
 
-  std::vector<uint8_t> OptionalFile(const JsonFields& fields, std::string_view key) const {
-    if (!fields.Has(key)) return {};
-    try {
-      return ReadReferencedFile(folder_, fields.Reference(key));
-    } catch (const std::runtime_error& error) {
-      fields.Fail(key, error.what());
-    }
-  }
-
   void Menus(const JsonFields& project, project::ProjectSource& out) const {
     const auto& items = project.Array("menuEntries");
     int64_t generatedId = out.NextScriptId;  // the loader numbers menu scripts from here
@@ -381,7 +344,7 @@ class SourceReader {
       menu.Actions = Actions(fields, out);
       int32_t ownScript = menu.Actions.empty() ? -1 : static_cast<int32_t>(generatedId++);
       menu.ItemKey = fields.Text("itemKey");
-      menu.Image = OptionalFile(fields, "image");
+      menu.Image = ReadOptionalFile(fields, folder_, "image");
       menu.Flags = fields.Int32("flags", 3);
       menu.ImageColor = fields.Int32("imageColor", 0);
       menu.ScriptId = ScriptMember(fields, out, ownScript);
@@ -411,7 +374,7 @@ class SourceReader {
       dialog.ID = fields.Int32("id", static_cast<int32_t>(i + 1));
       dialog.Name = fields.Text("name");
       if (!fields.Has("file")) fields.Fail("file", "a dialog needs its definition file");
-      dialog.Definition = OptionalFile(fields, "file");
+      dialog.Definition = ReadOptionalFile(fields, folder_, "file");
       if (dialog.ID < kInt32Max) nextDialogId = std::max(nextDialogId, dialog.ID + 1);
       out.Dialogs.push_back(std::move(dialog));
     }
@@ -430,98 +393,9 @@ class SourceReader {
       cursor.HotSpotX = fields.Int32("hotSpotX", 0);
       cursor.HotSpotY = fields.Int32("hotSpotY", 0);
       cursor.TransparentColor = fields.Int32("transparentColor", project::kDefaultCursorColor);
-      cursor.Bitmap = OptionalFile(fields, "file");
+      cursor.Bitmap = ReadOptionalFile(fields, folder_, "file");
       out.Cursors.push_back(std::move(cursor));
     }
-  }
-
-  // ---- package records ---------------------------------------------------------------------
-
-  static void AppendInt(std::vector<uint8_t>& out, int32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-      out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
-  }
-
-  std::vector<uint8_t> InitialValue(const JsonFields& fields,
-                                    const project::ProjectSource& project) const {
-    std::vector<uint8_t> data;
-    if (!fields.Has("id") && !fields.Has("variable"))
-      fields.Fail("id", "an initial value needs \"id\" or \"variable\"");
-    int32_t id = fields.Has("id")
-                     ? fields.Int32("id", 0)
-                     : VariableId(project, fields.Text("variable"), fields.Path("variable"));
-    const JsonValue* value = fields.Get("value");
-    int64_t kind = fields.Int("valueKind", value && value->IsString() ? 1 : 0, 0, 255);
-    AppendInt(data, id);
-    data.push_back(static_cast<uint8_t>(kind));
-    if (kind == 0) {
-      AppendInt(data, fields.Int32("value", 0));
-    } else if (kind == 1) {
-      std::string text = fields.Text("value");
-      data.insert(data.end(), text.begin(), text.end());
-      data.push_back(0);
-    }
-    return data;
-  }
-
-  std::vector<project::PackageRecord> Records(const JsonFields& top,
-                                              const project::ProjectSource& project) const {
-    std::vector<project::PackageRecord> records;
-    const auto& items = top.Array("records");
-    for (size_t i = 0; i < items.size(); ++i) {
-      JsonFields fields(items[i], Indexed(top.Path("records"), i));
-      project::PackageRecord record;
-      auto tag = fields.Int("tag", 0, 0, UINT32_MAX);
-      if (!fields.Has("tag")) fields.Fail("tag", "a record needs a tag");
-      if (tag == 255) fields.Fail("tag", "the end record is written by pack");
-      record.Tag = static_cast<uint32_t>(tag);
-      if (tag == 202) {
-        std::string reference = fields.Reference("file");
-        std::string name = fields.Has("name") ? fields.Text("name")
-                                              : FileNameText(reference, fields.Context());
-        if (name.empty()) fields.Fail("name", "a named file needs a name");
-        record.Data.assign(name.begin(), name.end());
-        record.Data.push_back(0);
-        auto content = OptionalFile(fields, "file");
-        record.Data.insert(record.Data.end(), content.begin(), content.end());
-      } else if (tag == 203 && !fields.Has("file")) {
-        record.Data = InitialValue(fields, project);
-      } else {
-        if ((tag == 109 || tag == 110) && !fields.Has("file"))
-          fields.Fail("file", "a library record needs its file");
-        record.Data = OptionalFile(fields, "file");
-      }
-      records.push_back(std::move(record));
-    }
-    return records;
-  }
-
-  // Without a records list: every plain file directly in resources/ as a named file.
-  std::vector<project::PackageRecord> FolderRecords() const {
-    std::vector<project::PackageRecord> records;
-    std::error_code error;
-    if (!fs::is_directory(folder_ / "resources", error)) return records;
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_ / "resources"))
-      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-    if (names.size() > 4096) throw std::runtime_error("resources/: more than 4096 files");
-    std::sort(names.begin(), names.end());
-    for (const auto& name : names) {
-      project::PackageRecord record;
-      record.Tag = 202;
-      std::string stored;
-      try {
-        stored = Utf8ToWindows1252(name);
-      } catch (const std::runtime_error& error) {
-        throw std::runtime_error("resources/" + name + ": " + error.what());
-      }
-      record.Data.assign(stored.begin(), stored.end());
-      record.Data.push_back(0);
-      auto content = ReadReferencedFile(folder_, "resources/" + name);
-      record.Data.insert(record.Data.end(), content.begin(), content.end());
-      records.push_back(std::move(record));
-    }
-    return records;
   }
 
   fs::path folder_;
