@@ -1,0 +1,240 @@
+// The real kpfplayer on a private X server: a copy of the program with a package appended shows
+// its character shaped on screen, runs the click script only for clicks on opaque pixels, and
+// on a close request from the window system ends with status 0, leaving no files behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AppTestProjects.hpp"
+#include "XvfbDisplay.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace kpf::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScratchFolder;
+
+constexpr uint32_t kRed = 0xE02020;
+constexpr uint32_t kBlue = 0x2040E0;
+constexpr uint32_t kWhite = 0xFFFFFF;
+// The character: a 100 × 100 window at (100, 100) whose opaque part is the 60 × 60 square in
+// its middle, so (150, 150) is opaque and (105, 105) transparent.
+constexpr int kOpaqueX = 150, kOpaqueY = 150, kClearX = 105, kClearY = 105;
+constexpr const char* kNoteName = "pip-note.txt";
+
+// Idle shows red; a click on it plays "clicked", which shows blue.
+project::ProjectSource ClickProject() {
+  project::ProjectSource source;
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  source.Images = {testing::KeyedSquare(100, 60, 0xFF000000 | kRed), testing::KeyedSquare(100, 60, 0xFF000000 | kBlue)};
+  project::AnimationSource idle = testing::Showing(1, "idle", 0, 0, 100, "100", "100");
+  project::AnimationSource clicked = testing::Showing(2, "clicked", 3, 1, 100, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
+  for (project::AnimationSource* animation : {&idle, &clicked}) {
+    for (project::FrameSource& frame : animation->Frames) {
+      frame.UseTransparentColor = true;
+      frame.TransparentColor = 0xFF00FF;
+    }
+  }
+  idle.EventScripts[3] = 0;
+  source.Animations = {idle, clicked};
+  source.Scripts.push_back(testing::ScriptOf(0, 0, {testing::Action(1, {{1, "clicked"}})}));
+  source.NextScriptId = 1;
+  return source;
+}
+
+// A copy of kpfplayer carrying the project and one resource file in its package.
+fs::path WritePackagedPlayer(const fs::path& folder) {
+  const std::vector<uint8_t> program = testing::ReadBytes(KPF_PLAYER_PATH);
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(ClickProject()));
+  std::vector<uint8_t> note(kNoteName, kNoteName + std::char_traits<char>::length(kNoteName));
+  note.push_back(0);
+  note.insert(note.end(), {'h', 'e', 'l', 'l', 'o'});
+  const fs::path path = folder / "pipplayer";
+  testing::WriteBytes(path, project::BuildPackage(program, block, {"3.0", "about", "Click test", 0}, {{202, note}}));
+  fs::permissions(path, fs::perms::owner_all);
+  return path;
+}
+
+class PlayerProcess {
+ public:
+  PlayerProcess(const fs::path& program, const std::vector<std::string>& environment) {
+    std::vector<std::string> arguments = {program.string()};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = environment;
+    std::vector<char*> envp;
+    for (auto& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    started_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~PlayerProcess() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  bool Started() const { return started_; }
+  // Waits (bounded) for the process to end; its exit status, or -1 when it did not end.
+  int WaitForExit() {
+    for (int round = 0; round < 400 && !exited_; ++round) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return exited_ ? status_ : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool started_ = false;
+  bool exited_ = false;
+  int status_ = -1;
+};
+
+class PlayerOnScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    display_ = xvfb_.Start(error);
+    if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
+    x_ = XOpenDisplay(display_->c_str());
+    if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
+  }
+  void TearDown() override {
+    if (x_ != nullptr) XCloseDisplay(x_);
+  }
+
+  std::vector<std::string> Environment() const {
+    return {"DISPLAY=" + *display_, "TMPDIR=" + (scratch_ / "tmp").string(),
+            "KPF_SETTINGS_DIR=" + (scratch_ / "settings").string(), "HOME=" + scratch_.Path().string(),
+            "XDG_CONFIG_HOME=" + (scratch_ / "config").string(), "SDL_AUDIODRIVER=dummy",
+            "ASAN_OPTIONS=detect_leaks=0", "PATH=/usr/bin:/bin"};
+  }
+
+  uint32_t Pixel(int x, int y) {
+    XImage* image = XGetImage(x_, DefaultRootWindow(x_), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xFFFFFFFF;
+    const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // Polls (bounded) until the condition holds.
+  static bool Eventually(const std::function<bool()>& done) {
+    for (int round = 0; round < 400; ++round) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+  }
+
+  void Click(int x, int y) {
+    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(x_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(x_, 1, False, CurrentTime);
+    XSync(x_, False);
+  }
+
+  // The mapped top-level window with the character caption, or 0.
+  Window CharacterWindow() {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      char* name = nullptr;
+      XWindowAttributes attributes;
+      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
+        if (std::string(name) == "$zimR_304152$" && XGetWindowAttributes(x_, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable) {
+          found = children[i];
+        }
+        XFree(name);
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  // What a window manager sends for the close button.
+  void RequestClose(Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x_, window, False, NoEventMask, &event);
+    XSync(x_, False);
+  }
+
+  ScratchFolder scratch_;
+  testing::XvfbDisplay xvfb_;
+  std::optional<std::string> display_;
+  Display* x_ = nullptr;
+};
+
+TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly) {
+  fs::create_directories(scratch_ / "tmp");
+  fs::create_directories(scratch_ / "bin");
+  const fs::path program = WritePackagedPlayer(scratch_ / "bin");
+  PlayerProcess player(program, Environment());
+  ASSERT_TRUE(player.Started());
+
+  // Shown with its shape: the square is red, the rest of the window shows the root.
+  ASSERT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kRed; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_EQ(Pixel(99, 99), kWhite);
+  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
+
+  // A click on a transparent pixel reaches the root window, not the character.
+  Click(kClearX, kClearY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(Pixel(kOpaqueX, kOpaqueY), kRed);
+
+  // A click on an opaque pixel runs the click script: the character turns blue.
+  Click(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kBlue; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+
+  // The window system asks the window to close: the program ends with status 0.
+  const Window window = CharacterWindow();
+  ASSERT_NE(window, 0u);
+  RequestClose(window);
+  EXPECT_EQ(player.WaitForExit(), 0);
+  EXPECT_FALSE(fs::exists(scratch_ / "tmp" / kNoteName));
+  std::vector<std::string> leftovers;
+  for (const auto& entry : fs::directory_iterator(scratch_ / "tmp")) leftovers.push_back(entry.path().filename());
+  EXPECT_TRUE(leftovers.empty()) << leftovers.front();
+}
+
+}  // namespace
+}  // namespace kpf::app
