@@ -2,6 +2,7 @@
 // defaults, references by name resolve, and every kind of bad input ends in a clear error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -149,6 +150,48 @@ TEST(PackHandWritten, ResourcesFolderBecomesNamedFiles) {
   std::string info = InfoJson(scratch / "out.exe");
   EXPECT_TRUE(Has(info, R"("title":"T")")) << info;
   EXPECT_TRUE(Has(info, R"([{"tag":202,"name":"a.txt","size":2,"extracted":false},{"tag":202,"name":"b.txt","size":3)"));
+}
+
+TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
+  ScratchFolder scratch("records");
+  WriteText(scratch / "src/resources/a.txt", "ay");
+  WriteText(scratch / "src/resources/ignored.txt", "not listed");
+  WriteText(scratch / "player", "MZ");
+  WriteText(scratch / "src/project.json", R"({
+    "project": { "variables": [ { "name": "count", "id": 7 } ] },
+    "records": [ { "tag": 203, "variable": "Count", "value": 9 },
+                 { "tag": 203, "id": 8, "value": "text" },
+                 { "tag": 202, "file": "resources/a.txt", "name": "sub\\a.txt" },
+                 { "tag": 150 } ] })");
+  auto result = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.exe").string(),
+                         "--package", "--player", (scratch / "player").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  auto records = RunTool({"package", (scratch / "out.exe").string()}).output;
+  EXPECT_TRUE(Has(records, R"("tag":203,"kind":"variable","length":9,"variable":{"id":7,"kind":0,"value":9})")) << records;
+  EXPECT_TRUE(Has(records, R"("variable":{"id":8,"kind":1,"value":"text"})"));
+  EXPECT_TRUE(Has(records, R"("fileName":"sub\\a.txt","contentLength":2)"));
+  EXPECT_TRUE(Has(records, R"("tag":150,"kind":"unknown","length":0})"));
+  EXPECT_FALSE(Has(records, "ignored.txt"));
+}
+
+TEST(PackHandWritten, ExtractRefusesADamagedPackageTail) {
+  ScratchFolder scratch("damaged");
+  WriteText(scratch / "src/project.json", "{}");
+  WriteText(scratch / "src/resources/a.txt", "ay");
+  WriteText(scratch / "player", "MZ");
+  ASSERT_EQ(RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "ok.exe").string(),
+                     "--package", "--player", (scratch / "player").string()}).exitCode, 0);
+  auto bytes = ReadBytes(scratch / "ok.exe");
+  // The record's length field (after the tag 202 that follows the header's flags) grows huge.
+  const uint8_t named[] = {202, 0, 0, 0};
+  auto tag = std::find_end(bytes.begin(), bytes.end(), std::begin(named), std::end(named));
+  ASSERT_NE(tag, bytes.end());
+  tag[4] = 0xFF;
+  tag[7] = 0x7F;
+  WriteBytes(scratch / "bad.exe", bytes);
+  auto result = RunTool({"extract", (scratch / "bad.exe").string(), (scratch / "out").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(Has(result.output, "damaged package")) << result.output;
 }
 
 }  // namespace
