@@ -60,7 +60,6 @@ project::PackageRecord Record(const JsonFields& fields, const fs::path& folder,
     std::string reference = fields.Reference("file");
     std::string name = fields.Has("name") ? fields.Text("name")
                                           : StoredFileName(reference, fields.Context());
-    if (name.empty()) fields.Fail("name", "a named file needs a name");
     record.Data = NamedFile(name, ReadOptionalFile(fields, folder, "file"));
   } else if (tag == 203 && !fields.Has("file")) {
     record.Data = InitialValue(fields, project);
