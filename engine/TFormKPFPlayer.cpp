@@ -37,9 +37,11 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
   image->ComputeHasAlpha();
   if (image->HasAlpha() && window_->SupportsPerPixelAlpha()) {
     Premultiply(pixels, premultiplied_);
-    window_->ShowLayered({image->Width(), image->Height(), premultiplied_}, alpha_);
+    layeredSize_ = {image->Width(), image->Height()};
+    window_->ShowLayered({layeredSize_->x, layeredSize_->y, premultiplied_}, alpha_);
     return;
   }
+  layeredSize_.reset();
   window_->ShowImage({image->Width(), image->Height(), pixels});
   const auto& runs = frame.Variants[static_cast<size_t>(usable)].Region;
   if (runs.empty()) {
@@ -53,6 +55,8 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
 void TFormKPFPlayer::SetAlpha(uint8_t alpha) {
   alpha_ = alpha;
   window_->SetOpacity(alpha);
+  // A per-pixel picture carries the constant alpha itself: show it again with the new one.
+  if (layeredSize_) window_->ShowLayered({layeredSize_->x, layeredSize_->y, premultiplied_}, alpha_);
 }
 
 void TFormKPFPlayer::SetFormStyle(bool stayOnTop) { window_->SetTopmost(stayOnTop); }
@@ -91,7 +95,15 @@ void TFormKPFPlayer::MenuPopup() {
   if (window_->Topmost()) window_->BringToFront();
 }
 
-void TFormKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) { TCustomKPFPlayer::MouseDown(button, x, y); }
+void TFormKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
+  TCustomKPFPlayer::MouseDown(button, x, y);
+  // The right button opens the popup menu the character image carries.
+  if (button == platform::MouseButton::Right && popupAttached_ && !Closed()) {
+    MenuPopup();
+    Trace(TraceLine(NowMs(), "popup"));
+    if (OnPopupMenu) OnPopupMenu(Menu());
+  }
+}
 
 void TFormKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY) {
   TCustomKPFPlayer::MouseMove(leftHeld, rightHeld, screenX, screenY);

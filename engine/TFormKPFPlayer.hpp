@@ -18,6 +18,8 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   ~TFormKPFPlayer() override;
 
   platform::NativeWindow& Window() { return *window_; }
+  // Shows the popup menu on screen (the desktop's menu widget); null: nothing is shown.
+  std::function<void(PlayerMenu& menu)> OnPopupMenu;
   bool PopupMenuAttached() const { return popupAttached_; }
   int UpdateLock() const { return updateLock_; }
 
@@ -54,6 +56,7 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
 
   std::unique_ptr<platform::NativeWindow> window_;
   std::vector<uint32_t> premultiplied_;
+  std::optional<platform::Point> layeredSize_;  // size of the per-pixel picture on show
   bool popupAttached_ = false;
   int updateLock_ = 0;
   std::optional<platform::Point> pendingPosition_;

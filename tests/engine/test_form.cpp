@@ -1,0 +1,114 @@
+// The character window: region and per-pixel paths, opacity, update lock, input forwarding.
+#include <gtest/gtest.h>
+
+#include "PlayerHarness.hpp"
+#include "engine/TFormKPFPlayer.hpp"
+
+namespace kpf::test {
+namespace {
+
+project::ProjectSource Pictured(uint8_t alpha, bool transparentCorner) {
+  project::ProjectSource source = WithVariables({});
+  project::ImageSource image = SmallImage();
+  for (size_t i = 3; i < image.Pixels.size(); i += 4) image.Pixels[i] = alpha;
+  if (transparentCorner) {
+    image.Pixels[0] = 0;  // B,G,R = 0: the transparent colour black
+    image.Pixels[1] = 0;
+    image.Pixels[2] = 0;
+  }
+  source.Images = {image};
+  auto animation = Animation(1, "idle", 0, 0, 1, 10);
+  animation.Option = 200;
+  if (transparentCorner) {
+    animation.Frames[0].UseTransparentColor = true;
+    animation.Frames[0].TransparentColor = 0;
+  }
+  source.Animations.push_back(animation);
+  return source;
+}
+
+platform::headless::HeadlessWindow& WindowOf(Harness<>& h) { return *h.platform.LastWindow(); }
+
+TEST(Form, OpaqueImageTakesTheRegionPath) {
+  Harness h(Pictured(255, true));
+  ASSERT_TRUE(h.player->Start());
+  auto& window = WindowOf(h);
+  EXPECT_GT(window.ImageCount(), 0);
+  EXPECT_FALSE(window.Layered());
+  ASSERT_TRUE(window.Shape().has_value());
+  EXPECT_FALSE(window.Shape()->empty());
+  EXPECT_EQ(window.Opacity(), 200);
+  EXPECT_EQ(window.Bounds(), (platform::Rect{100, 100, 164, 164}));
+  EXPECT_TRUE(window.Visible());
+}
+
+TEST(Form, TranslucentImageTakesTheLayeredPath) {
+  Harness h(Pictured(128, false));
+  ASSERT_TRUE(h.player->Start());
+  auto& window = WindowOf(h);
+  EXPECT_TRUE(window.Layered());
+  ASSERT_FALSE(window.ImagePixels().empty());
+  EXPECT_EQ(window.ImagePixels()[0] >> 24, 128u);
+  EXPECT_EQ(window.LayeredAlpha(), 200);
+}
+
+TEST(Form, WithoutCompositingTheRegionPathIsUsed) {
+  Harness h(Pictured(128, false));
+  h.platform.SetPerPixelAlpha(false);
+  ASSERT_TRUE(h.player->Start());
+  EXPECT_FALSE(WindowOf(h).Layered());
+  EXPECT_GT(WindowOf(h).ImageCount(), 0);
+}
+
+TEST(Form, Premultiply) {
+  std::vector<uint32_t> out;
+  engine::TFormKPFPlayer::Premultiply(std::vector<uint32_t>{0x80FF8000u, 0xFF123456u, 0x00FFFFFFu}, out);
+  EXPECT_EQ(out[0], 0x80804000u);
+  EXPECT_EQ(out[1], 0xFF123456u);
+  EXPECT_EQ(out[2], 0x00000000u);
+}
+
+TEST(Form, UpdateLockHoldsThePosition) {
+  Harness h(Pictured(255, false));
+  ASSERT_TRUE(h.player->Start());
+  h.player->BeginUpdate();
+  h.player->BeginUpdate();
+  h.player->SetPosition(300, 250);
+  EXPECT_EQ(WindowOf(h).Bounds().left, 100);
+  EXPECT_EQ(h.player->Left(), 100);
+  h.player->EndUpdate();
+  EXPECT_EQ(WindowOf(h).Bounds().left, 100);
+  h.player->EndUpdate();
+  EXPECT_EQ(WindowOf(h).Bounds(), (platform::Rect{300, 250, 364, 314}));
+  EXPECT_EQ(h.player->Left(), 300);
+  h.player->EndUpdate();  // unbalanced: ignored
+  EXPECT_EQ(h.player->UpdateLock(), 0);
+}
+
+TEST(Form, WindowInputReachesTheEngine) {
+  Harness h(Pictured(255, false));
+  ASSERT_TRUE(h.player->Start());
+  auto& window = WindowOf(h);
+  window.PressMouse(platform::MouseButton::Right, 3, 4);
+  window.ReleaseMouse(platform::MouseButton::Right);
+  window.PressKey(65);
+  window.ReleaseKey(65);
+  EXPECT_TRUE(h.Traced("mouse-down button=1 x=3 y=4"));
+  EXPECT_TRUE(h.Traced("popup"));
+  EXPECT_TRUE(h.Traced("key-down code=65"));
+  EXPECT_EQ(h.player->State().LastKey, -1);
+  window.RequestClose();
+  EXPECT_TRUE(h.player->Closed());
+}
+
+TEST(Form, StayOnTopTogglesTheWindow) {
+  Harness h(Pictured(255, false));
+  ASSERT_TRUE(h.player->Start());
+  h.player->StayOnTopClick(true);
+  EXPECT_TRUE(WindowOf(h).Topmost());
+  h.player->StayOnTopClick(true);
+  EXPECT_FALSE(WindowOf(h).Topmost());
+}
+
+}  // namespace
+}  // namespace kpf::test
