@@ -1,0 +1,143 @@
+// The bundled sample character played by the main form on the headless desktop: it walks along
+// the bottom of the work area and turns round at the screen edges, jumps with its sound when
+// clicked, gets dizzy on a double click, mixes alpha and colour-key frames, and says goodbye
+// before the program ends.
+#include <gtest/gtest.h>
+
+#include "AppTestProjects.hpp"
+#include "app/TfmPlayer.hpp"
+#include "engine/RecordingSoundOutput.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
+#include "samples/sample/SampleArt.hpp"
+#include "samples/sample/SampleProject.hpp"
+
+namespace kpf::app {
+namespace {
+
+// Drawing the sample takes a while under the sanitizers: it is made once for all tests.
+const std::vector<uint8_t>& SampleFile() {
+  static const std::vector<uint8_t> file = project::BuildProjectFile(samples::SampleProject());
+  return file;
+}
+
+class SampleCharacterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform_.SetScreenRect({0, 0, 800, 600});
+    platform_.SetWorkArea(platform::Rect{0, 0, 800, 560});
+    const auto file = scratch_ / "sample.kpf";
+    testing::WriteBytes(file, SampleFile());
+    TfmPlayer::Settings settings;
+    settings.executablePath = (scratch_ / "kpfplayer").string();
+    settings.arguments = {file.string()};
+    settings.terminate = [this] { ++terminations_; };
+    settings.soundOutput = [this](engine::TFormKPFPlayer&) {
+      return std::make_unique<engine::RecordingSoundOutput>([this](const std::string& line) { sounds_.push_back(line); },
+                                                            [this] { return platform_.NowMs(); });
+    };
+    form_ = std::make_unique<TfmPlayer>(platform_, std::move(settings));
+    window_ = platform_.LastWindow();
+  }
+
+  engine::TFormKPFPlayer& Player() { return form_->Player(0); }
+  std::string Current() {
+    const project::TTaviEvent* animation = Player().CurrentAnimation();
+    return animation != nullptr ? animation->Name : "";
+  }
+
+  testing::ScratchFolder scratch_;
+  platform::headless::HeadlessPlatform platform_;
+  std::unique_ptr<TfmPlayer> form_;
+  platform::headless::HeadlessWindow* window_ = nullptr;
+  std::vector<std::string> sounds_;
+  int terminations_ = 0;
+};
+
+TEST_F(SampleCharacterTest, SaysHelloOnTheGroundThenLivesOn) {
+  EXPECT_EQ(Current(), "hello");
+  EXPECT_EQ(window_->Bounds(), (platform::Rect{364, 488, 436, 560}));
+  EXPECT_TRUE(window_->Layered());  // soft edges: per-pixel alpha on a compositing screen
+  platform_.AdvanceBy(2000);
+  const std::string next = Current();
+  EXPECT_TRUE(next == "idle" || next == "walk_left" || next == "walk_right") << next;
+  EXPECT_EQ(window_->Bounds().bottom, 560);
+}
+
+TEST_F(SampleCharacterTest, WalksWithColourKeyFramesAndTurnsAtTheEdges) {
+  Player().SetPosition(12, 488);
+  Player().PlayAnimationByName("walk_left");
+  EXPECT_FALSE(window_->Layered());
+  ASSERT_TRUE(window_->Shape().has_value());
+  EXPECT_FALSE(window_->Shape()->empty());
+  platform_.AdvanceBy(400);
+  EXPECT_EQ(Current(), "walk_right");
+  const int turnedAt = window_->Bounds().left;
+  EXPECT_LT(turnedAt, 12);
+  platform_.AdvanceBy(300);
+  EXPECT_GT(window_->Bounds().left, turnedAt);
+
+  Player().SetPosition(800 - 72 - 8, 488);
+  Player().PlayAnimationByName("walk_right");
+  platform_.AdvanceBy(400);
+  EXPECT_EQ(Current(), "walk_left");
+}
+
+TEST_F(SampleCharacterTest, ClickJumpsWithSoundAndDoubleClickMakesDizzy) {
+  platform_.AdvanceBy(2000);
+  window_->PressMouse(platform::MouseButton::Left, 36, 40);
+  window_->ReleaseMouse(platform::MouseButton::Left);
+  EXPECT_EQ(Current(), "jump");
+  ASSERT_FALSE(sounds_.empty());
+  EXPECT_NE(sounds_.back().find("chirp"), std::string::npos) << sounds_.back();
+  window_->DoubleClick();
+  window_->ReleaseMouse(platform::MouseButton::Left);
+  EXPECT_EQ(Current(), "dizzy");
+  EXPECT_FALSE(window_->Layered());
+}
+
+TEST_F(SampleCharacterTest, DraggedItDanglesAndDroppedItFallsBackToTheGround) {
+  platform_.AdvanceBy(2000);
+  const platform::Rect start = window_->Bounds();
+  window_->PressMouse(platform::MouseButton::Left, 36, 40);
+  platform_.SetPointer({start.left + 36, start.top - 160});
+  window_->MoveMouse(true, false, start.left + 36, start.top - 160);
+  EXPECT_EQ(Current(), "dangle");
+  window_->ReleaseMouse(platform::MouseButton::Left);
+  EXPECT_EQ(Current(), "fall");
+  platform_.AdvanceBy(2000);
+  EXPECT_NE(Current(), "fall");
+  EXPECT_EQ(window_->Bounds().bottom, 560);
+}
+
+TEST_F(SampleCharacterTest, CloseWavesGoodbyeThenEndsTheProgram) {
+  platform_.AdvanceBy(1000);
+  Player().CloseClick(true);
+  EXPECT_EQ(Current(), "bye");
+  EXPECT_EQ(terminations_, 0);
+  platform_.AdvanceBy(2000);
+  EXPECT_EQ(terminations_, 1);
+  EXPECT_FALSE(window_->Visible());
+}
+
+TEST(SampleArtTest, SoftFramesHavePartialAlphaAndKeyedFramesOnlyTheKeyColour) {
+  const std::vector<uint32_t> soft = samples::DrawPip({}, samples::PipEdges::Soft);
+  const std::vector<uint32_t> keyed = samples::DrawPip({}, samples::PipEdges::ColourKey);
+  ASSERT_EQ(soft.size(), static_cast<size_t>(samples::kPipSize * samples::kPipSize));
+  int partial = 0, clear = 0, key = 0;
+  for (uint32_t pixel : soft) {
+    partial += (pixel >> 24) != 0 && (pixel >> 24) != 255 ? 1 : 0;
+    clear += (pixel >> 24) == 0 ? 1 : 0;
+  }
+  for (uint32_t pixel : keyed) {
+    EXPECT_EQ(pixel >> 24, 0xFFu);
+    key += (pixel & 0xFFFFFF) == samples::kPipKeyColour ? 1 : 0;
+  }
+  EXPECT_GT(partial, 0);
+  EXPECT_GT(clear, 0);
+  // The same outline both ways, up to the edge pixels.
+  EXPECT_NEAR(key, clear, clear / 20);
+  EXPECT_EQ(soft[0], 0u);
+}
+
+}  // namespace
+}  // namespace kpf::app
