@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/DesktopServices.hpp"
 #include "platform/EventLoop.hpp"
+#include "platform/HintWindow.hpp"
 #include "platform/NativeWindow.hpp"
+#include "platform/PopupMenu.hpp"
 #include "platform/Timer.hpp"
+#include "platform/TrayIcon.hpp"
 #include "platform/Types.hpp"
 
 namespace kpf::platform {
@@ -42,6 +46,17 @@ class Platform {
   // Opens a document or address with the desktop's default handler; false when it cannot.
   virtual bool ShellOpen(const std::string& target) = 0;
   virtual void SetApplicationMinimised(bool minimised) = 0;
+
+  // Desktop integration: popup menus, the speech-hint window, the notification-area icon, the
+  // modal About box, and custom cursors that NativeWindow::SetCursor(number) selects.
+  virtual std::unique_ptr<PopupMenu> CreatePopupMenu() = 0;
+  virtual std::unique_ptr<HintWindow> CreateHintWindow() = 0;
+  virtual std::unique_ptr<TrayIcon> CreateTrayIcon() = 0;
+  virtual void ShowAbout(const AboutInfo& info) = 0;
+  // Numbers from 1 up; registering a number again replaces its cursor. Unknown numbers (and 0)
+  // show the default pointer.
+  virtual void RegisterCursor(int number, const CursorImage& image) = 0;
+  virtual void UnregisterCursor(int number) = 0;
 };
 
 }  // namespace kpf::platform

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/gtk/AlphaShape.hpp"
+#include "platform/gtk/GtkCursorTable.hpp"
 #include "platform/gtk/VirtualKeys.hpp"
 
 namespace kpf::platform::gtk {
@@ -201,9 +202,9 @@ void GtkNativeWindow::RemoveShape() {
 
 void GtkNativeWindow::SetOpacity(uint8_t alpha) { gtk_widget_set_opacity(window_, alpha / 255.0); }
 
-void GtkNativeWindow::SetCursor(int /*cursorNumber*/) {
-  // Every number shows the default arrow until the custom cursors exist.
-  gdk_window_set_cursor(gtk_widget_get_window(window_), nullptr);
+void GtkNativeWindow::SetCursor(int cursorNumber) {
+  // Numbers without a registered cursor (and 0) show the default arrow.
+  gdk_window_set_cursor(gtk_widget_get_window(window_), GtkCursorTable::Lookup(cursorNumber));
 }
 
 void GtkNativeWindow::Redraw() { gtk_widget_queue_draw(window_); }

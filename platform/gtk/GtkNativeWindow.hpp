@@ -52,7 +52,8 @@ class GtkNativeWindow : public platform::NativeWindow {
   void ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) override;
   // Through the compositor (_NET_WM_WINDOW_OPACITY); without one the window stays opaque.
   void SetOpacity(uint8_t alpha) override;
-  // 0 is the default arrow; other numbers also show it until custom cursors are registered.
+  // The cursor registered under the number (GtkCursorTable); 0 and unknown numbers show the
+  // default arrow.
   void SetCursor(int cursorNumber) override;
 
   // The X window, for tests and desktop queries.

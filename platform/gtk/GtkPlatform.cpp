@@ -7,9 +7,14 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/gtk/GtkAboutBox.hpp"
+#include "platform/gtk/GtkCursorTable.hpp"
+#include "platform/gtk/GtkHintWindow.hpp"
 #include "platform/gtk/GtkMessageBox.hpp"
 #include "platform/gtk/GtkNativeWindow.hpp"
+#include "platform/gtk/GtkPopupMenu.hpp"
 #include "platform/gtk/GtkTimer.hpp"
+#include "platform/gtk/GtkTrayIcon.hpp"
 #include "platform/gtk/ShellOpenCommand.hpp"
 #include "platform/gtk/SoundOutputProbe.hpp"
 
@@ -75,5 +80,17 @@ void GtkPlatform::SetApplicationMinimised(bool minimised) {
   }
   g_list_free(windows);
 }
+
+std::unique_ptr<PopupMenu> GtkPlatform::CreatePopupMenu() { return std::make_unique<GtkPopupMenu>(); }
+
+std::unique_ptr<HintWindow> GtkPlatform::CreateHintWindow() { return std::make_unique<GtkHintWindow>(); }
+
+std::unique_ptr<TrayIcon> GtkPlatform::CreateTrayIcon() { return std::make_unique<GtkTrayIcon>(); }
+
+void GtkPlatform::ShowAbout(const AboutInfo& info) { RunAboutBox(info); }
+
+void GtkPlatform::RegisterCursor(int number, const CursorImage& image) { GtkCursorTable::Register(number, image); }
+
+void GtkPlatform::UnregisterCursor(int number) { GtkCursorTable::Unregister(number); }
 
 }  // namespace kpf::platform::gtk

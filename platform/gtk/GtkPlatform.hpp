@@ -47,6 +47,19 @@ class GtkPlatform : public platform::Platform {
   // Iconifies the application's shown windows, or brings them back.
   void SetApplicationMinimised(bool minimised) override;
 
+  // GtkMenu at the given point (GtkPopupMenu).
+  std::unique_ptr<PopupMenu> CreatePopupMenu() override;
+  // Bubble painted with cairo and Pango, shaped like the character window (GtkHintWindow).
+  std::unique_ptr<HintWindow> CreateHintWindow() override;
+  // StatusNotifier item where a host runs, else an XEmbed icon; balloons through libnotify.
+  std::unique_ptr<TrayIcon> CreateTrayIcon() override;
+  // A small modal GTK dialog (GtkAboutBox).
+  void ShowAbout(const AboutInfo& info) override;
+  // Cursors made with gdk_cursor_new_from_surface, kept in the process-wide table that the
+  // windows' SetCursor reads (GtkCursorTable).
+  void RegisterCursor(int number, const CursorImage& image) override;
+  void UnregisterCursor(int number) override;
+
  private:
   TimerFactory timerFactory_;
   std::unique_ptr<GtkEventLoop> loop_;

@@ -77,6 +77,23 @@ void HeadlessPlatform::SetApplicationMinimised(bool minimised) {
   Trace(minimised ? "minimised: 1" : "minimised: 0");
 }
 
+std::unique_ptr<platform::PopupMenu> HeadlessPlatform::CreatePopupMenu() {
+  return std::make_unique<HeadlessPopupMenu>(desktop_);
+}
+
+std::unique_ptr<platform::HintWindow> HeadlessPlatform::CreateHintWindow() {
+  return std::make_unique<HeadlessHintWindow>(desktop_);
+}
+
+std::unique_ptr<platform::TrayIcon> HeadlessPlatform::CreateTrayIcon() {
+  return std::make_unique<HeadlessTrayIcon>(desktop_);
+}
+
+void HeadlessPlatform::ShowAbout(const platform::AboutInfo& info) {
+  aboutBoxes_.push_back(info);
+  Trace("about: " + info.title);
+}
+
 void HeadlessPlatform::Trace(std::string event) const {
   if (recorder_) recorder_(std::move(event));
 }

@@ -5,14 +5,19 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.hpp"
+#include "platform/headless/HeadlessDesktop.hpp"
 #include "platform/headless/HeadlessEventLoop.hpp"
+#include "platform/headless/HeadlessHintWindow.hpp"
+#include "platform/headless/HeadlessPopupMenu.hpp"
 #include "platform/headless/HeadlessScreen.hpp"
+#include "platform/headless/HeadlessTrayIcon.hpp"
 #include "platform/headless/HeadlessWindow.hpp"
 
 namespace kpf::platform::headless {
@@ -45,6 +50,12 @@ class HeadlessPlatform : public platform::Platform {
                                         platform::MessageBoxIcon icon, platform::MessageBoxButtons buttons) override;
   bool ShellOpen(const std::string& target) override;
   void SetApplicationMinimised(bool minimised) override;
+  std::unique_ptr<platform::PopupMenu> CreatePopupMenu() override;
+  std::unique_ptr<platform::HintWindow> CreateHintWindow() override;
+  std::unique_ptr<platform::TrayIcon> CreateTrayIcon() override;
+  void ShowAbout(const platform::AboutInfo& info) override;
+  void RegisterCursor(int number, const platform::CursorImage& image) override { cursors_[number] = image; }
+  void UnregisterCursor(int number) override { cursors_.erase(number); }
 
   // Virtual clock (see HeadlessEventLoop).
   HeadlessEventLoop& VirtualLoop() { return loop_; }
@@ -86,8 +97,17 @@ class HeadlessPlatform : public platform::Platform {
   // Last value given to SetApplicationMinimised (false before any call).
   bool ApplicationMinimised() const { return minimised_; }
 
-  // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>" and
-  // "minimised: 0|1" as the calls happen.
+  // Desktop services: the live popup menus, hint windows and tray icons (creation order, the
+  // last one or null), the About boxes shown, and the registered cursors by number.
+  const std::vector<HeadlessPopupMenu*>& PopupMenus() const { return desktop_->menus; }
+  HeadlessPopupMenu* LastPopupMenu() const { return HeadlessDesktop::Last(desktop_->menus); }
+  HeadlessHintWindow* LastHintWindow() const { return HeadlessDesktop::Last(desktop_->hints); }
+  HeadlessTrayIcon* LastTrayIcon() const { return HeadlessDesktop::Last(desktop_->trays); }
+  const std::vector<platform::AboutInfo>& AboutBoxes() const { return aboutBoxes_; }
+  const std::map<int, platform::CursorImage>& Cursors() const { return cursors_; }
+
+  // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>",
+  // "minimised: 0|1" and "about: <title>" as the calls happen.
   void SetEventRecorder(std::function<void(std::string)> recorder) { recorder_ = std::move(recorder); }
 
  private:
@@ -109,6 +129,9 @@ class HeadlessPlatform : public platform::Platform {
   std::vector<std::string> openedTargets_;
   bool minimised_ = false;
   std::function<void(std::string)> recorder_;
+  std::shared_ptr<HeadlessDesktop> desktop_ = std::make_shared<HeadlessDesktop>();
+  std::vector<platform::AboutInfo> aboutBoxes_;
+  std::map<int, platform::CursorImage> cursors_;
 };
 
 }  // namespace kpf::platform::headless
