@@ -111,7 +111,9 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
       return kResultNext;
     case 14: queue_.clear(); PlayPlayList(T[0]); return kResultNext;
     case 20: {
-      const TriggerContext context = context_;
+      TriggerContext context = context_;
+      context.firstName.clear();
+      context.secondName.clear();
       FireScript(N[0], context);
       return kResultNext;
     }
@@ -212,7 +214,10 @@ void TCustomKPFPlayer::TimerFired(size_t position) {
   const int32_t index = timer->index;
   const int32_t scriptId = timer->scriptId;
   Trace(TraceLine(NowMs(), "timer").Int("index", index));
-  FireScript(scriptId, context_);
+  TriggerContext context = context_;
+  context.firstName.clear();
+  context.secondName.clear();
+  FireScript(scriptId, context);
   timer = timers_.At(static_cast<int64_t>(position));  // the script may have closed the player
   if (timer == nullptr || timer->index != index) return;
   if (timer->repeatCount > 0) {

@@ -259,6 +259,7 @@ void TCustomKPFPlayer::HousekeepingTick() {
     if (!(pointer == lastPointer_)) {
       lastPointer_ = pointer;
       SetPosition(pointer.x + Param(*animation, 0), pointer.y + Param(*animation, 1));
+      if (OnMoved) OnMoved();
     }
   } else if (animation != nullptr && animation->MoveMode == 7) {
     AttachCheck(*animation);

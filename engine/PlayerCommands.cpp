@@ -144,6 +144,7 @@ void TCustomKPFPlayer::StayOnTopClick(bool redraw) {
       ShowFrame(left_, top_, animation->Frames[static_cast<size_t>(shown)], animation->Variant);
     }
   }
+  if (OnMoved) OnMoved();
   SetAlpha(animationAlpha_);
 }
 

@@ -249,10 +249,14 @@ bool TCustomKPFPlayer::RunMustEnd() { return stopFlag_ || platform_.Loop().Termi
 
 void TCustomKPFPlayer::YieldToLoop() { platform_.Loop().ProcessEventsFor(1); }
 
+// Waits in slices so that Close (the stop flag) and the end of the program end a long wait early.
 void TCustomKPFPlayer::WaitMs(int64_t ms) {
-  if (ms <= 0 || platform_.Loop().Terminating()) return;
-  const uint32_t wait = static_cast<uint32_t>(std::min<int64_t>(ms, 0x7FFFFFFF));
-  platform_.Loop().ProcessEventsFor(wait);
+  constexpr int64_t kSliceMs = 100;
+  while (ms > 0 && !RunMustEnd()) {
+    const int64_t slice = std::min(ms, kSliceMs);
+    platform_.Loop().ProcessEventsFor(static_cast<uint32_t>(slice));
+    ms -= slice;
+  }
 }
 
 void TCustomKPFPlayer::FrameDone(const project::TTaviFrame& frame, int frameIndex) {

@@ -56,6 +56,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Wiring.
   // Called at the end of Close (the owner drops or hides the player).
   std::function<void()> OnClosed;
+  // The owner's hook after the window followed the mouse or changed its stacking (the main
+  // form keeps its own stay-on-top state in step).
+  std::function<void()> OnMoved;
   // The Exit action: end the program (default: quit the event loop).
   std::function<void()> OnExitRequested;
   void SetTraceSink(TraceSink sink) { trace_ = std::move(sink); }

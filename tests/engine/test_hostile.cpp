@@ -221,3 +221,25 @@ TEST(Hostile, GotoFrameOutOfRange) {
 
 }  // namespace
 }  // namespace kpf::test
+
+namespace kpf::test {
+namespace {
+
+TEST(Hostile, LongWaitEndsWhenThePlayerCloses) {
+  project::ProjectSource source = WithVariables({"T", "AFTER"});
+  source.Scripts.push_back(Script(1, "tick", {Act(13)}));
+  source.Scripts.push_back(Script(2, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("1")}),
+                                               Act(4, {P::Text("100000")}),
+                                               Act(22, {P::Var(2), P::Text("1")})}, 2));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.NextScriptId = 3;
+  Harness h(source);
+  h.player->OnExitRequested = [&] { h.player->Close(); };
+  h.player->Start();
+  EXPECT_TRUE(h.player->Closed());
+  EXPECT_LT(h.platform.NowMs(), 1000);
+  EXPECT_FALSE(h.Traced("var name=\"AFTER\""));
+}
+
+}  // namespace
+}  // namespace kpf::test

@@ -164,6 +164,15 @@ int Session::Run() {
     });
   }
 
+  // What the main form sets at start.
+  auto setVariable = [this](const char* name, const project::VariantValue& value) {
+    if (project::TTaviVariable* variable = player_->Model.VariableByName(name)) variable->SetValue(value);
+  };
+  setVariable("CURRENT_FOLDER", playerOptions.currentFolder);
+  setVariable("CURRENT_ANIMATION_COUNT", static_cast<int32_t>(player_->Model.Animations.size()));
+  setVariable("CURRENT_INSTANCE", 1);
+  setVariable("PARENT_HANDLE", 0);
+
   // Ends scripts that loop without waiting: their yields move the virtual clock to this timer.
   const int64_t endMs = std::max<int64_t>(0, options_.seconds) * 1000;
   auto endTimer = platform_.CreateTimer();
