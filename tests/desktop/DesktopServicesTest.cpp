@@ -1,0 +1,212 @@
+// Tray icon rules, colour-keyed pictures, cursors, the About texts and the recording popup menu.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "desktop/CursorPicture.hpp"
+#include "desktop/PictureTransparency.hpp"
+#include "desktop/TCoolTrayIcon.hpp"
+#include "desktop/TfmTaviViewerAbout.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
+
+namespace kpf::desktop {
+namespace {
+
+using platform::headless::HeadlessPlatform;
+
+TEST(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
+  HeadlessPlatform platform;
+  TCoolTrayIcon tray(platform);
+  tray.SetHint(std::string(200, 'a'));
+  tray.ShowIcon();
+  auto* icon = platform.LastTrayIcon();
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(icon->Visible());
+  EXPECT_EQ(icon->Tooltip(), std::string(127, 'a'));
+  tray.SetShowHint(false);
+  EXPECT_EQ(icon->Tooltip(), "");
+  tray.SetShowHint(true);
+  tray.SetHint("Title");
+  EXPECT_EQ(icon->Tooltip(), "Title");
+  tray.HideIcon();
+  EXPECT_FALSE(icon->Visible());
+  EXPECT_FALSE(tray.IconVisible());
+}
+
+TEST(TCoolTrayIconTest, HidingBeforeUseMakesNoIcon) {
+  HeadlessPlatform platform;
+  TCoolTrayIcon tray(platform);
+  tray.HideIcon();
+  tray.HideBalloonHint();
+  EXPECT_EQ(platform.LastTrayIcon(), nullptr);
+}
+
+struct BalloonCase {
+  int kind;
+  platform::BalloonIcon icon;
+};
+
+class BalloonKindTest : public ::testing::TestWithParam<BalloonCase> {};
+
+TEST_P(BalloonKindTest, KindsOutsideZeroToThreeShowNoIcon) {
+  EXPECT_EQ(TCoolTrayIcon::MakeBalloon("t", "x", GetParam().kind, 1).icon, GetParam().icon);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BalloonKindTest,
+                         ::testing::Values(BalloonCase{0, platform::BalloonIcon::None},
+                                           BalloonCase{1, platform::BalloonIcon::Information},
+                                           BalloonCase{2, platform::BalloonIcon::Warning},
+                                           BalloonCase{3, platform::BalloonIcon::Error},
+                                           BalloonCase{7, platform::BalloonIcon::None},
+                                           BalloonCase{-1, platform::BalloonIcon::None}));
+
+TEST(TCoolTrayIconTest, BalloonTextsAreCutAndTheTimeOutIsInMilliseconds) {
+  HeadlessPlatform platform;
+  TCoolTrayIcon tray(platform);
+  tray.ShowBalloonHint(std::string(100, 't'), std::string(300, 'x'), 2, 5);
+  const auto& balloons = platform.LastTrayIcon()->Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, std::string(63, 't'));
+  EXPECT_EQ(balloons[0].text, std::string(255, 'x'));
+  EXPECT_EQ(balloons[0].icon, platform::BalloonIcon::Warning);
+  EXPECT_EQ(balloons[0].timeoutMs, 5000);
+  EXPECT_EQ(TCoolTrayIcon::MakeBalloon("", "", 0, -3).timeoutMs, 0);
+  tray.HideBalloonHint();
+  EXPECT_FALSE(platform.LastTrayIcon()->BalloonShown());
+}
+
+TEST(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
+  HeadlessPlatform platform;
+  TCoolTrayIcon tray(platform);
+  bool muted = false;
+  std::vector<int> chosen;
+  tray.SetPopupMenu(
+      [&] {
+        platform::MenuEntry mute;
+        mute.id = 5;
+        mute.caption = "Mute";
+        mute.checked = muted;
+        return platform::MenuModel{mute};
+      },
+      [&](int id) { chosen.push_back(id); });
+  muted = true;
+  const auto* icon = platform.LastTrayIcon();
+  EXPECT_TRUE(icon->CurrentMenu().at(0).checked);
+  EXPECT_TRUE(icon->ChooseFromMenu(5));
+  EXPECT_FALSE(icon->ChooseFromMenu(6));
+  EXPECT_EQ(chosen, std::vector<int>{5});
+}
+
+TEST(TCoolTrayIconTest, PictureAndDefaultIcon) {
+  HeadlessPlatform platform;
+  TCoolTrayIcon tray(platform);
+  const std::vector<uint32_t> pixels{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF};
+  const platform::Picture picture = MakeTransparent(2, 2, pixels, 0x00FF00);  // green as TColor
+  tray.SetIcon(&picture);
+  EXPECT_EQ(platform.LastTrayIcon()->Picture(), picture);
+  tray.SetIcon(nullptr);
+  EXPECT_TRUE(platform.LastTrayIcon()->Picture().empty());
+}
+
+TEST(PictureTransparencyTest, TColorIsRedLowBlueHigh) {
+  EXPECT_EQ(TColorToRgb(0x0000FF), 0xFF0000u);
+  EXPECT_EQ(TColorToRgb(0xFF0000), 0x0000FFu);
+  EXPECT_EQ(TColorToRgb(32768), 0x008000u);
+  EXPECT_EQ(RgbToTColor(0xFF123456), 0x563412);
+}
+
+TEST(PictureTransparencyTest, KeyColourBecomesTransparentOthersOpaque) {
+  // Top row: red, blue; bottom row: white, red.
+  const std::vector<uint32_t> pixels{0xFF0000, 0x0000FF, 0xFFFFFF, 0x12FF0000};
+  const auto picture = MakeTransparent(2, 2, pixels, 0x0000FF);  // TColor red
+  EXPECT_EQ(picture.pixels, (std::vector<uint32_t>{0, 0xFF0000FF, 0xFFFFFFFF, 0}));
+  const auto none = MakeTransparent(2, 2, pixels, kClNone);
+  EXPECT_EQ(none.pixels, (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000}));
+  // Default: the bottom-left pixel (white) is the key.
+  const auto keyed = MakeTransparent(2, 2, pixels, kClDefault);
+  EXPECT_EQ(keyed.pixels, (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0, 0xFFFF0000}));
+}
+
+TEST(PictureTransparencyTest, ShortOrEmptyPicturesGiveNothing) {
+  const std::vector<uint32_t> pixels(3, 0);
+  EXPECT_TRUE(MakeTransparent(2, 2, pixels, kClNone).empty());
+  EXPECT_TRUE(MakeTransparent(0, 2, pixels, kClNone).empty());
+  EXPECT_TRUE(MakeTransparent(-1, -1, pixels, kClDefault).empty());
+}
+
+TEST(CursorPictureTest, DefaultColourTakesTheBottomLeftPixelAndTheHotSpotIsKept) {
+  const std::vector<uint32_t> pixels{0x000000, 0xFFFFFF, 0x808080, 0xFFFFFF, 0xFFFFFF, 0x000000};  // 3 × 2
+  const auto cursor = BuildCursorImage(3, 2, pixels, 1, 1, kClDefault);
+  EXPECT_EQ(cursor.picture.pixels, (std::vector<uint32_t>{0xFF000000, 0, 0xFF808080, 0, 0, 0xFF000000}));
+  EXPECT_EQ(cursor.hotSpotX, 1);
+  EXPECT_EQ(cursor.hotSpotY, 1);
+}
+
+TEST(CursorPictureTest, HotSpotOutsideThePictureIsClamped) {
+  const std::vector<uint32_t> pixels(4, 0x123456);
+  const auto cursor = BuildCursorImage(2, 2, pixels, 50, -3, kClNone);
+  EXPECT_EQ(cursor.hotSpotX, 1);
+  EXPECT_EQ(cursor.hotSpotY, 0);
+  EXPECT_TRUE(BuildCursorImage(2, 2, std::vector<uint32_t>(1), 0, 0, kClNone).picture.empty());
+}
+
+TEST(AboutTest, ProductLabelAndTexts) {
+  EXPECT_EQ(ProductLabel(""), "Tavimo Design");
+  EXPECT_EQ(ProductLabel("2.1"), "Tavimo Design 2.1");
+  HeadlessPlatform platform;
+  ShowAbout(platform, "Kitty", "Meow", "3");
+  ASSERT_EQ(platform.AboutBoxes().size(), 1u);
+  const auto& info = platform.AboutBoxes()[0];
+  EXPECT_EQ(info.title, "Kitty");
+  EXPECT_EQ(info.aboutText, "Meow");
+  EXPECT_EQ(info.product, "Tavimo Design 3");
+}
+
+platform::MenuEntry Entry(int id, std::string caption, std::vector<platform::MenuEntry> children = {}) {
+  platform::MenuEntry entry;
+  entry.id = id;
+  entry.caption = std::move(caption);
+  entry.children = std::move(children);
+  return entry;
+}
+
+TEST(HeadlessPopupMenuTest, OnlyVisibleEnabledLeavesCanBeChosen) {
+  HeadlessPlatform platform;
+  auto menu = platform.CreatePopupMenu();
+  platform::MenuModel model{Entry(1, "Parent", {Entry(2, "Child")}), Entry(3, "Hidden"), Entry(4, "Off"),
+                            Entry(5, "-"), Entry(6, "Close")};
+  model[1].visible = false;
+  model[2].enabled = false;
+  model[3].separator = true;
+  std::vector<int> chosen;
+  menu->Popup(model, platform::Point{5, 6}, [&](int id) { chosen.push_back(id); });
+  auto* recorded = platform.LastPopupMenu();
+  EXPECT_EQ(recorded->Popups().back().at, (platform::Point{5, 6}));
+  EXPECT_EQ(recorded->VisibleCaptions(), (std::vector<std::string>{"Parent", "Off", "-", "Close"}));
+  for (int id : {1, 3, 4, 5, 99}) EXPECT_FALSE(recorded->Choose(id)) << id;
+  EXPECT_TRUE(recorded->Choose(2));
+  EXPECT_FALSE(menu->IsOpen());
+  EXPECT_FALSE(recorded->Choose(6));  // closed now
+  menu->Popup(model, platform::Point{}, [&](int id) { chosen.push_back(id); });
+  EXPECT_TRUE(recorded->ChooseCaption("Close"));
+  EXPECT_EQ(chosen, (std::vector<int>{2, 6}));
+}
+
+TEST(HeadlessPopupMenuTest, EntriesBelowTheDepthLimitCannotBeChosen) {
+  platform::MenuEntry leaf = Entry(100, "deep");
+  for (int depth = 0; depth < platform::kMaxMenuDepth; ++depth) leaf = Entry(depth + 1, "level", {leaf});
+  EXPECT_EQ(platform::headless::FindClickable(platform::MenuModel{leaf}, 100), nullptr);
+}
+
+TEST(HeadlessPlatformCursorTest, CursorsAreRegisteredByNumber) {
+  HeadlessPlatform platform;
+  const std::vector<uint32_t> pixels(4, 0xFFFFFF);
+  platform.RegisterCursor(1, BuildCursorImage(2, 2, pixels, 0, 0, kClNone));
+  ASSERT_EQ(platform.Cursors().count(1), 1u);
+  platform.UnregisterCursor(1);
+  EXPECT_TRUE(platform.Cursors().empty());
+}
+
+}  // namespace
+}  // namespace kpf::desktop

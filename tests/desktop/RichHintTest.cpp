@@ -1,0 +1,170 @@
+// Speech hints on the recording desktop: markup, bubble geometry from measured extents, the
+// placement of the tail's tip, and hostile texts that must stay within the screen.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "desktop/HintMarkup.hpp"
+#include "desktop/TVrHint.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
+
+namespace kpf::desktop {
+namespace {
+
+using platform::headless::HeadlessHintWindow;
+using platform::headless::HeadlessPlatform;
+constexpr int kLine = HeadlessHintWindow::kLineHeight;
+constexpr int kChar = HeadlessHintWindow::kCharWidth;
+
+struct MarkupCase {
+  std::string text;
+  std::string firstText;
+  bool bold, underline, italic;
+};
+
+class MarkupTest : public ::testing::TestWithParam<MarkupCase> {};
+
+TEST_P(MarkupTest, TagsAreRecognisedOnlyAtTheLineStartInTheirOrder) {
+  const MarkupCase& c = GetParam();
+  const auto lines = ParseHintMarkup(c.text, 10, 100);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, c.firstText);
+  EXPECT_EQ(lines[0].style, (platform::HintTextStyle{c.bold, c.underline, c.italic}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MarkupTest,
+    ::testing::Values(MarkupCase{"plain", "plain", false, false, false},
+                      MarkupCase{"<b>bold", "bold", true, false, false},
+                      MarkupCase{"<b><u><i>all", "all", true, true, true},
+                      MarkupCase{"<u><i>ui", "ui", false, true, true},
+                      MarkupCase{"<i><b>x", "<b>x", false, false, true},
+                      MarkupCase{"<u><b>x", "<b>x", false, true, false},
+                      MarkupCase{" <b>x", " <b>x", false, false, false},
+                      MarkupCase{"<B>x", "<B>x", false, false, false},
+                      MarkupCase{"it#39s", "it's", false, false, false},
+                      MarkupCase{"#39#39#3", "''#3", false, false, false},
+                      MarkupCase{"<b>x</b>&amp;<span>", "x</b>&amp;<span>", true, false, false}));
+
+TEST(HintMarkupTest, BreaksSplitLinesAndEmptyLinesStay) {
+  const auto lines = ParseHintMarkup("a<br><br>b<br>", 10, 100);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].text, "a");
+  EXPECT_EQ(lines[1].text, "");
+  EXPECT_EQ(lines[2].text, "b");
+  EXPECT_EQ(lines[3].text, "");
+}
+
+TEST(HintMarkupTest, LimitsCutLinesAndBytes) {
+  const auto lines = ParseHintMarkup("abcdef<br>ghi<br>jkl", 2, 4);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].text, "abcd");
+  EXPECT_EQ(lines[1].text, "ghi");
+}
+
+class TVrHintTest : public ::testing::Test {
+ protected:
+  HeadlessHintWindow& Window() { return *platform_.LastHintWindow(); }
+  const platform::HintBubble& Bubble() { return *Window().Bubble(); }
+
+  HeadlessPlatform platform_;
+  TVrHint hint_{platform_};
+};
+
+TEST_F(TVrHintTest, TwoLinesSecondBoldGiveTwoLineHeightsPlusSixteen) {
+  hint_.ShowHintAt("Hello<br><b>World", 100, 300);
+  ASSERT_TRUE(hint_.Showing());
+  const auto& bubble = Bubble();
+  ASSERT_EQ(bubble.lines.size(), 2u);
+  EXPECT_FALSE(bubble.lines[0].style.bold);
+  EXPECT_TRUE(bubble.lines[1].style.bold);
+  EXPECT_EQ(bubble.lineHeight, kLine);
+  EXPECT_EQ(bubble.height, 2 * kLine + 16);
+  EXPECT_EQ(bubble.bodyHeight, 2 * kLine + 8);
+  // The widest line is the bold one: 5 × 7 pixels.
+  EXPECT_EQ(bubble.width, 5 * HeadlessHintWindow::kBoldCharWidth + 8);
+}
+
+TEST_F(TVrHintTest, WidthFollowsTheWidestLineNotOnlyTheLast) {
+  hint_.ShowHintAt("a long first line<br>end", 0, 500);
+  EXPECT_EQ(Bubble().width, 17 * kChar + 8);
+  hint_.ShowHintAt("abc<br>a much longer last line", 0, 500);
+  EXPECT_EQ(Bubble().width, 23 * kChar + 8);
+}
+
+TEST_F(TVrHintTest, TailTipPointsAtTheGivenPoint) {
+  const std::string text(40, 'x');
+  hint_.ShowHintAt(text, 200, 400);
+  const auto& bubble = Bubble();
+  const int width = 40 * kChar + 8;
+  EXPECT_EQ(bubble.width, width);
+  EXPECT_EQ(bubble.tailX, width / 16);
+  const platform::Rect bounds = Window().Bounds();
+  EXPECT_EQ(bounds.left, 200);
+  EXPECT_EQ(bounds.bottom, 400);
+  EXPECT_EQ(bounds.top, 400 - bubble.height);
+  // The tip: W/16 to the right of (X, Y), at the same height.
+  EXPECT_EQ(bounds.left + bubble.tailX, 200 + width / 16);
+}
+
+TEST_F(TVrHintTest, NarrowTextsKeepRoomForTheTail) {
+  hint_.ShowHintAt("a", 0, 100);
+  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
+}
+
+TEST_F(TVrHintTest, EmptyTextShowsNothing) {
+  hint_.ShowHintAt("", 10, 10);
+  EXPECT_FALSE(hint_.Showing());
+  EXPECT_EQ(platform_.LastHintWindow(), nullptr);
+}
+
+TEST_F(TVrHintTest, HideMoveAndStayOnTop) {
+  hint_.SetStayOnTop(true);
+  hint_.ShowHintAt("hi", 50, 200);
+  EXPECT_TRUE(Window().StayOnTop());
+  const platform::Rect before = Window().Bounds();
+  hint_.MoveBy(10, -5);
+  EXPECT_EQ(Window().Bounds(), (platform::Rect{before.left + 10, before.top - 5, before.right + 10, before.bottom - 5}));
+  hint_.HideHint();
+  EXPECT_FALSE(hint_.Showing());
+  hint_.MoveBy(100, 100);  // a hidden bubble stays where it was
+  EXPECT_EQ(Window().Bounds().left, before.left + 10);
+  hint_.SetStayOnTop(false);
+  EXPECT_FALSE(Window().StayOnTop());
+}
+
+TEST_F(TVrHintTest, TenThousandLinesAreClippedToTheScreen) {
+  std::string text;
+  for (int i = 0; i < 10000; ++i) text += "line<br>";
+  hint_.ShowHintAt(text, 0, 700);
+  const auto& bubble = Bubble();
+  EXPECT_LE(bubble.height, 768);
+  EXPECT_EQ(bubble.lines.size(), static_cast<size_t>((768 - 16) / kLine));
+  EXPECT_LT(Window().MeasuredBytes(), 1000u);
+}
+
+TEST_F(TVrHintTest, OneMegabyteLineIsClippedToTheScreenWidth) {
+  hint_.ShowHintAt(std::string(1 << 20, 'w'), 0, 700);
+  const auto& bubble = Bubble();
+  EXPECT_EQ(bubble.width, 1024);
+  EXPECT_EQ(bubble.lines.size(), 1u);
+  EXPECT_LE(bubble.lines[0].text.size(), kMaxHintLineBytes);
+  EXPECT_LE(Window().MeasuredBytes(), kMaxHintLineBytes + 2);
+}
+
+TEST_F(TVrHintTest, OneMegabyteOfBreaksStaysBounded) {
+  std::string text;
+  for (int i = 0; i < (1 << 18); ++i) text += "<br>";
+  hint_.ShowHintAt(text, 0, 700);
+  EXPECT_LE(Bubble().height, 768);
+}
+
+TEST_F(TVrHintTest, TinyScreenStillGivesOneLine) {
+  platform_.SetScreenRect(platform::Rect{0, 0, 10, 10});
+  hint_.ShowHintAt("a<br>b", 0, 0);
+  EXPECT_EQ(Bubble().lines.size(), 1u);
+  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
+}
+
+}  // namespace
+}  // namespace kpf::desktop
