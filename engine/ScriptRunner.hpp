@@ -37,7 +37,9 @@ struct RunState {
   int32_t position = 0;
   int32_t takenIfCount = 0;
   std::vector<int32_t> loopStack;
-  // FOR-started flag per item of this run.
+  // FOR-started flag per item of this run. Kept per run rather than in the shared action item, so
+  // a FOR left by STOP starts afresh on the next run, and a script that runs itself (directly or
+  // through a nested event) cannot corrupt the loop of the run it interrupted.
   std::vector<uint8_t> forStarted;
 };
 
