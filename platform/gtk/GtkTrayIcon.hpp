@@ -40,6 +40,8 @@ class GtkTrayIcon : public TrayIcon {
   bool Embedded() const;
   // The XEmbed icon's right click, as the tray delivers it (for tests).
   void PopupMenuAt(Point at);
+  // The XEmbed icon (null for the indicator), for tests.
+  GtkStatusIcon* StatusIconForTests() const { return statusIcon_; }
   // The menu of the last popup (null before it), for tests.
   GtkPopupMenu* Menu() const { return menu_.get(); }
   // True when a StatusNotifier watcher owns its name on the session bus. Never starts a bus.

@@ -1,0 +1,117 @@
+// The tray icon with no tray at all (nothing breaks) and with a tray host (trayer) on the test
+// server: the icon embeds and a right click opens the player's menu.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/GtkPopupMenu.hpp"
+#include "platform/gtk/GtkTrayIcon.hpp"
+#include "GtkTestSupport.hpp"
+
+#include <gtk/gtk.h>
+
+extern char** environ;
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace kpf::platform::gtk::testing {
+namespace {
+
+MenuModel TrayMenu() {
+  MenuEntry about;
+  about.id = 3;
+  about.caption = "About";
+  MenuEntry close;
+  close.id = 9;
+  close.caption = "Close";
+  return MenuModel{about, close};
+}
+
+class GtkTrayIconTest : public GtkDisplayTest {
+ protected:
+  void TearDown() override {
+    if (trayer_ > 0) {
+      kill(trayer_, SIGTERM);
+      waitpid(trayer_, nullptr, 0);
+    }
+  }
+
+  bool TrayHostRuns() {
+    const ::Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
+    return XGetSelectionOwner(display_, selection) != 0;
+  }
+
+  // Starts trayer on the test display; false when it cannot run.
+  bool StartTrayer() {
+    std::vector<std::string> arguments{"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                                       "--width", "64", "--heighttype", "pixel", "--height", "32",
+                                       "--SetDockType", "false", "--SetPartialStrut", "false"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&trayer_, "trayer", nullptr, nullptr, argv.data(), environ) != 0) {
+      trayer_ = -1;
+      return false;
+    }
+    return RunUntil([&] { return TrayHostRuns(); }, 500);
+  }
+
+  pid_t trayer_ = -1;
+};
+
+TEST_F(GtkTrayIconTest, WithoutATrayHostNothingBreaks) {
+  ASSERT_FALSE(TrayHostRuns());
+  // No session bus is named in the tests: the XEmbed icon is used and balloons are dropped.
+  GtkTrayIcon tray;
+  EXPECT_EQ(tray.Backend(), GtkTrayIcon::Kind::StatusIcon);
+  tray.SetTooltip("Kitty");
+  const Picture picture{2, 2, {0xFFFF0000, 0, 0, 0xFF0000FF}};
+  tray.SetPicture(&picture);
+  tray.SetMenu(TrayMenu, [](int) {});
+  tray.SetVisible(true);
+  tray.ShowBalloon(Balloon{"Hello", "World", BalloonIcon::Warning, 5000});
+  tray.HideBalloon();
+  RunUntil([] { return false; }, 20);
+  EXPECT_FALSE(tray.Embedded());
+  EXPECT_TRUE(tray.Visible());
+  tray.SetPicture(nullptr);
+  tray.SetVisible(false);
+}
+
+TEST_F(GtkTrayIconTest, BalloonKindsNameStandardIcons) {
+  EXPECT_STREQ(BalloonIconName(static_cast<BalloonIcon>(0)), "");
+  EXPECT_STREQ(BalloonIconName(BalloonIcon::Information), "dialog-information");
+  EXPECT_STREQ(BalloonIconName(BalloonIcon::Warning), "dialog-warning");
+  EXPECT_STREQ(BalloonIconName(BalloonIcon::Error), "dialog-error");
+}
+
+TEST_F(GtkTrayIconTest, EmbedsInTrayerAndARightClickOpensTheMenu) {
+  if (!StartTrayer()) GTEST_SKIP() << "trayer cannot run on the test server";
+  GtkTrayIcon tray(false);
+  std::vector<int> chosen;
+  tray.SetMenu(TrayMenu, [&](int id) { chosen.push_back(id); });
+  tray.SetTooltip("Kitty");
+  tray.SetVisible(true);
+  ASSERT_TRUE(RunUntil([&] { return tray.Embedded(); }));
+
+  GdkRectangle area{};
+  // The icon's place on screen, as the tray laid it out.
+  ASSERT_TRUE(RunUntil([&] {
+    GdkScreen* screen = nullptr;
+    GtkOrientation orientation{};
+    return gtk_status_icon_get_geometry(tray.StatusIconForTests(), &screen, &area, &orientation) && area.width > 0;
+  }));
+  Click(area.x + area.width / 2, area.y + area.height / 2, 3);
+  ASSERT_TRUE(RunUntil([&] { return tray.Menu()->IsOpen() && tray.Menu()->MenuWidget() != nullptr &&
+                                    gtk_widget_get_mapped(tray.Menu()->MenuWidget()); }));
+  tray.Menu()->Close();
+  EXPECT_FALSE(tray.Menu()->IsOpen());
+  tray.SetVisible(false);
+}
+
+}  // namespace
+}  // namespace kpf::platform::gtk::testing
