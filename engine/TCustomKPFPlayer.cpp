@@ -262,11 +262,8 @@ void TCustomKPFPlayer::WaitMs(int64_t ms) {
 void TCustomKPFPlayer::FrameDone(const project::TTaviFrame& frame, int frameIndex) {
   state_.FrameIndex = frameIndex;
   ++state_.DrawCount;
-  const uint64_t generation = generation_;
   if (const project::TTaviScript* script = Model.ScriptById(frame.ScriptId)) RunScript(*script, -1);
-  if (generation != generation_) return;
   FireTrigger(2);
-  if (generation != generation_) return;
   FireGlobal(3);
 }
 

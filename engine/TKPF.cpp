@@ -103,7 +103,6 @@ void TKPF::Step(bool computePosition) {
 }
 
 void TKPF::CycleComplete(bool computePosition, project::TTaviEvent& animation) {
-  const uint64_t generation = generation_;
   ++loopCount_;
   const bool again = animation.RepeatCount == 0 || animation.RepeatCount >= loopCount_ + 1;
   const int eventIndex = animation.EventIndex;
@@ -118,13 +117,9 @@ void TKPF::CycleComplete(bool computePosition, project::TTaviEvent& animation) {
     } else {
       playbackTimer_->SetEnabled(true);
       Step(computePosition);
-      if (generation != generation_) return;
     }
   }
-  if (OnCycleEnd) {
-    OnCycleEnd(eventIndex);
-    if (generation != generation_) return;
-  }
+  if (OnCycleEnd) OnCycleEnd(eventIndex);
   if (!PlaybackEnabled() && OnAnimationEnd) OnAnimationEnd(eventIndex);
 }
 

@@ -112,3 +112,25 @@ TEST(Form, StayOnTopTogglesTheWindow) {
 
 }  // namespace
 }  // namespace kpf::test
+
+namespace kpf::test {
+namespace {
+
+TEST(Form, MoveThatStartsAnotherAnimationSkipsTheOldFrame) {
+  project::ProjectSource source = WithVariables({});
+  auto runner = Animation(1, "runner", 0, 0, 3, 10, "100", "100");
+  runner.MoveMode = 2;
+  runner.Params = {5000, 2};
+  source.Animations.push_back(runner);
+  source.Animations.push_back(Animation(2, "target", 3, 0, 2, 50, "10", "10"));
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  EXPECT_EQ(h.platform.LastWindow()->ImageCount(), 1);
+  h.platform.AdvanceTo(100);  // frame 1 of "runner" moves off screen: "target" starts instead
+  EXPECT_EQ(h.player->CurrentAnimationIndex(), 1);
+  EXPECT_EQ(h.platform.LastWindow()->ImageCount(), 2);
+  EXPECT_EQ(h.player->FrameIndex(), 1);
+}
+
+}  // namespace
+}  // namespace kpf::test
