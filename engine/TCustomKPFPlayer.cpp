@@ -196,7 +196,11 @@ void TCustomKPFPlayer::Close() {
 void TCustomKPFPlayer::Unwound() {
   if (!releasePending_) return;
   releasePending_ = false;
-  timers_.ReleaseRetired();
+  // The retired timers are freed from the loop, never from inside one of their own ticks.
+  std::weak_ptr<bool> alive = alive_;
+  platform_.Loop().Post([this, alive] {
+    if (auto flag = alive.lock(); flag && *flag) timers_.ReleaseRetired();
+  });
   queue_.clear();
   arrays_.Clear();
   Clear();
