@@ -19,11 +19,16 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
   return text.size() >= prefix.size() && Upper(std::string_view(text).substr(0, prefix.size())) == prefix;
 }
 
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string result;
+  size_t start = 0;
+  for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, start)) {
+    result.append(text.substr(start, at - start));
+    result.append(to);
+    start = at + from.size();
   }
-  return text;
+  result.append(text.substr(start));
+  return result;
 }
 
 // "-VS" followed by the variable digit and the text; a non-digit counts as variable 0.
@@ -40,7 +45,7 @@ std::optional<StartSwitch> VariableSwitch(const std::string& argument) {
 }  // namespace
 
 std::string FolderText(const std::string& text) {
-  return ReplaceAll(text.substr(0, kMaxFolderText), "_$_", " ");
+  return ReplaceAll(std::string_view(text).substr(0, kMaxFolderText), "_$_", " ");
 }
 
 bool IsProjectFileArgument(const std::string& argument) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <string_view>
 
 #include "SampleArt.hpp"
 
@@ -33,7 +34,9 @@ void PutU32(std::vector<uint8_t>& out, uint32_t value) {
   PutU16(out, value >> 16);
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
+  for (char c : tag) out.push_back(static_cast<uint8_t>(c));
+}
 
 class Builder {
  public:
