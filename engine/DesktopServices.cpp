@@ -1,0 +1,167 @@
+#include "engine/DesktopServices.hpp"
+
+#include <exception>
+#include <utility>
+
+#include "desktop/CursorPicture.hpp"
+#include "desktop/PictureTransparency.hpp"
+#include "desktop/TfmTaviViewerAbout.hpp"
+#include "render/BmpFile.hpp"
+
+namespace kpf::engine {
+namespace {
+
+constexpr int32_t kImageTransparentFlag = 4;
+
+struct DecodedBmp {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
+};
+
+// A small BMP as pixels; nothing for an empty, unreadable or oversized one.
+std::optional<DecodedBmp> DecodeSmallBmp(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return std::nullopt;
+  try {
+    const render::BmpFile bmp(bytes);
+    if (bmp.Width() > kMaxDesktopPictureSide || bmp.Height() > kMaxDesktopPictureSide) return std::nullopt;
+    DecodedBmp decoded{bmp.Width(), bmp.Height(), {}};
+    decoded.pixels.reserve(static_cast<size_t>(decoded.width) * decoded.height);
+    for (int row = 0; row < decoded.height; ++row) {
+      for (int x = 0; x < decoded.width; ++x) decoded.pixels.push_back(bmp.ColorAt(x, decoded.height - 1 - row) & 0xFFFFFF);
+    }
+    return decoded;
+  } catch (const std::exception&) {
+    return std::nullopt;  // a broken picture leaves the entry without one
+  }
+}
+
+platform::MenuEntry ToPlatform(const MenuItem& item, const std::vector<project::TTaviMenu>& entries, int depth) {
+  platform::MenuEntry entry;
+  entry.id = MenuEntryId(item);
+  entry.caption = item.caption;
+  // A caption of a single "-" is a separator line, for project entries too.
+  entry.separator = item.command == MenuCommand::Separator || item.caption == "-";
+  entry.visible = item.visible;
+  entry.enabled = item.enabled;
+  entry.checked = item.checked;
+  if (item.command == MenuCommand::Project && item.tag >= 1 && static_cast<size_t>(item.tag) <= entries.size()) {
+    entry.picture = MenuEntryPicture(entries[static_cast<size_t>(item.tag - 1)]);
+  }
+  if (depth + 1 < platform::kMaxMenuDepth) {
+    for (const MenuItem& child : item.children) entry.children.push_back(ToPlatform(child, entries, depth + 1));
+  }
+  return entry;
+}
+
+const MenuItem* FindIn(const std::vector<MenuItem>& items, int id, int depth) {
+  if (depth >= platform::kMaxMenuDepth) return nullptr;
+  for (const MenuItem& item : items) {
+    if (item.command != MenuCommand::Separator && MenuEntryId(item) == id) return &item;
+    if (const MenuItem* found = FindIn(item.children, id, depth + 1)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int MenuEntryId(const MenuItem& item) {
+  if (item.command == MenuCommand::Project) return item.tag;
+  return -static_cast<int>(item.command);
+}
+
+platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries) {
+  platform::MenuModel model;
+  for (const MenuItem& item : menu.Items()) model.push_back(ToPlatform(item, entries, 0));
+  return model;
+}
+
+std::optional<MenuItem> FindMenuItem(const PlayerMenu& menu, int id) {
+  const MenuItem* item = FindIn(menu.Items(), id, 0);
+  if (item == nullptr) return std::nullopt;
+  return *item;
+}
+
+platform::Picture MenuEntryPicture(const project::TTaviMenu& entry) {
+  const auto decoded = DecodeSmallBmp(entry.Image);
+  if (!decoded) return {};
+  const int32_t key = (entry.Flags & kImageTransparentFlag) != 0 ? entry.ImageColor : desktop::kClNone;
+  return desktop::MakeTransparent(decoded->width, decoded->height, decoded->pixels, key);
+}
+
+platform::CursorImage CursorFromItem(const project::TVrCursorItem& item) {
+  const auto decoded = DecodeSmallBmp(item.Bitmap);
+  if (!decoded) return {};
+  return desktop::BuildCursorImage(decoded->width, decoded->height, decoded->pixels, item.HotSpotX, item.HotSpotY,
+                                   item.TransparentColor);
+}
+
+DesktopServices::DesktopServices(platform::Platform& platform, TFormKPFPlayer& player)
+    : platform_(platform), player_(player), menu_(platform.CreatePopupMenu()), hint_(platform) {
+  player_.OnPopupMenu = [this](PlayerMenu&) { OpenPopupMenu(platform_.Pointer()); };
+}
+
+DesktopServices::~DesktopServices() {
+  player_.OnPopupMenu = nullptr;
+  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(number);
+}
+
+platform::MenuModel DesktopServices::CurrentMenu() const {
+  return BuildPlatformMenu(player_.Menu(), player_.Model.MenuEntries);
+}
+
+void DesktopServices::OpenPopupMenu(platform::Point at) {
+  menu_->Popup(CurrentMenu(), at, [this](int id) { Choose(id); });
+}
+
+void DesktopServices::Choose(int id) {
+  if (player_.Closed()) return;
+  // A copy: the command may change the menu it came from.
+  if (const auto item = FindMenuItem(player_.Menu(), id)) player_.ClickMenuItem(*item);
+}
+
+void DesktopServices::ShowHint(std::string_view text, int x, int y) { hint_.ShowHintAt(text, x, y); }
+
+void DesktopServices::ShowAbout() {
+  desktop::ShowAbout(platform_, player_.Title, player_.AboutText, player_.DesignVersion);
+}
+
+void DesktopServices::RegisterCursors() {
+  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(number);
+  const auto& cursors = player_.Model.Cursors;
+  for (size_t i = 0; i < cursors.size(); ++i) {
+    const platform::CursorImage image = CursorFromItem(cursors[i]);
+    if (!image.picture.empty()) platform_.RegisterCursor(static_cast<int>(i) + 1, image);
+  }
+  registeredCursors_ = static_cast<int>(cursors.size());
+}
+
+desktop::TCoolTrayIcon& DesktopServices::CreateTrayIcon(bool visible) {
+  if (!tray_) {
+    tray_ = std::make_unique<desktop::TCoolTrayIcon>(platform_);
+    tray_->SetHint(player_.Title);
+    tray_->SetPopupMenu([this] { return CurrentMenu(); }, [this](int id) { Choose(id); });
+  }
+  tray_->SetIconVisible(visible);
+  return *tray_;
+}
+
+void DesktopServices::ShowTrayBalloon(const std::string& title, const std::string& text, int kind,
+                                      int timeoutSeconds) {
+  if (!tray_) return;
+  tray_->HideBalloonHint();
+  tray_->ShowBalloonHint(title, text, kind, timeoutSeconds);
+}
+
+void DesktopServices::SetTrayPicture(int width, int height, std::span<const uint32_t> pixels,
+                                     int32_t transparentColor) {
+  if (!tray_) return;
+  if (pixels.empty()) {
+    tray_->SetIcon(nullptr);
+    return;
+  }
+  const platform::Picture picture = desktop::MakeTransparent(width, height, pixels, transparentColor);
+  tray_->SetIcon(&picture);
+}
+
+}  // namespace kpf::engine

@@ -1,0 +1,80 @@
+#pragma once
+// The player's desktop services: its popup menu on screen (built from PlayerMenu, choices routed
+// to ClickMenuItem), the speech bubble, the About box, the custom cursors and the tray icon.
+// The object must be destroyed before the player it serves; it detaches itself from the player.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "desktop/TCoolTrayIcon.hpp"
+#include "desktop/TVrHint.hpp"
+#include "engine/PlayerMenu.hpp"
+#include "engine/TFormKPFPlayer.hpp"
+#include "platform/Platform.hpp"
+#include "project/ProjectRecords.hpp"
+
+namespace kpf::engine {
+
+// Largest entry picture or cursor taken from a project (larger ones are left out).
+inline constexpr int kMaxDesktopPictureSide = 256;
+
+// Id of a menu item on screen: a project entry's tag (1 up), a command's negated number.
+int MenuEntryId(const MenuItem& item);
+// The platform menu of the player's menu: captions, states, pictures of project entries (their
+// BMP image with the transparent colour applied when flag bit 2 is set), sub-menus.
+platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries);
+// The item an id names in the menu as it is now; none when it has gone.
+std::optional<MenuItem> FindMenuItem(const PlayerMenu& menu, int id);
+// The picture of a menu entry; empty without an image or when the image cannot be read.
+platform::Picture MenuEntryPicture(const project::TTaviMenu& entry);
+// The cursor of a cursor item; an empty picture without a usable bitmap.
+platform::CursorImage CursorFromItem(const project::TVrCursorItem& item);
+
+class DesktopServices {
+ public:
+  DesktopServices(platform::Platform& platform, TFormKPFPlayer& player);
+  ~DesktopServices();
+  DesktopServices(const DesktopServices&) = delete;
+  DesktopServices& operator=(const DesktopServices&) = delete;
+
+  // Menu: a right click on the character (OnPopupMenu) opens it at the pointer.
+  void OpenPopupMenu(platform::Point at);
+  platform::MenuModel CurrentMenu() const;
+  // Runs the item the id names (ignored when the item has gone or the player closed).
+  void Choose(int id);
+
+  // Speech bubble (the countdown stays with the player).
+  void ShowHint(std::string_view text, int x, int y);
+  void HideHint() { hint_.HideHint(); }
+  bool HintShowing() const { return hint_.Showing(); }
+  void MoveHintBy(int dx, int dy) { hint_.MoveBy(dx, dy); }
+  void SetHintStayOnTop(bool stayOnTop) { hint_.SetStayOnTop(stayOnTop); }
+
+  // The About box with the project's title, about text and design version.
+  void ShowAbout();
+
+  // Registers the project's cursors under their numbers (position + 1); forgets older ones.
+  void RegisterCursors();
+
+  // The tray icon of player 0: the title as tooltip, the player's menu, shown or hidden.
+  desktop::TCoolTrayIcon& CreateTrayIcon(bool visible);
+  desktop::TCoolTrayIcon* Tray() { return tray_.get(); }
+  // Balloon and picture services of the main form (kind outside 0..3 shows no icon).
+  void ShowTrayBalloon(const std::string& title, const std::string& text, int kind, int timeoutSeconds);
+  // A picture (0x??RRGGBB, top row first) with a TColor transparent colour (kClNone: opaque), or
+  // the application icon when `pixels` is empty.
+  void SetTrayPicture(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor);
+
+ private:
+  platform::Platform& platform_;
+  TFormKPFPlayer& player_;
+  std::unique_ptr<platform::PopupMenu> menu_;
+  desktop::TVrHint hint_;
+  std::unique_ptr<desktop::TCoolTrayIcon> tray_;
+  int registeredCursors_ = 0;
+};
+
+}  // namespace kpf::engine

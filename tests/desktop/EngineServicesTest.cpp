@@ -1,0 +1,179 @@
+// The player's desktop services on the recording desktop: the right-click menu built from the
+// player's menu and its choices, entry pictures, cursors from the project, the tray icon's menu,
+// hints and the About texts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "desktop/PictureTransparency.hpp"
+#include "engine/DesktopServices.hpp"
+#include "engine/PlayerHarness.hpp"
+
+namespace kpf::test {
+namespace {
+
+using engine::DesktopServices;
+using engine::MenuCommand;
+
+void PutLE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A 24-bit BMP of 0xRRGGBB pixels given top row first.
+std::vector<uint8_t> Bmp24(int width, int height, const std::vector<uint32_t>& pixels) {
+  const int rowBytes = (width * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> file{'B', 'M'};
+  PutLE(file, static_cast<uint32_t>(54 + rowBytes * height), 4);
+  PutLE(file, 0, 4);
+  PutLE(file, 54, 4);
+  PutLE(file, 40, 4);
+  PutLE(file, static_cast<uint32_t>(width), 4);
+  PutLE(file, static_cast<uint32_t>(height), 4);
+  PutLE(file, 1, 2);
+  PutLE(file, 24, 2);
+  for (int i = 0; i < 6; ++i) PutLE(file, 0, 4);
+  for (int row = height - 1; row >= 0; --row) {
+    for (int x = 0; x < width; ++x) PutLE(file, pixels[static_cast<size_t>(row * width + x)], 3);
+    for (int pad = width * 3; pad < rowBytes; ++pad) file.push_back(0);
+  }
+  return file;
+}
+
+project::ProjectSource MenuProject() {
+  project::ProjectSource source = WithVariables({"HIT"});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  project::MenuSource parent;
+  parent.Caption = "Games";
+  parent.Image = Bmp24(2, 2, {0x00FF00, 0xFF0000, 0x0000FF, 0x00FF00});
+  parent.Flags = 7;
+  parent.ImageColor = 0x00FF00;  // TColor green
+  project::MenuSource child;
+  child.Caption = "Chess";
+  child.ItemKey = "Games";
+  project::MenuSource broken;
+  broken.Caption = "Broken";
+  broken.Image = {'B', 'M', 1, 2, 3};
+  source.Menus = {parent, child, broken};
+  return source;
+}
+
+struct ServicesTest : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(h.player->Start());
+    h.player->SetVisible(true);
+  }
+
+  platform::headless::HeadlessPopupMenu& RightClick() {
+    static_cast<platform::headless::HeadlessWindow&>(h.player->Window()).PressMouse(platform::MouseButton::Right, 3, 4);
+    return *h.platform.LastPopupMenu();
+  }
+
+  Harness<> h{MenuProject()};
+  DesktopServices services{h.platform, *h.player};
+};
+
+TEST_F(ServicesTest, RightClickShowsProjectEntriesAboveTheCommands) {
+  h.platform.SetPointer(platform::Point{40, 50});
+  auto& menu = RightClick();
+  ASSERT_EQ(menu.Popups().size(), 1u);
+  EXPECT_EQ(menu.Popups()[0].at, (platform::Point{40, 50}));
+  const auto& entries = menu.Popups()[0].entries;
+  ASSERT_GE(entries.size(), 4u);
+  EXPECT_EQ(entries[0].caption, "Games");
+  EXPECT_EQ(entries[0].id, 1);
+  ASSERT_EQ(entries[0].children.size(), 1u);
+  EXPECT_EQ(entries[0].children[0].caption, "Chess");
+  EXPECT_EQ(entries[0].children[0].id, 2);
+  EXPECT_EQ(entries[1].caption, "Broken");
+  EXPECT_TRUE(entries[1].picture.empty());  // an unreadable picture is left out
+  EXPECT_TRUE(entries[2].separator);
+  EXPECT_EQ(entries.back().caption, "Close");
+  EXPECT_EQ(entries.back().id, -static_cast<int>(MenuCommand::Close));
+}
+
+TEST_F(ServicesTest, EntryPictureHasItsTransparentColourApplied) {
+  const auto& picture = RightClick().Popups()[0].entries[0].picture;
+  ASSERT_EQ(picture.width, 2);
+  EXPECT_EQ(picture.pixels, (std::vector<uint32_t>{0, 0xFFFF0000, 0xFF0000FF, 0}));
+}
+
+TEST_F(ServicesTest, ChoosingCommandsRunsThem) {
+  auto& menu = RightClick();
+  ASSERT_TRUE(menu.ChooseCaption("Hide"));
+  EXPECT_FALSE(h.player->IsVisible());
+  EXPECT_TRUE(h.player->Muted());  // hiding also mutes
+  // The next popup shows the new state: the entry now reads "Show".
+  auto& again = RightClick();
+  const auto captions = again.VisibleCaptions();
+  EXPECT_NE(std::find(captions.begin(), captions.end(), "Show"), captions.end());
+  ASSERT_TRUE(again.ChooseCaption("Show"));
+  EXPECT_TRUE(h.player->IsVisible());
+  EXPECT_FALSE(again.ChooseCaption("Mute"));  // hidden without sounds
+}
+
+TEST_F(ServicesTest, StaleIdsAreIgnored) {
+  services.Choose(999);
+  services.Choose(0);
+  EXPECT_FALSE(h.player->Muted());
+  EXPECT_TRUE(engine::FindMenuItem(h.player->Menu(), -static_cast<int>(MenuCommand::Mute)).has_value());
+  EXPECT_FALSE(engine::FindMenuItem(h.player->Menu(), -static_cast<int>(MenuCommand::Separator)).has_value());
+}
+
+TEST_F(ServicesTest, TrayIconCarriesTitleAndTheSameMenu) {
+  auto& tray = services.CreateTrayIcon(true);
+  EXPECT_TRUE(tray.IconVisible());
+  auto* icon = h.platform.LastTrayIcon();
+  EXPECT_EQ(icon->Tooltip(), h.player->Title);
+  EXPECT_EQ(icon->CurrentMenu().front().caption, "Games");
+  EXPECT_TRUE(icon->ChooseFromMenu(-static_cast<int>(MenuCommand::Hide)));
+  EXPECT_FALSE(h.player->IsVisible());
+  services.ShowTrayBalloon("Title", "Text", 9, 5);
+  ASSERT_EQ(icon->Balloons().size(), 1u);
+  EXPECT_EQ(icon->Balloons()[0].icon, platform::BalloonIcon::None);
+  EXPECT_EQ(icon->Balloons()[0].timeoutMs, 5000);
+  const std::vector<uint32_t> pixels{0x010203, 0x0000FF};
+  services.SetTrayPicture(2, 1, pixels, 0xFF0000);  // TColor blue
+  EXPECT_EQ(icon->Picture().pixels, (std::vector<uint32_t>{0xFF010203, 0}));
+  services.SetTrayPicture(0, 0, {}, desktop::kClNone);
+  EXPECT_TRUE(icon->Picture().empty());
+}
+
+TEST_F(ServicesTest, HintAndAbout) {
+  services.ShowHint("Hello<br><b>there", 100, 200);
+  ASSERT_NE(h.platform.LastHintWindow(), nullptr);
+  EXPECT_TRUE(services.HintShowing());
+  EXPECT_EQ(h.platform.LastHintWindow()->Bounds().bottom, 200);
+  services.HideHint();
+  EXPECT_FALSE(services.HintShowing());
+  h.player->Title = "Kitty";
+  h.player->DesignVersion = "3";
+  services.ShowAbout();
+  ASSERT_EQ(h.platform.AboutBoxes().size(), 1u);
+  EXPECT_EQ(h.platform.AboutBoxes()[0].title, "Kitty");
+  EXPECT_EQ(h.platform.AboutBoxes()[0].product, "Tavimo Design 3");
+}
+
+TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOne) {
+  project::ProjectSource source = MenuProject();
+  project::TVrCursorItem arrow;
+  arrow.HotSpotX = 1;
+  arrow.HotSpotY = 0;
+  arrow.Bitmap = Bmp24(2, 2, {0xFFFFFF, 0x000000, 0x123456, 0xFFFFFF});  // default: bottom-left key
+  project::TVrCursorItem empty;
+  source.Cursors = {arrow, empty};
+  Harness<> h(source);
+  {
+    DesktopServices services(h.platform, *h.player);
+    services.RegisterCursors();
+    ASSERT_EQ(h.platform.Cursors().size(), 1u);
+    const auto& cursor = h.platform.Cursors().at(1);
+    EXPECT_EQ(cursor.hotSpotX, 1);
+    EXPECT_EQ(cursor.picture.pixels, (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0, 0xFFFFFFFF}));
+  }
+  EXPECT_TRUE(h.platform.Cursors().empty());  // the services took their cursors with them
+}
+
+}  // namespace
+}  // namespace kpf::test
