@@ -99,10 +99,12 @@ platform::CursorImage CursorFromItem(const project::TVrCursorItem& item) {
 DesktopServices::DesktopServices(platform::Platform& platform, TFormKPFPlayer& player)
     : platform_(platform), player_(player), menu_(platform.CreatePopupMenu()), hint_(platform) {
   player_.OnPopupMenu = [this](PlayerMenu&) { OpenPopupMenu(platform_.Pointer()); };
+  player_.SetDesktop(this);
 }
 
 DesktopServices::~DesktopServices() {
   player_.OnPopupMenu = nullptr;
+  player_.SetDesktop(nullptr);
   for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(number);
 }
 
@@ -119,8 +121,6 @@ void DesktopServices::Choose(int id) {
   // A copy: the command may change the menu it came from.
   if (const auto item = FindMenuItem(player_.Menu(), id)) player_.ClickMenuItem(*item);
 }
-
-void DesktopServices::ShowHint(std::string_view text, int x, int y) { hint_.ShowHintAt(text, x, y); }
 
 void DesktopServices::ShowAbout() {
   desktop::ShowAbout(platform_, player_.Title, player_.AboutText, player_.DesignVersion);

@@ -11,6 +11,7 @@
 
 #include "desktop/TCoolTrayIcon.hpp"
 #include "desktop/TVrHint.hpp"
+#include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "platform/Platform.hpp"
@@ -33,10 +34,11 @@ platform::Picture MenuEntryPicture(const project::TTaviMenu& entry);
 // The cursor of a cursor item; an empty picture without a usable bitmap.
 platform::CursorImage CursorFromItem(const project::TVrCursorItem& item);
 
-class DesktopServices {
+// Attaches itself to the player: its right click (OnPopupMenu), hints and About (SetDesktop).
+class DesktopServices : public PlayerDesktop {
  public:
   DesktopServices(platform::Platform& platform, TFormKPFPlayer& player);
-  ~DesktopServices();
+  ~DesktopServices() override;
   DesktopServices(const DesktopServices&) = delete;
   DesktopServices& operator=(const DesktopServices&) = delete;
 
@@ -47,14 +49,14 @@ class DesktopServices {
   void Choose(int id);
 
   // Speech bubble (the countdown stays with the player).
-  void ShowHint(std::string_view text, int x, int y);
-  void HideHint() { hint_.HideHint(); }
+  void ShowHint(const std::string& text, int x, int y) override { hint_.ShowHintAt(text, x, y); }
+  void CloseHint() override { hint_.HideHint(); }
+  void MoveHintBy(int dx, int dy) override { hint_.MoveBy(dx, dy); }
+  void SetHintStayOnTop(bool stayOnTop) override { hint_.SetStayOnTop(stayOnTop); }
   bool HintShowing() const { return hint_.Showing(); }
-  void MoveHintBy(int dx, int dy) { hint_.MoveBy(dx, dy); }
-  void SetHintStayOnTop(bool stayOnTop) { hint_.SetStayOnTop(stayOnTop); }
 
   // The About box with the project's title, about text and design version.
-  void ShowAbout();
+  void ShowAbout() override;
 
   // Registers the project's cursors under their numbers (position + 1); forgets older ones.
   void RegisterCursors();

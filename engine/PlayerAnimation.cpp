@@ -158,6 +158,7 @@ void TCustomKPFPlayer::SetPosition(int x, int y) {
   state_.WindowTop = y;
   if (x == left_ && y == top_) return;
   Trace(TraceLine(NowMs(), "move").Int("x", x).Int("y", y));
+  if (desktop_ != nullptr) desktop_->MoveHintBy(x - left_, y - top_);
   MoveWindow(x, y);
   AfterMove(x, y);
 }
@@ -252,7 +253,10 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
 
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
-  if (hintCountdown_ >= 0 && --hintCountdown_ < 0) Trace(TraceLine(NowMs(), "hint-close"));
+  if (hintCountdown_ >= 0 && --hintCountdown_ < 0) {
+    Trace(TraceLine(NowMs(), "hint-close"));
+    if (desktop_ != nullptr) desktop_->CloseHint();
+  }
   const project::TTaviEvent* animation = CurrentAnimation();
   if (followMouse_ && animation != nullptr) {
     const platform::Point pointer = platform_.Pointer();

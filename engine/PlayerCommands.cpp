@@ -86,6 +86,7 @@ void TCustomKPFPlayer::HideClick() {
 
 void TCustomKPFPlayer::HideCharacter() {
   hintCountdown_ = -1;
+  if (desktop_ != nullptr) desktop_->CloseHint();
   SetVisible(false);
   if (MenuItem* hide = menu_.Command(MenuCommand::Hide)) hide->caption = menu_.Caption(kCaptionShow);
   Mute();
@@ -120,6 +121,10 @@ void TCustomKPFPlayer::AboutClick() {
   std::string text = Title + "\n" + product;
   if (!AboutText.empty()) text += "\n\n" + AboutText;
   Trace(TraceLine(NowMs(), "msgbox").Text("text", text));
+  if (desktop_ != nullptr) {
+    desktop_->ShowAbout();
+    return;
+  }
   platform_.MessageBox(text, Title, platform::MessageBoxIcon::Information, platform::MessageBoxButtons::Ok);
 }
 
@@ -137,6 +142,7 @@ void TCustomKPFPlayer::StayOnTopClick(bool redraw) {
   const bool ticked = item != nullptr ? !item->checked : !GetFormStyle();
   if (item != nullptr) item->checked = ticked;
   SetFormStyle(ticked);
+  if (desktop_ != nullptr) desktop_->SetHintStayOnTop(ticked);
   if (redraw) {
     const project::TTaviEvent* animation = CurrentAnimation();
     const int shown = frameIndex_ - 1;
@@ -198,6 +204,12 @@ void TCustomKPFPlayer::MenuItemClick(int32_t tag) {
   context.sender = TriggerContext::SenderKind::MenuEntry;
   context.menuTag = tag;
   FireScript(Model.MenuEntries[static_cast<size_t>(tag - 1)].ScriptId, context);
+}
+
+void TCustomKPFPlayer::ShowSpeechHint(const std::string& text, int x, int y, int ticks) {
+  PrepareHint();
+  if (desktop_ != nullptr) desktop_->ShowHint(text, x, y);
+  hintCountdown_ = ticks;
 }
 
 void TCustomKPFPlayer::SetMenuProperty(const std::string& entryName, int property, const std::string& value) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/ScriptRunner.hpp"
@@ -63,6 +64,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   std::function<void()> OnExitRequested;
   void SetTraceSink(TraceSink sink) { trace_ = std::move(sink); }
   void SetSoundOutput(SoundOutput* output);  // not owned; null: silent
+  // Speech bubble and About box on the desktop (not owned; null: none).
+  void SetDesktop(PlayerDesktop* desktop) { desktop_ = desktop; }
   const PlayerOptions& Options() const { return options_; }
   script::PlayerState& State() { return state_; }
   script::SystemValues& SystemValues() { return systemValues_; }
@@ -128,6 +131,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void Mute();
   void Unmute();
   void SetMenuProperty(const std::string& entryName, int property, const std::string& value);
+  // The ShowHint action: PrepareHint, the bubble with its tail at (x, y), and the countdown of
+  // `ticks` housekeeping ticks after which it closes.
+  void ShowSpeechHint(const std::string& text, int x, int y, int ticks);
+  int HintCountdown() const { return hintCountdown_; }
 
   // Script-visible services.
   UserTimers& Timers() { return timers_; }
@@ -227,6 +234,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   std::optional<platform::DesktopWindow> attached_;
   platform::Point lastPointer_{};
   int hintCountdown_ = -1;
+  PlayerDesktop* desktop_ = nullptr;
   int tickCount_ = 0;
   uint8_t animationAlpha_ = 255;
   bool startScriptsRan_ = false;

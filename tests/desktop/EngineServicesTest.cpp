@@ -145,7 +145,7 @@ TEST_F(ServicesTest, HintAndAbout) {
   ASSERT_NE(h.platform.LastHintWindow(), nullptr);
   EXPECT_TRUE(services.HintShowing());
   EXPECT_EQ(h.platform.LastHintWindow()->Bounds().bottom, 200);
-  services.HideHint();
+  services.CloseHint();
   EXPECT_FALSE(services.HintShowing());
   h.player->Title = "Kitty";
   h.player->DesignVersion = "3";
@@ -153,6 +153,41 @@ TEST_F(ServicesTest, HintAndAbout) {
   ASSERT_EQ(h.platform.AboutBoxes().size(), 1u);
   EXPECT_EQ(h.platform.AboutBoxes()[0].title, "Kitty");
   EXPECT_EQ(h.platform.AboutBoxes()[0].product, "Tavimo Design 3");
+}
+
+TEST_F(ServicesTest, PlayerShowsClosesAndMovesTheBubble) {
+  h.player->ShowSpeechHint("Hi", 150, 160, 3);
+  auto* window = h.platform.LastHintWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->Bounds().bottom, 160);
+  EXPECT_EQ(h.player->HintCountdown(), 3);
+  // The bubble follows the character.
+  const platform::Rect before = window->Bounds();
+  h.player->SetPosition(h.player->State().WindowLeft + 7, h.player->State().WindowTop + 2);
+  EXPECT_EQ(window->Bounds().left, before.left + 7);
+  EXPECT_EQ(window->Bounds().top, before.top + 2);
+  // Stay on top reaches the bubble.
+  h.player->StayOnTopClick(false);
+  EXPECT_EQ(window->StayOnTop(), h.player->GetFormStyle());
+  // The countdown closes it.
+  for (int tick = 0; tick < 4; ++tick) h.player->HousekeepingTick();
+  EXPECT_FALSE(window->Visible());
+  // Hiding the character closes it too.
+  h.player->ShowSpeechHint("Again", 10, 100, 50);
+  EXPECT_TRUE(window->Visible());
+  h.player->HideCharacter();
+  EXPECT_FALSE(window->Visible());
+}
+
+TEST_F(ServicesTest, AboutCommandShowsTheAboutBox) {
+  h.player->SetHeader({"3.01", "Hello", "Pet", 0});
+  h.player->AboutClick();
+  EXPECT_TRUE(h.platform.MessageBoxes().empty());
+  ASSERT_EQ(h.platform.AboutBoxes().size(), 1u);
+  EXPECT_EQ(h.platform.AboutBoxes()[0].title, "Pet");
+  EXPECT_EQ(h.platform.AboutBoxes()[0].aboutText, "Hello");
+  EXPECT_EQ(h.platform.AboutBoxes()[0].product, "Tavimo Design 3.01");
 }
 
 TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOne) {
