@@ -42,7 +42,7 @@ class Builder {
  public:
   Builder() {
     source_.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};  // draggable, keeps running
-    source_.Sounds.push_back({101, "chirp", ChirpWave()});
+    source_.Sounds.push_back({101, "chirp.wav", ChirpWave()});
   }
 
   int32_t Image(const PipPose& pose, PipEdges edges) {

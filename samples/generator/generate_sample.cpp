@@ -1,19 +1,31 @@
-// Writes the sample character as a standalone project file: generate_sample OUTPUT.kpf
+// Draws the sample character and writes it either as the kpftool source folder kept in
+// samples/sample/ (`generate_sample --source DIR`) or directly as a project file
+// (`generate_sample OUTPUT.kpf`).
 #include <cstdio>
+#include <stdexcept>
 #include <fstream>
+#include <string>
 
 #include "SampleProject.hpp"
+#include "SampleSource.hpp"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT.kpf\n", argv[0]);
-    return 2;
-  }
-  const std::vector<uint8_t> bytes = kpf::project::BuildProjectFile(kpf::samples::SampleProject());
-  std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) {
-    std::fprintf(stderr, "cannot write %s\n", argv[1]);
+  const std::string usage = std::string("usage: ") + argv[0] + " OUTPUT.kpf | --source DIR\n";
+  try {
+    if (argc == 3 && std::string(argv[1]) == "--source") {
+      kpf::samples::WriteSourceFolder(kpf::samples::SampleProject(), argv[2]);
+      return 0;
+    }
+    if (argc != 2) {
+      std::fputs(usage.c_str(), stderr);
+      return 2;
+    }
+    const std::vector<uint8_t> bytes = kpf::project::BuildProjectFile(kpf::samples::SampleProject());
+    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error(std::string("cannot write ") + argv[1]);
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "%s\n", failure.what());
     return 1;
   }
   return 0;

@@ -8,28 +8,20 @@
 #include "app/TfmPlayer.hpp"
 #include "engine/RecordingSoundOutput.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
-#include "samples/sample/SampleArt.hpp"
-#include "samples/sample/SampleProject.hpp"
+#include "samples/generator/SampleArt.hpp"
 
 namespace kpf::app {
 namespace {
-
-// Drawing the sample takes a while under the sanitizers: it is made once for all tests.
-const std::vector<uint8_t>& SampleFile() {
-  static const std::vector<uint8_t> file = project::BuildProjectFile(samples::SampleProject());
-  return file;
-}
 
 class SampleCharacterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform_.SetScreenRect({0, 0, 800, 600});
     platform_.SetWorkArea(platform::Rect{0, 0, 800, 560});
-    const auto file = scratch_ / "sample.kpf";
-    testing::WriteBytes(file, SampleFile());
+    const std::string file = KPF_SAMPLE_PATH;
     TfmPlayer::Settings settings;
     settings.executablePath = (scratch_ / "kpfplayer").string();
-    settings.arguments = {file.string()};
+    settings.arguments = {file};
     settings.terminate = [this] { ++terminations_; };
     settings.soundOutput = [this](engine::TFormKPFPlayer&) {
       return std::make_unique<engine::RecordingSoundOutput>([this](const std::string& line) { sounds_.push_back(line); },
