@@ -59,10 +59,30 @@ project::ProjectSource ClickProject() {
   return source;
 }
 
+// One endless animation of a soft-edged square: alpha 0 around it, partial alpha on its rim.
+project::ProjectSource SoftProject() {
+  project::ProjectSource source;
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  project::ImageSource image = testing::SolidImage(100, 100, 0);
+  for (int y = 20; y < 80; ++y) {
+    for (int x = 20; x < 80; ++x) {
+      const bool rim = x == 20 || y == 20 || x == 79 || y == 79;
+      uint8_t* pixel = &image.Pixels[(static_cast<size_t>(y) * 100 + static_cast<size_t>(x)) * 4];
+      pixel[0] = kRed & 0xFF;
+      pixel[1] = (kRed >> 8) & 0xFF;
+      pixel[2] = (kRed >> 16) & 0xFF;
+      pixel[3] = rim ? 128 : 255;
+    }
+  }
+  source.Images = {image};
+  source.Animations = {testing::Showing(1, "idle", 0, 0, 100, "100", "100")};
+  return source;
+}
+
 // A copy of kpfplayer carrying the project and one resource file in its package.
-fs::path WritePackagedPlayer(const fs::path& folder) {
+fs::path WritePackagedPlayer(const fs::path& folder, const project::ProjectSource& source = ClickProject()) {
   const std::vector<uint8_t> program = testing::ReadBytes(KPF_PLAYER_PATH);
-  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(ClickProject()));
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
   std::vector<uint8_t> note(kNoteName, kNoteName + std::char_traits<char>::length(kNoteName));
   note.push_back(0);
   note.insert(note.end(), {'h', 'e', 'l', 'l', 'o'});
@@ -234,6 +254,23 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
   std::vector<std::string> leftovers;
   for (const auto& entry : fs::directory_iterator(scratch_ / "tmp")) leftovers.push_back(entry.path().filename());
   EXPECT_TRUE(leftovers.empty()) << leftovers.front();
+}
+
+// Without a compositor an alpha frame cannot show its alpha: the window takes the outline of its
+// visible pixels, so the fully transparent ones show the root instead of black.
+TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixels) {
+  fs::create_directories(scratch_ / "tmp");
+  fs::create_directories(scratch_ / "bin");
+  PlayerProcess player(WritePackagedPlayer(scratch_ / "bin", SoftProject()), Environment());
+  ASSERT_TRUE(player.Started());
+  ASSERT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kRed; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_EQ(Pixel(119, 150), kWhite);
+  EXPECT_NE(Pixel(120, 150), kWhite);  // the rim belongs to the shape
+  const Window window = CharacterWindow();
+  ASSERT_NE(window, 0u);
+  RequestClose(window);
+  EXPECT_EQ(player.WaitForExit(), 0);
 }
 
 }  // namespace
