@@ -30,9 +30,11 @@ std::string ReplacedIgnoringCase(std::string_view text, std::string_view tag,
   return result;
 }
 
-// The parser's result text for the expression; throws on any compile or evaluation error.
-std::string ResultText(std::string_view expression) {
-  TExpressionParser parser;
+// The parser's result text for the expression; throws on any compile or evaluation error. The
+// parser's "random" and "randg" draw from the player's generator, so a seeded player repeats.
+std::string ResultText(std::string_view expression, const RandomRange& random) {
+  constexpr uint32_t kSteps = 1u << 24;
+  TExpressionParser parser([&random] { return static_cast<double>(random(kSteps)) / kSteps; });
   return parser.EvaluateAsString(parser.AddExpression(expression));
 }
 
@@ -65,7 +67,7 @@ int32_t TextEvaluator::EvaluateInteger(std::string_view text) {
 int32_t TextEvaluator::IntegerOfExpression(std::string_view expression) {
   if (expression.empty()) return 0;
   try {
-    return project::ConvertToInteger(ResultText(expression));
+    return project::ConvertToInteger(ResultText(expression, Random));
   } catch (const std::exception&) {
     return 0;  // scripts never see parser errors: a failed number is 0
   }
@@ -75,7 +77,7 @@ bool TextEvaluator::EvaluateCondition(std::string_view text) {
   try {
     if (!substituter_.SubstituteForCondition(variables_, text, substituted_)) return false;
     if (substituted_.empty()) return false;
-    std::string result = ResultText(substituted_);
+    std::string result = ResultText(substituted_, Random);
     for (char& c : result) c = UpperAscii(c);
     return result == "TRUE";
   } catch (const std::exception&) {

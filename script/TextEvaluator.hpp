@@ -48,7 +48,7 @@ class TextEvaluator {
   std::string ResolveFileName(std::string_view name) const;
 
   // Evaluates an already substituted expression the way EvaluateInteger does.
-  static int32_t IntegerOfExpression(std::string_view expression);
+  int32_t IntegerOfExpression(std::string_view expression);
 
  private:
   std::string WithRandomPlacement(std::string_view text, int64_t widthRoom, int64_t heightRoom);

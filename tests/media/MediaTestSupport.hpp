@@ -40,13 +40,13 @@ struct WaveSpec {
 };
 
 // A 16-bit (or 8-bit) PCM RIFF wave holding a 440 Hz tone: "fmt " then "data".
-inline Bytes MakeWave(const WaveSpec& spec = {}) {
-  const uint16_t blockAlign = static_cast<uint16_t>(spec.channels * spec.bits / 8);
+inline Bytes MakeWave(const WaveSpec& form = {}) {
+  const uint16_t blockAlign = static_cast<uint16_t>(form.channels * form.bits / 8);
   Bytes samples;
-  for (uint32_t frame = 0; frame < spec.frames; ++frame) {
-    const double value = std::sin(2.0 * 3.14159265358979 * 440.0 * frame / spec.rate) * 0.5;
-    for (uint16_t channel = 0; channel < spec.channels; ++channel) {
-      if (spec.bits == 8)
+  for (uint32_t frame = 0; frame < form.frames; ++frame) {
+    const double value = std::sin(2.0 * 3.14159265358979 * 440.0 * frame / form.rate) * 0.5;
+    for (uint16_t channel = 0; channel < form.channels; ++channel) {
+      if (form.bits == 8)
         samples.push_back(static_cast<uint8_t>(128 + value * 127));
       else
         PutLe16(samples, static_cast<uint16_t>(static_cast<int16_t>(value * 32767)));
@@ -59,11 +59,11 @@ inline Bytes MakeWave(const WaveSpec& spec = {}) {
   PutTag(out, "fmt ");
   PutLe32(out, 16);
   PutLe16(out, 1);
-  PutLe16(out, spec.channels);
-  PutLe32(out, spec.rate);
-  PutLe32(out, spec.rate * blockAlign);
+  PutLe16(out, form.channels);
+  PutLe32(out, form.rate);
+  PutLe32(out, form.rate * blockAlign);
   PutLe16(out, blockAlign);
-  PutLe16(out, spec.bits);
+  PutLe16(out, form.bits);
   PutTag(out, "data");
   PutLe32(out, static_cast<uint32_t>(samples.size()));
   out.insert(out.end(), samples.begin(), samples.end());

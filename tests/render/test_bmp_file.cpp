@@ -35,28 +35,28 @@ struct BmpSpec {
   std::vector<std::vector<uint8_t>> rows{};
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+std::vector<uint8_t> MakeBmp(const BmpSpec& form) {
   std::vector<uint8_t> pixels;
-  for (auto row : spec.rows) {
+  for (auto row : form.rows) {
     row.resize((row.size() + 3) / 4 * 4, 0);
     pixels.insert(pixels.end(), row.begin(), row.end());
   }
-  const uint32_t offset = 14 + 40 + 4 * static_cast<uint32_t>(spec.masks.size() + spec.palette.size());
+  const uint32_t offset = 14 + 40 + 4 * static_cast<uint32_t>(form.masks.size() + form.palette.size());
   std::vector<uint8_t> file = {'B', 'M'};
   Put32(file, offset + static_cast<uint32_t>(pixels.size()));
   Put32(file, 0);
   Put32(file, offset);
   Put32(file, 40);
-  Put32(file, static_cast<uint32_t>(spec.width));
-  Put32(file, static_cast<uint32_t>(spec.height));
+  Put32(file, static_cast<uint32_t>(form.width));
+  Put32(file, static_cast<uint32_t>(form.height));
   Put16(file, 1);
-  Put16(file, spec.bitCount);
-  Put32(file, spec.compression);
+  Put16(file, form.bitCount);
+  Put32(file, form.compression);
   for (int i = 0; i < 3; ++i) Put32(file, 0);
-  Put32(file, static_cast<uint32_t>(spec.palette.size()));
+  Put32(file, static_cast<uint32_t>(form.palette.size()));
   Put32(file, 0);
-  for (uint32_t m : spec.masks) Put32(file, m);
-  for (uint32_t c : spec.palette) Put32(file, c);
+  for (uint32_t m : form.masks) Put32(file, m);
+  for (uint32_t c : form.palette) Put32(file, c);
   file.insert(file.end(), pixels.begin(), pixels.end());
   return file;
 }
@@ -69,18 +69,18 @@ std::vector<uint32_t> Colours(const TVrFastBMP& bmp) {  // row-table order
 }
 
 TEST(BmpLoading, TwentyFourBitsBottomUp) {
-  BmpSpec spec{.width = 2, .height = 2, .bitCount = 24,
+  BmpSpec form{.width = 2, .height = 2, .bitCount = 24,
                .rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}};
   TVrFastBMP bmp;
-  bmp.LoadFromMemory(MakeBmp(spec));
+  bmp.LoadFromMemory(MakeBmp(form));
   EXPECT_EQ(Colours(bmp), (std::vector<uint32_t>{0x030201, 0x060504, 0x090807, 0x0C0B0A}));
   EXPECT_EQ(bmp.ToArgb(), (std::vector<uint32_t>{0x090807, 0x0C0B0A, 0x030201, 0x060504}));
 }
 
 TEST(BmpLoading, ThirtyTwoBitsTopDownKeepTheFourthByte) {
-  BmpSpec spec{.width = 1, .height = -2, .bitCount = 32, .rows = {{1, 2, 3, 0x80}, {4, 5, 6, 0xFF}}};
+  BmpSpec form{.width = 1, .height = -2, .bitCount = 32, .rows = {{1, 2, 3, 0x80}, {4, 5, 6, 0xFF}}};
   TVrFastBMP bmp;
-  bmp.LoadFromMemory(MakeBmp(spec));
+  bmp.LoadFromMemory(MakeBmp(form));
   EXPECT_EQ(Colours(bmp), (std::vector<uint32_t>{0xFF060504, 0x80030201}));
 }
 
@@ -108,10 +108,10 @@ TEST(BmpLoading, IndexedFilesGiveColoursOrKeepTheirIndices) {
       {8, {0, 1, 2, 3, 0, 1, 2, 3, 1}, {0, 1, 2, 3, 0, 1, 2, 3, 1}},
   };
   for (const auto& c : cases) {
-    BmpSpec spec{.width = 9, .height = 1, .bitCount = c.bitCount,
+    BmpSpec form{.width = 9, .height = 1, .bitCount = c.bitCount,
                  .palette = std::vector<uint32_t>(palette.begin(), palette.begin() + (c.bitCount == 1 ? 2 : 4)),
                  .rows = {c.row}};
-    auto file = MakeBmp(spec);
+    auto file = MakeBmp(form);
     TVrFast256 indexed;
     indexed.LoadFromMemory(file);
     EXPECT_EQ(std::vector<uint8_t>(indexed.Row(0), indexed.Row(0) + 9), c.indices) << c.bitCount;
@@ -123,9 +123,9 @@ TEST(BmpLoading, IndexedFilesGiveColoursOrKeepTheirIndices) {
 }
 
 TEST(BmpLoading, TrueColourFileIsConvertedForThe8BitBitmap) {
-  BmpSpec spec{.width = 2, .height = 1, .bitCount = 24, .rows = {{0, 0, 255, 0, 0, 255}}};
+  BmpSpec form{.width = 2, .height = 1, .bitCount = 24, .rows = {{0, 0, 255, 0, 0, 255}}};
   TVrFast256 indexed;
-  indexed.LoadFromMemory(MakeBmp(spec), TConversionMode::cmGray);
+  indexed.LoadFromMemory(MakeBmp(form), TConversionMode::cmGray);
   EXPECT_EQ(indexed.Row(0)[0], 85);
 }
 
@@ -161,9 +161,9 @@ TEST(BmpLoading, RejectsInvalidFilesAndKeepsThePicture) {
        }},
   };
   for (const auto& [name, edit] : cases) {
-    BmpSpec spec{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}};
-    auto file = MakeBmp(spec);
-    edit(spec, file);
+    BmpSpec form{.width = 2, .height = 2, .bitCount = 24, .rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}};
+    auto file = MakeBmp(form);
+    edit(form, file);
     TVrFastBMP bmp(1, 1);
     TVrFast256 indexed(1, 1);
     EXPECT_THROW(bmp.LoadFromMemory(file), project::KpfError) << name;
