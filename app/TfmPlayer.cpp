@@ -44,6 +44,7 @@ TfmPlayer::~TfmPlayer() {
     Entry& entry = *players_.back();
     entry.player->OnClosed = nullptr;
     entry.player->SetSoundOutput(nullptr);
+    entry.desktop.reset();
     players_.pop_back();
   }
 }
@@ -66,6 +67,8 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
     added.sound = settings_.soundOutput(player);
     player.SetSoundOutput(added.sound.get());
   }
+  // The right-click menu, speech bubble, About box, cursors and (player 0) tray icon.
+  added.desktop = std::make_unique<engine::DesktopServices>(platform_, player);
   return added;
 }
 
@@ -93,6 +96,7 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   SetSystemValue(player, "CURRENT_ANIMATION_COUNT", static_cast<int32_t>(player.Model.Animations.size()));
   SetSystemValue(player, "PARENT_HANDLE", parentHandle);
   ApplyStartSwitches(player);
+  entry.desktop->RegisterCursors();
   if (first) applicationTitle_ = player.Title;
   entry.inInstances = true;
   SetupTray(entry);
@@ -174,6 +178,7 @@ void TfmPlayer::SetupTray(Entry& entry) {
   tray_.created = true;
   tray_.hint = player.Title;
   tray_.visible = player.Model.OptionFlag(kOptionTrayIcon);
+  entry.desktop->CreateTrayIcon(tray_.visible);
 }
 
 void TfmPlayer::PlayerClosed(Entry& entry) {
@@ -233,9 +238,13 @@ void TfmPlayer::TrayBalloon(const std::string& title, const std::string& text, i
   tray_.balloonTitle = title;
   tray_.balloonText = text;
   tray_.balloonIcon = iconKind >= 0 && iconKind <= 3 ? iconKind : 0;
+  if (!players_.empty()) players_.front()->desktop->ShowTrayBalloon(title, text, tray_.balloonIcon, kTrayBalloonSeconds);
 }
 
-void TfmPlayer::TrayIcon(bool customPicture) { tray_.customPicture = customPicture; }
+void TfmPlayer::TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor) {
+  tray_.customPicture = !pixels.empty();
+  if (!players_.empty()) players_.front()->desktop->SetTrayPicture(width, height, pixels, transparentColor);
+}
 
 void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {
   std::vector<engine::TFormKPFPlayer*> targets;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/CommandLine.hpp"
+#include "engine/DesktopServices.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/ExtractedFileList.hpp"
@@ -23,10 +24,13 @@ constexpr const char* kOwnWindowCaption = "$zimR_304152$";
 constexpr const char* kApplicationTitle = "Tavimo Viewer";
 // Option flag: the tray icon shows (else it and the "Hide" item are hidden).
 constexpr int kOptionTrayIcon = 2;
+// Seconds a tray balloon stays.
+constexpr int kTrayBalloonSeconds = 10;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.
 constexpr int kOptionHideSecondaryHide = 6;
 
-// Where the tray icon stands; the desktop tray itself is not wired yet.
+// What the main form last asked of the tray icon (the icon itself belongs to player 0's desktop
+// services).
 struct TrayState {
   bool created = false;
   bool visible = false;
@@ -69,8 +73,9 @@ class TfmPlayer {
   // Delivers `variable` of `sender` to the player with handle `target` (-1: every other player).
   void SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target, const project::TTaviVariable& variable);
   void TrayBalloon(const std::string& title, const std::string& text, int iconKind);
-  // Sets a picture on the tray icon (true) or restores the application icon (false).
-  void TrayIcon(bool customPicture);
+  // Sets a picture on the tray icon (0x??RRGGBB, top row first, with a TColor transparent
+  // colour), or restores the application icon when `pixels` is empty.
+  void TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor);
   // With a parent handle: close requests to its children; else to the player with `handle`.
   void CloseChildren(int32_t parentHandle, int32_t handle);
   void RemovePlayer(const engine::TFormKPFPlayer& player);
@@ -98,6 +103,8 @@ class TfmPlayer {
   struct Entry {
     std::unique_ptr<engine::TFormKPFPlayer> player;
     std::unique_ptr<engine::SoundOutput> sound;
+    // Declared after the player: destroyed before it, as it must be.
+    std::unique_ptr<engine::DesktopServices> desktop;
     package::ExtractedFileList extracted;
     int32_t handle = 0;
     int32_t parentHandle = 0;

@@ -249,16 +249,36 @@ TEST_F(SeveralPlayersTest, APlayerFromAStreamLoadsTheCompressedProject) {
   EXPECT_EQ(player->Model.Animations.size(), 1u);
 }
 
-TEST_F(SeveralPlayersTest, TrayServicesKeepTheirState) {
+TEST_F(SeveralPlayersTest, TrayServicesReachPlayerZerosTrayIcon) {
+  platform::headless::HeadlessTrayIcon* tray = platform_.LastTrayIcon();
+  ASSERT_NE(tray, nullptr);
+  EXPECT_TRUE(tray->Visible());
+  EXPECT_EQ(tray->Tooltip(), "Tavimo Viewer");
   form_->TrayBalloon("Title", "Text", 7);
   EXPECT_EQ(form_->Tray().balloonIcon, 0);
   form_->TrayBalloon("Title", "Text", 3);
   EXPECT_EQ(form_->Tray().balloonIcon, 3);
   EXPECT_EQ(form_->Tray().balloonText, "Text");
-  form_->TrayIcon(true);
+  ASSERT_EQ(tray->Balloons().size(), 2u);
+  const std::vector<uint32_t> picture(16 * 16, 0xFF0000);
+  form_->TrayIcon(16, 16, picture, 0);
   EXPECT_TRUE(form_->Tray().customPicture);
-  form_->TrayIcon(false);
+  EXPECT_FALSE(tray->Picture().empty());
+  form_->TrayIcon(0, 0, {}, 0);
   EXPECT_FALSE(form_->Tray().customPicture);
+}
+
+TEST_F(SeveralPlayersTest, RightClickMenuCloseEndsTheProgram) {
+  platform_.AdvanceBy(100);
+  platform::headless::HeadlessWindow* window = platform_.Windows()[0];
+  window->PressMouse(platform::MouseButton::Right, 2, 2);
+  window->ReleaseMouse(platform::MouseButton::Right);
+  platform::headless::HeadlessPopupMenu* menu = platform_.LastPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  ASSERT_TRUE(menu->IsOpen());
+  ASSERT_TRUE(menu->ChooseCaption("Close"));
+  platform_.AdvanceBy(100);
+  EXPECT_EQ(terminations_, 1);
 }
 
 }  // namespace
