@@ -105,6 +105,7 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   const bool loaded = !player.Model.Animations.empty() || !player.Model.Scripts.empty();
   if (loaded) {
     player.Start();
+    ApplyHideItem(entry);
   } else {
     player.Close();
   }
@@ -179,6 +180,19 @@ void TfmPlayer::SetupTray(Entry& entry) {
   tray_.hint = player.Title;
   tray_.visible = player.Model.OptionFlag(kOptionTrayIcon);
   entry.desktop->CreateTrayIcon(tray_.visible);
+}
+
+void TfmPlayer::ApplyHideItem(Entry& entry) {
+  engine::MenuItem* hide = entry.player->Menu().Command(engine::MenuCommand::Hide);
+  if (hide == nullptr || players_.empty()) return;
+  const bool secondary = players_.front().get() != &entry;
+  if (secondary) {
+    // Further characters keep the item unless player 0's project hides it for them.
+    hide->visible = !players_.front()->player->Model.OptionFlag(kOptionHideSecondaryHide);
+  } else if (!entry.player->Model.OptionFlag(kOptionTrayIcon)) {
+    // Without the tray icon a hidden character could not be brought back.
+    hide->visible = false;
+  }
 }
 
 void TfmPlayer::PlayerClosed(Entry& entry) {

@@ -116,6 +116,9 @@ class TfmPlayer {
   void LoadFile(Entry& entry, const std::string& fileName);
   void ApplyStartSwitches(engine::TFormKPFPlayer& player);
   void SetupTray(Entry& entry);
+  // The "Hide" item: player 0 keeps it only with the tray icon; further players unless player
+  // 0's option flag 6 is set.
+  void ApplyHideItem(Entry& entry);
   void PlayerClosed(Entry& entry);
   Entry* EntryOf(const engine::TFormKPFPlayer& player) const;
   std::string ExecutableFolder() const;

@@ -193,6 +193,26 @@ TEST_F(SeveralPlayersTest, ClosingAChildKeepsTheProgramClosingTheLastEndsIt) {
   EXPECT_FALSE(form_->AnyPlayerRunning());
 }
 
+TEST_F(TfmPlayerTest, HideItemFollowsTheTrayIconAndPlayerZerosFlagSix) {
+  project::ProjectSource source = testing::SimpleProject();
+  source.OptionFlags[2] = 0;  // no tray icon
+  source.OptionFlags[6] = 1;  // further players get no "Hide" item
+  const fs::path file = WriteProject(source, "notray.kpf");
+  auto form = MakeForm({file.string()});
+  const auto hideVisible = [](engine::TFormKPFPlayer& player) {
+    const engine::MenuItem* hide = player.Menu().Command(engine::MenuCommand::Hide);
+    return hide != nullptr && hide->visible;
+  };
+  EXPECT_FALSE(form->Tray().visible);
+  EXPECT_FALSE(hideVisible(form->Player(0)));
+  const fs::path plain = WriteProject(testing::SimpleProject(), "plain.kpf");
+  EXPECT_FALSE(hideVisible(*form->CreatePlayer(form->HandleOf(form->Player(0)), plain.string())));
+
+  auto withTray = MakeForm({plain.string()});
+  EXPECT_TRUE(hideVisible(withTray->Player(0)));
+  EXPECT_TRUE(hideVisible(*withTray->CreatePlayer(withTray->HandleOf(withTray->Player(0)), plain.string())));
+}
+
 TEST_F(SeveralPlayersTest, APlayerWithoutParentEndsTheProgramWhenItCloses) {
   engine::TFormKPFPlayer* other = form_->CreatePlayer(0, file_.string());
   other->CloseClick(false);
