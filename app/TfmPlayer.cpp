@@ -122,7 +122,7 @@ void TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
 void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream) {
   engine::TFormKPFPlayer& player = *entry.player;
   if (stream) {
-    // The stream is copied first: the loader may outlive the caller's buffer.
+    // The whole stream is loaded from a copy of its own, so the caller's buffer is never held.
     const std::vector<uint8_t> copy(stream->begin(), stream->end());
     try {
       player.LoadProject(copy);

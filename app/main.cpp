@@ -98,7 +98,11 @@ int main(int argc, char** argv) {
   {
     app::TfmPlayer form(*platform, std::move(formSettings));
     // Activation: with no running player the program ends at once.
-    if (form.CheckPlayersRunning()) exitCode = platform->Loop().Run();
+    if (form.CheckPlayersRunning()) {
+      exitCode = platform->Loop().Run();
+    } else if (!form.Arguments().projectFile) {
+      ReportToConsole("nothing to play: this program carries no package and no sample.kpf lies next to it");
+    }
   }
   stopWatch.reset();
   return exitCode;
