@@ -195,3 +195,52 @@ TEST(ProjectHostile, CursorSectionMustBeReadWithinItsBody) {
   EXPECT_EQ(r.model->NextScriptId, 8);
   EXPECT_EQ(r.model->Cursors.size(), 2u);
 }
+
+TEST(ProjectHostile, ShortCallParametersEndTheScriptSearch) {
+  // Type-20 actions whose parameter block is too short to hold the called script's id: the
+  // search for mirror actions skips them instead of reading past the block.
+  ByteBuilder scripts;
+  scripts.i32(0).i32(2);
+  Script(scripts, 1, {12});  // would mirror if a damaged call reached it
+  scripts.i32(2).nul("S2").nul("").i32(1).i32(0).i32(0).i32(4);
+  Action(scripts, "A", 20, 1);
+  Action(scripts, "A", 20, 1, ByteBuilder().u8(1));
+  Action(scripts, "A", 20, 1, ByteBuilder().i32(0));
+  Action(scripts, "A", 20, 1, ByteBuilder().i32(0).u16(1).u8(0));
+  std::vector<int32_t> slots(15, -1);
+  slots[0] = 2;
+  auto stream = Magic().section(140, scripts).section(651, ImageSection(1));
+  ByteBuilder animations;
+  animations.compact(1);
+  Animation(animations, 1, "A", {FrameSpec{}}, slots);
+  stream.section(652, animations.i32(0)).end();
+  auto r = LoadStream(stream);
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.model->Scripts.size(), 2u);
+  EXPECT_EQ(r.model->Scripts[1].Actions.size(), 4u);
+  EXPECT_EQ(r.model->Bitmaps.size(), 1u);  // no mirrored copy was made
+}
+
+TEST(ProjectHostile, SoundsBeforeImagesKeepEachTheirOwnBytes) {
+  // The sound section comes first, so the frame data starts with sound bytes: the images must
+  // still be parsed from their own section's bytes and the sounds keep theirs.
+  auto stream = Magic();
+  stream.section(129, ByteBuilder().i32(1).u16(101).nul("s").sized(ByteBuilder().raw({7, 8, 9}).bytes()));
+  stream.section(651, ImageSection(2));
+  stream.section(652, OneAnimation({FrameSpec{.image = 1, .sounds = {{0, 1}}}})).end();
+  auto r = LoadStream(stream);
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.model->Bitmaps.size(), 2u);
+  for (auto& image : r.model->Bitmaps) {
+    EXPECT_EQ(image.Width(), 2);
+    auto pixels = image.Pixels();
+    ASSERT_EQ(pixels.size(), 4u);
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(pixels[1], 0xFFFFFFFFu);
+  }
+  ASSERT_EQ(r.model->Sounds.size(), 1u);
+  ASSERT_EQ(r.model->Sounds[0].Data.size(), 3u);
+  EXPECT_EQ(r.model->Sounds[0].Data[0], 7);
+  EXPECT_EQ(r.model->Sounds[0].Data[2], 9);
+  ASSERT_EQ(r.model->Animations[0].Frames[0].Sounds.size(), 1u);
+}

@@ -89,6 +89,22 @@ TEST(ParserHostile, EveryByteAloneAndInPairs)
     SUCCEED();
 }
 
+TEST(ParserHostile, TextFunctionNeedsItsExactWordPattern)
+{
+    // A text function takes its words only when "f ( s1 )" or "f ( s1 , s2 )" stands complete;
+    // any other words between its brackets are refused before a word is taken.
+    const std::string refused = "error: Error in math expression: pos expects one or two texts as arguments";
+    for (const char* expression : {"pos('a',)", "pos('a', 1)", "pos('a' + 1)", "pos('a','b',)", "pos('a', ('b'))"})
+        EXPECT_EQ(Outcome(expression), refused) << expression;
+    // Patterns that end with the word list, or leave words unbound, fail in the other checks.
+    for (const char* expression : {"pos('a', 'b' 1)", "pos(('a'))", "pos('a','b','c')", "1 + pos('a'",
+                                   ")pos('a','b'", "pos('a')pos('b')", "pos(", "pos('a'"}) {
+        const std::string outcome = Outcome(expression);
+        EXPECT_EQ(outcome.rfind("error: ", 0), 0U) << expression << " gave " << outcome;
+    }
+    EXPECT_EQ(Outcome("pos('b', 'abc')"), "2");
+}
+
 TEST(ParserHostile, NumbersAtTheEdges)
 {
     EXPECT_EQ(Outcome("1e-400"), "0");
