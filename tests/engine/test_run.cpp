@@ -68,6 +68,41 @@ TEST(Run, PlaysAPackageWithHeaderAndInitialValues) {
   EXPECT_EQ(lines.back(), "1000 end");
 }
 
+TEST(Run, InitialValueThatCannotBeConvertedSkipsOnlyItsRecord) {
+  project::ProjectSource source;
+  source.Images.push_back(SmallImage());
+  source.OptionFlags = DefaultOptions();
+  source.Variables.push_back(IntVariable(4, "FIRST", 1));
+  source.Variables.push_back(IntVariable(5, "SECOND", 2));
+  source.Variables.push_back(IntVariable(6, "THIRD", 3));
+  source.Variables.push_back(IntVariable(7, "SUM", 0));
+  source.Scripts.push_back(
+      Script(0, "start", {Act(22, {P::Var(7), P::Text("<%FIRST%> * 10000 + <%SECOND%> * 100 + <%THIRD%>")})}, 2));
+  source.NextScriptId = 1;
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  const std::vector<uint8_t> compressed = project::CompressProject(project::WriteProjectStream(source));
+  // FIRST gets 11; SECOND gets a text beyond 32 bits (a conversion error); THIRD still gets 33.
+  std::vector<project::PackageRecord> values(3);
+  values[0].Data = {4, 0, 0, 0, 0, 11, 0, 0, 0};
+  values[1].Data = {5, 0, 0, 0, 1, '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0};
+  values[2].Data = {6, 0, 0, 0, 0, 33, 0, 0, 0};
+  for (auto& value : values) value.Tag = 203;
+  const std::vector<uint8_t> program = {'E', 'L', 'F', 0};
+  const std::vector<uint8_t> package =
+      project::BuildPackage(program, compressed, {"3.01", "About me", "Pet", 0}, values);
+  const auto folder = WriteProjectFile(source, "unused").parent_path();
+  const auto path = folder / "pet";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(package.data()),
+                                              static_cast<std::streamsize>(package.size()));
+  tools::RunOptions options = tools::ParseRunArguments({path.string(), "--seconds", "1", "--trace"});
+  std::vector<std::string> lines;
+  EXPECT_EQ(tools::RunHeadless(options, [&](const std::string& line) { lines.push_back(line); }), 0);
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("var name=\"SUM\" value=\"110233\"") != std::string::npos;
+  }));
+}
+
 TEST(Run, MissingFileFails) {
   tools::RunOptions options;
   options.file = "/nonexistent/kpf/file";

@@ -121,6 +121,32 @@ TEST_F(ReadPackageTest, VariableValues) {
   EXPECT_EQ(host.applied.back().Text, "later wins");
 }
 
+// A host that cannot convert one value (a text of digits beyond 32 bits for an integer
+// variable) throws; only that record is lost.
+class ConvertingHost : public FakeHost {
+ public:
+  void ApplyInitialValue(const VariableValueRecord& value) override {
+    if (value.VariableId == 2) throw std::runtime_error("'99999999999' is not a valid integer value");
+    FakeHost::ApplyInitialValue(value);
+  }
+};
+
+TEST(ReadPackage, ConversionErrorInOneValueSkipsOnlyThatRecord) {
+  ScratchFolder scratch;
+  ConvertingHost host;
+  ExtractedFileList extracted;
+  PackageBuilder builder;
+  builder.IntValue(1, 10).TextValue(2, "99999999999").NamedFile("after.txt", "x").IntValue(3, 30).End();
+  PackageReadResult result =
+      ReadPackage(scratch.Write("player.exe", builder.Build()), host, extracted, GetResourceFolder());
+  EXPECT_TRUE(result.ProjectLoaded);
+  EXPECT_TRUE(result.Error.empty());
+  ASSERT_EQ(host.applied.size(), 2u);
+  EXPECT_EQ(host.applied[0].IntValue, 10);
+  EXPECT_EQ(host.applied[1].IntValue, 30);
+  EXPECT_EQ(extracted.Paths().size(), 1u);
+}
+
 TEST_F(ReadPackageTest, UnknownTagIsSkippedByItsLength) {
   Read(PackageBuilder().Record(150, Bytes(20, 0xEE)).IntValue(2, 3).End());
   ASSERT_EQ(host.applied.size(), 1u);
