@@ -244,3 +244,17 @@ TEST(ProjectHostile, SoundsBeforeImagesKeepEachTheirOwnBytes) {
   EXPECT_EQ(r.model->Sounds[0].Data[2], 9);
   ASSERT_EQ(r.model->Animations[0].Frames[0].Sounds.size(), 1u);
 }
+
+TEST(ProjectHostile, OnePropertyMessagePerLoad) {
+  // Two damaged cursor collections (a name index below -1, then a cut item): the second
+  // damage is not reported again, and the sections after them still load.
+  ByteBuilder badName;
+  badName.i32(1).i32(-2).i32(0);
+  ByteBuilder cutItem;
+  cutItem.i32(2).i32(0).i32(1);
+  auto stream = Magic().section(655, badName).section(655, cutItem).section(140, ByteBuilder().i32(9).i32(0)).end();
+  auto r = LoadStream(stream);
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.propertyErrors.size(), 1u);
+  EXPECT_EQ(r.model->NextScriptId, 9);
+}
