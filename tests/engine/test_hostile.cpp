@@ -90,6 +90,23 @@ TEST(Hostile, LeaveScreenReplayIsNotReentered) {
   EXPECT_LT(h.Count("anim-start"), 50u);
 }
 
+TEST(Hostile, MoveModesWithoutParametersReadZero) {
+  // A stored animation may carry fewer move parameters than its mode uses: the missing ones
+  // are 0, so the window stays where it is and the animation plays on.
+  for (uint8_t mode = 1; mode <= 7; ++mode) {
+    project::ProjectSource source = WithVariables({});
+    auto mover = Animation(1, "move", 0, 0, 2, 10, "40", "30");
+    mover.MoveMode = mode;
+    mover.Params = {};
+    source.Animations.push_back(mover);
+    Harness h(source);
+    ASSERT_TRUE(h.player->Start()) << int{mode};
+    h.platform.AdvanceTo(300);
+    EXPECT_TRUE(h.player->IsPlaying()) << int{mode};
+    EXPECT_FALSE(h.Traced("leave-screen")) << int{mode};
+  }
+}
+
 TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
   project::ProjectSource source = WithVariables({});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
