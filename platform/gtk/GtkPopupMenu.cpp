@@ -115,8 +115,22 @@ GtkWidget* GtkPopupMenu::BuildItem(const MenuEntry& entry, int depth) {
 void GtkPopupMenu::Popup(const MenuModel& entries, Point at, MenuChoice onChosen) {
   Build(entries, std::move(onChosen));
   GdkRectangle rect{at.x, at.y, 1, 1};
+  // GTK places and grabs for the event that opened the menu; outside an event handler (a menu
+  // opened by a script, a choice delivered later) a button press at the point stands in for it.
+  GdkEvent* trigger = gtk_get_current_event();
+  if (trigger == nullptr) {
+    trigger = gdk_event_new(GDK_BUTTON_PRESS);
+    GdkWindow* root = gdk_get_default_root_window();
+    trigger->button.window = GDK_WINDOW(g_object_ref(root));
+    trigger->button.time = GDK_CURRENT_TIME;
+    trigger->button.x_root = at.x;
+    trigger->button.y_root = at.y;
+    trigger->button.button = 3;
+    gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+  }
   gtk_menu_popup_at_rect(GTK_MENU(menu_), gdk_get_default_root_window(), &rect, GDK_GRAVITY_NORTH_WEST,
-                         GDK_GRAVITY_NORTH_WEST, nullptr);
+                         GDK_GRAVITY_NORTH_WEST, trigger);
+  gdk_event_free(trigger);
   open_ = true;
 }
 

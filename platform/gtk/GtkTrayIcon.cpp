@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkTrayIcon.hpp"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #ifdef KPF_HAVE_APPINDICATOR
 #include <libayatana-appindicator/app-indicator.h>
@@ -48,7 +49,7 @@ const char* BalloonIconName(BalloonIcon icon) {
     case BalloonIcon::Information: return "dialog-information";
     case BalloonIcon::Warning: return "dialog-warning";
     case BalloonIcon::Error: return "dialog-error";
-    case BalloonIcon::None: break;
+    default: break;  // no icon
   }
   return "";
 }
@@ -100,9 +101,15 @@ GtkTrayIcon::~GtkTrayIcon() {
   if (indicatorRefresh_ != 0) g_source_remove(indicatorRefresh_);
   HideBalloon();
   if (statusIcon_ != nullptr) {
+    // A tray that went away took the icon's embedded window with it; unmapping that window then
+    // fails, which must not end the program.
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
     g_signal_handlers_disconnect_by_data(statusIcon_, this);
     gtk_status_icon_set_visible(statusIcon_, FALSE);
     g_object_unref(statusIcon_);
+    gdk_display_sync(display);
+    gdk_x11_display_error_trap_pop_ignored(display);
   }
 #ifdef KPF_HAVE_APPINDICATOR
   if (indicator_ != nullptr) {
@@ -184,7 +191,13 @@ void GtkTrayIcon::RefreshIndicatorMenu() {
 
 void GtkTrayIcon::SetVisible(bool visible) {
   visible_ = visible;
-  if (statusIcon_ != nullptr) gtk_status_icon_set_visible(statusIcon_, visible ? TRUE : FALSE);
+  if (statusIcon_ != nullptr) {
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    gtk_status_icon_set_visible(statusIcon_, visible ? TRUE : FALSE);
+    gdk_display_sync(display);
+    gdk_x11_display_error_trap_pop_ignored(display);
+  }
 #ifdef KPF_HAVE_APPINDICATOR
   if (indicator_ != nullptr) {
     app_indicator_set_status(indicator_, visible ? APP_INDICATOR_STATUS_ACTIVE : APP_INDICATOR_STATUS_PASSIVE);

@@ -110,6 +110,14 @@ TEST_F(GtkTrayIconTest, EmbedsInTrayerAndARightClickOpensTheMenu) {
                                     gtk_widget_get_mapped(tray.Menu()->MenuWidget()); }));
   tray.Menu()->Close();
   EXPECT_FALSE(tray.Menu()->IsOpen());
+
+  // The tray restarts: the visible icon comes back by itself.
+  kill(trayer_, SIGTERM);
+  waitpid(trayer_, nullptr, 0);
+  trayer_ = -1;
+  ASSERT_TRUE(RunUntil([&] { return !tray.Embedded(); }));
+  ASSERT_TRUE(StartTrayer());
+  EXPECT_TRUE(RunUntil([&] { return tray.Embedded(); }));
   tray.SetVisible(false);
 }
 
