@@ -63,4 +63,20 @@ inline std::vector<uint8_t> Deflate(std::span<const uint8_t> data) {
 // A project stream starts with the magic "KPF2" and its NUL.
 inline ByteBuilder Magic() { ByteBuilder b; b.nul("KPF2"); return b; }
 
+// Stored frame-image entries. ARGB values are stored little-endian: blue, green, red, alpha.
+inline ByteBuilder Argb(const std::vector<uint32_t>& pixels) {
+  ByteBuilder b;
+  for (uint32_t p : pixels) b.i32(static_cast<int32_t>(p));
+  return b;
+}
+// Form 0: a zlib stream of `pixels` (any count, so wrong sizes can be written).
+inline ByteBuilder PackedEntry(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+  return ByteBuilder().i32(width).i32(height).u8(0).sized(Deflate(Argb(pixels).bytes()));
+}
+// Form 1: one index byte per pixel and a palette.
+inline ByteBuilder PaletteEntry(int32_t width, int32_t height, const std::vector<uint8_t>& indices,
+                                const std::vector<uint32_t>& palette) {
+  return ByteBuilder().i32(width).i32(height).u8(1).sized(indices).sized(Argb(palette).bytes());
+}
+
 }  // namespace kpf::test

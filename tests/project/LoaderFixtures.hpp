@@ -1,5 +1,6 @@
 #pragma once
 // Hand-assembled pieces of project streams, written field by field from the stored layout.
+#include <functional>
 #include <string>
 
 #include "ByteBuilder.hpp"
@@ -96,6 +97,29 @@ inline ByteBuilder& Animation(ByteBuilder& b, int32_t id, const std::string& nam
   AnimationHead(b, id, name, std::move(slots));
   b.i32(static_cast<int32_t>(frames.size()));
   for (const auto& f : frames) ImageFrame(b, f);
+  return b;
+}
+
+// The animation section: `count` animations written by `fill`, then no trailing data.
+inline ByteBuilder AnimationSection(int count, const std::function<void(ByteBuilder&)>& fill) {
+  ByteBuilder body;
+  body.compact(count);
+  fill(body);
+  return body.i32(0);
+}
+
+inline ByteBuilder OneAnimation(const std::vector<FrameSpec>& frames,
+                                std::vector<int32_t> slots = std::vector<int32_t>(15, -1)) {
+  return AnimationSection(1, [&](ByteBuilder& b) { Animation(b, 1, "A", frames, std::move(slots)); });
+}
+
+// The script section: next id, then scripts with actions of the given types (see Script).
+inline ByteBuilder ScriptSection(int32_t next, const std::vector<std::vector<int32_t>>& scripts,
+                                 const std::vector<int32_t>& callees = {}) {
+  ByteBuilder b;
+  b.i32(next).i32(static_cast<int32_t>(scripts.size()));
+  for (size_t i = 0; i < scripts.size(); ++i)
+    Script(b, static_cast<int32_t>(i + 1), scripts[i], i < callees.size() ? callees[i] : -1);
   return b;
 }
 

@@ -1,133 +1,104 @@
-// Frame images: both stored forms, hostile entries, mirroring, transparency and alpha scans.
+// Frame images: both stored forms, hostile entries, mirroring, transparency and alpha scans; the
+// run lists of frame outlines and TColor conversion.
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "project/test_bitmap_entries.hpp"
+#include "ByteBuilder.hpp"
 #include "project/Errors.hpp"
+#include "project/Shape.hpp"
+#include "project/SystemColors.hpp"
 #include "project/TVrBitmap.hpp"
 
 namespace kpf::project {
 namespace {
 
-using testing::PutHeader;
-using testing::PutInt32;
-using testing::PutPackedEntry;
-using testing::PutPaletteEntry;
+using test::ByteBuilder;
+using test::PackedEntry;
+using test::PaletteEntry;
+using Pixels = std::vector<uint32_t>;
 
-std::vector<uint32_t> ToVector(std::span<const uint32_t> pixels) { return {pixels.begin(), pixels.end()}; }
+Pixels ToVector(std::span<const uint32_t> pixels) { return {pixels.begin(), pixels.end()}; }
+
+// Undecoded images borrow the stored bytes, so `block` must outlive the image.
+TVrBitmap Loaded(const ByteBuilder& block) {
+  TVrBitmap image;
+  image.LoadFromBuffer(block, 0);
+  return image;
+}
 
 // 3 x 2 picture used by most cases: top row first.
-const std::vector<uint32_t> kPicture = {0xFF112233, 0x80445566, 0x00000000,
-                                        0xFFAABBCC, 0xFF010203, 0xFFFFFFFF};
+const Pixels kPicture = {0xFF112233, 0x80445566, 0x00000000, 0xFFAABBCC, 0xFF010203, 0xFFFFFFFF};
 
 TEST(TVrBitmap, DecodesPackedFormFromOffsetAndReturnsNextOffset) {
-  std::vector<uint8_t> block = {0xEE, 0xEE};
-  PutPackedEntry(block, 3, 2, kPicture);
-  size_t end = block.size();
-  block.push_back(0x99);  // next entry starts here
+  auto block = ByteBuilder().raw({0xEE, 0xEE}).raw(PackedEntry(3, 2, kPicture)).u8(0x99);  // next entry
   TVrBitmap image;
-  EXPECT_EQ(image.LoadFromBuffer(block, 2), end);
+  EXPECT_EQ(image.LoadFromBuffer(block, 2), block.size() - 1);
   EXPECT_EQ(image.Form(), 0);
   EXPECT_FALSE(image.Decoded());
   EXPECT_EQ(ToVector(image.Pixels()), kPicture);
   EXPECT_TRUE(image.Decoded());
-  EXPECT_EQ(image.Width(), 3);
-  EXPECT_EQ(image.Height(), 2);
+  EXPECT_EQ(std::tuple(image.Width(), image.Height()), std::tuple(3, 2));
 }
 
 TEST(TVrBitmap, DecodesPaletteFormAndIndexBeyondPaletteIsTransparent) {
-  std::vector<uint8_t> block;
-  PutPaletteEntry(block, 2, 2, {0, 1, 2, 255}, {0xFF00FF00, 0x7F0000FF});
+  auto block = PaletteEntry(2, 2, {0, 1, 2, 255}, {0xFF00FF00, 0x7F0000FF});
   TVrBitmap image;
   EXPECT_EQ(image.LoadFromBuffer(block, 0), block.size());
   EXPECT_EQ(image.Form(), 1);
-  EXPECT_EQ(ToVector(image.Pixels()), (std::vector<uint32_t>{0xFF00FF00, 0x7F0000FF, 0, 0}));
+  EXPECT_EQ(ToVector(image.Pixels()), (Pixels{0xFF00FF00, 0x7F0000FF, 0, 0}));
 }
 
 TEST(TVrBitmap, OtherStorageIsANineByteEntryWithTransparentPixels) {
-  std::vector<uint8_t> block;
-  PutHeader(block, 2, 1, 7);
-  PutHeader(block, 0, 0, 9);
+  auto block = ByteBuilder().i32(2).i32(1).u8(7).i32(0).i32(0).u8(9);
   TVrBitmap image;
   EXPECT_EQ(image.LoadFromBuffer(block, 0), 9u);
-  EXPECT_EQ(ToVector(image.Pixels()), (std::vector<uint32_t>{0, 0}));
+  EXPECT_EQ(ToVector(image.Pixels()), (Pixels{0, 0}));
   EXPECT_EQ(image.LoadFromBuffer(block, 9), 18u);
   EXPECT_TRUE(image.Pixels().empty());
 }
 
-struct HostileCase {
-  const char* name;
-  std::vector<uint8_t> block;
-};
-
-std::vector<HostileCase> HostileEntries() {
-  std::vector<HostileCase> cases;
-  auto add = [&](const char* name, auto build) {
-    std::vector<uint8_t> block;
-    build(block);
-    cases.push_back({name, block});
-  };
-  add("zero width", [](auto& b) { PutPackedEntry(b, 0, 2, {}); });
-  add("negative height", [](auto& b) { PutPackedEntry(b, 1, -1, {}); });
-  add("side too large", [](auto& b) { PutPackedEntry(b, 16385, 1, {}); });
-  add("too many pixels", [](auto& b) { PutHeader(b, 16384, 16384, 0); PutInt32(b, 0); });
-  add("huge side without data", [](auto& b) { PutHeader(b, 70000, 1, 5); });
-  add("short index block", [](auto& b) { PutPaletteEntry(b, 2, 2, {0, 0, 0}, {0xFF000000}); });
-  add("long index block", [](auto& b) { PutPaletteEntry(b, 1, 1, {0, 0}, {0xFF000000}); });
-  add("partial palette entry", [](auto& b) {
-    PutHeader(b, 1, 1, 1);
-    PutInt32(b, 1);
-    b.push_back(0);
-    PutInt32(b, 3);
-    b.insert(b.end(), {1, 2, 3});
-  });
-  add("packed size beyond block", [](auto& b) { PutHeader(b, 1, 1, 0); PutInt32(b, 100); });
-  add("negative packed size", [](auto& b) { PutHeader(b, 1, 1, 0); PutInt32(b, -4); });
-  add("truncated header", [](auto& b) { PutInt32(b, 1); b.push_back(1); });
-  return cases;
-}
-
 TEST(TVrBitmap, RejectsHostileEntries) {
-  for (const auto& c : HostileEntries()) {
+  auto header = [](int32_t w, int32_t h, uint8_t form) { return ByteBuilder().i32(w).i32(h).u8(form); };
+  const std::pair<const char*, ByteBuilder> cases[] = {
+      {"zero width", PackedEntry(0, 2, {})},
+      {"negative height", PackedEntry(1, -1, {})},
+      {"side too large", PackedEntry(16385, 1, {})},
+      {"too many pixels", header(16384, 16384, 0).i32(0)},
+      {"huge side without data", header(70000, 1, 5)},
+      {"short index block", PaletteEntry(2, 2, {0, 0, 0}, {0xFF000000})},
+      {"long index block", PaletteEntry(1, 1, {0, 0}, {0xFF000000})},
+      {"partial palette entry", header(1, 1, 1).i32(1).u8(0).i32(3).raw({1, 2, 3})},
+      {"packed size beyond block", header(1, 1, 0).i32(100)},
+      {"negative packed size", header(1, 1, 0).i32(-4)},
+      {"truncated header", ByteBuilder().i32(1).u8(1)},
+  };
+  for (const auto& [name, block] : cases) {
     TVrBitmap image;
-    EXPECT_THROW(image.LoadFromBuffer(c.block, 0), KpfError) << c.name;
+    EXPECT_THROW(image.LoadFromBuffer(block, 0), KpfError) << name;
   }
 }
 
 TEST(TVrBitmap, WrongInflatedSizeOrBrokenStreamThrowsOnceThenStaysTransparent) {
-  struct Case {
-    const char* name;
-    std::vector<uint32_t> stored;
-    bool corrupt;
-  };
-  const Case cases[] = {{"too few pixels", {1, 2, 3}, false},
-                        {"too many pixels", {1, 2, 3, 4, 5}, false},
-                        {"corrupt stream", {1, 2, 3, 4}, true}};
-  for (const auto& c : cases) {
-    std::vector<uint8_t> block;
-    PutPackedEntry(block, 2, 2, c.stored);
-    if (c.corrupt) block[block.size() - 1] ^= 0xFF;  // Adler-32 check fails
+  for (auto [name, stored, corrupt] : {std::tuple{"too few pixels", Pixels{1, 2, 3}, false},
+                                       {"too many pixels", Pixels{1, 2, 3, 4, 5}, false},
+                                       {"corrupt stream", Pixels{1, 2, 3, 4}, true}}) {
+    auto block = PackedEntry(2, 2, stored);
+    std::vector<uint8_t> bytes = block.bytes();
+    if (corrupt) bytes.back() ^= 0xFF;  // Adler-32 check fails
     TVrBitmap image;
-    image.LoadFromBuffer(block, 0);
-    EXPECT_THROW(image.Pixels(), KpfError) << c.name;
-    EXPECT_EQ(ToVector(image.Pixels()), (std::vector<uint32_t>(4, 0))) << c.name;
+    image.LoadFromBuffer(bytes, 0);
+    EXPECT_THROW(image.Pixels(), KpfError) << name;
+    EXPECT_EQ(ToVector(image.Pixels()), Pixels(4, 0)) << name;
   }
 }
 
 TEST(TVrBitmap, MirrorAndFlipAgreeForDecodedPixelsAndUndecodedIndices) {
-  std::vector<uint8_t> packed, paletted;
-  PutPackedEntry(packed, 3, 2, kPicture);
-  std::vector<uint32_t> palette(kPicture);
-  PutPaletteEntry(paletted, 3, 2, {0, 1, 2, 3, 4, 5}, palette);
-  const std::vector<uint8_t> storedCopy = paletted;
-  const std::vector<uint32_t> mirrored = {0x00000000, 0x80445566, 0xFF112233,
-                                          0xFFFFFFFF, 0xFF010203, 0xFFAABBCC};
-  const std::vector<uint32_t> flipped = {0xFFAABBCC, 0xFF010203, 0xFFFFFFFF,
-                                         0xFF112233, 0x80445566, 0x00000000};
-  for (auto* block : {&packed, &paletted}) {
-    TVrBitmap image;
-    image.LoadFromBuffer(*block, 0);
+  const auto packed = PackedEntry(3, 2, kPicture);
+  const auto paletted = PaletteEntry(3, 2, {0, 1, 2, 3, 4, 5}, kPicture);
+  const auto storedCopy = paletted.bytes();
+  const Pixels mirrored = {0x00000000, 0x80445566, 0xFF112233, 0xFFFFFFFF, 0xFF010203, 0xFFAABBCC};
+  const Pixels flipped = {0xFFAABBCC, 0xFF010203, 0xFFFFFFFF, 0xFF112233, 0x80445566, 0x00000000};
+  for (const auto* block : {&packed, &paletted}) {
+    TVrBitmap image = Loaded(*block);
     image.MirrorHorizontal();
     EXPECT_EQ(ToVector(image.Pixels()), mirrored);
     image.LoadFromBuffer(*block, 0);
@@ -137,14 +108,12 @@ TEST(TVrBitmap, MirrorAndFlipAgreeForDecodedPixelsAndUndecodedIndices) {
     image.FlipVertical();
     EXPECT_EQ(ToVector(image.Pixels()), mirrored);
   }
-  EXPECT_EQ(paletted, storedCopy);  // the borrowed stored bytes are never written
+  EXPECT_EQ(paletted.bytes(), storedCopy);  // the borrowed stored bytes are never written
 }
 
 TEST(TVrBitmap, AssignAndCopiesAreIndependentOfTheSource) {
-  std::vector<uint8_t> block;
-  PutPaletteEntry(block, 2, 1, {0, 1}, {0xFF000001, 0xFF000002});
-  TVrBitmap source;
-  source.LoadFromBuffer(block, 0);
+  auto block = PaletteEntry(2, 1, {0, 1}, {0xFF000001, 0xFF000002});
+  TVrBitmap source = Loaded(block);
   source.MirrorHorizontal();  // indices now owned by the source
   source.Transparent = true;
   source.TransparentColor = 0xFF000002;
@@ -157,18 +126,15 @@ TEST(TVrBitmap, AssignAndCopiesAreIndependentOfTheSource) {
   source.Clear();
   for (TVrBitmap* image : {&assigned, &copied}) {
     EXPECT_FALSE(image->Decoded());
-    EXPECT_EQ(ToVector(image->Pixels()), (std::vector<uint32_t>{0xFF000002, 0xFF000001}));
-    EXPECT_EQ(image->UseCount, 3);
-    EXPECT_EQ(image->CopyKind, 1);
+    EXPECT_EQ(ToVector(image->Pixels()), (Pixels{0xFF000002, 0xFF000001}));
+    EXPECT_EQ(std::tuple(image->UseCount, image->CopyKind), std::tuple(3, 1));
     EXPECT_EQ(image->FindTransparentPixel(), (platform::Point{0, 0}));
   }
 }
 
 TEST(TVrBitmap, FindTransparentPixelScansFromTheTopLeft) {
-  std::vector<uint8_t> block;
-  PutPackedEntry(block, 3, 2, kPicture);
-  TVrBitmap image;
-  image.LoadFromBuffer(block, 0);
+  auto block = PackedEntry(3, 2, kPicture);
+  TVrBitmap image = Loaded(block);
   image.TransparentColor = 0xFF010203;
   EXPECT_EQ(image.FindTransparentPixel(), (platform::Point{-1, -1}));  // transparency off
   image.Transparent = true;
@@ -178,40 +144,104 @@ TEST(TVrBitmap, FindTransparentPixelScansFromTheTopLeft) {
 }
 
 TEST(TVrBitmap, ComputeHasAlphaLooksForPartialAlpha) {
-  struct Case {
-    std::vector<uint32_t> pixels;
-    bool expected;
-  };
-  const Case packedCases[] = {{{0xFF000000, 0x00FFFFFF}, false}, {{0xFF000000, 0x01000000}, true},
-                              {{0xFE000000, 0xFF000000}, true}};
-  for (const auto& c : packedCases) {
-    std::vector<uint8_t> block;
-    PutPackedEntry(block, 2, 1, c.pixels);
-    TVrBitmap image;
-    image.LoadFromBuffer(block, 0);
-    image.ComputeHasAlpha();
-    EXPECT_EQ(image.HasAlpha(), c.expected);
-  }
   // Form 1 scans the palette, including entries no pixel uses.
-  std::vector<uint8_t> block;
-  PutPaletteEntry(block, 1, 1, {0}, {0xFF000000, 0x80000000});
-  TVrBitmap image;
-  image.LoadFromBuffer(block, 0);
-  image.ComputeHasAlpha();
-  EXPECT_TRUE(image.HasAlpha());
-  image.Clear();
-  EXPECT_FALSE(image.HasAlpha());
-  EXPECT_EQ(image.Width(), 0);
+  for (auto [block, expected] : {std::pair{PackedEntry(2, 1, {0xFF000000, 0x00FFFFFF}), false},
+                                 {PackedEntry(2, 1, {0xFF000000, 0x01000000}), true},
+                                 {PackedEntry(2, 1, {0xFE000000, 0xFF000000}), true},
+                                 {PaletteEntry(1, 1, {0}, {0xFF000000, 0x80000000}), true}}) {
+    TVrBitmap image = Loaded(block);
+    image.ComputeHasAlpha();
+    EXPECT_EQ(image.HasAlpha(), expected);
+    image.Clear();
+    EXPECT_FALSE(image.HasAlpha());
+    EXPECT_EQ(image.Width(), 0);
+  }
 }
 
 TEST(TVrBitmap, LargestSideAndPicturesBeyondTheFirstInflateStepDecode) {
   // 16384 x 80 pixels inflate to 5 MiB, past the 4 MiB first output step.
-  std::vector<uint8_t> block;
-  PutPackedEntry(block, 16384, 80, std::vector<uint32_t>(16384 * 80, 0xFF123456));
-  TVrBitmap image;
-  image.LoadFromBuffer(block, 0);
+  auto block = PackedEntry(16384, 80, Pixels(16384 * 80, 0xFF123456));
+  TVrBitmap image = Loaded(block);
   EXPECT_EQ(image.Pixels().size(), 16384u * 80);
   EXPECT_EQ(image.Pixels().back(), 0xFF123456u);
+}
+
+// ---- outlines ----
+
+constexpr uint32_t T = 0xFF00FF00;  // transparent colour
+constexpr uint32_t O = 0xFF123456;  // opaque
+constexpr uint32_t A = 0x0000FF00;  // same RGB, alpha 0: still differs from the key
+
+std::vector<uint8_t> Runs(std::initializer_list<ShapeRun> runs) {
+  std::vector<uint8_t> bytes;
+  for (const auto& run : runs) AppendRun(bytes, run);
+  return bytes;
+}
+
+TEST(BuildShape, RunsBoundsAndFirstPoint) {
+  auto block = PackedEntry(5, 4, {T, T, T, T, T,
+                                  T, O, O, T, O,
+                                  O, T, T, T, T,
+                                  A, A, A, A, A});
+  TVrBitmap image = Loaded(block);
+  ShapeData shape = BuildShape(image, T, false);
+  EXPECT_EQ(shape.runs, Runs({{1, 1, 3}, {4, 1, 5}, {0, 2, 1}, {0, 3, 5}}));
+  // Each run is x start, row, x end as little-endian 16-bit words.
+  EXPECT_EQ(std::vector<uint8_t>(shape.runs.begin(), shape.runs.begin() + 6), ByteBuilder().u16(1).u16(1).u16(3).bytes());
+  EXPECT_EQ(shape.bounds, (platform::Rect{0, 1, 5, 4}));
+  EXPECT_EQ(shape.firstOpaque, (platform::Point{1, 1}));
+  ShapeData first = BuildShape(image, T, true);
+  EXPECT_EQ(first.firstOpaque, (platform::Point{1, 1}));
+  EXPECT_EQ(first.runs, Runs({{1, 1, 3}}));
+}
+
+TEST(BuildShape, FullyTransparentImageHasNoRuns) {
+  auto block = PackedEntry(2, 2, {T, T, T, T});
+  TVrBitmap image = Loaded(block);
+  ShapeData shape = BuildShape(image, T, false);
+  EXPECT_TRUE(shape.runs.empty());
+  EXPECT_EQ(shape.bounds, platform::Rect{});
+  EXPECT_EQ(shape.firstOpaque, (platform::Point{-1, -1}));
+  EXPECT_TRUE(RunListToRegion(shape.runs).empty());
+}
+
+TEST(RunListFits, AcceptsOnlyWholeRunsInsideThePicture) {
+  auto partial = Runs({{0, 0, 1}});
+  partial.pop_back();
+  const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
+      {"empty", {}, true},
+      {"inside", Runs({{0, 0, 4}, {3, 2, 4}}), true},
+      {"partial run", partial, false},
+      {"end beyond width", Runs({{0, 0, 5}}), false},
+      {"row beyond height", Runs({{0, 3, 1}}), false},
+      {"empty run", Runs({{2, 0, 2}}), false},
+      {"reversed run", Runs({{3, 0, 1}}), false},
+  };
+  for (const auto& [name, runs, fits] : cases) EXPECT_EQ(RunListFits(runs, 4, 3), fits) << name;
+}
+
+TEST(RunList, DecodesToRunsAndRegionRectanglesAndComparesShapes) {
+  auto runs = Runs({{1, 0, 3}, {0, 7, 2}});
+  EXPECT_EQ(DecodeRuns(runs), (std::vector<ShapeRun>{{1, 0, 3}, {0, 7, 2}}));
+  EXPECT_EQ(RunListToRegion(runs), (platform::Region{{1, 0, 3, 1}, {0, 7, 2, 8}}));
+  runs.pop_back();
+  EXPECT_THROW(DecodeRuns(runs), KpfError);
+
+  auto a = Runs({{1, 0, 3}});
+  EXPECT_TRUE(SameShape(a, Runs({{1, 0, 3}})));
+  EXPECT_FALSE(SameShape(a, Runs({{1, 0, 4}})));
+  EXPECT_FALSE(SameShape(a, Runs({{1, 0, 3}, {1, 1, 3}})));
+  EXPECT_TRUE(SameShape({}, {}));
+}
+
+TEST(ColorToArgb, ConvertsTColorAndSystemColours) {
+  for (auto [color, argb] : {std::pair{0x0000FFu, 0xFFFF0000u},    // red
+                             {0xFF0000u, 0xFF0000FFu},            // blue
+                             {0x02345678u, 0xFF785634u},          // other top bytes are ignored
+                             {0xFF00000Fu, 0xFFD4D0C8u},          // button face
+                             {0xFF000005u, 0xFFFFFFFFu},          // window
+                             {0xFF0000C8u, 0xFF000000u}})         // unknown index
+    EXPECT_EQ(ColorToArgb(color), argb) << std::hex << color;
 }
 
 }  // namespace

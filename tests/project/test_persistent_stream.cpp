@@ -37,22 +37,16 @@ ByteBuilder Item(int32_t x, int32_t y, int32_t color) {
 
 }  // namespace
 
-TEST(CursorCollection, EmptyCollectionIsFourZeroBytes) {
-  auto r = ReadCursors(ByteBuilder().i32(0));
-  EXPECT_TRUE(r.cursors.empty());
-  EXPECT_EQ(r.consumed, 4u);
-}
-
-TEST(CursorCollection, ItemWithoutPictureIs28Bytes) {
-  ByteBuilder bytes;
-  bytes.i32(1).raw(Item(3, 4, 255).bytes()).i32(0);
-  auto r = ReadCursors(bytes);
+TEST(CursorCollection, EmptyCollectionAndItemWithoutPicture) {
+  auto empty = ReadCursors(ByteBuilder().i32(0));
+  EXPECT_TRUE(empty.cursors.empty());
+  EXPECT_EQ(empty.consumed, 4u);
+  auto r = ReadCursors(ByteBuilder().i32(1).raw(Item(3, 4, 255).bytes()).i32(0));
   ASSERT_EQ(r.cursors.size(), 1u);
   EXPECT_EQ(r.consumed, 4u + 28u);
-  EXPECT_EQ(r.cursors[0].HotSpotX, 3);
-  EXPECT_EQ(r.cursors[0].HotSpotY, 4);
-  EXPECT_EQ(r.cursors[0].TransparentColor, 255);
-  EXPECT_TRUE(r.cursors[0].Bitmap.empty());
+  const auto& c = r.cursors[0];
+  EXPECT_EQ(std::tuple(c.HotSpotX, c.HotSpotY, c.TransparentColor), std::tuple(3, 4, 255));
+  EXPECT_TRUE(c.Bitmap.empty());
   EXPECT_TRUE(r.errors.empty());
 }
 
@@ -67,13 +61,10 @@ TEST(CursorCollection, PictureAndNamedFormsAndUnknownIndex) {
   auto r = ReadCursors(bytes);
   ASSERT_EQ(r.cursors.size(), 2u);
   EXPECT_EQ(r.consumed, bytes.size());
-  EXPECT_EQ(r.cursors[0].HotSpotX, 9);
-  EXPECT_EQ(r.cursors[0].HotSpotY, 11);
-  EXPECT_EQ(r.cursors[0].TransparentColor, kDefaultCursorColor);
-  EXPECT_EQ(std::string(r.cursors[0].Bitmap.begin(), r.cursors[0].Bitmap.end()), "BMxx");
-  EXPECT_EQ(r.cursors[1].HotSpotX, 0);
-  EXPECT_EQ(r.cursors[1].HotSpotY, 5);
-  EXPECT_EQ(r.cursors[1].TransparentColor, 6);
+  const auto &a = r.cursors[0], &b = r.cursors[1];
+  EXPECT_EQ(std::tuple(a.HotSpotX, a.HotSpotY, a.TransparentColor), std::tuple(9, 11, kDefaultCursorColor));
+  EXPECT_EQ(std::string(a.Bitmap.begin(), a.Bitmap.end()), "BMxx");
+  EXPECT_EQ(std::tuple(b.HotSpotX, b.HotSpotY, b.TransparentColor), std::tuple(0, 5, 6));
 }
 
 TEST(CursorCollection, TruncatedItemReportsOneError) {
@@ -96,15 +87,12 @@ TEST(CursorCollection, NameIndexBelowMinusOneEndsTheCollection) {
 }
 
 TEST(CursorCollection, HostileCountsFailFast) {
-  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(0x7fffffff)).threw);
-  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(-1)).threw);
-  EXPECT_TRUE(ReadCursors(ByteBuilder().i32(3).i32(0)).threw);
+  for (auto bytes : {ByteBuilder().i32(0x7fffffff), ByteBuilder().i32(-1), ByteBuilder().i32(3).i32(0)})
+    EXPECT_TRUE(ReadCursors(bytes).threw);
 }
 
 TEST(CursorCollection, BadObjectModeIsAPropertyError) {
-  ByteBuilder bytes;
-  bytes.i32(1).raw(Item(1, 2, 3).bytes()).i32(9);
-  auto r = ReadCursors(bytes);
+  auto r = ReadCursors(ByteBuilder().i32(1).raw(Item(1, 2, 3).bytes()).i32(9));
   ASSERT_EQ(r.errors.size(), 1u);
   EXPECT_NE(r.errors[0].find("bitmap"), std::string::npos);
 }
@@ -158,8 +146,7 @@ TEST(PersistentStream, ScalarFormsObjectsAndReferences) {
   EXPECT_EQ(std::get<int64_t>(target.values[3].second), (int64_t{1} << 32) + 1);
   EXPECT_EQ(std::get<double>(target.values[4].second), 1.5);
   EXPECT_EQ(std::get<std::string>(target.values[5].second), "Hi");
-  EXPECT_EQ(std::get<std::vector<std::string>>(target.values[6].second),
-            (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(std::get<std::vector<std::string>>(target.values[6].second), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(attempts, 2);
   EXPECT_TRUE(stream.PendingReferences.empty());
 }

@@ -14,22 +14,18 @@ namespace {
 ProjectSource FullSource() {
   ProjectSource s;
   s.NextScriptId = 5;
-  TTaviScript script;
-  script.Id = 1;
-  script.Name = "Flip";
-  script.Trigger = 3;
   TKPFExeAction action;
   action.Name = "Flip it";
   action.ActionType = 11;
   action.Flags = 1;
   action.ParamData = kpf::test::ByteBuilder().i32(65535).i32(65536).bytes();
+  TTaviScript& script = s.Scripts.emplace_back();
+  script.Id = 1;
+  script.Name = "Flip";
+  script.Trigger = 3;
   script.Actions.push_back(action);
-  s.Scripts.push_back(script);
-  ImageSource packed{.Width = 2, .Height = 1, .Form = 0,
-                     .Pixels = {0, 0, 255, 255, 255, 255, 255, 0}};
-  ImageSource palette{.Width = 1, .Height = 2, .Form = 1, .Indices = {0, 1},
-                      .Palette = {1, 2, 3, 255, 4, 5, 6, 128}};
-  s.Images = {packed, palette};
+  s.Images = {{.Width = 2, .Height = 1, .Form = 0, .Pixels = {0, 0, 255, 255, 255, 255, 255, 0}},
+              {.Width = 1, .Height = 2, .Form = 1, .Indices = {0, 1}, .Palette = {1, 2, 3, 255, 4, 5, 6, 128}}};
   AnimationSource a;
   a.Id = 9;
   a.Name = "Idle";
@@ -38,14 +34,7 @@ ProjectSource FullSource() {
   a.ExtraPresent = true;
   a.Extra = {2};
   a.EventScripts[0] = 1;
-  FrameSource f;
-  f.BitmapIndex = 1;
-  f.Sounds = {{0, 2}};
-  f.ScriptId = 1;
-  FrameSource doc;
-  doc.Kind = kDocumentFrame;
-  doc.Document = "readme.txt";
-  a.Frames = {f, doc};
+  a.Frames = {{.BitmapIndex = 1, .Sounds = {{0, 2}}, .ScriptId = 1}, {.Kind = kDocumentFrame, .Document = "readme.txt"}};
   s.Animations.push_back(a);
   s.Sounds.push_back({104, "song.mid", {1, 2, 3}});
   s.Menus.push_back({.Caption = "Go", .Actions = {action}, .ItemKey = "g", .Flags = 1});
@@ -69,13 +58,10 @@ TEST(ProjectWriter, RoundTripThroughTheLoader) {
   EXPECT_EQ(m.Scripts[0].Trigger, 3);
   EXPECT_EQ(m.Scripts[0].Actions[0].ParamText, (std::vector<std::string>{"SCREEN_HEIGHT"}));
   EXPECT_EQ(m.Scripts[1].Id, 5);  // the menu entry's script
-  EXPECT_EQ(m.MenuEntries[0].ScriptId, -1);
-  EXPECT_EQ(m.MenuEntries[0].ItemKey, "g");
+  EXPECT_EQ(std::tuple(m.MenuEntries[0].ScriptId, m.MenuEntries[0].ItemKey), std::tuple(-1, "g"));
   ASSERT_EQ(m.Bitmaps.size(), 3u);  // the flipped copy of image 1
-  EXPECT_EQ(m.Bitmaps[0].Pixels()[0], 0xFFFF0000u);
-  EXPECT_EQ(m.Bitmaps[0].Pixels()[1], 0x00FFFFFFu);
-  EXPECT_EQ(m.Bitmaps[2].CopyKind, 2);
-  EXPECT_EQ(m.Bitmaps[2].Pixels()[0], 0x80060504u);
+  EXPECT_EQ(std::tuple(m.Bitmaps[0].Pixels()[0], m.Bitmaps[0].Pixels()[1]), std::tuple(0xFFFF0000u, 0x00FFFFFFu));
+  EXPECT_EQ(std::tuple(m.Bitmaps[2].CopyKind, m.Bitmaps[2].Pixels()[0]), std::tuple(2, 0x80060504u));
   const auto& a = m.Animations.at(0);
   EXPECT_EQ(a.Params, (std::vector<int32_t>{1, -2}));
   EXPECT_EQ(a.ExtraByte, 2);
@@ -90,8 +76,7 @@ TEST(ProjectWriter, RoundTripThroughTheLoader) {
   ASSERT_EQ(m.Cursors.size(), 2u);
   EXPECT_EQ(m.Cursors[0].Bitmap.size(), 2u);
   EXPECT_EQ(m.Cursors[1].TransparentColor, kDefaultCursorColor);
-  EXPECT_TRUE(m.OptionFlag(0));
-  EXPECT_FALSE(m.OptionFlag(1));
+  EXPECT_EQ(std::tuple(m.OptionFlag(0), m.OptionFlag(1)), std::tuple(true, false));
 }
 
 TEST(ProjectWriter, ExtraSectionsAreWrittenWithTheirLength) {
@@ -107,12 +92,10 @@ TEST(ProjectWriter, PackageLayout) {
   std::vector<uint8_t> block = {0x78, 0x9c, 1};
   auto file = BuildPackage(program, block, {"3.01", "About", "Title", 1}, {{202, {'a', 0, 'x'}}});
   ByteReader r(file);
-  r.seek(file.size() - 4);
-  EXPECT_EQ(r.readU32(), kPackageTrailerMagic);
   r.seek(file.size() - 8);
-  uint32_t p = r.readU32();
-  EXPECT_EQ(p, 4u);
-  r.seek(p);
+  EXPECT_EQ(r.readU32(), 4u);  // the project offset: right after the program
+  EXPECT_EQ(r.readU32(), kPackageTrailerMagic);
+  r.seek(4);
   EXPECT_EQ(r.readU32(), 3u);
   r.skip(3);
   EXPECT_EQ(r.readNulString(), "3.01");

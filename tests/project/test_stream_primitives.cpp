@@ -1,35 +1,30 @@
-// Stream primitives: exact byte forms, and failures on data that ends too early.
+// Stream primitives and inflation: exact byte forms, failures on data that ends too early,
+// hostile counts and lengths, and the exact zlib error texts.
 #include <gtest/gtest.h>
 
+#include "ByteBuilder.hpp"
 #include "project/ByteReader.hpp"
 #include "project/StreamPrimitives.hpp"
+#include "project/ZLib.hpp"
 
 namespace kpf::project {
 namespace {
 
-MemoryStream StreamOf(std::vector<uint8_t> bytes) { return MemoryStream(std::move(bytes)); }
+using Bytes = std::vector<uint8_t>;
 
-TEST(CompactCount, OneByteFormAndInt32Form) {
-  struct Case {
-    std::vector<uint8_t> bytes;
-    int32_t value;
-    int64_t consumed;
-  } cases[] = {
-      {{0x19}, 25, 1},
-      {{0xFE}, 254, 1},
-      {{0xFF, 0x74, 0x04, 0x00, 0x00}, 1140, 5},
-      {{0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, 0x7fffffff, 5},
-  };
-  for (auto& c : cases) {
-    auto stream = StreamOf(c.bytes);
-    EXPECT_EQ(ReadCompactCount(stream), c.value);
-    EXPECT_EQ(stream.Position(), c.consumed);
+MemoryStream StreamOf(Bytes bytes) { return MemoryStream(std::move(bytes)); }
+Bytes Content(const MemoryStream& stream) { return {stream.Data().begin(), stream.Data().end()}; }
+
+TEST(CompactCount, OneByteFormInt32FormAndTruncation) {
+  for (auto [bytes, value, consumed] : {std::tuple{Bytes{0x19}, 25, 1}, {Bytes{0xFE}, 254, 1},
+                                        {Bytes{0xFF, 0x74, 0x04, 0x00, 0x00}, 1140, 5},
+                                        {Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, 0x7fffffff, 5}}) {
+    auto stream = StreamOf(bytes);
+    EXPECT_EQ(ReadCompactCount(stream), value);
+    EXPECT_EQ(stream.Position(), consumed);
   }
-}
-
-TEST(CompactCount, TruncatedInt32IsAReadError) {
-  auto stream = StreamOf({0xFF, 0x01, 0x02});
-  EXPECT_THROW(ReadCompactCount(stream), EStreamError);
+  auto cut = StreamOf({0xFF, 0x01, 0x02});
+  EXPECT_THROW(ReadCompactCount(cut), EStreamError);
 }
 
 TEST(NulString, EndsAtNulOrAtEndOfStream) {
@@ -69,34 +64,28 @@ TEST(Strings, RoundTripAndHostileCounts) {
   WriteStrings(out, {"one", "", "three"});
   out.SetPosition(0);
   EXPECT_EQ(ReadStrings(out), (std::vector<std::string>{"one", "", "three"}));
-
-  // A count far beyond the bytes present fails before allocating.
-  auto huge = StreamOf({0xFF, 0xFF, 0xFF, 0x7F, 'a', 0});
-  EXPECT_THROW(ReadStrings(huge), EStreamError);
-  // The last counted string runs past the end without its NUL.
-  auto cut = StreamOf({2, 0, 0, 0, 'a', 0, 'b'});
-  EXPECT_THROW(ReadStrings(cut), EStreamError);
+  // A count far beyond the bytes present fails before allocating; the last counted string
+  // may not run past the end without its NUL.
+  for (Bytes bytes : {Bytes{0xFF, 0xFF, 0xFF, 0x7F, 'a', 0}, Bytes{2, 0, 0, 0, 'a', 0, 'b'}}) {
+    auto stream = StreamOf(bytes);
+    EXPECT_THROW(ReadStrings(stream), EStreamError);
+  }
 }
 
 TEST(SizedStream, ReadsExactlyAndRejectsBadLengths) {
   auto stream = StreamOf({3, 0, 0, 0, 7, 8, 9, 10});
   MemoryStream target;
   ReadSizedStream(stream, target);
-  EXPECT_EQ(target.Size(), 3);
+  EXPECT_EQ(Content(target), (Bytes{7, 8, 9}));
   EXPECT_EQ(target.Position(), 0);
-  EXPECT_EQ(target.Data()[2], 9);
   EXPECT_EQ(stream.Position(), 7);
-
-  auto negative = StreamOf({0xFE, 0xFF, 0xFF, 0xFF});
-  EXPECT_THROW(ReadSizedStream(negative, target), EStreamError);
-  auto tooLong = StreamOf({9, 0, 0, 0, 1});
-  EXPECT_THROW(ReadSizedStream(tooLong, target), EStreamError);
-}
-
-TEST(SizedStream, WithoutSourceWritesZeroLength) {
-  MemoryStream out;
-  WriteSizedStream(out, nullptr);
-  EXPECT_EQ(std::vector<uint8_t>(out.Data().begin(), out.Data().end()), (std::vector<uint8_t>{0, 0, 0, 0}));
+  for (Bytes bytes : {Bytes{0xFE, 0xFF, 0xFF, 0xFF}, Bytes{9, 0, 0, 0, 1}}) {  // negative, too long
+    auto bad = StreamOf(bytes);
+    EXPECT_THROW(ReadSizedStream(bad, target), EStreamError);
+  }
+  MemoryStream empty;
+  WriteSizedStream(empty, nullptr);  // no source: a zero length
+  EXPECT_EQ(Content(empty), (Bytes{0, 0, 0, 0}));
 }
 
 TEST(FixedWidth, LittleEndianRoundTrip) {
@@ -105,9 +94,7 @@ TEST(FixedWidth, LittleEndianRoundTrip) {
   WriteWord(out, 0x1234);
   WriteInt32(out, -2);
   WriteDouble(out, 1.5);
-  const std::vector<uint8_t> expected = {0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF,
-                                         0, 0, 0, 0, 0, 0, 0xF8, 0x3F};
-  EXPECT_EQ(std::vector<uint8_t>(out.Data().begin(), out.Data().end()), expected);
+  EXPECT_EQ(Content(out), (Bytes{0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F}));
   out.SetPosition(0);
   EXPECT_EQ(ReadByte(out), 0xAB);
   EXPECT_EQ(ReadWord(out), 0x1234);
@@ -117,19 +104,19 @@ TEST(FixedWidth, LittleEndianRoundTrip) {
 }
 
 TEST(CopyStreamBytes, CopiesAcrossChunksAndIgnoresNonPositiveCounts) {
-  std::vector<uint8_t> big(200000);
+  Bytes big(200000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
   MemoryStream source(big), target;
   CopyStreamBytes(source, target, 0);
   CopyStreamBytes(source, target, -5);
   EXPECT_EQ(target.Size(), 0);
   CopyStreamBytes(source, target, static_cast<int64_t>(big.size()));
-  EXPECT_TRUE(std::equal(big.begin(), big.end(), target.Data().begin()));
+  EXPECT_EQ(Content(target), big);
   EXPECT_THROW(CopyStreamBytes(source, target, 1), EStreamError);
 }
 
 TEST(MemoryBlockReaders, AdvanceOffsetAndStayInBounds) {
-  const std::vector<uint8_t> block = {1, 0, 0, 0, 'h', 'i', 0, 'x'};
+  const Bytes block = {1, 0, 0, 0, 'h', 'i', 0, 'x'};
   size_t offset = 0;
   EXPECT_EQ(ReadInt32At(block, offset), 1);
   EXPECT_EQ(offset, 4u);
@@ -141,15 +128,78 @@ TEST(MemoryBlockReaders, AdvanceOffsetAndStayInBounds) {
 }
 
 TEST(ByteReader, CountsAreBoundedByRemainingBytes) {
-  const std::vector<uint8_t> bytes = {0x10, 0, 0, 0, 1, 2, 3, 4};
+  const Bytes bytes = {0x10, 0, 0, 0, 1, 2, 3, 4};
+  EXPECT_THROW(ByteReader(bytes).readCount(1), EStreamError);  // 16 > 4 remaining
   ByteReader reader(bytes);
-  EXPECT_THROW(reader.readCount(1), EStreamError);  // 16 > 4 remaining
-  ByteReader again(bytes);
-  again.skip(4);
-  EXPECT_EQ(again.checkCount(2, 2), 2u);
-  EXPECT_THROW(again.checkCount(3, 2), EStreamError);
-  EXPECT_THROW(again.checkCount(-1), EStreamError);
-  EXPECT_THROW(again.readTerminatedString(), EStreamError);
+  reader.skip(4);
+  EXPECT_EQ(reader.checkCount(2, 2), 2u);
+  EXPECT_THROW(reader.checkCount(3, 2), EStreamError);
+  EXPECT_THROW(reader.checkCount(-1), EStreamError);
+  EXPECT_THROW(reader.readTerminatedString(), EStreamError);
+}
+
+// ---- inflation ----
+
+Bytes Pattern(size_t size) {
+  Bytes data(size);
+  uint32_t x = 12345;
+  for (auto& b : data) {
+    x = x * 1103515245 + 12345;
+    b = static_cast<uint8_t>((x >> 16) % 7);  // compressible but not trivial
+  }
+  return data;
+}
+
+std::string ErrorOf(const Bytes& input, size_t cap = kMaxProjectStreamBytes) {
+  try {
+    DecompressBuf(input, 0, cap);
+  } catch (const EZDecompressionError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(DecompressBuf, InflatesExactSizesAcrossGrowthSteps) {
+  for (size_t size : {size_t{0}, size_t{1}, size_t{255}, size_t{5000}, size_t{1} << 20}) {
+    auto data = Pattern(size);
+    EXPECT_EQ(DecompressBuf(test::Deflate(data)), data) << size;
+  }
+  // An estimate smaller or larger than the result is only a starting size.
+  auto data = Pattern(5000);
+  EXPECT_EQ(DecompressBuf(test::Deflate(data), 10), data);
+  EXPECT_EQ(DecompressBuf(test::Deflate(data), 100000), data);
+}
+
+TEST(DecompressBuf, GarbageOrDamagedStreamsGiveTheirErrorTexts) {
+  auto corrupted = test::Deflate(Pattern(3000));
+  corrupted.back() ^= 0x55;  // Adler-32 check fails
+  auto truncated = test::Deflate(Pattern(3000));
+  truncated.resize(truncated.size() / 2);
+  EXPECT_EQ(ErrorOf(corrupted), "data error");
+  EXPECT_EQ(ErrorOf({0x12, 0x34, 0x56, 0x78}), "data error");
+  EXPECT_EQ(ErrorOf(truncated), "buffer error");
+  EXPECT_EQ(ErrorOf({}), "buffer error");
+}
+
+TEST(DecompressBuf, PresetDictionaryRequestIsDataErrorNotALoop) {
+  // Header with FDICT set (0x78 0xBB: check bits valid), followed by a dictionary id.
+  EXPECT_EQ(ErrorOf({0x78, 0xBB, 0, 0, 0, 1, 0x03, 0x00}), "data error");
+}
+
+TEST(DecompressBuf, OutputBeyondTheCapIsRejected) {
+  auto packed = test::Deflate(Bytes(1 << 20, 0));
+  EXPECT_FALSE(ErrorOf(packed, 4096).empty());
+  EXPECT_EQ(DecompressBuf(packed, 0, 1 << 20).size(), size_t{1} << 20);
+}
+
+TEST(DecompressStream, UsesTheWholeSourceAndRewindsTheTarget) {
+  auto data = Pattern(777);
+  MemoryStream source(test::Deflate(data));
+  source.SetPosition(5);  // ignored: the whole content is one zlib stream
+  MemoryStream target(Bytes{1, 2, 3});
+  DecompressStream(source, target);
+  EXPECT_EQ(target.Position(), 0);
+  EXPECT_EQ(Content(target), data);
 }
 
 }  // namespace

@@ -1,23 +1,19 @@
 // Variables: the integer-conversion rule, the system table, the stored form, values through a
-// host and look-ups by id and name.
+// host and look-ups by id and name; unpacking of packed action parameters and the empty-item rule.
 #include <gtest/gtest.h>
 
 #include "ByteBuilder.hpp"
+#include "project/ActionItems.hpp"
 #include "project/SystemVariables.hpp"
 
 using namespace kpf::project;
 using kpf::test::ByteBuilder;
 
-TEST(ConvertToInteger, ZeroForTextsThatAreNoNumber) {
-  for (const char* text : {"", "-", "12.5", " 5", "5 ", "abc", "0x10", "+3"})
-    EXPECT_EQ(ConvertToInteger(text), 0) << text;
-}
-
-TEST(ConvertToInteger, DecimalIntegers) {
-  EXPECT_EQ(ConvertToInteger("-3"), -3);
-  EXPECT_EQ(ConvertToInteger("0042"), 42);
-  EXPECT_EQ(ConvertToInteger("2147483647"), 2147483647);
-  EXPECT_EQ(ConvertToInteger("-2147483648"), INT32_MIN);
+TEST(ConvertToInteger, DecimalIntegersAndZeroForTextsThatAreNoNumber) {
+  for (auto [text, value] : {std::pair{"-3", -3}, {"0042", 42}, {"2147483647", INT32_MAX},
+                             {"-2147483648", INT32_MIN}, {"", 0}, {"-", 0}, {"12.5", 0}, {" 5", 0},
+                             {"5 ", 0}, {"abc", 0}, {"0x10", 0}, {"+3", 0}})
+    EXPECT_EQ(ConvertToInteger(text), value) << text;
 }
 
 TEST(ConvertToInteger, InvalidOrTooLargeIsAConversionError) {
@@ -39,12 +35,12 @@ TEST(SystemVariables, TableIsRegisteredInOrderWithFixedIds) {
                   Row{44, 47, "TASKBAR_TOP", 2, 0}, Row{46, 50, "TASKBAR_BOTTOM", 2, 0},
                   Row{47, 49, "TASKBAR_RIGHT", 2, 0}, Row{49, 52, "RANDOM_SCREEN_HEIGHT", 2, 0}}) {
     const auto& v = list[row.pos + 1];
-    EXPECT_EQ(v.ID, 65535 + static_cast<int32_t>(row.pos)) << row.name;
-    EXPECT_EQ(v.SysIndex, row.code) << row.name;
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(v.ID, 65535 + static_cast<int32_t>(row.pos));
+    EXPECT_EQ(v.SysIndex, row.code);
     EXPECT_EQ(v.Name, row.name);
-    EXPECT_EQ(v.Kind, row.kind) << row.name;
-    EXPECT_EQ(v.VarType, row.type) << row.name;
-    EXPECT_EQ(v.Value, row.type ? VariantValue("0") : VariantValue(0)) << row.name;
+    EXPECT_EQ(std::tuple(v.Kind, v.VarType), std::tuple(row.kind, row.type));
+    EXPECT_EQ(v.Value, row.type ? VariantValue("0") : VariantValue(0));
   }
 }
 
@@ -74,9 +70,7 @@ TEST(Variables, StoredFormReadsIntegerOrText) {
   EXPECT_EQ(a.Value, VariantValue(-5));
   EXPECT_EQ(a.StoredValue, a.Value);
   EXPECT_EQ(b.Name, "GREETING");
-  EXPECT_EQ(b.VarType, 1);
-  EXPECT_EQ(b.Kind, 2);
-  EXPECT_EQ(b.SysIndex, 3);
+  EXPECT_EQ(std::tuple(b.VarType, b.Kind, b.SysIndex), std::tuple(1, 2, 3));
   EXPECT_EQ(b.AsString(), "hello");
 }
 
@@ -100,13 +94,9 @@ namespace {
 class RecordingHost : public SystemVariableHost {
  public:
   VariantValue ReadSystemValue(int code, const TTaviVariable&) override {
-    reads.push_back(code);
     return code == 1 ? VariantValue(1920) : VariantValue("c:\\docs");
   }
-  void SystemValueWritten(int code, const TTaviVariable& v) override {
-    writes.emplace_back(code, v.Value.ToText());
-  }
-  std::vector<int> reads;
+  void SystemValueWritten(int code, const TTaviVariable& v) override { writes.emplace_back(code, v.Value.ToText()); }
   std::vector<std::pair<int, std::string>> writes;
 };
 
@@ -122,7 +112,85 @@ TEST(Variables, SystemVariablesReadAndWriteThroughTheHost) {
   EXPECT_EQ(list[37].AsString(), "c:\\docs");
   list[14].SetValue(VariantValue("300"));  // CURRENT_LEFT, code 15
   list[3].SetValue(VariantValue(5));       // CURRENT_HOUR, code 4: no effect
-  ASSERT_EQ(host.writes.size(), 1u);
-  EXPECT_EQ(host.writes[0], (std::pair<int, std::string>{15, "300"}));
+  EXPECT_EQ(host.writes, (std::vector<std::pair<int, std::string>>{{15, "300"}}));
   EXPECT_EQ(list[14].Value, VariantValue(300));
+}
+
+// ---- action parameters ----
+
+namespace {
+
+TKPFExeAction Unpacked(const ByteBuilder& block) {
+  std::vector<TTaviVariable> list(2);
+  list[0].ID = 5;
+  list[0].Name = "A";
+  list[1].ID = 5;
+  list[1].Name = "B";
+  RegisterSystemVariables(list);
+  TKPFExeAction action;
+  action.ParamData = block.bytes();
+  UnpackParams(action, list);
+  return action;
+}
+
+}  // namespace
+
+TEST(UnpackParams, EveryKindFamily) {
+  struct Case { int32_t kind; ByteBuilder value; int32_t paramInt; std::string text; int32_t outKind; };
+  std::vector<Case> cases;
+  for (int32_t k : {0, 8, 12, 21, 26, 30}) cases.push_back({k, ByteBuilder().i32(-17), -17, "-17", k});
+  for (int32_t k : {1, 2, 5, 6, 15, 16, 17, 20, 27, 29})
+    cases.push_back({k, ByteBuilder().nul("x+1"), 0, "x+1", k});
+  for (int32_t k : {7, 9, 19, 22, 23, 24, 25, 28}) cases.push_back({k, ByteBuilder().u8(200), 200, "", k});
+  for (int32_t k : {13, 14, 18}) {
+    cases.push_back({k, ByteBuilder().i32(5), 0, "", k});
+    cases.push_back({k, ByteBuilder().i32(65537), 4, "", k});
+    cases.push_back({k, ByteBuilder().i32(4), -1, "", k});
+  }
+  cases.push_back({65535, ByteBuilder().i32(65535), 65535, "SCREEN_WIDTH", 65535});
+  cases.push_back({65535, ByteBuilder().i32(4), -1, "", -1});
+  for (int32_t k : {3, 4, 10, 11, 31, 65534, -1}) cases.push_back({k, ByteBuilder(), 0, "", k});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    auto action = Unpacked(ByteBuilder().i32(c.kind).raw(c.value.bytes()).i32(0).i32(99));  // a second entry behind it
+    ASSERT_EQ(action.ParamCount(), 2u);
+    EXPECT_EQ(action.ParamKind[0], c.outKind);
+    EXPECT_EQ(action.ParamInt[0], c.paramInt);
+    EXPECT_EQ(action.ParamText[0], c.text);
+    EXPECT_EQ(action.ParamInt[1], 99);
+  }
+}
+
+TEST(UnpackParams, CutShortLastEntryIsDropped) {
+  for (auto block : {ByteBuilder().i32(0).i32(1).i32(0).u8(7),            // int32 value cut
+                     ByteBuilder().i32(0).i32(1).i32(1).text("no nul"),   // text without NUL
+                     ByteBuilder().i32(0).i32(1).i32(7),                  // byte missing
+                     ByteBuilder().i32(0).i32(1).u8(1).u8(0)}) {          // kind cut
+    auto action = Unpacked(block);
+    ASSERT_EQ(action.ParamCount(), 1u);
+    EXPECT_EQ(action.ParamInt[0], 1);
+  }
+  EXPECT_EQ(Unpacked(ByteBuilder()).ParamCount(), 0u);
+}
+
+TEST(UnpackParams, UnpackingTwiceDoesNotAccumulate) {
+  TKPFExeAction action;
+  action.ParamData = ByteBuilder().i32(0).i32(3).bytes();
+  UnpackParams(action, {});
+  UnpackParams(action, {});
+  EXPECT_EQ(action.ParamCount(), 1u);
+}
+
+TEST(NormalizeEmptyAction, LowTypesNeedFlags) {
+  struct Case { int32_t type; int32_t flags; int32_t outType; const char* name; };
+  for (Case c : {Case{5, 0, -1, "[none]"}, Case{5, 0x10000, -1, "[none]"}, Case{5, 1, 5, "Act"},
+                 Case{10, 0, -1, "[none]"}, Case{11, 0, 11, "Act"}, Case{20, 0, 20, "Act"}}) {
+    TKPFExeAction action;
+    action.Name = "Act";
+    action.ActionType = c.type;
+    action.Flags = c.flags;
+    NormalizeEmptyAction(action);
+    EXPECT_EQ(action.ActionType, c.outType) << c.type << "/" << c.flags;
+    EXPECT_EQ(action.Name, c.name);
+  }
 }
