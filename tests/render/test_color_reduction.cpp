@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <vector>
 
 #include "render/TVrFast256.hpp"
 #include "render/TVrFastBMP.hpp"
@@ -33,8 +32,7 @@ TEST(Convert, GrayAveragesTheChannels) {
   TVrFast256 gray;
   gray.Convert(src, TConversionMode::cmGray);
   EXPECT_EQ(IndexRow(gray, 0), (std::vector<uint8_t>{85, 20}));
-  EXPECT_EQ(gray.Colors()[85], Rgb(85, 85, 85));
-  EXPECT_EQ(gray.Colors()[255], Rgb(255, 255, 255));
+  EXPECT_EQ(std::tuple(gray.Colors()[85], gray.Colors()[255]), std::tuple(Rgb(85, 85, 85), Rgb(255, 255, 255)));
 }
 
 TEST(Convert, ExactPaletteUpTo256ColoursInOrderOfAppearance) {
@@ -52,16 +50,15 @@ TEST(Convert, ExactPaletteUpTo256ColoursInOrderOfAppearance) {
 
 TEST(Convert, RepeatedColoursKeepTheirFirstNumberAndUnusedEntriesAreBlack) {
   TVrFastBMP src(3, 2);
-  const uint32_t colours[2][3] = {{Rgb(9, 9, 9), Rgb(1, 2, 3), Rgb(9, 9, 9)}, {Rgb(1, 2, 3), Rgb(4, 5, 6), Rgb(9, 9, 9)}};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) src.SetPixel(x, y, colours[y][x]);
+  const uint32_t a = Rgb(9, 9, 9), b = Rgb(1, 2, 3), c = Rgb(4, 5, 6);
+  for (auto [x, y, colour] : {std::tuple{0, 0, a}, {1, 0, b}, {2, 0, a}, {0, 1, b}, {1, 1, c}, {2, 1, a}})
+    src.SetPixel(x, y, colour);
   TVrFast256 indexed;
   indexed.Colors().fill(0x123456);
   indexed.Convert(src, TConversionMode::cmCut);
   EXPECT_EQ(IndexRow(indexed, 0), (std::vector<uint8_t>{0, 1, 0}));
   EXPECT_EQ(IndexRow(indexed, 1), (std::vector<uint8_t>{1, 2, 0}));
-  EXPECT_EQ(indexed.Colors()[2], Rgb(4, 5, 6));
-  EXPECT_EQ(indexed.Colors()[3], 0u);
+  EXPECT_EQ(std::tuple(indexed.Colors()[2], indexed.Colors()[3]), std::tuple(c, 0u));
 }
 
 TEST(Convert, With257ColoursUsesTheBoxSplitPalette) {
@@ -91,9 +88,7 @@ TVrFastBMP DitherPicture() {
 TEST(Convert, BoxSplitCutMapsEachPixelToItsCell) {
   TVrFast256 cut;
   cut.Convert(DitherPicture(), TConversionMode::cmCut);
-  EXPECT_EQ(cut.Colors()[0], 0u);
-  EXPECT_EQ(cut.Colors()[1], Rgb(16, 0, 0));
-  EXPECT_EQ(cut.Colors()[2], 0u);
+  EXPECT_EQ(std::tuple(cut.Colors()[0], cut.Colors()[1], cut.Colors()[2]), std::tuple(0u, Rgb(16, 0, 0), 0u));
   EXPECT_EQ(IndexRow(cut, 0), (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(cut.Index(0, 66), 1);  // the (16,0,0) pixel
 }

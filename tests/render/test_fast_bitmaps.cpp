@@ -4,74 +4,61 @@
 
 #include <climits>
 #include <stdexcept>
-#include <vector>
 
 #include "project/Errors.hpp"
-#include "project/test_bitmap_entries.hpp"
+#include "project/ByteBuilder.hpp"
 #include "render/TVrFast256.hpp"
 #include "render/TVrFastBMP.hpp"
 
 namespace kpf::render {
 namespace {
 
+using Rows = std::vector<std::vector<uint32_t>>;
+
 // Row-table order: rows[0] is entry 0 (the bottom row).
-TVrFastBMP Bmp(const std::vector<std::vector<uint32_t>>& rows) {
+TVrFastBMP Bmp(const Rows& rows) {
   TVrFastBMP bmp(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
   for (int y = 0; y < bmp.Height(); ++y)
     for (int x = 0; x < bmp.Width(); ++x) bmp.SetPixel(x, y, rows[y][x]);
   return bmp;
 }
 
-std::vector<std::vector<uint32_t>> RowsOf(const TVrFastBMP& bmp) {
-  std::vector<std::vector<uint32_t>> rows(bmp.Height());
+Rows RowsOf(const TVrFastBMP& bmp) {
+  Rows rows(bmp.Height());
   for (int y = 0; y < bmp.Height(); ++y)
     for (int x = 0; x < bmp.Width(); ++x) rows[y].push_back(bmp.Pixel(x, y));
   return rows;
 }
 
-using Rows = std::vector<std::vector<uint32_t>>;
+// Resizes `rows` into a width x height picture with `resize` (Resize or SmoothResize).
+Rows Resized(const Rows& rows, int width, int height, void (TVrFastRGB::*resize)(TVrFastRGB&) const = &TVrFastRGB::Resize) {
+  TVrFastBMP dst(width, height);
+  (Bmp(rows).*resize)(dst);
+  return RowsOf(dst);
+}
 
 TEST(FastBitmap, SizesFollowTheRowLayouts) {
   TVrFastBMP bmp(5, 3);
-  EXPECT_EQ(bmp.RowInc(), 20);
-  EXPECT_EQ(bmp.Gap(), 0);
-  EXPECT_EQ(bmp.Size(), 60);
+  EXPECT_EQ(std::tuple(bmp.RowInc(), bmp.Gap(), bmp.Size()), std::tuple(20, 0, 60));
   TVrFast256 indexed(5, 3);
-  EXPECT_EQ(indexed.RowInc(), 8);
-  EXPECT_EQ(indexed.Gap(), 3);
-  EXPECT_EQ(indexed.Size(), 24);
+  EXPECT_EQ(std::tuple(indexed.RowInc(), indexed.Gap(), indexed.Size()), std::tuple(8, 3, 24));
   indexed.SetSize(0, 0);
   EXPECT_TRUE(indexed.Empty());
   EXPECT_EQ(indexed.Size(), 0);
-}
-
-TEST(FastBitmap, SetSizeRejectsSizesOutOfRange) {
-  TVrFastBMP bmp(2, 2);
+  // Sizes out of range are refused and the picture is kept.
   for (auto [w, h] : {std::pair{-1, 1}, {1, -1}, {16385, 1}, {16384, 16384}})
     EXPECT_THROW(bmp.SetSize(w, h), project::KpfError) << w << "x" << h;
-  EXPECT_EQ(bmp.Width(), 2);
+  EXPECT_EQ(bmp.Width(), 5);
 }
 
-TEST(Resize, EnlargesOnePixelToNine) {
-  TVrFastBMP src = Bmp({{0x00123456}}), dst(3, 3);
-  src.Resize(dst);
-  EXPECT_EQ(RowsOf(dst), Rows(3, std::vector<uint32_t>(3, 0x00123456)));
-}
-
-TEST(Resize, EnlargesWithOverlappingRunsAndTiesToEven) {
+TEST(Resize, NearestNeighbourEnlargesAndShrinks) {
+  EXPECT_EQ(Resized({{0x00123456}}, 3, 3), Rows(3, std::vector<uint32_t>(3, 0x00123456)));
   // 2 -> 5: each pixel covers nearest(3.0) = 3 columns from nearest(0) and nearest(2.5) = 2.
-  TVrFastBMP src = Bmp({{1, 2}}), dst(5, 2);
-  src.Resize(dst);
-  EXPECT_EQ(RowsOf(dst), (Rows{{1, 1, 2, 2, 2}, {1, 1, 2, 2, 2}}));
-}
-
-TEST(Resize, ShrinksWithFixedPointSampling) {
-  TVrFastBMP src = Bmp({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), dst(2, 2);
-  src.Resize(dst);  // step 1.5: source columns and rows 0 and 1
-  EXPECT_EQ(RowsOf(dst), (Rows{{1, 2}, {4, 5}}));
-  TVrFastBMP wide(6, 1);  // one axis shrinks: both use sampling
-  src.Resize(wide);
-  EXPECT_EQ(RowsOf(wide), (Rows{{1, 1, 2, 2, 3, 3}}));
+  EXPECT_EQ(Resized({{1, 2}}, 5, 2), (Rows{{1, 1, 2, 2, 2}, {1, 1, 2, 2, 2}}));
+  // Shrinking samples in fixed point, step 1.5: source columns and rows 0 and 1.
+  const Rows square = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+  EXPECT_EQ(Resized(square, 2, 2), (Rows{{1, 2}, {4, 5}}));
+  EXPECT_EQ(Resized(square, 6, 1), (Rows{{1, 1, 2, 2, 3, 3}}));  // one axis shrinks: both sample
 }
 
 TEST(Resize, WorksOnIndicesAndNeedsTheSameClass) {
@@ -86,25 +73,18 @@ TEST(Resize, WorksOnIndicesAndNeedsTheSameClass) {
   Bmp({{1}}).Resize(empty);  // nothing to do
 }
 
-TEST(SmoothResize, WidthOneGivesTheNearestNeighbourResult) {
-  TVrFastBMP src = Bmp({{0x00000010}, {0x00FFFFFF}}), smooth(3, 4), nearest(3, 4);
-  src.SmoothResize(smooth);
-  src.Resize(nearest);
-  EXPECT_EQ(RowsOf(smooth), RowsOf(nearest));
-}
-
-TEST(SmoothResize, InterpolatesColourBytesAndKeepsTheFourthByte) {
-  TVrFastBMP src = Bmp({{0x00000000, 0x00646464}}), dst(4, 1);
-  for (int x = 0; x < 4; ++x) dst.SetPixel(x, 0, 0xAB000000);
+TEST(SmoothResize, WidthOneGivesNearestAndColourBytesInterpolateKeepingTheFourth) {
+  const Rows column = {{0x00000010}, {0x00FFFFFF}};
+  EXPECT_EQ(Resized(column, 3, 4, &TVrFastBMP::SmoothResize), Resized(column, 3, 4));
+  TVrFastBMP src = Bmp({{0x00000000, 0x00646464}}), dst = Bmp({std::vector<uint32_t>(4, 0xAB000000)});
   src.SmoothResize(dst);  // step 8192/32768 of a pixel: 0, 25, 50, 75
   EXPECT_EQ(RowsOf(dst), (Rows{{0xAB000000, 0xAB191919, 0xAB323232, 0xAB4B4B4B}}));
 }
 
 TEST(SmoothResize, BilinearWeightsInBothDirections) {
   // Blue only; 2 x 2 to 3 x 3 with steps of 10922/32768.
-  TVrFastBMP src = Bmp({{0, 200}, {100, 50}}), dst(3, 3);
-  src.SmoothResize(dst);
-  EXPECT_EQ(RowsOf(dst), (Rows{{0, 66, 133}, {33, 72, 111}, {66, 77, 88}}));
+  EXPECT_EQ(Resized({{0, 200}, {100, 50}}, 3, 3, &TVrFastBMP::SmoothResize),
+            (Rows{{0, 66, 133}, {33, 72, 111}, {66, 77, 88}}));
   TVrFast256 indices(2, 2), indexDst(3, 3);
   indices.Row(0)[1] = 200;
   indices.Row(1)[0] = 100;
@@ -135,14 +115,11 @@ TEST(CopyRect, ClipsEverySide) {
 }
 
 TEST(Tile, RepeatsThePictureFromTheOrigin) {
-  TVrFastBMP src = Bmp({{1, 2}, {3, 4}}), dst(5, 3);
-  src.Tile(dst);
-  EXPECT_EQ(RowsOf(dst), (Rows{{1, 2, 1, 2, 1}, {3, 4, 3, 4, 3}, {1, 2, 1, 2, 1}}));
+  EXPECT_EQ(Resized({{1, 2}, {3, 4}}, 5, 3, &TVrFastBMP::Tile), (Rows{{1, 2, 1, 2, 1}, {3, 4, 3, 4, 3}, {1, 2, 1, 2, 1}}));
 }
 
 TEST(DrawTo, PutsTheTopImageRowIntoTheLastRowTableEntry) {
-  std::vector<uint8_t> block;
-  project::testing::PutPaletteEntry(block, 2, 2, {0, 1, 2, 0}, {0xFF0000FF, 0x80FF0000, 0xFF00FF00});
+  auto block = test::PaletteEntry(2, 2, {0, 1, 2, 0}, {0xFF0000FF, 0x80FF0000, 0xFF00FF00});
   project::TVrBitmap image;
   image.LoadFromBuffer(block, 0);
   TVrFastBMP target(7, 7);
@@ -151,8 +128,7 @@ TEST(DrawTo, PutsTheTopImageRowIntoTheLastRowTableEntry) {
   auto argb = target.ToArgb();
   EXPECT_EQ(argb, (std::vector<uint32_t>{0xFF0000FF, 0x80FF0000, 0xFF00FF00, 0xFF0000FF}));
   auto view = ViewOf(argb, target.Width(), target.Height());
-  EXPECT_EQ(view.pixels.data(), argb.data());
-  EXPECT_EQ(view.width, 2);
+  EXPECT_EQ(std::tuple(view.pixels.data(), view.width), std::tuple(argb.data(), 2));
 }
 
 }  // namespace
