@@ -1,6 +1,7 @@
 #pragma once
-// Assembles package files byte by byte for the package tests, and a scratch folder that
+// Assembles package files field by field for the package tests, and a scratch folder that
 // stands in for the temporary folder and the settings store.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -10,69 +11,45 @@
 
 #include "package/PackageFormat.hpp"
 #include "package/PackageHost.hpp"
+#include "project/ByteBuilder.hpp"
 
 namespace kpf::package::testing {
 
 using Bytes = std::vector<uint8_t>;
+using test::ByteBuilder;
 
-inline void PutU32(Bytes& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-inline void PutString(Bytes& out, const std::string& text, bool nul = true) {
-  out.insert(out.end(), text.begin(), text.end());
-  if (nul) out.push_back(0);
-}
 inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 struct PackageBuilder {
   Bytes image = ToBytes("MZ-program-image-bytes");
   Bytes block = ToBytes("compressed-project");
   PackageHeader header{"3.01", "About\r\nline", "My Title", 0};
-  Bytes records;
+  ByteBuilder records;
   bool recordList = true;  // false: the header is followed directly by the trailer
 
   PackageBuilder& Record(uint32_t tag, const Bytes& data) {
-    PutU32(records, tag);
-    PutU32(records, static_cast<uint32_t>(data.size()));
-    records.insert(records.end(), data.begin(), data.end());
+    records.u32(tag).sized(data);
     return *this;
   }
   PackageBuilder& NamedFile(const std::string& name, const std::string& content) {
-    Bytes data;
-    PutString(data, name);
-    PutString(data, content, false);
-    return Record(kTagNamedFile, data);
+    return Record(kTagNamedFile, ByteBuilder().nul(name).text(content).bytes());
   }
   PackageBuilder& IntValue(int32_t id, int32_t value) {
-    Bytes data;
-    PutU32(data, static_cast<uint32_t>(id));
-    data.push_back(kValueInteger);
-    PutU32(data, static_cast<uint32_t>(value));
-    return Record(kTagVariableValue, data);
+    return Record(kTagVariableValue, ByteBuilder().i32(id).u8(kValueInteger).i32(value).bytes());
   }
   PackageBuilder& TextValue(int32_t id, const std::string& value) {
-    Bytes data;
-    PutU32(data, static_cast<uint32_t>(id));
-    data.push_back(kValueText);
-    PutString(data, value);
-    return Record(kTagVariableValue, data);
+    return Record(kTagVariableValue, ByteBuilder().i32(id).u8(kValueText).nul(value).bytes());
   }
   PackageBuilder& End() {
-    PutU32(records, kTagEnd);
+    records.u32(kTagEnd);
     return *this;
   }
   Bytes Build() const {
-    Bytes out = image;
-    PutU32(out, static_cast<uint32_t>(block.size()));
-    out.insert(out.end(), block.begin(), block.end());
-    PutString(out, header.DesignVersion);
-    PutString(out, header.AboutText);
-    PutString(out, header.Title);
-    PutU32(out, static_cast<uint32_t>(header.HeaderFlags));
-    if (recordList) out.insert(out.end(), records.begin(), records.end());
-    PutU32(out, static_cast<uint32_t>(image.size()));
-    PutU32(out, PackageTrailerMagic);
-    return out;
+    ByteBuilder out;
+    out.raw(image).sized(block).nul(header.DesignVersion).nul(header.AboutText).nul(header.Title);
+    out.i32(header.HeaderFlags);
+    if (recordList) out.raw(records);
+    return out.u32(static_cast<uint32_t>(image.size())).u32(PackageTrailerMagic).bytes();
   }
 };
 
@@ -85,6 +62,7 @@ class FakeHost : public PackageHost {
   std::vector<int32_t> knownIds{1, 2, 3};
   std::vector<VariableValueRecord> changed;
   bool failLoad = false;
+  int32_t unconvertibleId = -1;  // a value for this variable cannot be converted
 
   void LoadProject(std::span<const uint8_t> block) override {
     if (failLoad) throw std::runtime_error("data error");
@@ -92,6 +70,7 @@ class FakeHost : public PackageHost {
   }
   void SetHeader(const PackageHeader& header) override { headers.push_back(header); }
   void ApplyInitialValue(const VariableValueRecord& value) override {
+    if (value.VariableId == unconvertibleId) throw std::runtime_error("'99999999999' is not a valid integer value");
     for (int32_t id : knownIds)
       if (id == value.VariableId) applied.push_back(value);
   }
@@ -131,6 +110,13 @@ class ScratchFolder {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(content.data()),
                                                  static_cast<std::streamsize>(content.size()));
     return path;
+  }
+  // The names in `folder`, sorted.
+  static std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
   }
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,15 +10,12 @@ namespace {
 
 using testing::Bytes;
 using testing::PackageBuilder;
-using testing::PutU32;
 
 TEST(ParsePackage, FileWithoutTrailerMagicHasNoPackage) {
   Bytes file = PackageBuilder().End().Build();
   for (uint32_t last : {0u, 129u, 131u, 255u, 0x82000000u}) {
-    Bytes copy = file;
-    copy.resize(copy.size() - 4);
-    PutU32(copy, last);
-    EXPECT_FALSE(ParsePackage(copy)) << last;
+    Bytes copy(file.begin(), file.end() - 4);
+    EXPECT_FALSE(ParsePackage(testing::ByteBuilder().raw(copy).u32(last).bytes())) << last;
   }
   EXPECT_FALSE(ParsePackage(Bytes{}));
   EXPECT_FALSE(ParsePackage(Bytes{130, 0, 0, 0}));  // magic alone, shorter than the trailer
@@ -35,38 +32,27 @@ TEST(ParsePackage, ReadsBlockHeaderRecordsAndTrailer) {
   EXPECT_EQ(layout->Trailer.ProjectOffset, builder.image.size());
   EXPECT_EQ(Bytes(layout->ProjectBlock.begin(), layout->ProjectBlock.end()), builder.block);
   ASSERT_TRUE(layout->Header);
-  EXPECT_EQ(layout->Header->DesignVersion, "3.01");
-  EXPECT_EQ(layout->Header->AboutText, "About\r\nline");
-  EXPECT_EQ(layout->Header->Title, "My Title");
-  EXPECT_EQ(layout->Header->HeaderFlags, 1);
+  const auto& h = *layout->Header;
+  EXPECT_EQ(std::tuple(h.DesignVersion, h.AboutText, h.Title, h.HeaderFlags), std::tuple("3.01", "About\r\nline", "My Title", 1));
   ASSERT_EQ(layout->Records.size(), 4u);
-  EXPECT_EQ(layout->Records[0].FileName, "elamp.dll");
-  EXPECT_EQ(layout->Records[0].Content.size(), 3u);
-  EXPECT_EQ(layout->Records[1].FileName, "sub\\file.txt");
-  EXPECT_EQ(std::string(layout->Records[1].Content.begin(), layout->Records[1].Content.end()), "hello");
+  const auto &dll = layout->Records[0], &named = layout->Records[1];
+  EXPECT_EQ(std::tuple(dll.FileName, dll.Content.size()), std::tuple("elamp.dll", 3u));
+  EXPECT_EQ(std::tuple(named.FileName, std::string(named.Content.begin(), named.Content.end())), std::tuple("sub\\file.txt", "hello"));
   EXPECT_EQ(layout->Records[2].Value, (VariableValueRecord{2, kValueInteger, -7, ""}));
   EXPECT_EQ(layout->Records[3].Value, (VariableValueRecord{3, kValueText, 0, "abc"}));
   EXPECT_TRUE(layout->EndTagSeen);
 }
 
-TEST(ParsePackage, HeaderFollowedDirectlyByTrailerEndsAfterHeader) {
-  PackageBuilder builder;
-  builder.recordList = false;
-  Bytes file = builder.Build();
-  auto layout = ParsePackage(file);
-  ASSERT_TRUE(layout);
-  EXPECT_TRUE(layout->Complete());
-  EXPECT_TRUE(layout->Records.empty());
-  EXPECT_FALSE(layout->EndTagSeen);
-}
-
-TEST(ParsePackage, LoneEndTagAndUnknownTags) {
-  auto lone = ParsePackage(PackageBuilder().End().Build());
-  ASSERT_TRUE(lone);
-  EXPECT_TRUE(lone->Complete());
-  EXPECT_TRUE(lone->Records.empty());
-  EXPECT_TRUE(lone->EndTagSeen);
-
+TEST(ParsePackage, RecordListMayBeMissingOrHoldOnlyTheEndTagOrUnknownTags) {
+  PackageBuilder bare;
+  bare.recordList = false;  // the header is followed directly by the trailer
+  for (auto [builder, endTag] : {std::pair{bare, false}, {PackageBuilder().End(), true}}) {
+    auto layout = ParsePackage(builder.Build());
+    ASSERT_TRUE(layout);
+    EXPECT_TRUE(layout->Complete());
+    EXPECT_TRUE(layout->Records.empty());
+    EXPECT_EQ(layout->EndTagSeen, endTag);
+  }
   auto unknown = ParsePackage(PackageBuilder().Record(150, {9, 9, 9, 9, 9}).IntValue(1, 5).End().Build());
   ASSERT_TRUE(unknown);
   ASSERT_EQ(unknown->Records.size(), 2u);
@@ -84,10 +70,7 @@ TEST(ParsePackage, HostileLengthsEndTheParse) {
   for (Case c : {Case{"beyond the file", 1000}, Case{"negative", 0x80000000u}, Case{"huge", 0xFFFFFFFFu},
                  Case{"over 64 MiB", (64u << 20) + 1}}) {
     PackageBuilder builder;
-    builder.IntValue(1, 1);
-    PutU32(builder.records, kTagNamedFile);
-    PutU32(builder.records, c.length);
-    builder.records.insert(builder.records.end(), {'a', 0, 'b'});
+    builder.IntValue(1, 1).records.u32(kTagNamedFile).u32(c.length).raw({'a', 0, 'b'});
     auto layout = ParsePackage(builder.Build());
     ASSERT_TRUE(layout) << c.name;
     EXPECT_FALSE(layout->Error.empty()) << c.name;
@@ -98,8 +81,7 @@ TEST(ParsePackage, HostileLengthsEndTheParse) {
 
 TEST(ParsePackage, RecordLengthMayNotReachIntoTheTrailer) {
   PackageBuilder builder;
-  PutU32(builder.records, 150);
-  PutU32(builder.records, 8);  // exactly the trailer's eight bytes
+  builder.records.u32(150).u32(8);  // exactly the trailer's eight bytes
   auto layout = ParsePackage(builder.Build());
   ASSERT_TRUE(layout);
   EXPECT_FALSE(layout->Error.empty());
@@ -108,45 +90,37 @@ TEST(ParsePackage, RecordLengthMayNotReachIntoTheTrailer) {
 
 TEST(ParsePackage, TagWithoutLengthIsAnError) {
   PackageBuilder builder;
-  PutU32(builder.records, 150);
+  builder.records.u32(150);
   auto layout = ParsePackage(builder.Build());
   ASSERT_TRUE(layout);
   EXPECT_FALSE(layout->Error.empty());
 }
 
 TEST(ParsePackage, BadProjectOffsetOrBlockLength) {
-  Bytes file = PackageBuilder().End().Build();
-  const size_t trailer = file.size() - 8;
-  auto withOffset = [&](uint32_t offset) {
+  const Bytes file = PackageBuilder().End().Build();
+  const size_t trailer = file.size() - 8, blockLength = PackageBuilder().image.size();
+  auto patched = [&](size_t at, uint32_t value) {
     Bytes copy = file;
-    for (int i = 0; i < 4; ++i) copy[trailer + i] = static_cast<uint8_t>(offset >> (8 * i));
+    for (int i = 0; i < 4; ++i) copy[at + i] = static_cast<uint8_t>(value >> (8 * i));
     return copy;
   };
-  for (uint32_t offset : {static_cast<uint32_t>(trailer), static_cast<uint32_t>(trailer - 3), 0xFFFFFFFFu}) {
-    auto layout = ParsePackage(withOffset(offset));
+  // Offsets at or past the trailer; block lengths that run into the trailer or wrap around.
+  for (auto [at, value] : {std::pair{trailer, static_cast<uint32_t>(trailer)}, {trailer, static_cast<uint32_t>(trailer - 3)},
+                           {trailer, 0xFFFFFFFFu}, {blockLength, 0xFFFFFFFFu}, {blockLength, 0xFFFFFFF0u},
+                           {blockLength, static_cast<uint32_t>(file.size())}}) {
+    auto layout = ParsePackage(patched(at, value));
     ASSERT_TRUE(layout);
-    EXPECT_FALSE(layout->ProjectBlockFits) << offset;
-    EXPECT_FALSE(layout->Error.empty());
-  }
-  // A block length that runs into the trailer or wraps around.
-  for (uint32_t length : {0xFFFFFFFFu, 0xFFFFFFF0u, static_cast<uint32_t>(file.size())}) {
-    Bytes copy = file;
-    PackageBuilder builder;
-    for (int i = 0; i < 4; ++i) copy[builder.image.size() + i] = static_cast<uint8_t>(length >> (8 * i));
-    auto layout = ParsePackage(copy);
-    ASSERT_TRUE(layout);
-    EXPECT_FALSE(layout->ProjectBlockFits) << length;
+    EXPECT_FALSE(layout->ProjectBlockFits) << at << ": " << value;
     EXPECT_TRUE(layout->ProjectBlock.empty());
+    if (at == trailer) {
+      EXPECT_FALSE(layout->Error.empty());
+    }
   }
 }
 
 TEST(ParsePackage, HeaderCutShortByTheTrailer) {
-  Bytes file;
-  PutU32(file, 3);
-  file.insert(file.end(), {'a', 'b', 'c', 'x', 0, 'y'});  // block, then a header without flags
-  PutU32(file, 0);
-  PutU32(file, PackageTrailerMagic);
-  auto layout = ParsePackage(file);
+  // The block, then a header without flags.
+  auto layout = ParsePackage(testing::ByteBuilder().u32(3).text("abcx").u8(0).text("y").u32(0).u32(PackageTrailerMagic).bytes());
   ASSERT_TRUE(layout);
   EXPECT_TRUE(layout->ProjectBlockFits);
   EXPECT_FALSE(layout->Header);
@@ -184,9 +158,7 @@ TEST(ResourceName, RefusesNamesThatLeaveTheFolder) {
 }
 
 TEST(EffectiveTitle, BlankTitlesBecomeTavimo) {
-  EXPECT_EQ(EffectiveTitle(""), "Tavimo");
-  EXPECT_EQ(EffectiveTitle("    "), "Tavimo");
-  EXPECT_EQ(EffectiveTitle(" \t\r\n\x01"), "Tavimo");
+  for (const char* blank : {"", "    ", " \t\r\n\x01"}) EXPECT_EQ(EffectiveTitle(blank), "Tavimo") << blank;
   EXPECT_EQ(EffectiveTitle("  Bob  "), "  Bob  ");
 }
 

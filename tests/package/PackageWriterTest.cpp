@@ -18,13 +18,9 @@ using testing::ScratchFolder;
 
 class SavePackageCopyTest : public ::testing::Test {
  protected:
-  std::vector<std::string> FolderEntries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.Path("out")))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> FolderEntries() const { return ScratchFolder::Names(scratch.Path("out")); }
+  static std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+
   ScratchFolder scratch;
   FakeHost host;
   std::string target = (std::filesystem::create_directories(scratch.Path("out")), scratch.Path("out/copy.exe"));
@@ -36,15 +32,13 @@ TEST_F(SavePackageCopyTest, CopyWithoutPersistentValuesReadsBackTheSame) {
   std::string exe = scratch.Write("player.exe", builder.Build());
   ASSERT_TRUE(SavePackageCopy(target, host, exe));
 
-  PackageBuilder expected;  // the 203 record is dropped, the list still ends with 255
-  expected.End();
-  EXPECT_EQ(ScratchFolder::Read(target), ScratchFolder::Read(scratch.Write("expected.exe", expected.Build())));
+  // The 203 record is dropped, the list still ends with 255.
+  EXPECT_EQ(ScratchFolder::Read(target), Text(PackageBuilder().End().Build()));
 
   ExtractedFileList extracted;
   FakeHost reader;
   ReadPackage(target, reader, extracted, scratch.Tmp() + "/");
-  ASSERT_EQ(reader.loads.size(), 1u);
-  EXPECT_EQ(reader.loads[0], builder.block);
+  EXPECT_EQ(reader.loads, std::vector<Bytes>{builder.block});
   EXPECT_EQ(reader.headers.at(0).AboutText, builder.header.AboutText);
   EXPECT_TRUE(reader.applied.empty());
 }
@@ -61,7 +55,7 @@ TEST_F(SavePackageCopyTest, KeepsResourcesAndWritesChangedValues) {
   expected.header.Title = "  ";
   expected.Record(kTagElampDll, {1, 2, 3}).Record(150, {4}).NamedFile("a\\b.txt", "B").TextValue(2, "new text");
   expected.IntValue(3, -5).End();
-  EXPECT_EQ(ScratchFolder::Read(target), ScratchFolder::Read(scratch.Write("expected.exe", expected.Build())));
+  EXPECT_EQ(ScratchFolder::Read(target), Text(expected.Build()));
 }
 
 TEST_F(SavePackageCopyTest, CopyKeepsTheExecutableMode) {
@@ -86,8 +80,7 @@ TEST_F(SavePackageCopyTest, RefusesExecutablesWithoutACompletePackage) {
   Bytes noTrailer = PackageBuilder().End().Build();
   noTrailer.back() = 1;
   PackageBuilder damaged;
-  testing::PutU32(damaged.records, kTagNamedFile);
-  testing::PutU32(damaged.records, 5000);
+  damaged.records.u32(kTagNamedFile).u32(5000);
   for (const Bytes& file : {noTrailer, damaged.Build(), Bytes{1, 2, 3}}) {
     EXPECT_FALSE(SavePackageCopy(target, host, scratch.Write("bad.exe", file)));
     EXPECT_EQ(ScratchFolder::Read(target), "old");
@@ -101,12 +94,10 @@ TEST_F(SavePackageCopyTest, UnwritableTargetFailsSilently) {
   EXPECT_FALSE(SavePackageCopy(scratch.Path("no/such/folder/copy.exe"), host, exe));
 }
 
-TEST(SavePackageCopy, ReadsTheRunningExecutableByDefault) {
+TEST_F(SavePackageCopyTest, ReadsTheRunningExecutableByDefault) {
   // The test program carries no package, so the copy is refused without writing anything.
-  ScratchFolder scratch;
-  FakeHost host;
-  EXPECT_FALSE(SavePackageCopy(scratch.Path("copy.exe"), host));
-  EXPECT_FALSE(std::filesystem::exists(scratch.Path("copy.exe")));
+  EXPECT_FALSE(SavePackageCopy(target, host));
+  EXPECT_TRUE(FolderEntries().empty());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The per-user settings store.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,13 +19,11 @@ class SettingsKeyTest : public ::testing::Test {
   SettingsKey key{SettingsKey::DefaultFolder(), [this](const std::string& text) { messages.push_back(text); }};
 };
 
-TEST_F(SettingsKeyTest, StoreLivesInTheOverriddenFolder) {
+TEST_F(SettingsKeyTest, StoreLivesInTheOverriddenFolderElseUnderXdgThenHome) {
   EXPECT_EQ(key.FilePath(), scratch.Settings() + "/settings.ini");
   key.WriteSetting("Value", "x");
   EXPECT_TRUE(std::filesystem::exists(key.FilePath()));
-}
 
-TEST_F(SettingsKeyTest, DefaultFolderFallsBackToXdgThenHome) {
   ::unsetenv("KPF_SETTINGS_DIR");
   std::string oldXdg = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
   std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
@@ -81,17 +78,14 @@ TEST_F(SettingsKeyTest, AwkwardBytesSurviveTheFile) {
   EXPECT_EQ(other.SubKeyNames(""), std::vector<std::string>{"Sub]Key["});
 }
 
-TEST_F(SettingsKeyTest, TextThatIsNoNumberIsAReadError) {
+TEST_F(SettingsKeyTest, TextThatIsNoNumberIsAReadErrorAndDamagedLinesAreIgnored) {
   key.WriteSetting("Number", "12abc");
   EXPECT_EQ(key.ReadSettingInt("Number", 5), 5);
   key.WriteSetting("Number", "34");
   EXPECT_EQ(key.ReadSettingInt("Number", 5), 34);
   EXPECT_EQ(messages, std::vector<std::string>{"Error reading registry"});
-}
 
-TEST_F(SettingsKeyTest, DamagedLinesAreIgnored) {
-  testing::Bytes content = testing::ToBytes("garbage\nX=s:before\n[]\nA=s:ok\nB=i:notanumber\nC=q:x\nD=i:9\n[Sub\n");
-  scratch.Write("settings/settings.ini", content);
+  scratch.Write("settings/settings.ini", testing::ToBytes("garbage\nX=s:before\n[]\nA=s:ok\nB=i:notanumber\nC=q:x\nD=i:9\n[Sub\n"));
   EXPECT_EQ(key.ReadSetting("A", ""), "ok");
   EXPECT_EQ(key.ReadSetting("X", "none"), "none");
   EXPECT_EQ(key.ReadSettingInt("B", -1), -1);
@@ -116,11 +110,7 @@ TEST_F(SettingsKeyTest, FailuresShowTheMessages) {
 
 TEST_F(SettingsKeyTest, WritesLeaveNoTemporaryFiles) {
   for (int i = 0; i < 5; ++i) key.WriteSettingInt("V" + std::to_string(i), i);
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(scratch.Settings()))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"settings.ini", "settings.lock"}));
+  EXPECT_EQ(ScratchFolder::Names(scratch.Settings()), (std::vector<std::string>{"settings.ini", "settings.lock"}));
 }
 
 }  // namespace

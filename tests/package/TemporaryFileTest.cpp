@@ -20,18 +20,16 @@ constexpr const char* kEndedProcess = "4194999-1";
 
 class TemporaryFileTest : public ::testing::Test {
  protected:
-  std::string MakeServiceFolder(const std::string& parent) const {
-    std::string pattern = parent + "/kpfplayer-XXXXXX";
-    return ::mkdtemp(pattern.data());
-  }
   std::string StoredList(const std::string& tag, const char* value) {
-    return settings.ReadSetting(std::string("TemporaryFiles\\") + tag + "\\" + value, "<none>");
+    return settings.ReadSetting("TemporaryFiles\\" + tag + "\\" + value, "<none>");
   }
-  std::vector<std::string> TmpEntries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch.Tmp())) names.push_back(entry.path().string());
-    return names;
+  void StoreList(const std::string& tag, const char* value, const std::string& list) {
+    settings.WriteSetting("TemporaryFiles\\" + tag + "\\" + value, list);
   }
+  // The private folder a service made for its files.
+  static std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
+  // Relative to the scratch root, for ScratchFolder::Write.
+  std::string Relative(const std::string& path) const { return path.substr(scratch.Root().size() + 1); }
 
   ScratchFolder scratch;
   std::vector<std::string> messages;
@@ -50,7 +48,7 @@ TEST_F(TemporaryFileTest, NamesWithAndWithoutDotAreAlike) {
     EXPECT_GE(number, 0);
     EXPECT_LE(number, 65534);
     EXPECT_EQ(name.find("//"), std::string::npos) << name;
-    EXPECT_EQ(std::filesystem::path(name).parent_path().parent_path().string(), scratch.Tmp());
+    EXPECT_EQ(FolderOf(FolderOf(name)), scratch.Tmp());
     EXPECT_FALSE(std::filesystem::exists(name));
   }
   EXPECT_TRUE(service.GetTempFileName("a/../b").ends_with(".a_.._b"));
@@ -58,7 +56,7 @@ TEST_F(TemporaryFileTest, NamesWithAndWithoutDotAreAlike) {
 
 TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
   TTemporaryFile service(settings, report);
-  std::string folder = std::filesystem::path(service.GetTempFileName("x")).parent_path().string();
+  std::string folder = FolderOf(service.GetTempFileName("x"));
   struct stat info;
   ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -72,7 +70,7 @@ TEST_F(TemporaryFileTest, ConfiguredFolderWithOrWithoutTrailingSlash) {
     settings.WriteSetting("TemporaryFolder", configured);
     TTemporaryFile service(settings, report);
     std::string name = service.GetTempFileName("tavi");
-    EXPECT_EQ(std::filesystem::path(name).parent_path().parent_path().string(), scratch.Path("custom"));
+    EXPECT_EQ(FolderOf(FolderOf(name)), scratch.Path("custom"));
     EXPECT_EQ(name.find("//"), std::string::npos) << name;
     EXPECT_EQ(name.substr(name.rfind('/'), 3), "/0_");
   }
@@ -84,7 +82,7 @@ TEST_F(TemporaryFileTest, CreateTempFileWritesRegistersAndCleansUp) {
     TTemporaryFile service(settings, report);
     path = service.CreateTempFile(".wav", testing::ToBytes("RIFF"));
     ASSERT_FALSE(path.empty());
-    folder = std::filesystem::path(path).parent_path().string();
+    folder = FolderOf(path);
     EXPECT_EQ(ScratchFolder::Read(path), "RIFF");
     EXPECT_EQ(service.Files(), std::vector<std::string>{path});
     EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path);  // first entry without separator
@@ -102,7 +100,7 @@ TEST_F(TemporaryFileTest, CreateTempFileWritesRegistersAndCleansUp) {
 
 TEST_F(TemporaryFileTest, StaleEntryOfThisProcessIsDroppedAndStoredEmpty) {
   const std::string tag = "4194998-7";
-  settings.WriteSetting(std::string("TemporaryFiles\\") + tag + "\\DeleteList", ";%;" + scratch.Tmp() + "/kpfplayer-abcdef/0_1.tavi");
+  StoreList(tag, "DeleteList", ";%;" + scratch.Tmp() + "/kpfplayer-abcdef/0_1.tavi");
   TTemporaryFile service(settings, report, tag);
   EXPECT_TRUE(service.Files().empty());
   EXPECT_EQ(StoredList(tag, "DeleteList"), "");
@@ -110,10 +108,11 @@ TEST_F(TemporaryFileTest, StaleEntryOfThisProcessIsDroppedAndStoredEmpty) {
 }
 
 TEST_F(TemporaryFileTest, LeftoversOfEndedProcessesAreDeleted) {
-  std::string folder = MakeServiceFolder(scratch.Tmp());
-  std::string file = scratch.Write(folder.substr(scratch.Root().size() + 1) + "/0_12.tavi", testing::ToBytes("x"));
-  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteList", ";%;" + file);
-  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteFolder", ";%;" + folder);
+  std::string pattern = scratch.Tmp() + "/kpfplayer-XXXXXX";
+  std::string folder = ::mkdtemp(pattern.data());
+  std::string file = scratch.Write(Relative(folder) + "/0_12.tavi", testing::ToBytes("x"));
+  StoreList(kEndedProcess, "DeleteList", ";%;" + file);
+  StoreList(kEndedProcess, "DeleteFolder", ";%;" + folder);
   TTemporaryFile service(settings, report);
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_FALSE(std::filesystem::exists(folder));
@@ -140,10 +139,8 @@ TEST_F(TemporaryFileTest, NamesOutsideOurFoldersAreDroppedNotDeleted) {
   std::string fakeFolder = scratch.Path("kpfplayer-zzzzzz");  // right name, but a link to elsewhere
   std::filesystem::create_directory_symlink(scratch.Tmp(), fakeFolder);
   std::string viaLink = scratch.Write("tmp/0_1.tavi", testing::ToBytes("keep"));
-  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteList",
-                        ";%;" + outside + ";%;" + fakeFolder + "/0_1.tavi;%;relative/kpfplayer-aaaaaa/x");
-  settings.WriteSetting(std::string("TemporaryFiles\\") + kEndedProcess + "\\DeleteFolder",
-                        ";%;" + scratch.Root() + ";%;" + fakeFolder);
+  StoreList(kEndedProcess, "DeleteList", ";%;" + outside + ";%;" + fakeFolder + "/0_1.tavi;%;relative/kpfplayer-aaaaaa/x");
+  StoreList(kEndedProcess, "DeleteFolder", ";%;" + scratch.Root() + ";%;" + fakeFolder);
   TTemporaryFile service(settings, report);
   service.RegisterFile(outside);
   service.RegisterFile(scratch.Tmp() + "/kpfplayer-abc/../../precious.txt");
@@ -158,7 +155,7 @@ TEST_F(TemporaryFileTest, NamesOutsideOurFoldersAreDroppedNotDeleted) {
 
 TEST_F(TemporaryFileTest, UndeletableEntryStaysListed) {
   TTemporaryFile service(settings, report);
-  std::string folder = std::filesystem::path(service.GetTempFileName("t")).parent_path().string();
+  std::string folder = FolderOf(service.GetTempFileName("t"));
   // unlink cannot remove a folder: the entry stands for a file that is locked.
   std::string locked = folder + "/0_77.tavi";
   std::filesystem::create_directories(locked + "/inner");
@@ -172,10 +169,10 @@ TEST_F(TemporaryFileTest, UndeletableEntryStaysListed) {
 
 TEST_F(TemporaryFileTest, NameSearchGivesUpAfterAThousandTries) {
   TTemporaryFile service(settings, report);
-  std::string folder = std::filesystem::path(service.GetTempFileName("t")).parent_path().string();
+  std::string folder = FolderOf(service.GetTempFileName("t"));
   std::minstd_rand replay(1234);
   for (int i = 0; i < TTemporaryFile::kMaxNameTries; ++i)
-    scratch.Write(folder.substr(scratch.Root().size() + 1) + "/0_" + std::to_string(replay() % 65535) + ".t", {});
+    scratch.Write(Relative(folder) + "/0_" + std::to_string(replay() % 65535) + ".t", {});
   service.SeedNameGenerator(1234);
   EXPECT_EQ(service.GetTempFileName("t"), "");
   service.SeedNameGenerator(1234);
@@ -187,7 +184,7 @@ TEST_F(TemporaryFileTest, NameSearchGivesUpAfterAThousandTries) {
 TEST_F(TemporaryFileTest, MissingConfiguredFolderFallsBackToTheSystemFolder) {
   settings.WriteSetting("TemporaryFolder", scratch.Path("missing"));
   TTemporaryFile service(settings, report);
-  EXPECT_EQ(std::filesystem::path(service.GetTempFileName("t")).parent_path().parent_path().string(), scratch.Tmp());
+  EXPECT_EQ(FolderOf(FolderOf(service.GetTempFileName("t"))), scratch.Tmp());
 }
 
 TEST_F(TemporaryFileTest, UnusableTemporaryFolderReportsTheError) {

@@ -19,6 +19,7 @@ class ByteBuilder {
     auto u = static_cast<uint32_t>(v);
     return u8(u & 0xFF).u8((u >> 8) & 0xFF).u8((u >> 16) & 0xFF).u8(u >> 24);
   }
+  ByteBuilder& u32(uint32_t v) { return i32(static_cast<int32_t>(v)); }
   ByteBuilder& raw(std::span<const uint8_t> data) {
     bytes_.insert(bytes_.end(), data.begin(), data.end());
     return *this;
