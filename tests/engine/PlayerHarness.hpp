@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "TestProject.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
@@ -39,6 +41,13 @@ struct Harness {
   std::vector<std::string> trace;
   std::function<void(const std::string&)> onTrace;
 };
+
+// A harness whose player has been started (the start is expected to succeed).
+inline std::unique_ptr<Harness<>> Started(const project::ProjectSource& source, engine::PlayerOptions options = {}) {
+  auto h = std::make_unique<Harness<>>(source, options);
+  EXPECT_TRUE(h->player->Start());
+  return h;
+}
 
 inline project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts = {}) {
   project::ProjectSource source;

@@ -20,9 +20,8 @@ std::unique_ptr<Harness<>> RunActions(std::vector<TKPFExeAction> actions) {
 }
 
 TEST(Actions, SetNumberEvaluatesExpressions) {
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("2+3")})})->Int("N"), 5);
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("abc")})})->Int("N"), 0);
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("10/4")})})->Int("N"), 0);
+  for (auto [text, value] : {std::pair{"2+3", 5}, {"abc", 0}, {"10/4", 0}})
+    EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text(text)})})->Int("N"), value) << text;
 }
 
 TEST(Actions, TextActionsStoreResults) {
@@ -80,8 +79,9 @@ TEST(Actions, TextArrayCanOnlyContainText) {
 }
 
 TEST(Actions, ArraySizeIsTakenModulo65536) {
-  auto h = RunActions({Act(84, {P::Text("big"), P::Text("65537")}), Act(210, {P::Var(1), P::Text("big")})});
-  EXPECT_EQ(h->Int("N"), 1);
+  EXPECT_EQ(RunActions({Act(84, {P::Text("big"), P::Text("65537")}), Act(210, {P::Var(1), P::Text("big")})})
+                ->Int("N"),
+            1);
 }
 
 TEST(Actions, Conversions) {
@@ -95,22 +95,18 @@ TEST(Actions, Conversions) {
 }
 
 TEST(Actions, RandomRanges) {
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("5")}), Act(90, {P::Text("1"), P::Var(1)})})->Int("N"), 0);
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("5")}), Act(90, {P::Text("0"), P::Var(1)})})->Int("N"), 0);
-  EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("5")}), Act(90, {P::Text("-9"), P::Var(1)})})->Int("N"), 0);
+  for (const char* range : {"1", "0", "-9"})  // ranges of one or less give 0
+    EXPECT_EQ(RunActions({Act(22, {P::Var(1), P::Text("5")}), Act(90, {P::Text(range), P::Var(1)})})->Int("N"), 0);
   const int32_t value = RunActions({Act(90, {P::Text("10"), P::Var(1)})})->Int("N");
   EXPECT_GE(value, 0);
   EXPECT_LT(value, 10);
 }
 
-TEST(Actions, UnknownTypesDoNothing) {
-  auto h = RunActions({Act(231, {P::Var(1)}), Act(57, {P::Text("x")}), Act(-1), Act(22, {P::Var(1), P::Text("3")})});
-  EXPECT_EQ(h->Int("N"), 3);
-}
-
-TEST(Actions, MissingVariableAbandonsTheAction) {
-  auto h = RunActions({Act(22, {P::Var(999), P::Text("3")}), Act(22, {P::Var(1), P::Text("4")})});
-  EXPECT_EQ(h->Int("N"), 4);
+TEST(Actions, UnknownTypesDoNothingAndAMissingVariableAbandonsTheAction) {
+  EXPECT_EQ(RunActions({Act(231, {P::Var(1)}), Act(57, {P::Text("x")}), Act(-1), Act(22, {P::Var(1), P::Text("3")})})
+                ->Int("N"),
+            3);
+  EXPECT_EQ(RunActions({Act(22, {P::Var(999), P::Text("3")}), Act(22, {P::Var(1), P::Text("4")})})->Int("N"), 4);
 }
 
 TEST(Actions, ClearVariableAndStoredValues) {

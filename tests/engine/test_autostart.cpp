@@ -23,6 +23,21 @@ class Autostart : public testing::Test {
     ::setenv("KPF_SETTINGS_DIR", (home_ / "settings").c_str(), 1);
   }
   void TearDown() override { fs::remove_all(home_); }
+
+  // A started player titled "Pet" at /opt/pet/pet; option 3 shows "Run On Startup".
+  std::unique_ptr<Harness<>> StartedPet(bool preview = false) {
+    project::ProjectSource source = WithVariables({});
+    source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+    source.OptionFlags = {0, 1, 1, 1};
+    engine::PlayerOptions options;
+    options.executablePath = "/opt/pet/pet";
+    options.preview = preview;
+    auto h = std::make_unique<Harness<>>(source, options);
+    h->player->SetHeader({"", "", "Pet", 0});
+    EXPECT_TRUE(h->player->Start());
+    return h;
+  }
+
   fs::path home_;
 };
 
@@ -43,10 +58,8 @@ TEST_F(Autostart, WritesChecksAndDeletes) {
 }
 
 TEST_F(Autostart, TitleBecomesOneNameComponent) {
-  EXPECT_EQ(engine::AutostartEntry::SanitisedName("a/b\\c"), "a_b_c");
-  EXPECT_EQ(engine::AutostartEntry::SanitisedName(".."), "_");
-  EXPECT_EQ(engine::AutostartEntry::SanitisedName(""), "_");
-  EXPECT_EQ(engine::AutostartEntry::SanitisedName("x\ny"), "x_y");
+  for (auto [title, name] : {std::pair{"a/b\\c", "a_b_c"}, {"..", "_"}, {"", "_"}, {"x\ny", "x_y"}})
+    EXPECT_EQ(engine::AutostartEntry::SanitisedName(title), name) << title;
   const engine::AutostartEntry entry("../../evil", "/bin/x");
   EXPECT_EQ(fs::path(entry.FilePath()).parent_path(), home_ / "autostart");
 }
@@ -57,52 +70,33 @@ TEST_F(Autostart, ExecQuotesSpecialCharacters) {
 }
 
 TEST_F(Autostart, MenuEntryTogglesTheFile) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  source.OptionFlags = {0, 1, 1, 1};
-  engine::PlayerOptions options;
-  options.executablePath = "/opt/pet/pet";
-  Harness h(source, options);
-  h.player->SetHeader({"", "", "Pet", 0});
-  ASSERT_TRUE(h.player->Start());
-  auto* item = h.player->Menu().Command(engine::MenuCommand::RunOnStartup);
+  auto h = StartedPet();
+  auto* item = h->player->Menu().Command(engine::MenuCommand::RunOnStartup);
   ASSERT_TRUE(item->visible);
   EXPECT_FALSE(item->checked);
-  h.player->RunOnStartupClick();
+  h->player->RunOnStartupClick();
   EXPECT_TRUE(item->checked);
   EXPECT_TRUE(fs::exists(home_ / "autostart" / "Pet.desktop"));
-  h.player->RunOnStartupClick();
+  h->player->RunOnStartupClick();
   EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
 }
 
 TEST_F(Autostart, PreviewDisablesTheEntry) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  source.OptionFlags = {0, 1, 1, 1};
-  engine::PlayerOptions options;
-  options.preview = true;
-  Harness h(source, options);
-  ASSERT_TRUE(h.player->Start());
-  auto* item = h.player->Menu().Command(engine::MenuCommand::RunOnStartup);
+  auto h = StartedPet(true);
+  auto* item = h->player->Menu().Command(engine::MenuCommand::RunOnStartup);
   EXPECT_EQ(item->caption, "Run on startup disabled on preview");
   EXPECT_FALSE(item->enabled);
 }
 
 TEST_F(Autostart, UninstallRemovesEntryAfterConfirmation) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  engine::PlayerOptions options;
-  options.executablePath = "/opt/pet/pet";
-  Harness h(source, options);
-  h.player->SetHeader({"", "", "Pet", 0});
-  ASSERT_TRUE(h.player->Start());
+  auto h = StartedPet();
   engine::AutostartEntry("Pet", "/opt/pet/pet").Enable();
-  h.platform.QueueMessageBoxAnswer(platform::MessageBoxResult::No);
-  h.player->UninstallClick();
-  EXPECT_FALSE(h.player->Closed());
-  h.platform.QueueMessageBoxAnswer(platform::MessageBoxResult::Yes);
-  h.player->UninstallClick();
-  EXPECT_TRUE(h.player->Closed());
+  h->platform.QueueMessageBoxAnswer(platform::MessageBoxResult::No);
+  h->player->UninstallClick();
+  EXPECT_FALSE(h->player->Closed());
+  h->platform.QueueMessageBoxAnswer(platform::MessageBoxResult::Yes);
+  h->player->UninstallClick();
+  EXPECT_TRUE(h->player->Closed());
   EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
 }
 

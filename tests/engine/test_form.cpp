@@ -30,22 +30,19 @@ project::ProjectSource Pictured(uint8_t alpha, bool transparentCorner) {
 platform::headless::HeadlessWindow& WindowOf(Harness<>& h) { return *h.platform.LastWindow(); }
 
 TEST(Form, OpaqueImageTakesTheRegionPath) {
-  Harness h(Pictured(255, true));
-  ASSERT_TRUE(h.player->Start());
-  auto& window = WindowOf(h);
+  auto h = Started(Pictured(255, true));
+  auto& window = WindowOf(*h);
   EXPECT_GT(window.ImageCount(), 0);
   EXPECT_FALSE(window.Layered());
-  ASSERT_TRUE(window.Shape().has_value());
-  EXPECT_FALSE(window.Shape()->empty());
+  EXPECT_TRUE(window.Shape().has_value() && !window.Shape()->empty());
   EXPECT_EQ(window.Opacity(), 200);
   EXPECT_EQ(window.Bounds(), (platform::Rect{100, 100, 164, 164}));
   EXPECT_TRUE(window.Visible());
 }
 
 TEST(Form, TranslucentImageTakesTheLayeredPath) {
-  Harness h(Pictured(128, false));
-  ASSERT_TRUE(h.player->Start());
-  auto& window = WindowOf(h);
+  auto h = Started(Pictured(128, false));
+  auto& window = WindowOf(*h);
   EXPECT_TRUE(window.Layered());
   ASSERT_FALSE(window.ImagePixels().empty());
   EXPECT_EQ(window.ImagePixels()[0] >> 24, 128u);
@@ -69,52 +66,43 @@ TEST(Form, Premultiply) {
 }
 
 TEST(Form, UpdateLockHoldsThePosition) {
-  Harness h(Pictured(255, false));
-  ASSERT_TRUE(h.player->Start());
-  h.player->BeginUpdate();
-  h.player->BeginUpdate();
-  h.player->SetPosition(300, 250);
-  EXPECT_EQ(WindowOf(h).Bounds().left, 100);
-  EXPECT_EQ(h.player->Left(), 100);
-  h.player->EndUpdate();
-  EXPECT_EQ(WindowOf(h).Bounds().left, 100);
-  h.player->EndUpdate();
-  EXPECT_EQ(WindowOf(h).Bounds(), (platform::Rect{300, 250, 364, 314}));
-  EXPECT_EQ(h.player->Left(), 300);
-  h.player->EndUpdate();  // unbalanced: ignored
-  EXPECT_EQ(h.player->UpdateLock(), 0);
+  auto h = Started(Pictured(255, false));
+  h->player->BeginUpdate();
+  h->player->BeginUpdate();
+  h->player->SetPosition(300, 250);
+  EXPECT_EQ(WindowOf(*h).Bounds().left, 100);
+  EXPECT_EQ(h->player->Left(), 100);
+  h->player->EndUpdate();
+  EXPECT_EQ(WindowOf(*h).Bounds().left, 100);
+  h->player->EndUpdate();
+  EXPECT_EQ(WindowOf(*h).Bounds(), (platform::Rect{300, 250, 364, 314}));
+  EXPECT_EQ(h->player->Left(), 300);
+  h->player->EndUpdate();  // unbalanced: ignored
+  EXPECT_EQ(h->player->UpdateLock(), 0);
 }
 
 TEST(Form, WindowInputReachesTheEngine) {
-  Harness h(Pictured(255, false));
-  ASSERT_TRUE(h.player->Start());
-  auto& window = WindowOf(h);
+  auto h = Started(Pictured(255, false));
+  auto& window = WindowOf(*h);
   window.PressMouse(platform::MouseButton::Right, 3, 4);
   window.ReleaseMouse(platform::MouseButton::Right);
   window.PressKey(65);
   window.ReleaseKey(65);
-  EXPECT_TRUE(h.Traced("mouse-down button=1 x=3 y=4"));
-  EXPECT_TRUE(h.Traced("popup"));
-  EXPECT_TRUE(h.Traced("key-down code=65"));
-  EXPECT_EQ(h.player->State().LastKey, -1);
+  EXPECT_TRUE(h->Traced("mouse-down button=1 x=3 y=4"));
+  EXPECT_TRUE(h->Traced("popup"));
+  EXPECT_TRUE(h->Traced("key-down code=65"));
+  EXPECT_EQ(h->player->State().LastKey, -1);
   window.RequestClose();
-  EXPECT_TRUE(h.player->Closed());
+  EXPECT_TRUE(h->player->Closed());
 }
 
 TEST(Form, StayOnTopTogglesTheWindow) {
-  Harness h(Pictured(255, false));
-  ASSERT_TRUE(h.player->Start());
-  h.player->StayOnTopClick(true);
-  EXPECT_TRUE(WindowOf(h).Topmost());
-  h.player->StayOnTopClick(true);
-  EXPECT_FALSE(WindowOf(h).Topmost());
+  auto h = Started(Pictured(255, false));
+  h->player->StayOnTopClick(true);
+  EXPECT_TRUE(WindowOf(*h).Topmost());
+  h->player->StayOnTopClick(true);
+  EXPECT_FALSE(WindowOf(*h).Topmost());
 }
-
-}  // namespace
-}  // namespace kpf::test
-
-namespace kpf::test {
-namespace {
 
 TEST(Form, MoveThatStartsAnotherAnimationSkipsTheOldFrame) {
   project::ProjectSource source = WithVariables({});
@@ -123,13 +111,12 @@ TEST(Form, MoveThatStartsAnotherAnimationSkipsTheOldFrame) {
   runner.Params = {5000, 2};
   source.Animations.push_back(runner);
   source.Animations.push_back(Animation(2, "target", 3, 0, 2, 50, "10", "10"));
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
-  EXPECT_EQ(h.platform.LastWindow()->ImageCount(), 1);
-  h.platform.AdvanceTo(100);  // frame 1 of "runner" moves off screen: "target" starts instead
-  EXPECT_EQ(h.player->CurrentAnimationIndex(), 1);
-  EXPECT_EQ(h.platform.LastWindow()->ImageCount(), 2);
-  EXPECT_EQ(h.player->FrameIndex(), 1);
+  auto h = Started(source);
+  EXPECT_EQ(h->platform.LastWindow()->ImageCount(), 1);
+  h->platform.AdvanceTo(100);  // frame 1 of "runner" moves off screen: "target" starts instead
+  EXPECT_EQ(h->player->CurrentAnimationIndex(), 1);
+  EXPECT_EQ(h->platform.LastWindow()->ImageCount(), 2);
+  EXPECT_EQ(h->player->FrameIndex(), 1);
 }
 
 }  // namespace

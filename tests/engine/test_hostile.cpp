@@ -7,6 +7,13 @@
 namespace kpf::test {
 namespace {
 
+// A project with an endless one-frame "idle" animation and the given integer variables.
+project::ProjectSource Idle(std::vector<std::string> ints = {}) {
+  project::ProjectSource source = WithVariables(std::move(ints));
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  return source;
+}
+
 TEST(Hostile, ScriptRunningItselfIsCutAtDepth64) {
   project::ProjectSource source = WithVariables({"N"});
   source.Scripts.push_back(Script(1, "self", {Act(22, {P::Var(1), P::Text("<%N%>+1")}), Act(20, {P::Int(1)})}));
@@ -19,9 +26,8 @@ TEST(Hostile, ScriptRunningItselfIsCutAtDepth64) {
 }
 
 TEST(Hostile, EndlessLoopWithoutWaitEndsWithTheRun) {
-  project::ProjectSource source = WithVariables({"N"});
+  project::ProjectSource source = Idle();
   source.Scripts.push_back(Script(1, "spin", {Act(30, {P::Text("1 = 1")}), Act(31)}, 2));
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
   source.NextScriptId = 2;
   const auto path = WriteProjectFile(source, "spin");
   tools::RunOptions options;
@@ -33,16 +39,27 @@ TEST(Hostile, EndlessLoopWithoutWaitEndsWithTheRun) {
   std::filesystem::remove_all(path.parent_path());
 }
 
+// Starts a player on just these animations and lets `ms` of virtual time pass.
+std::unique_ptr<Harness<>> Played(std::vector<project::AnimationSource> animations, int64_t ms) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations = std::move(animations);
+  auto h = Started(source);
+  h->platform.AdvanceTo(ms);
+  return h;
+}
+
+project::AnimationSource Mover(uint8_t mode, std::vector<int32_t> params, std::string posX, std::string posY = "100") {
+  auto mover = Animation(1, "move", 0, 0, 2, 10, std::move(posX), std::move(posY));
+  mover.MoveMode = mode;
+  mover.Params = std::move(params);
+  return mover;
+}
+
 TEST(Hostile, FramelessAnimationsDoNotRecurse) {
   for (uint16_t repeat : {0, 1, 2}) {
-    project::ProjectSource source = WithVariables({});
-    source.Animations.push_back(Animation(1, "empty", 0, repeat, 0, 10));
-    source.Animations.push_back(Animation(2, "empty2", 0, 1, 0, 10));
-    Harness h(source);
-    ASSERT_TRUE(h.player->Start());
-    h.platform.AdvanceTo(1000);
-    EXPECT_GT(h.Count("anim-start") + h.Count("cycle"), 0u);
-    EXPECT_LT(h.Count("anim-start"), 200u);
+    auto h = Played({Animation(1, "empty", 0, repeat, 0, 10), Animation(2, "empty2", 0, 1, 0, 10)}, 1000);
+    EXPECT_GT(h->Count("anim-start") + h->Count("cycle"), 0u);
+    EXPECT_LT(h->Count("anim-start"), 200u);
   }
 }
 
@@ -57,59 +74,31 @@ TEST(Hostile, FrameIntervalsAreClamped) {
 }
 
 TEST(Hostile, ZeroDurationFramesStillLetTimePass) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "fast", 0, 0, 3, 0));
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
-  h.platform.AdvanceTo(100);
-  EXPECT_LE(h.Count(" frame "), 12u);
+  EXPECT_LE(Played({Animation(1, "fast", 0, 0, 3, 0)}, 100)->Count(" frame "), 12u);
 }
 
 TEST(Hostile, LeaveScreenTargetWithoutAnimationDoesNothing) {
-  project::ProjectSource source = WithVariables({});
-  auto walker = Animation(1, "walk", 0, 0, 2, 10, "-60", "100");
-  walker.MoveMode = 1;
-  walker.Params = {50, 777};
-  source.Animations.push_back(walker);
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
-  h.platform.AdvanceTo(200);
-  EXPECT_TRUE(h.Traced("leave-screen target=777"));
-  EXPECT_EQ(h.Count("anim-start"), 1u);
+  auto h = Played({Mover(1, {50, 777}, "-60")}, 200);
+  EXPECT_TRUE(h->Traced("leave-screen target=777"));
+  EXPECT_EQ(h->Count("anim-start"), 1u);
 }
 
 TEST(Hostile, LeaveScreenReplayIsNotReentered) {
-  project::ProjectSource source = WithVariables({});
-  auto walker = Animation(1, "walk", 0, 0, 2, 10, "-500", "100");
-  walker.MoveMode = 2;
-  walker.Params = {1, 0};
-  source.Animations.push_back(walker);
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
-  h.platform.AdvanceTo(100);
-  EXPECT_LT(h.Count("anim-start"), 50u);
+  EXPECT_LT(Played({Mover(2, {1, 0}, "-500")}, 100)->Count("anim-start"), 50u);
 }
 
 TEST(Hostile, MoveModesWithoutParametersReadZero) {
   // A stored animation may carry fewer move parameters than its mode uses: the missing ones
   // are 0, so the window stays where it is and the animation plays on.
   for (uint8_t mode = 1; mode <= 7; ++mode) {
-    project::ProjectSource source = WithVariables({});
-    auto mover = Animation(1, "move", 0, 0, 2, 10, "40", "30");
-    mover.MoveMode = mode;
-    mover.Params = {};
-    source.Animations.push_back(mover);
-    Harness h(source);
-    ASSERT_TRUE(h.player->Start()) << int{mode};
-    h.platform.AdvanceTo(300);
-    EXPECT_TRUE(h.player->IsPlaying()) << int{mode};
-    EXPECT_FALSE(h.Traced("leave-screen")) << int{mode};
+    auto h = Played({Mover(mode, {}, "40", "30")}, 300);
+    EXPECT_TRUE(h->player->IsPlaying()) << int{mode};
+    EXPECT_FALSE(h->Traced("leave-screen")) << int{mode};
   }
 }
 
 TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  project::ProjectSource source = Idle();
   project::TPlayList loop;
   loop.Name = "LOOP";
   loop.Items = {"<<RANDOM:LOOP>>"};
@@ -118,14 +107,12 @@ TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
   source.PlayLists = {loop, empty};
   Harness h(source);
   ASSERT_TRUE(h.player->Start());
-  for (const char* name : {"<<RANDOM:LOOP>>", "<<RANDOM:EMPTY>>", "<<RANDOM:", "<<RANDOM:X", "<<R", "", "missing"}) {
+  for (const char* name : {"<<RANDOM:LOOP>>", "<<RANDOM:EMPTY>>", "<<RANDOM:", "<<RANDOM:X", "<<R", "", "missing",
+                           "<RANDOM FROM ALL EVENT>", "<random from same event>"})
     h.player->PlayAnimationByName(name);
-  }
   h.player->PlayPlayList("EMPTY");
   h.player->PlayPlayList("LOOP");
   EXPECT_TRUE(h.Traced("playlist-depth"));
-  h.player->PlayAnimationByName("<RANDOM FROM ALL EVENT>");
-  h.player->PlayAnimationByName("<random from same event>");
 }
 
 TEST(Hostile, PlayListNamingMissingAnimations) {
@@ -144,11 +131,10 @@ TEST(Hostile, PlayListNamingMissingAnimations) {
 }
 
 TEST(Hostile, CloseDuringScriptDefersRelease) {
-  project::ProjectSource source = WithVariables({"N"});
+  project::ProjectSource source = Idle({"N"});
   source.Scripts.push_back(Script(5, "long", {Act(22, {P::Var(1), P::Text("1")}), Act(22, {P::Var(1), P::Text("2")}),
                                               Act(22, {P::Var(1), P::Text("3")})}));
   source.Scripts.push_back(Script(6, "closing", {Act(20, {P::Int(5)})}, 1));
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
   source.NextScriptId = 7;
   Harness h(source);
   ASSERT_TRUE(h.player->Start());
@@ -166,13 +152,17 @@ TEST(Hostile, CloseDuringScriptDefersRelease) {
   EXPECT_TRUE(h.player->Model.Scripts.empty());
 }
 
-TEST(Hostile, TimerClosingThePlayerInsideItsTick) {
-  project::ProjectSource source = WithVariables({"T"});
+// Script 2 runs `start` when the player starts; script 1, the timer's, asks the player to exit.
+project::ProjectSource ExitOnTick(std::vector<std::string> ints, std::vector<project::TKPFExeAction> start) {
+  project::ProjectSource source = Idle(std::move(ints));
   source.Scripts.push_back(Script(1, "tick", {Act(13)}));
-  source.Scripts.push_back(Script(2, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("1"), P::Text("0")})}, 2));
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.Scripts.push_back(Script(2, "start", std::move(start), 2));
   source.NextScriptId = 3;
-  Harness h(source);
+  return source;
+}
+
+TEST(Hostile, TimerClosingThePlayerInsideItsTick) {
+  Harness h(ExitOnTick({"T"}, {Act(116, {P::Var(1), P::Int(1), P::Text("1"), P::Text("0")})}));
   h.player->OnExitRequested = [&] { h.player->Close(); };
   h.onTrace = [&](const std::string& line) {
     if (line.find(" timer index=0") != std::string::npos) h.player->Close();
@@ -190,9 +180,7 @@ class DialogPlayer : public engine::TFormKPFPlayer {
 };
 
 TEST(Hostile, CloseRequestWaitingForDialogsIsBounded) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  Harness<DialogPlayer> h(source);
+  Harness<DialogPlayer> h(Idle());
   ASSERT_TRUE(h.player->Start());
   h.player->CloseClick(true);
   h.platform.AdvanceTo(100);
@@ -200,9 +188,7 @@ TEST(Hostile, CloseRequestWaitingForDialogsIsBounded) {
 }
 
 TEST(Hostile, InputAfterCloseIsHarmless) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  Harness h(source);
+  Harness h(Idle());
   ASSERT_TRUE(h.player->Start());
   h.player->Close();
   h.player->MouseDown(platform::MouseButton::Left, 1, 1);
@@ -225,32 +211,15 @@ TEST(Hostile, EmptyProjectDoesNotRun) {
 }
 
 TEST(Hostile, GotoFrameOutOfRange) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
-  h.player->GotoFrame(-3);
-  h.player->GotoFrame(99);
-  h.player->GotoFrame(1);
-  h.platform.AdvanceTo(200);
-  EXPECT_TRUE(h.player->IsPlaying());
+  auto h = Played({Animation(1, "idle", 0, 0, 2, 10)}, 0);
+  for (int frame : {-3, 99, 1}) h->player->GotoFrame(frame);
+  h->platform.AdvanceTo(200);
+  EXPECT_TRUE(h->player->IsPlaying());
 }
 
-}  // namespace
-}  // namespace kpf::test
-
-namespace kpf::test {
-namespace {
-
 TEST(Hostile, LongWaitEndsWhenThePlayerCloses) {
-  project::ProjectSource source = WithVariables({"T", "AFTER"});
-  source.Scripts.push_back(Script(1, "tick", {Act(13)}));
-  source.Scripts.push_back(Script(2, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("1")}),
-                                               Act(4, {P::Text("100000")}),
-                                               Act(22, {P::Var(2), P::Text("1")})}, 2));
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  source.NextScriptId = 3;
-  Harness h(source);
+  Harness h(ExitOnTick({"T", "AFTER"}, {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("1")}),
+                                         Act(4, {P::Text("100000")}), Act(22, {P::Var(2), P::Text("1")})}));
   h.player->OnExitRequested = [&] { h.player->Close(); };
   h.player->Start();
   EXPECT_TRUE(h.player->Closed());

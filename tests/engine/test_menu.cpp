@@ -14,22 +14,10 @@ project::ProjectSource MenuProject() {
   return source;
 }
 
-std::unique_ptr<Harness<>> Started(const project::ProjectSource& source) {
-  auto h = std::make_unique<Harness<>>(source);
-  EXPECT_TRUE(h->player->Start());
-  return h;
-}
-
-TEST(Menu, SevenCaptionsKeepEnglish) {
+TEST(Menu, OnlyEightCaptionsReplaceBuiltIns) {
   auto source = MenuProject();
   source.MenuCaptions = {"1", "2", "3", "4", "5", "6", "7"};
-  auto h = Started(source);
-  EXPECT_EQ(h->player->Menu().Command(MenuCommand::About)->caption, "About");
-  EXPECT_EQ(h->player->Menu().Command(MenuCommand::Close)->caption, "Close");
-}
-
-TEST(Menu, EightCaptionsReplaceBuiltIns) {
-  auto source = MenuProject();
+  EXPECT_EQ(Started(source)->player->Menu().Command(MenuCommand::About)->caption, "About");
   source.MenuCaptions = {"Info", "Quit", "Quiet", "Autostart", "Hide it", "Top", "Remove", "Show it"};
   auto h = Started(source);
   auto& menu = h->player->Menu();
@@ -59,29 +47,24 @@ TEST(Menu, VisibilityRules) {
   auto source = MenuProject();
   source.OptionFlags = {0, 1, 1, 0, 0, 0, 1};  // option 6 hides "Hide"
   auto h = Started(source);
-  auto& menu = h->player->Menu();
-  EXPECT_FALSE(menu.Command(MenuCommand::StayOnTop)->visible);
-  EXPECT_FALSE(menu.Command(MenuCommand::Hide)->visible);
-  EXPECT_FALSE(menu.Command(MenuCommand::Mute)->visible);  // no sounds
-  EXPECT_TRUE(menu.Command(MenuCommand::About)->visible);
-  EXPECT_FALSE(menu.Command(MenuCommand::RunOnStartup)->visible);
-  EXPECT_FALSE(menu.Command(MenuCommand::Uninstall)->visible);
+  // Mute is hidden because there are no sounds.
+  for (auto command : {MenuCommand::StayOnTop, MenuCommand::Hide, MenuCommand::Mute, MenuCommand::RunOnStartup,
+                       MenuCommand::Uninstall})
+    EXPECT_FALSE(h->player->Menu().Command(command)->visible) << static_cast<int>(command);
+  EXPECT_TRUE(h->player->Menu().Command(MenuCommand::About)->visible);
 }
 
-TEST(Menu, HeaderFlagHidesAbout) {
-  Harness h(MenuProject());
-  h.player->SetHeader({"3.01", "about", "Pet", 1});
-  h.player->Start();
-  EXPECT_FALSE(h.player->Menu().Command(MenuCommand::About)->visible);
-}
-
-TEST(Menu, AboutShowsMessageBox) {
+TEST(Menu, AboutShowsMessageBoxUnlessTheHeaderHidesIt) {
   auto h = Started(MenuProject());
   h->player->SetHeader({"3.01", "Hello", "Pet", 0});
   h->player->AboutClick();
   ASSERT_EQ(h->platform.MessageBoxes().size(), 1u);
   EXPECT_NE(h->platform.MessageBoxes()[0].text.find("Tavimo Design 3.01"), std::string::npos);
   EXPECT_EQ(h->platform.MessageBoxes()[0].caption, "Pet");
+  Harness hidden(MenuProject());
+  hidden.player->SetHeader({"3.01", "about", "Pet", 1});
+  hidden.player->Start();
+  EXPECT_FALSE(hidden.player->Menu().Command(MenuCommand::About)->visible);
 }
 
 project::MenuSource Entry(std::string caption, std::string parent = {}, int32_t script = -1) {
@@ -148,17 +131,13 @@ TEST(Menu, PropertyChangesAfterDeleteDoNothing) {
   EXPECT_NE(menu.FindByCaption("Added"), nullptr);
 }
 
-TEST(Menu, MuteToggles) {
+TEST(Menu, MuteTogglesAndCloseWithoutExitAnimationClosesAtOnce) {
   auto h = Started(MenuProject());
   h->player->MuteClick();
   EXPECT_TRUE(h->player->Muted());
   EXPECT_TRUE(h->player->Menu().Command(MenuCommand::Mute)->checked);
   h->player->MuteClick();
   EXPECT_FALSE(h->player->Muted());
-}
-
-TEST(Menu, CloseWithoutExitAnimationClosesAtOnce) {
-  auto h = Started(MenuProject());
   h->player->CloseClick(true);
   EXPECT_TRUE(h->player->Closed());
   EXPECT_TRUE(h->player->Model.Animations.empty());

@@ -1,6 +1,7 @@
 // kpftool run: argument parsing and playing a package (header, initial values, not preview).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "TestProject.hpp"
@@ -36,71 +37,60 @@ TEST(RunArguments, RejectsBadInput) {
   }
 }
 
-TEST(Run, PlaysAPackageWithHeaderAndInitialValues) {
+// A project whose start script copies `expression` into SUM (id 7), after the integer
+// variables FIRST (4), SECOND (5) and THIRD (6) holding 1, 2 and 3.
+project::ProjectSource Summing(const std::string& expression) {
   project::ProjectSource source;
   source.Images.push_back(SmallImage());
   source.OptionFlags = DefaultOptions();
-  source.Variables.push_back(IntVariable(4, "START", 1));
-  source.Variables.push_back(IntVariable(5, "COPY", 0));
-  source.Scripts.push_back(Script(0, "start", {Act(22, {P::Var(5), P::Text("<%START%>")})}, 2));
+  for (auto [id, name] : {std::pair{4, "FIRST"}, {5, "SECOND"}, {6, "THIRD"}})
+    source.Variables.push_back(IntVariable(id, name, id - 3));
+  source.Variables.push_back(IntVariable(7, "SUM", 0));
+  source.Scripts.push_back(Script(0, "start", {Act(22, {P::Var(7), P::Text(expression)})}, 2));
   source.NextScriptId = 1;
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  const std::vector<uint8_t> compressed = project::CompressProject(project::WriteProjectStream(source));
-  project::PackageRecord initial;
-  initial.Tag = 203;
-  initial.Data = {4, 0, 0, 0, 0, 42, 0, 0, 0};
-  const std::vector<uint8_t> program = {'E', 'L', 'F', 0};
-  const std::vector<uint8_t> package =
-      project::BuildPackage(program, compressed, {"3.01", "About me", "Pet", 0}, {initial});
+  return source;
+}
+
+// Writes the project as a package with tag-203 `values` and plays it for one second with
+// `extra` arguments; returns the trace lines.
+std::vector<std::string> RunPackage(const project::ProjectSource& source,
+                                    const std::vector<std::vector<uint8_t>>& values, tools::Arguments extra = {}) {
+  std::vector<project::PackageRecord> records;
+  for (const auto& value : values) records.push_back({203, value});
+  const std::vector<uint8_t> program{'E', 'L', 'F', 0};
+  const std::vector<uint8_t> package = project::BuildPackage(
+      program, project::CompressProject(project::WriteProjectStream(source)), {"3.01", "About me", "Pet", 0}, records);
   const auto folder = WriteProjectFile(source, "unused").parent_path();
   const auto path = folder / "pet";
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(package.data()),
                                               static_cast<std::streamsize>(package.size()));
-  tools::RunOptions options = tools::ParseRunArguments({path.string(), "--seconds", "1", "--trace", "--menu", "About@100"});
+  tools::Arguments args{path.string(), "--seconds", "1", "--trace"};
+  args.insert(args.end(), extra.begin(), extra.end());
   std::vector<std::string> lines;
-  EXPECT_EQ(tools::RunHeadless(options, [&](const std::string& line) { lines.push_back(line); }), 0);
+  EXPECT_EQ(tools::RunHeadless(tools::ParseRunArguments(args), [&](const std::string& l) { lines.push_back(l); }), 0);
   std::filesystem::remove_all(folder);
-  auto has = [&](const std::string& part) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
-  };
-  EXPECT_TRUE(has("var name=\"COPY\" value=\"42\""));
-  EXPECT_TRUE(has("msgbox text=\"Pet\\x0aTavimo Design 3.01"));
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& part) {
+  return std::ranges::any_of(lines, [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+TEST(Run, PlaysAPackageWithHeaderAndInitialValues) {
+  const auto lines = RunPackage(Summing("<%FIRST%>"), {{4, 0, 0, 0, 0, 42, 0, 0, 0}}, {"--menu", "About@100"});
+  EXPECT_TRUE(Has(lines, "var name=\"SUM\" value=\"42\""));
+  EXPECT_TRUE(Has(lines, "msgbox text=\"Pet\\x0aTavimo Design 3.01"));
   EXPECT_EQ(lines.back(), "1000 end");
 }
 
 TEST(Run, InitialValueThatCannotBeConvertedSkipsOnlyItsRecord) {
-  project::ProjectSource source;
-  source.Images.push_back(SmallImage());
-  source.OptionFlags = DefaultOptions();
-  source.Variables.push_back(IntVariable(4, "FIRST", 1));
-  source.Variables.push_back(IntVariable(5, "SECOND", 2));
-  source.Variables.push_back(IntVariable(6, "THIRD", 3));
-  source.Variables.push_back(IntVariable(7, "SUM", 0));
-  source.Scripts.push_back(
-      Script(0, "start", {Act(22, {P::Var(7), P::Text("<%FIRST%> * 10000 + <%SECOND%> * 100 + <%THIRD%>")})}, 2));
-  source.NextScriptId = 1;
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  const std::vector<uint8_t> compressed = project::CompressProject(project::WriteProjectStream(source));
   // FIRST gets 11; SECOND gets a text beyond 32 bits (a conversion error); THIRD still gets 33.
-  std::vector<project::PackageRecord> values(3);
-  values[0].Data = {4, 0, 0, 0, 0, 11, 0, 0, 0};
-  values[1].Data = {5, 0, 0, 0, 1, '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0};
-  values[2].Data = {6, 0, 0, 0, 0, 33, 0, 0, 0};
-  for (auto& value : values) value.Tag = 203;
-  const std::vector<uint8_t> program = {'E', 'L', 'F', 0};
-  const std::vector<uint8_t> package =
-      project::BuildPackage(program, compressed, {"3.01", "About me", "Pet", 0}, values);
-  const auto folder = WriteProjectFile(source, "unused").parent_path();
-  const auto path = folder / "pet";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(package.data()),
-                                              static_cast<std::streamsize>(package.size()));
-  tools::RunOptions options = tools::ParseRunArguments({path.string(), "--seconds", "1", "--trace"});
-  std::vector<std::string> lines;
-  EXPECT_EQ(tools::RunHeadless(options, [&](const std::string& line) { lines.push_back(line); }), 0);
-  std::filesystem::remove_all(folder);
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.find("var name=\"SUM\" value=\"110233\"") != std::string::npos;
-  }));
+  const auto lines = RunPackage(Summing("<%FIRST%> * 10000 + <%SECOND%> * 100 + <%THIRD%>"),
+                                {{4, 0, 0, 0, 0, 11, 0, 0, 0},
+                                 {5, 0, 0, 0, 1, '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0},
+                                 {6, 0, 0, 0, 0, 33, 0, 0, 0}});
+  EXPECT_TRUE(Has(lines, "var name=\"SUM\" value=\"110233\""));
 }
 
 TEST(Run, MissingFileFails) {

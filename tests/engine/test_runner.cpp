@@ -28,95 +28,78 @@ std::string RunLog(std::vector<TKPFExeAction> actions, std::vector<project::TTav
   return h.Text("LOG");
 }
 
-TEST(Runner, IfWithoutElse) {
-  EXPECT_EQ(RunLog({If("1 = 2"), Log("a"), Act(29), Log("b")}), "b");
-  EXPECT_EQ(RunLog({If("1 = 1"), Log("a"), Act(29), Log("b")}), "ab");
+TEST(Runner, BranchesAndEarlyEndsFollowTheLog) {
+  const TKPFExeAction Else = Act(28), EndIf = Act(29), Break = Act(40), Stop = Act(39);
+  const struct {
+    const char* name;
+    std::vector<TKPFExeAction> actions;
+    std::string log;
+  } cases[] = {
+      {"if false, no else", {If("1 = 2"), Log("a"), EndIf, Log("b")}, "b"},
+      {"if true, no else", {If("1 = 1"), Log("a"), EndIf, Log("b")}, "ab"},
+      {"taken if skips else", {If("1 = 1"), Log("a"), Else, Log("x"), EndIf, Log("b")}, "ab"},
+      {"else taken", {If("1 = 2"), Log("a"), Else, Log("e"), EndIf, Log("b")}, "eb"},
+      {"nested if in skipped branch stepped over whole",
+       {If("1 = 2"), If("1 = 1"), Log("x"), Else, Log("y"), EndIf, Log("z"), Else, Log("e"), EndIf, Log("b")}, "eb"},
+      {"else holding an if does not end the search early",
+       {If("1 = 1"), Log("t"), Else, If("1 = 1"), Log("x"), EndIf, Log("y"), EndIf, Log("b")}, "tb"},
+      {"unmatched if ends the run", {Log("a"), If("1 = 2"), Log("x")}, "a"},
+      {"while false at first never runs", {Act(30, {P::Text("1 = 2")}), Log("x"), Act(31), Log("b")}, "b"},
+      {"break outside a loop ends the run", {Log("a"), Break, Log("b")}, "a"},
+      {"failing action is abandoned, the run goes on",
+       {Act(88, {P::Text("missing"), P::Text("0"), P::Var(4)}), Log("after")}, "after"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RunLog(c.actions), c.log) << c.name;
+  // STOP in a called script ends only that script.
+  EXPECT_EQ(RunLog({Act(20, {P::Int(2)}), Log("back")}, {Script(2, "called", {Log("in"), Stop, Log("x")})}),
+            "inback");
 }
 
-TEST(Runner, TakenIfSkipsElseBranch) {
-  EXPECT_EQ(RunLog({If("1 = 1"), Log("a"), Act(28), Log("x"), Act(29), Log("b")}), "ab");
-  EXPECT_EQ(RunLog({If("1 = 2"), Log("a"), Act(28), Log("e"), Act(29), Log("b")}), "eb");
+TKPFExeAction For(const std::string& start, const std::string& end, const std::string& step) {
+  return Act(144, {P::Var(1), P::Text(start), P::Text(end), P::Text(step)});
 }
 
-TEST(Runner, NestedIfInSkippedBranchIsSteppedOverWhole) {
-  EXPECT_EQ(RunLog({If("1 = 2"), If("1 = 1"), Log("x"), Act(28), Log("y"), Act(29), Log("z"), Act(28), Log("e"),
-                    Act(29), Log("b")}),
-            "eb");
-}
-
-TEST(Runner, ElseBranchHoldingAnIfDoesNotEndTheSearchEarly) {
-  EXPECT_EQ(RunLog({If("1 = 1"), Log("t"), Act(28), If("1 = 1"), Log("x"), Act(29), Log("y"), Act(29), Log("b")}),
-            "tb");
-}
-
-TEST(Runner, UnmatchedIfEndsTheRun) { EXPECT_EQ(RunLog({Log("a"), If("1 = 2"), Log("x")}), "a"); }
-
-TEST(Runner, WhileFalseAtFirstNeverRuns) {
-  EXPECT_EQ(RunLog({Act(30, {P::Text("1 = 2")}), Log("x"), Act(31), Log("b")}), "b");
+std::unique_ptr<Harness<>> Fired(std::vector<TKPFExeAction> actions) {
+  auto h = std::make_unique<Harness<>>(Runner(std::move(actions)));
+  h->Fire(1);
+  return h;
 }
 
 TEST(Runner, WhileCountsUp) {
-  Harness h(Runner({Set(2, "0"), Act(30, {P::Text("<%J%> < 4")}), Set(2, "<%J%>+1"), Act(31)}));
-  h.Fire(1);
-  EXPECT_EQ(h.Int("J"), 4);
+  EXPECT_EQ(Fired({Set(2, "0"), Act(30, {P::Text("<%J%> < 4")}), Set(2, "<%J%>+1"), Act(31)})->Int("J"), 4);
 }
 
-struct ForCase {
-  std::string start, end, step;
-  int body;
-  int final;
-};
-
-class RunnerFor : public testing::TestWithParam<ForCase> {};
-
-TEST_P(RunnerFor, RunsBodyAndLeavesVariable) {
-  const ForCase c = GetParam();
-  Harness h(Runner({Act(144, {P::Var(1), P::Text(c.start), P::Text(c.end), P::Text(c.step)}), Set(3, "<%N%>+1"),
-                    Act(145)}));
-  h.Fire(1);
-  EXPECT_EQ(h.Int("N"), c.body);
-  EXPECT_EQ(h.Int("I"), c.final);
+TEST(Runner, ForRunsBodyAndLeavesVariable) {
+  const struct {
+    const char *start, *end, *step;
+    int body, final;
+  } cases[] = {{"1", "3", "1", 3, 4}, {"3", "1", "-1", 3, 0}, {"1", "3", "0", 0, 1}, {"5", "1", "1", 0, 5}};
+  for (const auto& c : cases) {
+    auto h = Fired({For(c.start, c.end, c.step), Set(3, "<%N%>+1"), Act(145)});
+    EXPECT_EQ(h->Int("N"), c.body) << c.start << ".." << c.end << " step " << c.step;
+    EXPECT_EQ(h->Int("I"), c.final) << c.start << ".." << c.end << " step " << c.step;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Loops, RunnerFor,
-                         testing::Values(ForCase{"1", "3", "1", 3, 4}, ForCase{"3", "1", "-1", 3, 0},
-                                         ForCase{"1", "3", "0", 0, 1}, ForCase{"5", "1", "1", 0, 5}));
 
 TEST(Runner, BreakLeavesOnlyTheInnerLoop) {
-  Harness h(Runner({Act(144, {P::Var(1), P::Text("1"), P::Text("3"), P::Text("1")}),
-                    Act(30, {P::Text("1 = 1")}), Set(3, "<%N%>+1"), Act(40), Act(31),
-                    Set(2, "<%J%>+1"), Act(145)}));
-  h.Fire(1);
-  EXPECT_EQ(h.Int("N"), 3);
-  EXPECT_EQ(h.Int("J"), 3);
-}
-
-TEST(Runner, BreakOutsideLoopEndsRun) { EXPECT_EQ(RunLog({Log("a"), Act(40), Log("b")}), "a"); }
-
-TEST(Runner, StopInCalledScriptEndsOnlyThatScript) {
-  EXPECT_EQ(RunLog({Act(20, {P::Int(2)}), Log("back")}, {Script(2, "called", {Log("in"), Act(39), Log("x")})}),
-            "inback");
+  auto h = Fired({For("1", "3", "1"), Act(30, {P::Text("1 = 1")}), Set(3, "<%N%>+1"), Act(40), Act(31),
+                  Set(2, "<%J%>+1"), Act(145)});
+  EXPECT_EQ(h->Int("N"), 3);
+  EXPECT_EQ(h->Int("J"), 3);
 }
 
 TEST(Runner, RecursiveRunsKeepTheirOwnForState) {
   // The script calls itself once inside its own FOR: the inner run starts its loop afresh.
-  Harness h(Runner({Act(144, {P::Var(1), P::Text("1"), P::Text("2"), P::Text("1")}),
-                    If("<%J%> < 1"), Set(2, "<%J%>+1"), Act(20, {P::Int(1)}), Act(29),
-                    Set(3, "<%N%>+1"), Act(145)}));
-  h.Fire(1);
-  EXPECT_EQ(h.Int("N"), 3);
+  EXPECT_EQ(Fired({For("1", "2", "1"), If("<%J%> < 1"), Set(2, "<%J%>+1"), Act(20, {P::Int(1)}), Act(29),
+                   Set(3, "<%N%>+1"), Act(145)})->Int("N"),
+            3);
 }
 
 TEST(Runner, ForLeftByStopStartsAgainOnTheNextRun) {
-  Harness h(Runner({Act(144, {P::Var(1), P::Text("1"), P::Text("5"), P::Text("1")}), Act(39), Act(145)}));
-  h.Fire(1);
-  EXPECT_EQ(h.Int("I"), 1);
-  h.Fire(1);
-  EXPECT_EQ(h.Int("I"), 1);
-}
-
-TEST(Runner, FailingActionIsAbandonedAndRunGoesOn) {
-  EXPECT_EQ(RunLog({Act(88, {P::Text("missing"), P::Text("0"), P::Var(4)}), Log("after")}), "after");
+  auto h = Fired({For("1", "5", "1"), Act(39), Act(145)});
+  EXPECT_EQ(h->Int("I"), 1);
+  h->Fire(1);
+  EXPECT_EQ(h->Int("I"), 1);
 }
 
 TEST(Runner, MatchSearches) {

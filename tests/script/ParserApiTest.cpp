@@ -12,27 +12,21 @@
 namespace kpf::script::test {
 namespace {
 
-TEST(ParserApi, CallerOrderAndEntryPoint)
+TEST(ParserApi, EntryPointEmptyTextAndNegativeIndex)
 {
-    TExpressionParser parser;
-    parser.ClearExpressions();
-    const int index = parser.AddExpression("(x + 1) * 2");
-    EXPECT_EQ(parser.EvaluateAsString(index), "NAN");
     EXPECT_EQ(EvaluateToText("2+3*4"), "14");
     EXPECT_EQ(EvaluateToText(""), "NAN");
     EXPECT_THROW(EvaluateToText("(1"), EParserException);
-}
-
-TEST(ParserApi, EmptyTextAndNegativeIndex)
-{
     TExpressionParser parser;
+    parser.ClearExpressions();  // harmless before anything was added
     EXPECT_EQ(parser.AddExpression(""), -1);
     EXPECT_TRUE(std::isnan(parser.Evaluate(-1)));
     EXPECT_EQ(parser.EvaluateAsString(-1), "NAN");
     EXPECT_THROW(parser.Evaluate(0), EParserException);
+    EXPECT_EQ(parser.EvaluateAsString(parser.AddExpression("(x + 1) * 2")), "NAN");
 }
 
-TEST(ParserApi, SameTextIsCompiledOnce)
+TEST(ParserApi, SameTextIsCompiledOnceUntilCleared)
 {
     TExpressionParser parser;
     const int first = parser.AddExpression("x+1");
@@ -42,6 +36,11 @@ TEST(ParserApi, SameTextIsCompiledOnce)
     EXPECT_EQ(parser.CurrentIndex(), first);
     EXPECT_EQ(parser.CurrentExpressionText(), "x+1");
     EXPECT_EQ(parser.ExpressionCount(), 2);
+    parser.ClearExpressions();
+    EXPECT_EQ(parser.ExpressionCount(), 0);
+    EXPECT_EQ(parser.CurrentIndex(), -1);
+    EXPECT_EQ(parser.CurrentExpressionText(), "");
+    EXPECT_EQ(parser.AddExpression("y*2"), 0);
 }
 
 TEST(ParserApi, FailedCompileAddsNothing)
@@ -53,17 +52,6 @@ TEST(ParserApi, FailedCompileAddsNothing)
     // Names met before the error stay known.
     EXPECT_THROW(parser.AddExpression("newname + )"), EParserException);
     EXPECT_NE(parser.FindWord("newname"), nullptr);
-}
-
-TEST(ParserApi, ClearExpressions)
-{
-    TExpressionParser parser;
-    parser.AddExpression("1+1");
-    parser.ClearExpressions();
-    EXPECT_EQ(parser.ExpressionCount(), 0);
-    EXPECT_EQ(parser.CurrentIndex(), -1);
-    EXPECT_EQ(parser.CurrentExpressionText(), "");
-    EXPECT_EQ(parser.AddExpression("1+1"), 0);
 }
 
 double Length(std::string_view a, std::string_view) { return static_cast<double>(a.size()); }

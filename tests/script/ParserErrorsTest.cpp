@@ -15,9 +15,7 @@ const std::string kMath = "Error in math expression: ";
 TEST(ParserErrors, CompileMessages)
 {
     const TTextCase cases[] = {
-        {"(1", "Unequal brackets"},
-        {"1+(2", "Unequal brackets"},
-        {")", "Unequal brackets"},
+        {"(1", "Unequal brackets"}, {"1+(2", "Unequal brackets"}, {")", "Unequal brackets"},
         {"1 2", "Error in math expression: 1 two space limited variables/constants"},
         {"a b", "Error in math expression: a two space limited variables/constants"},
         {"'it''s'", "Error in math expression: 'it' two space limited variables/constants"},
@@ -37,14 +35,11 @@ TEST(ParserErrors, CompileMessages)
         {"max(1)", "Error in math expression: Syntax error: function or operand has too few arguments"},
         {"1 +", "Error in math expression: Syntax error: function or operand has too few arguments"},
         {"sin", "Error in math expression: Syntax error: function or operand has too few arguments"},
-        {"max(1,2,3,4,5,6,7)", "Too many arguments"},
-        {"'a' + 'b'", "+ is not a valid string operand"},
-        {"1e", "'1e' is not a valid floating point value"},
-        {".", "'.' is not a valid floating point value"},
+        {"max(1,2,3,4,5,6,7)", "Too many arguments"}, {"'a' + 'b'", "+ is not a valid string operand"},
+        {"1e", "'1e' is not a valid floating point value"}, {".", "'.' is not a valid floating point value"},
         {"1e+", "'1e+' is not a valid floating point value"},
         {"$100000000", "'$100000000' is not a valid integer value"},
-        {"$1f.5", "'$1f.5' is not a valid integer value"},
-        {"1e400", "Floating point overflow"},
+        {"$1f.5", "'$1f.5' is not a valid integer value"}, {"1e400", "Floating point overflow"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ErrorOf(c.Expression), c.Expected) << c.Expression;
@@ -53,29 +48,18 @@ TEST(ParserErrors, CompileMessages)
 TEST(ParserErrors, NumericFaults)
 {
     const TTextCase cases[] = {
-        {"1/0", "Division by zero"},
-        {"0/0", "Invalid floating point operation"},
-        {"sqrt(-1)", "Invalid floating point operation"},
-        {"ln(-1)", "Invalid floating point operation"},
-        {"ln(0)", "Division by zero"},
-        {"log10(0)", "Division by zero"},
-        {"logn(1, 5)", "Division by zero"},
-        {"arcsin(2)", "Invalid floating point operation"},
-        {"exp(1000)", "Floating point overflow"},
-        {"1e300 * 1e300", "Floating point overflow"},
-        {"5 div 0", "Division by zero"},
+        {"1/0", "Division by zero"}, {"0/0", "Invalid floating point operation"},
+        {"sqrt(-1)", "Invalid floating point operation"}, {"ln(-1)", "Invalid floating point operation"},
+        {"ln(0)", "Division by zero"}, {"log10(0)", "Division by zero"}, {"logn(1, 5)", "Division by zero"},
+        {"arcsin(2)", "Invalid floating point operation"}, {"exp(1000)", "Floating point overflow"},
+        {"1e300 * 1e300", "Floating point overflow"}, {"5 div 0", "Division by zero"},
         {"5 mod 0", "Division by zero"},
         {"5 div 0.4", "Division by zero"},  // Round(0.4) = 0
-        {"171!", "Floating point overflow"},
-        {"round(1e19)", "Invalid floating point operation"},
-        {"1e19 div 1", "Invalid floating point operation"},
-        {"not 1e300", "Invalid floating point operation"},
-        {"(-9223372036854775807-1) div -1", "Integer overflow"},
-        {"0^-1", "Division by zero"},
-        {"0^-0.5", "Division by zero"},
-        {"(-8)^(1/3)", "Invalid floating point operation"},
-        {"2^2147483647", "Floating point overflow"},
-        {"2^(1e10)", "Floating point overflow"},
+        {"171!", "Floating point overflow"}, {"round(1e19)", "Invalid floating point operation"},
+        {"1e19 div 1", "Invalid floating point operation"}, {"not 1e300", "Invalid floating point operation"},
+        {"(-9223372036854775807-1) div -1", "Integer overflow"}, {"0^-1", "Division by zero"},
+        {"0^-0.5", "Division by zero"}, {"(-8)^(1/3)", "Invalid floating point operation"},
+        {"2^2147483647", "Floating point overflow"}, {"2^(1e10)", "Floating point overflow"},
         {"intpower(2, 1e30)", "Invalid floating point operation"},
         {"if(x, 1, 2)", "Invalid floating point operation"},  // Round(NaN)
     };

@@ -42,39 +42,22 @@ TEST(ParserFunctions, Values)
 TEST(ParserFunctions, TableWordsCarryTheirDescriptions)
 {
     const TTextCase cases[] = {
-        {"pi", "pi = 3.1415926535897932385"},
-        {"random", "random number between 0 and 1"},
-        {"exp", "the value of e raised to the power of x"},
-        {"if", "if x=True(or 1) then y else z"},
-        {"randg", "draw from normal distrib. (mean=x, sd =y)"},
-        {"sqr", "the square of a number (x*x)"},
-        {"sqrt", "the square root of a number"},
-        {"abs", "absolute value"},
-        {"round", "round to the nearest integer"},
-        {"trunc", "truncates a real number to an integer"},
-        {"ln", "natural logarithm of x"},
-        {"log10", "logarithm base 10 of x"},
-        {"logN", "logarithm base x of y"},
-        {"power", "power: x^y"},
-        {"pow", "power: x^y"},
-        {"intpower", "integer power: x^y"},
-        {"max", "the maximum of both arguments"},
-        {"min", "the minimum of both arguments"},
-        {"sin", "sine of an angle in rad"},
-        {"cos", "cosine of an angle in rad"},
-        {"tan", "tangent of an angle in rad"},
-        {"arcsin", "inverse sine in rad"},
-        {"arccos", "inverse cosine in rad"},
-        {"arctan2", "inverse tangent (x/y) in rad"},
-        {"arctan", "inverse tangent (x/y) in rad"},
-        {"sinh", "hyperbolic sine of an angle in rad"},
-        {"cosh", "hyperbolic sine of an angle in rad"},
-        {"tanh", "hyperbolic tangent of an angle in rad"},
-        {"arcsinh", "inverse sine in rad"},
-        {"arccosh", "inverse hyperbolic cosine in rad"},
-        {"arctanh", "inverse hyperbolic tangent in rad"},
-        {"degtorad", "conversion of degrees to radians"},
-        {"radtodeg", "conversion of rad to degrees"},
+        {"pi", "pi = 3.1415926535897932385"}, {"random", "random number between 0 and 1"},
+        {"exp", "the value of e raised to the power of x"}, {"if", "if x=True(or 1) then y else z"},
+        {"randg", "draw from normal distrib. (mean=x, sd =y)"}, {"sqr", "the square of a number (x*x)"},
+        {"sqrt", "the square root of a number"}, {"abs", "absolute value"},
+        {"round", "round to the nearest integer"}, {"trunc", "truncates a real number to an integer"},
+        {"ln", "natural logarithm of x"}, {"log10", "logarithm base 10 of x"},
+        {"logN", "logarithm base x of y"}, {"power", "power: x^y"}, {"pow", "power: x^y"},
+        {"intpower", "integer power: x^y"}, {"max", "the maximum of both arguments"},
+        {"min", "the minimum of both arguments"}, {"sin", "sine of an angle in rad"},
+        {"cos", "cosine of an angle in rad"}, {"tan", "tangent of an angle in rad"},
+        {"arcsin", "inverse sine in rad"}, {"arccos", "inverse cosine in rad"},
+        {"arctan2", "inverse tangent (x/y) in rad"}, {"arctan", "inverse tangent (x/y) in rad"},
+        {"sinh", "hyperbolic sine of an angle in rad"}, {"cosh", "hyperbolic sine of an angle in rad"},
+        {"tanh", "hyperbolic tangent of an angle in rad"}, {"arcsinh", "inverse sine in rad"},
+        {"arccosh", "inverse hyperbolic cosine in rad"}, {"arctanh", "inverse hyperbolic tangent in rad"},
+        {"degtorad", "conversion of degrees to radians"}, {"radtodeg", "conversion of rad to degrees"},
         {"pos", "Position in of substring in string"},
     };
     TExpressionParser parser;
@@ -166,7 +149,7 @@ TEST(ParserFolding, ConstantFaultsAreCompileErrors)
     EXPECT_THROW(parser.Evaluate(index), EParserException);
 }
 
-TEST(ParserFolding, VaryingPartsAreEvaluatedEachTime)
+TEST(ParserFolding, VaryingPartsAreEvaluatedEachTimeAndPiBelongsToOneParser)
 {
     TExpressionParser parser;
     parser.Evaluate(parser.AddExpression("x := 1"));
@@ -174,11 +157,6 @@ TEST(ParserFolding, VaryingPartsAreEvaluatedEachTime)
     EXPECT_EQ(parser.Evaluate(index), 5);
     parser.Evaluate(parser.AddExpression("x := 2"));
     EXPECT_EQ(parser.Evaluate(index), 10);
-}
-
-TEST(ParserFolding, AssigningToPiStaysInsideOneParser)
-{
-    TExpressionParser parser;
     EXPECT_EQ(parser.Evaluate(parser.AddExpression("pi := 3")), 3);
     EXPECT_EQ(parser.Evaluate(parser.AddExpression("pi * 1")), 3);
     EXPECT_EQ(ValueOf("pi"), 3.141592653589793);  // a fresh parser has its own pi

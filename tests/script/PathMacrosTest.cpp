@@ -19,21 +19,12 @@ TEST(ExpandPathMacrosTest, ReplacesEachMacroOnceInAnyCase) {
   folders.ExecutableFolder = "/exe";
   folders.DocumentsFolder = "/docs/{temp}";  // a folder holding a macro name is not expanded
   folders.TempFolder = "/tmp/x/";
-  struct Case {
-    const char* input;
-    const char* expected;
+  const std::pair<const char*, const char*> cases[] = {
+      {"{temp}\\a.txt", "/tmp/x\\a.txt"}, {"{TEMP}/a.txt", "/tmp/x/a.txt"}, {"{Temp}{temp}", "/tmp/x/tmp/x"},
+      {"{currdir}/b", "/cur/b"}, {"{mydocument}/c", "/docs/{temp}/c"}, {"{mydocument", "{mydocument"},
+      {"plain", "plain"}, {"", ""},
   };
-  const Case cases[] = {
-      {"{temp}\\a.txt", "/tmp/x\\a.txt"},
-      {"{TEMP}/a.txt", "/tmp/x/a.txt"},
-      {"{Temp}{temp}", "/tmp/x/tmp/x"},
-      {"{currdir}/b", "/cur/b"},
-      {"{mydocument}/c", "/docs/{temp}/c"},
-      {"{mydocument", "{mydocument"},
-      {"plain", "plain"},
-      {"", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ExpandPathMacros(folders, c.input), c.expected) << c.input;
+  for (const auto& [input, expected] : cases) EXPECT_EQ(ExpandPathMacros(folders, input), expected) << input;
 
   folders.CurrentFolder.clear();
   EXPECT_EQ(ExpandPathMacros(folders, "{currdir}"), "/exe");
@@ -92,17 +83,15 @@ TEST_F(ResolveFileNameTest, TriesTheFoldersInOrder) {
 TEST_F(ResolveFileNameTest, ExpandsMacrosAndConvertsBackslashes) {
   Touch("cur/sub/b.txt");
   Touch("tmp/c.txt");
-  EXPECT_EQ(fs::path(ResolveFileName(folders_, "sub\\b.txt")), fs::path(Path("cur/sub/b.txt")));
-  EXPECT_EQ(fs::path(ResolveFileName(folders_, "{currdir}\\sub\\b.txt")),
-            fs::path(Path("cur/sub/b.txt")));
-  EXPECT_EQ(fs::path(ResolveFileName(folders_, "{TEMP}/c.txt")), fs::path(Path("tmp/c.txt")));
-  EXPECT_EQ(fs::path(ResolveFileName(folders_, Path("tmp/c.txt"))), fs::path(Path("tmp/c.txt")));
+  for (auto [name, file] : {std::pair<std::string, std::string>{"sub\\b.txt", "cur/sub/b.txt"},
+                            {"{currdir}\\sub\\b.txt", "cur/sub/b.txt"}, {"{TEMP}/c.txt", "tmp/c.txt"},
+                            {Path("tmp/c.txt"), "tmp/c.txt"}})
+    EXPECT_EQ(fs::path(ResolveFileName(folders_, name)), fs::path(Path(file))) << name;
 }
 
 TEST_F(ResolveFileNameTest, GivesEmptyTextForMissingFilesAndFolders) {
-  EXPECT_EQ(ResolveFileName(folders_, "missing.txt"), "");
-  EXPECT_EQ(ResolveFileName(folders_, "sub"), "");  // a folder is not a file
-  EXPECT_EQ(ResolveFileName(folders_, ""), "");
+  for (const char* name : {"missing.txt", "sub", ""})  // a folder is not a file
+    EXPECT_EQ(ResolveFileName(folders_, name), "") << name;
   EXPECT_EQ(ResolveFileName(PlayerFolders{}, "missing.txt"), "");
 }
 

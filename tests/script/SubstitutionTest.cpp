@@ -15,6 +15,12 @@ using testing::CountingRandom;
 using testing::IntegerVariable;
 using testing::TextVariable;
 
+template <typename T>
+struct Case {
+  const char* input;
+  T expected;
+};
+
 class SubstitutionTest : public ::testing::Test {
  protected:
   std::vector<project::TTaviVariable> variables{
@@ -24,14 +30,8 @@ class SubstitutionTest : public ::testing::Test {
 };
 
 TEST_F(SubstitutionTest, EvaluateTextUsesTheTextExpressionOrTheTextAsWritten) {
-  struct Case {
-    const char* input;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"", ""},
-      {R"("Hello, "&<%NAME%>&"!")", "Hello, World!"},
-      {"Hello, <%name%>!", "Hello, World!"},
+  const Case<const char*> cases[] = {
+      {"", ""}, {R"("Hello, "&<%NAME%>&"!")", "Hello, World!"}, {"Hello, <%name%>!", "Hello, World!"},
       {R"("")", R"("")"},  // an empty literal leaves the two quote characters
       {R"("a""b")", "a\"b"},
       {"<%N%><%NAME%>", "5World"},  // not a text expression, both tags replaced
@@ -43,17 +43,10 @@ TEST_F(SubstitutionTest, EvaluateTextUsesTheTextExpressionOrTheTextAsWritten) {
 }
 
 TEST_F(SubstitutionTest, EvaluateIntegerConvertsOnlyIntegerResults) {
-  struct Case {
-    const char* input;
-    int32_t expected;
-  };
-  const Case cases[] = {
+  const Case<int32_t> cases[] = {
       {"", 0},
       {"10/4", 0},  // 2.5 is not an integer text
-      {"10/5", 2},
-      {"<%BIG%> * 2", 42},
-      {"<%N%> + <%BIG%> - <%n%>", 21},
-      {"-3", -3},
+      {"10/5", 2}, {"<%BIG%> * 2", 42}, {"<%N%> + <%BIG%> - <%n%>", 21}, {"-3", -3},
       {"1 <", 0},  // compile error
       {"1 < 2", 0},  // "True" is not an integer
       {"2^40", 0},  // "1.099511628E012"
@@ -65,11 +58,7 @@ TEST_F(SubstitutionTest, EvaluateIntegerConvertsOnlyIntegerResults) {
 }
 
 TEST_F(SubstitutionTest, EvaluateConditionIsTrueOnlyForTrue) {
-  struct Case {
-    const char* input;
-    bool expected;
-  };
-  const Case cases[] = {
+  const Case<bool> cases[] = {
       {"", false},
       {"<%N%> > 2 and <%N%> < 9", true},  // the parser sees 5 > 2 and 0 < 9
       {"<%N%> = 5 and <%N%> = 0", true},  // the second tag of an integer variable is 0
@@ -78,8 +67,7 @@ TEST_F(SubstitutionTest, EvaluateConditionIsTrueOnlyForTrue) {
       {R"(<%T%> = <%t%>)", true},  // a text variable fills every tag
       {"<%NOPE%> = 0", true},
       {"1", false},  // a numeric result is not true
-      {"1 = ", false},
-      {R"(pos("b", <%T%>) = 2)", true},
+      {"1 = ", false}, {R"(pos("b", <%T%>) = 2)", true},
       {R"("a" = 'a')", true},  // every double quote becomes an apostrophe
       {R"("""a""" = 'a')", false},  // three apostrophes in a row do not parse
   };
@@ -93,14 +81,9 @@ TEST(ConditionSubstitutionTest, ShowsWhatTheParserSees) {
                                                       IntegerVariable("N", 7)};
   VariableSubstituter substituter;
   std::string out;
-  struct Case {
-    const char* input;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const Case<const char*> cases[] = {
       {"<%N%> > 2 and <%N%> < 9 and <%n%> = 0", "5 > 2 and 7 < 9 and 0 = 0"},
-      {R"(<%T%> = "abc")", "'abc' = 'abc'"},
-      {"<%X%> + <%Y", "0 + <%Y"},
+      {R"(<%T%> = "abc")", "'abc' = 'abc'"}, {"<%X%> + <%Y", "0 + <%Y"},
       {"<%<%N%>", "<%5"},  // the innermost opening starts the tag
       {"a %> b", "a %> b"},
   };
@@ -136,19 +119,13 @@ TEST(SubstituteVariablesTest, FollowsListOrderAndReadsEachVariableOnce) {
       TextVariable("LATER", "later"), TextVariable("EARLIER", "<%SELF%>"),
       TextVariable("SCREEN_WIDTH", "mine"), IntegerVariable("SCREEN_WIDTH", 1024)};
   TextEvaluator evaluator(variables, PlayerFolders{});
-  struct Case {
-    const char* input;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const Case<const char*> cases[] = {
       {"<%SELF%>", "x<%SELF%>y"},  // a value holding its own tag cannot loop
       {"<%SELF%><%SELF%>", "x<%SELF%>yx<%SELF%>y"},
       {"<%FIRST%>", "later"},  // a later variable replaces a tag inserted before it
       {"<%EARLIER%>", "<%SELF%>"},  // an earlier one does not come back
       {"<%SCREEN_WIDTH%>", "mine"},  // the first variable of a name wins
-      {"no tags", "no tags"},
-      {"<%", "<%"},
-      {"<%LATER%", "<%LATER%"},
+      {"no tags", "no tags"}, {"<%", "<%"}, {"<%LATER%", "<%LATER%"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(evaluator.SubstituteVariables(c.input), c.expected) << c.input;
@@ -187,19 +164,15 @@ TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   animation.Height = 50;
   animation.PosX = "<%RANDOM_SCREEN_WIDTH%> + 10";
   animation.PosY = "<%random_screen_height%> * 2 + <%RANDOM_SCREEN_HEIGHT%>";
-  const EvaluatedPosition position = evaluator.EvaluatePosition(animation, 1024, 768);
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{10, 3 * 2 + 3}));
   // Four draws: width and height room for x, then for y (answers 0, 1, 2, 3).
   EXPECT_EQ(*random.Ranges, (std::vector<uint32_t>{924, 718, 924, 718}));
-  EXPECT_EQ(position, (EvaluatedPosition{10, 3 * 2 + 3}));
-}
 
-TEST(EvaluatePositionTest, GivesZeroWhenTheAnimationFillsTheScreen) {
-  std::vector<project::TTaviVariable> variables;
-  CountingRandom random;
-  TextEvaluator evaluator(variables, PlayerFolders{}, random.Source());
-  project::TTaviEvent animation;
+  // An animation that fills the screen draws nothing and sits at 0; non-integer results are 0.
+  random.Ranges->clear();
   animation.Width = 1024;
   animation.Height = 2000;
+  animation.PosX = animation.PosY = "";
   EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{0, 0}));
   EXPECT_TRUE(random.Ranges->empty());
   animation.PosX = "17";

@@ -10,24 +10,22 @@
 
 namespace kpf::script::testing {
 
-inline project::TTaviVariable IntegerVariable(std::string name, int32_t value, int32_t id = 1) {
+inline project::TTaviVariable Variable(std::string name, project::VariantValue value, uint8_t varType, int32_t id) {
   project::TTaviVariable variable;
   variable.ID = id;
   variable.Name = project::UpperName(name);
-  variable.VarType = 0;
-  variable.Value = value;
+  variable.VarType = varType;
+  variable.Value = std::move(value);
   variable.StoredValue = variable.Value;
   return variable;
 }
 
+inline project::TTaviVariable IntegerVariable(std::string name, int32_t value, int32_t id = 1) {
+  return Variable(std::move(name), value, 0, id);
+}
+
 inline project::TTaviVariable TextVariable(std::string name, std::string value, int32_t id = 1) {
-  project::TTaviVariable variable;
-  variable.ID = id;
-  variable.Name = project::UpperName(name);
-  variable.VarType = 1;
-  variable.Value = std::move(value);
-  variable.StoredValue = variable.Value;
-  return variable;
+  return Variable(std::move(name), std::move(value), 1, id);
 }
 
 // Answers 0, 1, 2, ... (each below the range asked for) and records the ranges.

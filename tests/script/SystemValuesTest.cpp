@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -142,14 +143,16 @@ TEST_F(SystemValuesTest, WritesActOnThePlayer) {
   EXPECT_EQ(animationIndex, 3);
   At(33).SetValue(9);
   EXPECT_EQ(frameIndex, 9);
-  At(11).SetValue("host");
-  At(12).SetValue(3128);
-  EXPECT_EQ(Read(11), VariantValue("host"));
-  EXPECT_EQ(Read(12), VariantValue("3128"));
-  At(13).SetValue(77);
-  EXPECT_EQ(Read(13), VariantValue(77));
-  At(34).SetValue(12);
-  EXPECT_EQ(Read(34), VariantValue(12));
+  // Written values that read back (the proxy port as text), including the start-up values.
+  const std::tuple<size_t, VariantValue, VariantValue> stored[] = {
+      {11, "host", "host"}, {12, 3128, "3128"}, {13, 77, 77}, {34, 12, 12}, {38, 1234, 1234}, {41, 55, 55},
+      {42, "/opt/character", "/opt/character"}, {43, 12, 12}};
+  for (const auto& [position, written, read] : stored) {
+    At(position).SetValue(written);
+    EXPECT_EQ(Read(position), read) << At(position).Name;
+  }
+  At(16).SetValue(999);  // CURRENT_WIDTH keeps the value but reads the window
+  EXPECT_EQ(Read(16), VariantValue(0));
 
   At(31).SetValue(1);
   EXPECT_TRUE(desktop.ApplicationMinimised());
@@ -159,17 +162,6 @@ TEST_F(SystemValuesTest, WritesActOnThePlayer) {
 
   At(3).SetValue(5);  // CURRENT_HOUR: nothing that is read back changes
   EXPECT_EQ(Read(3), VariantValue(14));
-}
-
-TEST_F(SystemValuesTest, StartUpValuesReadBackWhatWasStored) {
-  const std::pair<size_t, VariantValue> stored[] = {
-      {38, 1234}, {41, 55}, {42, "/opt/character"}, {43, 12}};
-  for (const auto& [position, value] : stored) {
-    At(position).SetValue(value);
-    EXPECT_EQ(Read(position), value) << At(position).Name;
-  }
-  At(16).SetValue(999);  // CURRENT_WIDTH keeps the value but reads the window
-  EXPECT_EQ(Read(16), VariantValue(0));
 }
 
 TEST_F(SystemValuesTest, IntegerSettingFollowsTheConversionRule) {
@@ -203,15 +195,12 @@ TEST_F(SystemValuesTest, ConnectionAndUnknownCodes) {
 
 TEST(PlayerStateTest, SplitsTheProxyServerAtTheLastColon) {
   PlayerState state;
-  state.SetProxyServer("proxy:3128");
-  EXPECT_EQ(state.ProxyHost, "proxy");
-  EXPECT_EQ(state.ProxyPort, "3128");
-  state.SetProxyServer("[::1]:8080");
-  EXPECT_EQ(state.ProxyHost, "[::1]");
-  EXPECT_EQ(state.ProxyPort, "8080");
-  state.SetProxyServer("proxy");
-  EXPECT_EQ(state.ProxyHost, "proxy");
-  EXPECT_EQ(state.ProxyPort, "");
+  for (auto [server, host, port] : {std::tuple{"proxy:3128", "proxy", "3128"}, {"[::1]:8080", "[::1]", "8080"},
+                                    {"proxy", "proxy", ""}}) {
+    state.SetProxyServer(server);
+    EXPECT_EQ(state.ProxyHost, host) << server;
+    EXPECT_EQ(state.ProxyPort, port) << server;
+  }
 }
 
 DesktopWindow Window(uint64_t id, std::string title, Rect rect, bool visible = true,
@@ -219,42 +208,36 @@ DesktopWindow Window(uint64_t id, std::string title, Rect rect, bool visible = t
   return DesktopWindow{id, std::move(title), visible, state, rect};
 }
 
-TEST(ActiveWindowTest, SkipsThePlayerHiddenAndMinimisedWindows) {
-  const std::vector<DesktopWindow> windows{
-      Window(1, " $zimR_304152$ ", {0, 10, 50, 60}),
-      Window(2, "hidden", {0, 10, 50, 60}, false),
-      Window(3, "iconic", {0, 10, 50, 60}, true, ShowState::Minimised),
-      Window(4, "zoomed", {0, 10, 50, 60}, true, ShowState::Maximised),
-      Window(5, "empty", {20, 20, 20, 20}),
-      Window(6, "editor", {100, 200, 500, 600}),
-      Window(7, "behind", {1, 2, 3, 4}),
+TEST(ActiveWindowTest, FindsTheFirstUsableWindowOrFallsBack) {
+  constexpr Rect kTaskbar{0, 984, 1280, 1024};
+  const Rect player{0, 10, 50, 60};
+  const struct {
+    const char* name;
+    std::vector<DesktopWindow> windows;
+    std::optional<Rect> taskbar;
+    std::optional<uint64_t> id;
+    Rect rect;
+  } cases[] = {
+      {"skips the player, hidden, minimised, maximised and empty windows",
+       {Window(1, " $zimR_304152$ ", player), Window(2, "hidden", player, false),
+        Window(3, "iconic", player, true, ShowState::Minimised),
+        Window(4, "zoomed", player, true, ShowState::Maximised), Window(5, "empty", {20, 20, 20, 20}),
+        Window(6, "editor", {100, 200, 500, 600}), Window(7, "behind", {1, 2, 3, 4})},
+       std::nullopt, 6, {100, 200, 500, 600}},
+      {"top above one becomes the strip below the work area", {Window(8, "top", {10, 0, 300, 400})}, std::nullopt, 8,
+       kTaskbar},
+      {"minimised position gives zeros", {Window(9, "gone", {-32000, -32000, -31840, -31970})}, std::nullopt,
+       std::nullopt, {}},
+      {"no window gives zeros", {}, Rect{10, 984, 1280, 1024}, 0, {}},
+      {"full-width taskbar is the fallback", {Window(1, "$zimR_304152$", player)}, kTaskbar, std::nullopt, kTaskbar},
   };
-  const ActiveWindowInfo active = FindActiveWindow(windows, std::nullopt, kScreen, kWorkArea);
-  EXPECT_EQ(active.Id, 6u);
-  EXPECT_EQ(active.Rect, (Rect{100, 200, 500, 600}));
-}
-
-TEST(ActiveWindowTest, TopAboveOneBecomesTheStripBelowTheWorkArea) {
-  const auto active =
-      FindActiveWindow({Window(8, "top", {10, 0, 300, 400})}, std::nullopt, kScreen, kWorkArea);
-  EXPECT_EQ(active.Id, 8u);
-  EXPECT_EQ(active.Rect, (Rect{0, 984, 1280, 1024}));
-}
-
-TEST(ActiveWindowTest, MinimisedPositionAndNoWindowGiveZeros) {
-  EXPECT_EQ(FindActiveWindow({Window(9, "gone", {-32000, -32000, -31840, -31970})}, std::nullopt,
-                             kScreen, kWorkArea)
-                .Rect,
-            Rect{});
-  const auto none = FindActiveWindow({}, Rect{10, 984, 1280, 1024}, kScreen, kWorkArea);
-  EXPECT_EQ(none.Id, 0u);
-  EXPECT_EQ(none.Rect, Rect{});
-}
-
-TEST(ActiveWindowTest, FullWidthTaskbarIsTheFallback) {
-  const auto active = FindActiveWindow({Window(1, "$zimR_304152$", {0, 10, 50, 60})},
-                                       Rect{0, 984, 1280, 1024}, kScreen, kWorkArea);
-  EXPECT_EQ(active.Rect, (Rect{0, 984, 1280, 1024}));
+  for (const auto& c : cases) {
+    const ActiveWindowInfo active = FindActiveWindow(c.windows, c.taskbar, kScreen, kWorkArea);
+    if (c.id) {
+      EXPECT_EQ(active.Id, *c.id) << c.name;
+    }
+    EXPECT_EQ(active.Rect, c.rect) << c.name;
+  }
 }
 
 TEST_F(SystemValuesTest, ActiveWindowValuesComeFromTheDesktop) {

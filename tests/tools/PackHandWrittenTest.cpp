@@ -29,6 +29,14 @@ ToolResult Pack(const ScratchFolder& scratch, const std::string& json) {
   return RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.kpf").string()});
 }
 
+// Packs `scratch/src` with `json` as a package named `output` around a two-byte player program.
+ToolResult PackPackage(const ScratchFolder& scratch, const std::string& json, const std::string& output = "out.exe") {
+  WriteText(scratch / "src/project.json", json);
+  WriteText(scratch / "player", "MZ");
+  return RunTool({"pack", (scratch / "src").string(), "-o", (scratch / output).string(), "--package", "--player",
+                  (scratch / "player").string()});
+}
+
 TEST(PackHandWritten, SmallestFolderLoadsWithDefaults) {
   ScratchFolder scratch("minimal");
   WritePicture(scratch / "src/idle.png", 6, 4);
@@ -36,10 +44,9 @@ TEST(PackHandWritten, SmallestFolderLoadsWithDefaults) {
       "frames": [ { "image": "idle.png", "duration": 10 } ] } ] } })");
   ASSERT_EQ(result.exitCode, 0) << result.output;
   std::string info = InfoJson(scratch / "out.kpf");
-  EXPECT_TRUE(Has(info, R"("name":"idle","width":6,"height":4,"repeatCount":2,"option":255)")) << info;
-  EXPECT_TRUE(Has(info, R"("duration":10,"image":0)"));
-  EXPECT_TRUE(Has(info, R"("width":6,"height":4,"form":0)"));
-  EXPECT_TRUE(Has(info, R"("hasAlpha":true)"));
+  for (const char* part : {R"("name":"idle","width":6,"height":4,"repeatCount":2,"option":255)",
+                           R"("duration":10,"image":0)", R"("width":6,"height":4,"form":0)", R"("hasAlpha":true)"})
+    EXPECT_TRUE(Has(info, part)) << part << " in " << info;
   EXPECT_FALSE(Has(info, "\"error\""));
 }
 
@@ -142,10 +149,7 @@ TEST(PackHandWritten, ResourcesFolderBecomesNamedFiles) {
   ScratchFolder scratch("resources");
   WriteText(scratch / "src/resources/b.txt", "bee");
   WriteText(scratch / "src/resources/a.txt", "ay");
-  WriteText(scratch / "player", "MZ");
-  WriteText(scratch / "src/project.json", R"({"header":{"title":"T"}})");
-  auto result = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.exe").string(),
-                         "--package", "--player", (scratch / "player").string()});
+  auto result = PackPackage(scratch, R"({"header":{"title":"T"}})");
   ASSERT_EQ(result.exitCode, 0) << result.output;
   std::string info = InfoJson(scratch / "out.exe");
   EXPECT_TRUE(Has(info, R"("title":"T")")) << info;
@@ -156,15 +160,12 @@ TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
   ScratchFolder scratch("records");
   WriteText(scratch / "src/resources/a.txt", "ay");
   WriteText(scratch / "src/resources/ignored.txt", "not listed");
-  WriteText(scratch / "player", "MZ");
-  WriteText(scratch / "src/project.json", R"({
+  auto result = PackPackage(scratch, R"({
     "project": { "variables": [ { "name": "count", "id": 7 } ] },
     "records": [ { "tag": 203, "variable": "Count", "value": 9 },
                  { "tag": 203, "id": 8, "value": "text" },
                  { "tag": 202, "file": "resources/a.txt", "name": "sub\\a.txt" },
                  { "tag": 150 } ] })");
-  auto result = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.exe").string(),
-                         "--package", "--player", (scratch / "player").string()});
   ASSERT_EQ(result.exitCode, 0) << result.output;
   auto records = RunTool({"package", (scratch / "out.exe").string()}).output;
   EXPECT_TRUE(Has(records, R"("tag":203,"kind":"variable","length":9,"variable":{"id":7,"kind":0,"value":9})")) << records;
@@ -176,11 +177,8 @@ TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
 
 TEST(PackHandWritten, ExtractRefusesADamagedPackageTail) {
   ScratchFolder scratch("damaged");
-  WriteText(scratch / "src/project.json", "{}");
   WriteText(scratch / "src/resources/a.txt", "ay");
-  WriteText(scratch / "player", "MZ");
-  ASSERT_EQ(RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "ok.exe").string(),
-                     "--package", "--player", (scratch / "player").string()}).exitCode, 0);
+  ASSERT_EQ(PackPackage(scratch, "{}", "ok.exe").exitCode, 0);
   auto bytes = ReadBytes(scratch / "ok.exe");
   // The record's length field (after the tag 202 that follows the header's flags) grows huge.
   const uint8_t named[] = {202, 0, 0, 0};

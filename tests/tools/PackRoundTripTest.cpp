@@ -54,21 +54,9 @@ std::vector<TKPFExeAction> EveryParamKind() {
 }
 
 ImageSource Packed(int w, int h, uint8_t alpha) {
-  ImageSource image;
-  image.Width = w;
-  image.Height = h;
+  ImageSource image{.Width = w, .Height = h};
   for (int i = 0; i < w * h; ++i)
     image.Pixels.insert(image.Pixels.end(), {static_cast<uint8_t>(i), 40, 200, alpha});
-  return image;
-}
-
-ImageSource Palette() {
-  ImageSource image;
-  image.Width = 2;
-  image.Height = 2;
-  image.Form = 1;
-  image.Indices = {0, 1, 1, 5};  // 5 lies beyond the palette: transparent
-  image.Palette = {10, 20, 30, 255, 1, 2, 3, 128};
   return image;
 }
 
@@ -87,10 +75,11 @@ ProjectSource RichProject() {
   params.Description = "every kind";
   params.Actions = EveryParamKind();
   source.Scripts = {mirror, params};
-  source.Images = {Packed(3, 2, 255), Packed(2, 2, 77), Palette()};
-  ImageSource none;
-  none.Form = 9;
-  source.Images.push_back(none);
+  // Index 5 of the palette image lies beyond the palette: transparent. Form 9 has no pixels.
+  source.Images = {
+      Packed(3, 2, 255), Packed(2, 2, 77),
+      {.Width = 2, .Height = 2, .Form = 1, .Indices = {0, 1, 1, 5}, .Palette = {10, 20, 30, 255, 1, 2, 3, 128}},
+      {.Form = 9}};
 
   project::AnimationSource walk;
   walk.Id = 20;
@@ -106,47 +95,26 @@ ProjectSource RichProject() {
   walk.ExtraPresent = true;
   walk.Extra = {2, 9, 9};
   walk.EventScripts[3] = 4;
-  project::FrameSource first;
-  first.BitmapIndex = 0;
-  first.Duration = 3;
-  first.X = 5;
-  first.UseTransparentColor = true;
-  first.TransparentColor = 0x00C82800;
-  first.Region = {0, 0, 0, 0, 3, 0};
-  first.Sounds = {{0, 2}, {1, 1}, {7, 1}};  // index 7 is dropped at load
-  project::FrameSource second;
-  second.BitmapIndex = 1;
-  second.ScriptId = 3;  // mirrors: the loader derives a mirrored copy
-  project::FrameSource document;
-  document.Kind = project::kDocumentFrame;
-  document.Document = "readme.txt";
-  project::FrameSource pause;
-  pause.Kind = 7;
-  project::FrameSource palette;
-  palette.BitmapIndex = 2;
-  walk.Frames = {first, second, document, pause, palette};
+  // Sound index 7 of the first frame is dropped at load; the second frame's script mirrors, so
+  // the loader derives a mirrored copy of its image.
+  walk.Frames = {{.X = 5, .BitmapIndex = 0, .UseTransparentColor = true, .TransparentColor = 0x00C82800,
+                  .Duration = 3, .Region = {0, 0, 0, 0, 3, 0}, .Sounds = {{0, 2}, {1, 1}, {7, 1}}},
+                 {.BitmapIndex = 1, .ScriptId = 3},
+                 {.Kind = project::kDocumentFrame, .Document = "readme.txt"},
+                 {.Kind = 7},
+                 {.BitmapIndex = 2}};
   project::AnimationSource idle;
   idle.Id = 21;
   idle.Name = "idle";
-  project::FrameSource blank;
-  blank.BitmapIndex = 3;
-  idle.Frames = {blank};
+  idle.Frames = {{.BitmapIndex = 3}};
   source.Animations = {walk, idle};
 
   source.Sounds = {{101, "..\\..\\evil.wav", {1, 2, 3}}, {100, "EVIL.wav", {4}},
                    {102, "con", {5, 6}}, {101, "", {}},
                    {101, "evil.WAV", {4, 4}}};
-  project::MenuSource menu;
-  menu.Caption = "Say hi";
-  menu.Actions = {Action("hi", 30, {})};
-  menu.ItemKey = "H";
-  menu.Image = {'B', 'M', 1, 2};
-  menu.Flags = 5;
-  menu.ImageColor = 0xFF00000F;
-  menu.ScriptId = 11;
-  project::MenuSource plain;
-  plain.Caption = "Plain";
-  source.Menus = {menu, plain};
+  source.Menus = {{.Caption = "Say hi", .Actions = {Action("hi", 30, {})}, .ItemKey = "H", .Image = {'B', 'M', 1, 2},
+                   .Flags = 5, .ImageColor = static_cast<int32_t>(0xFF00000F), .ScriptId = 11},
+                  {.Caption = "Plain"}};
   source.PlayLists = {{"list", "t", 1, 9, {"walk", "idle"}}};
   source.NextDialogId = 8;
   source.Dialogs = {{5, "dlg/../x", {1, 2, 3, 4}}};
@@ -190,21 +158,8 @@ std::string WithoutForm1(std::string json) {
   return json;
 }
 
-TEST(PackRoundTrip, ProjectFileComesBackWithTheSameModel) {
+TEST(PackRoundTrip, ProjectFileExtractsToFilesAndComesBackWithTheSameModel) {
   ScratchFolder scratch("project");
-  WriteBytes(scratch / "in.kpf", project::BuildProjectFile(RichProject()));
-  ASSERT_EQ(RunTool({"extract", (scratch / "in.kpf").string(), (scratch / "src").string()}).exitCode, 0);
-  auto packed = RunTool({"pack", (scratch / "src").string(), "-o", (scratch / "out.kpf").string()});
-  ASSERT_EQ(packed.exitCode, 0) << packed.output;
-
-  std::string original = InfoJson(scratch / "in.kpf");
-  ASSERT_NE(original.find("\"walk\""), std::string::npos) << original;
-  // The palette image comes back as a packed image with the same pixels.
-  ExpectSameText(WithoutForm1(original), InfoJson(scratch / "out.kpf"));
-}
-
-TEST(PackRoundTrip, ExtractWritesLoadedImagesSoundsAndListing) {
-  ScratchFolder scratch("files");
   WriteBytes(scratch / "in.kpf", project::BuildProjectFile(RichProject()));
   ASSERT_EQ(RunTool({"extract", (scratch / "in.kpf").string(), (scratch / "src").string()}).exitCode, 0);
   const fs::path src = scratch / "src";
@@ -221,11 +176,18 @@ TEST(PackRoundTrip, ExtractWritesLoadedImagesSoundsAndListing) {
   EXPECT_TRUE(fs::exists(src / "sounds/0003.snd"));
   for (const auto& file : FilesBelow(scratch.path()))
     EXPECT_TRUE(file == "in.kpf" || file.rfind("src", 0) == 0) << file;
-  std::string listing(reinterpret_cast<const char*>(ReadBytes(src / "scripts.txt").data()),
-                      ReadBytes(src / "scripts.txt").size());
+  const std::vector<uint8_t> listingBytes = ReadBytes(src / "scripts.txt");
+  const std::string listing(listingBytes.begin(), listingBytes.end());
   EXPECT_NE(listing.find("type 40 \"all kinds\" flags 1 | kind 0 int -7 | kind 1 text \"Hello"),
             std::string::npos) << listing;
   EXPECT_NE(listing.find("kind 13 variable id 2"), std::string::npos);
+
+  auto packed = RunTool({"pack", src.string(), "-o", (scratch / "out.kpf").string()});
+  ASSERT_EQ(packed.exitCode, 0) << packed.output;
+  std::string original = InfoJson(scratch / "in.kpf");
+  ASSERT_NE(original.find("\"walk\""), std::string::npos) << original;
+  // The palette image comes back as a packed image with the same pixels.
+  ExpectSameText(WithoutForm1(original), InfoJson(scratch / "out.kpf"));
 }
 
 TEST(PackRoundTrip, PackageKeepsHeaderRecordsAndProgramImage) {
