@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "project/Shape.hpp"
@@ -12,6 +13,7 @@ namespace kpf::render {
 namespace {
 
 using platform::Rect;
+using Log = std::vector<std::string>;
 
 // Records every call as one line.
 class RecordingWindow : public platform::NativeWindow {
@@ -85,6 +87,9 @@ class CharacterWindowTest : public ::testing::Test {
     return frame;
   }
 
+  // The window calls since the last look.
+  std::vector<std::string> Calls() { return std::exchange(window_.calls, {}); }
+
   RecordingWindow window_;
   CharacterWindow character_{window_};
   Picture red_{0xFF0000};
@@ -94,18 +99,13 @@ class CharacterWindowTest : public ::testing::Test {
   std::vector<uint8_t> otherRuns_ = Runs({{0, 0, 1}});
 };
 
-TEST_F(CharacterWindowTest, ColourKeyFrameShowsThePictureThenItsShape) {
+TEST_F(CharacterWindowTest, ColourKeyFrameShowsThePictureThenItsShapeWhichTheNextSameShapeFrameKeeps) {
   character_.DrawFrame(Keyed(red_, runs_));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 4294901760", "opacity 255", "shape 2"}));
+  EXPECT_EQ(Calls(), (Log{"image 4294901760", "opacity 255", "shape 2"}));
   EXPECT_EQ(window_.lastShape, (platform::Region{{0, 0, 3, 1}, {1, 1, 4, 2}}));
   EXPECT_FALSE(character_.PerPixelActive());
-}
-
-TEST_F(CharacterWindowTest, SameShapeFrameKeepsTheWindowShape) {
-  character_.DrawFrame(Keyed(red_, runs_));
-  window_.calls.clear();
   character_.DrawFrame(Keyed(blue_, {}, true));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 4278190335"}));
+  EXPECT_EQ(Calls(), (Log{"image 4278190335"}));
   ASSERT_TRUE(character_.CurrentShape());
   EXPECT_EQ(character_.CurrentShape()->size(), 2u);
 }
@@ -123,7 +123,7 @@ TEST_F(CharacterWindowTest, FullyTransparentAndPlainFrames) {
 TEST_F(CharacterWindowTest, AlphaFrameOnACompositingScreenIsPremultiplied) {
   Picture half(0xC86432, 128);
   character_.DrawFrame(Alpha(half));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"opacity 255", "layered 255"}));
+  EXPECT_EQ(Calls(), (Log{"opacity 255", "layered 255"}));
   EXPECT_TRUE(character_.PerPixelActive());
   ASSERT_EQ(window_.lastLayered.size(), 8u);
   // 200, 100, 50 at alpha 128: 100.4, 50.2, 25.1 to the nearest integer.
@@ -133,21 +133,21 @@ TEST_F(CharacterWindowTest, AlphaFrameOnACompositingScreenIsPremultiplied) {
 
 TEST_F(CharacterWindowTest, SwitchingFromAlphaToColourKeyDropsTheLayeredPictureBeforeTheShape) {
   character_.DrawFrame(Alpha(soft_));
-  window_.calls.clear();
+  Calls();
   character_.DrawFrame(Keyed(red_, runs_));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 4294901760", "shape 2"}));
+  EXPECT_EQ(Calls(), (Log{"image 4294901760", "shape 2"}));
   EXPECT_FALSE(character_.PerPixelActive());
   // A same-shape frame right after a per-pixel one gets the last shape back.
   character_.DrawFrame(Alpha(soft_));
-  window_.calls.clear();
+  Calls();
   character_.DrawFrame(Keyed(blue_, {}, true));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 4278190335", "shape 2"}));
+  EXPECT_EQ(Calls(), (Log{"image 4278190335", "shape 2"}));
 }
 
 TEST_F(CharacterWindowTest, AlphaFrameWithoutCompositingTakesTheOutlineOfItsVisiblePixels) {
   window_.composited = false;
   character_.DrawFrame(Alpha(soft_));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 8421504", "opacity 255", "shape 2"}));
+  EXPECT_EQ(Calls(), (Log{"image 8421504", "opacity 255", "shape 2"}));
   EXPECT_EQ(window_.lastShape, (platform::Region{{2, 0, 4, 1}, {2, 1, 4, 2}}));
   EXPECT_FALSE(character_.PerPixelActive());
 }
@@ -161,33 +161,29 @@ TEST_F(CharacterWindowTest, SuspendedUpdatesApplyOnlyTheLastPictureShapeAndPosit
   character_.DrawFrame(Keyed(blue_, otherRuns_));
   character_.DrawFrame(Keyed(red_, {}, true));  // keeps the pending shape
   character_.EndUpdate();
-  EXPECT_TRUE(window_.calls.empty());
+  EXPECT_TRUE(Calls().empty());
   EXPECT_EQ(character_.UpdateLock(), 1);
   character_.EndUpdate();
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"move 20,30 4x2", "image 4294901760", "opacity 255", "shape 1"}));
+  EXPECT_EQ(Calls(), (Log{"move 20,30 4x2", "image 4294901760", "opacity 255", "shape 1"}));
   EXPECT_EQ(window_.lastShape, (platform::Region{{0, 0, 1, 1}}));
-  window_.calls.clear();
   character_.EndUpdate();  // unbalanced: nothing pending, the lock stays at 0
   EXPECT_EQ(character_.UpdateLock(), 0);
-  EXPECT_TRUE(window_.calls.empty());
+  EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(CharacterWindowTest, OpacityGoesToTheWindowOrIntoThePerPixelPicture) {
   character_.DrawFrame(Keyed(red_, runs_));
-  window_.calls.clear();
+  Calls();
   character_.SetAlpha(128);
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"opacity 128"}));
-  window_.calls.clear();
+  EXPECT_EQ(Calls(), (Log{"opacity 128"}));
   character_.DrawFrame(Alpha(soft_));  // the picture carries the opacity instead
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"opacity 255", "layered 128"}));
-  window_.calls.clear();
+  EXPECT_EQ(Calls(), (Log{"opacity 255", "layered 128"}));
   character_.SetAlpha(128);
-  EXPECT_TRUE(window_.calls.empty());
+  EXPECT_TRUE(Calls().empty());
   character_.SetAlpha(200);
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"layered 200"}));
-  window_.calls.clear();
+  EXPECT_EQ(Calls(), (Log{"layered 200"}));
   character_.DrawFrame(Keyed(red_, runs_));
-  EXPECT_EQ(window_.calls, (std::vector<std::string>{"image 4294901760", "opacity 200", "shape 2"}));
+  EXPECT_EQ(Calls(), (Log{"image 4294901760", "opacity 200", "shape 2"}));
   EXPECT_EQ(character_.WindowAlpha(), 200);
 }
 

@@ -6,13 +6,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,7 +19,6 @@
 #include "AppTestProjects.hpp"
 #include "XvfbDisplay.hpp"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -66,12 +64,9 @@ project::ProjectSource SoftProject() {
   project::ImageSource image = testing::SolidImage(100, 100, 0);
   for (int y = 20; y < 80; ++y) {
     for (int x = 20; x < 80; ++x) {
-      const bool rim = x == 20 || y == 20 || x == 79 || y == 79;
-      uint8_t* pixel = &image.Pixels[(static_cast<size_t>(y) * 100 + static_cast<size_t>(x)) * 4];
-      pixel[0] = kRed & 0xFF;
-      pixel[1] = (kRed >> 8) & 0xFF;
-      pixel[2] = (kRed >> 16) & 0xFF;
-      pixel[3] = rim ? 128 : 255;
+      const uint32_t alpha = x == 20 || y == 20 || x == 79 || y == 79 ? 128 : 255;  // the rim is half clear
+      const size_t at = (static_cast<size_t>(y) * 100 + static_cast<size_t>(x)) * 4;
+      for (size_t i = 0; i < 4; ++i) image.Pixels[at + i] = static_cast<uint8_t>((alpha << 24 | kRed) >> (8 * i));
     }
   }
   source.Images = {image};
@@ -80,61 +75,57 @@ project::ProjectSource SoftProject() {
 }
 
 // A copy of kpfplayer carrying the project and one resource file in its package.
-fs::path WritePackagedPlayer(const fs::path& folder, const project::ProjectSource& source = ClickProject()) {
+fs::path WritePackagedPlayer(const fs::path& folder, const project::ProjectSource& source) {
   const std::vector<uint8_t> program = testing::ReadBytes(KPF_PLAYER_PATH);
   const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
-  std::vector<uint8_t> note(kNoteName, kNoteName + std::char_traits<char>::length(kNoteName));
-  note.push_back(0);
-  note.insert(note.end(), {'h', 'e', 'l', 'l', 'o'});
+  const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
+  const std::vector<uint8_t> note(named.begin(), named.end());
   const fs::path path = folder / "pipplayer";
   testing::WriteBytes(path, project::BuildPackage(program, block, {"3.0", "about", "Click test", 0}, {{202, note}}));
   fs::permissions(path, fs::perms::owner_all);
   return path;
 }
 
+// The packaged player as a child process, killed if it is still running at the end.
 class PlayerProcess {
  public:
-  PlayerProcess(const fs::path& program, const std::vector<std::string>& environment) {
-    std::vector<std::string> arguments = {program.string()};
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env = environment;
+  PlayerProcess(const fs::path& program, std::vector<std::string> environment) {
+    std::string path = program.string();
+    char* argv[] = {path.data(), nullptr};
     std::vector<char*> envp;
-    for (auto& entry : env) envp.push_back(entry.data());
+    for (auto& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    started_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
   ~PlayerProcess() {
-    if (pid_ > 0 && !exited_) {
+    if (pid_ > 0 && !status_) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }
   }
-  bool Started() const { return started_; }
+  PlayerProcess(const PlayerProcess&) = delete;
+  PlayerProcess& operator=(const PlayerProcess&) = delete;
+  bool Started() const { return pid_ > 0; }
   // Waits (bounded) for the process to end; its exit status, or -1 when it did not end.
   int WaitForExit() {
-    for (int round = 0; round < 400 && !exited_; ++round) {
+    for (int round = 0; round < 400 && !status_; ++round) {
       int status = 0;
       if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
         status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return exited_ ? status_ : -1;
+    return status_.value_or(-1);
   }
 
  private:
   pid_t pid_ = -1;
-  bool started_ = false;
-  bool exited_ = false;
-  int status_ = -1;
+  std::optional<int> status_;
 };
 
 class PlayerOnScreenTest : public ::testing::Test {
@@ -150,11 +141,18 @@ class PlayerOnScreenTest : public ::testing::Test {
     if (x_ != nullptr) XCloseDisplay(x_);
   }
 
-  std::vector<std::string> Environment() const {
-    return {"DISPLAY=" + *display_, "TMPDIR=" + (scratch_ / "tmp").string(),
-            "KPF_SETTINGS_DIR=" + (scratch_ / "settings").string(), "HOME=" + scratch_.Path().string(),
-            "XDG_CONFIG_HOME=" + (scratch_ / "config").string(), "SDL_AUDIODRIVER=dummy",
-            "ASAN_OPTIONS=detect_leaks=0", "PATH=/usr/bin:/bin"};
+  // Starts a packaged copy of kpfplayer with its temporary folder, settings and home in the
+  // scratch folder.
+  PlayerProcess& Launch(const project::ProjectSource& source) {
+    fs::create_directories(scratch_ / "tmp");
+    fs::create_directories(scratch_ / "bin");
+    return player_.emplace(WritePackagedPlayer(scratch_ / "bin", source),
+                           std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + (scratch_ / "tmp").string(),
+                                                    "KPF_SETTINGS_DIR=" + (scratch_ / "settings").string(),
+                                                    "HOME=" + scratch_.Path().string(),
+                                                    "XDG_CONFIG_HOME=" + (scratch_ / "config").string(),
+                                                    "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
+                                                    "PATH=/usr/bin:/bin"});
   }
 
   uint32_t Pixel(int x, int y) {
@@ -165,13 +163,10 @@ class PlayerOnScreenTest : public ::testing::Test {
     return pixel;
   }
 
-  // Polls (bounded) until the condition holds.
-  static bool Eventually(const std::function<bool()>& done) {
-    for (int round = 0; round < 400; ++round) {
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
+  // Polls (bounded, 20 s) until the screen shows `colour` at (x, y).
+  bool ShowsSoon(int x, int y, uint32_t colour) {
+    for (int round = 0; round < 400 && Pixel(x, y) != colour; ++round) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Pixel(x, y) == colour;
   }
 
   void Click(int x, int y) {
@@ -183,28 +178,27 @@ class PlayerOnScreenTest : public ::testing::Test {
 
   // The mapped top-level window with the character caption, or 0.
   Window CharacterWindow() {
-    Window root = 0, parent = 0;
+    Window root = 0, parent = 0, found = 0;
     Window* children = nullptr;
     unsigned count = 0;
-    Window found = 0;
     if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
     for (unsigned i = 0; i < count && found == 0; ++i) {
       char* name = nullptr;
       XWindowAttributes attributes;
-      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
-        if (std::string(name) == "$zimR_304152$" && XGetWindowAttributes(x_, children[i], &attributes) != 0 &&
-            attributes.map_state == IsViewable) {
-          found = children[i];
-        }
-        XFree(name);
-      }
+      if (XFetchName(x_, children[i], &name) == 0 || name == nullptr) continue;
+      const bool character = std::string(name) == "$zimR_304152$";
+      XFree(name);
+      if (character && XGetWindowAttributes(x_, children[i], &attributes) != 0 && attributes.map_state == IsViewable)
+        found = children[i];
     }
     if (children != nullptr) XFree(children);
     return found;
   }
 
-  // What a window manager sends for the close button.
-  void RequestClose(Window window) {
+  // Sends what a window manager sends for the close button; the player's exit status.
+  int CloseAndWait() {
+    const Window window = CharacterWindow();
+    if (window == 0) return -2;
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -214,23 +208,20 @@ class PlayerOnScreenTest : public ::testing::Test {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(x_, window, False, NoEventMask, &event);
     XSync(x_, False);
+    return player_->WaitForExit();
   }
 
   ScratchFolder scratch_;
   testing::XvfbDisplay xvfb_;
   std::optional<std::string> display_;
   Display* x_ = nullptr;
+  std::optional<PlayerProcess> player_;
 };
 
 TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly) {
-  fs::create_directories(scratch_ / "tmp");
-  fs::create_directories(scratch_ / "bin");
-  const fs::path program = WritePackagedPlayer(scratch_ / "bin");
-  PlayerProcess player(program, Environment());
-  ASSERT_TRUE(player.Started());
-
+  ASSERT_TRUE(Launch(ClickProject()).Started());
   // Shown with its shape: the square is red, the rest of the window shows the root.
-  ASSERT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kRed; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
   EXPECT_EQ(Pixel(99, 99), kWhite);
   EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
@@ -239,38 +230,25 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
   Click(kClearX, kClearY);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_EQ(Pixel(kOpaqueX, kOpaqueY), kRed);
-
   // A click on an opaque pixel runs the click script: the character turns blue.
   Click(kOpaqueX, kOpaqueY);
-  EXPECT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kBlue; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
 
-  // The window system asks the window to close: the program ends with status 0.
-  const Window window = CharacterWindow();
-  ASSERT_NE(window, 0u);
-  RequestClose(window);
-  EXPECT_EQ(player.WaitForExit(), 0);
-  EXPECT_FALSE(fs::exists(scratch_ / "tmp" / kNoteName));
-  std::vector<std::string> leftovers;
-  for (const auto& entry : fs::directory_iterator(scratch_ / "tmp")) leftovers.push_back(entry.path().filename());
-  EXPECT_TRUE(leftovers.empty()) << leftovers.front();
+  // The window system asks the window to close: the program ends with status 0, no files left.
+  EXPECT_EQ(CloseAndWait(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
 // Without a compositor an alpha frame cannot show its alpha: the window takes the outline of its
 // visible pixels, so the fully transparent ones show the root instead of black.
 TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixels) {
-  fs::create_directories(scratch_ / "tmp");
-  fs::create_directories(scratch_ / "bin");
-  PlayerProcess player(WritePackagedPlayer(scratch_ / "bin", SoftProject()), Environment());
-  ASSERT_TRUE(player.Started());
-  ASSERT_TRUE(Eventually([&] { return Pixel(kOpaqueX, kOpaqueY) == kRed; })) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  ASSERT_TRUE(Launch(SoftProject()).Started());
+  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
   EXPECT_EQ(Pixel(119, 150), kWhite);
   EXPECT_NE(Pixel(120, 150), kWhite);  // the rim belongs to the shape
-  const Window window = CharacterWindow();
-  ASSERT_NE(window, 0u);
-  RequestClose(window);
-  EXPECT_EQ(player.WaitForExit(), 0);
+  EXPECT_EQ(CloseAndWait(), 0);
 }
 
 }  // namespace

@@ -41,8 +41,6 @@ TVrFastIMG Control(TVrFastRGB& bitmap, TDrawStyle style, int width = 100, int he
 
 TEST(TVrFastIMGTest, NewControlIs100By100AndPaintsItsColourWithoutBitmap) {
   TVrFastIMG control;
-  EXPECT_EQ(control.Width(), 100);
-  EXPECT_EQ(control.Height(), 100);
   control.SetColor(0x0000FF);  // red
   const TPaintPlan plan = control.PlanPaint();
   EXPECT_FALSE(plan.picture);
@@ -50,86 +48,74 @@ TEST(TVrFastIMGTest, NewControlIs100By100AndPaintsItsColourWithoutBitmap) {
   EXPECT_EQ(control.Paint()[0], 0xFFFF0000u);
 }
 
-TEST(TVrFastIMGTest, CenterOfALargerBitmapDrawsAtANegativeOffsetAndFillsNothing) {
-  TVrFastBMP bitmap = Pattern(150, 120);
-  TVrFastIMG control = Control(bitmap, TDrawStyle::dsCenter);
-  const TPaintPlan plan = control.PlanPaint();
-  EXPECT_EQ(plan.picture, (Rect{-25, -10, 125, 110}));
-  EXPECT_TRUE(plan.fill.empty());
-  const std::vector<uint32_t> pixels = control.Paint();
-  EXPECT_EQ(At(pixels, 100, 0, 0), 0xFF190A55u);  // bitmap pixel (25, 10)
-  EXPECT_EQ(At(pixels, 100, 99, 99), 0xFF7C6D55u);  // (124, 109)
+// Where each draw style puts the picture and which rectangles it fills with the brush.
+TEST(TVrFastIMGTest, DrawStylesPlaceThePictureAndFillTheRest) {
+  struct Case {
+    const char* name;
+    TDrawStyle style;
+    int bitmapWidth, bitmapHeight, width, height;
+    Rect picture;
+    std::vector<Rect> fill;
+  };
+  const std::vector<Case> cases = {
+      {"centre of a larger bitmap: negative offset", TDrawStyle::dsCenter, 150, 120, 100, 100, {-25, -10, 125, 110}, {}},
+      {"centre of a smaller bitmap: offset truncated", TDrawStyle::dsCenter, 31, 10, 100, 100, {34, 45, 65, 55},
+       {{0, 0, 100, 45}, {0, 55, 100, 100}, {0, 45, 34, 55}, {65, 45, 100, 55}}},
+      {"resize of a wide bitmap", TDrawStyle::dsResize, 200, 100, 100, 100, {0, 25, 100, 75},
+       {{0, 0, 100, 25}, {0, 75, 100, 100}}},
+      {"resize of a tall bitmap", TDrawStyle::dsResize, 10, 40, 100, 80, {40, 0, 60, 80}, {{0, 0, 40, 80}, {60, 0, 100, 80}}},
+      {"resize of an empty bitmap: sizes count as 1", TDrawStyle::dsResize, 0, 0, 100, 80, {50, 0, 50, 80},
+       {{0, 0, 50, 80}, {50, 0, 100, 80}}},
+      {"stretch", TDrawStyle::dsStretch, 30, 20, 64, 48, {0, 0, 64, 48}, {}},
+      {"draw of a smaller bitmap", TDrawStyle::dsDraw, 40, 100, 100, 100, {0, 0, 40, 100}, {{40, 0, 100, 100}}},
+      {"draw of a larger bitmap", TDrawStyle::dsDraw, 120, 120, 100, 100, {0, 0, 120, 120}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TVrFastBMP bitmap = c.bitmapWidth > 0 ? Pattern(c.bitmapWidth, c.bitmapHeight) : TVrFastBMP();
+    const TPaintPlan plan = Control(bitmap, c.style, c.width, c.height).PlanPaint();
+    EXPECT_EQ(plan.picture, c.picture);
+    EXPECT_EQ(plan.fill, c.fill);
+    EXPECT_EQ(plan.scaled, c.style == TDrawStyle::dsResize || c.style == TDrawStyle::dsStretch);
+    EXPECT_FALSE(plan.smooth);
+  }
 }
 
-TEST(TVrFastIMGTest, CenterOfASmallerBitmapTruncatesTheOffsetAndFillsAround) {
-  TVrFastBMP bitmap = Pattern(31, 10);
-  TVrFastIMG control = Control(bitmap, TDrawStyle::dsCenter);
-  const TPaintPlan plan = control.PlanPaint();
-  EXPECT_EQ(plan.picture, (Rect{34, 45, 65, 55}));
-  EXPECT_EQ(plan.fill, (std::vector<Rect>{{0, 0, 100, 45}, {0, 55, 100, 100}, {0, 45, 34, 55}, {65, 45, 100, 55}}));
-  const std::vector<uint32_t> pixels = control.Paint();
+TEST(TVrFastIMGTest, PaintComposesTheBitmapAndTheBrush) {
+  TVrFastBMP large = Pattern(150, 120);
+  std::vector<uint32_t> pixels = Control(large, TDrawStyle::dsCenter).Paint();
+  EXPECT_EQ(At(pixels, 100, 0, 0), 0xFF190A55u);    // bitmap pixel (25, 10)
+  EXPECT_EQ(At(pixels, 100, 99, 99), 0xFF7C6D55u);  // (124, 109)
+  TVrFastBMP small = Pattern(31, 10);
+  pixels = Control(small, TDrawStyle::dsCenter).Paint();
   EXPECT_EQ(At(pixels, 100, 33, 50), kBrushArgb);
   EXPECT_EQ(At(pixels, 100, 34, 45), 0xFF000055u);
-}
-
-TEST(TVrFastIMGTest, ResizeFitsA200By100BitmapAs100By50AtY25) {
-  TVrFastBMP bitmap = Pattern(200, 100);
-  TVrFastIMG control = Control(bitmap, TDrawStyle::dsResize);
-  const TPaintPlan plan = control.PlanPaint();
-  EXPECT_EQ(plan.picture, (Rect{0, 25, 100, 75}));
-  EXPECT_TRUE(plan.scaled);
-  EXPECT_FALSE(plan.smooth);
-  EXPECT_EQ(plan.fill, (std::vector<Rect>{{0, 0, 100, 25}, {0, 75, 100, 100}}));
-  const std::vector<uint32_t> pixels = control.Paint();
+  TVrFastBMP wide = Pattern(200, 100);
+  pixels = Control(wide, TDrawStyle::dsResize).Paint();
   EXPECT_EQ(At(pixels, 100, 50, 24), kBrushArgb);
   EXPECT_EQ(At(pixels, 100, 50, 75), kBrushArgb);
   EXPECT_NE(At(pixels, 100, 50, 25), kBrushArgb);
   EXPECT_EQ(At(pixels, 100, 0, 25) & 0xFF, 0x55u);
-}
-
-TEST(TVrFastIMGTest, ResizeOfATallBitmapCentresHorizontallyAndZeroSizesCountAsOne) {
-  TVrFastBMP tall = Pattern(10, 40);
-  TVrFastIMG control = Control(tall, TDrawStyle::dsResize, 100, 80);
-  EXPECT_EQ(control.PlanPaint().picture, (Rect{40, 0, 60, 80}));
   TVrFastBMP empty;
-  TVrFastIMG none = Control(empty, TDrawStyle::dsResize, 100, 80);
-  EXPECT_EQ(none.PlanPaint().picture, (Rect{50, 0, 50, 80}));  // no width: nothing drawn
-  EXPECT_EQ(none.Paint()[0], kBrushArgb);
+  EXPECT_EQ(Control(empty, TDrawStyle::dsResize, 100, 80).Paint()[0], kBrushArgb);
+  TVrFastBMP tiny = Pattern(2, 2);  // stretched without bilinear resize: nearest neighbour
+  pixels = Control(tiny, TDrawStyle::dsStretch, 4, 4).Paint();
+  EXPECT_EQ(At(pixels, 4, 0, 0), 0xFF000055u);
+  EXPECT_EQ(At(pixels, 4, 1, 1), 0xFF000055u);
+  EXPECT_EQ(At(pixels, 4, 3, 3), 0xFF010155u);
 }
 
 TEST(TVrFastIMGTest, StretchWithBilinearResizeUsesAControlSizedSmoothCopy) {
   TVrFastBMP bitmap = Pattern(30, 20);
   TVrFastIMG control = Control(bitmap, TDrawStyle::dsStretch, 64, 48);
   control.SetBilinearResize(true);
-  const TPaintPlan plan = control.PlanPaint();
-  EXPECT_EQ(plan.picture, (Rect{0, 0, 64, 48}));
-  EXPECT_TRUE(plan.smooth);
-  EXPECT_TRUE(plan.fill.empty());
+  EXPECT_TRUE(control.PlanPaint().smooth);
   TVrFastBMP expected(64, 48);
   bitmap.SmoothResize(expected);
   const std::vector<uint32_t> reference = expected.ToArgb();
   const std::vector<uint32_t> pixels = control.Paint();
   ASSERT_EQ(pixels.size(), reference.size());
   for (size_t i = 0; i < pixels.size(); ++i) ASSERT_EQ(pixels[i], 0xFF000000u | reference[i]) << i;
-}
-
-TEST(TVrFastIMGTest, StretchWithoutBilinearResizeIsNearestNeighbour) {
-  TVrFastBMP bitmap = Pattern(2, 2);
-  TVrFastIMG control = Control(bitmap, TDrawStyle::dsStretch, 4, 4);
-  const std::vector<uint32_t> pixels = control.Paint();
-  EXPECT_EQ(At(pixels, 4, 0, 0), 0xFF000055u);
-  EXPECT_EQ(At(pixels, 4, 1, 1), 0xFF000055u);
-  EXPECT_EQ(At(pixels, 4, 3, 3), 0xFF010155u);
-}
-
-TEST(TVrFastIMGTest, DrawPutsTheBitmapAtTheOriginAndFillsTheRest) {
-  TVrFastBMP bitmap = Pattern(40, 100);
-  TVrFastIMG control = Control(bitmap, TDrawStyle::dsDraw);
-  const TPaintPlan plan = control.PlanPaint();
-  EXPECT_EQ(plan.picture, (Rect{0, 0, 40, 100}));
-  EXPECT_EQ(plan.fill, (std::vector<Rect>{{40, 0, 100, 100}}));
-  TVrFastBMP large = Pattern(120, 120);
-  EXPECT_TRUE(Control(large, TDrawStyle::dsDraw).PlanPaint().fill.empty());
 }
 
 TEST(TVrFastIMGTest, TileRepeatsTheBitmap) {

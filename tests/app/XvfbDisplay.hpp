@@ -15,8 +15,8 @@ class XvfbDisplay {
   XvfbDisplay(const XvfbDisplay&) = delete;
   XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
-  // Starts `Xvfb -screen 0 640x480x24` with a white root window. Returns the display name
-  // (":N"), or nothing with the reason in `error`.
+  // Starts Xvfb with one 640 × 480 screen and a white root window: its display name (":N"), or
+  // nothing with the reason in `error`.
   std::optional<std::string> Start(std::string& error);
   void Stop();
 

@@ -1,4 +1,5 @@
 // The media player: kinds from names, content checks, temporary copies, the loop check.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,13 +19,18 @@ class MediaPlayerTest : public testing::MediaFixture {
   std::string WriteExe(const std::string& name, const Bytes& content) {
     return scratch.Write(scratch.Exe() + "/" + name, content);
   }
+  // Writes the file next to the executable and opens it; its path.
+  std::string OpenExe(const std::string& name, const Bytes& content) {
+    const std::string path = WriteExe(name, content);
+    player.SetFileName(path);
+    player.Open();
+    return path;
+  }
   TMyMediaPlayer player{platform, audio, temporaryFiles, scratch.Exe()};
 };
 
-TEST_F(MediaPlayerTest, OpensByExtensionAndPlaysOnTheMediaChannel) {
-  const std::string path = WriteExe("tune.mid", testing::MakeMidi());
-  player.SetFileName(path);
-  player.Open();
+TEST_F(MediaPlayerTest, OpensByExtensionAndPlaysOnTheMediaChannelOnce) {
+  const std::string path = OpenExe("tune.mid", testing::MakeMidi());
   EXPECT_TRUE(player.Opened());
   EXPECT_EQ(player.DeviceKind(), kKindMidi);
   player.Play();
@@ -33,13 +39,14 @@ TEST_F(MediaPlayerTest, OpensByExtensionAndPlaysOnTheMediaChannel) {
                                                       "audio play 1: " + path + " loop=0"}));
   EXPECT_FALSE(player.LoopTimer().Enabled());
   EXPECT_EQ(player.LoopTimer().Interval(), 1000u);
+  platform.AdvanceBy(10000);  // unlooped: not restarted
+  EXPECT_EQ(LinesWith("audio play").size(), 1u);
+  EXPECT_EQ(player.Position(), player.Length());
 }
 
 TEST_F(MediaPlayerTest, LoopedMidiRestartsFromTheStartAtTheFirstCheckAfterItsEnd) {
-  const std::string path = WriteExe("tune.mid", testing::MakeMidi());
-  audio.SetLengthFor(path, 1500);
-  player.SetFileName(path);
-  player.Open();
+  audio.SetLengthFor(scratch.Exe() + "/tune.mid", 1500);
+  OpenExe("tune.mid", testing::MakeMidi());
   player.SetLoop(true);
   player.Play();
   EXPECT_TRUE(player.LoopTimer().Enabled());
@@ -59,39 +66,21 @@ TEST_F(MediaPlayerTest, LoopedMidiRestartsFromTheStartAtTheFirstCheckAfterItsEnd
   EXPECT_EQ(LinesWith("audio play").size(), 2u);
 }
 
-TEST_F(MediaPlayerTest, UnloopedPieceIsNotRestarted) {
-  player.SetFileName(WriteExe("tune.mid", testing::MakeMidi()));
-  player.Open();
-  player.Play();
-  platform.AdvanceBy(10000);
-  EXPECT_EQ(LinesWith("audio play").size(), 1u);
-  EXPECT_EQ(player.Position(), player.Length());
-}
-
 TEST_F(MediaPlayerTest, MidiAfterMp3KeepsTheMp3KindAndStillPlays) {
-  player.SetFileName(WriteExe("song.mp3", testing::MakeMp3Head()));
-  player.Open();
+  OpenExe("song.mp3", testing::MakeMp3Head());
   EXPECT_EQ(player.DeviceKind(), kKindMp3);
   player.Close();
-  const std::string midi = WriteExe("tune.mid", testing::MakeMidi());
-  player.SetFileName(midi);
-  player.Open();
+  const std::string midi = OpenExe("tune.mid", testing::MakeMidi());
   EXPECT_EQ(player.DeviceKind(), kKindMp3);
   player.Play();
   EXPECT_EQ(LinesWith("audio open 2"), std::vector<std::string>{"audio open 2: " + midi + " (midi, media, file)"});
 }
 
 TEST_F(MediaPlayerTest, UnknownExtensionOpensNothingAndPlayRaises) {
-  player.SetFileName(WriteExe("notes.txt", testing::MakeMidi()));
-  player.Open();
+  OpenExe("notes.txt", testing::MakeMidi());
   EXPECT_FALSE(player.Opened());
   EXPECT_EQ(player.DeviceKind(), 0);
-  try {
-    player.Play();
-    FAIL() << "no exception";
-  } catch (const MyMediaException& error) {
-    EXPECT_STREQ(error.what(), "Device not assigned");
-  }
+  EXPECT_THAT([&] { player.Play(); }, ::testing::ThrowsMessage<MyMediaException>(::testing::StrEq("Device not assigned")));
   EXPECT_TRUE(audio.Lines().empty());
 }
 

@@ -3,33 +3,26 @@
 // temporary folder and settings store for the media tests.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kpf::media::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutTag(Bytes& out, const char* tag) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
-}
-inline void PutLe16(Bytes& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-inline void PutLe32(Bytes& out, uint32_t value) {
-  PutLe16(out, value & 0xFFFF);
-  PutLe16(out, value >> 16);
-}
-inline void PutBe32(Bytes& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+inline void PutText(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+// `bytes` bytes of `value`, least significant first (most significant first when `big`).
+inline void Put(Bytes& out, uint32_t value, int bytes, bool big = false) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * (big ? bytes - 1 - i : i))));
 }
 inline void PatchLe32(Bytes& out, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+  for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 struct WaveSpec {
@@ -49,25 +42,23 @@ inline Bytes MakeWave(const WaveSpec& form = {}) {
       if (form.bits == 8)
         samples.push_back(static_cast<uint8_t>(128 + value * 127));
       else
-        PutLe16(samples, static_cast<uint16_t>(static_cast<int16_t>(value * 32767)));
+        Put(samples, static_cast<uint16_t>(static_cast<int16_t>(value * 32767)), 2);
     }
   }
   Bytes out;
-  PutTag(out, "RIFF");
-  PutLe32(out, 0);
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  PutLe32(out, 16);
-  PutLe16(out, 1);
-  PutLe16(out, form.channels);
-  PutLe32(out, form.rate);
-  PutLe32(out, form.rate * blockAlign);
-  PutLe16(out, blockAlign);
-  PutLe16(out, form.bits);
-  PutTag(out, "data");
-  PutLe32(out, static_cast<uint32_t>(samples.size()));
+  PutText(out, "RIFF");
+  Put(out, static_cast<uint32_t>(36 + samples.size()), 4);
+  PutText(out, "WAVEfmt ");
+  Put(out, 16, 4);
+  Put(out, 1, 2);  // PCM
+  Put(out, form.channels, 2);
+  Put(out, form.rate, 4);
+  Put(out, form.rate * blockAlign, 4);
+  Put(out, blockAlign, 2);
+  Put(out, form.bits, 2);
+  PutText(out, "data");
+  Put(out, static_cast<uint32_t>(samples.size()), 4);
   out.insert(out.end(), samples.begin(), samples.end());
-  PatchLe32(out, 4, static_cast<uint32_t>(out.size() - 8));
   return out;
 }
 
@@ -76,36 +67,31 @@ inline Bytes MakeWave(const WaveSpec& form = {}) {
 inline Bytes MakeMidi(uint32_t ticks = 96) {
   Bytes track = {0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64};
   // Variable-length delta time.
-  Bytes delta;
-  delta.push_back(static_cast<uint8_t>(ticks & 0x7F));
+  Bytes delta{static_cast<uint8_t>(ticks & 0x7F)};
   for (uint32_t rest = ticks >> 7; rest != 0; rest >>= 7) delta.insert(delta.begin(), static_cast<uint8_t>(0x80 | (rest & 0x7F)));
   track.insert(track.end(), delta.begin(), delta.end());
-  for (uint8_t byte : {0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}) track.push_back(byte);
+  track.insert(track.end(), {0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
   Bytes out;
-  PutTag(out, "MThd");
-  PutBe32(out, 6);
-  for (uint8_t byte : {0, 0, 0, 1, 0, 96}) out.push_back(byte);
-  PutTag(out, "MTrk");
-  PutBe32(out, static_cast<uint32_t>(track.size()));
+  PutText(out, "MThd");
+  Put(out, 6, 4, true);
+  out.insert(out.end(), {0, 0, 0, 1, 0, 96});
+  PutText(out, "MTrk");
+  Put(out, static_cast<uint32_t>(track.size()), 4, true);
   out.insert(out.end(), track.begin(), track.end());
   return out;
 }
 
 // An MPEG-1 layer III frame header (128 kbit/s, 44.1 kHz) followed by silence.
 inline Bytes MakeMp3Head() {
-  Bytes out(417, 0);
-  out[0] = 0xFF;
-  out[1] = 0xFB;
-  out[2] = 0x90;
-  out[3] = 0x64;
+  Bytes out = {0xFF, 0xFB, 0x90, 0x64};
+  out.resize(417, 0);
   return out;
 }
 
 // A ProTracker module image: the "M.K." signature at offset 1080.
 inline Bytes MakeModHead() {
   Bytes out(1084 + 1024, 0);
-  const char* tag = "M.K.";
-  std::copy(tag, tag + 4, out.begin() + 1080);
+  std::copy_n("M.K.", 4, out.begin() + 1080);
   return out;
 }
 
@@ -139,12 +125,12 @@ class Scratch {
         .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
     return path;
   }
-  // Every regular file below the root (outside the temporary folder when `skipTmp`).
-  std::vector<std::string> Files(bool skipTmp) const {
+  // Every regular file below `folder` (the root by default), outside `skip` when given.
+  std::vector<std::string> Files(const std::string& folder = {}, const std::string& skip = {}) const {
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.empty() ? root_ : folder)) {
       const std::string path = entry.path().string();
-      if (entry.is_regular_file() && !(skipTmp && path.starts_with(Tmp()))) files.push_back(path);
+      if (entry.is_regular_file() && (skip.empty() || !path.starts_with(skip))) files.push_back(path);
     }
     return files;
   }

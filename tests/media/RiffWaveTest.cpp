@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "media/RiffWave.hpp"
 #include "project/Errors.hpp"
@@ -45,53 +47,38 @@ TEST(RiffWaveTest, OddChunkIsPaddedAndUnknownChunksAreSkipped) {
   EXPECT_EQ(CheckRiffWave(odd).samples.size(), 7u);
 }
 
-struct Malformed {
-  const char* name;
-  std::function<void(Bytes&)> spoil;
-};
-
-void PrintTo(const Malformed& malformed, std::ostream* out) { *out << malformed.name; }
-
-class RiffWaveMalformedTest : public ::testing::TestWithParam<Malformed> {};
-
-TEST_P(RiffWaveMalformedTest, IsRefusedWithAStreamError) {
-  Bytes wave = MakeWave();
-  GetParam().spoil(wave);
-  EXPECT_THROW(CheckRiffWave(wave), project::EStreamError) << GetParam().name;
+TEST(RiffWaveTest, MalformedWavesAreRefusedWithAStreamError) {
+  const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> cases = {
+      {"empty", [](Bytes& w) { w.clear(); }},
+      {"not RIFF", [](Bytes& w) { w[0] = 'X'; }},
+      {"not WAVE", [](Bytes& w) { w[8] = 'X'; }},
+      {"RIFF size past the sound", [](Bytes& w) { PatchLe32(w, 4, static_cast<uint32_t>(w.size())); }},
+      {"RIFF size huge", [](Bytes& w) { PatchLe32(w, 4, 0xFFFFFFF0u); }},
+      {"RIFF size too small", [](Bytes& w) { PatchLe32(w, 4, 2); }},
+      {"data size past the form", [](Bytes& w) { PatchLe32(w, kDataAt + 4, 0x7FFFFFFFu); }},
+      {"fmt size past the form", [](Bytes& w) { PatchLe32(w, kFmtAt + 4, 0x10000u); }},
+      {"sound cut inside data", [](Bytes& w) { w.resize(w.size() - 10); }},
+      {"fmt too short", [](Bytes& w) {
+         PatchLe32(w, kFmtAt + 4, 14);
+         w.erase(w.begin() + kFmtAt + 8 + 14, w.begin() + kFmtAt + 8 + 16);
+         PatchLe32(w, 4, static_cast<uint32_t>(w.size() - 8));
+       }},
+      {"zero channels", [](Bytes& w) { w[kFmtAt + 10] = 0; }},
+      {"zero rate", [](Bytes& w) { PatchLe32(w, kFmtAt + 12, 0); }},
+      {"block size not matching", [](Bytes& w) { w[kFmtAt + 20] = 7; }},
+      {"no data chunk", [](Bytes& w) { w[kDataAt] = 'x'; }},
+      {"no fmt chunk", [](Bytes& w) { w[kFmtAt] = 'x'; }},
+      {"truncated chunk header", [](Bytes& w) {
+         w.insert(w.end(), {'a', 'b', 'c'});
+         PatchLe32(w, 4, static_cast<uint32_t>(w.size() - 8));
+       }},
+  };
+  for (const auto& [name, spoil] : cases) {
+    Bytes wave = MakeWave();
+    spoil(wave);
+    EXPECT_THROW(CheckRiffWave(wave), project::EStreamError) << name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RiffWaveMalformedTest,
-    ::testing::Values(
-        Malformed{"empty", [](Bytes& w) { w.clear(); }},
-        Malformed{"not RIFF", [](Bytes& w) { w[0] = 'X'; }},
-        Malformed{"not WAVE", [](Bytes& w) { w[8] = 'X'; }},
-        Malformed{"RIFF size past the sound", [](Bytes& w) { PatchLe32(w, 4, static_cast<uint32_t>(w.size())); }},
-        Malformed{"RIFF size huge", [](Bytes& w) { PatchLe32(w, 4, 0xFFFFFFF0u); }},
-        Malformed{"RIFF size too small", [](Bytes& w) { PatchLe32(w, 4, 2); }},
-        Malformed{"data size past the form", [](Bytes& w) { PatchLe32(w, kDataAt + 4, 0x7FFFFFFFu); }},
-        Malformed{"fmt size past the form", [](Bytes& w) { PatchLe32(w, kFmtAt + 4, 0x10000u); }},
-        Malformed{"sound cut inside data", [](Bytes& w) { w.resize(w.size() - 10); }},
-        Malformed{"fmt too short", [](Bytes& w) {
-          PatchLe32(w, kFmtAt + 4, 14);
-          w.erase(w.begin() + kFmtAt + 8 + 14, w.begin() + kFmtAt + 8 + 16);
-          PatchLe32(w, 4, static_cast<uint32_t>(w.size() - 8));
-        }},
-        Malformed{"zero channels", [](Bytes& w) { w[kFmtAt + 10] = 0; }},
-        Malformed{"zero rate", [](Bytes& w) { PatchLe32(w, kFmtAt + 12, 0); }},
-        Malformed{"block size not matching", [](Bytes& w) { w[kFmtAt + 20] = 7; }},
-        Malformed{"no data chunk", [](Bytes& w) { w[kDataAt] = 'x'; }},
-        Malformed{"no fmt chunk", [](Bytes& w) { w[kFmtAt] = 'x'; }},
-        Malformed{"truncated chunk header", [](Bytes& w) {
-          w.insert(w.end(), {'a', 'b', 'c'});
-          PatchLe32(w, 4, static_cast<uint32_t>(w.size() - 8));
-        }}),
-    [](const ::testing::TestParamInfo<Malformed>& info) {
-      std::string name = info.param.name;
-      for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
 
 }  // namespace
 }  // namespace kpf::media

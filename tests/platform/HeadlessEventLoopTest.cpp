@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <stdexcept>
@@ -15,76 +15,63 @@
 namespace kpf::platform::headless {
 namespace {
 
-// Records "<name>@<virtual time>" for every tick of the timers it makes.
-class TickLog {
- public:
-  explicit TickLog(HeadlessEventLoop& loop) : loop_(loop) {}
-  std::unique_ptr<platform::Timer> Make(const std::string& name, uint32_t interval) {
-    auto timer = loop_.CreateTimer();
-    timer->SetInterval(interval);
-    timer->SetOnTimer([this, name] { Add(name); });
-    return timer;
-  }
-  void Add(const std::string& name) { entries.push_back(name + "@" + std::to_string(loop_.NowMs())); }
-  std::vector<std::string> entries;
-
- private:
-  HeadlessEventLoop& loop_;
-};
-
 using Log = std::vector<std::string>;
 
-TEST(HeadlessEventLoop, TicksAtExactDueTimes) {
+// A virtual-time loop whose timers record "<name>@<virtual time>" for every tick.
+class HeadlessEventLoopTest : public ::testing::Test {
+ protected:
+  // A timer that logs its tick, then runs `then` (which may reconfigure or destroy timers).
+  std::unique_ptr<platform::Timer> Make(const std::string& name, uint32_t interval, std::function<void()> then = {},
+                                        bool enabled = true) {
+    auto timer = loop.CreateTimer();
+    timer->SetInterval(interval);
+    timer->SetOnTimer([this, name, then] {
+      Add(name);
+      if (then) then();
+    });
+    if (enabled) timer->SetEnabled(true);
+    return timer;
+  }
+  void Add(const std::string& name) { log.push_back(name + "@" + std::to_string(loop.NowMs())); }
+
   HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto timer = log.Make("a", 100);
-  EXPECT_EQ(loop.NowMs(), 0);
-  timer->SetEnabled(true);
+  Log log;
+};
+
+TEST_F(HeadlessEventLoopTest, TicksAtExactDueTimesAndTheClockNeverGoesBack) {
+  auto timer = Make("a", 100);
   loop.AdvanceBy(350);
-  EXPECT_EQ(log.entries, (Log{"a@100", "a@200", "a@300"}));
-  EXPECT_EQ(loop.NowMs(), 350);
+  EXPECT_EQ(log, (Log{"a@100", "a@200", "a@300"}));
   loop.AdvanceTo(100);  // the past: nothing runs, the clock stays
   EXPECT_EQ(loop.NowMs(), 350);
 }
 
-TEST(HeadlessEventLoop, SimultaneousTicksFollowCreationOrder) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto first = log.Make("first", 100);
-  auto second = log.Make("second", 50);
-  second->SetEnabled(true);  // enabled first, but created later
+TEST_F(HeadlessEventLoopTest, SimultaneousTicksFollowCreationOrder) {
+  auto first = Make("first", 100, {}, false);
+  auto second = Make("second", 50);  // enabled first, but created later
   first->SetEnabled(true);
   loop.AdvanceBy(100);
-  EXPECT_EQ(log.entries, (Log{"second@50", "first@100", "second@100"}));
+  EXPECT_EQ(log, (Log{"second@50", "first@100", "second@100"}));
 }
 
-TEST(HeadlessEventLoop, NextTickCountsFromTheEndOfTheHandlerIncludingNestedWaits) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto other = log.Make("other", 10);
-  auto slow = loop.CreateTimer();
-  slow->SetInterval(100);
-  slow->SetOnTimer([&] {
-    log.Add("slow");
-    loop.ProcessEventsFor(30);  // the other timer keeps ticking meanwhile
-  });
-  slow->SetEnabled(true);
+TEST_F(HeadlessEventLoopTest, NextTickCountsFromTheEndOfTheHandlerIncludingNestedWaits) {
+  auto other = Make("other", 10, {}, false);
+  auto slow = Make("slow", 100, [&] { loop.ProcessEventsFor(30); });  // the other timer ticks meanwhile
   loop.AdvanceBy(95);
   other->SetEnabled(true);  // ticks at 105, 115, 125, ...
   loop.AdvanceTo(230);
   other->SetEnabled(false);
-  EXPECT_EQ(log.entries, (Log{"slow@100", "other@105", "other@115", "other@125", "other@135", "other@145",
-                              "other@155", "other@165", "other@175", "other@185", "other@195", "other@205",
-                              "other@215", "other@225", "slow@230", "other@235", "other@245", "other@255"}));
+  Log expected = {"slow@100"};
+  for (int at = 105; at <= 225; at += 10) expected.push_back("other@" + std::to_string(at));
+  expected.insert(expected.end(), {"slow@230", "other@235", "other@245", "other@255"});
+  EXPECT_EQ(log, expected);
   EXPECT_EQ(loop.NowMs(), 260);  // the nested wait of the last tick moved the clock past 230
   loop.AdvanceTo(360);
-  EXPECT_EQ(log.entries.back(), "slow@360");
+  EXPECT_EQ(log.back(), "slow@360");
 }
 
-TEST(HeadlessEventLoop, EnablingAndIntervalChangesRestartTheWait) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto timer = log.Make("t", 100);
+TEST_F(HeadlessEventLoopTest, EnablingAndIntervalChangesRestartTheWait) {
+  auto timer = Make("t", 100, {}, false);
   loop.AdvanceBy(40);
   timer->SetEnabled(true);  // due 140
   loop.AdvanceBy(60);
@@ -93,146 +80,79 @@ TEST(HeadlessEventLoop, EnablingAndIntervalChangesRestartTheWait) {
   loop.AdvanceTo(180);
   timer->SetEnabled(false);
   loop.AdvanceTo(1000);
-  EXPECT_EQ(log.entries, (Log{"t@180"}));
+  EXPECT_EQ(log, (Log{"t@180"}));
 }
 
-TEST(HeadlessEventLoop, ChangesInsideATickCountFromItsEnd) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto timer = loop.CreateTimer();
-  timer->SetInterval(10);
-  timer->SetOnTimer([&] {
-    log.Add("t");
-    // The frame-step pattern: disable, take the next duration, wait, enable.
+TEST_F(HeadlessEventLoopTest, ChangesInsideATickCountFromItsEnd) {
+  std::unique_ptr<platform::Timer> timer;
+  // The frame-step pattern: disable, take the next duration, wait, enable.
+  timer = Make("t", 10, [&] {
     timer->SetEnabled(false);
     timer->SetInterval(timer->Interval() * 2);
     loop.ProcessEventsFor(5);
     timer->SetEnabled(true);
   });
-  timer->SetEnabled(true);
   loop.AdvanceTo(100);
-  EXPECT_EQ(log.entries, (Log{"t@10", "t@35", "t@80"}));
+  EXPECT_EQ(log, (Log{"t@10", "t@35", "t@80"}));
 }
 
-TEST(HeadlessEventLoop, ZeroInterval) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto timer = log.Make("z", 0);
-  timer->SetEnabled(true);
+TEST_F(HeadlessEventLoopTest, ZeroIntervalTicksEveryMillisecondOnlyWhenAllowed) {
+  auto timer = Make("z", 0);
   loop.AdvanceBy(10);
-  EXPECT_TRUE(log.entries.empty());
-  // Allowed zero intervals wait one virtual millisecond, so the clock cannot stall.
-  timer->SetAllowZero(true);
+  EXPECT_TRUE(log.empty());
+  timer->SetAllowZero(true);  // one virtual millisecond per tick, so the clock cannot stall
   loop.AdvanceBy(3);
-  EXPECT_EQ(log.entries, (Log{"z@11", "z@12", "z@13"}));
   timer->SetAllowZero(false);
   loop.AdvanceBy(10);
-  EXPECT_EQ(log.entries.size(), 3u);
+  EXPECT_EQ(log, (Log{"z@11", "z@12", "z@13"}));
 }
 
-TEST(HeadlessEventLoop, HandlerFailuresAndSelfDisabling) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto failing = loop.CreateTimer();
-  failing->SetInterval(10);
-  failing->SetOnTimer([&] {
-    log.Add("fail");
-    throw std::runtime_error("tick failure");
-  });
-  auto once = loop.CreateTimer();
-  once->SetInterval(15);
-  once->SetOnTimer([&] {
-    log.Add("once");
-    once->SetEnabled(false);
-  });
-  failing->SetEnabled(true);
-  once->SetEnabled(true);
-  loop.AdvanceTo(30);
-  EXPECT_EQ(log.entries, (Log{"fail@10", "once@15", "fail@20", "fail@30"}));
+TEST_F(HeadlessEventLoopTest, HandlerFailuresSelfDisablingAndTimersDestroyedDuringTicks) {
+  std::unique_ptr<platform::Timer> once, self, victim;
+  auto failing = Make("fail", 10, [] { throw std::runtime_error("tick failure"); });
+  once = Make("once", 15, [&] { once->SetEnabled(false); });
+  self = Make("self", 5, [&] { self.reset(); });
+  auto killer = Make("killer", 20, [&] { victim.reset(); });
+  victim = Make("victim", 20);  // due with the killer, but created later: ticks after it
+  loop.AdvanceTo(40);
+  EXPECT_EQ(log, (Log{"self@5", "fail@10", "once@15", "fail@20", "killer@20", "fail@30", "fail@40", "killer@40"}));
 }
 
-TEST(HeadlessEventLoop, TimersDestroyedDuringTicks) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  std::unique_ptr<platform::Timer> victim;
-  auto self = loop.CreateTimer();
-  auto killer = loop.CreateTimer();
-  self->SetInterval(5);
-  self->SetOnTimer([&] {
-    log.Add("self");
-    self.reset();
-  });
-  killer->SetInterval(10);
-  killer->SetOnTimer([&] {
-    log.Add("killer");
-    victim.reset();
-  });
-  victim = log.Make("victim", 10);  // due with the killer, but created later: ticks after it
-  victim->SetEnabled(true);
-  self->SetEnabled(true);
-  killer->SetEnabled(true);
-  loop.AdvanceTo(50);
-  EXPECT_EQ(log.entries, (Log{"self@5", "killer@10", "killer@20", "killer@30", "killer@40", "killer@50"}));
-}
-
-TEST(HeadlessEventLoop, PostedTasksRunBeforeLaterTicks) {
-  HeadlessEventLoop loop;
-  TickLog log(loop);
-  auto timer = loop.CreateTimer();
-  timer->SetInterval(10);
-  timer->SetOnTimer([&] {
-    log.Add("tick");
-    loop.Post([&] { log.Add("posted-by-tick"); });
-  });
-  timer->SetEnabled(true);
-  loop.Post([&] { log.Add("task"); });
+TEST_F(HeadlessEventLoopTest, PostedTasksRunBeforeLaterTicks) {
+  auto timer = Make("tick", 10, [&] { loop.Post([&] { Add("posted-by-tick"); }); });
+  loop.Post([&] { Add("task"); });
   loop.AdvanceTo(20);
-  EXPECT_EQ(log.entries, (Log{"task@0", "tick@10", "posted-by-tick@10", "tick@20", "posted-by-tick@20"}));
+  EXPECT_EQ(log, (Log{"task@0", "tick@10", "posted-by-tick@10", "tick@20", "posted-by-tick@20"}));
   EXPECT_EQ(loop.PendingTaskCount(), 0u);
 }
 
-TEST(HeadlessEventLoop, RunEndsWhenIdleAtTheLimitOrOnQuit) {
-  {
-    HeadlessEventLoop loop;
-    int ran = 0;
-    loop.Post([&] { ++ran; });
-    EXPECT_EQ(loop.Run(), 0);  // nothing left after the task
-    EXPECT_EQ(ran, 1);
-    EXPECT_EQ(loop.NowMs(), 0);
-  }
-  {
-    HeadlessEventLoop loop;
-    TickLog log(loop);
-    auto timer = log.Make("t", 300);
-    timer->SetEnabled(true);
-    loop.SetRunLimit(1000);
-    EXPECT_EQ(loop.Run(), 0);
-    EXPECT_EQ(log.entries, (Log{"t@300", "t@600", "t@900"}));
-    EXPECT_EQ(loop.NowMs(), 1000);
-  }
-  {
-    HeadlessEventLoop loop;
-    auto timer = loop.CreateTimer();
-    int ticks = 0;
-    timer->SetInterval(7);
-    timer->SetOnTimer([&] {
-      if (++ticks == 3) loop.Quit(5);
-    });
-    timer->SetEnabled(true);
-    loop.Post([] {});
-    EXPECT_EQ(loop.Run(), 5);
-    EXPECT_EQ(loop.NowMs(), 21);
-    EXPECT_TRUE(loop.Terminating());
-    // After Quit nothing runs, but waiting code still sees virtual time pass.
-    loop.Post([&] { ticks = 100; });
-    loop.AdvanceBy(100);
-    EXPECT_EQ(ticks, 3);
-    EXPECT_EQ(loop.NowMs(), 121);
-  }
+TEST_F(HeadlessEventLoopTest, RunEndsWhenIdleOrAtTheLimit) {
+  loop.Post([&] { Add("task"); });
+  EXPECT_EQ(loop.Run(), 0);  // nothing left after the task
+  EXPECT_EQ(log, (Log{"task@0"}));
+  auto timer = Make("t", 300);
+  loop.SetRunLimit(1000);
+  EXPECT_EQ(loop.Run(), 0);
+  EXPECT_EQ(log, (Log{"task@0", "t@300", "t@600", "t@900"}));
+  EXPECT_EQ(loop.NowMs(), 1000);
 }
 
-TEST(HeadlessEventLoop, InvokeAndWaitFromWorkerRunsWhenTheLoopIsDriven) {
-  HeadlessEventLoop loop;
+TEST_F(HeadlessEventLoopTest, RunEndsOnQuitAfterWhichOnlyTimePasses) {
+  int ticks = 0;
+  auto timer = Make("t", 7, [&] {
+    if (++ticks == 3) loop.Quit(5);
+  });
+  loop.Post([] {});
+  EXPECT_EQ(loop.Run(), 5);
+  EXPECT_EQ(loop.NowMs(), 21);
+  EXPECT_TRUE(loop.Terminating());
+  loop.Post([&] { ticks = 100; });
+  loop.AdvanceBy(100);  // waiting code still sees virtual time pass
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(loop.NowMs(), 121);
+}
+
+TEST_F(HeadlessEventLoopTest, InvokeAndWaitFromWorkerRunsWhenTheLoopIsDrivenOrFailsOnQuit) {
   loop.AdvanceBy(40);
   int64_t ranAt = -1;
   auto result = std::async(std::launch::async, [&] { return loop.InvokeAndWait([&] { ranAt = loop.NowMs(); }, {}); });
@@ -242,28 +162,19 @@ TEST(HeadlessEventLoop, InvokeAndWaitFromWorkerRunsWhenTheLoopIsDriven) {
   EXPECT_EQ(ranAt, 40);
   EXPECT_TRUE(loop.InvokeAndWait([&] { ranAt = 0; }, {}));  // loop thread: at once
   EXPECT_EQ(ranAt, 0);
-}
 
-TEST(HeadlessEventLoop, QuitReleasesWaitingWorker) {
-  HeadlessEventLoop loop;
-  bool ran = false;
-  auto result = std::async(std::launch::async, [&] { return loop.InvokeAndWait([&] { ran = true; }, {}); });
+  auto released = std::async(std::launch::async, [&] { return loop.InvokeAndWait([&] { ranAt = 1; }, {}); });
   while (loop.PendingTaskCount() == 0) std::this_thread::yield();
   loop.Quit(0);
-  EXPECT_FALSE(result.get());
-  EXPECT_FALSE(ran);
+  EXPECT_FALSE(released.get());
+  EXPECT_EQ(ranAt, 0);
 }
 
-TEST(HeadlessEventLoop, TimerMayOutliveItsLoop) {
-  std::unique_ptr<platform::Timer> timer;
-  {
-    HeadlessEventLoop loop;
-    timer = loop.CreateTimer();
-    timer->SetEnabled(true);
-  }
+TEST(HeadlessEventLoopLifetime, TimerMayOutliveItsLoop) {
+  std::unique_ptr<platform::Timer> timer = std::make_unique<HeadlessEventLoop>()->CreateTimer();
+  timer->SetEnabled(true);
   timer->SetInterval(5);
   timer->SetEnabled(false);
-  timer.reset();
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
-// The SDL2_mixer device on SDL's disk audio driver: sounds from memory start, come out of the
-// mixer and end; failures go through LastError.
+// The SDL2_mixer device on SDL's disk audio driver (no sound card needed): sounds from memory
+// start, come out of the mixer and end, failures go through LastError, and frame sounds reach
+// the mixer through the sound dispatch while a malformed wave never does.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <chrono>
-#include <filesystem>
+#include <functional>
 #include <thread>
 
+#include "media/SoundDispatch.hpp"
+#include "package/SettingsKey.hpp"
+#include "package/TemporaryFile.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
 #include "platform/sdl/SdlAudioDevice.hpp"
 #include "tests/media/MediaTestSupport.hpp"
 
@@ -14,6 +19,8 @@ namespace kpf::platform::sdl {
 namespace {
 
 using media::testing::Bytes;
+using media::testing::MakeMidi;
+using media::testing::MakeWave;
 
 class SdlAudioDeviceTest : public ::testing::Test {
  protected:
@@ -26,21 +33,22 @@ class SdlAudioDeviceTest : public ::testing::Test {
     ::unsetenv("SDL_DISKAUDIOFILE");
   }
 
-  // Waits (real time, bounded) until the clip has stopped playing.
-  static bool WaitForEnd(SdlAudioDevice& device, AudioClipId clip, std::chrono::seconds limit) {
+  // Polls (real time, bounded) until `done` holds.
+  static bool Within(std::chrono::seconds limit, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (device.IsPlaying(clip)) {
+    while (!done()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
   }
+  static bool NoSoundFont() { return SdlAudioDevice::FindSoundFont().empty(); }
 
   media::testing::Scratch scratch;
 };
 
 TEST_F(SdlAudioDeviceTest, WaveFromMemoryPlaysToItsEnd) {
-  const Bytes wave = media::testing::MakeWave({.channels = 1, .rate = 22050, .bits = 16, .frames = 4410});
+  const Bytes wave = MakeWave({.channels = 1, .rate = 22050, .bits = 16, .frames = 4410});
   SdlAudioDevice device;
   ASSERT_TRUE(device.Available()) << device.LastError();
   const AudioClipId clip = device.OpenMemory(wave, AudioKind::Wave, AudioChannel::Wave, "tone");
@@ -49,7 +57,7 @@ TEST_F(SdlAudioDeviceTest, WaveFromMemoryPlaysToItsEnd) {
   const uint64_t before = device.AudibleFrames();
   ASSERT_TRUE(device.Play(clip, false)) << device.LastError();
   EXPECT_TRUE(device.IsPlaying(clip));
-  ASSERT_TRUE(WaitForEnd(device, clip, std::chrono::seconds(10)));
+  ASSERT_TRUE(Within(std::chrono::seconds(10), [&] { return !device.IsPlaying(clip); }));
   EXPECT_GT(device.AudibleFrames(), before);
   EXPECT_EQ(device.PositionMs(clip), device.LengthMs(clip));
   device.Close(clip);
@@ -57,46 +65,39 @@ TEST_F(SdlAudioDeviceTest, WaveFromMemoryPlaysToItsEnd) {
 }
 
 TEST_F(SdlAudioDeviceTest, LoopedWaveKeepsPlayingUntilItsChannelStops) {
-  const Bytes wave = media::testing::MakeWave({.channels = 2, .rate = 44100, .bits = 16, .frames = 441});
+  const Bytes wave = MakeWave({.channels = 2, .rate = 44100, .bits = 16, .frames = 441});
   SdlAudioDevice device;
   const AudioClipId clip = device.OpenMemory(wave, AudioKind::Wave, AudioChannel::Wave, "loop");
-  ASSERT_NE(clip, 0u) << device.LastError();
-  ASSERT_TRUE(device.Play(clip, true));
+  ASSERT_TRUE(device.Play(clip, true)) << device.LastError();
   std::this_thread::sleep_for(std::chrono::milliseconds(100));  // several times its 10 ms
   EXPECT_TRUE(device.IsPlaying(clip));
   device.StopChannel(AudioChannel::Wave);
   EXPECT_FALSE(device.IsPlaying(clip));
 }
 
-TEST_F(SdlAudioDeviceTest, MidiFromMemoryPlaysToItsEndWithASoundFont) {
-  if (SdlAudioDevice::FindSoundFont().empty())
-    GTEST_SKIP() << "no sound font in /usr/share/sounds/sf2 or sf3: MIDI playback not checked";
-  const Bytes midi = media::testing::MakeMidi(48);  // 250 ms
+TEST_F(SdlAudioDeviceTest, MidiFromMemoryPlaysToItsEndAndAgainWhenRewound) {
+  if (NoSoundFont()) GTEST_SKIP() << "no sound font in /usr/share/sounds/sf2 or sf3: MIDI playback not checked";
+  const Bytes midi = MakeMidi(48);  // 250 ms
   SdlAudioDevice device;
   const AudioClipId clip = device.OpenMemory(midi, AudioKind::Midi, AudioChannel::Media, "tune");
   ASSERT_NE(clip, 0u) << device.LastError();
   const uint64_t before = device.AudibleFrames();
   ASSERT_TRUE(device.Play(clip, false)) << device.LastError();
-  ASSERT_TRUE(WaitForEnd(device, clip, std::chrono::seconds(20)));
+  ASSERT_TRUE(Within(std::chrono::seconds(20), [&] { return !device.IsPlaying(clip); }));
   EXPECT_GT(device.AudibleFrames(), before);
-  const auto length = device.LengthMs(clip);
-  ASSERT_TRUE(length.has_value());
-  EXPECT_EQ(device.PositionMs(clip), length);
-  // Rewound, it plays again.
+  ASSERT_TRUE(device.LengthMs(clip).has_value());
+  EXPECT_EQ(device.PositionMs(clip), device.LengthMs(clip));
   EXPECT_TRUE(device.Seek(clip, 0));
   EXPECT_TRUE(device.Play(clip, false));
   EXPECT_TRUE(device.IsPlaying(clip));
 }
 
 TEST_F(SdlAudioDeviceTest, ANewMusicClipTakesTheStreamAndTheOldOneIsStoppedNotEnded) {
-  if (SdlAudioDevice::FindSoundFont().empty()) GTEST_SKIP() << "no sound font installed";
-  const Bytes first = media::testing::MakeMidi(960);
-  const Bytes second = media::testing::MakeMidi(960);
+  if (NoSoundFont()) GTEST_SKIP() << "no sound font installed";
+  const Bytes first = MakeMidi(960), second = MakeMidi(960);
   SdlAudioDevice device;
   const AudioClipId a = device.OpenMemory(first, AudioKind::Midi, AudioChannel::Media, "a");
   const AudioClipId b = device.OpenMemory(second, AudioKind::Midi, AudioChannel::Media, "b");
-  ASSERT_NE(a, 0u);
-  ASSERT_NE(b, 0u);
   ASSERT_TRUE(device.Play(a, false));
   ASSERT_TRUE(device.Play(b, false));
   EXPECT_FALSE(device.IsPlaying(a));
@@ -125,30 +126,79 @@ TEST_F(SdlAudioDeviceTest, UndecodableDataAndMissingFilesFailThroughLastError) {
 TEST_F(SdlAudioDeviceTest, MissingSoundFontFailsTheMidiOpen) {
   ::setenv("TIMIDITY_CFG", (scratch.Root() + "/none.cfg").c_str(), 1);
   SdlAudioDevice device(SdlAudioOptions{.soundFonts = scratch.Root() + "/none.sf2"});
-  const Bytes midi = media::testing::MakeMidi();
+  const Bytes midi = MakeMidi();
   const AudioClipId clip = device.OpenMemory(midi, AudioKind::Midi, AudioChannel::Media, "tune");
   ::unsetenv("TIMIDITY_CFG");
   EXPECT_EQ(clip, 0u);
   EXPECT_FALSE(device.LastError().empty());
 }
 
-TEST_F(SdlAudioDeviceTest, WithoutADriverEveryRequestFails) {
+TEST_F(SdlAudioDeviceTest, WithoutADriverOrWithTheMixerTakenEveryRequestFails) {
+  {
+    SdlAudioDevice first;
+    ASSERT_TRUE(first.Available()) << first.LastError();
+    SdlAudioDevice second;
+    EXPECT_FALSE(second.Available());
+    EXPECT_EQ(second.LastError(), "The sound device is in use");
+  }
   ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   SdlAudioDevice device;
   EXPECT_FALSE(device.Available());
   EXPECT_FALSE(device.LastError().empty());
-  const Bytes wave = media::testing::MakeWave();
+  const Bytes wave = MakeWave();
   EXPECT_EQ(device.OpenMemory(wave, AudioKind::Wave, AudioChannel::Wave, "tone"), 0u);
   EXPECT_FALSE(device.Play(1, false));
   device.StopChannel(AudioChannel::Wave);
 }
 
-TEST_F(SdlAudioDeviceTest, OnlyOneDeviceHoldsTheMixer) {
-  SdlAudioDevice first;
-  ASSERT_TRUE(first.Available()) << first.LastError();
-  SdlAudioDevice second;
-  EXPECT_FALSE(second.Available());
-  EXPECT_EQ(second.LastError(), "The sound device is in use");
+// Frame sounds held in memory, played through the sound dispatch on this device.
+class SdlSoundDispatchTest : public SdlAudioDeviceTest {
+ protected:
+  SdlSoundDispatchTest() { settings.WriteSetting("TemporaryFolder", scratch.Tmp()); }
+
+  // Plays `data` as sound 0 in mode 1 and tells whether the mixer put out sound afterwards.
+  bool PlayAndHear(const std::string& name, uint16_t kind, const Bytes& data) {
+    const uint64_t before = device.AudibleFrames();
+    sounds.PlaySound(0, Sound(name, kind, data), 1);
+    return Within(std::chrono::seconds(20), [&] { return device.AudibleFrames() != before; });
+  }
+  static project::TTaviSound Sound(const std::string& name, uint16_t kind, const Bytes& data) {
+    project::TTaviSound sound;
+    sound.Name = name;
+    sound.Kind = kind;
+    sound.Size = static_cast<int32_t>(data.size());
+    sound.Data = data;
+    return sound;
+  }
+
+  headless::HeadlessPlatform desktop;
+  package::SettingsKey settings{scratch.Settings(), [](const std::string&) {}};
+  package::TTemporaryFile temporaryFiles{settings, [](const std::string&) {}};
+  SdlAudioDevice device;
+  media::SoundDispatch sounds{desktop, device, temporaryFiles, {scratch.Exe(), {}, {}}};
+};
+
+TEST_F(SdlSoundDispatchTest, WaveSoundFromMemoryIsHeard) {
+  ASSERT_TRUE(device.Available()) << device.LastError();
+  EXPECT_TRUE(PlayAndHear("tone.wav", 101, MakeWave({.channels = 1, .rate = 22050, .bits = 16, .frames = 2205})));
+  ASSERT_NE(sounds.WavePlayer(), nullptr);
+  EXPECT_NE(sounds.WavePlayer()->Clip(), 0u);
+}
+
+TEST_F(SdlSoundDispatchTest, MidiSoundFromMemoryIsHeardAndItsCopyWritten) {
+  if (NoSoundFont()) GTEST_SKIP() << "no sound font installed: MIDI not checked";
+  EXPECT_TRUE(PlayAndHear("tune.mid", 100, MakeMidi(48)));
+  ASSERT_NE(sounds.MediaPlayer(), nullptr);
+  EXPECT_TRUE(sounds.MediaPlayer()->Opened()) << sounds.MediaPlayer()->ErrorText();
+  EXPECT_FALSE(sounds.TempFileName(0).empty());
+}
+
+TEST_F(SdlSoundDispatchTest, MalformedWaveNeverReachesTheMixer) {
+  Bytes wave = MakeWave();
+  media::testing::PatchLe32(wave, 40, 0x7FFFFFFF);  // data chunk claims far more than the sound has
+  sounds.PlaySound(0, Sound("bad.wav", 101, wave), 1);
+  ASSERT_NE(sounds.WavePlayer(), nullptr);
+  EXPECT_EQ(sounds.WavePlayer()->Clip(), 0u);
 }
 
 }  // namespace
