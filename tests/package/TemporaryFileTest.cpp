@@ -40,18 +40,30 @@ class TemporaryFileTest : public ::testing::Test {
 TEST_F(TemporaryFileTest, NamesWithAndWithoutDotAreAlike) {
   TTemporaryFile service(settings, report);
   for (std::string name : {service.GetTempFileName(".tavi"), service.GetTempFileName("tavi")}) {
-    ASSERT_FALSE(name.empty());
-    EXPECT_TRUE(name.ends_with(".tavi")) << name;
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(name.ends_with(".tavi"));
     std::string base = name.substr(name.rfind('/') + 1);
-    EXPECT_TRUE(base.starts_with("0_")) << name;
+    EXPECT_TRUE(base.starts_with("0_"));
     int number = std::stoi(base.substr(2));
-    EXPECT_GE(number, 0);
-    EXPECT_LE(number, 65534);
-    EXPECT_EQ(name.find("//"), std::string::npos) << name;
+    EXPECT_TRUE(number >= 0 && number <= 65534) << number;
     EXPECT_EQ(FolderOf(FolderOf(name)), scratch.Tmp());
     EXPECT_FALSE(std::filesystem::exists(name));
   }
   EXPECT_TRUE(service.GetTempFileName("a/../b").ends_with(".a_.._b"));
+}
+
+TEST_F(TemporaryFileTest, ConfiguredFolderWithOrWithoutTrailingSlash) {
+  // A configured folder that does not exist falls back to the system folder.
+  std::filesystem::create_directories(scratch.Path("custom"));
+  for (auto [configured, parent] : {std::pair{scratch.Path("custom"), scratch.Path("custom")},
+                                    {scratch.Path("custom") + "/", scratch.Path("custom")},
+                                    {scratch.Path("missing"), scratch.Tmp()}}) {
+    settings.WriteSetting("TemporaryFolder", configured);
+    std::string name = TTemporaryFile(settings, report).GetTempFileName("tavi");
+    EXPECT_EQ(FolderOf(FolderOf(name)), parent) << configured;
+    EXPECT_EQ(name.find("//"), std::string::npos) << name;
+    EXPECT_EQ(name.substr(name.rfind('/'), 3), "/0_");
+  }
 }
 
 TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
@@ -62,18 +74,6 @@ TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   EXPECT_EQ(service.Folders(), std::vector<std::string>{folder});
   EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteFolder"), ";%;" + folder);
-}
-
-TEST_F(TemporaryFileTest, ConfiguredFolderWithOrWithoutTrailingSlash) {
-  std::filesystem::create_directories(scratch.Path("custom"));
-  for (std::string configured : {scratch.Path("custom"), scratch.Path("custom") + "/"}) {
-    settings.WriteSetting("TemporaryFolder", configured);
-    TTemporaryFile service(settings, report);
-    std::string name = service.GetTempFileName("tavi");
-    EXPECT_EQ(FolderOf(FolderOf(name)), scratch.Path("custom"));
-    EXPECT_EQ(name.find("//"), std::string::npos) << name;
-    EXPECT_EQ(name.substr(name.rfind('/'), 3), "/0_");
-  }
 }
 
 TEST_F(TemporaryFileTest, CreateTempFileWritesRegistersAndCleansUp) {
@@ -179,12 +179,6 @@ TEST_F(TemporaryFileTest, NameSearchGivesUpAfterAThousandTries) {
   EXPECT_EQ(service.CreateTempFile("t", testing::ToBytes("x")), "");
   EXPECT_EQ(messages, (std::vector<std::string>{"Error creating temporary file", "Error creating temporary file"}));
   std::filesystem::remove_all(folder);
-}
-
-TEST_F(TemporaryFileTest, MissingConfiguredFolderFallsBackToTheSystemFolder) {
-  settings.WriteSetting("TemporaryFolder", scratch.Path("missing"));
-  TTemporaryFile service(settings, report);
-  EXPECT_EQ(FolderOf(FolderOf(service.GetTempFileName("t"))), scratch.Tmp());
 }
 
 TEST_F(TemporaryFileTest, UnusableTemporaryFolderReportsTheError) {
