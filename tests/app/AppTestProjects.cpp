@@ -11,13 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Little-endian: also how a 0xAARRGGBB pixel is stored (B, G, R, A).
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void PutArgb(std::vector<uint8_t>& out, uint32_t argb) {
-  out.insert(out.end(), {static_cast<uint8_t>(argb), static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb >> 16),
-                         static_cast<uint8_t>(argb >> 24)});
 }
 
 }  // namespace
@@ -26,7 +22,7 @@ project::ImageSource SolidImage(int width, int height, uint32_t argb) {
   project::ImageSource image;
   image.Width = width;
   image.Height = height;
-  for (int i = 0; i < width * height; ++i) PutArgb(image.Pixels, argb);
+  for (int i = 0; i < width * height; ++i) PutU32(image.Pixels, argb);
   return image;
 }
 
@@ -38,7 +34,7 @@ project::ImageSource KeyedSquare(int outer, int inner, uint32_t argb) {
   for (int y = 0; y < outer; ++y) {
     for (int x = 0; x < outer; ++x) {
       const bool inside = x >= from && x < from + inner && y >= from && y < from + inner;
-      PutArgb(image.Pixels, inside ? argb : 0xFFFF00FF);
+      PutU32(image.Pixels, inside ? argb : 0xFFFF00FF);
     }
   }
   return image;

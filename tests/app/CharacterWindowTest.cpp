@@ -38,12 +38,8 @@ class RecordingWindow : public platform::NativeWindow {
     calls.push_back("image " + std::to_string(image.pixels.empty() ? 0u : image.pixels[0]));
   }
   void SetShape(const platform::Region* shape) override {
-    if (shape == nullptr) {
-      calls.push_back("shape none");
-      return;
-    }
-    lastShape = *shape;
-    calls.push_back("shape " + std::to_string(shape->size()));
+    if (shape != nullptr) lastShape = *shape;
+    calls.push_back(shape != nullptr ? "shape " + std::to_string(shape->size()) : "shape none");
   }
   void ShowLayered(const platform::ImageView& image, uint8_t alpha) override {
     lastLayered.assign(image.pixels.begin(), image.pixels.end());

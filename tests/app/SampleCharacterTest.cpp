@@ -45,7 +45,7 @@ class SampleCharacterTest : public ::testing::Test {
   int terminations_ = 0;
 };
 
-TEST_F(SampleCharacterTest, SaysHelloOnTheGroundThenLivesOn) {
+TEST_F(SampleCharacterTest, SaysHelloOnTheGroundLivesOnAndWavesGoodbyeBeforeTheEnd) {
   EXPECT_EQ(Current(), "hello");
   EXPECT_EQ(window_->Bounds(), (platform::Rect{364, 488, 436, 560}));
   EXPECT_TRUE(window_->Layered());  // soft edges: per-pixel alpha on a compositing screen
@@ -53,6 +53,12 @@ TEST_F(SampleCharacterTest, SaysHelloOnTheGroundThenLivesOn) {
   const std::string next = Current();
   EXPECT_TRUE(next == "idle" || next == "walk_left" || next == "walk_right") << next;
   EXPECT_EQ(window_->Bounds().bottom, 560);
+  Player().CloseClick(true);
+  EXPECT_EQ(Current(), "bye");
+  EXPECT_EQ(terminations_, 0);
+  platform_.AdvanceBy(2000);
+  EXPECT_EQ(terminations_, 1);
+  EXPECT_FALSE(window_->Visible());
 }
 
 TEST_F(SampleCharacterTest, WalksWithColourKeyFramesAndTurnsAtTheEdges) {
@@ -99,16 +105,6 @@ TEST_F(SampleCharacterTest, DraggedItDanglesAndDroppedItFallsBackToTheGround) {
   platform_.AdvanceBy(2000);
   EXPECT_NE(Current(), "fall");
   EXPECT_EQ(window_->Bounds().bottom, 560);
-}
-
-TEST_F(SampleCharacterTest, CloseWavesGoodbyeThenEndsTheProgram) {
-  platform_.AdvanceBy(1000);
-  Player().CloseClick(true);
-  EXPECT_EQ(Current(), "bye");
-  EXPECT_EQ(terminations_, 0);
-  platform_.AdvanceBy(2000);
-  EXPECT_EQ(terminations_, 1);
-  EXPECT_FALSE(window_->Visible());
 }
 
 TEST(SampleArtTest, SoftFramesHavePartialAlphaAndKeyedFramesOnlyTheKeyColour) {

@@ -206,14 +206,7 @@ TEST_F(TfmPlayerTest, HideItemFollowsTheTrayIconAndPlayerZerosFlagSix) {
   EXPECT_TRUE(hideVisible(*withTray->CreatePlayer(withTray->HandleOf(withTray->Player(0)), plain.string())));
 }
 
-TEST_F(SeveralPlayersTest, APlayerWithoutParentEndsTheProgramWhenItCloses) {
-  engine::TFormKPFPlayer* other = form_->CreatePlayer(0, file_.string());
-  other->CloseClick(false);
-  platform_.AdvanceBy(100);
-  EXPECT_EQ(terminations_, 1);
-}
-
-TEST_F(SeveralPlayersTest, CloseChildrenReachesEveryChildOfTheParent) {
+TEST_F(SeveralPlayersTest, CloseChildrenReachesEveryChildOfTheParentAndAParentlessPlayerEndsTheProgram) {
   engine::TFormKPFPlayer& first = form_->Player(0);
   const int32_t parent = form_->HandleOf(first);
   engine::TFormKPFPlayer* a = form_->CreatePlayer(parent, file_.string());
@@ -229,6 +222,10 @@ TEST_F(SeveralPlayersTest, CloseChildrenReachesEveryChildOfTheParent) {
   EXPECT_TRUE(c->Closed());
   EXPECT_FALSE(first.Closed());
   EXPECT_EQ(terminations_, 0);
+  // A player without a parent ends the program when it closes.
+  form_->CreatePlayer(0, file_.string())->CloseClick(false);
+  platform_.AdvanceBy(100);
+  EXPECT_EQ(terminations_, 1);
 }
 
 TEST_F(SeveralPlayersTest, SendToPlayersDeliversByHandleOrToEveryOtherPlayer) {
