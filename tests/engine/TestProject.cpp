@@ -39,10 +39,7 @@ project::TTaviScript Script(int32_t id, std::string name, std::vector<project::T
 }
 
 project::ImageSource SmallImage() {
-  project::ImageSource image;
-  image.Width = 4;
-  image.Height = 4;
-  image.Form = 0;
+  project::ImageSource image{.Width = 4, .Height = 4};
   for (int i = 0; i < 16; ++i) image.Pixels.insert(image.Pixels.end(), {10, 20, 30, 255});
   return image;
 }
@@ -58,30 +55,16 @@ project::AnimationSource Animation(int32_t id, std::string name, uint16_t eventI
   animation.RepeatCount = repeat;
   animation.PosX = std::move(posX);
   animation.PosY = std::move(posY);
-  for (int i = 0; i < frames; ++i) {
-    project::FrameSource frame;
-    frame.BitmapIndex = 0;
-    frame.Duration = duration;
-    animation.Frames.push_back(frame);
-  }
+  animation.Frames.assign(static_cast<size_t>(frames), {.BitmapIndex = 0, .Duration = duration});
   return animation;
 }
 
 project::VariableSource IntVariable(int32_t id, std::string name, int32_t value) {
-  project::VariableSource variable;
-  variable.ID = id;
-  variable.Name = std::move(name);
-  variable.IntValue = value;
-  return variable;
+  return {.ID = id, .Name = std::move(name), .IntValue = value};
 }
 
 project::VariableSource TextVariable(int32_t id, std::string name, std::string value) {
-  project::VariableSource variable;
-  variable.ID = id;
-  variable.Name = std::move(name);
-  variable.Flags = 1;
-  variable.TextValue = std::move(value);
-  return variable;
+  return {.ID = id, .Name = std::move(name), .Flags = 1, .TextValue = std::move(value)};
 }
 
 std::vector<uint8_t> DefaultOptions() { return {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}; }

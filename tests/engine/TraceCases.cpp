@@ -19,18 +19,15 @@ ProjectSource Base() {
 // Start animation plays once (kind 1), then the endless ordinary one: 250 ms frames.
 ProjectSource Playback() {
   ProjectSource source = Base();
-  source.Animations.push_back(Animation(1, "hello", 1, 1, 2, 25));
-  source.Animations.push_back(Animation(2, "idle", 0, 0, 3, 25));
+  source.Animations = {Animation(1, "hello", 1, 1, 2, 25), Animation(2, "idle", 0, 0, 3, 25)};
   return source;
 }
 
 // Kind-0 choice among three with a fixed seed, after the start animation.
 ProjectSource Choice() {
   ProjectSource source = Base();
-  source.Animations.push_back(Animation(1, "start", 1, 1, 1, 10));
-  source.Animations.push_back(Animation(2, "a", 0, 1, 1, 10));
-  source.Animations.push_back(Animation(3, "b", 0, 1, 1, 10));
-  source.Animations.push_back(Animation(4, "c", 0, 1, 1, 10));
+  source.Animations = {Animation(1, "start", 1, 1, 1, 10), Animation(2, "a", 0, 1, 1, 10),
+                       Animation(3, "b", 0, 1, 1, 10), Animation(4, "c", 0, 1, 1, 10)};
   return source;
 }
 
@@ -48,10 +45,8 @@ ProjectSource MoveModes() {
   leaving.MoveMode = 5;
   leaving.Params = {-10, 0, 1};
   source.Animations.push_back(leaving);
-  project::TPlayList list;
-  list.Name = "modes";
-  list.Items = {"mode1", "mode2", "mode3", "mode4", "mode5", "mode6", "mode7", "leave"};
-  source.PlayLists.push_back(list);
+  source.PlayLists.push_back(
+      {"modes", "", 0, 0, {"mode1", "mode2", "mode3", "mode4", "mode5", "mode6", "mode7", "leave"}});
   source.Scripts.push_back(Script(0, "start", {Act(14, {P::Text("modes")})}, 2));
   source.NextScriptId = 1;
   return source;
@@ -84,9 +79,7 @@ ProjectSource Triggers() {
 // CallScript nesting and IF / ELSE / WHILE / FOR / BREAK / STOP.
 ProjectSource ControlFlow() {
   ProjectSource source = Base();
-  source.Variables.push_back(IntVariable(1, "I"));
-  source.Variables.push_back(IntVariable(2, "J"));
-  source.Variables.push_back(TextVariable(3, "LOG"));
+  source.Variables = {IntVariable(1, "I"), IntVariable(2, "J"), TextVariable(3, "LOG")};
   const auto log = [](const std::string& text) { return Act(21, {P::Var(3), P::Text("<%LOG%>" + text)}); };
   source.Scripts.push_back(Script(1, "inner", {log("in;"), Act(39), log("never;")}));
   source.Scripts.push_back(Script(0, "main", {
@@ -114,8 +107,7 @@ ProjectSource ControlFlow() {
 // A user timer with a repeat count of 3.
 ProjectSource Timers() {
   ProjectSource source = Base();
-  source.Variables.push_back(IntVariable(1, "T"));
-  source.Variables.push_back(IntVariable(2, "COUNT"));
+  source.Variables = {IntVariable(1, "T"), IntVariable(2, "COUNT")};
   source.Scripts.push_back(Script(1, "tick", {Act(22, {P::Var(2), P::Text("<%COUNT%>+1")})}));
   source.Scripts.push_back(Script(0, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("3")})}, 2));
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
@@ -130,19 +122,10 @@ ProjectSource PlayLists() {
     source.Animations.push_back(Animation(static_cast<int32_t>(source.Animations.size() + 1), name, 3, 1, 1, 10));
   }
   source.Animations.push_back(Animation(9, "idle", 0, 1, 1, 10));
-  project::TPlayList shuffled;
-  shuffled.Name = "shuffled";
-  shuffled.Mode = 1;
-  shuffled.Items = {"a", "b", "c"};
-  project::TPlayList random;
-  random.Name = "PICK";
-  random.Items = {"<<RANDOM:SELF>>", "d"};
-  project::TPlayList self;
-  self.Name = "SELF";
-  self.Items = {"<<RANDOM:SELF>>"};
-  project::TPlayList empty;
-  empty.Name = "empty";
-  source.PlayLists = {shuffled, random, self, empty};
+  source.PlayLists = {{"shuffled", "", 1, 0, {"a", "b", "c"}},
+                      {"PICK", "", 0, 0, {"<<RANDOM:SELF>>", "d"}},
+                      {"SELF", "", 0, 0, {"<<RANDOM:SELF>>"}},
+                      {"empty", "", 0, 0, {}}};
   source.Scripts.push_back(Script(0, "start", {
       Act(14, {P::Text("empty")}),
       Act(14, {P::Text("shuffled")}),
@@ -157,8 +140,7 @@ ProjectSource PlayLists() {
 // "Close" from the menu plays the exit animation (kind 2); its end closes the player.
 ProjectSource CloseMenu() {
   ProjectSource source = Base();
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
-  source.Animations.push_back(Animation(2, "bye", 2, 1, 3, 10));
+  source.Animations = {Animation(1, "idle", 0, 0, 2, 10), Animation(2, "bye", 2, 1, 3, 10)};
   source.Scripts.push_back(Script(0, "closing", {Act(22, {P::Var(1), P::Text("1")})}, 1));
   source.Variables.push_back(IntVariable(1, "CLOSED"));
   source.NextScriptId = 1;
@@ -167,9 +149,9 @@ ProjectSource CloseMenu() {
 
 ProjectSource DragWithAnimation() {
   ProjectSource source = Base();
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
-  source.Animations.push_back(Animation(2, "dragged", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"));
-  source.Animations.push_back(Animation(3, "dropped", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"));
+  source.Animations = {Animation(1, "idle", 0, 0, 2, 10),
+                       Animation(2, "dragged", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"),
+                       Animation(3, "dropped", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>")};
   return source;
 }
 
@@ -183,12 +165,7 @@ ProjectSource DragPlain() {
 // silences them and ticking it off again brings them back.
 ProjectSource Sounds() {
   ProjectSource source = Base();
-  for (const char* name : {"beep.wav", "loop.wav"}) {
-    project::SoundSource sound;
-    sound.Name = name;
-    sound.Data = {1, 2, 3, 4};
-    source.Sounds.push_back(sound);
-  }
+  for (const char* name : {"beep.wav", "loop.wav"}) source.Sounds.push_back({.Name = name, .Data = {1, 2, 3, 4}});
   auto animation = Animation(1, "idle", 0, 0, 2, 10);
   animation.Frames[0].Sounds = {{0, 1}, {1, 2}};
   animation.Frames[1].Sounds = {{0, 3}, {5, 2}};  // index 5 names no sound: dropped at load

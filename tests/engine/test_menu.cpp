@@ -67,17 +67,10 @@ TEST(Menu, AboutShowsMessageBoxUnlessTheHeaderHidesIt) {
   EXPECT_FALSE(hidden.player->Menu().Command(MenuCommand::About)->visible);
 }
 
-project::MenuSource Entry(std::string caption, std::string parent = {}, int32_t script = -1) {
-  project::MenuSource entry;
-  entry.Caption = std::move(caption);
-  entry.ItemKey = std::move(parent);
-  entry.ScriptId = script;
-  return entry;
-}
-
 TEST(Menu, ProjectEntriesTreeOrder) {
   auto source = MenuProject();
-  source.Menus = {Entry("A"), Entry("B"), Entry("A1", "A"), Entry("A2", "A")};
+  source.Menus = {{.Caption = "A"}, {.Caption = "B"}, {.Caption = "A1", .ItemKey = "A"},
+                  {.Caption = "A2", .ItemKey = "A"}};
   auto h = Started(source);
   const auto& items = h->player->Menu().Items();
   ASSERT_GE(items.size(), 3u);
@@ -91,7 +84,8 @@ TEST(Menu, ProjectEntriesTreeOrder) {
 
 TEST(Menu, ItemKeyCyclesEnd) {
   auto source = MenuProject();
-  source.Menus = {Entry("Top"), Entry("X", "Top"), Entry("Top", "X"), Entry("Self", "Self")};
+  source.Menus = {{.Caption = "Top"}, {.Caption = "X", .ItemKey = "Top"}, {.Caption = "Top", .ItemKey = "X"},
+                  {.Caption = "Self", .ItemKey = "Self"}};
   auto h = Started(source);
   EXPECT_FALSE(h->player->Menu().Items().empty());
 }
@@ -100,7 +94,7 @@ TEST(Menu, EntryRunsItsScriptAndMissingScriptIsHarmless) {
   auto source = MenuProject();
   source.Scripts.push_back(Script(7, "hit", {Act(22, {P::Var(1), P::Text("1")})}));
   source.NextScriptId = 8;
-  source.Menus = {Entry("Go", "", 7), Entry("Broken", "", 99)};
+  source.Menus = {{.Caption = "Go", .ScriptId = 7}, {.Caption = "Broken", .ScriptId = 99}};
   source.WriteMenuExtras = true;
   auto h = Started(source);
   auto* broken = h->player->Menu().FindByCaption("broken");
@@ -115,7 +109,7 @@ TEST(Menu, EntryRunsItsScriptAndMissingScriptIsHarmless) {
 
 TEST(Menu, PropertyChangesAfterDeleteDoNothing) {
   auto source = MenuProject();
-  source.Menus = {Entry("Go")};
+  source.Menus = {{.Caption = "Go"}};
   auto h = Started(source);
   auto& menu = h->player->Menu();
   h->player->SetMenuProperty("go", 1, "Went");

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "TestProject.hpp"
 #include "TraceCases.hpp"
@@ -25,13 +24,6 @@ std::vector<std::string> ReadLines(const std::filesystem::path& path) {
   return lines;
 }
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 class TraceTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(TraceTest, MatchesExpected) {
@@ -40,12 +32,11 @@ TEST_P(TraceTest, MatchesExpected) {
   ASSERT_TRUE(std::filesystem::exists(folder / "args")) << folder;
   const auto project = WriteProjectFile(TraceCases().at(name)(), name);
   tools::Arguments args;
-  for (const std::string& word : Words(ReadLines(folder / "args").empty() ? "" : ReadLines(folder / "args")[0])) {
-    args.push_back(word == "FILE" ? project.string() : word);
-  }
-  const tools::RunOptions options = tools::ParseRunArguments(args);
+  std::ifstream argsFile(folder / "args");
+  for (std::string word; argsFile >> word;) args.push_back(word == "FILE" ? project.string() : word);
   std::vector<std::string> actual;
-  EXPECT_EQ(tools::RunHeadless(options, [&](const std::string& line) { actual.push_back(line); }), 0);
+  EXPECT_EQ(tools::RunHeadless(tools::ParseRunArguments(args), [&](const std::string& line) { actual.push_back(line); }),
+            0);
   std::filesystem::remove_all(project.parent_path());
 
   if (const char* update = std::getenv("KPF_UPDATE_TRACES"); update != nullptr && std::string(update) == "1") {

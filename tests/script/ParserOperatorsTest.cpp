@@ -6,15 +6,6 @@
 namespace kpf::script::test {
 namespace {
 
-void ExpectValues(std::initializer_list<TValueCase> cases)
-{
-    for (const auto& c : cases) {
-        double actual = 0.0;
-        ASSERT_NO_THROW(actual = ValueOf(c.Expression)) << c.Expression;
-        EXPECT_TRUE(SameNumber(actual, c.Expected)) << c.Expression << " gave " << actual << ", expected " << c.Expected;
-    }
-}
-
 TEST(ParserOperators, PrioritiesAndGrouping)
 {
     ExpectValues({

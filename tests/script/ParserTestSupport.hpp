@@ -3,6 +3,8 @@
 #include "script/ExpressionParser.hpp"
 #include "script/ParserException.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -51,5 +53,15 @@ struct TTextCase {
     const char* Expression;
     const char* Expected;
 };
+
+// Each expression evaluates without error to its expected number.
+inline void ExpectValues(std::initializer_list<TValueCase> cases)
+{
+    for (const auto& c : cases) {
+        double actual = 0.0;
+        ASSERT_NO_THROW(actual = ValueOf(c.Expression)) << c.Expression;
+        EXPECT_TRUE(SameNumber(actual, c.Expected)) << c.Expression << " gave " << actual << ", expected " << c.Expected;
+    }
+}
 
 }  // namespace kpf::script::test
