@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "media/SoundFile.hpp"
 #include "media/SoundFormat.hpp"
@@ -14,18 +19,13 @@ using platform::AudioKind;
 using testing::Bytes;
 
 TEST(SoundFormatTest, KindTables) {
-  EXPECT_EQ(DeviceKindFromExtension(".MID"), kKindMidi);
-  EXPECT_EQ(DeviceKindFromExtension(".WAV"), kKindWave);
-  EXPECT_EQ(DeviceKindFromExtension(".MP3"), kKindMp3);
-  EXPECT_EQ(DeviceKindFromExtension(".XM"), kKindXm);
-  EXPECT_EQ(DeviceKindFromExtension(".IT"), 0);  // IT is only reached through its code
-  EXPECT_EQ(DeviceKindFromExtension(""), 0);
-  EXPECT_EQ(DeviceKindFromExtension(".mid"), 0);  // Open upper-cases first
-  EXPECT_EQ(DeviceKindFromSoundType(100), kKindMidi);
-  EXPECT_EQ(DeviceKindFromSoundType(102), kKindSecond);
-  EXPECT_EQ(DeviceKindFromSoundType(108), kKindMpp);
-  EXPECT_EQ(DeviceKindFromSoundType(101), 0);
-  EXPECT_EQ(DeviceKindFromSoundType(103), 0);
+  // Open upper-cases the extension first; IT is only reached through its code.
+  for (const auto& [extension, kind] : std::vector<std::pair<std::string, uint16_t>>{
+           {".MID", kKindMidi}, {".WAV", kKindWave}, {".MP3", kKindMp3}, {".XM", kKindXm}, {".IT", 0}, {"", 0}, {".mid", 0}})
+    EXPECT_EQ(DeviceKindFromExtension(extension), kind) << extension;
+  for (const auto& [type, kind] :
+       std::vector<std::pair<uint16_t, uint16_t>>{{100, kKindMidi}, {102, kKindSecond}, {108, kKindMpp}, {101, 0}, {103, 0}})
+    EXPECT_EQ(DeviceKindFromSoundType(type), kind) << type;
   EXPECT_EQ(TempExtensionOf(kKindSecond), "MP3");
   EXPECT_EQ(TempExtensionOf(kKindIt), "IT");
   EXPECT_EQ(TempExtensionOf(0), "");
@@ -55,19 +55,16 @@ TEST(SoundFormatTest, ContentIsTakenFromTheFirstBytes) {
 }
 
 TEST(SoundFormatTest, KindMustMatchTheContent) {
-  EXPECT_EQ(AudioKindFor(kKindMidi, SoundContent::Midi), AudioKind::Midi);
-  EXPECT_EQ(AudioKindFor(kKindMidi, SoundContent::Mp3), std::nullopt);
-  EXPECT_EQ(AudioKindFor(kKindWave, SoundContent::Wave), AudioKind::Wave);
-  EXPECT_EQ(AudioKindFor(kKindWave, SoundContent::Midi), std::nullopt);
+  using C = SoundContent;
   // MP3 channels take what the data holds, as the system picks the decoder from the data.
-  EXPECT_EQ(AudioKindFor(kKindMp3, SoundContent::Midi), AudioKind::Midi);
-  EXPECT_EQ(AudioKindFor(kKindSecond, SoundContent::Wave), AudioKind::Wave);
-  EXPECT_EQ(AudioKindFor(kKindSecond, SoundContent::Module), std::nullopt);
-  EXPECT_EQ(AudioKindFor(kKindXm, SoundContent::Module), AudioKind::Module);
-  EXPECT_EQ(AudioKindFor(kKindMod, SoundContent::Unknown), std::nullopt);
-  EXPECT_EQ(AudioKindFor(kKindItz, SoundContent::Module), std::nullopt);
-  EXPECT_EQ(AudioKindFor(kKindMpp, SoundContent::Mp3), std::nullopt);
-  EXPECT_EQ(AudioKindFor(0, SoundContent::Midi), std::nullopt);
+  const std::vector<std::tuple<uint16_t, SoundContent, std::optional<AudioKind>>> cases = {
+      {kKindMidi, C::Midi, AudioKind::Midi},  {kKindMidi, C::Mp3, std::nullopt},      {kKindWave, C::Wave, AudioKind::Wave},
+      {kKindWave, C::Midi, std::nullopt},     {kKindMp3, C::Midi, AudioKind::Midi},   {kKindSecond, C::Wave, AudioKind::Wave},
+      {kKindSecond, C::Module, std::nullopt}, {kKindXm, C::Module, AudioKind::Module}, {kKindMod, C::Unknown, std::nullopt},
+      {kKindItz, C::Module, std::nullopt},    {kKindMpp, C::Mp3, std::nullopt},       {0, C::Midi, std::nullopt},
+  };
+  for (const auto& [kind, content, expected] : cases)
+    EXPECT_EQ(AudioKindFor(kind, content), expected) << kind << " " << static_cast<int>(content);
 }
 
 TEST(SoundFormatTest, LookupInsideAFolderNeverLeavesIt) {
@@ -81,15 +78,11 @@ TEST(SoundFormatTest, LookupInsideAFolderNeverLeavesIt) {
 
   EXPECT_EQ(SoundFileInsideFolder(exe, "tune.mid"), exe + "/tune.mid");
   EXPECT_EQ(SoundFileInsideFolder(exe, "music\\song.mid"), exe + "/music/song.mid");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "music/../tune.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "../outside.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "..\\outside.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, scratch.Root() + "/outside.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "link.mid"), "");  // resolves outside the folder
-  EXPECT_EQ(SoundFileInsideFolder(exe, "folder.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "missing.mid"), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, ""), "");
-  EXPECT_EQ(SoundFileInsideFolder(exe, "."), "");
+  // link.mid resolves outside the folder; folder.mid is no file.
+  for (const std::string& name : {std::string("music/../tune.mid"), std::string("../outside.mid"), std::string("..\\outside.mid"),
+                                  scratch.Root() + "/outside.mid", std::string("link.mid"), std::string("folder.mid"),
+                                  std::string("missing.mid"), std::string(), std::string(".")})
+    EXPECT_EQ(SoundFileInsideFolder(exe, name), "") << name;
   EXPECT_FALSE(IsSoundFile("/dev/zero"));
   EXPECT_FALSE(ReadSoundFile(exe + "/folder.mid"));
   EXPECT_EQ(ReadSoundFile(exe + "/tune.mid"), testing::MakeMidi());
