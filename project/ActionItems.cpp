@@ -1,10 +1,10 @@
 #include "project/ActionItems.hpp"
 
-#include <cstring>
-#include <optional>
 #include <span>
 #include <string>
 
+#include "project/ByteReader.hpp"
+#include "project/Errors.hpp"
 #include "project/SystemVariables.hpp"
 
 namespace kpf::project {
@@ -28,79 +28,33 @@ ParamValueForm ParamFormOfKind(int32_t kind) {
 
 namespace {
 
-// Reads inside the block only; an empty optional means the entry runs past the end.
-class BlockCursor {
- public:
-  explicit BlockCursor(std::span<const uint8_t> block) : block_(block) {}
-  bool AtEnd() const { return offset_ >= block_.size(); }
-
-  std::optional<int32_t> Int32() {
-    if (block_.size() - offset_ < 4) return std::nullopt;
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | block_[offset_ + static_cast<size_t>(i)];
-    offset_ += 4;
-    return static_cast<int32_t>(value);
-  }
-  std::optional<uint8_t> Byte() {
-    if (AtEnd()) return std::nullopt;
-    return block_[offset_++];
-  }
-  std::optional<std::string> Text() {
-    const uint8_t* start = block_.data() + offset_;
-    const void* nul = std::memchr(start, 0, block_.size() - offset_);
-    if (!nul) return std::nullopt;
-    size_t length = static_cast<size_t>(static_cast<const uint8_t*>(nul) - start);
-    offset_ += length + 1;
-    return std::string(reinterpret_cast<const char*>(start), length);
-  }
-
- private:
-  std::span<const uint8_t> block_;
-  size_t offset_ = 0;
-};
-
 struct Param {
   int32_t kind = 0;
   int32_t value = 0;
   std::string text;
 };
 
-// One entry at the cursor, or none when it is cut short.
-std::optional<Param> ReadParam(BlockCursor& cursor, const std::vector<TTaviVariable>& variables) {
-  auto kind = cursor.Int32();
-  if (!kind) return std::nullopt;
-  Param param{*kind, 0, {}};
-  switch (ParamFormOfKind(*kind)) {
-    case ParamValueForm::Int32: {
-      auto value = cursor.Int32();
-      if (!value) return std::nullopt;
-      param.value = *value;
-      param.text = std::to_string(*value);
+// One entry at the reader; an entry cut short by the end of the block throws EStreamError.
+Param ReadParam(ByteReader& reader, const std::vector<TTaviVariable>& variables) {
+  Param param{reader.readInt32(), 0, {}};
+  switch (ParamFormOfKind(param.kind)) {
+    case ParamValueForm::Int32:
+      param.value = reader.readInt32();
+      param.text = std::to_string(param.value);
       break;
-    }
-    case ParamValueForm::Text: {
-      auto text = cursor.Text();
-      if (!text) return std::nullopt;
-      param.text = std::move(*text);
+    case ParamValueForm::Text:
+      param.text = reader.readTerminatedString();
       break;
-    }
-    case ParamValueForm::Byte: {
-      auto value = cursor.Byte();
-      if (!value) return std::nullopt;
-      param.value = *value;
+    case ParamValueForm::Byte:
+      param.value = reader.readByte();
       break;
-    }
-    case ParamValueForm::VariablePosition: {
-      auto id = cursor.Int32();
-      if (!id) return std::nullopt;
-      param.value = VariablePositionOfId(variables, *id);
+    case ParamValueForm::VariablePosition:
+      param.value = VariablePositionOfId(variables, reader.readInt32());
       break;
-    }
     case ParamValueForm::VariableId: {
-      auto id = cursor.Int32();
-      if (!id) return std::nullopt;
-      if (const TTaviVariable* variable = FindVariableById(variables, *id)) {
-        param.value = *id;
+      const int32_t id = reader.readInt32();
+      if (const TTaviVariable* variable = FindVariableById(variables, id)) {
+        param.value = id;
         param.text = variable->Name;
       } else {
         param.kind = -1;
@@ -120,13 +74,16 @@ void UnpackParams(TKPFExeAction& action, const std::vector<TTaviVariable>& varia
   action.ParamKind.clear();
   action.ParamInt.clear();
   action.ParamText.clear();
-  BlockCursor cursor(action.ParamData);
-  while (!cursor.AtEnd()) {
-    auto param = ReadParam(cursor, variables);
-    if (!param) break;
-    action.ParamKind.push_back(param->kind);
-    action.ParamInt.push_back(param->value);
-    action.ParamText.push_back(std::move(param->text));
+  ByteReader reader(action.ParamData);
+  try {
+    while (!reader.atEnd()) {
+      Param param = ReadParam(reader, variables);
+      action.ParamKind.push_back(param.kind);
+      action.ParamInt.push_back(param.value);
+      action.ParamText.push_back(std::move(param.text));
+    }
+  } catch (const EStreamError&) {
+    // The entries before a cut-short one are kept; the rest of the block is ignored.
   }
 }
 

@@ -20,25 +20,13 @@ constexpr size_t kCopyChunk = 65535;
 
 uint8_t ReadByte(Stream& stream) { return ReadBytes<1>(stream)[0]; }
 
-uint16_t ReadWord(Stream& stream) {
-  auto b = ReadBytes<2>(stream);
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
+// The bytes come from the stream; ByteReader decodes them, so the little-endian layout is
+// spelled out in one place.
+uint16_t ReadWord(Stream& stream) { return ByteReader(ReadBytes<2>(stream)).readWord(); }
 
-int32_t ReadInt32(Stream& stream) {
-  auto b = ReadBytes<4>(stream);
-  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                              (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
-}
+int32_t ReadInt32(Stream& stream) { return ByteReader(ReadBytes<4>(stream)).readInt32(); }
 
-double ReadDouble(Stream& stream) {
-  auto b = ReadBytes<8>(stream);
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+double ReadDouble(Stream& stream) { return ByteReader(ReadBytes<8>(stream)).readDouble(); }
 
 std::string ReadNulString(Stream& stream) {
   std::string text;

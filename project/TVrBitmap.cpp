@@ -14,11 +14,7 @@ namespace {
 constexpr uint32_t kClearPixel = 0x00000000;
 
 // Stored pixel bytes are B, G, R, A.
-uint32_t ArgbAt(std::span<const uint8_t> bytes, size_t index) {
-  const uint8_t* p = bytes.data() + index * 4;
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+uint32_t ArgbAt(std::span<const uint8_t> bytes, size_t index) { return ByteReader(bytes, index * 4).readU32(); }
 
 bool IsPartialAlpha(uint32_t argb) {
   uint32_t alpha = argb >> 24;
