@@ -77,7 +77,9 @@ struct TTaviFrame {
 
 constexpr size_t kEventScriptSlots = 15;
 
-struct TTaviEvent {
+// The fixed head of a stored animation, in stored order: the loaded record and the writer's
+// description of an animation both start with it.
+struct TAnimationHead {
   int32_t Id = -1;
   std::string Name;
   uint16_t Height = 0;
@@ -88,6 +90,9 @@ struct TTaviEvent {
   std::string PosX = "<%RANDOM_SCREEN_WIDTH%>";
   std::string PosY = "<%RANDOM_SCREEN_HEIGHT%>";
   uint8_t MoveMode = 0;
+};
+
+struct TTaviEvent : TAnimationHead {
   std::vector<int32_t> Params;
   uint8_t ExtraByte = 0;  // cursor: 0 default, n the project cursor n-1
   std::array<int32_t, kEventScriptSlots> EventScripts;

@@ -26,6 +26,20 @@ size_t ReadListCount(ByteReader& body, size_t minBytes, int64_t limit = kMaxList
 
 std::span<const uint8_t> ReadSizedBlock(ByteReader& body) { return body.take(body.readCount()); }
 
+std::vector<uint8_t> ReadSizedBytes(ByteReader& body) {
+  auto block = ReadSizedBlock(body);
+  return {block.begin(), block.end()};
+}
+
+std::string ReadText(ByteReader& body) { return body.readNulString(); }
+
+// Appends `count` items, each read by `readItem`; the count is already checked against the body.
+template <typename Item, typename ReadItem>
+void ReadItems(ByteReader& body, size_t count, std::vector<Item>& list, ReadItem readItem) {
+  list.reserve(list.size() + count);
+  for (size_t i = 0; i < count; ++i) list.push_back(readItem(body));
+}
+
 // Smallest stored sizes, used to bound counts.
 constexpr size_t kMinAction = 13;
 constexpr size_t kMinScript = 22;
@@ -52,11 +66,46 @@ TKPFExeAction ReadAction(ByteReader& body) {
 }
 
 std::vector<TKPFExeAction> ReadActionList(ByteReader& body) {
-  size_t count = ReadListCount(body, kMinAction);
   std::vector<TKPFExeAction> actions;
-  actions.reserve(count);
-  for (size_t i = 0; i < count; ++i) actions.push_back(ReadAction(body));
+  ReadItems(body, ReadListCount(body, kMinAction), actions, ReadAction);
   return actions;
+}
+
+// The entry count of a menu extras section; the section applies only when it names every entry.
+bool ReadMenuCount(ByteReader& body, size_t entries) {
+  int32_t count = body.readInt32();
+  return count >= 1 && static_cast<size_t>(count) == entries;
+}
+
+TTaviScript ReadScript(ByteReader& body) {
+  TTaviScript script;
+  script.Id = body.readInt32();
+  script.Name = body.readNulString();
+  script.Description = body.readNulString();
+  script.Reserved1 = body.readInt32();
+  script.Reserved2 = body.readInt32();
+  script.Trigger = body.readInt32();
+  script.Actions = ReadActionList(body);
+  return script;
+}
+
+TPlayList ReadPlayList(ByteReader& body) {
+  TPlayList list;
+  list.Name = body.readNulString();
+  list.Text = body.readNulString();
+  list.Mode = body.readByte();
+  list.Value = body.readWord();
+  ReadItems(body, ReadListCount(body, 1), list.Items, ReadText);
+  body.readInt32();
+  return list;
+}
+
+TTaviDialog ReadDialog(ByteReader& body) {
+  TTaviDialog dialog;
+  dialog.ID = body.readInt32();
+  dialog.Name = body.readNulString();
+  dialog.Definition = ReadSizedBytes(body);
+  return dialog;
 }
 
 uint16_t SaturatingIncrement(uint16_t value) {
@@ -73,19 +122,7 @@ void ProjectLoaderState::ReadScripts(ByteReader& body) {
   model_.Scripts.clear();
   transformCache_.clear();
   model_.NextScriptId = body.readInt32();
-  size_t count = ReadListCount(body, kMinScript);
-  model_.Scripts.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    TTaviScript script;
-    script.Id = body.readInt32();
-    script.Name = body.readNulString();
-    script.Description = body.readNulString();
-    script.Reserved1 = body.readInt32();
-    script.Reserved2 = body.readInt32();
-    script.Trigger = body.readInt32();
-    script.Actions = ReadActionList(body);
-    model_.Scripts.push_back(std::move(script));
-  }
+  ReadItems(body, ReadListCount(body, kMinScript), model_.Scripts, ReadScript);
 }
 
 void ProjectLoaderState::ReadFrameImages(ByteReader& body) {
@@ -149,19 +186,16 @@ void ProjectLoaderState::ReadMenuEntries(ByteReader& body) {
 }
 
 void ProjectLoaderState::ReadMenuKeys(ByteReader& body) {
-  int32_t count = body.readInt32();
-  if (count < 1 || static_cast<size_t>(count) != model_.MenuEntries.size()) return;
+  if (!ReadMenuCount(body, model_.MenuEntries.size())) return;
   for (auto& entry : model_.MenuEntries) {
     entry.ItemKey = body.readNulString();
-    auto image = ReadSizedBlock(body);
-    entry.Image.assign(image.begin(), image.end());
+    entry.Image = ReadSizedBytes(body);
     ReadSizedBlock(body);
   }
 }
 
 void ProjectLoaderState::ReadMenuFlags(ByteReader& body) {
-  int32_t count = body.readInt32();
-  if (count < 1 || static_cast<size_t>(count) != model_.MenuEntries.size()) return;
+  if (!ReadMenuCount(body, model_.MenuEntries.size())) return;
   for (auto& entry : model_.MenuEntries) {
     entry.Flags = body.readInt32();
     entry.ImageColor = body.readInt32();
@@ -172,52 +206,31 @@ void ProjectLoaderState::ReadMenuFlags(ByteReader& body) {
 void ProjectLoaderState::ReadPlayLists(ByteReader& body) {
   size_t count = ReadListCount(body, kMinPlayList);
   if (model_.PlayLists.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
-  for (size_t i = 0; i < count; ++i) {
-    TPlayList list;
-    list.Name = body.readNulString();
-    list.Text = body.readNulString();
-    list.Mode = body.readByte();
-    list.Value = body.readWord();
-    size_t items = ReadListCount(body, 1);
-    list.Items.reserve(items);
-    for (size_t j = 0; j < items; ++j) list.Items.push_back(body.readNulString());
-    body.readInt32();
-    model_.PlayLists.push_back(std::move(list));
-  }
+  ReadItems(body, count, model_.PlayLists, ReadPlayList);
 }
 
 void ProjectLoaderState::ReadDialogs(ByteReader& body) {
   model_.Dialogs.clear();
   model_.NextDialogId = body.readInt32();
-  size_t count = ReadListCount(body, kMinDialog);
-  model_.Dialogs.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    TTaviDialog dialog;
-    dialog.ID = body.readInt32();
-    dialog.Name = body.readNulString();
-    auto definition = ReadSizedBlock(body);
-    dialog.Definition.assign(definition.begin(), definition.end());
-    model_.Dialogs.push_back(std::move(dialog));
-  }
+  ReadItems(body, ReadListCount(body, kMinDialog), model_.Dialogs, ReadDialog);
 }
 
 void ProjectLoaderState::ReadMenuCaptions(ByteReader& body) {
   size_t count = ReadListCount(body, 1, kMaxMenuCount);
   model_.MenuCaptions.clear();
-  for (size_t i = 0; i < count; ++i) model_.MenuCaptions.push_back(body.readNulString());
+  ReadItems(body, count, model_.MenuCaptions, ReadText);
 }
 
 void ProjectLoaderState::ReadVariables(ByteReader& body) {
   model_.Variables.clear();
   model_.NextVariableId = body.readInt32();
   size_t count = CheckedCount(body, ReadCompactCount(body), kMinVariable, kMaxListCount);
-  model_.Variables.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
+  ReadItems(body, count, model_.Variables, [this](ByteReader& reader) {
     TTaviVariable variable;
     variable.Host = options_.VariableHost;
-    variable.LoadFromStream(body);
-    model_.Variables.push_back(std::move(variable));
-  }
+    variable.LoadFromStream(reader);
+    return variable;
+  });
 }
 
 void ProjectLoaderState::ReadCursors(ByteReader& body) {
@@ -234,11 +247,11 @@ void ProjectLoaderState::ReadCursors(ByteReader& body) {
 void ProjectLoaderState::ReadAnimations(ByteReader& body) {
   size_t count = CheckedCount(body, ReadCompactCount(body), kMinAnimation, kMaxListCount);
   if (model_.Animations.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
-  for (size_t i = 0; i < count; ++i) {
+  ReadItems(body, count, model_.Animations, [this](ByteReader& reader) {
     TTaviEvent animation;
-    ReadAnimation(body, animation);
-    model_.Animations.push_back(std::move(animation));
-  }
+    ReadAnimation(reader, animation);
+    return animation;
+  });
   body.readInt32();
 }
 
@@ -257,19 +270,23 @@ std::vector<int32_t> ReadMoveParams(std::span<const uint8_t> block) {
   return params;
 }
 
+void ReadAnimationHead(ByteReader& body, TAnimationHead& head) {
+  head.Id = body.readInt32();
+  head.Name = ReadShortString(body);
+  head.Height = body.readWord();
+  head.Width = body.readWord();
+  head.EventIndex = body.readWord();
+  head.RepeatCount = body.readWord();
+  head.Option = body.readByte();
+  head.PosX = ReadShortString(body);
+  head.PosY = ReadShortString(body);
+  head.MoveMode = body.readByte();
+}
+
 }  // namespace
 
 void ProjectLoaderState::ReadAnimation(ByteReader& body, TTaviEvent& animation) {
-  animation.Id = body.readInt32();
-  animation.Name = ReadShortString(body);
-  animation.Height = body.readWord();
-  animation.Width = body.readWord();
-  animation.EventIndex = body.readWord();
-  animation.RepeatCount = body.readWord();
-  animation.Option = body.readByte();
-  animation.PosX = ReadShortString(body);
-  animation.PosY = ReadShortString(body);
-  animation.MoveMode = body.readByte();
+  ReadAnimationHead(body, animation);
   if (animation.MoveMode != 0) animation.Params = ReadMoveParams(ReadSizedBlock(body));
   if (body.readByte() != 0) {
     auto extra = ReadSizedBlock(body);
@@ -316,9 +333,8 @@ void ProjectLoaderState::ReadFrame(ByteReader& body, TTaviFrame& frame) {
     auto rgb = body.take(3);
     frame.TransparentColor = rgb[0] | (rgb[1] << 8) | (rgb[2] << 16);
     frame.Duration = body.readWord();
-    auto region = ReadSizedBlock(body);
-    frame.Variants[0].Region.assign(region.begin(), region.end());
-    frame.RegionStored = !region.empty();
+    frame.Variants[0].Region = ReadSizedBytes(body);
+    frame.RegionStored = !frame.Variants[0].Region.empty();
     frame.Variants[0].Image = frame.BitmapIndex;
     auto& image = model_.Bitmaps[static_cast<size_t>(frame.BitmapIndex)];
     image.UseCount = SaturatingIncrement(image.UseCount);

@@ -18,30 +18,45 @@ void WriteSection(MemoryStream& out, uint16_t tag, const MemoryStream& body) {
   WriteBytes(out, body.Data());
 }
 
-void WriteActions(Stream& out, const std::vector<TKPFExeAction>& actions) {
-  WriteInt32(out, static_cast<int32_t>(actions.size()));
-  for (const auto& action : actions) {
-    WriteNulString(out, action.Name);
-    WriteInt32(out, action.ActionType);
-    WriteInt32(out, action.Flags);
-    WriteSizedBlock(out, action.ParamData);
-  }
+// An int32 count, then each item as `writeItem` stores it: the shape of most lists in a project.
+template <typename Item, typename WriteItem>
+void WriteList(Stream& out, const std::vector<Item>& items, WriteItem writeItem) {
+  WriteInt32(out, static_cast<int32_t>(items.size()));
+  for (const auto& item : items) writeItem(out, item);
 }
 
-MemoryStream Scripts(const ProjectSource& source) {
+// A section body that is one counted list.
+template <typename Item, typename WriteItem>
+MemoryStream ListBody(const std::vector<Item>& items, WriteItem writeItem) {
   MemoryStream body;
-  WriteInt32(body, source.NextScriptId);
-  WriteInt32(body, static_cast<int32_t>(source.Scripts.size()));
-  for (const auto& script : source.Scripts) {
-    WriteInt32(body, script.Id);
-    WriteNulString(body, script.Name);
-    WriteNulString(body, script.Description);
-    WriteInt32(body, script.Reserved1);
-    WriteInt32(body, script.Reserved2);
-    WriteInt32(body, script.Trigger);
-    WriteActions(body, script.Actions);
-  }
+  WriteList(body, items, writeItem);
   return body;
+}
+
+// A section body that is the next free id, then a counted list.
+template <typename Item, typename WriteItem>
+MemoryStream IdListBody(int32_t nextId, const std::vector<Item>& items, WriteItem writeItem) {
+  MemoryStream body;
+  WriteInt32(body, nextId);
+  WriteList(body, items, writeItem);
+  return body;
+}
+
+void WriteAction(Stream& out, const TKPFExeAction& action) {
+  WriteNulString(out, action.Name);
+  WriteInt32(out, action.ActionType);
+  WriteInt32(out, action.Flags);
+  WriteSizedBlock(out, action.ParamData);
+}
+
+void WriteScript(Stream& out, const TTaviScript& script) {
+  WriteInt32(out, script.Id);
+  WriteNulString(out, script.Name);
+  WriteNulString(out, script.Description);
+  WriteInt32(out, script.Reserved1);
+  WriteInt32(out, script.Reserved2);
+  WriteInt32(out, script.Trigger);
+  WriteList(out, script.Actions, WriteAction);
 }
 
 MemoryStream Images(const ProjectSource& source) {
@@ -78,17 +93,21 @@ void WriteFrame(Stream& out, const FrameSource& frame) {
   WriteInt32(out, frame.ScriptId);
 }
 
+void WriteAnimationHead(Stream& out, const TAnimationHead& head) {
+  WriteInt32(out, head.Id);
+  WriteShortString(out, head.Name);
+  WriteWord(out, head.Height);
+  WriteWord(out, head.Width);
+  WriteWord(out, head.EventIndex);
+  WriteWord(out, head.RepeatCount);
+  WriteByte(out, head.Option);
+  WriteShortString(out, head.PosX);
+  WriteShortString(out, head.PosY);
+  WriteByte(out, head.MoveMode);
+}
+
 void WriteAnimation(Stream& out, const AnimationSource& animation) {
-  WriteInt32(out, animation.Id);
-  WriteShortString(out, animation.Name);
-  WriteWord(out, animation.Height);
-  WriteWord(out, animation.Width);
-  WriteWord(out, animation.EventIndex);
-  WriteWord(out, animation.RepeatCount);
-  WriteByte(out, animation.Option);
-  WriteShortString(out, animation.PosX);
-  WriteShortString(out, animation.PosY);
-  WriteByte(out, animation.MoveMode);
+  WriteAnimationHead(out, animation);
   if (animation.MoveMode != 0) {
     MemoryStream params;
     for (int32_t value : animation.Params) {
@@ -99,10 +118,8 @@ void WriteAnimation(Stream& out, const AnimationSource& animation) {
   }
   WriteByte(out, animation.ExtraPresent ? 1 : 0);
   if (animation.ExtraPresent) WriteSizedBlock(out, animation.Extra);
-  WriteInt32(out, static_cast<int32_t>(animation.EventScripts.size()));
-  for (int32_t id : animation.EventScripts) WriteInt32(out, id);
-  WriteInt32(out, static_cast<int32_t>(animation.Frames.size()));
-  for (const auto& frame : animation.Frames) WriteFrame(out, frame);
+  WriteList(out, animation.EventScripts, WriteInt32);
+  WriteList(out, animation.Frames, WriteFrame);
 }
 
 MemoryStream Animations(const ProjectSource& source) {
@@ -113,74 +130,42 @@ MemoryStream Animations(const ProjectSource& source) {
   return body;
 }
 
-MemoryStream Sounds(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, static_cast<int32_t>(source.Sounds.size()));
-  for (const auto& sound : source.Sounds) {
-    WriteWord(body, sound.Kind);
-    WriteNulString(body, sound.Name);
-    WriteSizedBlock(body, sound.Data);
-  }
-  return body;
+void WriteSound(Stream& out, const SoundSource& sound) {
+  WriteWord(out, sound.Kind);
+  WriteNulString(out, sound.Name);
+  WriteSizedBlock(out, sound.Data);
 }
 
-MemoryStream Menus(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, static_cast<int32_t>(source.Menus.size()));
-  for (const auto& menu : source.Menus) {
-    WriteNulString(body, menu.Caption);
-    WriteActions(body, menu.Actions);
-  }
-  return body;
+void WriteMenu(Stream& out, const MenuSource& menu) {
+  WriteNulString(out, menu.Caption);
+  WriteList(out, menu.Actions, WriteAction);
 }
 
-MemoryStream MenuKeys(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, static_cast<int32_t>(source.Menus.size()));
-  for (const auto& menu : source.Menus) {
-    WriteNulString(body, menu.ItemKey);
-    WriteSizedBlock(body, menu.Image);
-    WriteInt32(body, 0);
-  }
-  return body;
+void WriteMenuKey(Stream& out, const MenuSource& menu) {
+  WriteNulString(out, menu.ItemKey);
+  WriteSizedBlock(out, menu.Image);
+  WriteInt32(out, 0);
 }
 
-MemoryStream MenuFlags(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, static_cast<int32_t>(source.Menus.size()));
-  for (const auto& menu : source.Menus) {
-    WriteInt32(body, menu.Flags);
-    WriteInt32(body, menu.ImageColor);
-    WriteInt32(body, menu.ScriptId);
-  }
-  return body;
+void WriteMenuFlags(Stream& out, const MenuSource& menu) {
+  WriteInt32(out, menu.Flags);
+  WriteInt32(out, menu.ImageColor);
+  WriteInt32(out, menu.ScriptId);
 }
 
-MemoryStream PlayLists(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, static_cast<int32_t>(source.PlayLists.size()));
-  for (const auto& list : source.PlayLists) {
-    WriteNulString(body, list.Name);
-    WriteNulString(body, list.Text);
-    WriteByte(body, list.Mode);
-    WriteWord(body, list.Value);
-    WriteInt32(body, static_cast<int32_t>(list.Items.size()));
-    for (const auto& item : list.Items) WriteNulString(body, item);
-    WriteInt32(body, 0);
-  }
-  return body;
+void WritePlayList(Stream& out, const TPlayList& list) {
+  WriteNulString(out, list.Name);
+  WriteNulString(out, list.Text);
+  WriteByte(out, list.Mode);
+  WriteWord(out, list.Value);
+  WriteList(out, list.Items, WriteNulString);
+  WriteInt32(out, 0);
 }
 
-MemoryStream Dialogs(const ProjectSource& source) {
-  MemoryStream body;
-  WriteInt32(body, source.NextDialogId);
-  WriteInt32(body, static_cast<int32_t>(source.Dialogs.size()));
-  for (const auto& dialog : source.Dialogs) {
-    WriteInt32(body, dialog.ID);
-    WriteNulString(body, dialog.Name);
-    WriteSizedBlock(body, dialog.Definition);
-  }
-  return body;
+void WriteDialog(Stream& out, const TTaviDialog& dialog) {
+  WriteInt32(out, dialog.ID);
+  WriteNulString(out, dialog.Name);
+  WriteSizedBlock(out, dialog.Definition);
 }
 
 MemoryStream Variables(const ProjectSource& source) {
@@ -197,6 +182,23 @@ MemoryStream Variables(const ProjectSource& source) {
       WriteInt32(body, variable.IntValue);
   }
   return body;
+}
+
+// One cursor item as a run of (property index, value) pairs; the bitmap is a sized block.
+void WriteCursor(Stream& out, const TVrCursorItem& cursor) {
+  WriteInt32(out, 0);
+  WriteInt32(out, cursor.HotSpotX);
+  WriteInt32(out, 1);
+  WriteInt32(out, cursor.HotSpotY);
+  WriteInt32(out, 2);
+  WriteInt32(out, cursor.TransparentColor);
+  if (cursor.Bitmap.empty()) {
+    WriteInt32(out, 0);
+  } else {
+    WriteInt32(out, 2);
+    WriteInt32(out, 2);
+    WriteSizedBlock(out, cursor.Bitmap);
+  }
 }
 
 MemoryStream Bytes(std::span<const uint8_t> bytes) {
@@ -236,43 +238,29 @@ std::vector<uint8_t> WriteImageEntry(const ImageSource& image) {
 
 std::vector<uint8_t> WriteCursorCollection(const std::vector<TVrCursorItem>& cursors) {
   MemoryStream out;
-  WriteInt32(out, static_cast<int32_t>(cursors.size()));
-  for (const auto& cursor : cursors) {
-    WriteInt32(out, 0);
-    WriteInt32(out, cursor.HotSpotX);
-    WriteInt32(out, 1);
-    WriteInt32(out, cursor.HotSpotY);
-    WriteInt32(out, 2);
-    WriteInt32(out, cursor.TransparentColor);
-    if (cursor.Bitmap.empty()) {
-      WriteInt32(out, 0);
-    } else {
-      WriteInt32(out, 2);
-      WriteInt32(out, 2);
-      WriteSizedBlock(out, cursor.Bitmap);
-    }
-  }
+  WriteList(out, cursors, WriteCursor);
   return out.Release();
 }
 
 std::vector<uint8_t> WriteProjectStream(const ProjectSource& source) {
   MemoryStream out;
   WriteNulString(out, "KPF2");
-  WriteSection(out, 140, Scripts(source));
+  WriteSection(out, 140, IdListBody(source.NextScriptId, source.Scripts, WriteScript));
   if (!source.Images.empty() || !source.ImageEntries.empty())
     WriteSection(out, 651, Images(source));
   if (!source.Animations.empty()) WriteSection(out, 652, Animations(source));
-  if (!source.Sounds.empty()) WriteSection(out, 129, Sounds(source));
+  if (!source.Sounds.empty()) WriteSection(out, 129, ListBody(source.Sounds, WriteSound));
   if (!source.OptionFlags.empty()) WriteSection(out, 131, OptionFlags(source));
   if (!source.Menus.empty()) {
-    WriteSection(out, 132, Menus(source));
+    WriteSection(out, 132, ListBody(source.Menus, WriteMenu));
     if (source.WriteMenuExtras) {
-      WriteSection(out, 133, MenuKeys(source));
-      WriteSection(out, 137, MenuFlags(source));
+      WriteSection(out, 133, ListBody(source.Menus, WriteMenuKey));
+      WriteSection(out, 137, ListBody(source.Menus, WriteMenuFlags));
     }
   }
-  if (!source.PlayLists.empty()) WriteSection(out, 135, PlayLists(source));
-  if (!source.Dialogs.empty() || source.NextDialogId != 0) WriteSection(out, 139, Dialogs(source));
+  if (!source.PlayLists.empty()) WriteSection(out, 135, ListBody(source.PlayLists, WritePlayList));
+  if (!source.Dialogs.empty() || source.NextDialogId != 0)
+    WriteSection(out, 139, IdListBody(source.NextDialogId, source.Dialogs, WriteDialog));
   if (!source.MenuCaptions.empty()) WriteSection(out, 144, Captions(source));
   WriteSection(out, 399, Variables(source));
   if (!source.Cursors.empty()) WriteSection(out, 655, Bytes(WriteCursorCollection(source.Cursors)));

@@ -35,17 +35,9 @@ struct FrameSource {
   int32_t ScriptId = -1;
 };
 
-struct AnimationSource {
-  int32_t Id = 0;
-  std::string Name = {};
-  uint16_t Height = 0;
-  uint16_t Width = 0;
-  uint16_t EventIndex = 0;
-  uint16_t RepeatCount = 2;
-  uint8_t Option = 255;
-  std::string PosX = "<%RANDOM_SCREEN_WIDTH%>";
-  std::string PosY = "<%RANDOM_SCREEN_HEIGHT%>";
-  uint8_t MoveMode = 0;
+struct AnimationSource : TAnimationHead {
+  AnimationSource() { Id = 0; }  // a described animation gets id 0 unless one is given
+
   std::vector<int32_t> Params = {};       // written as type-1 entries when MoveMode is not 0
   bool ExtraPresent = false;
   std::vector<uint8_t> Extra = {};        // first byte: cursor
