@@ -11,7 +11,7 @@
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
 #include "tools/kpftool/Json.hpp"
-#include "tools/kpftool/Windows1252.hpp"
+#include "tools/kpftool/ModelJson.hpp"
 
 namespace kpf::tools {
 
@@ -40,8 +40,6 @@ struct Container {
   std::vector<Resource> resources;
   std::string problem;  // a damaged package tail
 };
-
-std::string Text(const std::string& ansi) { return Windows1252ToUtf8(ansi); }
 
 std::string ResourceName(uint32_t tag, std::span<const uint8_t> data, size_t& contentSize) {
   contentSize = data.size();
@@ -123,11 +121,11 @@ std::string Sha256Hex(std::span<const uint32_t> pixels) {
 void WriteActions(JsonWriter& json, const std::vector<project::TKPFExeAction>& actions) {
   json.Key("actions").BeginArray();
   for (const auto& action : actions) {
-    json.BeginObject().Member("name", Text(action.Name)).Member("type", action.ActionType)
-        .Member("flags", action.Flags).Key("params").BeginArray();
+    BeginActionJson(json, action);
+    json.Key("params").BeginArray();
     for (size_t i = 0; i < action.ParamCount(); ++i)
       json.BeginObject().Member("kind", action.ParamKind[i]).Member("int", action.ParamInt[i])
-          .Member("text", Text(action.ParamText[i])).EndObject();
+          .Member("text", JsonText(action.ParamText[i])).EndObject();
     json.EndArray().EndObject();
   }
   json.EndArray();
@@ -136,8 +134,7 @@ void WriteActions(JsonWriter& json, const std::vector<project::TKPFExeAction>& a
 void WriteScripts(JsonWriter& json, const ProjectModel& model) {
   json.Member("nextScriptId", model.NextScriptId).Key("scripts").BeginArray();
   for (const auto& script : model.Scripts) {
-    json.BeginObject().Member("id", script.Id).Member("name", Text(script.Name))
-        .Member("description", Text(script.Description)).Member("trigger", script.Trigger);
+    BeginScriptJson(json, script);
     WriteActions(json, script.Actions);
     json.EndObject();
   }
@@ -148,11 +145,7 @@ void WriteImages(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.Key("images").BeginArray();
   for (size_t i = 0; i < model.Bitmaps.size(); ++i) {
     auto& image = model.Bitmaps[i];
-    json.BeginObject().Member("index", static_cast<uint64_t>(i)).Member("width", image.Width())
-        .Member("height", image.Height()).Member("form", image.Form())
-        .Member("copyKind", static_cast<int32_t>(image.CopyKind))
-        .Member("mirrorLink", image.MirrorLink).Member("flipLink", image.FlipLink)
-        .Member("useCount", static_cast<int32_t>(image.UseCount));
+    BeginImageJson(json, image, i);
     std::optional<std::string> digest;
     if (pixels) {
       try {
@@ -169,99 +162,50 @@ void WriteImages(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.EndArray();
 }
 
-void WriteFrames(JsonWriter& json, const project::TTaviEvent& animation) {
-  json.Key("frames").BeginArray();
-  for (const auto& frame : animation.Frames) {
-    json.BeginObject().Member("kind", static_cast<int32_t>(frame.Kind))
-        .Member("x", static_cast<int32_t>(frame.X)).Member("y", static_cast<int32_t>(frame.Y))
-        .Member("duration", static_cast<int32_t>(frame.Duration))
-        .Member("image", frame.Variants[0].Image).Member("scriptId", frame.ScriptId)
-        .Member("useTransparentColor", frame.UseTransparentColor)
-        .Member("transparentColor", frame.TransparentColor).Key("sounds").BeginArray();
-    for (const auto& sound : frame.Sounds)
-      json.BeginObject().Member("soundIndex", sound.SoundIndex)
-          .Member("playMode", static_cast<int32_t>(sound.PlayMode)).EndObject();
-    json.EndArray().EndObject();
-  }
-  json.EndArray();
-}
-
-void WriteAnimations(JsonWriter& json, const ProjectModel& model) {
-  json.Key("animations").BeginArray();
-  for (const auto& a : model.Animations) {
-    json.BeginObject().Member("id", a.Id).Member("name", Text(a.Name))
-        .Member("width", static_cast<int32_t>(a.Width)).Member("height", static_cast<int32_t>(a.Height))
-        .Member("repeatCount", static_cast<int32_t>(a.RepeatCount))
-        .Member("option", static_cast<int32_t>(a.Option)).Member("posX", Text(a.PosX))
-        .Member("posY", Text(a.PosY)).Member("moveMode", static_cast<int32_t>(a.MoveMode))
-        .Key("eventScripts").BeginArray();
-    for (int32_t id : a.EventScripts) json.Int(id);
-    json.EndArray();
-    WriteFrames(json, a);
-    json.EndObject();
-  }
-  json.EndArray();
-}
-
 void WriteLists(JsonWriter& json, const ProjectModel& model) {
   json.Key("sounds").BeginArray();
-  for (const auto& s : model.Sounds)
-    json.BeginObject().Member("name", Text(s.Name)).Member("kind", static_cast<int32_t>(s.Kind))
-        .Member("size", s.Size).Member("playMode", static_cast<int32_t>(s.PlayMode)).EndObject();
-  json.EndArray().Key("menuEntries").BeginArray();
-  for (const auto& m : model.MenuEntries)
-    json.BeginObject().Member("caption", Text(m.Caption)).Member("itemKey", Text(m.ItemKey))
-        .Member("flags", m.Flags).Member("scriptId", m.ScriptId).EndObject();
-  json.EndArray().Key("playLists").BeginArray();
-  for (const auto& p : model.PlayLists) {
-    json.BeginObject().Member("name", Text(p.Name)).Member("text", Text(p.Text))
-        .Member("mode", static_cast<int32_t>(p.Mode)).Member("value", static_cast<int32_t>(p.Value))
-        .Key("items").BeginArray();
-    for (const auto& item : p.Items) json.String(Text(item));
-    json.EndArray().EndObject();
-  }
-  json.EndArray().Key("dialogs").BeginArray();
-  for (const auto& d : model.Dialogs)
-    json.BeginObject().Member("id", d.ID).Member("name", Text(d.Name))
-        .Member("size", static_cast<uint64_t>(d.Definition.size())).EndObject();
-  json.EndArray().Key("variables").BeginArray();
-  for (const auto& v : model.Variables) {
-    json.BeginObject().Member("id", v.ID).Member("name", Text(v.Name))
-        .Member("kind", static_cast<int32_t>(v.Kind)).Member("sysIndex", v.SysIndex)
-        .Member("varType", static_cast<int32_t>(v.VarType)).Key("value");
-    if (v.Value.IsText()) json.String(Text(v.Value.ToText())); else json.Int(v.Value.ToInteger());
+  for (const auto& sound : model.Sounds) {
+    BeginSoundJson(json, sound);
     json.EndObject();
   }
-  json.EndArray().Key("optionFlags").BeginArray();
-  for (uint8_t flag : model.OptionFlags) json.Int(flag);
-  json.EndArray().Key("menuCaptions").BeginArray();
-  for (const auto& caption : model.MenuCaptions) json.String(Text(caption));
-  json.EndArray().Member("cursorCount", static_cast<uint64_t>(model.Cursors.size()));
+  json.EndArray().Key("menuEntries").BeginArray();
+  for (const auto& entry : model.MenuEntries) {
+    BeginMenuEntryJson(json, entry);
+    json.EndObject();
+  }
+  json.EndArray();
+  WritePlayListsJson(json, model.PlayLists);
+  json.Key("dialogs").BeginArray();
+  for (const auto& dialog : model.Dialogs) {
+    BeginDialogJson(json, dialog);
+    json.EndObject();
+  }
+  json.EndArray().Key("variables").BeginArray();
+  for (const auto& variable : model.Variables) {
+    BeginVariableJson(json, variable);
+    json.EndObject();
+  }
+  json.EndArray();
+  WriteOptionsJson(json, model);
+  json.Member("cursorCount", static_cast<uint64_t>(model.Cursors.size()));
 }
 
 void WriteProject(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.Key("project").BeginObject();
   WriteScripts(json, model);
   WriteImages(json, model, pixels);
-  WriteAnimations(json, model);
+  WriteAnimationsJson(json, model.Animations, false);
   WriteLists(json, model);
   json.EndObject();
 }
 
 void WriteContainer(JsonWriter& json, const Container& container) {
   json.Member("kind", container.package ? "package" : "project");
-  if (container.header) {
-    json.Key("header").BeginObject()
-        .Member("designVersion", Text(container.header->designVersion))
-        .Member("aboutText", Text(container.header->aboutText))
-        .Member("title", Text(container.header->title))
-        .Member("headerFlags", container.header->headerFlags).EndObject();
-  }
+  if (const auto& header = container.header)
+    WriteHeaderJson(json, header->designVersion, header->aboutText, header->title, header->headerFlags);
   if (!container.package) return;
   json.Key("resources").BeginArray();
-  for (const auto& r : container.resources)
-    json.BeginObject().Member("tag", r.tag).Member("name", Text(r.name))
-        .Member("size", static_cast<uint64_t>(r.size)).Member("extracted", false).EndObject();
+  for (const auto& r : container.resources) WriteResourceJson(json, r.tag, r.name, r.size);
   json.EndArray();
 }
 
