@@ -37,6 +37,20 @@ bool HasParentReference(const std::string& name) {
   return false;
 }
 
+// Stops a player (and closes a media player's device) before it goes.
+void Release(std::unique_ptr<TPlayerWave>& player) {
+  if (player) player->Stop();
+  player.reset();
+}
+
+void Release(std::unique_ptr<TMyMediaPlayer>& player) {
+  if (player) {
+    player->Stop();
+    player->Close();
+  }
+  player.reset();
+}
+
 }  // namespace
 
 std::span<const uint8_t> SoundBytes(const project::TTaviSound& sound) {
@@ -161,20 +175,10 @@ void SoundDispatch::PlayRecord(TMyMediaPlayer& player, int soundIndex, const pro
 }
 
 void SoundDispatch::StopSounds() {
-  if (wavePlayer_) wavePlayer_->Stop();
-  wavePlayer_.reset();
-  if (mediaPlayer_) {
-    mediaPlayer_->Stop();
-    mediaPlayer_->Close();
-  }
-  mediaPlayer_.reset();
-  if (backgroundWave_) backgroundWave_->Stop();
-  backgroundWave_.reset();
-  if (backgroundPlayer_) {
-    backgroundPlayer_->Stop();
-    backgroundPlayer_->Close();
-  }
-  backgroundPlayer_.reset();
+  Release(wavePlayer_);
+  Release(mediaPlayer_);
+  Release(backgroundWave_);
+  Release(backgroundPlayer_);
 }
 
 std::string SoundDispatch::TempFileName(int soundIndex) const {

@@ -11,12 +11,26 @@
 
 namespace kpf::project {
 
-size_t MemoryStream::Read(void* buffer, size_t count) {
-  size_t available = pos_ < data_.size() ? data_.size() - pos_ : 0;
+namespace {
+
+// The in-memory streams' read: up to `count` bytes from `pos` (which may lie past the end).
+size_t ReadAt(std::span<const uint8_t> data, size_t& pos, void* buffer, size_t count) {
+  size_t available = pos < data.size() ? data.size() - pos : 0;
   size_t n = std::min(count, available);
-  if (n) std::memcpy(buffer, data_.data() + pos_, n);
-  pos_ += n;
+  if (n) std::memcpy(buffer, data.data() + pos, n);
+  pos += n;
   return n;
+}
+
+size_t CheckedPosition(int64_t position) {
+  if (position < 0) throw EStreamError("Invalid stream position");
+  return static_cast<size_t>(position);
+}
+
+}  // namespace
+
+size_t MemoryStream::Read(void* buffer, size_t count) {
+  return ReadAt(data_, pos_, buffer, count);
 }
 
 void MemoryStream::Write(const void* buffer, size_t count) {
@@ -27,8 +41,7 @@ void MemoryStream::Write(const void* buffer, size_t count) {
 }
 
 void MemoryStream::SetPosition(int64_t position) {
-  if (position < 0) throw EStreamError("Invalid stream position");
-  pos_ = static_cast<size_t>(position);
+  pos_ = CheckedPosition(position);
 }
 
 void MemoryStream::SetSize(int64_t size) {
@@ -49,18 +62,13 @@ void MemoryStream::Clear() {
 }
 
 size_t SpanStream::Read(void* buffer, size_t count) {
-  size_t available = pos_ < data_.size() ? data_.size() - pos_ : 0;
-  size_t n = std::min(count, available);
-  if (n) std::memcpy(buffer, data_.data() + pos_, n);
-  pos_ += n;
-  return n;
+  return ReadAt(data_, pos_, buffer, count);
 }
 
 void SpanStream::Write(const void*, size_t) { throw KpfError("Stream write error"); }
 
 void SpanStream::SetPosition(int64_t position) {
-  if (position < 0) throw EStreamError("Invalid stream position");
-  pos_ = static_cast<size_t>(position);
+  pos_ = CheckedPosition(position);
 }
 
 void SpanStream::SetSize(int64_t) { throw KpfError("Stream write error"); }

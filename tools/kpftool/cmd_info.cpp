@@ -162,30 +162,24 @@ void WriteImages(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.EndArray();
 }
 
+// An array of objects that hold only the members info shares with extract.
+template <typename Item>
+void WriteSharedObjects(JsonWriter& json, const char* key, const std::vector<Item>& items,
+                        void (*begin)(JsonWriter&, const Item&)) {
+  json.Key(key).BeginArray();
+  for (const auto& item : items) {
+    begin(json, item);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 void WriteLists(JsonWriter& json, const ProjectModel& model) {
-  json.Key("sounds").BeginArray();
-  for (const auto& sound : model.Sounds) {
-    BeginSoundJson(json, sound);
-    json.EndObject();
-  }
-  json.EndArray().Key("menuEntries").BeginArray();
-  for (const auto& entry : model.MenuEntries) {
-    BeginMenuEntryJson(json, entry);
-    json.EndObject();
-  }
-  json.EndArray();
+  WriteSharedObjects(json, "sounds", model.Sounds, BeginSoundJson);
+  WriteSharedObjects(json, "menuEntries", model.MenuEntries, BeginMenuEntryJson);
   WritePlayListsJson(json, model.PlayLists);
-  json.Key("dialogs").BeginArray();
-  for (const auto& dialog : model.Dialogs) {
-    BeginDialogJson(json, dialog);
-    json.EndObject();
-  }
-  json.EndArray().Key("variables").BeginArray();
-  for (const auto& variable : model.Variables) {
-    BeginVariableJson(json, variable);
-    json.EndObject();
-  }
-  json.EndArray();
+  WriteSharedObjects(json, "dialogs", model.Dialogs, BeginDialogJson);
+  WriteSharedObjects(json, "variables", model.Variables, BeginVariableJson);
   WriteOptionsJson(json, model);
   json.Member("cursorCount", static_cast<uint64_t>(model.Cursors.size()));
 }
