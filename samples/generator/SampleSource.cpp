@@ -126,7 +126,7 @@ void WriteSourceFolder(const project::ProjectSource& source, const fs::path& fol
         .write(reinterpret_cast<const char*>(sound.Data.data()), static_cast<std::streamsize>(sound.Data.size()));
   }
   std::ostringstream out;
-  out << "{\n  \"project\": {\n";
+  out << "{\n  \"header\": { \"title\": \"Pip\", \"aboutText\": \"Pip, the sample character of kpfplayer.\" },\n  \"project\": {\n";
   out << "    \"optionFlags\": [";
   for (size_t i = 0; i < source.OptionFlags.size(); ++i) out << (i > 0 ? ", " : "") << int{source.OptionFlags[i]};
   out << "],\n    \"sounds\": [";

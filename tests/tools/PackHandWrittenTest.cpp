@@ -156,6 +156,17 @@ TEST(PackHandWritten, ResourcesFolderBecomesNamedFiles) {
   EXPECT_TRUE(Has(info, R"([{"tag":202,"name":"a.txt","size":2,"extracted":false},{"tag":202,"name":"b.txt","size":3)"));
 }
 
+TEST(PackHandWritten, PackageWithoutRecordsReadsBackWhole) {
+  // No record list at all: the header is followed directly by the trailer.
+  ScratchFolder scratch("no-records");
+  auto result = PackPackage(scratch, R"({"header":{"title":"Solo"}})");
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  std::string info = InfoJson(scratch / "out.exe");
+  EXPECT_TRUE(Has(info, R"("title":"Solo")")) << info;
+  EXPECT_TRUE(Has(info, R"("resources":[])")) << info;
+  EXPECT_FALSE(Has(info, "\"error\"")) << info;
+}
+
 TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
   ScratchFolder scratch("records");
   WriteText(scratch / "src/resources/a.txt", "ay");

@@ -6,7 +6,7 @@
 #include <exception>
 #include <optional>
 
-#include "project/ByteReader.hpp"
+#include "package/PackageFormat.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
@@ -17,10 +17,7 @@ namespace kpf::tools {
 
 namespace {
 
-using project::ByteReader;
 using project::ProjectModel;
-
-constexpr uint32_t kTrailerMagic = 130;
 
 struct Resource {
   uint32_t tag = 0;
@@ -28,71 +25,30 @@ struct Resource {
   size_t size = 0;
 };
 
-struct Header {
-  std::string designVersion, aboutText, title;
-  int32_t headerFlags = 0;
-};
-
 struct Container {
   bool package = false;
   std::span<const uint8_t> block;  // the compressed project
-  std::optional<Header> header;
+  std::optional<package::PackageHeader> header;
   std::vector<Resource> resources;
   std::string problem;  // a damaged package tail
 };
 
-std::string ResourceName(uint32_t tag, std::span<const uint8_t> data, size_t& contentSize) {
-  contentSize = data.size();
-  if (tag == 109) return "elamp.dll";
-  if (tag == 110) return "npmod32.dll";
-  if (tag == 202) {
-    ByteReader reader(data);
-    std::string name = reader.readNulString();
-    contentSize = reader.remaining();
-    return name;
-  }
-  return {};
-}
-
-void ReadTail(ByteReader& reader, Container& container) {
-  Header header;
-  header.designVersion = reader.readNulString();
-  header.aboutText = reader.readNulString();
-  header.title = reader.readNulString();
-  header.headerFlags = reader.readInt32();
-  container.header = header;
-  if (reader.position() + 4 >= reader.size()) return;
-  for (;;) {
-    uint32_t tag = reader.readU32();
-    if (tag == 255) return;
-    auto data = reader.take(reader.readU32());
-    Resource resource{tag, {}, 0};
-    resource.name = ResourceName(tag, data, resource.size);
-    container.resources.push_back(resource);
-  }
-}
-
+// A file with the package trailer is a package; anything else is a standalone project file.
 Container Open(std::span<const uint8_t> file) {
   Container container;
-  if (file.size() < 8) {
-    container.block = file;
-    return container;
-  }
-  ByteReader reader(file);
-  reader.seek(file.size() - 4);
-  if (reader.readU32() != kTrailerMagic) {
+  auto layout = package::ParsePackage(file);
+  if (!layout) {
     container.block = file;
     return container;
   }
   container.package = true;
-  reader.seek(file.size() - 8);
-  reader.seek(reader.readU32());
-  container.block = reader.take(reader.readU32());
-  try {
-    ReadTail(reader, container);
-  } catch (const std::exception& error) {
-    container.problem = error.what();
+  container.block = layout->ProjectBlock;
+  container.header = layout->Header;
+  for (const auto& record : layout->Records) {
+    size_t size = record.Tag == package::kTagNamedFile ? record.Content.size() : record.Data.size();
+    container.resources.push_back({record.Tag, record.FileName, size});
   }
+  container.problem = layout->Error;
   return container;
 }
 
@@ -196,7 +152,7 @@ void WriteProject(JsonWriter& json, ProjectModel& model, bool pixels) {
 void WriteContainer(JsonWriter& json, const Container& container) {
   json.Member("kind", container.package ? "package" : "project");
   if (const auto& header = container.header)
-    WriteHeaderJson(json, header->designVersion, header->aboutText, header->title, header->headerFlags);
+    WriteHeaderJson(json, header->DesignVersion, header->AboutText, header->Title, header->HeaderFlags);
   if (!container.package) return;
   json.Key("resources").BeginArray();
   for (const auto& r : container.resources) WriteResourceJson(json, r.tag, r.name, r.size);
