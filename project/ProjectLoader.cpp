@@ -1,5 +1,10 @@
 #include "project/ProjectLoader.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 #include "project/ActionItems.hpp"
 #include "project/ProjectLoaderState.hpp"
 #include "project/Shape.hpp"
@@ -12,21 +17,42 @@ namespace {
 
 constexpr uint16_t kTagEnd = 255;
 
+// The inflated stream is read once, front to back, so bytes already copied into the frame-data
+// block are never read again: their whole pages go back to the system at once instead of staying
+// resident beside their copy until the load ends.
+void ReleasePages(std::span<const uint8_t> bytes) {
+  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto first = reinterpret_cast<uintptr_t>(bytes.data());
+  const uintptr_t begin = (first + page - 1) & ~(page - 1);
+  const uintptr_t end = (first + bytes.size()) & ~(page - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
+void LoadStream(std::span<const uint8_t> stream, ProjectModel& model, const LoadOptions& options,
+                bool ownsStream) {
+  ByteReader reader(stream);
+  ProjectLoaderState state(model, options, ownsStream);
+  // A wrong magic reads no section; the model gets only its system variables.
+  if (reader.readNulString() == kProjectMagic) state.ReadSections(reader);
+  state.Finish();
+}
+
 }  // namespace
 
 void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
                        const LoadOptions& options) {
   ByteBuffer stream = DecompressBuf(compressed, 0, options.MaxStreamBytes);
-  LoadInflatedProject(stream, model, options);
+  LoadStream(stream, model, options, true);
 }
 
 void LoadInflatedProject(std::span<const uint8_t> stream, ProjectModel& model,
                          const LoadOptions& options) {
-  ByteReader reader(stream);
-  ProjectLoaderState state(model, options);
-  // A wrong magic reads no section; the model gets only its system variables.
-  if (reader.readNulString() == kProjectMagic) state.ReadSections(reader);
-  state.Finish();
+  LoadStream(stream, model, options, false);
+}
+
+void ProjectLoaderState::AppendFrameBytes(std::span<const uint8_t> bytes) {
+  frameWriter_.Append(bytes);
+  if (releaseCopiedBytes_) ReleasePages(bytes);
 }
 
 void ProjectLoaderState::ReadSections(ByteReader& stream) {

@@ -15,8 +15,10 @@ namespace kpf::project {
 
 class ProjectLoaderState {
  public:
-  ProjectLoaderState(ProjectModel& model, const LoadOptions& options)
-      : model_(model), options_(options) {}
+  // `releaseCopiedBytes`: the stream belongs to the load, so bytes copied into the frame-data
+  // block may be dropped from it at once.
+  ProjectLoaderState(ProjectModel& model, const LoadOptions& options, bool releaseCopiedBytes = false)
+      : model_(model), options_(options), releaseCopiedBytes_(releaseCopiedBytes) {}
 
   // Sections until tag 255.
   void ReadSections(ByteReader& stream);
@@ -41,6 +43,8 @@ class ProjectLoaderState {
   void ReadMenuCaptions(ByteReader& body);
   void ReadVariables(ByteReader& body);
   void ReadCursors(ByteReader& body);
+  // Copies image or sound bytes into the frame-data block.
+  void AppendFrameBytes(std::span<const uint8_t> bytes);
 
   // Image variants: whether a script (following type-20 calls) mirrors / flips.
   std::pair<bool, bool> ScriptTransforms(int32_t scriptId);
@@ -61,6 +65,7 @@ class ProjectLoaderState {
   ProjectModel& model_;
   const LoadOptions& options_;
   desktop::TVrMemoryFileWriter frameWriter_;
+  bool releaseCopiedBytes_ = false;
   bool imagesSeen_ = false;
   size_t loadedImages_ = 0;
   size_t imageBytesOffset_ = 0;

@@ -135,7 +135,7 @@ void ProjectLoaderState::ReadFrameImages(ByteReader& body) {
   auto bytes = body.take(body.remaining());
   imageBytesOffset_ = frameWriter_.Size();
   imageBytesLength_ = bytes.size();
-  frameWriter_.Append(bytes);
+  AppendFrameBytes(bytes);
   model_.Bitmaps.clear();
   model_.Bitmaps.resize(images);
   loadedImages_ = images;
@@ -150,7 +150,7 @@ void ProjectLoaderState::ReadSounds(ByteReader& body) {
     auto data = ReadSizedBlock(body);
     sound.Size = static_cast<int32_t>(data.size());
     soundOffsets_.push_back(frameWriter_.Size());
-    frameWriter_.Append(data);
+    AppendFrameBytes(data);
     model_.Sounds.push_back(std::move(sound));
   }
 }
