@@ -1,7 +1,7 @@
 // The action executor: evaluates an item's parameters by the action's signature, traces it and
-// performs the core actions (flow, variables, texts, arrays, timers, animation choice). Actions
-// of the other families (drawing, windows, dialogs, sounds, files, registry, streams, internet)
-// are accepted and do nothing yet.
+// performs the core actions (flow, variables, texts, arrays, timers, animation choice) and the
+// character actions (hint, sounds, visibility, popup menu). Actions of the other families
+// (drawing, windows, dialogs, files, registry, streams, internet) are accepted and do nothing yet.
 #include <array>
 
 #include "engine/TCustomKPFPlayer.hpp"
@@ -13,10 +13,13 @@ namespace kpf::engine {
 
 namespace {
 
-// Parameter letters: T text, N integer expression, C condition, R stored text, I stored integer.
+// Parameter letters: T text, N integer expression, C condition, R stored text, I stored integer
+// (stored bytes read as integers too).
 const char* Signature(int32_t type) {
   switch (type) {
     case 1: return "T";
+    case 2: return "TNNN";
+    case 19: return "RI";
     case 4: return "N";
     case 14: return "R";
     case 20: return "I";
@@ -96,6 +99,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
   const auto& N = args.num;
   switch (type) {
     case 1: PlayAnimationByName(T[0]); return kResultNext;
+    case 2: ShowSpeechHint(T[0], left_ + N[1], top_ + N[2], N[3]); return kResultNext;
     case 4: RepaintWindow(); WaitMs(int64_t{N[0]} * 10); return kResultNext;
     case 13:
       if (!stopFlag_) {
@@ -110,6 +114,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
       }
       return kResultNext;
     case 14: queue_.clear(); PlayPlayList(T[0]); return kResultNext;
+    case 19: PlaySoundNamed(T[0], N[1] + 1); return kResultNext;
     case 20: {
       TriggerContext context = context_;
       context.firstName.clear();
@@ -127,8 +132,13 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     case 42: setVar(N[2], LeftText(T[0], N[1])); return kResultNext;
     case 43: setVar(N[2], RightText(T[0], N[1])); return kResultNext;
     case 44: setVar(N[2], FindText(T[0], T[1])); return kResultNext;
+    case 45: StopSounds(); return kResultNext;
     case 65: setVar(N[1], static_cast<int32_t>(T[0].size())); return kResultNext;
     case 69: setVar(N[2], CompareTexts(T[0], T[1])); return kResultNext;
+    case 72: if (!IsVisible()) ShowCharacter(); return kResultNext;
+    case 73: if (IsVisible()) HideCharacter(); return kResultNext;
+    case 74: Mute(); return kResultNext;
+    case 75: Unmute(); return kResultNext;
     case 84: case 87: arrays_.Create(T[0], type == 87 ? 1 : 0, N[1]); return kResultNext;
     case 85: case 86: {
       TArrayItem* array = arrays_.Find(T[0]);
@@ -197,6 +207,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
       return kResultNext;
     }
     case 156: setVar(N[0], std::string()); return kResultNext;
+    case 213: PopupMenuAtPointer(); return kResultNext;
     case 210: {
       TArrayItem* array = arrays_.Find(T[1]);
       if (array == nullptr) throw project::KpfError("no such array");

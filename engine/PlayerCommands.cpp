@@ -208,6 +208,7 @@ void TCustomKPFPlayer::MenuItemClick(int32_t tag) {
 
 void TCustomKPFPlayer::ShowSpeechHint(const std::string& text, int x, int y, int ticks) {
   PrepareHint();
+  Trace(TraceLine(NowMs(), "hint").Text("text", text).Int("x", x).Int("y", y).Int("ticks", ticks));
   if (desktop_ != nullptr) desktop_->ShowHint(text, x, y);
   hintCountdown_ = ticks;
 }

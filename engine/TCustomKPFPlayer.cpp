@@ -297,6 +297,15 @@ void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
 
 void TCustomKPFPlayer::StopSounds() { sound_->StopSounds(); }
 
+void TCustomKPFPlayer::PlaySoundNamed(const std::string& name, int mode) {
+  if (muted_) return;
+  int32_t found = -1;
+  for (size_t i = 0; i < Model.Sounds.size(); ++i) {
+    if (project::SameText(Model.Sounds[i].Name, name)) found = static_cast<int32_t>(i);
+  }
+  if (found >= 0) sound_->PlaySound(found, Model.Sounds[static_cast<size_t>(found)], mode);
+}
+
 void TCustomKPFPlayer::PauseOtherTimers(bool allTimers) {
   if (!allTimers) return;
   timers_.PauseAll();

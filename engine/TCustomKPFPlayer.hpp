@@ -140,6 +140,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   UserTimers& Timers() { return timers_; }
   ScriptArrays& Arrays() { return arrays_; }
   void StopSounds();
+  // Plays the project sound with that name (case-insensitive, the last match wins) with the play
+  // mode, unless muted; an unknown name plays nothing.
+  void PlaySoundNamed(const std::string& name, int mode);
   // Lets the loop run for `ms`, ending early when the loop ends (the Wait action).
   void WaitMs(int64_t ms);
   void Trace(const TraceLine& line);
@@ -165,6 +168,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   virtual void SetCursor(int cursorNumber) = 0;
   virtual void PrepareHint() = 0;
   virtual void MenuPopup() = 0;
+  // Pops the player's menu up at the mouse pointer when the player has one (ShowPopupMenu).
+  virtual void PopupMenuAtPointer() = 0;
   virtual void SetPopupMenu(bool attached) = 0;
   // Moves the character window (the window part of SetPosition).
   // Moves the character window (the window part of SetPosition); returns false when the move

@@ -98,11 +98,14 @@ void TFormKPFPlayer::MenuPopup() {
 void TFormKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
   TCustomKPFPlayer::MouseDown(button, x, y);
   // The right button opens the popup menu the character image carries.
-  if (button == platform::MouseButton::Right && popupAttached_ && !Closed()) {
-    MenuPopup();
-    Trace(TraceLine(NowMs(), "popup"));
-    if (OnPopupMenu) OnPopupMenu(Menu());
-  }
+  if (button == platform::MouseButton::Right) PopupMenuAtPointer();
+}
+
+void TFormKPFPlayer::PopupMenuAtPointer() {
+  if (!popupAttached_ || Closed()) return;
+  MenuPopup();
+  Trace(TraceLine(NowMs(), "popup"));
+  if (OnPopupMenu) OnPopupMenu(Menu());
 }
 
 void TFormKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY) {

@@ -36,6 +36,7 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void SetCursor(int cursorNumber) override;
   void PrepareHint() override;
   void MenuPopup() override;
+  void PopupMenuAtPointer() override;
   void SetPopupMenu(bool attached) override { popupAttached_ = attached; }
   void MoveWindow(int x, int y) override;
 

@@ -173,6 +173,21 @@ ProjectSource Sounds() {
   return source;
 }
 
+// The start script shows a speech hint (closed by its countdown) and plays sounds by name: a
+// muted request plays nothing, StopSounds ends the one that played.
+ProjectSource CharacterActions() {
+  ProjectSource source = Base();
+  for (const char* name : {"beep.wav", "Chirp.wav"}) source.Sounds.push_back({.Name = name, .Data = {1, 2}});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
+  source.Scripts.push_back(Script(0, "start", {
+      Act(2, {P::Text("Hello"), P::Text("10"), P::Text("-5"), P::Text("3")}),
+      Act(74), Act(19, {P::Text("beep.wav"), P::Int(0)}), Act(75),
+      Act(19, {P::Text("CHIRP.WAV"), P::Int(1)}), Act(45),
+  }, 2));
+  source.NextScriptId = 1;
+  return source;
+}
+
 }  // namespace
 
 const std::map<std::string, TraceCaseBuilder>& TraceCases() {
@@ -182,7 +197,7 @@ const std::map<std::string, TraceCaseBuilder>& TraceCases() {
       {"control_flow", ControlFlow}, {"timers", Timers},
       {"playlists", PlayLists},     {"close_menu", CloseMenu},
       {"drag_animation", DragWithAnimation}, {"drag_plain", DragPlain},
-      {"sounds", Sounds},
+      {"sounds", Sounds},           {"character_actions", CharacterActions},
   };
   return cases;
 }

@@ -1,0 +1,123 @@
+// The character actions: speech hint, named sounds, stopping sounds, showing and hiding the
+// character, mute and unmute, and the popup menu at the pointer.
+#include <gtest/gtest.h>
+
+#include "PlayerHarness.hpp"
+#include "engine/DesktopServices.hpp"
+#include "engine/RecordingSoundOutput.hpp"
+
+namespace kpf::test {
+namespace {
+
+using project::TKPFExeAction;
+
+project::ProjectSource CharacterProject(std::vector<TKPFExeAction> actions) {
+  project::ProjectSource source = WithVariables({"N"});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  for (const char* name : {"beep.wav", "Chirp.wav", "CHIRP.WAV"}) source.Sounds.push_back({.Name = name, .Data = {1, 2}});
+  source.Scripts.push_back(Script(1, "main", std::move(actions)));
+  source.NextScriptId = 2;
+  project::MenuSource entry;
+  entry.Caption = "Say hello";
+  source.Menus = {entry};
+  return source;
+}
+
+// A started, visible player with the desktop services and a recording sound output whose lines
+// join the player's trace.
+struct CharacterActions {
+  explicit CharacterActions(std::vector<TKPFExeAction> actions) : h(CharacterProject(std::move(actions))) {
+    h.player->SetSoundOutput(&sound);
+    EXPECT_TRUE(h.player->Start());
+    h.player->SetVisible(true);
+  }
+
+  Harness<> h;
+  engine::DesktopServices services{h.platform, *h.player};
+  engine::RecordingSoundOutput sound{[this](const std::string& line) { h.trace.push_back(line); },
+                                     [this] { return h.player->NowMs(); }};
+};
+
+TEST(CharacterActionsTest, ShowHintOpensTheBubbleRelativeToTheWindow) {
+  CharacterActions c({Act(22, {P::Var(1), P::Text("7")}),
+                      Act(2, {P::Text("Hi <%N%>"), P::Text("10"), P::Text("2*5"), P::Text("20")})});
+  c.h.player->SetPosition(100, 200);
+  c.h.Fire(1);
+  auto* window = c.h.platform.LastHintWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->Bounds().bottom, 210);
+  EXPECT_EQ(c.h.player->HintCountdown(), 20);
+  EXPECT_TRUE(c.h.Traced("hint text=\"Hi 7\" x=110 y=210 ticks=20"));
+  for (int tick = 0; tick <= 20; ++tick) c.h.player->HousekeepingTick();
+  EXPECT_FALSE(window->Visible());
+}
+
+TEST(CharacterActionsTest, PlaySoundNamedTakesTheLastCaseInsensitiveMatch) {
+  CharacterActions c({Act(19, {P::Text("chirp.WAV"), P::Int(1)}), Act(19, {P::Text("missing.wav"), P::Int(0)}),
+                      Act(19, {P::Text("BEEP.wav"), P::Int(0)}), Act(45)});
+  c.h.Fire(1);
+  EXPECT_TRUE(c.h.Traced("sound index=2 name=\"CHIRP.WAV\" kind=101 mode=2"));
+  EXPECT_TRUE(c.h.Traced("sound index=0 name=\"beep.wav\" kind=101 mode=1"));
+  EXPECT_EQ(c.h.Count(" sound "), 2u);
+  EXPECT_EQ(c.h.Count("sound-stop"), 1u);
+}
+
+TEST(CharacterActionsTest, MuteSilencesNamedSoundsUntilUnmute) {
+  CharacterActions c({Act(74), Act(19, {P::Text("beep.wav"), P::Int(0)}), Act(75),
+                      Act(19, {P::Text("beep.wav"), P::Int(2)})});
+  c.h.Fire(1);
+  EXPECT_EQ(c.h.Count(" sound "), 1u);
+  EXPECT_TRUE(c.h.Traced("mode=3"));
+  EXPECT_FALSE(c.h.player->Muted());
+  EXPECT_FALSE(c.h.player->Menu().Command(engine::MenuCommand::Mute)->checked);
+}
+
+TEST(CharacterActionsTest, HideAndShowOnlyChangeTheOtherState) {
+  // Hiding mutes; a second hide changes nothing; showing brings the sounds back.
+  CharacterActions c({Act(73), Act(73)});
+  c.h.Fire(1);
+  EXPECT_FALSE(c.h.player->IsVisible());
+  EXPECT_TRUE(c.h.player->Muted());
+  EXPECT_EQ(c.h.player->Menu().Command(engine::MenuCommand::Hide)->caption, "Show");
+
+  // Showing an already visible character leaves a mute in place.
+  CharacterActions shown({Act(74), Act(72)});
+  shown.h.Fire(1);
+  EXPECT_TRUE(shown.h.player->IsVisible());
+  EXPECT_TRUE(shown.h.player->Muted());
+}
+
+TEST(CharacterActionsTest, ShowCharacterUnhidesAndUnmutes) {
+  CharacterActions c({Act(72)});
+  c.h.player->HideCharacter();
+  c.h.Fire(1);
+  EXPECT_TRUE(c.h.player->IsVisible());
+  EXPECT_FALSE(c.h.player->Muted());
+  EXPECT_EQ(c.h.player->Menu().Command(engine::MenuCommand::Hide)->caption, "Hide");
+}
+
+TEST(CharacterActionsTest, ShowPopupMenuOpensTheMenuAtThePointer) {
+  CharacterActions c({Act(213)});
+  c.h.platform.SetPointer(platform::Point{40, 50});
+  c.h.Fire(1);
+  auto* menu = c.h.platform.LastPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->Popups().size(), 1u);
+  EXPECT_EQ(menu->Popups()[0].at, (platform::Point{40, 50}));
+  EXPECT_EQ(menu->Popups()[0].entries.front().caption, "Say hello");
+  EXPECT_TRUE(c.h.Traced("popup"));
+}
+
+TEST(CharacterActionsTest, ShowPopupMenuDoesNothingWithoutAMenu) {
+  // Before the start the player has no popup menu attached.
+  Harness<> h(CharacterProject({Act(213)}));
+  engine::DesktopServices services{h.platform, *h.player};
+  h.Fire(1);
+  auto* menu = h.platform.LastPopupMenu();
+  EXPECT_TRUE(menu == nullptr || menu->Popups().empty());
+  EXPECT_FALSE(h.Traced("popup"));
+}
+
+}  // namespace
+}  // namespace kpf::test
