@@ -1,6 +1,9 @@
 #include "engine/DesktopServices.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <exception>
+#include <limits>
 #include <utility>
 
 #include "desktop/CursorPicture.hpp"
@@ -63,6 +66,19 @@ const MenuItem* FindIn(const std::vector<MenuItem>& items, int id, int depth) {
   return nullptr;
 }
 
+// Hands every player its own range of the process-wide cursor table. The table belongs to the
+// process, so the allocator does too; ranges are not reused until the counter wraps.
+int AllocateCursorBase() {
+  static std::atomic<int> nextRange{1};
+  constexpr int kRanges = std::numeric_limits<int>::max() / kCursorsPerPlayer;
+  int range = nextRange.fetch_add(1);
+  if (range >= kRanges) {
+    nextRange = 2;
+    range = 1;
+  }
+  return range * kCursorsPerPlayer;
+}
+
 }  // namespace
 
 int MenuEntryId(const MenuItem& item) {
@@ -97,7 +113,9 @@ platform::CursorImage CursorFromItem(const project::TVrCursorItem& item) {
 }
 
 DesktopServices::DesktopServices(platform::Platform& platform, TFormKPFPlayer& player)
-    : platform_(platform), player_(player), menu_(platform.CreatePopupMenu()), hint_(platform) {
+    : platform_(platform), player_(player), menu_(platform.CreatePopupMenu()), hint_(platform),
+      cursorBase_(AllocateCursorBase()) {
+  player_.SetCursorBase(cursorBase_);
   player_.OnPopupMenu = [this](PlayerMenu&) { OpenPopupMenu(platform_.Pointer()); };
   player_.SetDesktop(this);
 }
@@ -105,7 +123,8 @@ DesktopServices::DesktopServices(platform::Platform& platform, TFormKPFPlayer& p
 DesktopServices::~DesktopServices() {
   player_.OnPopupMenu = nullptr;
   player_.SetDesktop(nullptr);
-  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(number);
+  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(cursorBase_ + number);
+  player_.SetCursorBase(0);
 }
 
 platform::MenuModel DesktopServices::CurrentMenu() const {
@@ -127,13 +146,15 @@ void DesktopServices::ShowAbout() {
 }
 
 void DesktopServices::RegisterCursors() {
-  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(number);
+  for (int number = 1; number <= registeredCursors_; ++number) platform_.UnregisterCursor(cursorBase_ + number);
   const auto& cursors = player_.Model.Cursors;
-  for (size_t i = 0; i < cursors.size(); ++i) {
+  // Cursors past the last one an animation can name are never shown.
+  const size_t usable = std::min(cursors.size(), static_cast<size_t>(kCursorsPerPlayer - 1));
+  for (size_t i = 0; i < usable; ++i) {
     const platform::CursorImage image = CursorFromItem(cursors[i]);
-    if (!image.picture.empty()) platform_.RegisterCursor(static_cast<int>(i) + 1, image);
+    if (!image.picture.empty()) platform_.RegisterCursor(player_.CursorNumber(static_cast<int>(i)), image);
   }
-  registeredCursors_ = static_cast<int>(cursors.size());
+  registeredCursors_ = static_cast<int>(usable);
 }
 
 desktop::TCoolTrayIcon& DesktopServices::CreateTrayIcon(bool visible) {

@@ -21,6 +21,9 @@ namespace kpf::engine {
 
 // Largest entry picture or cursor taken from a project (larger ones are left out).
 inline constexpr int kMaxDesktopPictureSide = 256;
+// Cursor numbers each player owns in the process-wide cursor table: an animation names its cursor
+// with one byte (1..255 for the project cursors 0..254), so 256 numbers per player suffice.
+inline constexpr int kCursorsPerPlayer = 256;
 
 // Id of a menu item on screen: a project entry's tag (1 up), a command's negated number.
 int MenuEntryId(const MenuItem& item);
@@ -58,8 +61,11 @@ class DesktopServices : public PlayerDesktop {
   // The About box with the project's title, about text and design version.
   void ShowAbout() override;
 
-  // Registers the project's cursors under their numbers (position + 1); forgets older ones.
+  // Registers the project's cursors under this player's numbers (its cursor base + position + 1);
+  // forgets its older ones. Other players' cursors are left alone.
   void RegisterCursors();
+  // The first number after which this player's cursors are registered.
+  int CursorBase() const { return cursorBase_; }
 
   // The tray icon of player 0: the title as tooltip, the player's menu, shown or hidden.
   desktop::TCoolTrayIcon& CreateTrayIcon(bool visible);
@@ -76,6 +82,7 @@ class DesktopServices : public PlayerDesktop {
   std::unique_ptr<platform::PopupMenu> menu_;
   desktop::TVrHint hint_;
   std::unique_ptr<desktop::TCoolTrayIcon> tray_;
+  int cursorBase_ = 0;
   int registeredCursors_ = 0;
 };
 

@@ -165,7 +165,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   virtual void RepaintWindow() = 0;
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
-  virtual void SetCursor(int cursorNumber) = 0;
+  // Shows the project cursor at that position over the character; -1: the default cursor.
+  virtual void SetCursor(int cursorIndex) = 0;
   virtual void PrepareHint() = 0;
   virtual void MenuPopup() = 0;
   // Pops the player's menu up at the mouse pointer when the player has one (ShowPopupMenu).

@@ -87,7 +87,15 @@ void TFormKPFPlayer::MoveWindow(int x, int y) {
   ApplyBounds();
 }
 
-void TFormKPFPlayer::SetCursor(int cursorNumber) { window_->SetCursor(cursorNumber); }
+void TFormKPFPlayer::SetCursor(int cursorIndex) {
+  cursorIndex_ = cursorIndex;
+  window_->SetCursor(CursorNumber(cursorIndex));
+}
+
+void TFormKPFPlayer::SetCursorBase(int base) {
+  cursorBase_ = base;
+  window_->SetCursor(CursorNumber(cursorIndex_));
+}
 
 void TFormKPFPlayer::PrepareHint() { window_->BringToFront(); }
 

@@ -33,7 +33,14 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void RepaintWindow() override {}
   void BeginUpdate() override;
   void EndUpdate() override;
-  void SetCursor(int cursorNumber) override;
+  void SetCursor(int cursorIndex) override;
+  // The registered cursor numbers of this player's cursors start after `base` (the cursor table
+  // is shared by every player of the process); base 0: the player has no cursors registered.
+  void SetCursorBase(int base);
+  // The cursor-table number of a project cursor; 0 (the default cursor) for none.
+  int CursorNumber(int cursorIndex) const {
+    return cursorIndex < 0 || cursorBase_ == 0 ? 0 : cursorBase_ + cursorIndex + 1;
+  }
   void PrepareHint() override;
   void MenuPopup() override;
   void PopupMenuAtPointer() override;
@@ -62,6 +69,8 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   int updateLock_ = 0;
   std::optional<platform::Point> pendingPosition_;
   uint8_t alpha_ = 255;
+  int cursorBase_ = 0;
+  int cursorIndex_ = -1;
 };
 
 }  // namespace kpf::engine

@@ -203,7 +203,7 @@ TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOne) {
     DesktopServices services(h.platform, *h.player);
     services.RegisterCursors();
     ASSERT_EQ(h.platform.Cursors().size(), 1u);
-    const auto& cursor = h.platform.Cursors().at(1);
+    const auto& cursor = h.platform.Cursors().at(services.CursorBase() + 1);
     EXPECT_EQ(cursor.hotSpotX, 1);
     EXPECT_EQ(cursor.picture.pixels, (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0, 0xFFFFFFFF}));
   }
