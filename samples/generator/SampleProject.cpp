@@ -16,13 +16,19 @@ using project::FrameSource;
 using project::ImageSource;
 
 // Script ids of the sample.
-enum : int32_t { kTurnRight = 1, kTurnLeft, kOnClick, kOnDoubleClick, kLanded, kScriptCount };
+enum : int32_t { kTurnRight = 1, kTurnLeft, kOnClick, kOnDoubleClick, kLanded, kSayHello, kScriptCount };
 // Animation slots: click, double click, bottom below the work area, right edge, left edge.
 constexpr size_t kSlotClick = 3, kSlotDoubleClick = 14, kSlotBelowWorkArea = 6, kSlotRightEdge = 8, kSlotLeftEdge = 10;
 
 const std::string kGroundY = "<%TASKBAR_TOP%>-" + std::to_string(kPipSize);
 const std::string kHereX = "<%CURRENT_LEFT%>";
 const std::string kHereY = "<%CURRENT_TOP%>";
+// Speech hints point at the middle of Pip's head and stay for 2 s (20 ticks of 100 ms).
+const std::string kHintX = std::to_string(kPipSize / 2);
+constexpr const char* kHintY = "4";
+constexpr const char* kHintTicks = "20";
+// Parameter kinds of packed action parameters.
+constexpr uint32_t kTextParam = 1, kByteParam = 7;
 
 void PutU16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value & 0xFF));
@@ -88,11 +94,46 @@ class Builder {
   }
 
   void Script(int32_t id, const std::string& name, const std::string& animation) {
+    Script(id, name, std::vector{PlayNamed(animation)});
+  }
+
+  void Script(int32_t id, const std::string& name, std::vector<project::TKPFExeAction> actions) {
     project::TTaviScript script;
     script.Id = id;
     script.Name = name;
-    script.Actions.push_back(PlayNamed(animation));
+    script.Actions = std::move(actions);
     source_.Scripts.push_back(std::move(script));
+  }
+
+  // A popup-menu entry above the player's commands that runs the script.
+  void MenuEntry(const std::string& caption, int32_t scriptId) {
+    project::MenuSource entry;
+    entry.Caption = caption;
+    entry.ScriptId = scriptId;
+    source_.Menus.push_back(std::move(entry));
+  }
+
+  // PlayAnimationNamed with one text parameter.
+  static project::TKPFExeAction PlayNamed(const std::string& animation) {
+    project::TKPFExeAction action = Action("PlayAnimationNamed", 1);
+    PutText(action, animation);
+    return action;
+  }
+
+  // ShowHint: the text above Pip's head for 2 s.
+  static project::TKPFExeAction ShowHint(const std::string& text) {
+    project::TKPFExeAction action = Action("ShowHint", 2);
+    for (const std::string& param : {text, kHintX, std::string(kHintY), std::string(kHintTicks)}) PutText(action, param);
+    return action;
+  }
+
+  // PlaySoundNamed: the sound once (stored mode byte 0 is play mode 1).
+  static project::TKPFExeAction PlaySound(const std::string& sound) {
+    project::TKPFExeAction action = Action("PlaySoundNamed", 19);
+    PutText(action, sound);
+    PutU32(action.ParamData, kByteParam);
+    action.ParamData.push_back(0);
+    return action;
   }
 
   project::ProjectSource Take() {
@@ -101,16 +142,19 @@ class Builder {
   }
 
  private:
-  // PlayAnimationNamed with one text parameter: kind 1, the text, NUL.
-  static project::TKPFExeAction PlayNamed(const std::string& animation) {
+  static project::TKPFExeAction Action(const std::string& name, int32_t type) {
     project::TKPFExeAction action;
-    action.Name = "PlayAnimationNamed";
-    action.ActionType = 1;
+    action.Name = name;
+    action.ActionType = type;
     action.Flags = 1;
-    PutU32(action.ParamData, 1);
-    action.ParamData.insert(action.ParamData.end(), animation.begin(), animation.end());
-    action.ParamData.push_back(0);
     return action;
+  }
+
+  // A text parameter: its kind, the text, NUL.
+  static void PutText(project::TKPFExeAction& action, const std::string& text) {
+    PutU32(action.ParamData, kTextParam);
+    action.ParamData.insert(action.ParamData.end(), text.begin(), text.end());
+    action.ParamData.push_back(0);
   }
 
   project::ProjectSource source_;
@@ -283,9 +327,11 @@ project::ProjectSource SampleProject() {
 
   builder.Script(kTurnRight, "turn right", "walk_right");
   builder.Script(kTurnLeft, "turn left", "walk_left");
-  builder.Script(kOnClick, "clicked", "jump");
+  builder.Script(kOnClick, "clicked", {Builder::ShowHint("Hi! I'm Pip."), Builder::PlayNamed("jump")});
   builder.Script(kOnDoubleClick, "double clicked", "dizzy");
   builder.Script(kLanded, "landed", "land");
+  builder.Script(kSayHello, "say hello", {Builder::ShowHint("Hello there!"), Builder::PlaySound("chirp.wav")});
+  builder.MenuEntry("Say hello", kSayHello);
   return builder.Take();
 }
 

@@ -64,6 +64,16 @@ void WriteScripts(std::ostream& out, const project::ProjectSource& source) {
   out << "    ],\n";
 }
 
+void WriteMenuEntries(std::ostream& out, const project::ProjectSource& source) {
+  out << "    \"menuEntries\": [";
+  for (size_t i = 0; i < source.Menus.size(); ++i) {
+    const project::MenuSource& entry = source.Menus[i];
+    out << (i > 0 ? ", " : "") << "{ \"caption\": " << Quote(entry.Caption) << ", \"script\": "
+        << ScriptName(source, entry.ScriptId) << " }";
+  }
+  out << "],\n";
+}
+
 void WriteAnimations(std::ostream& out, const project::ProjectSource& source, const std::map<int32_t, std::string>& files) {
   out << "    \"animations\": [\n";
   for (size_t i = 0; i < source.Animations.size(); ++i) {
@@ -137,6 +147,7 @@ void WriteSourceFolder(const project::ProjectSource& source, const fs::path& fol
   out << "],\n";
   WriteScripts(out, source);
   WriteAnimations(out, source, files);
+  WriteMenuEntries(out, source);
   out << "    \"nextScriptId\": " << source.NextScriptId << "\n  }\n}\n";
   std::ofstream json(folder / "project.json", std::ios::trunc);
   json << out.str();

@@ -1,6 +1,6 @@
 // The bundled sample character played by the main form on the headless desktop: it walks along
 // the bottom of the work area and turns round at the screen edges, jumps with its sound when
-// clicked, gets dizzy on a double click, mixes alpha and colour-key frames, and says goodbye
+// clicked and says hi, gets dizzy on a double click, says hello from its popup menu, mixes alpha and colour-key frames, and says goodbye
 // before the program ends.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,14 @@
 
 namespace kpf::app {
 namespace {
+
+// The lines of the bubble the hint window shows, joined by spaces.
+std::string BubbleText(const platform::headless::HeadlessHintWindow& hint) {
+  std::string text;
+  if (!hint.Bubble()) return text;
+  for (const auto& line : hint.Bubble()->lines) text += (text.empty() ? "" : " ") + line.text;
+  return text;
+}
 
 class SampleCharacterTest : public ::testing::Test {
  protected:
@@ -87,10 +95,36 @@ TEST_F(SampleCharacterTest, ClickJumpsWithSoundAndDoubleClickMakesDizzy) {
   EXPECT_EQ(Current(), "jump");
   ASSERT_FALSE(sounds_.empty());
   EXPECT_NE(sounds_.back().find("chirp"), std::string::npos) << sounds_.back();
+  auto* hint = platform_.LastHintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(hint->Visible());
+  EXPECT_NE(BubbleText(*hint).find("Hi! I'm Pip."), std::string::npos) << BubbleText(*hint);
+  platform_.AdvanceBy(2200);
+  EXPECT_FALSE(hint->Visible());
   window_->DoubleClick();
   window_->ReleaseMouse(platform::MouseButton::Left);
   EXPECT_EQ(Current(), "dizzy");
   EXPECT_FALSE(window_->Layered());
+}
+
+TEST_F(SampleCharacterTest, PopupMenuEntrySaysHelloWithTheChirp) {
+  platform_.AdvanceBy(2000);
+  const size_t soundsBefore = sounds_.size();
+  window_->PressMouse(platform::MouseButton::Right, 36, 40);
+  window_->ReleaseMouse(platform::MouseButton::Right);
+  auto* menu = platform_.LastPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  const auto captions = menu->VisibleCaptions();
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions.front(), "Say hello");
+  ASSERT_TRUE(menu->ChooseCaption("Say hello"));
+  ASSERT_GT(sounds_.size(), soundsBefore);
+  EXPECT_NE(sounds_.back().find("name=\"chirp.wav\""), std::string::npos) << sounds_.back();
+  EXPECT_NE(sounds_.back().find("mode=1"), std::string::npos) << sounds_.back();
+  auto* hint = platform_.LastHintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(hint->Visible());
+  EXPECT_NE(BubbleText(*hint).find("Hello there!"), std::string::npos) << BubbleText(*hint);
 }
 
 TEST_F(SampleCharacterTest, DraggedItDanglesAndDroppedItFallsBackToTheGround) {
