@@ -1,6 +1,7 @@
 // The real kpfplayer on a private X server: a copy of the program with a package appended shows
-// its character shaped on screen, runs the click script only for clicks on opaque pixels, and
-// on a close request from the window system ends with status 0, leaving no files behind.
+// its character shaped on screen, runs the click script only for clicks on opaque pixels, runs
+// project entries of its right-click menu, and on a close request from the window system or
+// from its menu ends with status 0, leaving no files behind.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -22,6 +23,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace kpf::app {
 namespace {
@@ -54,6 +56,20 @@ project::ProjectSource ClickProject() {
   source.Animations = {idle, clicked};
   source.Scripts.push_back(testing::ScriptOf(0, 0, {testing::Action(1, {{1, "clicked"}})}));
   source.NextScriptId = 1;
+  return source;
+}
+
+// Idle shows red; the project's menu entry "Turn blue" plays an endless blue animation.
+project::ProjectSource MenuProject() {
+  project::ProjectSource source = ClickProject();
+  source.Animations[0].EventScripts[3] = -1;
+  source.Animations[1].RepeatCount = 0;
+  source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(1, {{1, "clicked"}})})};
+  source.NextScriptId = 2;
+  project::MenuSource entry;
+  entry.Caption = "Turn blue";
+  entry.ScriptId = 1;
+  source.Menus = {entry};
   return source;
 }
 
@@ -136,9 +152,15 @@ class PlayerOnScreenTest : public ::testing::Test {
     if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
     x_ = XOpenDisplay(display_->c_str());
     if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
+    // A window listed by XQueryTree may be gone when it is inspected (menus, bubbles): the
+    // default handler would end the test process for that.
+    previousHandler_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   }
   void TearDown() override {
-    if (x_ != nullptr) XCloseDisplay(x_);
+    if (x_ != nullptr) {
+      XCloseDisplay(x_);
+      XSetErrorHandler(previousHandler_);
+    }
   }
 
   // Starts a packaged copy of kpfplayer with its temporary folder, settings and home in the
@@ -176,20 +198,81 @@ class PlayerOnScreenTest : public ::testing::Test {
     XSync(x_, False);
   }
 
+  void RightClick(int x, int y) {
+    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(x_, 3, True, CurrentTime);
+    XTestFakeButtonEvent(x_, 3, False, CurrentTime);
+    XSync(x_, False);
+  }
+
+  void PressKey(KeySym key) {
+    const KeyCode code = XKeysymToKeycode(x_, key);
+    XTestFakeKeyEvent(x_, code, True, CurrentTime);
+    XTestFakeKeyEvent(x_, code, False, CurrentTime);
+    XSync(x_, False);
+  }
+
   // The mapped top-level window with the character caption, or 0.
   Window CharacterWindow() {
+    return FindTopLevel([](const std::string& name, const XWindowAttributes&) { return name == "$zimR_304152$"; });
+  }
+
+  // The open popup menu: a mapped override-redirect top-level window that is not the character.
+  Window MenuWindow() {
+    return FindTopLevel([](const std::string& name, const XWindowAttributes& attributes) {
+      return attributes.override_redirect && name != "$zimR_304152$";
+    });
+  }
+
+  // Polls (bounded, 20 s) until the popup menu is open (`open`) or closed.
+  bool MenuSoon(bool open) {
+    for (int round = 0; round < 400 && (MenuWindow() != 0) != open; ++round)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return (MenuWindow() != 0) == open;
+  }
+
+  // True once another client (the open menu) holds the keyboard grab: our own grab is refused.
+  bool KeyboardGrabbedSoon() {
+    for (int round = 0; round < 100; ++round) {
+      const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+      if (result == GrabSuccess) XUngrabKeyboard(x_, CurrentTime);
+      XSync(x_, False);
+      if (result == AlreadyGrabbed) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  // Opens the character's menu with the right button at (x, y) and picks an entry by keyboard:
+  // `key` selects it (Down: the first entry, Up: the last), Return chooses it. Empty on success,
+  // else the step that failed.
+  std::string ChooseFromMenu(int x, int y, KeySym key) {
+    RightClick(x, y);
+    if (!MenuSoon(true)) return "the menu did not open";
+    XTestFakeMotionEvent(x_, -1, 600, 20, CurrentTime);  // away from the menu, so only the keys choose
+    if (!KeyboardGrabbedSoon()) return "the menu took no keyboard grab";
+    PressKey(key);
+    PressKey(XK_Return);
+    return MenuSoon(false) ? "" : "the menu stayed open";
+  }
+
+  // The first mapped top-level window whose name (empty without one) and attributes match.
+  template <typename Match>
+  Window FindTopLevel(Match match) {
     Window root = 0, parent = 0, found = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
     for (unsigned i = 0; i < count && found == 0; ++i) {
-      char* name = nullptr;
       XWindowAttributes attributes;
-      if (XFetchName(x_, children[i], &name) == 0 || name == nullptr) continue;
-      const bool character = std::string(name) == "$zimR_304152$";
-      XFree(name);
-      if (character && XGetWindowAttributes(x_, children[i], &attributes) != 0 && attributes.map_state == IsViewable)
-        found = children[i];
+      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
+      char* name = nullptr;
+      std::string caption;
+      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
+        caption = name;
+        XFree(name);
+      }
+      if (match(caption, attributes)) found = children[i];
     }
     if (children != nullptr) XFree(children);
     return found;
@@ -215,6 +298,7 @@ class PlayerOnScreenTest : public ::testing::Test {
   testing::XvfbDisplay xvfb_;
   std::optional<std::string> display_;
   Display* x_ = nullptr;
+  XErrorHandler previousHandler_ = nullptr;
   std::optional<PlayerProcess> player_;
 };
 
@@ -237,6 +321,21 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
 
   // The window system asks the window to close: the program ends with status 0, no files left.
   EXPECT_EQ(CloseAndWait(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+// A right click opens the character's menu: its project entry runs its script (the character
+// turns blue), and "Close" ends the program with status 0 and removes its temporary files.
+TEST_F(PlayerOnScreenTest, PopupMenuRunsTheProjectEntryAndCloseEndsTheProgram) {
+  ASSERT_TRUE(Launch(MenuProject()).Started());
+  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
+
+  ASSERT_EQ(ChooseFromMenu(kOpaqueX, kOpaqueY, XK_Down), "");
+  EXPECT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+
+  ASSERT_EQ(ChooseFromMenu(kOpaqueX, kOpaqueY, XK_Up), "");
+  EXPECT_EQ(player_->WaitForExit(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
