@@ -15,9 +15,12 @@ namespace {
 
 using platform::headless::HeadlessPlatform;
 
-TEST(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
+struct TCoolTrayIconTest : ::testing::Test {
   HeadlessPlatform platform;
-  TCoolTrayIcon tray(platform);
+  TCoolTrayIcon tray{platform};
+};
+
+TEST_F(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
   tray.SetHint(std::string(200, 'a'));
   tray.ShowIcon();
   auto* icon = platform.LastTrayIcon();
@@ -34,36 +37,15 @@ TEST(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
   EXPECT_FALSE(tray.IconVisible());
 }
 
-TEST(TCoolTrayIconTest, HidingBeforeUseMakesNoIcon) {
-  HeadlessPlatform platform;
-  TCoolTrayIcon tray(platform);
-  tray.HideIcon();
-  tray.HideBalloonHint();
-  EXPECT_EQ(platform.LastTrayIcon(), nullptr);
+TEST(TCoolTrayIconBalloon, KindsOutsideZeroToThreeShowNoIcon) {
+  using platform::BalloonIcon;
+  const std::vector<std::pair<int, BalloonIcon>> cases{{0, BalloonIcon::None},    {1, BalloonIcon::Information},
+                                                       {2, BalloonIcon::Warning}, {3, BalloonIcon::Error},
+                                                       {7, BalloonIcon::None},    {-1, BalloonIcon::None}};
+  for (const auto& [kind, icon] : cases) EXPECT_EQ(TCoolTrayIcon::MakeBalloon("t", "x", kind, 1).icon, icon) << kind;
 }
 
-struct BalloonCase {
-  int kind;
-  platform::BalloonIcon icon;
-};
-
-class BalloonKindTest : public ::testing::TestWithParam<BalloonCase> {};
-
-TEST_P(BalloonKindTest, KindsOutsideZeroToThreeShowNoIcon) {
-  EXPECT_EQ(TCoolTrayIcon::MakeBalloon("t", "x", GetParam().kind, 1).icon, GetParam().icon);
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, BalloonKindTest,
-                         ::testing::Values(BalloonCase{0, platform::BalloonIcon::None},
-                                           BalloonCase{1, platform::BalloonIcon::Information},
-                                           BalloonCase{2, platform::BalloonIcon::Warning},
-                                           BalloonCase{3, platform::BalloonIcon::Error},
-                                           BalloonCase{7, platform::BalloonIcon::None},
-                                           BalloonCase{-1, platform::BalloonIcon::None}));
-
-TEST(TCoolTrayIconTest, BalloonTextsAreCutAndTheTimeOutIsInMilliseconds) {
-  HeadlessPlatform platform;
-  TCoolTrayIcon tray(platform);
+TEST_F(TCoolTrayIconTest, BalloonTextsAreCutAndTheTimeOutIsInMilliseconds) {
   tray.ShowBalloonHint(std::string(100, 't'), std::string(300, 'x'), 2, 5);
   const auto& balloons = platform.LastTrayIcon()->Balloons();
   ASSERT_EQ(balloons.size(), 1u);
@@ -76,9 +58,13 @@ TEST(TCoolTrayIconTest, BalloonTextsAreCutAndTheTimeOutIsInMilliseconds) {
   EXPECT_FALSE(platform.LastTrayIcon()->BalloonShown());
 }
 
-TEST(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
-  HeadlessPlatform platform;
-  TCoolTrayIcon tray(platform);
+TEST_F(TCoolTrayIconTest, HidingBeforeUseMakesNoIcon) {
+  tray.HideIcon();
+  tray.HideBalloonHint();
+  EXPECT_EQ(platform.LastTrayIcon(), nullptr);
+}
+
+TEST_F(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
   bool muted = false;
   std::vector<int> chosen;
   tray.SetPopupMenu(
@@ -98,9 +84,7 @@ TEST(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
   EXPECT_EQ(chosen, std::vector<int>{5});
 }
 
-TEST(TCoolTrayIconTest, PictureAndDefaultIcon) {
-  HeadlessPlatform platform;
-  TCoolTrayIcon tray(platform);
+TEST_F(TCoolTrayIconTest, PictureAndDefaultIcon) {
   const std::vector<uint32_t> pixels{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF};
   const platform::Picture picture = MakeTransparent(2, 2, pixels, 0x00FF00);  // green as TColor
   tray.SetIcon(&picture);
@@ -126,41 +110,29 @@ TEST(PictureTransparencyTest, KeyColourBecomesTransparentOthersOpaque) {
   // Default: the bottom-left pixel (white) is the key.
   const auto keyed = MakeTransparent(2, 2, pixels, kClDefault);
   EXPECT_EQ(keyed.pixels, (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0, 0xFFFF0000}));
-}
-
-TEST(PictureTransparencyTest, ShortOrEmptyPicturesGiveNothing) {
-  const std::vector<uint32_t> pixels(3, 0);
-  EXPECT_TRUE(MakeTransparent(2, 2, pixels, kClNone).empty());
+  // Too few pixels or no size: nothing.
+  EXPECT_TRUE(MakeTransparent(2, 2, std::vector<uint32_t>(3), kClNone).empty());
   EXPECT_TRUE(MakeTransparent(0, 2, pixels, kClNone).empty());
   EXPECT_TRUE(MakeTransparent(-1, -1, pixels, kClDefault).empty());
 }
 
-TEST(CursorPictureTest, DefaultColourTakesTheBottomLeftPixelAndTheHotSpotIsKept) {
+TEST(CursorPictureTest, DefaultColourTakesTheBottomLeftPixelAndTheHotSpotIsKeptInside) {
   const std::vector<uint32_t> pixels{0x000000, 0xFFFFFF, 0x808080, 0xFFFFFF, 0xFFFFFF, 0x000000};  // 3 × 2
   const auto cursor = BuildCursorImage(3, 2, pixels, 1, 1, kClDefault);
   EXPECT_EQ(cursor.picture.pixels, (std::vector<uint32_t>{0xFF000000, 0, 0xFF808080, 0, 0, 0xFF000000}));
   EXPECT_EQ(cursor.hotSpotX, 1);
   EXPECT_EQ(cursor.hotSpotY, 1);
-}
-
-TEST(CursorPictureTest, HotSpotOutsideThePictureIsClamped) {
-  const std::vector<uint32_t> pixels(4, 0x123456);
-  const auto cursor = BuildCursorImage(2, 2, pixels, 50, -3, kClNone);
-  EXPECT_EQ(cursor.hotSpotX, 1);
-  EXPECT_EQ(cursor.hotSpotY, 0);
+  // A hot spot outside the picture is clamped; too few pixels give no picture.
+  const auto clamped = BuildCursorImage(2, 2, std::vector<uint32_t>(4, 0x123456), 50, -3, kClNone);
+  EXPECT_EQ(clamped.hotSpotX, 1);
+  EXPECT_EQ(clamped.hotSpotY, 0);
   EXPECT_TRUE(BuildCursorImage(2, 2, std::vector<uint32_t>(1), 0, 0, kClNone).picture.empty());
 }
 
-TEST(AboutTest, ProductLabelAndTexts) {
+// The About box's texts are checked through the player's About command (EngineServicesTest).
+TEST(AboutTest, ProductLabelLeavesOutAnEmptyVersion) {
   EXPECT_EQ(ProductLabel(""), "Tavimo Design");
   EXPECT_EQ(ProductLabel("2.1"), "Tavimo Design 2.1");
-  HeadlessPlatform platform;
-  ShowAbout(platform, "Kitty", "Meow", "3");
-  ASSERT_EQ(platform.AboutBoxes().size(), 1u);
-  const auto& info = platform.AboutBoxes()[0];
-  EXPECT_EQ(info.title, "Kitty");
-  EXPECT_EQ(info.aboutText, "Meow");
-  EXPECT_EQ(info.product, "Tavimo Design 3");
 }
 
 platform::MenuEntry Entry(int id, std::string caption, std::vector<platform::MenuEntry> children = {}) {
@@ -197,15 +169,6 @@ TEST(HeadlessPopupMenuTest, EntriesBelowTheDepthLimitCannotBeChosen) {
   platform::MenuEntry leaf = Entry(100, "deep");
   for (int depth = 0; depth < platform::kMaxMenuDepth; ++depth) leaf = Entry(depth + 1, "level", {leaf});
   EXPECT_EQ(platform::headless::FindClickable(platform::MenuModel{leaf}, 100), nullptr);
-}
-
-TEST(HeadlessPlatformCursorTest, CursorsAreRegisteredByNumber) {
-  HeadlessPlatform platform;
-  const std::vector<uint32_t> pixels(4, 0xFFFFFF);
-  platform.RegisterCursor(1, BuildCursorImage(2, 2, pixels, 0, 0, kClNone));
-  ASSERT_EQ(platform.Cursors().count(1), 1u);
-  platform.UnregisterCursor(1);
-  EXPECT_TRUE(platform.Cursors().empty());
 }
 
 }  // namespace

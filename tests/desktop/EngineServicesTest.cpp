@@ -86,17 +86,13 @@ TEST_F(ServicesTest, RightClickShowsProjectEntriesAboveTheCommands) {
   ASSERT_EQ(entries[0].children.size(), 1u);
   EXPECT_EQ(entries[0].children[0].caption, "Chess");
   EXPECT_EQ(entries[0].children[0].id, 2);
+  // The parent's picture has its transparent colour (green) applied.
+  EXPECT_EQ(entries[0].picture.pixels, (std::vector<uint32_t>{0, 0xFFFF0000, 0xFF0000FF, 0}));
   EXPECT_EQ(entries[1].caption, "Broken");
   EXPECT_TRUE(entries[1].picture.empty());  // an unreadable picture is left out
   EXPECT_TRUE(entries[2].separator);
   EXPECT_EQ(entries.back().caption, "Close");
   EXPECT_EQ(entries.back().id, -static_cast<int>(MenuCommand::Close));
-}
-
-TEST_F(ServicesTest, EntryPictureHasItsTransparentColourApplied) {
-  const auto& picture = RightClick().Popups()[0].entries[0].picture;
-  ASSERT_EQ(picture.width, 2);
-  EXPECT_EQ(picture.pixels, (std::vector<uint32_t>{0, 0xFFFF0000, 0xFF0000FF, 0}));
 }
 
 TEST_F(ServicesTest, ChoosingCommandsRunsThem) {
@@ -140,19 +136,13 @@ TEST_F(ServicesTest, TrayIconCarriesTitleAndTheSameMenu) {
   EXPECT_TRUE(icon->Picture().empty());
 }
 
-TEST_F(ServicesTest, HintAndAbout) {
+TEST_F(ServicesTest, HintShowsAndCloses) {
   services.ShowHint("Hello<br><b>there", 100, 200);
   ASSERT_NE(h.platform.LastHintWindow(), nullptr);
   EXPECT_TRUE(services.HintShowing());
   EXPECT_EQ(h.platform.LastHintWindow()->Bounds().bottom, 200);
   services.CloseHint();
   EXPECT_FALSE(services.HintShowing());
-  h.player->Title = "Kitty";
-  h.player->DesignVersion = "3";
-  services.ShowAbout();
-  ASSERT_EQ(h.platform.AboutBoxes().size(), 1u);
-  EXPECT_EQ(h.platform.AboutBoxes()[0].title, "Kitty");
-  EXPECT_EQ(h.platform.AboutBoxes()[0].product, "Tavimo Design 3");
 }
 
 TEST_F(ServicesTest, PlayerShowsClosesAndMovesTheBubble) {

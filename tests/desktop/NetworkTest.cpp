@@ -72,22 +72,17 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// The proxy found with the two variables set (null: unset), restoring them afterwards.
+std::string ProxyWith(const char* lower, const char* upper) {
+  ScopedEnv lowerEnv("http_proxy", lower);
+  ScopedEnv upperEnv("HTTP_PROXY", upper);
+  return GetProxyServer();
+}
+
 TEST(Network, GetProxyServerReadsTheEnvironment) {
-  {
-    ScopedEnv lower("http_proxy", nullptr);
-    ScopedEnv upper("HTTP_PROXY", nullptr);
-    EXPECT_EQ(GetProxyServer(), "");
-  }
-  {
-    ScopedEnv lower("http_proxy", "");
-    ScopedEnv upper("HTTP_PROXY", "http://upper:81/");
-    EXPECT_EQ(GetProxyServer(), "upper:81");
-  }
-  {
-    ScopedEnv lower("http_proxy", "http://user:pw@lower:8080/");
-    ScopedEnv upper("HTTP_PROXY", "http://upper:81/");
-    EXPECT_EQ(GetProxyServer(), "lower:8080");
-  }
+  EXPECT_EQ(ProxyWith(nullptr, nullptr), "");
+  EXPECT_EQ(ProxyWith("", "http://upper:81/"), "upper:81");
+  EXPECT_EQ(ProxyWith("http://user:pw@lower:8080/", "http://upper:81/"), "lower:8080");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "desktop/HintMarkup.hpp"
 #include "desktop/TVrHint.hpp"
@@ -22,44 +23,32 @@ struct MarkupCase {
   bool bold, underline, italic;
 };
 
-class MarkupTest : public ::testing::TestWithParam<MarkupCase> {};
-
-TEST_P(MarkupTest, TagsAreRecognisedOnlyAtTheLineStartInTheirOrder) {
-  const MarkupCase& c = GetParam();
-  const auto lines = ParseHintMarkup(c.text, 10, 100);
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].text, c.firstText);
-  EXPECT_EQ(lines[0].style, (platform::HintTextStyle{c.bold, c.underline, c.italic}));
+TEST(HintMarkupTest, TagsAreRecognisedOnlyAtTheLineStartInTheirOrder) {
+  const std::vector<MarkupCase> cases{
+      {"plain", "plain", false, false, false},  {"<b>bold", "bold", true, false, false},
+      {"<b><u><i>all", "all", true, true, true}, {"<u><i>ui", "ui", false, true, true},
+      {"<i><b>x", "<b>x", false, false, true},   {"<u><b>x", "<b>x", false, true, false},
+      {" <b>x", " <b>x", false, false, false},   {"<B>x", "<B>x", false, false, false},
+      {"it#39s", "it's", false, false, false},   {"#39#39#3", "''#3", false, false, false},
+      {"<b>x</b>&amp;<span>", "x</b>&amp;<span>", true, false, false}};
+  for (const MarkupCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto lines = ParseHintMarkup(c.text, 10, 100);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, c.firstText);
+    EXPECT_EQ(lines[0].style, (platform::HintTextStyle{c.bold, c.underline, c.italic}));
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, MarkupTest,
-    ::testing::Values(MarkupCase{"plain", "plain", false, false, false},
-                      MarkupCase{"<b>bold", "bold", true, false, false},
-                      MarkupCase{"<b><u><i>all", "all", true, true, true},
-                      MarkupCase{"<u><i>ui", "ui", false, true, true},
-                      MarkupCase{"<i><b>x", "<b>x", false, false, true},
-                      MarkupCase{"<u><b>x", "<b>x", false, true, false},
-                      MarkupCase{" <b>x", " <b>x", false, false, false},
-                      MarkupCase{"<B>x", "<B>x", false, false, false},
-                      MarkupCase{"it#39s", "it's", false, false, false},
-                      MarkupCase{"#39#39#3", "''#3", false, false, false},
-                      MarkupCase{"<b>x</b>&amp;<span>", "x</b>&amp;<span>", true, false, false}));
-
-TEST(HintMarkupTest, BreaksSplitLinesAndEmptyLinesStay) {
-  const auto lines = ParseHintMarkup("a<br><br>b<br>", 10, 100);
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].text, "a");
-  EXPECT_EQ(lines[1].text, "");
-  EXPECT_EQ(lines[2].text, "b");
-  EXPECT_EQ(lines[3].text, "");
+std::vector<std::string> Texts(const std::vector<platform::HintLine>& lines) {
+  std::vector<std::string> texts;
+  for (const auto& line : lines) texts.push_back(line.text);
+  return texts;
 }
 
-TEST(HintMarkupTest, LimitsCutLinesAndBytes) {
-  const auto lines = ParseHintMarkup("abcdef<br>ghi<br>jkl", 2, 4);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].text, "abcd");
-  EXPECT_EQ(lines[1].text, "ghi");
+TEST(HintMarkupTest, BreaksSplitLinesEmptyLinesStayAndLimitsCutLinesAndBytes) {
+  EXPECT_EQ(Texts(ParseHintMarkup("a<br><br>b<br>", 10, 100)), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(Texts(ParseHintMarkup("abcdef<br>ghi<br>jkl", 2, 4)), (std::vector<std::string>{"abcd", "ghi"}));
 }
 
 class TVrHintTest : public ::testing::Test {
@@ -71,7 +60,7 @@ class TVrHintTest : public ::testing::Test {
   TVrHint hint_{platform_};
 };
 
-TEST_F(TVrHintTest, TwoLinesSecondBoldGiveTwoLineHeightsPlusSixteen) {
+TEST_F(TVrHintTest, LinesGiveLineHeightsPlusSixteenAndTheWidestLineTheWidth) {
   hint_.ShowHintAt("Hello<br><b>World", 100, 300);
   ASSERT_TRUE(hint_.Showing());
   const auto& bubble = Bubble();
@@ -83,9 +72,7 @@ TEST_F(TVrHintTest, TwoLinesSecondBoldGiveTwoLineHeightsPlusSixteen) {
   EXPECT_EQ(bubble.bodyHeight, 2 * kLine + 8);
   // The widest line is the bold one: 5 × 7 pixels.
   EXPECT_EQ(bubble.width, 5 * HeadlessHintWindow::kBoldCharWidth + 8);
-}
-
-TEST_F(TVrHintTest, WidthFollowsTheWidestLineNotOnlyTheLast) {
+  // The width follows the widest line, not only the last.
   hint_.ShowHintAt("a long first line<br>end", 0, 500);
   EXPECT_EQ(Bubble().width, 17 * kChar + 8);
   hint_.ShowHintAt("abc<br>a much longer last line", 0, 500);
@@ -107,15 +94,12 @@ TEST_F(TVrHintTest, TailTipPointsAtTheGivenPoint) {
   EXPECT_EQ(bounds.left + bubble.tailX, 200 + width / 16);
 }
 
-TEST_F(TVrHintTest, NarrowTextsKeepRoomForTheTail) {
-  hint_.ShowHintAt("a", 0, 100);
-  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
-}
-
-TEST_F(TVrHintTest, EmptyTextShowsNothing) {
+TEST_F(TVrHintTest, EmptyTextShowsNothingAndNarrowTextsKeepRoomForTheTail) {
   hint_.ShowHintAt("", 10, 10);
   EXPECT_FALSE(hint_.Showing());
   EXPECT_EQ(platform_.LastHintWindow(), nullptr);
+  hint_.ShowHintAt("a", 0, 100);
+  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
 }
 
 TEST_F(TVrHintTest, HideMoveAndStayOnTop) {
@@ -141,6 +125,11 @@ TEST_F(TVrHintTest, TenThousandLinesAreClippedToTheScreen) {
   EXPECT_LE(bubble.height, 768);
   EXPECT_EQ(bubble.lines.size(), static_cast<size_t>((768 - 16) / kLine));
   EXPECT_LT(Window().MeasuredBytes(), 1000u);
+  // A megabyte of breaks alone stays bounded too.
+  std::string breaks;
+  for (int i = 0; i < (1 << 18); ++i) breaks += "<br>";
+  hint_.ShowHintAt(breaks, 0, 700);
+  EXPECT_LE(Bubble().height, 768);
 }
 
 TEST_F(TVrHintTest, OneMegabyteLineIsClippedToTheScreenWidth) {
@@ -150,13 +139,6 @@ TEST_F(TVrHintTest, OneMegabyteLineIsClippedToTheScreenWidth) {
   EXPECT_EQ(bubble.lines.size(), 1u);
   EXPECT_LE(bubble.lines[0].text.size(), kMaxHintLineBytes);
   EXPECT_LE(Window().MeasuredBytes(), kMaxHintLineBytes + 2);
-}
-
-TEST_F(TVrHintTest, OneMegabyteOfBreaksStaysBounded) {
-  std::string text;
-  for (int i = 0; i < (1 << 18); ++i) text += "<br>";
-  hint_.ShowHintAt(text, 0, 700);
-  EXPECT_LE(Bubble().height, 768);
 }
 
 TEST_F(TVrHintTest, TinyScreenStillGivesOneLine) {

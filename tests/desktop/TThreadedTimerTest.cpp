@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -60,99 +61,81 @@ class WatchedLoop : public platform::EventLoop {
   int invocations_ = 0;
 };
 
-TEST(TThreadedTimer, DefaultsAndProperties) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  EXPECT_FALSE(timer.Enabled());
-  EXPECT_EQ(timer.Interval(), 1000u);
-  EXPECT_FALSE(timer.AllowZero());
-  EXPECT_EQ(timer.ThreadPriority(), TThreadPriority::tpNormal);
-  timer.SetInterval(25);
-  timer.SetAllowZero(true);
-  timer.SetThreadPriority(TThreadPriority::tpHigher);
-  EXPECT_EQ(timer.Interval(), 25u);
-  EXPECT_TRUE(timer.AllowZero());
-  EXPECT_EQ(timer.ThreadPriority(), TThreadPriority::tpHigher);
+// One timer on a real loop, counting its ticks.
+class TickingTimer : public ::testing::Test {
+ protected:
+  // Ticks every `interval` ms, running `extra` after each count.
+  void Start(uint32_t interval, std::function<void()> extra = {}) {
+    timer_.SetInterval(interval);
+    timer_.SetOnTimer([this, extra] {
+      ++ticks_;
+      if (extra) extra();
+    });
+    timer_.SetEnabled(true);
+  }
+  // Runs the loop a while and reports whether no tick came meanwhile.
+  bool Quiet() {
+    const int before = ticks_;
+    loop_.ProcessEventsFor(30);
+    return ticks_ == before;
+  }
+
+  PosixEventLoop loop_;
+  TThreadedTimer timer_{loop_};
+  int ticks_ = 0;
+};
+
+TEST_F(TickingTimer, TicksWhileEnabledAndStopsWhenDisabled) {
+  Start(1);
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ >= 3; }));
+  timer_.SetEnabled(false);
+  EXPECT_TRUE(Quiet());
+  const int atStop = ticks_;
+  timer_.SetEnabled(true);  // resumes
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ > atStop; }));
 }
 
-TEST(TThreadedTimer, TicksWhileEnabledAndStopsWhenDisabled) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(1);
-  timer.SetOnTimer([&] { ++ticks; });
-  timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks >= 3; }));
-  timer.SetEnabled(false);
-  const int atStop = ticks;
-  loop.ProcessEventsFor(30);
-  EXPECT_EQ(ticks, atStop);
-  timer.SetEnabled(true);  // resumes
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks > atStop; }));
+TEST_F(TickingTimer, DisablingInsideHandlerStopsTicks) {
+  Start(1, [&] { timer_.SetEnabled(false); });
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ == 1; }));
+  EXPECT_TRUE(Quiet());
+  EXPECT_FALSE(timer_.Enabled());
 }
 
-TEST(TThreadedTimer, DisablingInsideHandlerStopsTicks) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(1);
-  timer.SetOnTimer([&] {
-    ++ticks;
-    timer.SetEnabled(false);
+TEST_F(TickingTimer, IntervalChangeRestartsTheWait) {
+  // An hour: only a restart with the new value makes it tick; after two ticks back to an hour.
+  Start(3'600'000, [&] {
+    if (ticks_ == 2) timer_.SetInterval(3'600'000);
   });
-  timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks == 1; }));
-  loop.ProcessEventsFor(30);
-  EXPECT_EQ(ticks, 1);
-  EXPECT_FALSE(timer.Enabled());
+  timer_.SetInterval(1);
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ == 2; }));
+  EXPECT_TRUE(Quiet());
+  EXPECT_TRUE(timer_.Enabled());
 }
 
-TEST(TThreadedTimer, IntervalChangeRestartsTheWait) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(3'600'000);  // an hour: only a restart with the new value makes it tick
-  timer.SetOnTimer([&] {
-    ++ticks;
-    if (ticks == 2) timer.SetInterval(3'600'000);  // and back: no further tick
+TEST_F(TickingTimer, ZeroIntervalTicksOnlyWhenAllowed) {
+  Start(0);
+  EXPECT_TRUE(Quiet());
+  timer_.SetAllowZero(true);
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ >= 50; }));
+  timer_.SetAllowZero(false);
+  EXPECT_TRUE(Quiet());
+}
+
+TEST_F(TickingTimer, HandlerExceptionDoesNotStopLaterTicks) {
+  Start(1, [] { throw std::runtime_error("handler failure"); });
+  ASSERT_TRUE(PumpUntil(loop_, [&] { return ticks_ >= 3; }));
+}
+
+TEST_F(TickingTimer, StoppedLoopEndsDelivery) {
+  timer_.SetAllowZero(true);
+  Start(0, [&] {
+    if (ticks_ == 5) loop_.Quit(0);
   });
-  timer.SetEnabled(true);
-  timer.SetInterval(1);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks == 2; }));
-  loop.ProcessEventsFor(30);
-  EXPECT_EQ(ticks, 2);
-  EXPECT_TRUE(timer.Enabled());
-}
-
-TEST(TThreadedTimer, ZeroIntervalTicksOnlyWhenAllowed) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(0);
-  timer.SetOnTimer([&] { ++ticks; });
-  timer.SetEnabled(true);
-  loop.ProcessEventsFor(30);
-  EXPECT_EQ(ticks, 0);
-  timer.SetAllowZero(true);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks >= 50; }));
-  timer.SetAllowZero(false);
-  const int atStop = ticks;
-  loop.ProcessEventsFor(30);
-  EXPECT_EQ(ticks, atStop);
-}
-
-TEST(TThreadedTimer, HandlerExceptionDoesNotStopLaterTicks) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(1);
-  timer.SetOnTimer([&] {
-    ++ticks;
-    throw std::runtime_error("handler failure");
-  });
-  timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks >= 3; }));
-}
+  loop_.Run();
+  EXPECT_EQ(ticks_, 5);
+  EXPECT_TRUE(Quiet());
+}  // the destructor ends a worker that no longer delivers
 
 TEST(TThreadedTimer, DestructionWhileTickPendingDropsTheTick) {
   PosixEventLoop inner;
@@ -223,22 +206,6 @@ TEST(TThreadedTimer, ManyTimersTickIndependently) {
   }));
   timers.clear();
 }
-
-TEST(TThreadedTimer, StoppedLoopEndsDelivery) {
-  PosixEventLoop loop;
-  TThreadedTimer timer(loop);
-  int ticks = 0;
-  timer.SetInterval(0);
-  timer.SetAllowZero(true);
-  timer.SetOnTimer([&] {
-    if (++ticks == 5) loop.Quit(0);
-  });
-  timer.SetEnabled(true);
-  loop.Run();
-  EXPECT_EQ(ticks, 5);
-  loop.ProcessEventsFor(10);
-  EXPECT_EQ(ticks, 5);
-}  // the destructor ends a worker that no longer delivers
 
 }  // namespace
 }  // namespace kpf::desktop
