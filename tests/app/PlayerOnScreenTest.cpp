@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "AppTestProjects.hpp"
-#include "XvfbDisplay.hpp"
+#include "XvfbServer.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -148,7 +148,7 @@ class PlayerOnScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    display_ = xvfb_.Start(error);
+    display_ = xvfb_.Start("640x480x24", support::XvfbServer::Root::White, error);
     if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
     x_ = XOpenDisplay(display_->c_str());
     if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
@@ -295,7 +295,7 @@ class PlayerOnScreenTest : public ::testing::Test {
   }
 
   ScratchFolder scratch_;
-  testing::XvfbDisplay xvfb_;
+  support::XvfbServer xvfb_;
   std::optional<std::string> display_;
   Display* x_ = nullptr;
   XErrorHandler previousHandler_ = nullptr;

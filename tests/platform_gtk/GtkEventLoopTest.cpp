@@ -69,55 +69,52 @@ TEST(GtkEventLoopTest, InvokeAndWaitOnTheLoopThreadRunsAtOnce) {
   EXPECT_EQ(runs, 1);
 }
 
-TEST(GtkEventLoopTest, QuitWhileAWorkerWaitsReleasesIt) {
-  GtkEventLoop loop;
-  std::atomic<bool> waiting{false};
-  std::atomic<bool> ran{false};
-  bool invoked = true;
-  std::thread worker;
-  loop.Post([&] {
-    // The loop thread is busy here, so the worker's task stays queued while it waits.
-    worker = std::thread([&] {
-      invoked = loop.InvokeAndWait([&] { ran = true; }, [&] {
-        waiting = true;
-        return false;
-      });
-    });
-    SpinUntil(waiting);
-    loop.Quit(3);
-  });
-  EXPECT_EQ(loop.Run(), 3);
-  worker.join();
-  EXPECT_FALSE(invoked);
-  EXPECT_FALSE(ran);
-}
-
-TEST(GtkEventLoopTest, CancelledWorkerGivesUpAndItsTaskNeverRuns) {
-  GtkEventLoop loop;
-  std::atomic<bool> waiting{false};
-  std::atomic<bool> cancel{false};
-  std::atomic<bool> returned{false};
-  std::atomic<bool> ran{false};
-  bool invoked = true;
-  std::thread worker;
-  loop.Post([&] {
-    worker = std::thread([&] {
-      invoked = loop.InvokeAndWait([&] { ran = true; }, [&] {
+// A worker thread that hands a task to the loop and waits for it; Start returns once it waits.
+struct WaitingWorker {
+  void Start(GtkEventLoop& loop) {
+    thread = std::thread([this, &loop] {
+      invoked = loop.InvokeAndWait([this] { ran = true; }, [this] {
         waiting = true;
         return cancel.load();
       });
       returned = true;
     });
     SpinUntil(waiting);
-    cancel = true;
-    SpinUntil(returned);
+  }
+
+  std::atomic<bool> waiting{false}, cancel{false}, returned{false}, ran{false};
+  bool invoked = true;
+  std::thread thread;
+};
+
+TEST(GtkEventLoopTest, QuitWhileAWorkerWaitsReleasesIt) {
+  GtkEventLoop loop;
+  WaitingWorker worker;
+  loop.Post([&] {
+    // The loop thread is busy here, so the worker's task stays queued while it waits.
+    worker.Start(loop);
+    loop.Quit(3);
+  });
+  EXPECT_EQ(loop.Run(), 3);
+  worker.thread.join();
+  EXPECT_FALSE(worker.invoked);
+  EXPECT_FALSE(worker.ran);
+}
+
+TEST(GtkEventLoopTest, CancelledWorkerGivesUpAndItsTaskNeverRuns) {
+  GtkEventLoop loop;
+  WaitingWorker worker;
+  loop.Post([&] {
+    worker.Start(loop);
+    worker.cancel = true;
+    SpinUntil(worker.returned);
     // The abandoned task is still queued; running it now must do nothing.
     loop.Post([&] { loop.Quit(0); });
   });
   EXPECT_EQ(loop.Run(), 0);
-  worker.join();
-  EXPECT_FALSE(invoked);
-  EXPECT_FALSE(ran);
+  worker.thread.join();
+  EXPECT_FALSE(worker.invoked);
+  EXPECT_FALSE(worker.ran);
 }
 
 TEST(GtkEventLoopTest, NestedWaitRunsLaterTasksAndWorkerHandOvers) {
@@ -152,21 +149,13 @@ TEST(GtkEventLoopTest, NestedWaitEndsWhenQuitIsAskedFor) {
 }
 
 TEST(GtkEventLoopTest, DestroyingTheLoopReleasesQueuedWorkers) {
-  std::atomic<bool> waiting{false};
-  bool invoked = true;
-  std::thread worker;
+  WaitingWorker worker;
   {
     GtkEventLoop loop;
-    worker = std::thread([&] {
-      invoked = loop.InvokeAndWait([] {}, [&] {
-        waiting = true;
-        return false;
-      });
-    });
-    SpinUntil(waiting);
+    worker.Start(loop);
   }
-  worker.join();
-  EXPECT_FALSE(invoked);
+  worker.thread.join();
+  EXPECT_FALSE(worker.invoked);
 }
 
 TEST(GtkEventLoopTest, ClockIsMonotonic) {

@@ -74,23 +74,21 @@ TEST_F(SoundOutputProbeTest, NoServerAndOnlyCaptureDevicesMeansNoOutput) {
   EXPECT_FALSE(HasSoundOutput(environment_));
 }
 
-TEST_F(SoundOutputProbeTest, AnyPlaybackPathMeansOutput) {
+TEST_F(SoundOutputProbeTest, AnyPlaybackPathOrSessionSoundServerMeansOutput) {
   Touch(root_ / "snd" / "pcmC1D3p");
   EXPECT_TRUE(HasSoundOutput(environment_));
-}
-
-TEST_F(SoundOutputProbeTest, SessionSoundServersMeanOutput) {
-  Touch(root_ / "run" / "pipewire-0");
-  EXPECT_TRUE(HasSoundOutput(environment_));
-  std::filesystem::remove(root_ / "run" / "pipewire-0");
-  Touch(root_ / "run" / "pulse" / "native");
-  EXPECT_TRUE(HasSoundOutput(environment_));
-  std::filesystem::remove_all(root_ / "run" / "pulse");
+  std::filesystem::remove(root_ / "snd" / "pcmC1D3p");
+  for (const char* socket : {"pipewire-0", "pulse/native"}) {
+    Touch(root_ / "run" / socket);
+    EXPECT_TRUE(HasSoundOutput(environment_)) << socket;
+    std::filesystem::remove(root_ / "run" / socket);
+  }
+  std::filesystem::remove(root_ / "run" / "pulse");
   environment_.pulseServer = "tcp:localhost";
   EXPECT_TRUE(HasSoundOutput(environment_));
 }
 
-TEST(VisiblePixelRunsTest, RunsCoverPixelsWithAlpha) {
+TEST(VisiblePixelRunsTest, RunsCoverPixelsWithAlphaAndShortPicturesGiveNone) {
   const std::vector<uint32_t> pixels = {
       0x00000000, 0xFF112233, 0x01000000, 0x00FFFFFF,  // alpha 0 with colour still counts as transparent
       0x80000000, 0x00000000, 0x00000000, 0xFFFFFFFF,
@@ -98,11 +96,8 @@ TEST(VisiblePixelRunsTest, RunsCoverPixelsWithAlpha) {
   };
   const Region runs = VisiblePixelRuns(ImageView{4, 3, pixels});
   EXPECT_EQ(runs, (Region{Rect{1, 0, 3, 1}, Rect{0, 1, 1, 2}, Rect{3, 1, 4, 2}}));
-}
-
-TEST(VisiblePixelRunsTest, TooFewPixelsOrNoSizeGiveNoRuns) {
-  const std::vector<uint32_t> pixels(5, 0xFFFFFFFF);
-  EXPECT_TRUE(VisiblePixelRuns(ImageView{3, 2, pixels}).empty());
+  // Too few pixels or no size: no runs.
+  EXPECT_TRUE(VisiblePixelRuns(ImageView{4, 4, pixels}).empty());
   EXPECT_TRUE(VisiblePixelRuns(ImageView{0, 2, pixels}).empty());
   EXPECT_TRUE(VisiblePixelRuns(ImageView{-1, -5, pixels}).empty());
 }

@@ -2,6 +2,7 @@
 // an entry, the hint bubble's painted outline and window shape, hostile hints, cursors and the
 // About box.
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,14 +38,22 @@ std::vector<GtkWidget*> Children(GtkWidget* container) {
   return result;
 }
 
-// The label of a menu item (inside its box) and whether a picture precedes it.
-GtkWidget* FindChild(GtkWidget* widget, GType type) {
-  if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return widget;
+// The first widget in the tree below (and including) `widget` that `matches`.
+GtkWidget* FindWidget(GtkWidget* widget, const std::function<bool(GtkWidget*)>& matches) {
+  if (matches(widget)) return widget;
   if (!GTK_IS_CONTAINER(widget)) return nullptr;
   for (GtkWidget* child : Children(widget)) {
-    if (GtkWidget* found = FindChild(child, type)) return found;
+    if (GtkWidget* found = FindWidget(child, matches)) return found;
   }
   return nullptr;
+}
+
+GtkWidget* FindChild(GtkWidget* widget, GType type) {
+  return FindWidget(widget, [type](GtkWidget* w) { return G_TYPE_CHECK_INSTANCE_TYPE(w, type); });
+}
+
+GtkWidget* FindNamed(GtkWidget* widget, const char* name) {
+  return FindWidget(widget, [name](GtkWidget* w) { return g_strcmp0(gtk_widget_get_name(w), name) == 0; });
 }
 
 std::string Caption(GtkWidget* item) {
@@ -123,8 +132,7 @@ TEST_F(GtkMenuHintTest, ClickingAnEntryReportsItsId) {
   const auto items = Children(menu.MenuWidget());
   ASSERT_TRUE(RunUntil([&] { return gtk_widget_get_mapped(items[1]) != FALSE; }));
   RunUntil([] { return false; }, 20);  // let the menu settle under the pointer grab
-  gint originX = 0;
-  gint originY = 0;
+  gint originX = 0, originY = 0;
   gdk_window_get_origin(gtk_widget_get_window(items[1]), &originX, &originY);
   GtkAllocation allocation{};
   gtk_widget_get_allocation(items[1], &allocation);
@@ -160,8 +168,7 @@ TEST_F(GtkMenuHintTest, TextIsMeasuredInTheHintFont) {
 }
 
 std::vector<XRectangle> ShapeRectangles(Display* display, unsigned long window) {
-  int count = 0;
-  int ordering = 0;
+  int count = 0, ordering = 0;
   XRectangle* rects = XShapeGetRectangles(display, window, ShapeBounding, &count, &ordering);
   std::vector<XRectangle> result(rects, rects + count);
   if (rects != nullptr) XFree(rects);
@@ -222,8 +229,7 @@ TEST_F(GtkMenuHintTest, PaintedPictureUsesTheKeyColourOnlyOutsideTheBubble) {
   GtkHintWindow window;
   const HintBubble bubble = Layout(window, "#39quoted#39");
   EXPECT_EQ(bubble.lines[0].text, "'quoted'");
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   const auto pixels = GtkHintWindow::Paint(bubble, width, height);
   ASSERT_EQ(width, bubble.width);
   ASSERT_EQ(height, bubble.height);
@@ -240,14 +246,11 @@ TEST_F(GtkMenuHintTest, HostileHintsStayWithinTheScreen) {
   desktop::TVrHint hint(*platform_);
   std::string lines;
   for (int i = 0; i < 10000; ++i) lines += "<b>line<br>";
-  hint.ShowHintAt(lines, 10, 590);
-  Rect bounds = hint.Window()->Bounds();
-  EXPECT_LE(bounds.height(), 600);
-  EXPECT_LE(bounds.width(), 800);
-  hint.ShowHintAt(std::string(1 << 20, 'W'), 10, 590);
-  bounds = hint.Window()->Bounds();
-  EXPECT_LE(bounds.width(), 800);
-  EXPECT_LE(bounds.height(), 600);
+  for (const std::string& text : {lines, std::string(1 << 20, 'W')}) {
+    hint.ShowHintAt(text, 10, 590);
+    EXPECT_LE(hint.Window()->Bounds().height(), 600);
+    EXPECT_LE(hint.Window()->Bounds().width(), 800);
+  }
   hint.HideHint();
 }
 
@@ -291,20 +294,10 @@ TEST_F(GtkMenuHintTest, CursorKeepsHotSpotAndTransparency) {
   EXPECT_EQ(GtkCursorTable::Lookup(1), nullptr);
 }
 
-GtkWidget* FindNamed(GtkWidget* widget, const char* name) {
-  if (g_strcmp0(gtk_widget_get_name(widget), name) == 0) return widget;
-  if (!GTK_IS_CONTAINER(widget)) return nullptr;
-  for (GtkWidget* child : Children(widget)) {
-    if (GtkWidget* found = FindNamed(child, name)) return found;
-  }
-  return nullptr;
-}
-
 std::string InfoText(GtkWidget* dialog) {
   GtkWidget* info = FindNamed(dialog, "Info");
   GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(info));
-  GtkTextIter start;
-  GtkTextIter end;
+  GtkTextIter start, end;
   gtk_text_buffer_get_bounds(buffer, &start, &end);
   gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
   std::string result(text);

@@ -8,11 +8,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace kpf::platform::gtk::testing {
 namespace {
@@ -62,7 +57,7 @@ class GtkNativeWindowTest : public GtkDisplayTest {
   RecordedInput input_;
 };
 
-TEST_F(GtkNativeWindowTest, ShapeOfTwoRectanglesShowsOnlyTheirPixels) {
+TEST_F(GtkNativeWindowTest, ShapeOfTwoRectanglesShowsOnlyTheirPixelsAndTakesOnlyTheirClicks) {
   const Region shape{Rect{0, 0, 50, 50}, Rect{100, 50, 200, 100}};
   auto window = ShowRedWindow(100, 100, 200, 100, &shape);
   ASSERT_TRUE(RunUntil([&] { return ScreenPixel(125, 125) == kScreenRed && ScreenPixel(250, 175) == kScreenRed; }));
@@ -78,33 +73,6 @@ TEST_F(GtkNativeWindowTest, ShapeOfTwoRectanglesShowsOnlyTheirPixels) {
   for (const Probe& probe : probes) {
     EXPECT_EQ(ScreenPixel(probe.x, probe.y), probe.expected) << "at " << probe.x << "," << probe.y;
   }
-}
-
-TEST_F(GtkNativeWindowTest, RemovingTheShapeShowsTheWholeRectangle) {
-  const Region shape{Rect{0, 0, 10, 10}};
-  auto window = ShowRedWindow(50, 60, 80, 40, &shape);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(55, 65) == kScreenRed; }));
-  EXPECT_EQ(ScreenPixel(100, 80), kRootBlack);
-  window->SetShape(nullptr);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(100, 80) == kScreenRed; }));
-  EXPECT_EQ(ScreenPixel(129, 99), kScreenRed);
-  EXPECT_EQ(ScreenPixel(130, 100), kRootBlack);
-}
-
-TEST_F(GtkNativeWindowTest, EmptyShapeShowsNothing) {
-  // First shown whole, so that the empty shape has something to take away.
-  auto window = ShowRedWindow(300, 300, 60, 60, nullptr);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(330, 330) == kScreenRed; }));
-  const Region empty;
-  window->SetShape(&empty);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(330, 330) == kRootBlack; }));
-  EXPECT_EQ(ScreenPixel(300, 300), kRootBlack);
-}
-
-TEST_F(GtkNativeWindowTest, ClicksOnTransparentPixelsPassThrough) {
-  const Region shape{Rect{0, 0, 50, 50}, Rect{100, 50, 200, 100}};
-  auto window = ShowRedWindow(100, 100, 200, 100, &shape);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(250, 175) == kScreenRed; }));
   Click(175, 125);  // outside the shape: goes to the root
   Click(260, 170);  // inside the second rectangle
   ASSERT_TRUE(RunUntil([&] { return !input_.downs.empty() && !input_.ups.empty(); }));
@@ -113,6 +81,21 @@ TEST_F(GtkNativeWindowTest, ClicksOnTransparentPixelsPassThrough) {
   EXPECT_EQ(input_.downs[0].x, 160);
   EXPECT_EQ(input_.downs[0].y, 70);
   EXPECT_EQ(input_.ups, std::vector<MouseButton>{MouseButton::Left});
+}
+
+TEST_F(GtkNativeWindowTest, RemovingTheShapeShowsTheWholeRectangleAndAnEmptyShapeNothing) {
+  const Region shape{Rect{0, 0, 10, 10}};
+  auto window = ShowRedWindow(50, 60, 80, 40, &shape);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(55, 65) == kScreenRed; }));
+  EXPECT_EQ(ScreenPixel(100, 80), kRootBlack);
+  window->SetShape(nullptr);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(100, 80) == kScreenRed; }));
+  EXPECT_EQ(ScreenPixel(129, 99), kScreenRed);
+  EXPECT_EQ(ScreenPixel(130, 100), kRootBlack);
+  const Region empty;
+  window->SetShape(&empty);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(100, 80) == kRootBlack; }));
+  EXPECT_EQ(ScreenPixel(55, 65), kRootBlack);
 }
 
 TEST_F(GtkNativeWindowTest, ButtonsAndDoubleClickAreReported) {
@@ -142,8 +125,7 @@ TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactly) {
   const auto xid = static_cast<GtkNativeWindow&>(*window).XWindowId();
   auto geometry = [&] {
     Window child = 0;
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
     XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
     XWindowAttributes attributes{};
     XGetWindowAttributes(display_, xid, &attributes);
@@ -154,8 +136,12 @@ TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactly) {
   EXPECT_EQ(ScreenPixel(20, 20), kRootBlack);
 }
 
-TEST_F(GtkNativeWindowTest, VisibilityAndStackingFlagsFollowRequests) {
+TEST_F(GtkNativeWindowTest, CaptionVisibilityAndStackingFlagsFollowRequests) {
   auto window = platform_->CreateWindow();
+  char* name = nullptr;
+  ASSERT_NE(XFetchName(display_, static_cast<GtkNativeWindow&>(*window).XWindowId(), &name), 0);
+  EXPECT_EQ(std::string(name), "$zimR_304152$");
+  XFree(name);
   EXPECT_FALSE(window->Visible());
   window->SetVisible(true);
   EXPECT_TRUE(window->Visible());
@@ -198,36 +184,21 @@ TEST_F(GtkNativeWindowTest, WindowManagerCloseRequestIsReported) {
   EXPECT_TRUE(window->Visible());  // the owner decides
 }
 
-TEST_F(GtkNativeWindowTest, WindowCarriesTheCharacterCaption) {
-  auto window = platform_->CreateWindow();
-  char* name = nullptr;
-  ASSERT_NE(XFetchName(display_, static_cast<GtkNativeWindow&>(*window).XWindowId(), &name), 0);
-  EXPECT_EQ(std::string(name), "$zimR_304152$");
-  XFree(name);
-}
-
 // Per-pixel alpha needs a compositor; xcompmgr provides one when it is installed.
 class CompositedWindowTest : public GtkNativeWindowTest {
  protected:
   void SetUp() override {
     GtkNativeWindowTest::SetUp();
     if (IsSkipped()) return;
-    char name[] = "xcompmgr";
-    char* argv[] = {name, nullptr};
-    if (posix_spawnp(&compositor_, "xcompmgr", nullptr, nullptr, argv, environ) != 0) {
-      compositor_ = -1;
-      GTEST_SKIP() << "xcompmgr is not installed";
-    }
+    compositor_ = Spawn({"xcompmgr"});
+    if (compositor_ <= 0) GTEST_SKIP() << "xcompmgr is not installed";
     ASSERT_TRUE(RunUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()) != FALSE; }));
   }
   void TearDown() override {
-    if (compositor_ > 0) {
-      kill(compositor_, SIGTERM);
-      int status = 0;
-      waitpid(compositor_, &status, 0);
-      // Later tests expect a screen without compositing again.
-      RunUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()) == FALSE; });
-    }
+    if (compositor_ <= 0) return;
+    Terminate(compositor_);
+    // Later tests expect a screen without compositing again.
+    RunUntil([] { return gdk_screen_is_composited(gdk_screen_get_default()) == FALSE; });
   }
   pid_t compositor_ = -1;
 };

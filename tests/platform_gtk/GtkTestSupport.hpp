@@ -4,16 +4,47 @@
 // gtest and the project's headers come before X's, whose macros (None, Bool) would clash.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "XvfbServer.hpp"
+#include "platform/gtk/GtkPlatform.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
 
+extern char** environ;
+
 namespace kpf::platform::gtk::testing {
+
+// The platform on the program's own Xvfb server, made on first use (SharedPlatform.cpp). Null,
+// with the reason, when no X server could be started; the tests then skip.
+GtkPlatform* SharedPlatform();
+const std::string& SharedPlatformError();
+
+// Starts a helper program (found on PATH) on the test display: its pid, or -1 when it cannot run.
+inline pid_t Spawn(std::vector<std::string> arguments) {
+  std::vector<char*> argv;
+  for (auto& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+// Ends a helper started by Spawn, if it runs.
+inline void Terminate(pid_t& pid) {
+  if (pid > 0) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+  pid = -1;
+}
 
 class GtkDisplayTest : public ::testing::Test {
  protected:

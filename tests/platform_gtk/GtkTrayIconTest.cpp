@@ -1,10 +1,5 @@
 // The tray icon with no tray at all (nothing breaks) and with a tray host (trayer) on the test
 // server: the icon embeds and a right click opens the player's menu.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,8 +8,6 @@
 #include "GtkTestSupport.hpp"
 
 #include <gtk/gtk.h>
-
-extern char** environ;
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
@@ -33,12 +26,7 @@ MenuModel TrayMenu() {
 
 class GtkTrayIconTest : public GtkDisplayTest {
  protected:
-  void TearDown() override {
-    if (trayer_ > 0) {
-      kill(trayer_, SIGTERM);
-      waitpid(trayer_, nullptr, 0);
-    }
-  }
+  void TearDown() override { Terminate(trayer_); }
 
   bool TrayHostRuns() {
     const ::Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
@@ -47,17 +35,9 @@ class GtkTrayIconTest : public GtkDisplayTest {
 
   // Starts trayer on the test display; false when it cannot run.
   bool StartTrayer() {
-    std::vector<std::string> arguments{"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
-                                       "--width", "64", "--heighttype", "pixel", "--height", "32",
-                                       "--SetDockType", "false", "--SetPartialStrut", "false"};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    if (posix_spawnp(&trayer_, "trayer", nullptr, nullptr, argv.data(), environ) != 0) {
-      trayer_ = -1;
-      return false;
-    }
-    return RunUntil([&] { return TrayHostRuns(); }, 500);
+    trayer_ = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "64",
+                     "--heighttype", "pixel", "--height", "32", "--SetDockType", "false", "--SetPartialStrut", "false"});
+    return trayer_ > 0 && RunUntil([&] { return TrayHostRuns(); }, 500);
   }
 
   pid_t trayer_ = -1;
@@ -112,9 +92,7 @@ TEST_F(GtkTrayIconTest, EmbedsInTrayerAndARightClickOpensTheMenu) {
   EXPECT_FALSE(tray.Menu()->IsOpen());
 
   // The tray restarts: the visible icon comes back by itself.
-  kill(trayer_, SIGTERM);
-  waitpid(trayer_, nullptr, 0);
-  trayer_ = -1;
+  Terminate(trayer_);
   ASSERT_TRUE(RunUntil([&] { return !tray.Embedded(); }));
   ASSERT_TRUE(StartTrayer());
   EXPECT_TRUE(RunUntil([&] { return tray.Embedded(); }));

@@ -1,20 +1,13 @@
-#include "XvfbServer.hpp"
-
+// The whole test program shares one Xvfb server and one GtkPlatform: GDK keeps its display
+// connection for the life of the process, and losing the server would end the process.
 #include <gdk/gdk.h>
-#include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
-#include <vector>
 
-extern char** environ;
+#include "GtkTestSupport.hpp"
+#include "XvfbServer.hpp"
 
 // GTK, fontconfig and friends keep process-lifetime caches that the leak checker would report.
 extern "C" const char* __lsan_default_suppressions() {
@@ -27,11 +20,8 @@ namespace kpf::platform::gtk::testing {
 
 namespace {
 
-constexpr int kStartTimeoutMs = 20000;
-
 struct Shared {
-  XvfbServer server;
-  std::string display;
+  support::XvfbServer server;
   std::string error;
   std::unique_ptr<GtkPlatform> platform;
   bool started = false;
@@ -46,9 +36,8 @@ void StartShared() {
   Shared& shared = State();
   if (shared.started) return;
   shared.started = true;
-  const auto display = shared.server.Start(shared.error);
+  const auto display = shared.server.Start("800x600x24", support::XvfbServer::Root::Black, shared.error);
   if (!display) return;
-  shared.display = *display;
   setenv("DISPLAY", display->c_str(), 1);
   try {
     shared.platform = std::make_unique<GtkPlatform>();
@@ -76,63 +65,11 @@ class SharedTeardown : public ::testing::Environment {
 
 }  // namespace
 
-std::optional<std::string> XvfbServer::Start(std::string& error) {
-  int fds[2];
-  if (pipe(fds) != 0) {
-    error = "cannot make a pipe";
-    return std::nullopt;
-  }
-  const std::string writeFd = std::to_string(fds[1]);
-  std::vector<std::string> arguments = {"Xvfb", "-displayfd", writeFd, "-screen", "0", "800x600x24",
-                                        "-nolisten", "tcp", "-br", "-noreset"};
-  std::vector<char*> argv;
-  for (auto& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  if (spawned != 0) {
-    close(fds[0]);
-    pid_ = -1;
-    error = "Xvfb is not installed (or cannot be started)";
-    return std::nullopt;
-  }
-  // Xvfb writes the display number and a newline once it accepts connections.
-  std::string number;
-  pollfd readable{fds[0], POLLIN, 0};
-  while (poll(&readable, 1, kStartTimeoutMs) > 0) {
-    char c = 0;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) {
-    Stop();
-    error = "Xvfb did not report a display";
-    return std::nullopt;
-  }
-  return ":" + number;
-}
-
-void XvfbServer::Stop() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  int status = 0;
-  waitpid(pid_, &status, 0);
-  pid_ = -1;
-}
-
 GtkPlatform* SharedPlatform() {
   StartShared();
   return State().platform.get();
 }
 
 const std::string& SharedPlatformError() { return State().error; }
-
-const std::string& SharedDisplayName() { return State().display; }
 
 }  // namespace kpf::platform::gtk::testing
