@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "platform/PendingInvocation.hpp"
 
 namespace kpf::platform::gtk {
 
@@ -15,11 +14,11 @@ struct GtkEventLoop::TaskSource {
 
   static gboolean Prepare(GSource* source, gint* timeout) {
     *timeout = -1;
-    return Of(source).loop->HasTasks();
+    return Of(source).loop->tasks_.HasTasks();
   }
-  static gboolean Check(GSource* source) { return Of(source).loop->HasTasks(); }
+  static gboolean Check(GSource* source) { return Of(source).loop->tasks_.HasTasks(); }
   static gboolean Dispatch(GSource* source, GSourceFunc, gpointer) {
-    Of(source).loop->RunOneTask();
+    Of(source).loop->tasks_.RunOne();
     return G_SOURCE_CONTINUE;
   }
   static TaskSource& Of(GSource* source) { return *reinterpret_cast<TaskSource*>(source); }
@@ -31,8 +30,9 @@ struct GtkEventLoop::TaskSource {
 };
 
 GtkEventLoop::GtkEventLoop()
-    : start_(Clock::now()), context_(g_main_context_ref(g_main_context_default())),
-      loopThread_(std::this_thread::get_id()) {
+    : start_(Clock::now()),
+      context_(g_main_context_ref(g_main_context_default())),
+      tasks_([this] { g_main_context_wakeup(context_); }) {
   source_ = g_source_new(TaskSource::Funcs(), sizeof(TaskSource));
   TaskSource::Of(source_).loop = this;
   // Tasks may wait in nested loops that must still run later tasks.
@@ -42,90 +42,29 @@ GtkEventLoop::GtkEventLoop()
 }
 
 GtkEventLoop::~GtkEventLoop() {
-  std::deque<std::function<void()>> dropped;
-  {
-    std::lock_guard lock(mutex_);
-    terminating_ = true;
-    dropped.swap(queue_);
-  }
+  // Queued tasks go first (their closures may release waiting workers), then our source.
+  tasks_.Quit(0);
   g_source_destroy(source_);
   g_source_unref(source_);
   g_main_context_unref(context_);
-  // `dropped` goes out of scope outside the lock: its closures may release waiting workers.
 }
 
-void GtkEventLoop::Post(std::function<void()> task) { Enqueue(std::move(task)); }
-
-bool GtkEventLoop::Enqueue(std::function<void()> task) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!terminating_) {
-      queue_.push_back(std::move(task));
-      g_main_context_wakeup(context_);
-      return true;
-    }
-  }
-  return false;  // `task` is destroyed here, outside the lock
-}
-
-bool GtkEventLoop::HasTasks() const {
-  std::lock_guard lock(mutex_);
-  return !queue_.empty();
-}
-
-void GtkEventLoop::RunOneTask() {
-  std::function<void()> task;
-  {
-    std::lock_guard lock(mutex_);
-    if (terminating_ || queue_.empty()) return;
-    task = std::move(queue_.front());
-    queue_.pop_front();
-  }
-  RunGuarded(task);
-}
+void GtkEventLoop::Post(std::function<void()> task) { tasks_.Enqueue(std::move(task)); }
 
 bool GtkEventLoop::InvokeAndWait(std::function<void()> task, const std::function<bool()>& cancelled) {
-  bool onLoopThread = false;
-  {
-    std::lock_guard lock(mutex_);
-    if (terminating_) return false;
-    onLoopThread = std::this_thread::get_id() == loopThread_;
-  }
-  if (onLoopThread) {
-    if (cancelled && cancelled()) return false;
-    RunGuarded(task);
-    return true;
-  }
-  return InvokeThroughQueue(std::move(task), cancelled,
-                            [this](std::function<void()> loopTask) { return Enqueue(std::move(loopTask)); });
+  return tasks_.InvokeAndWait(std::move(task), cancelled);
 }
 
 int GtkEventLoop::Run() {
-  {
-    std::lock_guard lock(mutex_);
-    loopThread_ = std::this_thread::get_id();
-  }
+  tasks_.SetLoopThread();
   // Quit sets the flag before waking the context, so a blocking iteration always returns to see it.
   while (!Terminating()) g_main_context_iteration(context_, TRUE);
-  std::lock_guard lock(mutex_);
-  return exitCode_;
+  return tasks_.ExitCode();
 }
 
-void GtkEventLoop::Quit(int exitCode) {
-  std::deque<std::function<void()>> dropped;
-  {
-    std::lock_guard lock(mutex_);
-    if (!terminating_) exitCode_ = exitCode;
-    terminating_ = true;
-    dropped.swap(queue_);
-  }
-  g_main_context_wakeup(context_);
-}
+void GtkEventLoop::Quit(int exitCode) { tasks_.Quit(exitCode); }
 
-bool GtkEventLoop::Terminating() const {
-  std::lock_guard lock(mutex_);
-  return terminating_;
-}
+bool GtkEventLoop::Terminating() const { return tasks_.Terminating(); }
 
 void GtkEventLoop::ProcessEventsFor(uint32_t milliseconds) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
@@ -145,15 +84,6 @@ void GtkEventLoop::ProcessEventsFor(uint32_t milliseconds) {
 
 int64_t GtkEventLoop::NowMs() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
-}
-
-void GtkEventLoop::RunGuarded(const std::function<void()>& task) {
-  // A failing task must not end the loop that every other part of the player depends on, and
-  // there is nobody to report it to.
-  try {
-    task();
-  } catch (...) {
-  }
 }
 
 }  // namespace kpf::platform::gtk

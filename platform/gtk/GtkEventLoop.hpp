@@ -5,12 +5,10 @@
 // modal dialog) still gets later tasks and timer ticks.
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 #include "platform/EventLoop.hpp"
+#include "platform/TaskQueue.hpp"
 
 typedef struct _GMainContext GMainContext;
 typedef struct _GMainLoop GMainLoop;
@@ -42,24 +40,14 @@ class GtkEventLoop : public platform::EventLoop {
   int64_t NowMs() const override;
 
  private:
-  using Clock = std::chrono::steady_clock;
+  using Clock = TaskQueue::Clock;
   struct TaskSource;
-
-  bool Enqueue(std::function<void()> task);
-  bool HasTasks() const;
-  // Runs the oldest queued task, if any (called by the GLib source).
-  void RunOneTask();
-  static void RunGuarded(const std::function<void()>& task);
 
   const Clock::time_point start_;
   GMainContext* context_ = nullptr;
-  GMainLoop* mainLoop_ = nullptr;
   GSource* source_ = nullptr;
-  mutable std::mutex mutex_;
-  std::deque<std::function<void()>> queue_;
-  bool terminating_ = false;
-  int exitCode_ = 0;
-  std::thread::id loopThread_;
+  // Wakes the main context whenever a task arrives or Quit is asked for.
+  TaskQueue tasks_;
 };
 
 }  // namespace kpf::platform::gtk
