@@ -36,9 +36,15 @@ TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
   if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
   CreatePlayer(0, {});
   constructing_ = false;
+  if (!settings_.messageFolder.empty()) {
+    channel_ = std::make_unique<MessageChannel>(platform_.Loop(), settings_.messageFolder, applicationTitle_,
+                                                [this](int32_t code, int32_t param) { HandleMessage(code, param); });
+  }
 }
 
 TfmPlayer::~TfmPlayer() {
+  // No message may arrive while the players go.
+  channel_.reset();
   // Players go in reverse creation order; each one's extracted files go with its entry.
   while (!players_.empty()) {
     Entry& entry = *players_.back();
@@ -199,6 +205,7 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
   entry.player->SetVisible(false);
   entry.inInstances = false;
   if (entry.parentHandle == 0) {
+    CloseSecondaryViewers();
     // A character that was not started on behalf of another one ends the process. While the
     // main form is still being made this request has no effect (a load closes first).
     if (!constructing_) CloseHost();
@@ -208,6 +215,47 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
   platform_.Loop().Post([this] {
     if (!constructing_) CheckPlayersRunning();
   });
+}
+
+void TfmPlayer::CloseSecondaryViewers() {
+  if (settings_.messageFolder.empty() || applicationTitle_.starts_with(kSecondaryViewerTitle)) return;
+  for (char digit = '0'; digit <= '8'; ++digit) {
+    MessageChannel::PostToTitle(settings_.messageFolder, kSecondaryViewerTitle + std::string(1, digit),
+                                kMessageCloseNow, kMessageCloseNow);
+  }
+}
+
+void TfmPlayer::HandleMessage(int32_t code, int32_t param) {
+  if (players_.empty()) return;
+  engine::TFormKPFPlayer& player = *players_.front()->player;
+  const auto position = static_cast<size_t>(param);
+  switch (code) {
+    case kMessageRunScript:
+      if (param >= 0 && position < player.Model.Scripts.size()) {
+        player.FireScript(player.Model.Scripts[position].Id, engine::TriggerContext{});
+      }
+      break;
+    case kMessagePlayAnimation:
+      if (param >= 0 && position < player.Model.Animations.size()) {
+        // A copy: playing may change the list the name came from.
+        const std::string name = player.Model.Animations[position].Name;
+        player.PlayAnimationByName(name);
+      }
+      break;
+    case kMessageCloseNow:
+      parentTitle_.clear();
+      player.Close();
+      break;
+    case kMessageCloseRequest:
+      parentTitle_.clear();
+      player.CloseClick(false);
+      break;
+    case kMessageEndProgram:
+      CloseHost();
+      break;
+    default:
+      break;
+  }
 }
 
 void TfmPlayer::CloseHost() {

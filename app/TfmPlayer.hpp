@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/CommandLine.hpp"
+#include "app/MessageChannel.hpp"
 #include "engine/DesktopServices.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
@@ -28,6 +29,13 @@ constexpr int kOptionTrayIcon = 2;
 constexpr int kTrayBalloonSeconds = 10;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.
 constexpr int kOptionHideSecondaryHide = 6;
+
+// Codes of the messages other processes send to the application (see MessageChannel).
+constexpr int32_t kMessageRunScript = 128;       // param: position in the script list
+constexpr int32_t kMessagePlayAnimation = 129;   // param: position in the animation list
+constexpr int32_t kMessageCloseNow = 130;        // forget the parent title, close at once
+constexpr int32_t kMessageCloseRequest = 131;    // forget the parent title, ask to close
+constexpr int32_t kMessageEndProgram = 132;      // end the program
 
 // What the main form last asked of the tray icon (the icon itself belongs to player 0's desktop
 // services).
@@ -53,6 +61,9 @@ class TfmPlayer {
     SoundOutputFactory soundOutput;       // null: players stay silent
     std::function<void()> terminate;      // ends the program (default: quit the loop with 0)
     uint32_t randomSeed = 0;
+    // Folder of the message sockets (MessageChannel::DefaultFolder()); "" = no messages between
+    // processes, neither received nor sent.
+    std::string messageFolder;
   };
 
   // Creates player 0 from the command line (or the package of the executable).
@@ -79,6 +90,9 @@ class TfmPlayer {
   // With a parent handle: close requests to its children; else to the player with `handle`.
   void CloseChildren(int32_t parentHandle, int32_t handle);
   void RemovePlayer(const engine::TFormKPFPlayer& player);
+  // A message from another process (codes above); delivered to player 0. Unknown codes and
+  // positions outside the lists are ignored.
+  void HandleMessage(int32_t code, int32_t param);
 
   // --- State -------------------------------------------------------------------------------------
   // Activation: ends the program when no player runs. Returns true when one still runs.
@@ -98,6 +112,8 @@ class TfmPlayer {
   bool StayingOnTop() const { return stayOnTop_; }
   const TrayState& Tray() const { return tray_; }
   const CommandLine& Arguments() const { return commandLine_; }
+  // True when other processes can reach this one under its application title.
+  bool ListeningForMessages() const { return channel_ != nullptr && channel_->Listening(); }
 
  private:
   struct Entry {
@@ -122,6 +138,8 @@ class TfmPlayer {
   void PlayerClosed(Entry& entry);
   Entry* EntryOf(const engine::TFormKPFPlayer& player) const;
   std::string ExecutableFolder() const;
+  // Tells the secondary viewer processes that the main viewer closed.
+  void CloseSecondaryViewers();
 
   platform::Platform& platform_;
   Settings settings_;
@@ -134,6 +152,7 @@ class TfmPlayer {
   bool constructing_ = true;
   bool stayOnTop_ = false;
   bool terminated_ = false;
+  std::unique_ptr<MessageChannel> channel_;
 };
 
 // Sets CURRENT_FOLDER, CURRENT_ANIMATION_COUNT, PARENT_HANDLE or CURRENT_INSTANCE of a player.

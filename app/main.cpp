@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
   formSettings.arguments = arguments;
   formSettings.fallbackProject = SampleProject(executable);
   formSettings.randomSeed = std::random_device{}();
+  formSettings.messageFolder = app::MessageChannel::DefaultFolder();
 #ifdef KPF_HAVE_SDL
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);
   formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {

@@ -7,10 +7,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -173,6 +176,7 @@ class PlayerOnScreenTest : public ::testing::Test {
                                                     "KPF_SETTINGS_DIR=" + (scratch_ / "settings").string(),
                                                     "HOME=" + scratch_.Path().string(),
                                                     "XDG_CONFIG_HOME=" + (scratch_ / "config").string(),
+                                                    "XDG_RUNTIME_DIR=" + (scratch_ / "run").string(),
                                                     "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
                                                     "PATH=/usr/bin:/bin"});
   }
@@ -337,6 +341,34 @@ TEST_F(PlayerOnScreenTest, PopupMenuRunsTheProjectEntryAndCloseEndsTheProgram) {
   ASSERT_EQ(ChooseFromMenu(kOpaqueX, kOpaqueY, XK_Up), "");
   EXPECT_EQ(player_->WaitForExit(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+// Another process of the same user sends "end the program" (code 132) to the player's message
+// socket, written by hand here as two little-endian int32: the program ends with status 0 and
+// removes its temporary files and its socket.
+TEST_F(PlayerOnScreenTest, EndProgramMessageFromAnotherProcessEndsThePlayer) {
+  fs::create_directories(scratch_ / "run");
+  ASSERT_TRUE(Launch(ClickProject()).Started());
+  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  const fs::path folder = scratch_ / "run" / "kpfplayer";
+  ASSERT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  ASSERT_FALSE(fs::is_empty(folder));
+  const std::string socketPath = fs::directory_iterator(folder)->path().string();
+
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+  std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  const uint8_t message[8] = {132, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(send(fd, message, sizeof(message), MSG_NOSIGNAL), 8);
+  close(fd);
+
+  EXPECT_EQ(player_->WaitForExit(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 // Without a compositor an alpha frame cannot show its alpha: the window takes the outline of its

@@ -1,0 +1,220 @@
+#include "app/MessageChannel.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace kpf::app {
+
+namespace {
+
+constexpr size_t kMessageSize = 8;
+constexpr size_t kMaxNameLength = 64;
+// A peer that connects and never sends must not make the server keep unbounded descriptors.
+constexpr size_t kMaxConnections = 32;
+
+std::optional<sockaddr_un> AddressOf(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof(address.sun_path)) return std::nullopt;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  return address;
+}
+
+std::string PathOf(const std::string& folder, std::string_view title) {
+  return folder + "/" + MessageChannel::SocketName(title);
+}
+
+void PutLittleEndian(uint8_t* out, int32_t value) {
+  const auto bits = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+int32_t GetLittleEndian(const uint8_t* in) {
+  uint32_t bits = 0;
+  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(in[i]) << (8 * i);
+  return static_cast<int32_t>(bits);
+}
+
+// A connected socket to `path`, or -1 (errno tells why).
+int ConnectTo(const std::string& path) {
+  const std::optional<sockaddr_un> address = AddressOf(path);
+  if (!address) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+bool PeerIsOwnUser(int fd) {
+  ucred peer{};
+  socklen_t length = sizeof(peer);
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof(peer)) return false;
+  return MessageChannel::PeerAllowed(peer, geteuid());
+}
+
+}  // namespace
+
+std::string MessageChannel::DefaultFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kpfplayer";
+  return "/tmp/kpfplayer-" + std::to_string(geteuid());
+}
+
+bool MessageChannel::EnsurePrivateFolder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat info {};
+  // lstat: a symbolic link planted in place of the folder is refused, not followed.
+  if (lstat(folder.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700;
+}
+
+std::string MessageChannel::SocketName(std::string_view title) {
+  std::string name;
+  for (const char c : title.substr(0, kMaxNameLength)) {
+    const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+                      c == '_' || c == '-';
+    name += safe ? c : '_';
+  }
+  if (name.empty() || name == "." || name == "..") return "Tavimo";
+  return name;
+}
+
+bool MessageChannel::PeerAllowed(const ucred& peer, uid_t ownUid) { return peer.uid == ownUid; }
+
+bool MessageChannel::PostToTitle(const std::string& folder, std::string_view title, int32_t code, int32_t param) {
+  const int fd = ConnectTo(PathOf(folder, title));
+  if (fd < 0) return false;
+  std::array<uint8_t, kMessageSize> message{};
+  PutLittleEndian(message.data(), code);
+  PutLittleEndian(message.data() + 4, param);
+  // The listener must be ours too: a socket of another user is never sent anything.
+  const bool sent = PeerIsOwnUser(fd) && send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
+                                             static_cast<ssize_t>(message.size());
+  close(fd);
+  return sent;
+}
+
+MessageChannel::MessageChannel(platform::EventLoop& loop, const std::string& folder, std::string_view title,
+                               Handler handler)
+    : loop_(loop), handler_(std::move(handler)), path_(PathOf(folder, title)) {
+  if (!EnsurePrivateFolder(folder) || !Bind()) return;
+  std::array<int, 2> wake{};
+  if (pipe2(wake.data(), O_CLOEXEC) != 0) {
+    close(listenFd_);
+    listenFd_ = -1;
+    unlink(path_.c_str());
+    return;
+  }
+  wakeRead_ = wake[0];
+  wakeWrite_ = wake[1];
+  server_ = std::thread([this] { Serve(); });
+}
+
+MessageChannel::~MessageChannel() {
+  *alive_ = false;
+  if (server_.joinable()) {
+    const char stop = 's';
+    [[maybe_unused]] const ssize_t written = write(wakeWrite_, &stop, 1);
+    server_.join();
+  }
+  if (wakeRead_ >= 0) close(wakeRead_);
+  if (wakeWrite_ >= 0) close(wakeWrite_);
+  if (listenFd_ >= 0) {
+    close(listenFd_);
+    unlink(path_.c_str());
+  }
+}
+
+bool MessageChannel::Bind() {
+  const std::optional<sockaddr_un> address = AddressOf(path_);
+  if (!address) return false;
+  struct stat info {};
+  if (lstat(path_.c_str(), &info) == 0) {
+    // Never remove something that is not a socket, nor a socket another process still serves.
+    if (!S_ISSOCK(info.st_mode)) return false;
+    const int probe = ConnectTo(path_);
+    if (probe >= 0) {
+      close(probe);
+      return false;
+    }
+    if (errno != ECONNREFUSED) return false;
+    unlink(path_.c_str());  // stale: its process is gone
+  }
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  // Another process may bind the same name between the test and here; it then keeps it.
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 || listen(fd, 8) != 0) {
+    close(fd);
+    return false;
+  }
+  listenFd_ = fd;
+  return true;
+}
+
+void MessageChannel::Serve() {
+  std::vector<int> connections;
+  for (;;) {
+    std::vector<pollfd> watched = {{wakeRead_, POLLIN, 0}, {listenFd_, POLLIN, 0}};
+    for (const int fd : connections) watched.push_back({fd, POLLIN, 0});
+    if (poll(watched.data(), watched.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (watched[0].revents != 0) break;
+    std::vector<int> open;
+    for (size_t i = 2; i < watched.size(); ++i) {
+      const int fd = watched[i].fd;
+      if (watched[i].revents == 0) {
+        open.push_back(fd);
+        continue;
+      }
+      std::array<uint8_t, kMessageSize + 1> message{};
+      const ssize_t got = recv(fd, message.data(), message.size(), 0);
+      if (got == static_cast<ssize_t>(kMessageSize)) {
+        Deliver(GetLittleEndian(message.data()), GetLittleEndian(message.data() + 4));
+        open.push_back(fd);
+        continue;
+      }
+      // End of stream, an error or a message of the wrong size: the connection is dropped.
+      close(fd);
+    }
+    connections = std::move(open);
+    if (watched[1].revents != 0) {
+      const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) {
+        if (PeerIsOwnUser(fd) && connections.size() < kMaxConnections) {
+          connections.push_back(fd);
+        } else {
+          close(fd);
+        }
+      }
+    }
+  }
+  for (const int fd : connections) close(fd);
+}
+
+void MessageChannel::Deliver(int32_t code, int32_t param) {
+  std::weak_ptr<bool> alive = alive_;
+  loop_.Post([this, alive, code, param] {
+    if (auto flag = alive.lock(); flag && *flag && handler_) handler_(code, param);
+  });
+}
+
+}  // namespace kpf::app
