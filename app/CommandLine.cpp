@@ -66,8 +66,10 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
     } else if (StartsWithNoCase(argument, "-VS")) {
       if (auto setting = VariableSwitch(argument)) line.startSwitches.push_back(*setting);
     } else if (StartsWithNoCase(argument, "-VE")) {
+      // The whole text after the switch: a viewer started as child number 10 or later must not
+      // share the title of child 1.
       if (argument.size() >= 4) {
-        line.startSwitches.push_back({StartSwitch::Kind::ViewerTitle, 0, kSecondaryViewerTitle + argument.substr(3, 1)});
+        line.startSwitches.push_back({StartSwitch::Kind::ViewerTitle, 0, kSecondaryViewerTitle + argument.substr(3)});
       }
     } else if (StartsWithNoCase(argument, "-VH")) {
       line.startSwitches.push_back({StartSwitch::Kind::ParentTitle, 0, argument.substr(3)});

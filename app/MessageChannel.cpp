@@ -6,6 +6,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -111,6 +113,22 @@ bool MessageChannel::PostToTitle(const std::string& folder, std::string_view tit
   return sent;
 }
 
+int MessageChannel::PostToTitlesStartingWith(const std::string& folder, std::string_view prefix, int32_t code,
+                                             int32_t param) {
+  const std::string namePrefix = SocketName(prefix);
+  std::vector<std::string> names;
+  if (DIR* directory = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(directory)) {
+      const std::string_view name(entry->d_name);
+      if (name.starts_with(namePrefix) && SocketName(name) == name) names.emplace_back(name);
+    }
+    closedir(directory);
+  }
+  int reached = 0;
+  for (const std::string& name : names) reached += PostToTitle(folder, name, code, param) ? 1 : 0;
+  return reached;
+}
+
 MessageChannel::MessageChannel(platform::EventLoop& loop, const std::string& folder, std::string_view title,
                                Handler handler)
     : loop_(loop), handler_(std::move(handler)), path_(PathOf(folder, title)) {
@@ -152,6 +170,7 @@ bool MessageChannel::Bind() {
     const int probe = ConnectTo(path_);
     if (probe >= 0) {
       close(probe);
+      titleTaken_ = true;
       return false;
     }
     if (errno != ECONNREFUSED) return false;
@@ -161,6 +180,7 @@ bool MessageChannel::Bind() {
   if (fd < 0) return false;
   // Another process may bind the same name between the test and here; it then keeps it.
   if (bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 || listen(fd, 8) != 0) {
+    titleTaken_ = errno == EADDRINUSE;
     close(fd);
     return false;
   }

@@ -5,8 +5,8 @@
 // hands each decoded message to the event loop; the handler always runs on the loop thread.
 //
 // Titles are unique per process: when a live socket of the same name exists, the later process
-// does not take it over and simply does not listen (Listening() is false); messages to that
-// title keep reaching the first process.
+// does not take it over and does not listen (Listening() is false, TitleTaken() true); messages
+// to that title keep reaching the first process.
 #include <sys/socket.h>
 #include <sys/types.h>
 
@@ -38,6 +38,10 @@ class MessageChannel {
   static bool PeerAllowed(const ucred& peer, uid_t ownUid);
   // Sends (code, param) to the process listening under `title`; false when nobody listens there.
   static bool PostToTitle(const std::string& folder, std::string_view title, int32_t code, int32_t param);
+  // Sends (code, param) to every process listening under a title that begins with `prefix`;
+  // returns how many were reached.
+  static int PostToTitlesStartingWith(const std::string& folder, std::string_view prefix, int32_t code,
+                                      int32_t param);
 
   // Starts listening under `title` in `folder` (see above for when it does not).
   MessageChannel(platform::EventLoop& loop, const std::string& folder, std::string_view title, Handler handler);
@@ -46,6 +50,8 @@ class MessageChannel {
   MessageChannel& operator=(const MessageChannel&) = delete;
 
   bool Listening() const { return listenFd_ >= 0; }
+  // True when another live process already listens under this title.
+  bool TitleTaken() const { return titleTaken_; }
   const std::string& SocketPath() const { return path_; }
 
  private:
@@ -57,6 +63,7 @@ class MessageChannel {
   Handler handler_;
   std::string path_;
   int listenFd_ = -1;
+  bool titleTaken_ = false;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   // Tasks already posted to the loop check this before touching the channel.

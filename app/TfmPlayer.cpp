@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 
 #include "app/TCharacterPlayer.hpp"
 #include "package/PackageReader.hpp"
@@ -36,10 +37,31 @@ TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
   if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
   CreatePlayer(0, {});
   constructing_ = false;
-  if (!settings_.messageFolder.empty()) {
-    channel_ = std::make_unique<MessageChannel>(platform_.Loop(), settings_.messageFolder, applicationTitle_,
-                                                [this](int32_t code, int32_t param) { HandleMessage(code, param); });
+  if (!settings_.messageFolder.empty()) OpenMessageChannel();
+}
+
+void TfmPlayer::OpenMessageChannel() {
+  auto handler = [this](int32_t code, int32_t param) { HandleMessage(code, param); };
+  std::string title = applicationTitle_;
+  channel_ = std::make_unique<MessageChannel>(platform_.Loop(), settings_.messageFolder, title, handler);
+  // Two parents (or two characters of one) each number their children from 0, so a child
+  // viewer's title may already be held; the close broadcast must reach every viewer.
+  if (!applicationTitle_.starts_with(kSecondaryViewerTitle)) return;
+  for (int attempt = 2; channel_->TitleTaken() && attempt <= kMaxViewerTitleAttempts; ++attempt) {
+    title = applicationTitle_ + "_" + std::to_string(attempt);
+    channel_.reset();
+    channel_ = std::make_unique<MessageChannel>(platform_.Loop(), settings_.messageFolder, title, handler);
   }
+  if (channel_->Listening() && title != applicationTitle_) RenameApplication(title);
+}
+
+void TfmPlayer::RenameApplication(const std::string& title) {
+  applicationTitle_ = title;
+  if (players_.empty()) return;
+  Entry& first = *players_.front();
+  first.player->Title = title;
+  tray_.hint = title;
+  if (desktop::TCoolTrayIcon* tray = first.desktop->Tray()) tray->SetHint(title);
 }
 
 TfmPlayer::~TfmPlayer() {
@@ -63,10 +85,11 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(players_.size());
   entry->player = std::make_unique<TCharacterPlayer>(platform_, std::move(options));
   entry->parentHandle = parentHandle;
-  entry->handle = nextHandle_++;
+  entry->handle = UnusedHandle();
   Entry& added = *entry;
   players_.push_back(std::move(entry));
   engine::TFormKPFPlayer& player = *added.player;
+  player.SetMainFormHandlers(HandlersFor(added));
   player.OnClosed = [this, &added] { PlayerClosed(added); };
   player.OnExitRequested = [this] { CloseHost(); };
   if (settings_.soundOutput) {
@@ -76,6 +99,43 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   // The right-click menu, speech bubble, About box, cursors and (player 0) tray icon.
   added.desktop = std::make_unique<engine::DesktopServices>(platform_, player);
   return added;
+}
+
+int32_t TfmPlayer::UnusedHandle() {
+  for (;;) {
+    const int32_t handle = nextHandle_;
+    nextHandle_ = nextHandle_ == std::numeric_limits<int32_t>::max() ? 1 : nextHandle_ + 1;
+    if (FindByHandle(handle) == nullptr) return handle;
+  }
+}
+
+engine::MainFormHandlers TfmPlayer::HandlersFor(Entry& entry) {
+  engine::MainFormHandlers handlers;
+  handlers.createPlayer = [this](int32_t parentHandle, const std::string& fileName) {
+    return LoadCharacterFor(parentHandle, fileName);
+  };
+  handlers.sendToPlayers = [this, &entry](int32_t target, const project::TTaviVariable& variable) {
+    SendToPlayers(*entry.player, target, variable);
+  };
+  handlers.closeChildren = [this](int32_t parentHandle, int32_t handle) { CloseChildren(parentHandle, handle); };
+  handlers.applicationTitle = [this] { return applicationTitle_; };
+  return handlers;
+}
+
+size_t TfmPlayer::RunningPlayerCount() const {
+  return static_cast<size_t>(
+      std::count_if(players_.begin(), players_.end(), [](const auto& entry) { return !entry->player->Closed(); }));
+}
+
+int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName) {
+  if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
+  struct DepthScope {
+    int& depth;
+    explicit DepthScope(int& d) : depth(d) { ++depth; }
+    ~DepthScope() { --depth; }
+  } scope(loadDepth_);
+  const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName);
+  return player != nullptr ? HandleOf(*player) : 0;
 }
 
 engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std::string& fileName,
@@ -219,10 +279,8 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
 
 void TfmPlayer::CloseSecondaryViewers() {
   if (settings_.messageFolder.empty() || applicationTitle_.starts_with(kSecondaryViewerTitle)) return;
-  for (char digit = '0'; digit <= '8'; ++digit) {
-    MessageChannel::PostToTitle(settings_.messageFolder, kSecondaryViewerTitle + std::string(1, digit),
-                                kMessageCloseNow, kMessageCloseNow);
-  }
+  MessageChannel::PostToTitlesStartingWith(settings_.messageFolder, kSecondaryViewerTitle, kMessageCloseNow,
+                                           kMessageCloseNow);
 }
 
 void TfmPlayer::HandleMessage(int32_t code, int32_t param) {

@@ -30,6 +30,13 @@ constexpr int kTrayBalloonSeconds = 10;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.
 constexpr int kOptionHideSecondaryHide = 6;
 
+// Further characters that scripts load: how deeply loads may nest (a character whose start
+// script loads itself) and how many characters may run in the process at once.
+constexpr int kMaxNestedLoads = 8;
+constexpr size_t kMaxRunningPlayers = 256;
+// A secondary viewer whose title another process holds tries "<title>_2" and on, this many.
+constexpr int kMaxViewerTitleAttempts = 1000;
+
 // Codes of the messages other processes send to the application (see MessageChannel).
 constexpr int32_t kMessageRunScript = 128;       // param: position in the script list
 constexpr int32_t kMessagePlayAnimation = 129;   // param: position in the animation list
@@ -128,6 +135,15 @@ class TfmPlayer {
   };
 
   Entry& NewEntry(int32_t parentHandle, engine::PlayerOptions options);
+  // The next handle no entry has: 1 up, wrapping to 1, never 0 or -1 (-1 means "every other").
+  int32_t UnusedHandle();
+  engine::MainFormHandlers HandlersFor(Entry& entry);
+  // A further character for a script; 0 when the limits above refuse it.
+  int32_t LoadCharacterFor(int32_t parentHandle, const std::string& fileName);
+  size_t RunningPlayerCount() const;
+  // Listens under the application title; a secondary viewer whose title is taken takes a free one.
+  void OpenMessageChannel();
+  void RenameApplication(const std::string& title);
   void LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream);
   void LoadFile(Entry& entry, const std::string& fileName);
   void ApplyStartSwitches(engine::TFormKPFPlayer& player);
@@ -149,6 +165,7 @@ class TfmPlayer {
   std::string parentTitle_;
   TrayState tray_;
   int32_t nextHandle_ = 1;
+  int loadDepth_ = 0;
   bool constructing_ = true;
   bool stayOnTop_ = false;
   bool terminated_ = false;

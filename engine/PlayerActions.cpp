@@ -17,7 +17,7 @@ namespace {
 // (stored bytes read as integers too).
 const char* Signature(int32_t type) {
   switch (type) {
-    case 1: return "T";
+    case 1: case 83: return "T";
     case 2: return "TNNN";
     case 19: return "RI";
     case 4: return "N";
@@ -29,15 +29,15 @@ const char* Signature(int32_t type) {
     case 41: return "TNNI";
     case 42: case 43: return "TNI";
     case 44: case 69: return "TTI";
-    case 65: case 106: case 107: return "TI";
+    case 65: case 100: case 106: case 107: return "TI";
     case 84: case 87: return "TN";
     case 85: case 88: return "TNI";
     case 86: return "TNN";
     case 89: return "TNT";
     case 90: return "NI";
-    case 114: case 115: case 120: case 121: return "II";
+    case 114: case 115: case 120: case 121: case 154: return "II";
     case 116: case 119: return "IINN";
-    case 117: case 118: case 156: return "I";
+    case 117: case 118: case 156: case 173: return "I";
     case 148: return "ITTT";
     case 210: return "IT";
     default: return nullptr;
@@ -139,6 +139,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     case 73: if (IsVisible()) HideCharacter(); return kResultNext;
     case 74: Mute(); return kResultNext;
     case 75: Unmute(); return kResultNext;
+    case 83: RunProjectInstance(T[0]); return kResultNext;
     case 84: case 87: arrays_.Create(T[0], type == 87 ? 1 : 0, N[1]); return kResultNext;
     case 85: case 86: {
       TArrayItem* array = arrays_.Find(T[0]);
@@ -159,6 +160,12 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     case 90: setVar(N[1], script::RandomBelow(randomRange_, N[0])); return kResultNext;
     case 91: case 92: case 93: PlayAnimation(type - 91, 0, -1); return kResultNext;
     case 99: queue_.clear(); return kResultNext;
+    case 100: {
+      if (T[0].empty()) return kResultNext;
+      const std::optional<int32_t> handle = LoadCharacter(T[0]);
+      if (handle && count >= 2) setVar(N[1], *handle);
+      return kResultNext;
+    }
     case 106: setVar(N[1], UpperText(T[0])); return kResultNext;
     case 107: setVar(N[1], LowerText(T[0])); return kResultNext;
     case 114: setVar(N[1], std::to_string(variable(N[0]).AsInteger())); return kResultNext;
@@ -206,7 +213,10 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
       target.StoredChanged = true;
       return kResultNext;
     }
+    case 154: SendVariable(variable(N[0]).AsInteger(), variable(N[1])); return kResultNext;
     case 156: setVar(N[0], std::string()); return kResultNext;
+    case 173: CloseCharacters(0, variable(N[0]).AsInteger()); return kResultNext;
+    case 174: CloseCharacters(OwnHandle(), 0); return kResultNext;
     case 213: PopupMenuAtPointer(); return kResultNext;
     case 210: {
       TArrayItem* array = arrays_.Find(T[1]);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/MainFormHandlers.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
@@ -42,6 +43,11 @@ struct TriggerContext {
   std::string secondName;
 };
 
+// Arguments of a copy of the player started for a project file: the file (never mistaken for a
+// switch), "-ve" with the child number and "-vh" with the parent's title.
+std::vector<std::string> ProjectInstanceArguments(const std::string& projectFile, int32_t childNumber,
+                                                  const std::string& parentTitle);
+
 struct PlayerOptions {
   std::string executablePath;  // the running program, for "Run On Startup"
   std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
@@ -66,6 +72,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void SetSoundOutput(SoundOutput* output);  // not owned; null: silent
   // Speech bubble and About box on the desktop (not owned; null: none).
   void SetDesktop(PlayerDesktop* desktop) { desktop_ = desktop; }
+  // The main form's services (unset members: the actions that need them do nothing).
+  void SetMainFormHandlers(MainFormHandlers handlers) { mainForm_ = std::move(handlers); }
   const PlayerOptions& Options() const { return options_; }
   script::PlayerState& State() { return state_; }
   script::SystemValues& SystemValues() { return systemValues_; }
@@ -148,6 +156,15 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void Trace(const TraceLine& line);
   bool Tracing() const { return static_cast<bool>(trace_); }
   int SoundPlayCounter(int frameIndex, size_t reference) const;
+  // Other characters: child processes and further characters started so far (the number the
+  // next child process is given), and the handle of this character (CURRENT_INSTANCE).
+  int32_t ChildInstanceCount() const { return childInstances_; }
+  int32_t OwnHandle() const;
+  void RunProjectInstance(const std::string& name);
+  // The new character's handle (0: none was made); nothing without the main form.
+  std::optional<int32_t> LoadCharacter(const std::string& name);
+  void SendVariable(int32_t target, const project::TTaviVariable& variable);
+  void CloseCharacters(int32_t parentHandle, int32_t handle);
 
   // ScriptRunnerHost.
   int ExecuteAction(const project::TTaviScript& script, const project::TKPFExeAction& item, int param,
@@ -199,6 +216,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void Unwound() override;
   void UpdateRunOnStartupState();
   int32_t Param(const project::TTaviEvent& animation, size_t index) const;
+  void CountChildInstance();
   void TimerFired(size_t index);
 
   PlayerOptions options_;
@@ -241,6 +259,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   platform::Point lastPointer_{};
   int hintCountdown_ = -1;
   PlayerDesktop* desktop_ = nullptr;
+  MainFormHandlers mainForm_;
+  int32_t childInstances_ = 0;
   int tickCount_ = 0;
   uint8_t animationAlpha_ = 255;
   bool startScriptsRan_ = false;

@@ -45,6 +45,9 @@ class Platform {
                                       MessageBoxIcon icon, MessageBoxButtons buttons) = 0;
   // Opens a document or address with the desktop's default handler; false when it cannot.
   virtual bool ShellOpen(const std::string& target) = 0;
+  // Starts `program` (a path, not searched for) with the arguments as they stand: no shell ever
+  // reads them. Does not wait for it; false when it could not be started.
+  virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
   virtual void SetApplicationMinimised(bool minimised) = 0;
 
   // Desktop integration: popup menus, the speech-hint window, the notification-area icon, the

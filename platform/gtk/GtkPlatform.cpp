@@ -56,18 +56,31 @@ MessageBoxResult GtkPlatform::MessageBox(const std::string& text, const std::str
   return RunMessageBox(text, caption, icon, buttons);
 }
 
-bool GtkPlatform::ShellOpen(const std::string& target) {
-  const std::vector<std::string> arguments = ShellOpenArgv(target);
-  if (arguments.empty()) return false;
+namespace {
+
+// Runs argv[0] with the arguments as one vector (no shell). GLib forks twice here, so the
+// program is never left as a zombie of ours.
+bool SpawnDetached(const std::vector<std::string>& arguments, GSpawnFlags flags) {
+  if (arguments.empty() || arguments.front().empty()) return false;
   std::vector<gchar*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
   argv.push_back(nullptr);
-  // GLib forks twice here, so the opener is never left as a zombie of ours.
   GError* error = nullptr;
-  const gboolean started = g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                                         nullptr, &error);
+  const gboolean started = g_spawn_async(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, nullptr, &error);
   if (error != nullptr) g_error_free(error);
   return started != FALSE;
+}
+
+}  // namespace
+
+bool GtkPlatform::ShellOpen(const std::string& target) {
+  return SpawnDetached(ShellOpenArgv(target), G_SPAWN_SEARCH_PATH);
+}
+
+bool GtkPlatform::StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<std::string> call{program};
+  call.insert(call.end(), arguments.begin(), arguments.end());
+  return SpawnDetached(call, G_SPAWN_DEFAULT);
 }
 
 void GtkPlatform::SetApplicationMinimised(bool minimised) {

@@ -44,6 +44,7 @@ class GtkPlatform : public platform::Platform {
                               MessageBoxButtons buttons) override;
   // Starts xdg-open with the target as its only argument; false when it cannot be started.
   bool ShellOpen(const std::string& target) override;
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
   // Iconifies the application's shown windows, or brings them back.
   void SetApplicationMinimised(bool minimised) override;
 

@@ -72,6 +72,16 @@ bool HeadlessPlatform::ShellOpen(const std::string& target) {
   return shellOpenResult_;
 }
 
+bool HeadlessPlatform::StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<std::string> call{program};
+  call.insert(call.end(), arguments.begin(), arguments.end());
+  std::string event = "start program:";
+  for (const std::string& part : call) event += " " + part;
+  startedPrograms_.push_back(std::move(call));
+  Trace(std::move(event));
+  return shellOpenResult_;
+}
+
 void HeadlessPlatform::SetApplicationMinimised(bool minimised) {
   minimised_ = minimised;
   Trace(minimised ? "minimised: 1" : "minimised: 0");

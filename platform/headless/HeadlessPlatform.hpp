@@ -49,6 +49,7 @@ class HeadlessPlatform : public platform::Platform {
   platform::MessageBoxResult MessageBox(const std::string& text, const std::string& caption,
                                         platform::MessageBoxIcon icon, platform::MessageBoxButtons buttons) override;
   bool ShellOpen(const std::string& target) override;
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
   void SetApplicationMinimised(bool minimised) override;
   std::unique_ptr<platform::PopupMenu> CreatePopupMenu() override;
   std::unique_ptr<platform::HintWindow> CreateHintWindow() override;
@@ -93,6 +94,9 @@ class HeadlessPlatform : public platform::Platform {
   // Shell: targets are recorded; ShellOpen returns the set result (default true).
   void SetShellOpenResult(bool result) { shellOpenResult_ = result; }
   const std::vector<std::string>& OpenedTargets() const { return openedTargets_; }
+  // Programs: every start is recorded as the program followed by its arguments; StartProgram
+  // returns the shell-open result too.
+  const std::vector<std::vector<std::string>>& StartedPrograms() const { return startedPrograms_; }
 
   // Last value given to SetApplicationMinimised (false before any call).
   bool ApplicationMinimised() const { return minimised_; }
@@ -107,7 +111,8 @@ class HeadlessPlatform : public platform::Platform {
   const std::map<int, platform::CursorImage>& Cursors() const { return cursors_; }
 
   // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>",
-  // "minimised: 0|1" and "about: <title>" as the calls happen.
+  // "start program: <program> <argument>...", "minimised: 0|1" and "about: <title>" as the calls
+  // happen.
   void SetEventRecorder(std::function<void(std::string)> recorder) { recorder_ = std::move(recorder); }
 
  private:
@@ -127,6 +132,7 @@ class HeadlessPlatform : public platform::Platform {
   std::vector<MessageBoxCall> messageBoxes_;
   bool shellOpenResult_ = true;
   std::vector<std::string> openedTargets_;
+  std::vector<std::vector<std::string>> startedPrograms_;
   bool minimised_ = false;
   std::function<void(std::string)> recorder_;
   std::shared_ptr<HeadlessDesktop> desktop_ = std::make_shared<HeadlessDesktop>();

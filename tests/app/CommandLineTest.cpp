@@ -64,12 +64,13 @@ TEST(CommandLineTest, VariableSwitchReadsOneDigitAndOtherCharactersAsZero) {
 }
 
 TEST(CommandLineTest, ViewerAndParentTitlesKeepArgumentOrder) {
-  const CommandLine line = Parse({"-VH", "-veQ", "-VHParent Window", "-VS1a", "-VE"});
+  const CommandLine line = Parse({"-VH", "-veQ", "-VHParent Window", "-VS1a", "-VE", "-ve12"});
   const std::vector<StartSwitch> expected = {
       {StartSwitch::Kind::ParentTitle, 0, ""},
       {StartSwitch::Kind::ViewerTitle, 0, "ZIMR_PADOKQ"},
       {StartSwitch::Kind::ParentTitle, 0, "Parent Window"},
       {StartSwitch::Kind::SetVariable, 1, "a"},
+      {StartSwitch::Kind::ViewerTitle, 0, "ZIMR_PADOK12"},  // child 12 is not child 1
   };
   EXPECT_EQ(line.startSwitches, expected);
 }

@@ -1,6 +1,6 @@
 // The main form receiving messages from other processes through its socket: each code reaches
 // player 0, positions outside the lists are ignored, and a main viewer that closes tells the
-// secondary viewers ("ZIMR_PADOK0".."ZIMR_PADOK8") to close too.
+// secondary viewers (every title beginning "ZIMR_PADOK") to close too.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -138,21 +138,38 @@ TEST_F(PlayerMessagesTest, SecondProcessWithTheSameTitleDoesNotListen) {
   EXPECT_EQ(Received(second->Player(0)), 0);
 }
 
-TEST_F(PlayerMessagesTest, ClosingMainViewerClosesTheSecondaryViewers) {
-  std::vector<Message> secondary;
+TEST_F(PlayerMessagesTest, ClosingMainViewerClosesEverySecondaryViewer) {
+  std::vector<Message> third;
+  std::vector<Message> twelfth;
   std::vector<Message> unrelated;
-  auto listener = Listener("ZIMR_PADOK3", secondary);
-  auto other = Listener("ZIMR_PADOK9", unrelated);
-  ASSERT_TRUE(listener->Listening());
+  auto thirdViewer = Listener("ZIMR_PADOK3", third);
+  auto twelfthViewer = Listener("ZIMR_PADOK12", twelfth);
+  auto otherProgram = Listener("Other", unrelated);
   auto form = MakeForm();
   ASSERT_FALSE(form->ApplicationTitle().starts_with("ZIMR_PADOK"));
   form->Player(0).Close();
-  ASSERT_TRUE(PumpUntil([&] { return !secondary.empty(); }));
-  EXPECT_EQ(secondary, (std::vector<Message>{{kMessageCloseNow, kMessageCloseNow}}));
-  // Only the digits 0 to 8 are told; a marker sent afterwards is the first thing "9" sees.
-  ASSERT_TRUE(MessageChannel::PostToTitle(folder_, "ZIMR_PADOK9", 1, 2));
+  ASSERT_TRUE(PumpUntil([&] { return !third.empty() && !twelfth.empty(); }));
+  EXPECT_EQ(third, (std::vector<Message>{{kMessageCloseNow, kMessageCloseNow}}));
+  EXPECT_EQ(twelfth, third);
+  // A marker sent afterwards is the first thing the unrelated title sees.
+  ASSERT_TRUE(MessageChannel::PostToTitle(folder_, "Other", 1, 2));
   ASSERT_TRUE(PumpUntil([&] { return !unrelated.empty(); }));
   EXPECT_EQ(unrelated, (std::vector<Message>{{1, 2}}));
+}
+
+// Two parents each number their child viewers from 0: the later child takes a free title, so the
+// main viewer's close still reaches both.
+TEST_F(PlayerMessagesTest, SecondaryViewerWhoseTitleIsTakenListensUnderAFreeOne) {
+  auto firstChild = MakeForm({"-ve0"});
+  auto secondChild = MakeForm({"-ve0"});
+  EXPECT_EQ(firstChild->ApplicationTitle(), "ZIMR_PADOK0");
+  EXPECT_EQ(secondChild->ApplicationTitle(), "ZIMR_PADOK0_2");
+  EXPECT_EQ(secondChild->Player(0).Title, "ZIMR_PADOK0_2");
+  EXPECT_EQ(secondChild->Tray().hint, "ZIMR_PADOK0_2");
+  ASSERT_TRUE(secondChild->ListeningForMessages());
+  auto mainViewer = MakeForm();
+  mainViewer->Player(0).Close();
+  ASSERT_TRUE(PumpUntil([&] { return firstChild->Player(0).Closed() && secondChild->Player(0).Closed(); }));
 }
 
 TEST_F(PlayerMessagesTest, SecondaryViewerDoesNotTellTheOthers) {

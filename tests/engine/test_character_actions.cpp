@@ -121,3 +121,28 @@ TEST(CharacterActionsTest, ShowPopupMenuDoesNothingWithoutAMenu) {
 
 }  // namespace
 }  // namespace kpf::test
+
+namespace kpf::test {
+namespace {
+
+// Without the main form (kpftool, tests) the actions on other characters do nothing, while a
+// copy of the player for a project file still starts, numbered from 0 and told this title.
+TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
+  const std::filesystem::path other = WriteProjectFile(WithVariables({}), "other.kpf");
+  CharacterActions c({Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text(other.string()), P::Var(1)}),
+                      Act(154, {P::Var(1), P::Var(1)}), Act(173, {P::Var(1)}), Act(174),
+                      Act(83, {P::Text(other.string())}), Act(83, {P::Text("missing.kpf")}),
+                      Act(83, {P::Text(other.string())})});
+  c.h.player->Title = "Pip";
+  c.h.Fire(1);
+  EXPECT_EQ(c.h.Int("N"), 7);
+  EXPECT_FALSE(c.h.player->Closed());
+  EXPECT_EQ(c.h.player->ChildInstanceCount(), 2);
+  EXPECT_EQ(c.h.platform.StartedPrograms(),
+            (std::vector<std::vector<std::string>>{{"", other.string(), "-ve0", "-vhPip"},
+                                                   {"", other.string(), "-ve1", "-vhPip"}}));
+  EXPECT_TRUE(c.h.Traced("instance file=\"" + other.string() + "\" number=1 started=1"));
+}
+
+}  // namespace
+}  // namespace kpf::test

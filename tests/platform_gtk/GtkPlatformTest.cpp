@@ -2,9 +2,12 @@
 // timers, the message box driven by a scripted key, and ShellOpen's failure path.
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "desktop/TThreadedTimer.hpp"
 #include "platform/gtk/GtkNativeWindow.hpp"
@@ -210,6 +213,20 @@ TEST_F(GtkPlatformTest, LocalTimeIsInRangeAndShellOpenFailsWithoutATargetOrAnOpe
   const bool opened = platform_->ShellOpen("/tmp");
   setenv("PATH", path.c_str(), 1);
   EXPECT_FALSE(opened);
+}
+
+// The arguments reach the program exactly as given: nothing in them is read by a shell.
+TEST_F(GtkPlatformTest, StartProgramPassesItsArgumentsUntouched) {
+  char folderTemplate[] = "/tmp/kpf-start-XXXXXX";
+  ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+  const std::string folder = folderTemplate;
+  // A shell would split this at the blanks and the semicolon and expand "$(id)".
+  const std::string name = folder + "/-a b;x $(id) *";
+  ASSERT_TRUE(platform_->StartProgram("/usr/bin/touch", {name}));
+  ASSERT_TRUE(RunUntil([&] { return access(name.c_str(), F_OK) == 0; }));
+  EXPECT_FALSE(platform_->StartProgram("", {}));
+  EXPECT_FALSE(platform_->StartProgram(folder + "/missing-program", {}));
+  std::filesystem::remove_all(folder);
 }
 
 // Answers the message box with a key typed by xdotool once the box has the focus. A guard
