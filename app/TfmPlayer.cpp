@@ -24,6 +24,18 @@ bool IsFile(const std::string& path) {
   return !path.empty() && fs::is_regular_file(path, error);
 }
 
+// Counts a call on the stack for as long as it runs.
+class WalkScope {
+ public:
+  explicit WalkScope(int& depth) : depth_(depth) { ++depth_; }
+  ~WalkScope() { --depth_; }
+  WalkScope(const WalkScope&) = delete;
+  WalkScope& operator=(const WalkScope&) = delete;
+
+ private:
+  int& depth_;
+};
+
 }  // namespace
 
 void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const project::VariantValue& value) {
@@ -69,12 +81,26 @@ TfmPlayer::~TfmPlayer() {
   channel_.reset();
   // Players go in reverse creation order; each one's extracted files go with its entry.
   while (!players_.empty()) {
-    Entry& entry = *players_.back();
-    entry.player->OnClosed = nullptr;
-    entry.player->SetSoundOutput(nullptr);
-    entry.desktop.reset();
+    ReleaseEntry(*players_.back());
     players_.pop_back();
   }
+}
+
+void TfmPlayer::ReleaseEntry(Entry& entry) {
+  entry.player->OnClosed = nullptr;
+  entry.player->SetSoundOutput(nullptr);
+  entry.desktop.reset();
+}
+
+void TfmPlayer::ReclaimClosedChildren() {
+  if (walkingPlayers_ > 0 || terminated_ || players_.size() < 2) return;
+  const auto reclaimable = [](const std::unique_ptr<Entry>& entry) {
+    return entry->parentHandle != 0 && entry->player->Released();
+  };
+  for (auto entry = players_.begin() + 1; entry != players_.end(); ++entry) {
+    if (reclaimable(*entry)) ReleaseEntry(**entry);
+  }
+  players_.erase(std::remove_if(players_.begin() + 1, players_.end(), reclaimable), players_.end());
 }
 
 std::string TfmPlayer::ExecutableFolder() const { return FolderOf(settings_.executablePath); }
@@ -129,11 +155,7 @@ size_t TfmPlayer::RunningPlayerCount() const {
 
 int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName) {
   if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
-  struct DepthScope {
-    int& depth;
-    explicit DepthScope(int& d) : depth(d) { ++depth; }
-    ~DepthScope() { --depth; }
-  } scope(loadDepth_);
+  const WalkScope nested(loadDepth_);
   const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName);
   return player != nullptr ? HandleOf(*player) : 0;
 }
@@ -273,7 +295,9 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
   }
   // The activation check runs once the close has unwound.
   platform_.Loop().Post([this] {
-    if (!constructing_) CheckPlayersRunning();
+    if (constructing_) return;
+    CheckPlayersRunning();
+    ReclaimClosedChildren();
   });
 }
 
@@ -339,6 +363,7 @@ void TfmPlayer::StayOnTop(engine::TFormKPFPlayer& player) {
 
 void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
                               const project::TTaviVariable& variable) {
+  const WalkScope walking(walkingPlayers_);
   const project::VariantValue value = variable.GetValue();
   for (engine::TFormKPFPlayer* receiver : Instances()) {
     const bool addressed = HandleOf(*receiver) == target || (target == -1 && receiver != &sender);
@@ -367,6 +392,7 @@ void TfmPlayer::TrayIcon(int width, int height, std::span<const uint32_t> pixels
 }
 
 void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {
+  const WalkScope walking(walkingPlayers_);
   std::vector<engine::TFormKPFPlayer*> targets;
   for (const auto& entry : players_) {
     if (entry->player->Closed()) continue;

@@ -152,6 +152,10 @@ class TfmPlayer {
   // 0's option flag 6 is set.
   void ApplyHideItem(Entry& entry);
   void PlayerClosed(Entry& entry);
+  // Destroys closed further characters once they have unwound, so characters that scripts load
+  // and close again and again do not pile up. Never while the form walks its players.
+  void ReclaimClosedChildren();
+  void ReleaseEntry(Entry& entry);
   Entry* EntryOf(const engine::TFormKPFPlayer& player) const;
   std::string ExecutableFolder() const;
   // Tells the secondary viewer processes that the main viewer closed.
@@ -166,6 +170,7 @@ class TfmPlayer {
   TrayState tray_;
   int32_t nextHandle_ = 1;
   int loadDepth_ = 0;
+  int walkingPlayers_ = 0;  // calls that hold pointers to several players
   bool constructing_ = true;
   bool stayOnTop_ = false;
   bool terminated_ = false;

@@ -94,6 +94,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void Close();
   bool Stopping() const { return stopFlag_; }
   bool Closed() const { return closed_; }
+  // Closed and unwound: nothing of the player runs any more, so its owner may destroy it.
+  bool Released() const { return closed_ && !releasePending_; }
 
   // Animations.
   void PlayAnimation(int kind, int subkind, int index);

@@ -3,6 +3,7 @@
 // between them, and copies of the player started as processes of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -83,16 +84,20 @@ TEST_F(ScriptedCharactersTest, LoadedCharactersAreChildrenThatCloseByHandleOrAll
   }
   EXPECT_EQ(IntValue(first, "CHILD"), form->HandleOf(form->Player(3)));
 
+  const std::vector<int32_t> children = {form->HandleOf(form->Player(1)), form->HandleOf(form->Player(2)),
+                                         form->HandleOf(form->Player(3))};
   Fire(first, 3);  // the character whose handle CHILD holds
   platform_.AdvanceBy(100);
-  EXPECT_TRUE(form->Player(3).Closed());
-  EXPECT_FALSE(form->Player(1).Closed());
+  EXPECT_EQ(form->FindByHandle(children[2]), nullptr);
+  EXPECT_EQ(form->PlayerCount(), 3u);
   Fire(first, 4);  // every child of this character
   platform_.AdvanceBy(100);
-  EXPECT_TRUE(form->Player(1).Closed());
-  EXPECT_TRUE(form->Player(2).Closed());
+  EXPECT_EQ(form->PlayerCount(), 1u);
   EXPECT_FALSE(first.Closed());
   EXPECT_EQ(terminations_, 0);
+  // Handles are not given again while the process runs.
+  Fire(first, 1);
+  EXPECT_EQ(std::count(children.begin(), children.end(), IntValue(first, "CHILD")), 0);
 }
 
 TEST_F(ScriptedCharactersTest, ACharacterThatLoadsItselfAtStartStopsAtTheNestingLimit) {
@@ -117,6 +122,19 @@ TEST_F(ScriptedCharactersTest, ALoopOfLoadsStopsAtTheRunningLimit) {
   EXPECT_EQ(IntValue(form->Player(0), "N"), 300);
   EXPECT_EQ(form->PlayerCount(), kMaxRunningPlayers);
   EXPECT_EQ(IntValue(form->Player(0), "CHILD"), 0);
+}
+
+// A character that loads a child and closes it again, 300 times, leaves no closed characters behind.
+TEST_F(ScriptedCharactersTest, CharactersLoadedAndClosedAgainAndAgainDoNotPileUp) {
+  const fs::path child = WriteProject("child.kpf", {});
+  const fs::path parent = WriteProject(
+      "parent.kpf", {ScriptOf(1, 4, {Action(100, {{kText, child.string()}, {kVariable, "1"}}),
+                                     Action(173, {{kVariable, "1"}}), Action(22, {{kVariable, "2"}, {kText, "<%N%>+1"}})})});
+  auto form = MakeForm(parent);
+  platform_.AdvanceBy(301 * 1000);
+  EXPECT_GE(IntValue(form->Player(0), "N"), 300);
+  EXPECT_EQ(form->PlayerCount(), 1u);
+  EXPECT_EQ(platform_.Windows().size(), 1u);
 }
 
 TEST_F(ScriptedCharactersTest, SendVariableReachesOneCharacterByHandleOrEveryOther) {

@@ -172,12 +172,17 @@ TEST_F(SeveralPlayersTest, FurtherPlayersGetTheirOwnHandlesAndWindows) {
 TEST_F(SeveralPlayersTest, ClosingAChildKeepsTheProgramClosingTheLastEndsIt) {
   engine::TFormKPFPlayer& first = form_->Player(0);
   engine::TFormKPFPlayer* child = form_->CreatePlayer(form_->HandleOf(first), file_.string());
+  const int32_t childHandle = form_->HandleOf(*child);
   platform_.AdvanceBy(100);
   child->CloseClick(false);
-  platform_.AdvanceBy(100);
   EXPECT_TRUE(child->Closed());
   EXPECT_FALSE(platform_.Windows()[1]->Visible());
   EXPECT_EQ(form_->Instances(), (std::vector<engine::TFormKPFPlayer*>{&first}));
+  // Once the close has unwound the child goes, window and all.
+  platform_.AdvanceBy(100);
+  EXPECT_EQ(form_->FindByHandle(childHandle), nullptr);
+  EXPECT_EQ(form_->PlayerCount(), 1u);
+  EXPECT_EQ(platform_.Windows().size(), 1u);
   EXPECT_EQ(terminations_, 0);
   EXPECT_TRUE(form_->AnyPlayerRunning());
   first.CloseClick(true);
@@ -213,13 +218,13 @@ TEST_F(SeveralPlayersTest, CloseChildrenReachesEveryChildOfTheParentAndAParentle
   engine::TFormKPFPlayer* b = form_->CreatePlayer(parent, file_.string());
   engine::TFormKPFPlayer* c = form_->CreatePlayer(form_->HandleOf(*a), file_.string());
   form_->CloseChildren(parent, 0);
-  platform_.AdvanceBy(100);
   EXPECT_TRUE(a->Closed());
   EXPECT_TRUE(b->Closed());
   EXPECT_FALSE(c->Closed());
   form_->CloseChildren(0, form_->HandleOf(*c));
-  platform_.AdvanceBy(100);
   EXPECT_TRUE(c->Closed());
+  platform_.AdvanceBy(100);
+  EXPECT_EQ(form_->PlayerCount(), 1u);
   EXPECT_FALSE(first.Closed());
   EXPECT_EQ(terminations_, 0);
   // A player without a parent ends the program when it closes.
