@@ -1,6 +1,5 @@
 // Actions that reach other characters: a copy of the player started as its own process with a
 // project file, further characters in this process, variables sent to them and close requests.
-#include <filesystem>
 #include <limits>
 
 #include "engine/TCustomKPFPlayer.hpp"
@@ -9,11 +8,6 @@
 namespace kpf::engine {
 
 namespace {
-
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
-}
 
 // A project path the child must not take for a switch.
 std::string AsArgument(const std::string& path) { return path.starts_with("-") ? "./" + path : path; }
@@ -36,8 +30,9 @@ void TCustomKPFPlayer::CountChildInstance() {
 }
 
 void TCustomKPFPlayer::RunProjectInstance(const std::string& name) {
+  // Empty when no candidate is an existing file.
   const std::string file = evaluation_.ResolveFileName(name);
-  if (!IsFile(file)) return;
+  if (file.empty()) return;
   const std::string title = mainForm_.applicationTitle ? mainForm_.applicationTitle() : Title;
   const std::vector<std::string> arguments = ProjectInstanceArguments(file, childInstances_, title);
   const bool started = platform_.StartProgram(options_.executablePath, arguments);
