@@ -89,9 +89,11 @@ class TaskQueue {
       changed_.wait_until(lock, *deadline, ready);
   }
 
-  bool HasTasks() const {
+  bool HasTasks() const { return Count() != 0; }
+
+  size_t Count() const {
     std::lock_guard lock(mutex_);
-    return !queue_.empty();
+    return queue_.size();
   }
 
   // Sets the exit code (the first Quit wins) and drops the tasks still queued.

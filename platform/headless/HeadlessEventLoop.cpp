@@ -2,44 +2,18 @@
 
 #include <utility>
 
-#include "platform/PendingInvocation.hpp"
 #include "platform/headless/HeadlessTimer.hpp"
 
 namespace kpf::platform::headless {
 
-HeadlessEventLoop::HeadlessEventLoop() : loopThread_(std::this_thread::get_id()) {}
+HeadlessEventLoop::HeadlessEventLoop() = default;
 
-HeadlessEventLoop::~HeadlessEventLoop() {
-  std::deque<std::function<void()>> dropped;
-  std::lock_guard lock(mutex_);
-  terminating_ = true;
-  dropped.swap(queue_);
-  // `dropped` is destroyed after the lock is released (declared first): closures may release
-  // waiting workers from their destructors.
-}
+HeadlessEventLoop::~HeadlessEventLoop() = default;
 
-void HeadlessEventLoop::Post(std::function<void()> task) { Enqueue(std::move(task)); }
-
-bool HeadlessEventLoop::Enqueue(std::function<void()> task) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!terminating_) {
-      queue_.push_back(std::move(task));
-      return true;
-    }
-  }
-  return false;
-}
+void HeadlessEventLoop::Post(std::function<void()> task) { tasks_.Enqueue(std::move(task)); }
 
 bool HeadlessEventLoop::InvokeAndWait(std::function<void()> task, const std::function<bool()>& cancelled) {
-  if (Terminating()) return false;
-  if (std::this_thread::get_id() == loopThread_) {
-    if (cancelled && cancelled()) return false;
-    RunGuarded(task);
-    return true;
-  }
-  return InvokeThroughQueue(std::move(task), cancelled,
-                            [this](std::function<void()> loopTask) { return Enqueue(std::move(loopTask)); });
+  return tasks_.InvokeAndWait(std::move(task), cancelled);
 }
 
 int HeadlessEventLoop::Run() {
@@ -48,7 +22,7 @@ int HeadlessEventLoop::Run() {
     if (Terminating()) break;
     const std::optional<int64_t> due = clock_->NextDue();
     if (!due) {
-      if (PendingTaskCount() == 0) break;  // nothing left to do
+      if (!tasks_.HasTasks()) break;  // nothing left to do
       continue;
     }
     if (*due > runLimit_) {
@@ -60,23 +34,11 @@ int HeadlessEventLoop::Run() {
   return ExitCode();
 }
 
-void HeadlessEventLoop::Quit(int exitCode) {
-  std::deque<std::function<void()>> dropped;
-  std::lock_guard lock(mutex_);
-  if (!terminating_) exitCode_ = exitCode;
-  terminating_ = true;
-  dropped.swap(queue_);
-}
+void HeadlessEventLoop::Quit(int exitCode) { tasks_.Quit(exitCode); }
 
-bool HeadlessEventLoop::Terminating() const {
-  std::lock_guard lock(mutex_);
-  return terminating_;
-}
+bool HeadlessEventLoop::Terminating() const { return tasks_.Terminating(); }
 
-int HeadlessEventLoop::ExitCode() const {
-  std::lock_guard lock(mutex_);
-  return exitCode_;
-}
+int HeadlessEventLoop::ExitCode() const { return tasks_.ExitCode(); }
 
 void HeadlessEventLoop::ProcessEventsFor(uint32_t milliseconds) { AdvanceBy(milliseconds); }
 
@@ -96,33 +58,10 @@ void HeadlessEventLoop::AdvanceTo(int64_t time) {
 void HeadlessEventLoop::AdvanceBy(int64_t milliseconds) { AdvanceTo(clock_->Now() + milliseconds); }
 
 void HeadlessEventLoop::RunPending() {
-  while (RunOneTask()) {
+  while (tasks_.RunOne()) {
   }
 }
 
-size_t HeadlessEventLoop::PendingTaskCount() const {
-  std::lock_guard lock(mutex_);
-  return queue_.size();
-}
-
-bool HeadlessEventLoop::RunOneTask() {
-  std::function<void()> task;
-  {
-    std::lock_guard lock(mutex_);
-    if (terminating_ || queue_.empty()) return false;
-    task = std::move(queue_.front());
-    queue_.pop_front();
-  }
-  RunGuarded(task);
-  return true;
-}
-
-void HeadlessEventLoop::RunGuarded(const std::function<void()>& task) {
-  // A failing task must not end the loop; there is nobody to report it to.
-  try {
-    task();
-  } catch (...) {
-  }
-}
+size_t HeadlessEventLoop::PendingTaskCount() const { return tasks_.Count(); }
 
 }  // namespace kpf::platform::headless

@@ -4,14 +4,13 @@
 // virtual time before any timer tick; due timers tick in due-time order (ties by creation order),
 // each at its exact due time.
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <optional>
 
 #include "platform/EventLoop.hpp"
+#include "platform/TaskQueue.hpp"
 #include "platform/Timer.hpp"
 #include "platform/headless/VirtualClock.hpp"
 
@@ -62,18 +61,10 @@ class HeadlessEventLoop : public platform::EventLoop {
   int ExitCode() const;
 
  private:
-  bool Enqueue(std::function<void()> task);
-  // Runs one queued task; false when none is queued or the loop is terminating.
-  bool RunOneTask();
-  static void RunGuarded(const std::function<void()>& task);
-
   std::shared_ptr<VirtualClock> clock_ = std::make_shared<VirtualClock>();
-  mutable std::mutex mutex_;
-  std::deque<std::function<void()>> queue_;
-  bool terminating_ = false;
-  int exitCode_ = 0;
+  // The same queue the real loops drain; it never needs waking, as the loop runs only when driven.
+  TaskQueue tasks_;
   int64_t runLimit_ = kNoLimit;
-  const std::thread::id loopThread_;
 };
 
 }  // namespace kpf::platform::headless
