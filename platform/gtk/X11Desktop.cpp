@@ -151,10 +151,12 @@ std::optional<Rect> X11Desktop::TaskbarRect() const {
 }
 
 bool X11Desktop::HasAtom(Window window, const char* property, const char* value) const {
+  return ListHasAtom(CardinalList(window, property, XA_ATOM), value);
+}
+
+bool X11Desktop::ListHasAtom(const std::vector<unsigned long>& atoms, const char* value) const {
   const Atom wanted = Intern(value);
-  if (wanted == None) return false;
-  const auto atoms = CardinalList(window, property, XA_ATOM);
-  return std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
+  return wanted != None && std::find(atoms.begin(), atoms.end(), wanted) != atoms.end();
 }
 
 std::string X11Desktop::Title(Window window) const {
@@ -189,11 +191,16 @@ std::optional<Rect> X11Desktop::RootRect(Window window) const {
   ErrorTrap trap(display_);
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display_, window, &attributes) == 0) return std::nullopt;
+  return RootRect(window, attributes.width, attributes.height);
+}
+
+std::optional<Rect> X11Desktop::RootRect(Window window, int width, int height) const {
+  ErrorTrap trap(display_);
   int x = 0;
   int y = 0;
   Window child = 0;
   if (XTranslateCoordinates(display_, window, root_, 0, 0, &x, &y, &child) == 0) return std::nullopt;
-  Rect rect{x, y, x + attributes.width, y + attributes.height};
+  Rect rect{x, y, x + width, y + height};
   const auto frame = CardinalList(window, "_NET_FRAME_EXTENTS", XA_CARDINAL);  // left, right, top, bottom
   if (frame.size() == 4) {
     rect.left -= static_cast<int>(frame[0]);
@@ -208,20 +215,21 @@ DesktopWindow X11Desktop::Describe(Window window) const {
   DesktopWindow described;
   described.id = window;
   described.title = Title(window);
+  // Every window is described on each housekeeping tick: each property and the attributes are
+  // fetched from the server once.
   const auto wmState = CardinalList(window, "WM_STATE", Intern("WM_STATE"));
-  const bool minimised = HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN") ||
+  const auto netState = CardinalList(window, "_NET_WM_STATE", XA_ATOM);
+  const bool minimised = ListHasAtom(netState, "_NET_WM_STATE_HIDDEN") ||
                          (!wmState.empty() && static_cast<long>(wmState.front()) == kIconicState);
-  const bool maximised = HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT") &&
-                         HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_HORZ");
+  const bool maximised = ListHasAtom(netState, "_NET_WM_STATE_MAXIMIZED_VERT") &&
+                         ListHasAtom(netState, "_NET_WM_STATE_MAXIMIZED_HORZ");
   described.showState = minimised ? ShowState::Minimised : maximised ? ShowState::Maximised : ShowState::Normal;
-  {
-    ErrorTrap trap(display_);
-    XWindowAttributes attributes{};
-    const bool viewable = XGetWindowAttributes(display_, window, &attributes) != 0 && attributes.map_state == IsViewable;
-    // An iconified window still counts as shown, as a minimised window does elsewhere.
-    described.visible = viewable || minimised;
-  }
-  described.rect = RootRect(window).value_or(Rect{});
+  ErrorTrap trap(display_);
+  XWindowAttributes attributes{};
+  const bool known = XGetWindowAttributes(display_, window, &attributes) != 0;
+  // An iconified window still counts as shown, as a minimised window does elsewhere.
+  described.visible = (known && attributes.map_state == IsViewable) || minimised;
+  if (known) described.rect = RootRect(window, attributes.width, attributes.height).value_or(Rect{});
   return described;
 }
 

@@ -41,7 +41,11 @@ class X11Desktop {
   DesktopWindow Describe(Window window) const;
   // The window's rectangle on the root, widened by the frame the window manager draws around it.
   std::optional<Rect> RootRect(Window window) const;
+  // The same for a window whose size is already known.
+  std::optional<Rect> RootRect(Window window, int width, int height) const;
   bool HasAtom(Window window, const char* property, const char* value) const;
+  // Whether an atom list read with CardinalList holds the atom named `value`.
+  bool ListHasAtom(const std::vector<unsigned long>& atoms, const char* value) const;
 
   Display* display_;
   Window root_;
