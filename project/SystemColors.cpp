@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "desktop/PictureTransparency.hpp"
+
 namespace kpf::project {
 
 namespace {
@@ -49,10 +51,7 @@ uint32_t SystemColorRgb(uint32_t index) {
 
 uint32_t ColorToArgb(uint32_t tcolor) {
   if ((tcolor >> 24) == 0xFF) return 0xFF000000 | SystemColorRgb(tcolor & 0xFF);
-  uint32_t red = tcolor & 0xFF;
-  uint32_t green = (tcolor >> 8) & 0xFF;
-  uint32_t blue = (tcolor >> 16) & 0xFF;
-  return 0xFF000000 | (red << 16) | (green << 8) | blue;
+  return 0xFF000000 | desktop::TColorToRgb(static_cast<int32_t>(tcolor));
 }
 
 }  // namespace kpf::project
