@@ -120,7 +120,9 @@ std::vector<uint32_t> GtkHintWindow::Paint(const HintBubble& bubble, int& width,
   CairoPtr cr(cairo_create(surface.get()));
   cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
   cairo_set_line_width(cr.get(), 1.0);
-  cairo_set_source_rgb(cr.get(), 0, 128.0 / 255.0, 0);
+  // The key colour the window's shape is cut from (NonKeyPixelRuns in Show).
+  cairo_set_source_rgb(cr.get(), ((kHintKeyColour >> 16) & 0xFF) / 255.0, ((kHintKeyColour >> 8) & 0xFF) / 255.0,
+                       (kHintKeyColour & 0xFF) / 255.0);
   cairo_paint(cr.get());
 
   BodyPath(cr.get(), bubble.width, bubble.bodyHeight);
