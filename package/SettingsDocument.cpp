@@ -3,23 +3,24 @@
 #include <algorithm>
 #include <charconv>
 
+#include "project/TTaviVariable.hpp"
+
 namespace kpf::package {
 
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
+// Key and value names match as every other name of the player does.
+using project::SameText;
 
 bool SamePath(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) { return SameName(x, y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) { return SameText(x, y); });
 }
 
 bool IsPrefix(const std::vector<std::string>& prefix, const std::vector<std::string>& path) {
   return prefix.size() <= path.size() &&
-         std::equal(prefix.begin(), prefix.end(), path.begin(), [](const auto& x, const auto& y) { return SameName(x, y); });
+         std::equal(prefix.begin(), prefix.end(), path.begin(), [](const auto& x, const auto& y) { return SameText(x, y); });
 }
 
 std::string Escape(std::string_view text, std::string_view special) {
@@ -113,7 +114,7 @@ SettingsDocument SettingsDocument::Parse(std::string_view content) {
 
 void SettingsDocument::SetIn(Key& key, SettingsValue value) {
   for (SettingsValue& existing : key.Values) {
-    if (SameName(existing.Name, value.Name)) {
+    if (SameText(existing.Name, value.Name)) {
       existing = std::move(value);
       return;
     }
@@ -158,7 +159,7 @@ const SettingsValue* SettingsDocument::Find(std::string_view keyPath, std::strin
   const Key* key = FindKey(SplitKeyPath(keyPath));
   if (!key) return nullptr;
   for (const SettingsValue& value : key->Values)
-    if (SameName(value.Name, name)) return &value;
+    if (SameText(value.Name, name)) return &value;
   return nullptr;
 }
 
@@ -172,7 +173,7 @@ void SettingsDocument::Set(std::string_view keyPath, SettingsValue value) {
 bool SettingsDocument::Remove(std::string_view keyPath, std::string_view name) {
   Key* key = FindKey(SplitKeyPath(keyPath));
   if (!key) return false;
-  std::erase_if(key->Values, [&](const SettingsValue& value) { return SameName(value.Name, name); });
+  std::erase_if(key->Values, [&](const SettingsValue& value) { return SameText(value.Name, name); });
   return true;
 }
 
@@ -190,7 +191,7 @@ std::vector<std::string> SettingsDocument::SubKeyNames(std::string_view keyPath)
   for (const Key& key : keys_) {
     if (key.Path.size() <= path.size() || !IsPrefix(path, key.Path)) continue;
     const std::string& name = key.Path[path.size()];
-    if (std::none_of(names.begin(), names.end(), [&](const std::string& known) { return SameName(known, name); }))
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& known) { return SameText(known, name); }))
       names.push_back(name);
   }
   return names;
