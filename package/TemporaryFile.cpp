@@ -54,17 +54,6 @@ std::string CleanExtension(std::string_view extension) {
   return clean;
 }
 
-template <typename Keep>
-void RemoveUnless(std::vector<std::string>& list, Keep keep) {
-  size_t i = 0;
-  while (i < list.size()) {
-    if (keep(list[i]))
-      ++i;
-    else
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-  }
-}
-
 }  // namespace
 
 std::vector<std::string> SplitDeleteList(const std::string& stored) {
@@ -140,16 +129,16 @@ void TTemporaryFile::AdoptListsOfEndedProcesses() {
 void TTemporaryFile::CleanUp() {
   // A file stays listed only when it exists in a folder of ours and cannot be deleted; a name
   // outside our folders is dropped without touching it.
-  RemoveUnless(files_, [](const std::string& path) {
-    if (!IsServiceFileName(path) || !PathExists(path)) return false;
-    if (!IsOwnFolder(ParentFolder(path))) return false;
-    return ::unlink(path.c_str()) != 0 && errno != ENOENT;
+  std::erase_if(files_, [](const std::string& path) {
+    if (!IsServiceFileName(path) || !PathExists(path)) return true;
+    if (!IsOwnFolder(ParentFolder(path))) return true;
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
   });
-  RemoveUnless(folders_, [this](const std::string& path) {
-    if (!IsServiceFolderName(path) || !IsOwnFolder(path)) return false;
-    if (::rmdir(path.c_str()) != 0) return errno != ENOENT;
+  std::erase_if(folders_, [this](const std::string& path) {
+    if (!IsServiceFolderName(path) || !IsOwnFolder(path)) return true;
+    if (::rmdir(path.c_str()) != 0) return errno == ENOENT;
     if (path == privateFolder_) privateFolder_.clear();
-    return false;
+    return true;
   });
   SaveLists();
 }
