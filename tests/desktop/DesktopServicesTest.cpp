@@ -13,6 +13,7 @@
 namespace kpf::desktop {
 namespace {
 
+using platform::BalloonIcon;
 using platform::headless::HeadlessPlatform;
 
 struct TCoolTrayIconTest : ::testing::Test {
@@ -20,7 +21,10 @@ struct TCoolTrayIconTest : ::testing::Test {
   TCoolTrayIcon tray{platform};
 };
 
-TEST_F(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
+TEST_F(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHintAndThePictureFollows) {
+  tray.HideIcon();
+  tray.HideBalloonHint();
+  EXPECT_EQ(platform.LastTrayIcon(), nullptr);  // hiding before use makes no icon
   tray.SetHint(std::string(200, 'a'));
   tray.ShowIcon();
   auto* icon = platform.LastTrayIcon();
@@ -32,36 +36,31 @@ TEST_F(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHint) {
   tray.SetShowHint(true);
   tray.SetHint("Title");
   EXPECT_EQ(icon->Tooltip(), "Title");
+  const platform::Picture picture = MakeTransparent(2, 2, std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF}, 0x00FF00);
+  tray.SetIcon(&picture);
+  EXPECT_EQ(icon->Picture(), picture);
+  tray.SetIcon(nullptr);  // back to the default icon
+  EXPECT_TRUE(icon->Picture().empty());
   tray.HideIcon();
   EXPECT_FALSE(icon->Visible());
   EXPECT_FALSE(tray.IconVisible());
 }
 
-TEST(TCoolTrayIconBalloon, KindsOutsideZeroToThreeShowNoIcon) {
-  using platform::BalloonIcon;
-  const std::vector<std::pair<int, BalloonIcon>> cases{{0, BalloonIcon::None},    {1, BalloonIcon::Information},
-                                                       {2, BalloonIcon::Warning}, {3, BalloonIcon::Error},
-                                                       {7, BalloonIcon::None},    {-1, BalloonIcon::None}};
-  for (const auto& [kind, icon] : cases) EXPECT_EQ(TCoolTrayIcon::MakeBalloon("t", "x", kind, 1).icon, icon) << kind;
-}
-
-TEST_F(TCoolTrayIconTest, BalloonTextsAreCutAndTheTimeOutIsInMilliseconds) {
+TEST_F(TCoolTrayIconTest, BalloonTextsAreCutTheTimeOutIsInSecondsAndOddKindsShowNoIcon) {
   tray.ShowBalloonHint(std::string(100, 't'), std::string(300, 'x'), 2, 5);
   const auto& balloons = platform.LastTrayIcon()->Balloons();
   ASSERT_EQ(balloons.size(), 1u);
   EXPECT_EQ(balloons[0].title, std::string(63, 't'));
   EXPECT_EQ(balloons[0].text, std::string(255, 'x'));
-  EXPECT_EQ(balloons[0].icon, platform::BalloonIcon::Warning);
+  EXPECT_EQ(balloons[0].icon, BalloonIcon::Warning);
   EXPECT_EQ(balloons[0].timeoutMs, 5000);
   EXPECT_EQ(TCoolTrayIcon::MakeBalloon("", "", 0, -3).timeoutMs, 0);
   tray.HideBalloonHint();
   EXPECT_FALSE(platform.LastTrayIcon()->BalloonShown());
-}
-
-TEST_F(TCoolTrayIconTest, HidingBeforeUseMakesNoIcon) {
-  tray.HideIcon();
-  tray.HideBalloonHint();
-  EXPECT_EQ(platform.LastTrayIcon(), nullptr);
+  const std::vector<std::pair<int, BalloonIcon>> kinds{{0, BalloonIcon::None},    {1, BalloonIcon::Information},
+                                                       {2, BalloonIcon::Warning}, {3, BalloonIcon::Error},
+                                                       {7, BalloonIcon::None},    {-1, BalloonIcon::None}};
+  for (const auto& [kind, icon] : kinds) EXPECT_EQ(TCoolTrayIcon::MakeBalloon("t", "x", kind, 1).icon, icon) << kind;
 }
 
 TEST_F(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
@@ -71,7 +70,6 @@ TEST_F(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
       [&] {
         platform::MenuEntry mute;
         mute.id = 5;
-        mute.caption = "Mute";
         mute.checked = muted;
         return platform::MenuModel{mute};
       },
@@ -84,32 +82,20 @@ TEST_F(TCoolTrayIconTest, RightClickMenuAsksForTheCurrentEntries) {
   EXPECT_EQ(chosen, std::vector<int>{5});
 }
 
-TEST_F(TCoolTrayIconTest, PictureAndDefaultIcon) {
-  const std::vector<uint32_t> pixels{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF};
-  const platform::Picture picture = MakeTransparent(2, 2, pixels, 0x00FF00);  // green as TColor
-  tray.SetIcon(&picture);
-  EXPECT_EQ(platform.LastTrayIcon()->Picture(), picture);
-  tray.SetIcon(nullptr);
-  EXPECT_TRUE(platform.LastTrayIcon()->Picture().empty());
-}
-
-TEST(PictureTransparencyTest, TColorIsRedLowBlueHigh) {
+TEST(PictureTransparencyTest, TColorIsRedLowAndTheKeyColourBecomesTransparent) {
   EXPECT_EQ(TColorToRgb(0x0000FF), 0xFF0000u);
   EXPECT_EQ(TColorToRgb(0xFF0000), 0x0000FFu);
   EXPECT_EQ(TColorToRgb(32768), 0x008000u);
   EXPECT_EQ(RgbToTColor(0xFF123456), 0x563412);
-}
-
-TEST(PictureTransparencyTest, KeyColourBecomesTransparentOthersOpaque) {
   // Top row: red, blue; bottom row: white, red.
   const std::vector<uint32_t> pixels{0xFF0000, 0x0000FF, 0xFFFFFF, 0x12FF0000};
-  const auto picture = MakeTransparent(2, 2, pixels, 0x0000FF);  // TColor red
-  EXPECT_EQ(picture.pixels, (std::vector<uint32_t>{0, 0xFF0000FF, 0xFFFFFFFF, 0}));
-  const auto none = MakeTransparent(2, 2, pixels, kClNone);
-  EXPECT_EQ(none.pixels, (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000}));
+  EXPECT_EQ(MakeTransparent(2, 2, pixels, 0x0000FF).pixels,  // TColor red
+            (std::vector<uint32_t>{0, 0xFF0000FF, 0xFFFFFFFF, 0}));
+  EXPECT_EQ(MakeTransparent(2, 2, pixels, kClNone).pixels,
+            (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0xFFFFFFFF, 0xFFFF0000}));
   // Default: the bottom-left pixel (white) is the key.
-  const auto keyed = MakeTransparent(2, 2, pixels, kClDefault);
-  EXPECT_EQ(keyed.pixels, (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0, 0xFFFF0000}));
+  EXPECT_EQ(MakeTransparent(2, 2, pixels, kClDefault).pixels,
+            (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0, 0xFFFF0000}));
   // Too few pixels or no size: nothing.
   EXPECT_TRUE(MakeTransparent(2, 2, std::vector<uint32_t>(3), kClNone).empty());
   EXPECT_TRUE(MakeTransparent(0, 2, pixels, kClNone).empty());
@@ -143,7 +129,7 @@ platform::MenuEntry Entry(int id, std::string caption, std::vector<platform::Men
   return entry;
 }
 
-TEST(HeadlessPopupMenuTest, OnlyVisibleEnabledLeavesCanBeChosen) {
+TEST(HeadlessPopupMenuTest, OnlyVisibleEnabledLeavesAboveTheDepthLimitCanBeChosen) {
   HeadlessPlatform platform;
   auto menu = platform.CreatePopupMenu();
   platform::MenuModel model{Entry(1, "Parent", {Entry(2, "Child")}), Entry(3, "Hidden"), Entry(4, "Off"),
@@ -163,9 +149,7 @@ TEST(HeadlessPopupMenuTest, OnlyVisibleEnabledLeavesCanBeChosen) {
   menu->Popup(model, platform::Point{}, [&](int id) { chosen.push_back(id); });
   EXPECT_TRUE(recorded->ChooseCaption("Close"));
   EXPECT_EQ(chosen, (std::vector<int>{2, 6}));
-}
 
-TEST(HeadlessPopupMenuTest, EntriesBelowTheDepthLimitCannotBeChosen) {
   platform::MenuEntry leaf = Entry(100, "deep");
   for (int depth = 0; depth < platform::kMaxMenuDepth; ++depth) leaf = Entry(depth + 1, "level", {leaf});
   EXPECT_EQ(platform::headless::FindClickable(platform::MenuModel{leaf}, 100), nullptr);

@@ -17,26 +17,17 @@ namespace {
 using engine::DesktopServices;
 using engine::MenuCommand;
 
-void PutLE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A 24-bit BMP of 0xRRGGBB pixels given top row first.
-std::vector<uint8_t> Bmp24(int width, int height, const std::vector<uint32_t>& pixels) {
-  const int rowBytes = (width * 3 + 3) / 4 * 4;
+// A 24-bit BMP of 2 × 2 0xRRGGBB pixels given top row first.
+std::vector<uint8_t> Bmp2x2(const std::vector<uint32_t>& pixels) {
   std::vector<uint8_t> file{'B', 'M'};
-  PutLE(file, static_cast<uint32_t>(54 + rowBytes * height), 4);
-  PutLE(file, 0, 4);
-  PutLE(file, 54, 4);
-  PutLE(file, 40, 4);
-  PutLE(file, static_cast<uint32_t>(width), 4);
-  PutLE(file, static_cast<uint32_t>(height), 4);
-  PutLE(file, 1, 2);
-  PutLE(file, 24, 2);
-  for (int i = 0; i < 6; ++i) PutLE(file, 0, 4);
-  for (int row = height - 1; row >= 0; --row) {
-    for (int x = 0; x < width; ++x) PutLE(file, pixels[static_cast<size_t>(row * width + x)], 3);
-    for (int pad = width * 3; pad < rowBytes; ++pad) file.push_back(0);
+  const auto put = [&file](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  for (uint32_t value : {54u + 16u, 0u, 54u, 40u, 2u, 2u, 0x00180001u, 0u, 0u, 0u, 0u, 0u, 0u}) put(value, 4);
+  for (int row : {1, 0}) {  // bottom row first, each padded to 8 bytes
+    put(pixels[row * 2], 3);
+    put(pixels[row * 2 + 1], 3);
+    put(0, 2);
   }
   return file;
 }
@@ -44,18 +35,10 @@ std::vector<uint8_t> Bmp24(int width, int height, const std::vector<uint32_t>& p
 project::ProjectSource MenuProject() {
   project::ProjectSource source = WithVariables({"HIT"});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
-  project::MenuSource parent;
-  parent.Caption = "Games";
-  parent.Image = Bmp24(2, 2, {0x00FF00, 0xFF0000, 0x0000FF, 0x00FF00});
-  parent.Flags = 7;
-  parent.ImageColor = 0x00FF00;  // TColor green
-  project::MenuSource child;
-  child.Caption = "Chess";
-  child.ItemKey = "Games";
-  project::MenuSource broken;
-  broken.Caption = "Broken";
-  broken.Image = {'B', 'M', 1, 2, 3};
-  source.Menus = {parent, child, broken};
+  source.Menus = {{.Caption = "Games", .Flags = 7}, {.Caption = "Chess", .ItemKey = "Games"}, {.Caption = "Broken"}};
+  source.Menus[0].Image = Bmp2x2({0x00FF00, 0xFF0000, 0x0000FF, 0x00FF00});
+  source.Menus[0].ImageColor = 0x00FF00;  // TColor green
+  source.Menus[2].Image = {'B', 'M', 1, 2, 3};
   return source;
 }
 
@@ -95,31 +78,22 @@ TEST_F(ServicesTest, RightClickShowsProjectEntriesAboveTheCommands) {
   EXPECT_EQ(entries.back().id, -static_cast<int>(MenuCommand::Close));
 }
 
-TEST_F(ServicesTest, ChoosingCommandsRunsThem) {
-  auto& menu = RightClick();
-  ASSERT_TRUE(menu.ChooseCaption("Hide"));
-  EXPECT_FALSE(h.player->IsVisible());
-  EXPECT_TRUE(h.player->Muted());  // hiding also mutes
-  // The next popup shows the new state: the entry now reads "Show".
-  auto& again = RightClick();
-  const auto captions = again.VisibleCaptions();
-  EXPECT_NE(std::find(captions.begin(), captions.end(), "Show"), captions.end());
-  ASSERT_TRUE(again.ChooseCaption("Show"));
-  EXPECT_TRUE(h.player->IsVisible());
-  EXPECT_FALSE(again.ChooseCaption("Mute"));  // hidden without sounds
-}
-
-TEST_F(ServicesTest, StaleIdsAreIgnored) {
+TEST_F(ServicesTest, ChoosingCommandsRunsThemAndStaleIdsAreIgnored) {
   services.Choose(999);
   services.Choose(0);
   EXPECT_FALSE(h.player->Muted());
-  EXPECT_TRUE(engine::FindMenuItem(h.player->Menu(), -static_cast<int>(MenuCommand::Mute)).has_value());
   EXPECT_FALSE(engine::FindMenuItem(h.player->Menu(), -static_cast<int>(MenuCommand::Separator)).has_value());
+  ASSERT_TRUE(RightClick().ChooseCaption("Hide"));
+  EXPECT_FALSE(h.player->IsVisible());
+  // The next popup shows the new state: the entry now reads "Show", and Mute is gone.
+  auto& again = RightClick();
+  EXPECT_FALSE(again.ChooseCaption("Mute"));
+  ASSERT_TRUE(again.ChooseCaption("Show"));
+  EXPECT_TRUE(h.player->IsVisible());
 }
 
 TEST_F(ServicesTest, TrayIconCarriesTitleAndTheSameMenu) {
-  auto& tray = services.CreateTrayIcon(true);
-  EXPECT_TRUE(tray.IconVisible());
+  EXPECT_TRUE(services.CreateTrayIcon(true).IconVisible());
   auto* icon = h.platform.LastTrayIcon();
   EXPECT_EQ(icon->Tooltip(), h.player->Title);
   EXPECT_EQ(icon->CurrentMenu().front().caption, "Games");
@@ -127,29 +101,18 @@ TEST_F(ServicesTest, TrayIconCarriesTitleAndTheSameMenu) {
   EXPECT_FALSE(h.player->IsVisible());
   services.ShowTrayBalloon("Title", "Text", 9, 5);
   ASSERT_EQ(icon->Balloons().size(), 1u);
-  EXPECT_EQ(icon->Balloons()[0].icon, platform::BalloonIcon::None);
   EXPECT_EQ(icon->Balloons()[0].timeoutMs, 5000);
-  const std::vector<uint32_t> pixels{0x010203, 0x0000FF};
-  services.SetTrayPicture(2, 1, pixels, 0xFF0000);  // TColor blue
+  services.SetTrayPicture(2, 1, std::vector<uint32_t>{0x010203, 0x0000FF}, 0xFF0000);  // TColor blue
   EXPECT_EQ(icon->Picture().pixels, (std::vector<uint32_t>{0xFF010203, 0}));
   services.SetTrayPicture(0, 0, {}, desktop::kClNone);
   EXPECT_TRUE(icon->Picture().empty());
-}
-
-TEST_F(ServicesTest, HintShowsAndCloses) {
-  services.ShowHint("Hello<br><b>there", 100, 200);
-  ASSERT_NE(h.platform.LastHintWindow(), nullptr);
-  EXPECT_TRUE(services.HintShowing());
-  EXPECT_EQ(h.platform.LastHintWindow()->Bounds().bottom, 200);
-  services.CloseHint();
-  EXPECT_FALSE(services.HintShowing());
 }
 
 TEST_F(ServicesTest, PlayerShowsClosesAndMovesTheBubble) {
   h.player->ShowSpeechHint("Hi", 150, 160, 3);
   auto* window = h.platform.LastHintWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(window->Visible());
+  EXPECT_TRUE(services.HintShowing());
   EXPECT_EQ(window->Bounds().bottom, 160);
   EXPECT_EQ(h.player->HintCountdown(), 3);
   // The bubble follows the character.
@@ -157,13 +120,12 @@ TEST_F(ServicesTest, PlayerShowsClosesAndMovesTheBubble) {
   h.player->SetPosition(h.player->State().WindowLeft + 7, h.player->State().WindowTop + 2);
   EXPECT_EQ(window->Bounds().left, before.left + 7);
   EXPECT_EQ(window->Bounds().top, before.top + 2);
-  // Stay on top reaches the bubble.
   h.player->StayOnTopClick(false);
   EXPECT_EQ(window->StayOnTop(), h.player->GetFormStyle());
-  // The countdown closes it.
+  // The countdown closes it, and so does hiding the character.
   for (int tick = 0; tick < 4; ++tick) h.player->HousekeepingTick();
+  EXPECT_FALSE(services.HintShowing());
   EXPECT_FALSE(window->Visible());
-  // Hiding the character closes it too.
   h.player->ShowSpeechHint("Again", 10, 100, 50);
   EXPECT_TRUE(window->Visible());
   h.player->HideCharacter();
@@ -180,14 +142,9 @@ TEST_F(ServicesTest, AboutCommandShowsTheAboutBox) {
   EXPECT_EQ(h.platform.AboutBoxes()[0].product, "Tavimo Design 3.01");
 }
 
-TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOne) {
+TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOneAndEmptyOnesLeftOut) {
   project::ProjectSource source = MenuProject();
-  project::TVrCursorItem arrow;
-  arrow.HotSpotX = 1;
-  arrow.HotSpotY = 0;
-  arrow.Bitmap = Bmp24(2, 2, {0xFFFFFF, 0x000000, 0x123456, 0xFFFFFF});  // default: bottom-left key
-  project::TVrCursorItem empty;
-  source.Cursors = {arrow, empty};
+  source.Cursors = {{.HotSpotX = 1, .Bitmap = Bmp2x2({0xFFFFFF, 0x000000, 0x123456, 0xFFFFFF})}, {}};
   Harness<> h(source);
   {
     DesktopServices services(h.platform, *h.player);
@@ -195,6 +152,7 @@ TEST(EngineCursorsTest, ProjectCursorsAreRegisteredFromOne) {
     ASSERT_EQ(h.platform.Cursors().size(), 1u);
     const auto& cursor = h.platform.Cursors().at(services.CursorBase() + 1);
     EXPECT_EQ(cursor.hotSpotX, 1);
+    // The default transparent colour is the bottom-left pixel.
     EXPECT_EQ(cursor.picture.pixels, (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0, 0xFFFFFFFF}));
   }
   EXPECT_TRUE(h.platform.Cursors().empty());  // the services took their cursors with them

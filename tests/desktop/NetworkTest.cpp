@@ -5,19 +5,14 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kpf::desktop {
 namespace {
 
-struct ExtractCase {
-  std::string proxyServer;
-  bool enabled;
-  std::string expected;
-};
-
 TEST(Network, ExtractHttpProxy) {
-  const std::vector<ExtractCase> cases{
+  const std::vector<std::tuple<std::string, bool, std::string>> cases{
       {"ftp=a:21;http=proxy:8080;https=b:443", true, "proxy:8080"},
       {"proxy:3128", true, "proxy:3128"},
       {"http=proxy:8080", true, "proxy:8080"},
@@ -29,9 +24,7 @@ TEST(Network, ExtractHttpProxy) {
       {"", true, ""},
       {"http=" + std::string(300, 'x'), true, std::string(255, 'x')},
   };
-  for (const ExtractCase& test : cases) {
-    EXPECT_EQ(ExtractHttpProxy(test.proxyServer, test.enabled), test.expected) << test.proxyServer;
-  }
+  for (const auto& [server, enabled, expected] : cases) EXPECT_EQ(ExtractHttpProxy(server, enabled), expected) << server;
 }
 
 TEST(Network, ProxyHostPort) {
@@ -48,35 +41,22 @@ TEST(Network, ProxyHostPort) {
   for (const auto& [url, expected] : cases) EXPECT_EQ(ProxyHostPort(url), expected) << url;
 }
 
-// Sets or clears an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+// Sets (null: clears) an environment variable; returns the value it had.
+std::optional<std::string> SetEnv(const char* name, const char* value) {
+  const char* old = std::getenv(name);
+  std::optional<std::string> previous = old ? std::optional<std::string>(old) : std::nullopt;
+  value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+  return previous;
+}
 
 // The proxy found with the two variables set (null: unset), restoring them afterwards.
 std::string ProxyWith(const char* lower, const char* upper) {
-  ScopedEnv lowerEnv("http_proxy", lower);
-  ScopedEnv upperEnv("HTTP_PROXY", upper);
-  return GetProxyServer();
+  const auto oldLower = SetEnv("http_proxy", lower);
+  const auto oldUpper = SetEnv("HTTP_PROXY", upper);
+  std::string proxy = GetProxyServer();
+  SetEnv("http_proxy", oldLower ? oldLower->c_str() : nullptr);
+  SetEnv("HTTP_PROXY", oldUpper ? oldUpper->c_str() : nullptr);
+  return proxy;
 }
 
 TEST(Network, GetProxyServerReadsTheEnvironment) {

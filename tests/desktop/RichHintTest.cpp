@@ -13,7 +13,6 @@ namespace kpf::desktop {
 namespace {
 
 using platform::headless::HeadlessHintWindow;
-using platform::headless::HeadlessPlatform;
 constexpr int kLine = HeadlessHintWindow::kLineHeight;
 constexpr int kChar = HeadlessHintWindow::kCharWidth;
 
@@ -40,15 +39,14 @@ TEST(HintMarkupTest, TagsAreRecognisedOnlyAtTheLineStartInTheirOrder) {
   }
 }
 
-std::vector<std::string> Texts(const std::vector<platform::HintLine>& lines) {
-  std::vector<std::string> texts;
-  for (const auto& line : lines) texts.push_back(line.text);
-  return texts;
-}
-
 TEST(HintMarkupTest, BreaksSplitLinesEmptyLinesStayAndLimitsCutLinesAndBytes) {
-  EXPECT_EQ(Texts(ParseHintMarkup("a<br><br>b<br>", 10, 100)), (std::vector<std::string>{"a", "", "b", ""}));
-  EXPECT_EQ(Texts(ParseHintMarkup("abcdef<br>ghi<br>jkl", 2, 4)), (std::vector<std::string>{"abcd", "ghi"}));
+  const auto texts = [](const std::string& text, size_t maxLines, size_t maxBytes) {
+    std::vector<std::string> result;
+    for (const auto& line : ParseHintMarkup(text, maxLines, maxBytes)) result.push_back(line.text);
+    return result;
+  };
+  EXPECT_EQ(texts("a<br><br>b<br>", 10, 100), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(texts("abcdef<br>ghi<br>jkl", 2, 4), (std::vector<std::string>{"abcd", "ghi"}));
 }
 
 class TVrHintTest : public ::testing::Test {
@@ -56,42 +54,31 @@ class TVrHintTest : public ::testing::Test {
   HeadlessHintWindow& Window() { return *platform_.LastHintWindow(); }
   const platform::HintBubble& Bubble() { return *Window().Bubble(); }
 
-  HeadlessPlatform platform_;
+  platform::headless::HeadlessPlatform platform_;
   TVrHint hint_{platform_};
 };
 
-TEST_F(TVrHintTest, LinesGiveLineHeightsPlusSixteenAndTheWidestLineTheWidth) {
+TEST_F(TVrHintTest, BubbleSizeFollowsTheLinesAndTheTailTipPointsAtTheGivenPoint) {
   hint_.ShowHintAt("Hello<br><b>World", 100, 300);
   ASSERT_TRUE(hint_.Showing());
   const auto& bubble = Bubble();
   ASSERT_EQ(bubble.lines.size(), 2u);
-  EXPECT_FALSE(bubble.lines[0].style.bold);
   EXPECT_TRUE(bubble.lines[1].style.bold);
   EXPECT_EQ(bubble.lineHeight, kLine);
   EXPECT_EQ(bubble.height, 2 * kLine + 16);
   EXPECT_EQ(bubble.bodyHeight, 2 * kLine + 8);
   // The widest line is the bold one: 5 × 7 pixels.
   EXPECT_EQ(bubble.width, 5 * HeadlessHintWindow::kBoldCharWidth + 8);
-  // The width follows the widest line, not only the last.
+  // The width follows the widest line, wherever it is.
   hint_.ShowHintAt("a long first line<br>end", 0, 500);
   EXPECT_EQ(Bubble().width, 17 * kChar + 8);
   hint_.ShowHintAt("abc<br>a much longer last line", 0, 500);
   EXPECT_EQ(Bubble().width, 23 * kChar + 8);
-}
-
-TEST_F(TVrHintTest, TailTipPointsAtTheGivenPoint) {
-  const std::string text(40, 'x');
-  hint_.ShowHintAt(text, 200, 400);
-  const auto& bubble = Bubble();
+  // The tip, W/16 right of the body's left edge, is at (X, Y): the bubble stands above it.
+  hint_.ShowHintAt(std::string(40, 'x'), 200, 400);
   const int width = 40 * kChar + 8;
-  EXPECT_EQ(bubble.width, width);
-  EXPECT_EQ(bubble.tailX, width / 16);
-  const platform::Rect bounds = Window().Bounds();
-  EXPECT_EQ(bounds.left, 200);
-  EXPECT_EQ(bounds.bottom, 400);
-  EXPECT_EQ(bounds.top, 400 - bubble.height);
-  // The tip: W/16 to the right of (X, Y), at the same height.
-  EXPECT_EQ(bounds.left + bubble.tailX, 200 + width / 16);
+  EXPECT_EQ(Bubble().tailX, width / 16);
+  EXPECT_EQ(Window().Bounds(), (platform::Rect{200, 400 - Bubble().height, 200 + width, 400}));
 }
 
 TEST_F(TVrHintTest, EmptyTextShowsNothingAndNarrowTextsKeepRoomForTheTail) {
@@ -99,6 +86,11 @@ TEST_F(TVrHintTest, EmptyTextShowsNothingAndNarrowTextsKeepRoomForTheTail) {
   EXPECT_FALSE(hint_.Showing());
   EXPECT_EQ(platform_.LastHintWindow(), nullptr);
   hint_.ShowHintAt("a", 0, 100);
+  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
+  // A screen too small for any line still shows one.
+  platform_.SetScreenRect(platform::Rect{0, 0, 10, 10});
+  hint_.ShowHintAt("a<br>b", 0, 0);
+  EXPECT_EQ(Bubble().lines.size(), 1u);
   EXPECT_EQ(Bubble().width, kMinBubbleWidth);
 }
 
@@ -117,35 +109,23 @@ TEST_F(TVrHintTest, HideMoveAndStayOnTop) {
   EXPECT_FALSE(Window().StayOnTop());
 }
 
-TEST_F(TVrHintTest, TenThousandLinesAreClippedToTheScreen) {
-  std::string text;
-  for (int i = 0; i < 10000; ++i) text += "line<br>";
-  hint_.ShowHintAt(text, 0, 700);
-  const auto& bubble = Bubble();
-  EXPECT_LE(bubble.height, 768);
-  EXPECT_EQ(bubble.lines.size(), static_cast<size_t>((768 - 16) / kLine));
+TEST_F(TVrHintTest, HugeTextsAreClippedToTheScreenBeforeTheyAreMeasured) {
+  std::string lines, breaks;
+  for (int i = 0; i < 10000; ++i) lines += "line<br>";
+  for (int i = 0; i < (1 << 18); ++i) breaks += "<br>";  // a megabyte of breaks alone
+  hint_.ShowHintAt(lines, 0, 700);
+  EXPECT_EQ(Bubble().lines.size(), static_cast<size_t>((768 - 16) / kLine));
+  EXPECT_LE(Bubble().height, 768);
   EXPECT_LT(Window().MeasuredBytes(), 1000u);
-  // A megabyte of breaks alone stays bounded too.
-  std::string breaks;
-  for (int i = 0; i < (1 << 18); ++i) breaks += "<br>";
   hint_.ShowHintAt(breaks, 0, 700);
   EXPECT_LE(Bubble().height, 768);
-}
-
-TEST_F(TVrHintTest, OneMegabyteLineIsClippedToTheScreenWidth) {
+  // One line of a megabyte: cut to the screen's width and measured only in part.
+  const size_t measuredBefore = Window().MeasuredBytes();
   hint_.ShowHintAt(std::string(1 << 20, 'w'), 0, 700);
-  const auto& bubble = Bubble();
-  EXPECT_EQ(bubble.width, 1024);
-  EXPECT_EQ(bubble.lines.size(), 1u);
-  EXPECT_LE(bubble.lines[0].text.size(), kMaxHintLineBytes);
-  EXPECT_LE(Window().MeasuredBytes(), kMaxHintLineBytes + 2);
-}
-
-TEST_F(TVrHintTest, TinyScreenStillGivesOneLine) {
-  platform_.SetScreenRect(platform::Rect{0, 0, 10, 10});
-  hint_.ShowHintAt("a<br>b", 0, 0);
-  EXPECT_EQ(Bubble().lines.size(), 1u);
-  EXPECT_EQ(Bubble().width, kMinBubbleWidth);
+  EXPECT_EQ(Bubble().width, 1024);
+  ASSERT_EQ(Bubble().lines.size(), 1u);
+  EXPECT_LE(Bubble().lines[0].text.size(), kMaxHintLineBytes);
+  EXPECT_LE(Window().MeasuredBytes() - measuredBefore, kMaxHintLineBytes + 2);
 }
 
 }  // namespace

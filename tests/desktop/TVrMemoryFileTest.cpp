@@ -2,9 +2,7 @@
 #include "desktop/TVrMemoryFileWriter.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -17,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::vector<uint8_t> Content(const TVrMemoryFile& file) { return {file.Bytes().begin(), file.Bytes().end()}; }
+
 std::string ErrorOf(const std::string& name, size_t size) {
   try {
     TVrMemoryFile file(name, size);
@@ -26,31 +26,32 @@ std::string ErrorOf(const std::string& name, size_t size) {
   return "";
 }
 
-class TempFile {
- public:
-  explicit TempFile(const std::vector<uint8_t>& bytes) {
-    std::string pattern = (fs::temp_directory_path() / "kpf-memfile-XXXXXX").string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) ::close(fd);
-    path_ = pattern;
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+// A file of the given bytes in the temp folder, named after the test; removed at the end.
+struct TempFile {
+  TempFile(const std::string& suffix, const std::vector<uint8_t>& bytes)
+      : path(fs::temp_directory_path() /
+             ("kpf-memfile-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix)) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
   }
-  ~TempFile() { fs::remove(path_); }
-  std::string path() const { return path_.string(); }
-
- private:
-  fs::path path_;
+  ~TempFile() { fs::remove(path); }
+  fs::path path;
 };
 
-TEST(TVrMemoryFile, AnonymousBlockIsWritableAndZeroFilled) {
+TEST(TVrMemoryFile, AnonymousBlockIsZeroFilledWritableAndMovable) {
   const size_t oneMegabyte = 1 << 20;
-  TVrMemoryFile file("", oneMegabyte);
-  ASSERT_NE(file.Memory(), nullptr);
-  ASSERT_GE(file.Size(), oneMegabyte);
-  EXPECT_EQ(file.Memory()[oneMegabyte - 1], 0);
-  file.Memory()[oneMegabyte - 1] = 0x34;
-  EXPECT_EQ(file.Bytes()[oneMegabyte - 1], 0x34);
+  TVrMemoryFile first("", oneMegabyte);
+  ASSERT_GE(first.Size(), oneMegabyte);
+  EXPECT_EQ(first.Memory()[oneMegabyte - 1], 0);
+  first.Memory()[oneMegabyte - 1] = 0x34;
+  EXPECT_EQ(first.Bytes()[oneMegabyte - 1], 0x34);
+  uint8_t* const memory = first.Memory();
+  TVrMemoryFile second(std::move(first));
+  EXPECT_EQ(first.Memory(), nullptr);
+  EXPECT_EQ(first.Size(), 0u);
+  TVrMemoryFile third("", 100);
+  third = std::move(second);
+  EXPECT_EQ(third.Memory(), memory);
+  EXPECT_EQ(third.Memory()[oneMegabyte - 1], 0x34);
 }
 
 TEST(TVrMemoryFile, EmptyFormsHaveNoMapping) {
@@ -63,44 +64,25 @@ TEST(TVrMemoryFile, EmptyFormsHaveNoMapping) {
   }
 }
 
-TEST(TVrMemoryFile, MoveTransfersOwnership) {
-  TVrMemoryFile first("", 4096);
-  first.Memory()[7] = 9;
-  uint8_t* const memory = first.Memory();
-  TVrMemoryFile second(std::move(first));
-  EXPECT_EQ(first.Memory(), nullptr);
-  EXPECT_EQ(first.Size(), 0u);
-  TVrMemoryFile third("", 100);
-  third = std::move(second);
-  EXPECT_EQ(third.Memory(), memory);
-  EXPECT_EQ(third.Size(), 4096u);
-  EXPECT_EQ(third.Memory()[7], 9);
-}
-
 TEST(TVrMemoryFile, NamedFileIsMappedCopyOnWrite) {
-  const std::vector<uint8_t> content{1, 2, 3, 4, 5};
-  TempFile temp(content);
+  const TempFile temp("", {1, 2, 3, 4, 5});
   {
-    TVrMemoryFile whole(temp.path(), 0);
-    ASSERT_EQ(whole.Size(), content.size());
-    EXPECT_EQ(std::vector<uint8_t>(whole.Bytes().begin(), whole.Bytes().end()), content);
+    TVrMemoryFile whole(temp.path, 0);
+    EXPECT_EQ(Content(whole), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
     whole.Memory()[0] = 99;  // stays in memory
-    TVrMemoryFile prefix(temp.path(), 3);
-    EXPECT_EQ(prefix.Size(), 3u);
-    EXPECT_EQ(prefix.Memory()[2], 3);
+    EXPECT_EQ(Content(TVrMemoryFile(temp.path, 3)), (std::vector<uint8_t>{1, 2, 3}));
   }
-  std::ifstream in(temp.path(), std::ios::binary);
-  EXPECT_EQ(in.get(), 1);
+  EXPECT_EQ(std::ifstream(temp.path, std::ios::binary).get(), 1);
 }
 
 TEST(TVrMemoryFile, FailuresCarryTheirMessages) {
-  TempFile temp({1, 2, 3});
-  TempFile empty({});
+  const TempFile temp("", {1, 2, 3});
+  const TempFile empty("-empty", {});
   EXPECT_EQ(ErrorOf("/nonexistent/dir/file.tavi", 10), "Unable to open file.");
   EXPECT_EQ(ErrorOf(fs::temp_directory_path().string(), 10), "Unable to open file.");
   // A view past the end of the file would fault on access.
-  EXPECT_EQ(ErrorOf(temp.path(), 4), "Unable to map file.");
-  EXPECT_EQ(ErrorOf(empty.path(), 0), "Unable to map file.");
+  EXPECT_EQ(ErrorOf(temp.path, 4), "Unable to map file.");
+  EXPECT_EQ(ErrorOf(empty.path, 0), "Unable to map file.");
   EXPECT_EQ(ErrorOf("", static_cast<size_t>(-1) / 2), "Unable to map file.");
 }
 
@@ -114,8 +96,10 @@ TEST(TVrMemoryFileDeathTest, ReadOnlyBlockFaultsOnWrite) {
   EXPECT_DEATH(file.Memory()[1] = 1, "");
 }
 
-TEST(TVrMemoryFileWriter, FinishMapsEverythingAppended) {
+TEST(TVrMemoryFileWriter, FinishMapsEverythingAppendedAndTheWriterIsReusable) {
   TVrMemoryFileWriter writer;
+  writer.Append({});
+  EXPECT_EQ(writer.Finish().Memory(), nullptr);  // nothing written: an empty block
   std::vector<uint8_t> expected;
   for (size_t chunk : {1u, 0u, 4096u, 70000u, 3u}) {
     std::vector<uint8_t> bytes(chunk);
@@ -124,23 +108,10 @@ TEST(TVrMemoryFileWriter, FinishMapsEverythingAppended) {
     writer.Append(bytes);
     expected.insert(expected.end(), bytes.begin(), bytes.end());
   }
-  TVrMemoryFile block = writer.Finish();
-  EXPECT_TRUE(block.ReadOnly());
-  ASSERT_EQ(block.Size(), expected.size());
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block.Memory()));
-  EXPECT_EQ(writer.Size(), 0u);
-}
-
-TEST(TVrMemoryFileWriter, NothingWrittenGivesEmptyBlockAndTheWriterIsReusable) {
-  TVrMemoryFileWriter writer;
-  writer.Append({});
-  const TVrMemoryFile empty = writer.Finish();
-  EXPECT_EQ(empty.Memory(), nullptr);
-  EXPECT_EQ(empty.Size(), 0u);
-  const std::vector<uint8_t> bytes{7, 8, 9};
-  writer.Append(bytes);
   const TVrMemoryFile block = writer.Finish();
-  EXPECT_EQ(std::vector<uint8_t>(block.Bytes().begin(), block.Bytes().end()), bytes);
+  EXPECT_TRUE(block.ReadOnly());
+  EXPECT_EQ(Content(block), expected);
+  EXPECT_EQ(writer.Size(), 0u);
 }
 
 }  // namespace
