@@ -3,6 +3,7 @@
 
 #include "package/PackageFormat.hpp"
 #include "package/ResourceName.hpp"
+#include "project/ProjectWriter.hpp"
 #include "tests/package/PackageBuilder.hpp"
 
 namespace kpf::package {
@@ -43,6 +44,18 @@ TEST(ParsePackage, ReadsBlockHeaderRecordsAndTrailer) {
   EXPECT_TRUE(layout->EndTagSeen);
 }
 
+TEST(ParsePackage, ProjectWriterBuildsThisLayoutByteForByte) {
+  PackageBuilder bare;
+  bare.header.HeaderFlags = 1;
+  bare.recordList = false;
+  const project::PackageHeader header{"3.01", "About\r\nline", "My Title", 1};
+  EXPECT_EQ(project::BuildPackage(bare.image, bare.block, header, {}), bare.Build());
+  PackageBuilder full = bare;
+  full.recordList = true;
+  full.NamedFile("a", "x").End();  // the writer adds the end record
+  EXPECT_EQ(project::BuildPackage(full.image, full.block, header, {{kTagNamedFile, {'a', 0, 'x'}}}), full.Build());
+}
+
 TEST(ParsePackage, RecordListMayBeMissingOrHoldOnlyTheEndTagOrUnknownTags) {
   PackageBuilder bare;
   bare.recordList = false;  // the header is followed directly by the trailer
@@ -63,37 +76,22 @@ TEST(ParsePackage, RecordListMayBeMissingOrHoldOnlyTheEndTagOrUnknownTags) {
 // Hostile offsets and lengths end the parse with an error; nothing is read out of bounds and
 // the records before the damage are kept.
 TEST(ParsePackage, HostileLengthsEndTheParse) {
-  struct Case {
-    const char* name;
-    uint32_t length;
+  auto named = [](uint32_t length) { return testing::ByteBuilder().u32(kTagNamedFile).u32(length).raw({'a', 0, 'b'}); };
+  const std::pair<const char*, testing::ByteBuilder> cases[] = {
+      {"beyond the file", named(1000)}, {"negative", named(0x80000000u)}, {"huge", named(0xFFFFFFFFu)},
+      {"over 64 MiB", named((64u << 20) + 1)},
+      {"one byte into the trailer", named(4)}, {"up to the end of the file", named(3 + 8)},
+      {"tag without length", testing::ByteBuilder().u32(150)},
   };
-  for (Case c : {Case{"beyond the file", 1000}, Case{"negative", 0x80000000u}, Case{"huge", 0xFFFFFFFFu},
-                 Case{"over 64 MiB", (64u << 20) + 1}}) {
+  for (const auto& [name, damage] : cases) {
     PackageBuilder builder;
-    builder.IntValue(1, 1).records.u32(kTagNamedFile).u32(c.length).raw({'a', 0, 'b'});
+    builder.IntValue(1, 1).records.raw(damage);
     auto layout = ParsePackage(builder.Build());
-    ASSERT_TRUE(layout) << c.name;
-    EXPECT_FALSE(layout->Error.empty()) << c.name;
-    ASSERT_EQ(layout->Records.size(), 1u) << c.name;
-    EXPECT_TRUE(layout->Header) << c.name;
+    ASSERT_TRUE(layout) << name;
+    EXPECT_FALSE(layout->Error.empty()) << name;
+    ASSERT_EQ(layout->Records.size(), 1u) << name;
+    EXPECT_TRUE(layout->Header) << name;
   }
-}
-
-TEST(ParsePackage, RecordLengthMayNotReachIntoTheTrailer) {
-  PackageBuilder builder;
-  builder.records.u32(150).u32(8);  // exactly the trailer's eight bytes
-  auto layout = ParsePackage(builder.Build());
-  ASSERT_TRUE(layout);
-  EXPECT_FALSE(layout->Error.empty());
-  EXPECT_TRUE(layout->Records.empty());
-}
-
-TEST(ParsePackage, TagWithoutLengthIsAnError) {
-  PackageBuilder builder;
-  builder.records.u32(150);
-  auto layout = ParsePackage(builder.Build());
-  ASSERT_TRUE(layout);
-  EXPECT_FALSE(layout->Error.empty());
 }
 
 TEST(ParsePackage, BadProjectOffsetOrBlockLength) {
@@ -140,14 +138,11 @@ TEST(ParsePackage, UndecodableValueRecordIsMarkedAndFollowingRecordsKept) {
   EXPECT_TRUE(layout->Complete());
 }
 
-TEST(ResourceName, AcceptsPlainRelativeNames) {
+TEST(ResourceName, SplitsPlainRelativeNamesAndRefusesNamesThatLeaveTheFolder) {
   EXPECT_EQ(SplitResourceName("file.txt").Components, (std::vector<std::string>{"file.txt"}));
   EXPECT_EQ(SplitResourceName("a\\b\\c.wav").Components, (std::vector<std::string>{"a", "b", "c.wav"}));
   EXPECT_EQ(SplitResourceName("a/b.wav").Components, (std::vector<std::string>{"a", "b.wav"}));
   EXPECT_TRUE(SplitResourceName("..name").Valid());
-}
-
-TEST(ResourceName, RefusesNamesThatLeaveTheFolder) {
   for (std::string name : {"", "\\abs", "/abs", "C:\\x", "C:x", "a\\..\\b", "..", ".", "a\\\\b", "a\\", "x\x01y",
                            "a/../../etc/passwd", "file.txt:stream"}) {
     ResourceName result = SplitResourceName(name);

@@ -43,6 +43,12 @@ inline ByteBuilder ImageSection(int count) {
   return body;
 }
 
+// The sound section with one wave named "s" holding `data`.
+inline ByteBuilder OneSound(std::initializer_list<uint8_t> data) {
+  return ByteBuilder().i32(1).u16(101).nul("s").sized(ByteBuilder().raw(data).bytes());
+}
+inline std::vector<uint8_t> BytesOf(std::span<const uint8_t> data) { return {data.begin(), data.end()}; }
+
 // An action: name, type, flags, parameter block.
 inline ByteBuilder& Action(ByteBuilder& b, const std::string& name, int32_t type, int32_t flags,
                            const ByteBuilder& params = {}) {

@@ -39,20 +39,17 @@ TEST(TVrBitmap, DecodesPackedFormFromOffsetAndReturnsNextOffset) {
   EXPECT_EQ(std::tuple(image.Width(), image.Height()), std::tuple(3, 2));
 }
 
-TEST(TVrBitmap, DecodesPaletteFormAndIndexBeyondPaletteIsTransparent) {
+TEST(TVrBitmap, DecodesPaletteFormIndexBeyondPaletteIsTransparentAndOtherFormsAreNineBytes) {
   auto block = PaletteEntry(2, 2, {0, 1, 2, 255}, {0xFF00FF00, 0x7F0000FF});
   TVrBitmap image;
   EXPECT_EQ(image.LoadFromBuffer(block, 0), block.size());
   EXPECT_EQ(image.Form(), 1);
   EXPECT_EQ(ToVector(image.Pixels()), (Pixels{0xFF00FF00, 0x7F0000FF, 0, 0}));
-}
-
-TEST(TVrBitmap, OtherStorageIsANineByteEntryWithTransparentPixels) {
-  auto block = ByteBuilder().i32(2).i32(1).u8(7).i32(0).i32(0).u8(9);
-  TVrBitmap image;
-  EXPECT_EQ(image.LoadFromBuffer(block, 0), 9u);
+  // Any other storage byte: a nine-byte entry with transparent pixels (none for a 0 x 0 picture).
+  auto other = ByteBuilder().i32(2).i32(1).u8(7).i32(0).i32(0).u8(9);
+  EXPECT_EQ(image.LoadFromBuffer(other, 0), 9u);
   EXPECT_EQ(ToVector(image.Pixels()), (Pixels{0, 0}));
-  EXPECT_EQ(image.LoadFromBuffer(block, 9), 18u);
+  EXPECT_EQ(image.LoadFromBuffer(other, 9), 18u);
   EXPECT_TRUE(image.Pixels().empty());
 }
 
@@ -132,24 +129,21 @@ TEST(TVrBitmap, AssignAndCopiesAreIndependentOfTheSource) {
   }
 }
 
-TEST(TVrBitmap, FindTransparentPixelScansFromTheTopLeft) {
+TEST(TVrBitmap, TransparentPixelScanFromTheTopLeftAndPartialAlphaScan) {
   auto block = PackedEntry(3, 2, kPicture);
-  TVrBitmap image = Loaded(block);
-  image.TransparentColor = 0xFF010203;
-  EXPECT_EQ(image.FindTransparentPixel(), (platform::Point{-1, -1}));  // transparency off
-  image.Transparent = true;
-  EXPECT_EQ(image.FindTransparentPixel(), (platform::Point{1, 1}));
-  image.TransparentColor = 0xFF000000;
-  EXPECT_EQ(image.FindTransparentPixel(), (platform::Point{-1, -1}));
-}
-
-TEST(TVrBitmap, ComputeHasAlphaLooksForPartialAlpha) {
+  TVrBitmap picture = Loaded(block);
+  picture.TransparentColor = 0xFF010203;
+  EXPECT_EQ(picture.FindTransparentPixel(), (platform::Point{-1, -1}));  // transparency off
+  picture.Transparent = true;
+  EXPECT_EQ(picture.FindTransparentPixel(), (platform::Point{1, 1}));
+  picture.TransparentColor = 0xFF000000;
+  EXPECT_EQ(picture.FindTransparentPixel(), (platform::Point{-1, -1}));
   // Form 1 scans the palette, including entries no pixel uses.
-  for (auto [block, expected] : {std::pair{PackedEntry(2, 1, {0xFF000000, 0x00FFFFFF}), false},
+  for (auto [entry, expected] : {std::pair{PackedEntry(2, 1, {0xFF000000, 0x00FFFFFF}), false},
                                  {PackedEntry(2, 1, {0xFF000000, 0x01000000}), true},
                                  {PackedEntry(2, 1, {0xFE000000, 0xFF000000}), true},
                                  {PaletteEntry(1, 1, {0}, {0xFF000000, 0x80000000}), true}}) {
-    TVrBitmap image = Loaded(block);
+    TVrBitmap image = Loaded(entry);
     image.ComputeHasAlpha();
     EXPECT_EQ(image.HasAlpha(), expected);
     image.Clear();
@@ -178,7 +172,7 @@ std::vector<uint8_t> Runs(std::initializer_list<ShapeRun> runs) {
   return bytes;
 }
 
-TEST(BuildShape, RunsBoundsAndFirstPoint) {
+TEST(BuildShape, RunsBoundsAndFirstPointOrNothingForATransparentImage) {
   auto block = PackedEntry(5, 4, {T, T, T, T, T,
                                   T, O, O, T, O,
                                   O, T, T, T, T,
@@ -193,19 +187,16 @@ TEST(BuildShape, RunsBoundsAndFirstPoint) {
   ShapeData first = BuildShape(image, T, true);
   EXPECT_EQ(first.firstOpaque, (platform::Point{1, 1}));
   EXPECT_EQ(first.runs, Runs({{1, 1, 3}}));
+
+  auto clear = PackedEntry(2, 2, {T, T, T, T});
+  TVrBitmap transparent = Loaded(clear);
+  ShapeData none = BuildShape(transparent, T, false);
+  EXPECT_TRUE(none.runs.empty());
+  EXPECT_EQ(none.bounds, platform::Rect{});
+  EXPECT_EQ(none.firstOpaque, (platform::Point{-1, -1}));
 }
 
-TEST(BuildShape, FullyTransparentImageHasNoRuns) {
-  auto block = PackedEntry(2, 2, {T, T, T, T});
-  TVrBitmap image = Loaded(block);
-  ShapeData shape = BuildShape(image, T, false);
-  EXPECT_TRUE(shape.runs.empty());
-  EXPECT_EQ(shape.bounds, platform::Rect{});
-  EXPECT_EQ(shape.firstOpaque, (platform::Point{-1, -1}));
-  EXPECT_TRUE(RunListToRegion(shape.runs).empty());
-}
-
-TEST(RunListFits, AcceptsOnlyWholeRunsInsideThePicture) {
+TEST(RunList, FitsOnlyWholeRunsInsideThePictureDecodesAndComparesShapes) {
   auto partial = Runs({{0, 0, 1}});
   partial.pop_back();
   const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
@@ -218,15 +209,12 @@ TEST(RunListFits, AcceptsOnlyWholeRunsInsideThePicture) {
       {"reversed run", Runs({{3, 0, 1}}), false},
   };
   for (const auto& [name, runs, fits] : cases) EXPECT_EQ(RunListFits(runs, 4, 3), fits) << name;
-}
 
-TEST(RunList, DecodesToRunsAndRegionRectanglesAndComparesShapes) {
   auto runs = Runs({{1, 0, 3}, {0, 7, 2}});
   EXPECT_EQ(DecodeRuns(runs), (std::vector<ShapeRun>{{1, 0, 3}, {0, 7, 2}}));
   EXPECT_EQ(RunListToRegion(runs), (platform::Region{{1, 0, 3, 1}, {0, 7, 2, 8}}));
-  runs.pop_back();
-  EXPECT_THROW(DecodeRuns(runs), KpfError);
-
+  EXPECT_TRUE(RunListToRegion({}).empty());
+  EXPECT_THROW(DecodeRuns(partial), KpfError);
   auto a = Runs({{1, 0, 3}});
   EXPECT_TRUE(SameShape(a, Runs({{1, 0, 3}})));
   EXPECT_FALSE(SameShape(a, Runs({{1, 0, 4}})));

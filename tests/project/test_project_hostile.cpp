@@ -12,98 +12,90 @@ namespace {
 
 ByteBuilder WithScripts(int32_t next) { return Magic().section(140, ByteBuilder().i32(next).i32(0)); }
 
+// A section body of `count` copies of `item` after the count.
+ByteBuilder Repeated(ByteBuilder head, int count, const ByteBuilder& item) {
+  for (int i = 0; i < count; ++i) head.raw(item.bytes());
+  return head;
+}
+
+// A good animation, then one showing image `index`, after two images.
+ByteBuilder SecondAnimationShows(int32_t index) {
+  return Magic().section(651, ImageSection(2)).section(652, AnimationSection(2, [&](ByteBuilder& b) {
+    Animation(b, 1, "Good", {FrameSpec{}});
+    Animation(b, 2, "Bad", {FrameSpec{.image = index}});
+  })).end();
+}
+
 }  // namespace
 
-TEST(ProjectHostile, SectionLengthBeyondTheStream) {
-  // A length past the end, and a stream that ends without the end section: what came before
-  // stays and the load still finishes.
-  for (auto stream : {WithScripts(3).u16(135).i32(1000).i32(0), WithScripts(3)}) {
-    auto r = LoadStream(stream);
-    EXPECT_EQ(r.error, "Stream read error");
-    EXPECT_EQ(r.model->NextScriptId, 3);
-    EXPECT_EQ(r.model->Variables.size(), kSystemVariableCount);
+TEST(ProjectHostile, DamagedStreamsEndTheLoadWithTheirErrorAndKeepWhatCameBefore) {
+  using Check = std::function<void(const ProjectModel&)>;
+  const Check scriptsKept = [](const ProjectModel& m) {
+    EXPECT_EQ(m.NextScriptId, 3);
+    EXPECT_EQ(m.Variables.size(), kSystemVariableCount);
+  };
+  const Check goodAnimationKept = [](const ProjectModel& m) {
+    ASSERT_EQ(m.Animations.size(), 1u);
+    EXPECT_EQ(m.Animations[0].Name, "Good");
+  };
+  ByteBuilder cutImages;
+  cutImages.compact(2).raw(PaletteImage().bytes()).i32(4).i32(4).u8(1).i32(16);
+  auto truncatedImage = Magic().section(651, cutImages).section(129, OneSound({7, 8})).end();
+  ByteBuilder bigParams;
+  bigParams.i32(0).i32(1).i32(1).nul("").nul("").i32(1).i32(0).i32(0).i32(1);
+  Action(bigParams, "Big", 20, 1, ByteBuilder().raw(std::vector<uint8_t>(65537, 0)));
+  struct Case { const char* name; ByteBuilder stream; const char* error; Check check = {}; };
+  const Case cases[] = {
+      {"section length beyond the stream", WithScripts(3).u16(135).i32(1000).i32(0), "Stream read error", scriptsKept},
+      {"no end section", WithScripts(3), "Stream read error", scriptsKept},
+      {"negative section length", WithScripts(3).u16(141).i32(-4).end(), "Stream read error", scriptsKept},
+      // A play list cut after its name: the next section's bytes are not taken as the rest.
+      {"body reading past its length",
+       WithScripts(3).section(135, ByteBuilder().i32(1).nul("Cut")).section(131, ByteBuilder().i32(0)).end(),
+       "Stream read error", [](const ProjectModel& m) { EXPECT_TRUE(m.PlayLists.empty()); }},
+      {"huge animation count", Magic().section(652, ByteBuilder().compact(0x7fffffff).i32(0)).end(), "Stream read error"},
+      // 70000 variables would fit the bytes but exceed the list limit; menus and flags stop at 4096.
+      {"70000 variables",
+       Magic().section(399, Repeated(ByteBuilder().i32(0).compact(70000), 70000, ByteBuilder().i32(1).u8(0).u8(0).i32(0))).end(),
+       "Stream read error"},
+      {"4097 menus", Magic().section(132, Repeated(ByteBuilder().i32(4097), 4097, ByteBuilder().u8(0).i32(0))).end(), "Stream read error"},
+      {"5000 flags", Magic().section(131, Repeated(ByteBuilder().i32(5000), 5000, ByteBuilder().u8(1))).end(), "Stream read error"},
+      {"negative script count", Magic().section(140, ByteBuilder().i32(0).i32(-1)).end(), "Stream read error"},
+      {"sound count", Magic().section(129, ByteBuilder().i32(0x10000000)).end(), "Stream read error"},
+      {"dialog count", Magic().section(139, ByteBuilder().i32(0).i32(1000).i32(1)).end(), "Stream read error"},
+      {"play list items", Magic().section(135, ByteBuilder().i32(1).nul("x").nul("").u8(0).u16(0).i32(1 << 30)).end(),
+       "Stream read error"},
+      {"parameter block over 64 KiB", Magic().section(140, bigParams).end(), "Stream read error"},
+      {"second image section", Magic().section(651, ImageSection(1)).section(651, ImageSection(1)).end(),
+       "Duplicate frame image section", [](const ProjectModel& m) {
+         ASSERT_EQ(m.Bitmaps.size(), 1u);
+         EXPECT_EQ(m.Bitmaps[0].Width(), 2);  // the first one is still parsed
+       }},
+      {"image index -1", SecondAnimationShows(-1), "Frame image index out of range", goodAnimationKept},
+      {"image index 2 of 2", SecondAnimationShows(2), "Frame image index out of range", goodAnimationKept},
+      {"image index 2^30", SecondAnimationShows(1 << 30), "Frame image index out of range", goodAnimationKept},
+      {"images after the animations", Magic().section(652, OneAnimation({FrameSpec{.image = 0}})).end(),
+       "Frame image index out of range", [](const ProjectModel& m) { EXPECT_TRUE(m.Animations.empty()); }},
+      // The second image entry is cut: the first stays, and the sounds are never read from image bytes.
+      {"truncated image entry", truncatedImage, "Stream read error", [](const ProjectModel& m) {
+         EXPECT_EQ(m.Bitmaps.at(0).Width(), 2);
+         ASSERT_EQ(m.Sounds.size(), 1u);
+         EXPECT_EQ(BytesOf(m.Sounds[0].Data), (std::vector<uint8_t>{7, 8}));
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto r = LoadStream(c.stream);
+    EXPECT_EQ(r.error, c.error);
+    if (c.check) c.check(*r.model);
   }
 }
 
-TEST(ProjectHostile, NegativeSectionLength) {
-  EXPECT_EQ(LoadStream(WithScripts(3).u16(141).i32(-4).end()).error, "Stream read error");
-}
-
-TEST(ProjectHostile, BodyThatReadsPastItsLengthFails) {
-  // Play list section claiming one list but cut after the name; the next section's bytes must
-  // not be taken as the rest of the list.
-  auto stream = WithScripts(3).section(135, ByteBuilder().i32(1).nul("Cut")).section(131, ByteBuilder().i32(0)).end();
-  auto r = LoadStream(stream);
-  EXPECT_EQ(r.error, "Stream read error");
-  EXPECT_TRUE(r.model->PlayLists.empty());
-}
-
-TEST(ProjectHostile, HugeAnimationCountFailsFast) {
-  EXPECT_EQ(LoadStream(Magic().section(652, ByteBuilder().compact(0x7fffffff).i32(0)).end()).error, "Stream read error");
-}
-
-TEST(ProjectHostile, CountsBeyondTheLimits) {
-  struct Case { uint16_t tag; ByteBuilder body; };
-  std::vector<Case> cases;
-  // 70000 variables would fit the bytes but exceed the list limit.
-  ByteBuilder vars;
-  vars.i32(0).compact(70000);
-  for (int i = 0; i < 70000; ++i) vars.i32(i).shortString("").u8(0).i32(0);
-  cases.push_back({399, vars});
-  ByteBuilder menus;
-  menus.i32(4097);
-  for (int i = 0; i < 4097; ++i) menus.nul("").i32(0);
-  cases.push_back({132, menus});
-  ByteBuilder flags;
-  flags.i32(5000);
-  for (int i = 0; i < 5000; ++i) flags.u8(1);
-  cases.push_back({131, flags});
-  cases.push_back({140, ByteBuilder().i32(0).i32(-1)});
-  cases.push_back({129, ByteBuilder().i32(0x10000000)});
-  cases.push_back({139, ByteBuilder().i32(0).i32(1000).i32(1)});
-  cases.push_back({135, ByteBuilder().i32(1).nul("x").nul("").u8(0).u16(0).i32(1 << 30)});
-  for (auto& c : cases) {
-    auto r = LoadStream(Magic().section(c.tag, c.body).end());
-    EXPECT_EQ(r.error, "Stream read error") << c.tag;
-  }
-}
-
-TEST(ProjectHostile, ParameterBlockOver64KiB) {
-  ByteBuilder body;
-  body.i32(0).i32(1).i32(1).nul("").nul("").i32(1).i32(0).i32(0).i32(1);
-  Action(body, "Big", 20, 1, ByteBuilder().raw(std::vector<uint8_t>(65537, 0)));
-  EXPECT_EQ(LoadStream(Magic().section(140, body).end()).error, "Stream read error");
-}
-
-TEST(ProjectHostile, SecondImageSectionIsAnError) {
-  auto stream = Magic().section(651, ImageSection(1)).section(651, ImageSection(1)).end();
-  auto r = LoadStream(stream);
-  EXPECT_EQ(r.error, "Duplicate frame image section");
-  ASSERT_EQ(r.model->Bitmaps.size(), 1u);
-  EXPECT_EQ(r.model->Bitmaps[0].Width(), 2);  // the first one is still parsed
-}
-
-TEST(ProjectHostile, ImageIndexOutsideTheList) {
-  for (int32_t index : {-1, 2, 1 << 30}) {
-    auto stream = Magic().section(651, ImageSection(2));
-    stream.section(652, OneAnimation({FrameSpec{.image = index}})).end();
-    auto r = LoadStream(stream);
-    EXPECT_EQ(r.error, "Frame image index out of range") << index;
-    EXPECT_TRUE(r.model->Animations.empty());
-  }
-  auto beforeImages = Magic().section(652, OneAnimation({FrameSpec{.image = 0}})).end();
-  EXPECT_EQ(LoadStream(beforeImages).error, "Frame image index out of range");
-}
-
-TEST(ProjectHostile, EarlierAnimationsStayWhenALaterOneFails) {
-  auto body = AnimationSection(2, [](ByteBuilder& b) {
-    Animation(b, 1, "Good", {FrameSpec{}});
-    Animation(b, 2, "Bad", {FrameSpec{.image = 5}});
-  });
-  auto r = LoadStream(Magic().section(651, ImageSection(1)).section(652, body).end());
-  EXPECT_FALSE(r.error.empty());
-  ASSERT_EQ(r.model->Animations.size(), 1u);
-  EXPECT_EQ(r.model->Animations[0].Name, "Good");
+TEST(ProjectHostile, NotAZlibStream) {
+  ProjectModel model;
+  std::vector<uint8_t> garbage = {1, 2, 3, 4, 5, 6};
+  EXPECT_THROW(LoadProjectStream(garbage, model), EZDecompressionError);
+  EXPECT_TRUE(model.Variables.empty());
 }
 
 TEST(ProjectHostile, DamagedStoredOutlinesAreRebuilt) {
@@ -123,60 +115,32 @@ TEST(ProjectHostile, DamagedStoredOutlinesAreRebuilt) {
   }
 }
 
-// An animation without frames; the parameter block follows a non-zero move mode.
-ByteBuilder AnimationWithBlocks(uint8_t moveMode, const ByteBuilder& params, uint8_t extraPresent, const ByteBuilder& extra) {
+TEST(ProjectHostile, MoveParametersWithBadEntriesAndCursorIndexOutsideTheCursorList) {
+  // An animation without frames: move mode 3 with its parameter block, then the cursor byte.
   ByteBuilder body;
   body.compact(1).i32(1).shortString("M").u16(1).u16(1).u16(0).u16(1).u8(255).shortString("").shortString("");
-  body.u8(moveMode);
-  if (moveMode) body.sized(params.bytes());
-  body.u8(extraPresent);
-  if (extraPresent) body.sized(extra.bytes());
-  return body.i32(0).i32(0).i32(0);
-}
-
-TEST(ProjectHostile, MoveParametersWithBadEntries) {
-  auto body = AnimationWithBlocks(3, ByteBuilder().u8(1).i32(4).u8(9).i32(5).u8(1).i32(6), 0, {});
+  body.u8(3).sized(ByteBuilder().u8(1).i32(4).u8(9).i32(5).u8(1).i32(6).bytes());
+  body.u8(1).sized(ByteBuilder().u8(200).bytes()).i32(0).i32(0).i32(0);
   auto r = LoadStream(Magic().section(652, body).end());
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.model->Animations[0].Params, (std::vector<int32_t>{4}));
+  EXPECT_EQ(r.model->Animations[0].Params, (std::vector<int32_t>{4}));  // an unknown kind ends the list
+  EXPECT_EQ(r.model->Animations[0].ExtraByte, 200);                      // kept: the cursor list is not known yet
 }
 
-TEST(ProjectHostile, CursorIndexOutsideTheCursorListIsKept) {
-  auto r = LoadStream(Magic().section(652, AnimationWithBlocks(0, {}, 1, ByteBuilder().u8(200))).end());
+TEST(ProjectHostile, SoundsBeforeImagesKeepEachTheirOwnBytes) {
+  // The sound section comes first, so the frame data starts with sound bytes: the images must
+  // still be parsed from their own section's bytes and the sounds keep theirs.
+  auto stream = Magic().section(129, OneSound({7, 8, 9})).section(651, ImageSection(2));
+  auto r = LoadStream(stream.section(652, OneAnimation({FrameSpec{.image = 1, .sounds = {{0, 1}}}})).end());
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.model->Animations[0].ExtraByte, 200);
-}
-
-TEST(ProjectHostile, NotAZlibStream) {
-  ProjectModel model;
-  std::vector<uint8_t> garbage = {1, 2, 3, 4, 5, 6};
-  EXPECT_THROW(LoadProjectStream(garbage, model), EZDecompressionError);
-  EXPECT_TRUE(model.Variables.empty());
-}
-
-TEST(ProjectHostile, TruncatedImageEntryFailsTheLoadButKeepsTheRest) {
-  ByteBuilder body;
-  body.compact(2).raw(PaletteImage().bytes()).i32(4).i32(4).u8(1).i32(16);
-  auto stream = Magic().section(651, body);
-  stream.section(129, ByteBuilder().i32(1).u16(101).nul("s").sized(ByteBuilder().raw({7, 8}).bytes())).end();
-  auto r = LoadStream(stream);
-  EXPECT_FALSE(r.error.empty());
-  EXPECT_EQ(r.model->Bitmaps[0].Width(), 2);
+  ASSERT_EQ(r.model->Bitmaps.size(), 2u);
+  for (auto& image : r.model->Bitmaps) {
+    auto pixels = image.Pixels();
+    EXPECT_EQ(std::vector<uint32_t>(pixels.begin(), pixels.end()), (std::vector<uint32_t>{0xFFFF0000, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF0000}));
+  }
   ASSERT_EQ(r.model->Sounds.size(), 1u);
-  // Sounds are never read from image bytes.
-  EXPECT_EQ(std::vector<uint8_t>(r.model->Sounds[0].Data.begin(), r.model->Sounds[0].Data.end()), (std::vector<uint8_t>{7, 8}));
-}
-
-TEST(ProjectHostile, CursorSectionMustBeReadWithinItsBody) {
-  // The collection claims two items but the body holds one; the next section is intact.
-  ByteBuilder cursors;
-  cursors.i32(2).i32(0).i32(1).i32(1).i32(2).i32(2).i32(3).i32(0).i32(0);
-  auto stream = Magic().section(655, cursors).section(140, ByteBuilder().i32(8).i32(0)).end();
-  auto r = LoadStream(stream);
-  EXPECT_EQ(r.error, "");
-  EXPECT_EQ(r.propertyErrors.size(), 1u);
-  EXPECT_EQ(r.model->NextScriptId, 8);
-  EXPECT_EQ(r.model->Cursors.size(), 2u);
+  EXPECT_EQ(BytesOf(r.model->Sounds[0].Data), (std::vector<uint8_t>{7, 8, 9}));
+  ASSERT_EQ(r.model->Animations[0].Frames[0].Sounds.size(), 1u);
 }
 
 TEST(ProjectHostile, ShortCallParametersEndTheScriptSearch) {
@@ -199,35 +163,16 @@ TEST(ProjectHostile, ShortCallParametersEndTheScriptSearch) {
   EXPECT_EQ(r.model->Bitmaps.size(), 1u);  // no mirrored copy was made
 }
 
-TEST(ProjectHostile, SoundsBeforeImagesKeepEachTheirOwnBytes) {
-  // The sound section comes first, so the frame data starts with sound bytes: the images must
-  // still be parsed from their own section's bytes and the sounds keep theirs.
-  auto stream = Magic();
-  stream.section(129, ByteBuilder().i32(1).u16(101).nul("s").sized(ByteBuilder().raw({7, 8, 9}).bytes()));
-  stream.section(651, ImageSection(2));
-  stream.section(652, OneAnimation({FrameSpec{.image = 1, .sounds = {{0, 1}}}})).end();
-  auto r = LoadStream(stream);
-  ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.model->Bitmaps.size(), 2u);
-  for (auto& image : r.model->Bitmaps) {
-    auto pixels = image.Pixels();
-    EXPECT_EQ(std::vector<uint32_t>(pixels.begin(), pixels.end()), (std::vector<uint32_t>{0xFFFF0000, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF0000}));
-  }
-  ASSERT_EQ(r.model->Sounds.size(), 1u);
-  EXPECT_EQ(std::vector<uint8_t>(r.model->Sounds[0].Data.begin(), r.model->Sounds[0].Data.end()), (std::vector<uint8_t>{7, 8, 9}));
-  ASSERT_EQ(r.model->Animations[0].Frames[0].Sounds.size(), 1u);
-}
-
-TEST(ProjectHostile, OnePropertyMessagePerLoad) {
-  // Two damaged cursor collections (a name index below -1, then a cut item): the second
-  // damage is not reported again, and the sections after them still load.
-  ByteBuilder badName;
-  badName.i32(1).i32(-2).i32(0);
-  ByteBuilder cutItem;
-  cutItem.i32(2).i32(0).i32(1);
-  auto stream = Magic().section(655, badName).section(655, cutItem).section(140, ByteBuilder().i32(9).i32(0)).end();
+TEST(ProjectHostile, CursorSectionsAreReadWithinTheirBodyWithOnePropertyMessagePerLoad) {
+  // The first collection claims two items but holds one, the second has a name index below -1,
+  // the third a cut item: one message only, and the sections after them still load.
+  ByteBuilder twoClaimed;
+  twoClaimed.i32(2).i32(0).i32(1).i32(1).i32(2).i32(2).i32(3).i32(0).i32(0);
+  auto stream = Magic().section(655, twoClaimed).section(655, ByteBuilder().i32(1).i32(-2).i32(0));
+  stream.section(655, ByteBuilder().i32(2).i32(0).i32(1)).section(140, ByteBuilder().i32(8).i32(0)).end();
   auto r = LoadStream(stream);
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.propertyErrors.size(), 1u);
-  EXPECT_EQ(r.model->NextScriptId, 9);
+  EXPECT_EQ(r.model->NextScriptId, 8);
+  EXPECT_EQ(r.model->Cursors.size(), 5u);  // each collection adds all the items it claims
 }
