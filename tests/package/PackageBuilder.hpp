@@ -1,17 +1,15 @@
 #pragma once
-// Assembles package files field by field for the package tests, and a scratch folder that
-// stands in for the temporary folder and the settings store.
-#include <algorithm>
+// Assembles package files field by field for the package tests, and a host that records what
+// a package applies.
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "package/PackageFormat.hpp"
 #include "package/PackageHost.hpp"
 #include "project/ByteBuilder.hpp"
+#include "tests/package/ScratchFolder.hpp"
 
 namespace kpf::package::testing {
 
@@ -75,61 +73,6 @@ class FakeHost : public PackageHost {
       if (id == value.VariableId) applied.push_back(value);
   }
   std::vector<VariableValueRecord> ChangedStoredValues() const override { return changed; }
-};
-
-// A fresh folder per test; TMPDIR and KPF_SETTINGS_DIR point into it while it lives.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kpf-test-XXXXXX").string();
-    root_ = ::mkdtemp(pattern.data());
-    std::filesystem::create_directories(Tmp());
-    std::filesystem::create_directories(Settings());
-    oldTmp_ = Env("TMPDIR");
-    ::setenv("TMPDIR", Tmp().c_str(), 1);
-    ::setenv("KPF_SETTINGS_DIR", Settings().c_str(), 1);
-  }
-  ~ScratchFolder() {
-    ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    if (oldTmp_.empty()) ::unsetenv("TMPDIR");
-    ::unsetenv("KPF_SETTINGS_DIR");
-    std::error_code error;
-    std::filesystem::permissions(root_, std::filesystem::perms::owner_all, error);
-    std::filesystem::remove_all(root_, error);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Root() const { return root_; }
-  std::string Tmp() const { return root_ + "/tmp"; }
-  std::string Settings() const { return root_ + "/settings"; }
-  std::string Path(const std::string& name) const { return root_ + "/" + name; }
-
-  std::string Write(const std::string& name, const Bytes& content) const {
-    std::string path = Path(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(content.data()),
-                                                 static_cast<std::streamsize>(content.size()));
-    return path;
-  }
-  // The names in `folder`, sorted.
-  static std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-
- private:
-  static std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-  }
-  std::string root_;
-  std::string oldTmp_;
 };
 
 }  // namespace kpf::package::testing

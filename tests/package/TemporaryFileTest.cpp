@@ -25,8 +25,9 @@ class SettingsKeyTest : public ::testing::Test {
 
 TEST_F(SettingsKeyTest, StoreLivesInTheOverriddenFolderElseUnderXdgThenHome) {
   EXPECT_EQ(key.FilePath(), scratch.Settings() + "/settings.ini");
-  key.WriteSetting("Value", "x");
-  EXPECT_TRUE(std::filesystem::exists(key.FilePath()));
+  for (int i = 0; i < 5; ++i) key.WriteSettingInt("V" + std::to_string(i), i);
+  // Writes leave no temporary files behind.
+  EXPECT_EQ(ScratchFolder::Names(scratch.Settings()), (std::vector<std::string>{"settings.ini", "settings.lock"}));
 
   ::unsetenv("KPF_SETTINGS_DIR");
   std::string oldXdg = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
@@ -40,14 +41,10 @@ TEST_F(SettingsKeyTest, StoreLivesInTheOverriddenFolderElseUnderXdgThenHome) {
   if (!oldXdg.empty()) ::setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
 }
 
-TEST_F(SettingsKeyTest, MissingValuesGiveTheDefaultWithoutMessage) {
+TEST_F(SettingsKeyTest, TextAndIntegerValuesInSubKeysAndMissingValuesGiveTheDefaultWithoutMessage) {
   EXPECT_EQ(key.ReadSetting("Nothing", "def"), "def");
   EXPECT_EQ(key.ReadSettingInt("Sub\\Nothing", 7), 7);
   EXPECT_FALSE(key.DeleteSetting("NoKey\\Value"));
-  EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(SettingsKeyTest, TextAndIntegerValuesInSubKeys) {
   key.WriteSetting("TemporaryFolder", "/data/tmp");
   key.WriteSetting("My Title\\NAME", "Bob");
   key.WriteSettingInt("My Title\\COUNT", -12);
@@ -112,11 +109,6 @@ TEST_F(SettingsKeyTest, FailuresShowTheMessages) {
   EXPECT_EQ(messages.size(), 4u);
 }
 
-TEST_F(SettingsKeyTest, WritesLeaveNoTemporaryFiles) {
-  for (int i = 0; i < 5; ++i) key.WriteSettingInt("V" + std::to_string(i), i);
-  EXPECT_EQ(ScratchFolder::Names(scratch.Settings()), (std::vector<std::string>{"settings.ini", "settings.lock"}));
-}
-
 // ---- temporary files ----
 
 // A tag of a process that cannot run: pids never reach this value.
@@ -141,33 +133,29 @@ class TemporaryFileTest : public ::testing::Test {
   TTemporaryFile::ErrorReporter report = [this](const std::string& text) { messages.push_back(text); };
 };
 
-TEST_F(TemporaryFileTest, NamesWithAndWithoutDotAreAlike) {
-  TTemporaryFile service(settings, report);
-  for (std::string name : {service.GetTempFileName(".tavi"), service.GetTempFileName("tavi")}) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(name.ends_with(".tavi"));
-    std::string base = name.substr(name.rfind('/') + 1);
-    EXPECT_TRUE(base.starts_with("0_"));
-    int number = std::stoi(base.substr(2));
-    EXPECT_TRUE(number >= 0 && number <= 65534) << number;
-    EXPECT_EQ(FolderOf(FolderOf(name)), scratch.Tmp());
-    EXPECT_FALSE(std::filesystem::exists(name));
-  }
-  EXPECT_TRUE(service.GetTempFileName("a/../b").ends_with(".a_.._b"));
-}
-
-TEST_F(TemporaryFileTest, ConfiguredFolderWithOrWithoutTrailingSlash) {
-  // A configured folder that does not exist falls back to the system folder.
+// Names are 0_<number below 65535>.<extension> in a private folder inside the configured
+// folder, with or without its trailing slash; a configured folder that does not exist falls back
+// to the system folder.
+TEST_F(TemporaryFileTest, NamesInsideTheConfiguredFolderWithAndWithoutDotAreAlike) {
   std::filesystem::create_directories(scratch.Path("custom"));
   for (auto [configured, parent] : {std::pair{scratch.Path("custom"), scratch.Path("custom")},
                                     {scratch.Path("custom") + "/", scratch.Path("custom")},
                                     {scratch.Path("missing"), scratch.Tmp()}}) {
     settings.WriteSetting("TemporaryFolder", configured);
-    std::string name = TTemporaryFile(settings, report).GetTempFileName("tavi");
-    EXPECT_EQ(FolderOf(FolderOf(name)), parent) << configured;
-    EXPECT_EQ(name.find("//"), std::string::npos) << name;
-    EXPECT_EQ(name.substr(name.rfind('/'), 3), "/0_");
+    TTemporaryFile service(settings, report);
+    for (std::string name : {service.GetTempFileName(".tavi"), service.GetTempFileName("tavi")}) {
+      SCOPED_TRACE(name);
+      ASSERT_TRUE(name.ends_with(".tavi"));
+      std::string base = name.substr(name.rfind('/') + 1);
+      EXPECT_TRUE(base.starts_with("0_"));
+      int number = std::stoi(base.substr(2));
+      EXPECT_TRUE(number >= 0 && number <= 65534) << number;
+      EXPECT_EQ(FolderOf(FolderOf(name)), parent);
+      EXPECT_EQ(name.find("//"), std::string::npos);
+      EXPECT_FALSE(std::filesystem::exists(name));
+    }
   }
+  EXPECT_TRUE(TTemporaryFile(settings, report).GetTempFileName("a/../b").ends_with(".a_.._b"));
 }
 
 TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
