@@ -1,24 +1,120 @@
-// The media player: kinds from names, content checks, temporary copies, the loop check.
+// The players: the wave player (sources, loop and background flags, the shared wave channel,
+// bad input) and the media player (kinds from names, content checks, temporary copies, the loop
+// check).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "media/SoundFormat.hpp"
 #include "media/SoundFile.hpp"
+#include "media/SoundFormat.hpp"
 #include "media/TMyMediaPlayer.hpp"
-#include "tests/media/MediaFixture.hpp"
+#include "media/TPlayerWave.hpp"
+#include "tests/media/MediaTestSupport.hpp"
 
 namespace kpf::media {
 namespace {
 
 using testing::Bytes;
+using testing::MakeWave;
+
+class WavePlayerTest : public testing::MediaFixture {
+ protected:
+  // Sets `player` up to play `wave` from memory.
+  static void InRam(TPlayerWave& player, const Bytes& wave, bool loop = false, bool async = true) {
+    player.WhereWave = TWhereWave::wwInRAM;
+    player.Async = async;
+    player.Loop = loop;
+    player.WaveData = wave;
+  }
+  const Bytes wave = MakeWave();  // 100 ms
+};
+
+// Bytes after the wave's RIFF form are not played.
+TEST_F(WavePlayerTest, MemoryWaveIsHandedOverWithoutACopyLoopsUntilStoppedAndClosesWithThePlayer) {
+  Bytes padded = wave;
+  padded.resize(wave.size() + 100, 0xEE);
+  {
+    TPlayerWave player(audio);
+    InRam(player, padded, true);
+    ASSERT_TRUE(player.Play());
+    const auto* clip = audio.Clip(player.Clip());
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->data.data(), padded.data());
+    EXPECT_EQ(clip->data.size(), wave.size());
+    EXPECT_EQ(clip->channel, platform::AudioChannel::Wave);
+    platform.AdvanceBy(1000);
+    EXPECT_TRUE(audio.IsPlaying(player.Clip()));
+    player.Stop();
+    EXPECT_FALSE(audio.IsPlaying(player.Clip()));
+    ASSERT_TRUE(player.Play());
+  }
+  EXPECT_TRUE(audio.OpenClips().empty());
+}
+
+TEST_F(WavePlayerTest, SynchronousPlayReturnsWhenTheSoundHasEnded) {
+  TPlayerWave player(audio);
+  InRam(player, wave, false, false);
+  player.SetWaiter([this](uint32_t ms) { platform.AdvanceBy(ms); });
+  ASSERT_TRUE(player.Play());
+  EXPECT_EQ(platform.NowMs(), 100);
+  EXPECT_FALSE(audio.IsPlaying(player.Clip()));
+}
+
+TEST_F(WavePlayerTest, ALaterWaveReplacesTheOneOnTheWaveChannel) {
+  TPlayerWave first(audio), second(audio);
+  InRam(first, wave, true);
+  InRam(second, wave);
+  ASSERT_TRUE(first.Play());
+  ASSERT_TRUE(second.Play());
+  EXPECT_FALSE(audio.IsPlaying(first.Clip()));
+  EXPECT_TRUE(audio.IsPlaying(second.Clip()));
+  first.Stop();  // silences the channel whoever started the sound
+  EXPECT_FALSE(audio.IsPlaying(second.Clip()));
+}
+
+TEST_F(WavePlayerTest, FileAndResourceSources) {
+  TPlayerWave player(audio);
+  player.Async = true;
+  player.WaveName = scratch.Write("exe/ding.wav", wave);
+  EXPECT_TRUE(player.Play());
+  EXPECT_EQ(audio.Clip(player.Clip())->data.size(), wave.size());
+
+  player.WhereWave = TWhereWave::wwInResource;
+  player.WaveName = "DING";
+  EXPECT_FALSE(player.Play());  // no resources without a lookup
+  player.SetResourceLookup([&](const std::string& name) -> std::optional<std::span<const uint8_t>> {
+    if (name == "DING") return std::span<const uint8_t>(wave);
+    return std::nullopt;
+  });
+  EXPECT_TRUE(player.Play());
+  EXPECT_EQ(audio.Clip(player.Clip())->data.data(), wave.data());
+  player.WaveName = "OTHER";
+  EXPECT_FALSE(player.Play());
+}
+
+TEST_F(WavePlayerTest, UnplayableSoundsGiveFalseAndOpenNothing) {
+  std::filesystem::create_directories(scratch.Exe() + "/folder.wav");
+  Bytes lying = wave;
+  testing::PatchLe32(lying, 40, 0x7FFFFFFF);  // data size past the sound
+  TPlayerWave player(audio);
+  player.Async = true;
+  for (const std::string& name : {scratch.Exe() + "/missing.wav", scratch.Exe() + "/folder.wav", std::string()}) {
+    player.WaveName = name;
+    EXPECT_FALSE(player.Play()) << name;
+  }
+  for (const Bytes& data : {lying, Bytes{}, testing::MakeMidi()}) {
+    InRam(player, data);
+    EXPECT_FALSE(player.Play());
+  }
+  EXPECT_TRUE(audio.OpenClips().empty());
+  player.Stop();  // nothing plays: nothing happens
+  EXPECT_EQ(audio.Lines(), std::vector<std::string>{"audio stop channel: wave"});
+}
 
 class MediaPlayerTest : public testing::MediaFixture {
  protected:
-  std::string WriteExe(const std::string& name, const Bytes& content) {
-    return scratch.Write(scratch.Exe() + "/" + name, content);
-  }
+  std::string WriteExe(const std::string& name, const Bytes& content) { return scratch.Write("exe/" + name, content); }
   // Writes the file next to the executable and opens it; its path.
   std::string OpenExe(const std::string& name, const Bytes& content) {
     const std::string path = WriteExe(name, content);
@@ -76,7 +172,12 @@ TEST_F(MediaPlayerTest, MidiAfterMp3KeepsTheMp3KindAndStillPlays) {
   EXPECT_EQ(LinesWith("audio open 2"), std::vector<std::string>{"audio open 2: " + midi + " (midi, media, file)"});
 }
 
-TEST_F(MediaPlayerTest, UnknownExtensionOpensNothingAndPlayRaises) {
+TEST_F(MediaPlayerTest, IdlePlayerDoesNothingAndAnUnknownExtensionOpensNothingAndPlayRaises) {
+  player.Stop();
+  player.Close();
+  EXPECT_EQ(std::tuple(player.Position(), player.Length()), std::tuple(0u, 0u));
+  player.Seek(10);
+  EXPECT_EQ(player.ErrorText(), "Open media failed");
   OpenExe("notes.txt", testing::MakeMidi());
   EXPECT_FALSE(player.Opened());
   EXPECT_EQ(player.DeviceKind(), 0);
@@ -130,7 +231,7 @@ TEST_F(MediaPlayerTest, SecondChannelDataOpensAsTheMp3KindOfItsCopy) {
   player.LoadFromResource(wave);
   EXPECT_TRUE(player.GetFileName().ends_with(".MP3"));
   EXPECT_EQ(player.DeviceKind(), kKindMp3);
-  EXPECT_EQ(audio.Clip(player.DeviceID())->kind, platform::AudioKind::Wave);
+  EXPECT_EQ(audio.Clip(player.DeviceID())->kind, platform::AudioKind::Wave);  // what the data holds
 }
 
 TEST_F(MediaPlayerTest, LoadFromResourceRefusesDataBeforeWritingAnything) {
@@ -155,16 +256,6 @@ TEST_F(MediaPlayerTest, LoopedMp3RestartsOnceAtEachEnd) {
   EXPECT_EQ(player.Position(), 500u);
   platform.AdvanceBy(500);
   EXPECT_EQ(LinesWith("audio play").size(), 3u);
-}
-
-TEST_F(MediaPlayerTest, CloseWithoutOpenAndStopWhenIdleDoNothing) {
-  player.Stop();
-  player.Close();
-  EXPECT_EQ(player.Position(), 0u);
-  EXPECT_EQ(player.Length(), 0u);
-  player.Seek(10);
-  EXPECT_TRUE(audio.Lines().empty());
-  EXPECT_EQ(player.ErrorText(), "Open media failed");
 }
 
 TEST_F(MediaPlayerTest, PluginFolderIsTheExecutableFolderWhenAPluginIsThere) {

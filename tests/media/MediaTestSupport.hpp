@@ -1,26 +1,28 @@
 #pragma once
-// Sounds built byte by byte from their documented layouts, and a scratch folder with its own
-// temporary folder and settings store for the media tests.
-#include <stdlib.h>
+// Sounds built byte by byte from their documented layouts, and a fixture with a headless desktop,
+// a recording sound device and a temporary-file service inside a scratch folder.
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "package/SettingsKey.hpp"
+#include "package/TemporaryFile.hpp"
+#include "platform/headless/HeadlessAudio.hpp"
+#include "platform/headless/HeadlessPlatform.hpp"
+#include "tests/project/ByteBuilder.hpp"
+#include "tests/package/ScratchFolder.hpp"
 
 namespace kpf::media::testing {
 
 using Bytes = std::vector<uint8_t>;
+using package::testing::ScratchFolder;
+using Scratch = ScratchFolder;  // the name the SDL device tests and the sound benchmark use
+using test::ByteBuilder;
 
-inline void PutText(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
-// `bytes` bytes of `value`, least significant first (most significant first when `big`).
-inline void Put(Bytes& out, uint32_t value, int bytes, bool big = false) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * (big ? bytes - 1 - i : i))));
-}
 inline void PatchLe32(Bytes& out, size_t at, uint32_t value) {
   for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -34,51 +36,35 @@ struct WaveSpec {
 
 // A 16-bit (or 8-bit) PCM RIFF wave holding a 440 Hz tone: "fmt " then "data".
 inline Bytes MakeWave(const WaveSpec& form = {}) {
-  const uint16_t blockAlign = static_cast<uint16_t>(form.channels * form.bits / 8);
-  Bytes samples;
+  const auto blockAlign = static_cast<uint16_t>(form.channels * form.bits / 8);
+  ByteBuilder samples;
   for (uint32_t frame = 0; frame < form.frames; ++frame) {
     const double value = std::sin(2.0 * 3.14159265358979 * 440.0 * frame / form.rate) * 0.5;
     for (uint16_t channel = 0; channel < form.channels; ++channel) {
       if (form.bits == 8)
-        samples.push_back(static_cast<uint8_t>(128 + value * 127));
+        samples.u8(static_cast<uint8_t>(128 + value * 127));
       else
-        Put(samples, static_cast<uint16_t>(static_cast<int16_t>(value * 32767)), 2);
+        samples.u16(static_cast<uint16_t>(static_cast<int16_t>(value * 32767)));
     }
   }
-  Bytes out;
-  PutText(out, "RIFF");
-  Put(out, static_cast<uint32_t>(36 + samples.size()), 4);
-  PutText(out, "WAVEfmt ");
-  Put(out, 16, 4);
-  Put(out, 1, 2);  // PCM
-  Put(out, form.channels, 2);
-  Put(out, form.rate, 4);
-  Put(out, form.rate * blockAlign, 4);
-  Put(out, blockAlign, 2);
-  Put(out, form.bits, 2);
-  PutText(out, "data");
-  Put(out, static_cast<uint32_t>(samples.size()), 4);
-  out.insert(out.end(), samples.begin(), samples.end());
-  return out;
+  const auto size = static_cast<uint32_t>(samples.size());
+  ByteBuilder out;
+  out.text("RIFF").u32(36 + size).text("WAVEfmt ").u32(16).u16(1 /* PCM */).u16(form.channels).u32(form.rate);
+  return out.u32(form.rate * blockAlign).u16(blockAlign).u16(form.bits).text("data").u32(size).raw(samples).bytes();
 }
 
 // A format-0 standard MIDI file: piano, middle C held for `ticks` (96 per quarter note at the
-// default 120 bpm, so 96 ticks are 500 ms).
+// default 120 bpm, so 96 ticks are 500 ms). Lengths are big-endian.
 inline Bytes MakeMidi(uint32_t ticks = 96) {
-  Bytes track = {0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64};
-  // Variable-length delta time.
-  Bytes delta{static_cast<uint8_t>(ticks & 0x7F)};
-  for (uint32_t rest = ticks >> 7; rest != 0; rest >>= 7) delta.insert(delta.begin(), static_cast<uint8_t>(0x80 | (rest & 0x7F)));
-  track.insert(track.end(), delta.begin(), delta.end());
-  track.insert(track.end(), {0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
-  Bytes out;
-  PutText(out, "MThd");
-  Put(out, 6, 4, true);
-  out.insert(out.end(), {0, 0, 0, 1, 0, 96});
-  PutText(out, "MTrk");
-  Put(out, static_cast<uint32_t>(track.size()), 4, true);
-  out.insert(out.end(), track.begin(), track.end());
-  return out;
+  ByteBuilder delta;  // variable-length delta time, most significant group first
+  for (int shift = 21; shift > 0; shift -= 7)
+    if (ticks >> shift) delta.u8(static_cast<uint8_t>(0x80 | ((ticks >> shift) & 0x7F)));
+  delta.u8(ticks & 0x7F);
+  ByteBuilder track;
+  track.raw({0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64}).raw(delta).raw({0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+  ByteBuilder out;
+  out.text("MThd").raw({0, 0, 0, 6, 0, 0, 0, 1, 0, 96}).text("MTrk").raw({0, 0, 0, static_cast<uint8_t>(track.size())});
+  return out.raw(track).bytes();
 }
 
 // An MPEG-1 layer III frame header (128 kbit/s, 44.1 kHz) followed by silence.
@@ -101,42 +87,22 @@ inline Bytes Garbage(size_t size) {
   return out;
 }
 
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kpf-media-XXXXXX").string();
-    root_ = ::mkdtemp(pattern.data());
-    for (const char* sub : {"/tmp", "/settings", "/exe"}) std::filesystem::create_directories(root_ + sub);
-  }
-  ~Scratch() {
-    std::error_code error;
-    std::filesystem::remove_all(root_, error);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-
-  const std::string& Root() const { return root_; }
-  std::string Tmp() const { return root_ + "/tmp"; }
-  std::string Settings() const { return root_ + "/settings"; }
-  std::string Exe() const { return root_ + "/exe"; }
-  std::string Write(const std::string& path, const Bytes& content) const {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    return path;
-  }
-  // Every regular file below `folder` (the root by default), outside `skip` when given.
-  std::vector<std::string> Files(const std::string& folder = {}, const std::string& skip = {}) const {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.empty() ? root_ : folder)) {
-      const std::string path = entry.path().string();
-      if (entry.is_regular_file() && (skip.empty() || !path.starts_with(skip))) files.push_back(path);
-    }
-    return files;
+class MediaFixture : public ::testing::Test {
+ protected:
+  // Lines of the sound device that contain `part`.
+  std::vector<std::string> LinesWith(const std::string& part) const {
+    std::vector<std::string> found;
+    for (const auto& line : audio.Lines())
+      if (line.find(part) != std::string::npos) found.push_back(line);
+    return found;
   }
 
- private:
-  std::string root_;
+  ScratchFolder scratch;  // TMPDIR points to scratch.Tmp(): temporary copies go there
+  std::vector<std::string> messages;
+  platform::headless::HeadlessPlatform platform;
+  platform::headless::HeadlessAudio audio{[this] { return platform.NowMs(); }};
+  package::SettingsKey settings{scratch.Settings(), [this](const std::string& text) { messages.push_back(text); }};
+  package::TTemporaryFile temporaryFiles{settings, [this](const std::string& text) { messages.push_back(text); }};
 };
 
 }  // namespace kpf::media::testing

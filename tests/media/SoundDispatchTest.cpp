@@ -7,7 +7,7 @@
 #include "media/SoundDispatch.hpp"
 #include "media/SoundFile.hpp"
 #include "media/SoundFormat.hpp"
-#include "tests/media/MediaFixture.hpp"
+#include "tests/media/MediaTestSupport.hpp"
 
 namespace kpf::media {
 namespace {
@@ -46,7 +46,7 @@ TEST_F(SoundDispatchTest, MissingFileIsWrittenFromItsDataOnceAndTheCopyIsReused)
   const std::string copy = sounds.TempFileName(3);
   ASSERT_FALSE(copy.empty());
   EXPECT_TRUE(copy.starts_with(scratch.Tmp() + "/"));
-  EXPECT_TRUE(copy.ends_with(".MID"));
+  EXPECT_EQ(temporaryFiles.Files(), std::vector<std::string>{copy});  // deleted when the service ends
   ASSERT_NE(sounds.MediaPlayer(), nullptr);
   EXPECT_FALSE(sounds.MediaPlayer()->Loop());
   EXPECT_EQ(LinesWith("audio open 1"), std::vector<std::string>{"audio open 1: " + copy + " (midi, media, memory " +
@@ -59,7 +59,7 @@ TEST_F(SoundDispatchTest, MissingFileIsWrittenFromItsDataOnceAndTheCopyIsReused)
 }
 
 TEST_F(SoundDispatchTest, FileNextToTheExecutableIsPreferredToTheData) {
-  const std::string beside = scratch.Write(scratch.Exe() + "/music/theme.mid", midi);
+  const std::string beside = scratch.Write("exe/music/theme.mid", midi);
   Dispatch().PlaySound(0, MakeSound("music\\theme.mid", 100, midi), 1);
   EXPECT_EQ(LinesWith("audio open"), std::vector<std::string>{"audio open 1: " + beside + " (midi, media, file)"});
   EXPECT_TRUE(TmpFiles().empty());
@@ -155,13 +155,13 @@ TEST_F(SoundDispatchTest, HostileSoundsAreSkippedQuietlyAndWriteNothingOutsideTh
 }
 
 TEST_F(SoundDispatchTest, NamesThatLeaveTheExecutableFolderAndForeignCopiesAreNotUsed) {
-  scratch.Write(scratch.Root() + "/escape.mid", testing::MakeMidi(500));
+  scratch.Write("escape.mid", testing::MakeMidi(500));
   auto& sounds = Dispatch();
   sounds.PlaySound(0, MakeSound("../escape.mid", 100, midi), 1);
   sounds.PlaySound(1, MakeSound("..\\escape.mid", 100, midi), 1);
   sounds.PlaySound(2, MakeSound("sub/../../escape.mid", 100, midi), 1);
   auto foreign = MakeSound("theme.mid", 100, midi);
-  foreign.TempFileName = scratch.Write(scratch.Root() + "/foreign.mid", testing::MakeMidi(300));
+  foreign.TempFileName = scratch.Write("foreign.mid", testing::MakeMidi(300));
   sounds.PlaySound(3, foreign, 1);
   // Each was written from its own data to a generated name inside the temporary folder.
   const auto copies = TmpFiles();
@@ -172,19 +172,6 @@ TEST_F(SoundDispatchTest, NamesThatLeaveTheExecutableFolderAndForeignCopiesAreNo
   }
   EXPECT_TRUE(LinesWith("escape.mid (").empty());
   EXPECT_TRUE(LinesWith("foreign").empty());
-}
-
-TEST_F(SoundDispatchTest, TemporaryCopiesAreGoneWhenTheServiceEnds) {
-  std::string copy;
-  {
-    package::TTemporaryFile service(settings, [](const std::string&) {});
-    SoundDispatch sounds(platform, audio, service, {scratch.Exe(), {}, {}});
-    sounds.PlaySound(0, MakeSound("theme.mid", 100, midi), 1);
-    copy = sounds.TempFileName(0);
-    EXPECT_TRUE(std::filesystem::exists(copy));
-  }
-  EXPECT_FALSE(copy.empty());
-  EXPECT_FALSE(std::filesystem::exists(copy));
 }
 
 TEST_F(SoundDispatchTest, PluginFolderFromTheCommandLine) {
