@@ -87,20 +87,14 @@ inline ByteBuilder& ImageFrame(ByteBuilder& b, const FrameSpec& f) {
   return b.i32(f.scriptId);
 }
 
-// Animation header up to and including the event-script slots.
-inline ByteBuilder& AnimationHead(ByteBuilder& b, int32_t id, const std::string& name,
-                                  std::vector<int32_t> slots = std::vector<int32_t>(15, -1)) {
+// An animation: header, event-script slots, frames.
+inline ByteBuilder& Animation(ByteBuilder& b, int32_t id, const std::string& name,
+                              const std::vector<FrameSpec>& frames,
+                              std::vector<int32_t> slots = std::vector<int32_t>(15, -1)) {
   b.i32(id).shortString(name).u16(100).u16(80).u16(0).u16(1).u8(255);
   b.shortString("0").shortString("0").u8(0).u8(0);
   b.i32(static_cast<int32_t>(slots.size()));
   for (int32_t s : slots) b.i32(s);
-  return b;
-}
-
-inline ByteBuilder& Animation(ByteBuilder& b, int32_t id, const std::string& name,
-                              const std::vector<FrameSpec>& frames,
-                              std::vector<int32_t> slots = std::vector<int32_t>(15, -1)) {
-  AnimationHead(b, id, name, std::move(slots));
   b.i32(static_cast<int32_t>(frames.size()));
   for (const auto& f : frames) ImageFrame(b, f);
   return b;

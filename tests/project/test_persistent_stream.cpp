@@ -34,60 +34,43 @@ ByteBuilder Item(int32_t x, int32_t y, int32_t color) { return ByteBuilder().i32
 
 }  // namespace
 
-TEST(CursorCollection, EmptyCollectionAndItemWithoutPicture) {
+TEST(CursorCollection, ItemsWithAndWithoutPictureNamedFormsAndUnknownIndex) {
   auto empty = ReadCursors(ByteBuilder().i32(0));
   EXPECT_TRUE(empty.cursors.empty());
   EXPECT_EQ(empty.consumed, 4u);
-  auto r = ReadCursors(ByteBuilder().i32(1).raw(Item(3, 4, 255)).i32(0));
-  ASSERT_EQ(r.cursors.size(), 1u);
-  EXPECT_EQ(r.consumed, 4u + 28u);
-  const auto& c = r.cursors[0];
-  EXPECT_EQ(std::tuple(c.HotSpotX, c.HotSpotY, c.TransparentColor), std::tuple(3, 4, 255));
-  EXPECT_TRUE(c.Bitmap.empty());
-  EXPECT_TRUE(r.errors.empty());
-}
-
-TEST(CursorCollection, PictureAndNamedFormsAndUnknownIndex) {
   ByteBuilder bytes;
-  bytes.i32(2);
-  // Item 1: x by index 0, y by the name form -1, colour under an index beyond the table.
+  bytes.i32(3).raw(Item(3, 4, 255)).i32(0);  // item 1: no picture
+  // Item 2: x by index 0, y by the name form -1, colour under an index beyond the table.
   bytes.i32(0).i32(9).i32(-1).nul("hotspoty").i32(11).i32(7).i32(1234);
   bytes.i32(2).i32(2).sized(ByteBuilder().text("BMxx").bytes());
-  // Item 2: defaults kept by names that do not exist.
+  // Item 3: defaults kept by names that do not exist.
   bytes.i32(-1).nul("nothing").i32(1).i32(1).i32(5).i32(2).i32(6).i32(0);
   auto r = ReadCursors(bytes);
-  ASSERT_EQ(r.cursors.size(), 2u);
+  ASSERT_EQ(r.cursors.size(), 3u);
   EXPECT_EQ(r.consumed, bytes.size());
-  const auto &a = r.cursors[0], &b = r.cursors[1];
-  EXPECT_EQ(std::tuple(a.HotSpotX, a.HotSpotY, a.TransparentColor), std::tuple(9, 11, kDefaultCursorColor));
-  EXPECT_EQ(std::string(a.Bitmap.begin(), a.Bitmap.end()), "BMxx");
-  EXPECT_EQ(std::tuple(b.HotSpotX, b.HotSpotY, b.TransparentColor), std::tuple(0, 5, 6));
+  EXPECT_TRUE(r.errors.empty());
+  const auto &a = r.cursors[0], &b = r.cursors[1], &c = r.cursors[2];
+  EXPECT_EQ(std::tuple(a.HotSpotX, a.HotSpotY, a.TransparentColor, a.Bitmap.empty()), std::tuple(3, 4, 255, true));
+  EXPECT_EQ(std::tuple(b.HotSpotX, b.HotSpotY, b.TransparentColor), std::tuple(9, 11, kDefaultCursorColor));
+  EXPECT_EQ(std::string(b.Bitmap.begin(), b.Bitmap.end()), "BMxx");
+  EXPECT_EQ(std::tuple(c.HotSpotX, c.HotSpotY, c.TransparentColor), std::tuple(0, 5, 6));
 }
 
-TEST(CursorCollection, TruncatedItemReportsOneError) {
-  auto r = ReadCursors(ByteBuilder().i32(1).i32(0).i32(3).i32(1));  // cut inside HotSpotY
-  ASSERT_EQ(r.errors.size(), 1u);
-  EXPECT_EQ(r.errors[0], "Properties read error\rhotspoty\rStream read error");
-  EXPECT_EQ(r.cursors.size(), 1u);
-  EXPECT_EQ(r.cursors[0].HotSpotX, 3);
-}
-
-TEST(CursorCollection, NameIndexBelowMinusOneEndsTheCollection) {
-  auto r = ReadCursors(ByteBuilder().i32(2).i32(-2).i32(3).raw(Item(1, 1, 1)).i32(0).raw(Item(1, 1, 1)).i32(0));
-  EXPECT_EQ(r.errors.size(), 1u);
-  EXPECT_EQ(r.cursors.size(), 2u);
-  EXPECT_EQ(r.cursors[1].HotSpotX, 0);  // never read
-}
-
-TEST(CursorCollection, HostileCountsFailFast) {
+TEST(CursorCollection, DamagedItemsReportOneErrorAndHostileCountsFailFast) {
+  auto cut = ReadCursors(ByteBuilder().i32(1).i32(0).i32(3).i32(1));  // cut inside HotSpotY
+  EXPECT_EQ(cut.errors, std::vector<std::string>{"Properties read error\rhotspoty\rStream read error"});
+  ASSERT_EQ(cut.cursors.size(), 1u);
+  EXPECT_EQ(cut.cursors[0].HotSpotX, 3);
+  // A name index below -1 ends the collection: the second item is never read.
+  auto ended = ReadCursors(ByteBuilder().i32(2).i32(-2).i32(3).raw(Item(1, 1, 1)).i32(0).raw(Item(1, 1, 1)).i32(0));
+  EXPECT_EQ(ended.errors.size(), 1u);
+  ASSERT_EQ(ended.cursors.size(), 2u);
+  EXPECT_EQ(ended.cursors[1].HotSpotX, 0);
+  auto badMode = ReadCursors(ByteBuilder().i32(1).raw(Item(1, 2, 3)).i32(9));  // unknown object mode
+  ASSERT_EQ(badMode.errors.size(), 1u);
+  EXPECT_NE(badMode.errors[0].find("bitmap"), std::string::npos);
   for (auto bytes : {ByteBuilder().i32(0x7fffffff), ByteBuilder().i32(-1), ByteBuilder().i32(3).i32(0)})
     EXPECT_TRUE(ReadCursors(bytes).threw);
-}
-
-TEST(CursorCollection, BadObjectModeIsAPropertyError) {
-  auto r = ReadCursors(ByteBuilder().i32(1).raw(Item(1, 2, 3)).i32(9));
-  ASSERT_EQ(r.errors.size(), 1u);
-  EXPECT_NE(r.errors[0].find("bitmap"), std::string::npos);
 }
 
 namespace {
