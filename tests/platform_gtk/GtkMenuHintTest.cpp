@@ -3,6 +3,8 @@
 // About box.
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,6 @@
 #include "platform/gtk/GtkAboutBox.hpp"
 #include "platform/gtk/GtkCursorTable.hpp"
 #include "platform/gtk/GtkHintWindow.hpp"
-#include "platform/gtk/GtkNativeWindow.hpp"
 #include "platform/gtk/GtkPopupMenu.hpp"
 #include "platform/gtk/KeyColourShape.hpp"
 #include "GtkTestSupport.hpp"
@@ -63,29 +64,27 @@ std::string Caption(GtkWidget* item) {
 
 class GtkMenuHintTest : public GtkDisplayTest {};
 
-TEST_F(GtkMenuHintTest, MenuModelBecomesTheWidgetTree) {
-  MenuModel model{Entry(1, "&Project", {Entry(2, "Second"), Entry(3, "First")}), Entry(4, "Hidden"),
-                  Entry(0, ""), Entry(5, "Mute"), Entry(6, "Off"), Entry(7, "Pic")};
+TEST_F(GtkMenuHintTest, MenuModelBecomesTheWidgetTreeWithPlainCaptionsAndLimitedDepth) {
+  MenuModel model{Entry(1, "&Project", {Entry(2, "Second"), Entry(3, "First")}), Entry(4, "Hidden"), Entry(0, ""),
+                  Entry(5, "Mute"), Entry(6, "Off"), Entry(7, "Pic"), Entry(8, "<b>x</b> &amp;")};
   model[1].visible = false;
   model[2].separator = true;
   model[3].checked = true;
   model[4].enabled = false;
   model[5].picture = Picture{2, 2, {0xFFFF0000, 0, 0, 0xFF00FF00}};
   GtkPopupMenu menu;
-  GtkWidget* widget = menu.Build(model, [](int) {});
-  const auto items = Children(widget);
-  ASSERT_EQ(items.size(), 6u);
+  const auto items = Children(menu.Build(model, [](int) {}));
+  ASSERT_EQ(items.size(), 7u);
   EXPECT_EQ(Caption(items[0]), "Project");
-  GtkWidget* label = FindChild(items[0], GTK_TYPE_LABEL);
-  EXPECT_EQ(gtk_label_get_mnemonic_keyval(GTK_LABEL(label)), static_cast<guint>(GDK_KEY_p));
+  EXPECT_EQ(gtk_label_get_mnemonic_keyval(GTK_LABEL(FindChild(items[0], GTK_TYPE_LABEL))), guint{GDK_KEY_p});
   GtkWidget* submenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(items[0]));
   ASSERT_NE(submenu, nullptr);
   const auto subItems = Children(submenu);
   ASSERT_EQ(subItems.size(), 2u);
   EXPECT_EQ(Caption(subItems[0]), "Second");
   EXPECT_EQ(Caption(subItems[1]), "First");
-  EXPECT_FALSE(gtk_widget_get_visible(items[1]));
   EXPECT_TRUE(gtk_widget_get_visible(items[0]));
+  EXPECT_FALSE(gtk_widget_get_visible(items[1]));
   EXPECT_TRUE(GTK_IS_SEPARATOR_MENU_ITEM(items[2]));
   ASSERT_TRUE(GTK_IS_CHECK_MENU_ITEM(items[3]));
   EXPECT_TRUE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(items[3])));
@@ -98,26 +97,18 @@ TEST_F(GtkMenuHintTest, MenuModelBecomesTheWidgetTree) {
   EXPECT_EQ(gdk_pixbuf_get_width(pixbuf), 2);
   EXPECT_TRUE(gdk_pixbuf_get_has_alpha(pixbuf));
   EXPECT_EQ(gdk_pixbuf_get_pixels(pixbuf)[7], 0);  // the transparent pixel keeps alpha 0
-}
+  EXPECT_EQ(Caption(items[6]), "<b>x</b> amp;");   // never markup; "&" marks a mnemonic
+  const std::pair<const char*, const char*> mnemonics[] = {
+      {"&Close", "_Close"}, {"Salt && Pepper", "Salt & Pepper"}, {"snake_case", "snake__case"}, {"end&", "end&"}};
+  for (const auto& [caption, mnemonic] : mnemonics) EXPECT_EQ(MnemonicCaption(caption), mnemonic);
 
-TEST_F(GtkMenuHintTest, CaptionsAreNeverMarkupAndAmpersandsAreMnemonics) {
-  EXPECT_EQ(MnemonicCaption("&Close"), "_Close");
-  EXPECT_EQ(MnemonicCaption("Salt && Pepper"), "Salt & Pepper");
-  EXPECT_EQ(MnemonicCaption("snake_case"), "snake__case");
-  EXPECT_EQ(MnemonicCaption("end&"), "end&");
-  GtkPopupMenu menu;
-  GtkWidget* widget = menu.Build(MenuModel{Entry(1, "<b>x</b> &amp;")}, [](int) {});
-  EXPECT_EQ(Caption(Children(widget)[0]), "<b>x</b> amp;");
-}
-
-TEST_F(GtkMenuHintTest, SubMenusStopAtTheDepthLimit) {
-  MenuEntry entry = Entry(99, "leaf");
-  for (int depth = 0; depth < kMaxMenuDepth + 5; ++depth) entry = Entry(depth + 1, "level", {entry});
-  GtkPopupMenu menu;
-  GtkWidget* level = menu.Build(MenuModel{entry}, [](int) {});
+  // Sub-menus stop at the depth limit.
+  MenuEntry deep = Entry(99, "leaf");
+  for (int depth = 0; depth < kMaxMenuDepth + 5; ++depth) deep = Entry(depth + 1, "level", {deep});
+  GtkPopupMenu deepMenu;
   int depth = 0;
-  for (GtkWidget* item = Children(level)[0]; GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
-       item = Children(sub)[0]) {
+  for (GtkWidget* item = Children(deepMenu.Build(MenuModel{deep}, [](int) {}))[0];
+       GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)); item = Children(sub)[0]) {
     ++depth;
   }
   EXPECT_EQ(depth, kMaxMenuDepth - 1);
@@ -154,39 +145,22 @@ HintBubble Layout(GtkHintWindow& window, const std::string& text) {
       Rect{0, 0, 800, 600});
 }
 
-TEST_F(GtkMenuHintTest, TextIsMeasuredInTheHintFont) {
-  GtkHintWindow window;
-  const TextExtent plain = window.MeasureText("Hello world", HintTextStyle{});
-  const TextExtent bold = window.MeasureText("Hello world", HintTextStyle{true, false, false});
-  EXPECT_GT(plain.width, 20);
-  EXPECT_GT(plain.height, 5);
-  EXPECT_LT(plain.height, 40);
-  EXPECT_GE(bold.width, plain.width);
-  const HintBubble bubble = Layout(window, "Hello world<br><b>Hello world");
-  EXPECT_EQ(bubble.width, bold.width + 8);
-  EXPECT_EQ(bubble.height, 2 * bubble.lineHeight + 16);
-}
-
-std::vector<XRectangle> ShapeRectangles(Display* display, unsigned long window) {
+// Columns of row `y` that the window's shape covers.
+std::vector<int> ShapeRow(Display* display, unsigned long window, int y) {
   int count = 0, ordering = 0;
   XRectangle* rects = XShapeGetRectangles(display, window, ShapeBounding, &count, &ordering);
-  std::vector<XRectangle> result(rects, rects + count);
-  if (rects != nullptr) XFree(rects);
-  return result;
-}
-
-// Columns of row `y` covered by the shape.
-std::vector<int> ShapeRow(const std::vector<XRectangle>& rects, int y) {
   std::vector<int> columns;
-  for (const XRectangle& r : rects) {
-    if (y < r.y || y >= r.y + r.height) continue;
-    for (int x = r.x; x < r.x + r.width; ++x) columns.push_back(x);
+  for (const XRectangle& r : std::span(rects, rects != nullptr ? count : 0)) {
+    if (y >= r.y && y < r.y + r.height) {
+      for (int x = r.x; x < r.x + r.width; ++x) columns.push_back(x);
+    }
   }
-  std::sort(columns.begin(), columns.end());
+  if (rects != nullptr) XFree(rects);
+  std::ranges::sort(columns);
   return columns;
 }
 
-TEST_F(GtkMenuHintTest, BubbleOutlineHasRoundedBodyAndTailAtThePoint) {
+TEST_F(GtkMenuHintTest, BubbleOutlineHasRoundedBodyAndTailAtThePointAndStaysOnTheScreen) {
   GtkHintWindow window;
   const HintBubble bubble = Layout(window, "A speech bubble<br>with two lines");
   desktop::TVrHint hint(*platform_);
@@ -194,74 +168,74 @@ TEST_F(GtkMenuHintTest, BubbleOutlineHasRoundedBodyAndTailAtThePoint) {
   auto* shown = static_cast<GtkHintWindow*>(hint.Window());
   const Rect bounds = shown->Bounds();
   EXPECT_EQ(bounds, (Rect{300, 400 - bubble.height, 300 + bubble.width, 400}));
-  ASSERT_TRUE(RunUntil([&] { return !ShapeRectangles(display_, shown->XWindowId()).empty(); }));
-  const auto rects = ShapeRectangles(display_, shown->XWindowId());
-  // The tail's tip: its last row starts W/16 from the left edge (the slanted side is one pixel
-  // further right there).
-  const auto tip = ShapeRow(rects, bubble.height - 1);
-  ASSERT_FALSE(tip.empty());
-  EXPECT_EQ(tip.front(), bubble.tailX);
-  EXPECT_LE(tip.size(), 2u);
+  const auto row = [&](int y) { return ShapeRow(display_, shown->XWindowId(), y); };
   // Rounded corners: the top row leaves the corner pixels out; the middle of the body is full.
-  const auto top = ShapeRow(rects, 0);
+  ASSERT_TRUE(RunUntil([&] { return row(bubble.bodyHeight / 2).size() == static_cast<size_t>(bubble.width); }));
+  const auto top = row(0);
   ASSERT_FALSE(top.empty());
   EXPECT_GT(top.front(), 0);
   EXPECT_LT(top.back(), bubble.width - 1);
-  const auto middle = ShapeRow(rects, bubble.bodyHeight / 2);
-  ASSERT_EQ(middle.size(), static_cast<size_t>(bubble.width));
+  // The tail's tip: its last row starts W/16 from the left edge (the slanted side is one pixel
+  // further right there).
+  const auto tip = row(bubble.height - 1);
+  ASSERT_FALSE(tip.empty());
+  EXPECT_EQ(tip.front(), bubble.tailX);
+  EXPECT_LE(tip.size(), 2u);
   // Below the body only the tail remains, between its two sides.
-  const auto tail = ShapeRow(rects, bubble.bodyHeight + 1);
+  const auto tail = row(bubble.bodyHeight + 1);
   ASSERT_FALSE(tail.empty());
   EXPECT_GE(tail.front(), bubble.tailX);
   EXPECT_LE(tail.back(), bubble.tailX + 9);
   // On screen the inside is light yellow and the key colour never shows: outside the rounded
   // corner and beside the tail the (black) root window shows through.
-  ASSERT_TRUE(RunUntil(
-      [&] { return ScreenPixel(300 + bubble.width - 6, bounds.top + bubble.bodyHeight - 6) == 0xFFFFE1u; }));
+  ASSERT_TRUE(
+      RunUntil([&] { return ScreenPixel(300 + bubble.width - 6, bounds.top + bubble.bodyHeight - 6) == 0xFFFFE1u; }));
   EXPECT_EQ(ScreenPixel(300, bounds.top), 0x000000u);
   EXPECT_EQ(ScreenPixel(300 + bubble.width - 1, 399), 0x000000u);
   EXPECT_EQ(ScreenPixel(300 + bubble.width / 2, bounds.top), 0x000000u);  // the black border
+
+  // Hostile texts stay within the screen.
+  std::string lines;
+  for (int i = 0; i < 10000; ++i) lines += "<b>line<br>";
+  for (const std::string& text : {lines, std::string(1 << 20, 'W')}) {
+    hint.ShowHintAt(text, 10, 590);
+    EXPECT_LE(shown->Bounds().height(), 600);
+    EXPECT_LE(shown->Bounds().width(), 800);
+  }
   hint.HideHint();
   EXPECT_FALSE(hint.Showing());
 }
 
-TEST_F(GtkMenuHintTest, PaintedPictureUsesTheKeyColourOnlyOutsideTheBubble) {
+TEST_F(GtkMenuHintTest, TextIsMeasuredInTheHintFontAndPaintedInsideTheKeyColour) {
   GtkHintWindow window;
-  const HintBubble bubble = Layout(window, "#39quoted#39");
+  const TextExtent plain = window.MeasureText("Hello world", HintTextStyle{});
+  const TextExtent bold = window.MeasureText("Hello world", HintTextStyle{true, false, false});
+  EXPECT_GT(plain.width, 20);
+  EXPECT_GT(plain.height, 5);
+  EXPECT_LT(plain.height, 40);
+  EXPECT_GE(bold.width, plain.width);
+  const HintBubble bubble = Layout(window, "#39quoted#39<br><b>Hello world");
   EXPECT_EQ(bubble.lines[0].text, "'quoted'");
+  EXPECT_EQ(bubble.width, bold.width + 8);
+  EXPECT_EQ(bubble.height, 2 * bubble.lineHeight + 16);
+
   int width = 0, height = 0;
   const auto pixels = GtkHintWindow::Paint(bubble, width, height);
   ASSERT_EQ(width, bubble.width);
   ASSERT_EQ(height, bubble.height);
   auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; };
-  EXPECT_EQ(at(0, 0), kHintKeyColour);                       // outside the rounded corner
-  EXPECT_EQ(at(width - 1, height - 1), kHintKeyColour);      // right of the tail
-  EXPECT_EQ(at(width / 2, 0), 0x000000u);                    // top border
+  EXPECT_EQ(at(0, 0), kHintKeyColour);                                // outside the rounded corner
+  EXPECT_EQ(at(width - 1, height - 1), kHintKeyColour);               // right of the tail
+  EXPECT_EQ(at(width / 2, 0), 0x000000u);                             // top border
   EXPECT_EQ(at(bubble.tailX + 1, bubble.bodyHeight - 1), 0xFFFFE1u);  // border opened into the tail
-  const Region shape = NonKeyPixelRuns(ImageView{width, height, pixels}, kHintKeyColour);
-  EXPECT_FALSE(shape.empty());
-}
-
-TEST_F(GtkMenuHintTest, HostileHintsStayWithinTheScreen) {
-  desktop::TVrHint hint(*platform_);
-  std::string lines;
-  for (int i = 0; i < 10000; ++i) lines += "<b>line<br>";
-  for (const std::string& text : {lines, std::string(1 << 20, 'W')}) {
-    hint.ShowHintAt(text, 10, 590);
-    EXPECT_LE(hint.Window()->Bounds().height(), 600);
-    EXPECT_LE(hint.Window()->Bounds().width(), 800);
-  }
-  hint.HideHint();
+  EXPECT_FALSE(NonKeyPixelRuns(ImageView{width, height, pixels}, kHintKeyColour).empty());
 }
 
 TEST_F(GtkMenuHintTest, CursorKeepsHotSpotAndTransparency) {
   // 4 × 3: the first column is transparent.
-  CursorImage image;
-  image.picture = Picture{4, 3, std::vector<uint32_t>(12, 0xFFFF0000)};
-  for (int y = 0; y < 3; ++y) image.picture.pixels[static_cast<size_t>(y) * 4] = 0;
-  image.hotSpotX = 2;
-  image.hotSpotY = 1;
-  platform_->RegisterCursor(1, image);
+  std::vector<uint32_t> pixels(12, 0xFFFF0000);
+  for (size_t row = 0; row < 3; ++row) pixels[row * 4] = 0;
+  platform_->RegisterCursor(1, CursorImage{Picture{4, 3, pixels}, 2, 1});
   GdkCursor* cursor = GtkCursorTable::Lookup(1);
   ASSERT_NE(cursor, nullptr);
 
@@ -271,8 +245,7 @@ TEST_F(GtkMenuHintTest, CursorKeepsHotSpotAndTransparency) {
   window->ShowImage(ImageView{40, 40, white});
   window->SetVisible(true);
   window->SetCursor(1);
-  GdkWindow* gdkWindow =
-      gdk_x11_window_lookup_for_display(gdk_display_get_default(), static_cast<GtkNativeWindow&>(*window).XWindowId());
+  GdkWindow* gdkWindow = gdk_x11_window_lookup_for_display(gdk_display_get_default(), XWindowOf(*window));
   EXPECT_EQ(gdk_window_get_cursor(gdkWindow), cursor);
   // What the server shows with the pointer over the window: our picture and hot spot.
   ASSERT_TRUE(RunUntil([&] { return ScreenPixel(520, 120) == 0xFFFFFF; }));
@@ -295,14 +268,11 @@ TEST_F(GtkMenuHintTest, CursorKeepsHotSpotAndTransparency) {
 }
 
 std::string InfoText(GtkWidget* dialog) {
-  GtkWidget* info = FindNamed(dialog, "Info");
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(info));
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(FindNamed(dialog, "Info")));
   GtkTextIter start, end;
   gtk_text_buffer_get_bounds(buffer, &start, &end);
-  gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
-  std::string result(text);
-  g_free(text);
-  return result;
+  const std::unique_ptr<gchar, decltype(&g_free)> text(gtk_text_buffer_get_text(buffer, &start, &end, FALSE), g_free);
+  return text.get();
 }
 
 TEST_F(GtkMenuHintTest, AboutBoxCarriesTheProjectTexts) {

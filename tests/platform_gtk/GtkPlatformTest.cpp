@@ -1,8 +1,9 @@
 // The platform's desktop queries (with and without a window manager's EWMH properties), its
 // timers, the message box driven by a scripted key, and ShellOpen's failure path.
-#include <atomic>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <ranges>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include "desktop/TThreadedTimer.hpp"
-#include "platform/gtk/GtkNativeWindow.hpp"
 #include "GtkTestSupport.hpp"
 
 #include <X11/Xatom.h>
@@ -24,8 +24,8 @@ class GtkPlatformTest : public GtkDisplayTest {
  protected:
   void TearDown() override {
     if (display_ == nullptr) return;
-    for (const char* name : {"_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_CLIENT_LIST_STACKING",
-                             "_NET_ACTIVE_WINDOW"}) {
+    for (const char* name :
+         {"_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_CLIENT_LIST_STACKING", "_NET_ACTIVE_WINDOW"}) {
       XDeleteProperty(display_, Root(), AtomOf(name));
     }
     for (const Window window : windows_) XDestroyWindow(display_, window);
@@ -35,13 +35,11 @@ class GtkPlatformTest : public GtkDisplayTest {
 
   Window Root() const { return DefaultRootWindow(display_); }
   ::Atom AtomOf(const char* name) const { return XInternAtom(display_, name, False); }
+  long AtomValue(const char* name) const { return static_cast<long>(AtomOf(name)); }  // as a property value
 
   Window MakeWindow(const char* title, int x, int y, int width, int height, bool mapped) {
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = False;
-    const Window window = XCreateWindow(display_, Root(), x, y, static_cast<unsigned>(width),
-                                        static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                                        CopyFromParent, CWOverrideRedirect, &attributes);
+    const Window window = XCreateSimpleWindow(display_, Root(), x, y, static_cast<unsigned>(width),
+                                              static_cast<unsigned>(height), 0, 0, 0);
     XStoreName(display_, window, title);
     if (mapped) XMapWindow(display_, window);
     XSync(display_, False);
@@ -55,23 +53,21 @@ class GtkPlatformTest : public GtkDisplayTest {
     XSync(display_, False);
   }
 
-  std::vector<uint64_t> Ids(const std::vector<DesktopWindow>& windows) {
-    std::vector<uint64_t> ids;
-    for (const auto& window : windows) ids.push_back(window.id);
-    return ids;
+  static std::vector<uint64_t> Ids(const std::vector<DesktopWindow>& windows) {
+    const auto ids = windows | std::views::transform(&DesktopWindow::id);
+    return {ids.begin(), ids.end()};
   }
-
-  const DesktopWindow* Find(const std::vector<DesktopWindow>& windows, Window id) {
-    for (const auto& window : windows) {
-      if (window.id == id) return &window;
-    }
-    return nullptr;
+  static const DesktopWindow* Find(const std::vector<DesktopWindow>& windows, uint64_t id) {
+    const auto found = std::ranges::find(windows, id, &DesktopWindow::id);
+    return found != windows.end() ? &*found : nullptr;
   }
 
   std::vector<Window> windows_;
 };
 
-TEST_F(GtkPlatformTest, WorkAreaComesFromTheCurrentDesktopOrTheScreen) {
+TEST_F(GtkPlatformTest, PointerTaskbarAndWorkAreaFromTheCurrentDesktopOrTheScreen) {
+  MovePointer(321, 123);
+  EXPECT_EQ(platform_->Pointer(), (Point{321, 123}));
   EXPECT_EQ(platform_->ScreenRect(), (Rect{0, 0, 800, 600}));
   EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 600}));
   SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {0, 0, 800, 570, 10, 20, 700, 500});
@@ -82,13 +78,13 @@ TEST_F(GtkPlatformTest, WorkAreaComesFromTheCurrentDesktopOrTheScreen) {
   EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 570}));
   SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {1, 2});  // malformed: the screen
   EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 600}));
-}
-
-TEST_F(GtkPlatformTest, PointerIsReadFromTheServer) {
-  MovePointer(321, 123);
-  EXPECT_EQ(platform_->Pointer(), (Point{321, 123}));
-  MovePointer(0, 599);
-  EXPECT_EQ(platform_->Pointer(), (Point{0, 599}));
+  // The taskbar is the first dock window.
+  EXPECT_EQ(platform_->TaskbarRect(), std::nullopt);
+  SetLongs(MakeWindow("plain", 0, 0, 10, 10, true), "_NET_WM_WINDOW_TYPE", XA_ATOM,
+           {AtomValue("_NET_WM_WINDOW_TYPE_NORMAL")});
+  SetLongs(MakeWindow("panel", 0, 570, 800, 30, true), "_NET_WM_WINDOW_TYPE", XA_ATOM,
+           {AtomValue("_NET_WM_WINDOW_TYPE_DOCK")});
+  EXPECT_EQ(platform_->TaskbarRect(), (Rect{0, 570, 800, 600}));
 }
 
 TEST_F(GtkPlatformTest, WithoutWindowManagerTheRootChildrenAreListedFromTheFocusDown) {
@@ -98,17 +94,15 @@ TEST_F(GtkPlatformTest, WithoutWindowManagerTheRootChildrenAreListedFromTheFocus
   auto windows = platform_->WindowsFromForeground();
   const auto ids = Ids(windows);
   const auto position = [&](Window w) { return std::find(ids.begin(), ids.end(), w) - ids.begin(); };
-  ASSERT_NE(Find(windows, lower), nullptr);
-  ASSERT_NE(Find(windows, hidden), nullptr);
-  ASSERT_NE(Find(windows, upper), nullptr);
-  EXPECT_LT(position(upper), position(hidden));
-  EXPECT_LT(position(hidden), position(lower));
-  const DesktopWindow& described = *Find(windows, lower);
+  ASSERT_LT(position(upper), position(hidden));
+  ASSERT_LT(position(hidden), position(lower));
+  ASSERT_LT(position(lower), std::ssize(ids));
+  const DesktopWindow& described = windows[position(lower)];
   EXPECT_EQ(described.title, "lower");
   EXPECT_TRUE(described.visible);
   EXPECT_EQ(described.showState, ShowState::Normal);
   EXPECT_EQ(described.rect, (Rect{10, 20, 110, 70}));
-  EXPECT_FALSE(Find(windows, hidden)->visible);
+  EXPECT_FALSE(windows[position(hidden)].visible);
 
   // The window with the keyboard focus is the foreground one: the walk starts there.
   XSetInputFocus(display_, lower, RevertToPointerRoot, CurrentTime);
@@ -126,9 +120,9 @@ TEST_F(GtkPlatformTest, WindowManagerStackingActiveWindowAndStatesAreUsed) {
   SetLongs(Root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW,
            {static_cast<long>(bottom), static_cast<long>(active), static_cast<long>(above)});
   SetLongs(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(active)});
-  SetLongs(bottom, "_NET_WM_STATE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_STATE_HIDDEN"))});
+  SetLongs(bottom, "_NET_WM_STATE", XA_ATOM, {AtomValue("_NET_WM_STATE_HIDDEN")});
   SetLongs(active, "_NET_WM_STATE", XA_ATOM,
-           {static_cast<long>(AtomOf("_NET_WM_STATE_MAXIMIZED_VERT")), static_cast<long>(AtomOf("_NET_WM_STATE_MAXIMIZED_HORZ"))});
+           {AtomValue("_NET_WM_STATE_MAXIMIZED_VERT"), AtomValue("_NET_WM_STATE_MAXIMIZED_HORZ")});
   SetLongs(active, "_NET_FRAME_EXTENTS", XA_CARDINAL, {2, 3, 20, 4});  // left, right, top, bottom
   const char utf8Title[] = "Fen\xC3\xAAtre";
   XChangeProperty(display_, active, AtomOf("_NET_WM_NAME"), AtomOf("UTF8_STRING"), 8, PropModeReplace,
@@ -145,20 +139,11 @@ TEST_F(GtkPlatformTest, WindowManagerStackingActiveWindowAndStatesAreUsed) {
   EXPECT_TRUE(windows[1].visible);  // minimised windows still count as shown
 }
 
-TEST_F(GtkPlatformTest, TaskbarIsTheFirstDockWindow) {
-  EXPECT_EQ(platform_->TaskbarRect(), std::nullopt);
-  const Window plain = MakeWindow("plain", 0, 0, 10, 10, true);
-  const Window dock = MakeWindow("panel", 0, 570, 800, 30, true);
-  SetLongs(plain, "_NET_WM_WINDOW_TYPE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_WINDOW_TYPE_NORMAL"))});
-  SetLongs(dock, "_NET_WM_WINDOW_TYPE", XA_ATOM, {static_cast<long>(AtomOf("_NET_WM_WINDOW_TYPE_DOCK"))});
-  EXPECT_EQ(platform_->TaskbarRect(), (Rect{0, 570, 800, 600}));
-}
-
 TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
   auto window = platform_->CreateWindow();
   window->MoveResize(30, 40, 20, 10);
   window->SetVisible(true);
-  const auto id = static_cast<GtkNativeWindow&>(*window).XWindowId();
+  const auto id = XWindowOf(*window);
   ASSERT_TRUE(RunUntil([&] {
     const auto windows = platform_->WindowsFromForeground();
     const DesktopWindow* found = Find(windows, id);
@@ -179,8 +164,7 @@ TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
   });
   timer->SetEnabled(true);
   for (int i = 0; i < 1000 && timer->Enabled(); ++i) withThreadedTimers.Loop().ProcessEventsFor(10);
-  ASSERT_EQ(tickThreads.size(), 3u);
-  for (const auto& id : tickThreads) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_EQ(tickThreads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
 
 TEST_F(GtkPlatformTest, FallbackTimersTickSurviveFailingHandlersAndStopWhenDisabled) {
@@ -192,7 +176,6 @@ TEST_F(GtkPlatformTest, FallbackTimersTickSurviveFailingHandlersAndStopWhenDisab
     if (++ticks == 1) throw std::runtime_error("dropped");
     if (ticks == 3) timer->SetEnabled(false);
   });
-  EXPECT_TRUE(timer->Enabled());
   platform_->Loop().ProcessEventsFor(20);
   EXPECT_EQ(ticks, 0);
   timer->SetAllowZero(true);
@@ -241,8 +224,8 @@ class MessageBoxTest : public GtkPlatformTest {
       return MessageBoxResult::Ok;
     }
     const guint guard = g_timeout_add_seconds(60, &CloseDialogs, nullptr);
-    const MessageBoxResult result = platform_->MessageBox("Text with 100% of a question?", caption,
-                                                          MessageBoxIcon::Question, buttons);
+    const MessageBoxResult result =
+        platform_->MessageBox("Text with 100% of a question?", caption, MessageBoxIcon::Question, buttons);
     g_source_remove(guard);
     waitpid(pid, nullptr, 0);
     return result;

@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the tests that need the X server: the fixture that skips without one, a wait
-// that runs the loop until something happened, screen read-back and synthetic input.
-// gtest and the project's headers come before X's, whose macros (None, Bool) would clash.
+// that runs the loop until something happened, screen read-back, synthetic input and helper
+// programs. gtest and the project's headers come before X's, whose macros (None, Bool) clash.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gtk/GtkNativeWindow.hpp"
 #include "platform/gtk/GtkPlatform.hpp"
 
 #include <X11/Xlib.h>
@@ -45,6 +46,8 @@ inline void Terminate(pid_t& pid) {
   }
   pid = -1;
 }
+
+inline unsigned long XWindowOf(NativeWindow& window) { return static_cast<GtkNativeWindow&>(window).XWindowId(); }
 
 class GtkDisplayTest : public ::testing::Test {
  protected:

@@ -15,13 +15,12 @@ namespace kpf::platform::gtk::testing {
 namespace {
 
 MenuModel TrayMenu() {
-  MenuEntry about;
-  about.id = 3;
-  about.caption = "About";
-  MenuEntry close;
-  close.id = 9;
-  close.caption = "Close";
-  return MenuModel{about, close};
+  MenuModel entries(2);
+  entries[0].id = 3;
+  entries[0].caption = "About";
+  entries[1].id = 9;
+  entries[1].caption = "Close";
+  return entries;
 }
 
 class GtkTrayIconTest : public GtkDisplayTest {
@@ -35,15 +34,16 @@ class GtkTrayIconTest : public GtkDisplayTest {
 
   // Starts trayer on the test display; false when it cannot run.
   bool StartTrayer() {
-    trayer_ = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "64",
-                     "--heighttype", "pixel", "--height", "32", "--SetDockType", "false", "--SetPartialStrut", "false"});
+    trayer_ =
+        Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "64", "--heighttype",
+               "pixel", "--height", "32", "--SetDockType", "false", "--SetPartialStrut", "false"});
     return trayer_ > 0 && RunUntil([&] { return TrayHostRuns(); }, 500);
   }
 
   pid_t trayer_ = -1;
 };
 
-TEST_F(GtkTrayIconTest, WithoutATrayHostNothingBreaks) {
+TEST_F(GtkTrayIconTest, WithoutATrayHostNothingBreaksAndBalloonKindsNameStandardIcons) {
   ASSERT_FALSE(TrayHostRuns());
   // No session bus is named in the tests: the XEmbed icon is used and balloons are dropped.
   GtkTrayIcon tray;
@@ -60,9 +60,6 @@ TEST_F(GtkTrayIconTest, WithoutATrayHostNothingBreaks) {
   EXPECT_TRUE(tray.Visible());
   tray.SetPicture(nullptr);
   tray.SetVisible(false);
-}
-
-TEST_F(GtkTrayIconTest, BalloonKindsNameStandardIcons) {
   EXPECT_STREQ(BalloonIconName(static_cast<BalloonIcon>(0)), "");
   EXPECT_STREQ(BalloonIconName(BalloonIcon::Information), "dialog-information");
   EXPECT_STREQ(BalloonIconName(BalloonIcon::Warning), "dialog-warning");
@@ -86,8 +83,10 @@ TEST_F(GtkTrayIconTest, EmbedsInTrayerAndARightClickOpensTheMenu) {
     return gtk_status_icon_get_geometry(tray.StatusIconForTests(), &screen, &area, &orientation) && area.width > 0;
   }));
   Click(area.x + area.width / 2, area.y + area.height / 2, 3);
-  ASSERT_TRUE(RunUntil([&] { return tray.Menu()->IsOpen() && tray.Menu()->MenuWidget() != nullptr &&
-                                    gtk_widget_get_mapped(tray.Menu()->MenuWidget()); }));
+  ASSERT_TRUE(RunUntil([&] {
+    return tray.Menu()->IsOpen() && tray.Menu()->MenuWidget() != nullptr &&
+           gtk_widget_get_mapped(tray.Menu()->MenuWidget());
+  }));
   tray.Menu()->Close();
   EXPECT_FALSE(tray.Menu()->IsOpen());
 
