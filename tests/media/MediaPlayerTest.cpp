@@ -210,15 +210,22 @@ TEST_F(MediaPlayerTest, FailedOpensRaiseWithTheErrorText) {
   EXPECT_TRUE(audio.OpenClips().empty());
 }
 
-TEST_F(MediaPlayerTest, LoadFromResourceWritesARegisteredCopyAndPlaysFromMemory) {
-  const Bytes midi = testing::MakeMidi();
+// Data that does not fit the kind is refused before anything is written.
+TEST_F(MediaPlayerTest, LoadFromResourceRefusesWrongDataAndWritesARegisteredCopyAndPlaysFromMemory) {
+  player.SetDeviceKind(kKindMpp);
+  EXPECT_THROW(player.LoadFromResource(testing::MakeMp3Head()), MyMediaException);
   player.SetDeviceKind(kKindMidi);
+  EXPECT_THROW(player.LoadFromResource({}), MyMediaException);
+  EXPECT_THROW(player.LoadFromResource(testing::MakeMp3Head()), MyMediaException);
+  EXPECT_TRUE(temporaryFiles.Files().empty());
+  EXPECT_TRUE(audio.OpenClips().empty());
+  const Bytes midi = testing::MakeMidi();
   player.LoadFromResource(midi);
   const std::string copy = player.GetFileName();
   EXPECT_TRUE(copy.ends_with(".MID")) << copy;
   EXPECT_TRUE(copy.starts_with(scratch.Tmp() + "/")) << copy;
   EXPECT_EQ(ReadSoundFile(copy), midi);
-  EXPECT_NE(std::find(temporaryFiles.Files().begin(), temporaryFiles.Files().end(), copy), temporaryFiles.Files().end());
+  EXPECT_EQ(temporaryFiles.Files(), std::vector<std::string>{copy});
   const auto* clip = audio.Clip(player.DeviceID());
   ASSERT_NE(clip, nullptr);
   EXPECT_FALSE(clip->fromFile);
@@ -232,16 +239,6 @@ TEST_F(MediaPlayerTest, SecondChannelDataOpensAsTheMp3KindOfItsCopy) {
   EXPECT_TRUE(player.GetFileName().ends_with(".MP3"));
   EXPECT_EQ(player.DeviceKind(), kKindMp3);
   EXPECT_EQ(audio.Clip(player.DeviceID())->kind, platform::AudioKind::Wave);  // what the data holds
-}
-
-TEST_F(MediaPlayerTest, LoadFromResourceRefusesDataBeforeWritingAnything) {
-  player.SetDeviceKind(kKindMidi);
-  EXPECT_THROW(player.LoadFromResource({}), MyMediaException);
-  EXPECT_THROW(player.LoadFromResource(testing::MakeMp3Head()), MyMediaException);
-  player.SetDeviceKind(kKindMpp);
-  EXPECT_THROW(player.LoadFromResource(testing::MakeMp3Head()), MyMediaException);
-  EXPECT_TRUE(temporaryFiles.Files().empty());
-  EXPECT_TRUE(audio.OpenClips().empty());
 }
 
 TEST_F(MediaPlayerTest, LoopedMp3RestartsOnceAtEachEnd) {

@@ -39,8 +39,13 @@ class SoundDispatchTest : public testing::MediaFixture {
   std::optional<SoundDispatch> dispatch;
 };
 
-TEST_F(SoundDispatchTest, MissingFileIsWrittenFromItsDataOnceAndTheCopyIsReused) {
+TEST_F(SoundDispatchTest, FileNextToTheExecutableIsPreferredAndAMissingOneIsWrittenFromItsDataOnce) {
+  const std::string beside = scratch.Write("exe/music/theme.mid", midi);
   auto& sounds = Dispatch();
+  sounds.PlaySound(0, MakeSound("music\\theme.mid", 100, midi), 1);
+  EXPECT_EQ(LinesWith("audio open"), std::vector<std::string>{"audio open 1: " + beside + " (midi, media, file)"});
+  EXPECT_TRUE(TmpFiles().empty());
+
   const auto sound = MakeSound("theme.mid", 100, midi);
   sounds.PlaySound(3, sound, 1);
   const std::string copy = sounds.TempFileName(3);
@@ -49,20 +54,13 @@ TEST_F(SoundDispatchTest, MissingFileIsWrittenFromItsDataOnceAndTheCopyIsReused)
   EXPECT_EQ(temporaryFiles.Files(), std::vector<std::string>{copy});  // deleted when the service ends
   ASSERT_NE(sounds.MediaPlayer(), nullptr);
   EXPECT_FALSE(sounds.MediaPlayer()->Loop());
-  EXPECT_EQ(LinesWith("audio open 1"), std::vector<std::string>{"audio open 1: " + copy + " (midi, media, memory " +
+  EXPECT_EQ(LinesWith("audio open 2"), std::vector<std::string>{"audio open 2: " + copy + " (midi, media, memory " +
                                                                  std::to_string(midi.size()) + " bytes)"});
   sounds.PlaySound(3, sound, 2);
   EXPECT_EQ(sounds.TempFileName(3), copy);
-  EXPECT_EQ(LinesWith("audio open 2"), std::vector<std::string>{"audio open 2: " + copy + " (midi, media, file)"});
+  EXPECT_EQ(LinesWith("audio open 3"), std::vector<std::string>{"audio open 3: " + copy + " (midi, media, file)"});
   EXPECT_EQ(TmpFiles().size(), 1u);
-  EXPECT_EQ(LinesWith("close 1").size(), 1u);  // the foreground channel was closed first
-}
-
-TEST_F(SoundDispatchTest, FileNextToTheExecutableIsPreferredToTheData) {
-  const std::string beside = scratch.Write("exe/music/theme.mid", midi);
-  Dispatch().PlaySound(0, MakeSound("music\\theme.mid", 100, midi), 1);
-  EXPECT_EQ(LinesWith("audio open"), std::vector<std::string>{"audio open 1: " + beside + " (midi, media, file)"});
-  EXPECT_TRUE(TmpFiles().empty());
+  EXPECT_EQ(LinesWith("close 2").size(), 1u);  // the foreground channel was closed first
 }
 
 TEST_F(SoundDispatchTest, ModesThreeAndFourLoopAndTheBackgroundChannelStartsOnce) {
@@ -87,7 +85,7 @@ TEST_F(SoundDispatchTest, ModesThreeAndFourLoopAndTheBackgroundChannelStartsOnce
   EXPECT_EQ(LinesWith("audio play").size(), 2u);
 }
 
-TEST_F(SoundDispatchTest, WavesPlayFromTheSoundDataWithoutACopy) {
+TEST_F(SoundDispatchTest, WavesPlayFromTheSoundDataWithoutACopyAndStopSoundsFreesAllFourPlayers) {
   auto& sounds = Dispatch();
   const auto ding = MakeSound("ding.wav", 101, wave);
   sounds.PlaySound(0, ding, 1);
@@ -99,7 +97,6 @@ TEST_F(SoundDispatchTest, WavesPlayFromTheSoundDataWithoutACopy) {
   EXPECT_FALSE(clip->loop);
   sounds.PlaySound(0, ding, 3);
   EXPECT_TRUE(audio.Clip(sounds.WavePlayer()->Clip())->loop);
-
   sounds.PlaySound(0, ding, 4);
   ASSERT_NE(sounds.BackgroundWave(), nullptr);
   const auto background = sounds.BackgroundWave()->Clip();
@@ -107,23 +104,15 @@ TEST_F(SoundDispatchTest, WavesPlayFromTheSoundDataWithoutACopy) {
   sounds.PlaySound(0, ding, 4);
   EXPECT_EQ(sounds.BackgroundWave()->Clip(), background);
   EXPECT_TRUE(TmpFiles().empty());
-}
 
-TEST_F(SoundDispatchTest, StopSoundsStopsAndFreesAllFourPlayers) {
-  auto& sounds = Dispatch();
-  sounds.PlaySound(0, MakeSound("a.mid", 100, midi), 1);
-  sounds.PlaySound(1, MakeSound("b.mid", 100, midi), 4);
-  sounds.PlaySound(2, MakeSound("c.wav", 101, wave), 1);
-  sounds.PlaySound(2, MakeSound("c.wav", 101, wave), 4);
+  sounds.PlaySound(1, MakeSound("a.mid", 100, midi), 1);
+  sounds.PlaySound(2, MakeSound("b.mid", 100, midi), 4);
   EXPECT_EQ(audio.OpenClips().size(), 4u);
   sounds.StopSounds();
-  EXPECT_EQ(sounds.MediaPlayer(), nullptr);
-  EXPECT_EQ(sounds.BackgroundPlayer(), nullptr);
-  EXPECT_EQ(sounds.WavePlayer(), nullptr);
-  EXPECT_EQ(sounds.BackgroundWave(), nullptr);
+  EXPECT_EQ(std::tuple(sounds.MediaPlayer(), sounds.BackgroundPlayer(), sounds.WavePlayer(), sounds.BackgroundWave()),
+            std::tuple(nullptr, nullptr, nullptr, nullptr));
   EXPECT_TRUE(audio.OpenClips().empty());
-  // The background channel can start again afterwards.
-  sounds.PlaySound(1, MakeSound("b.mid", 100, midi), 4);
+  sounds.PlaySound(2, MakeSound("b.mid", 100, midi), 4);  // the background channel can start again
   EXPECT_NE(sounds.BackgroundPlayer(), nullptr);
 }
 
