@@ -73,27 +73,7 @@ TEST_F(WavePlayerTest, ALaterWaveReplacesTheOneOnTheWaveChannel) {
   EXPECT_FALSE(audio.IsPlaying(second.Clip()));
 }
 
-TEST_F(WavePlayerTest, FileAndResourceSources) {
-  TPlayerWave player(audio);
-  player.Async = true;
-  player.WaveName = scratch.Write("exe/ding.wav", wave);
-  EXPECT_TRUE(player.Play());
-  EXPECT_EQ(audio.Clip(player.Clip())->data.size(), wave.size());
-
-  player.WhereWave = TWhereWave::wwInResource;
-  player.WaveName = "DING";
-  EXPECT_FALSE(player.Play());  // no resources without a lookup
-  player.SetResourceLookup([&](const std::string& name) -> std::optional<std::span<const uint8_t>> {
-    if (name == "DING") return std::span<const uint8_t>(wave);
-    return std::nullopt;
-  });
-  EXPECT_TRUE(player.Play());
-  EXPECT_EQ(audio.Clip(player.Clip())->data.data(), wave.data());
-  player.WaveName = "OTHER";
-  EXPECT_FALSE(player.Play());
-}
-
-TEST_F(WavePlayerTest, UnplayableSoundsGiveFalseAndOpenNothing) {
+TEST_F(WavePlayerTest, UnplayableSoundsGiveFalseAndOpenNothingAndFileAndResourceSourcesPlay) {
   std::filesystem::create_directories(scratch.Exe() + "/folder.wav");
   Bytes lying = wave;
   testing::PatchLe32(lying, 40, 0x7FFFFFFF);  // data size past the sound
@@ -110,6 +90,22 @@ TEST_F(WavePlayerTest, UnplayableSoundsGiveFalseAndOpenNothing) {
   EXPECT_TRUE(audio.OpenClips().empty());
   player.Stop();  // nothing plays: nothing happens
   EXPECT_EQ(audio.Lines(), std::vector<std::string>{"audio stop channel: wave"});
+
+  player.WhereWave = TWhereWave::wwInFile;
+  player.WaveName = scratch.Write("exe/ding.wav", wave);
+  EXPECT_TRUE(player.Play());
+  EXPECT_EQ(audio.Clip(player.Clip())->data.size(), wave.size());
+  player.WhereWave = TWhereWave::wwInResource;
+  player.WaveName = "DING";
+  EXPECT_FALSE(player.Play());  // no resources without a lookup
+  player.SetResourceLookup([&](const std::string& name) -> std::optional<std::span<const uint8_t>> {
+    if (name == "DING") return std::span<const uint8_t>(wave);
+    return std::nullopt;
+  });
+  EXPECT_TRUE(player.Play());
+  EXPECT_EQ(audio.Clip(player.Clip())->data.data(), wave.data());
+  player.WaveName = "OTHER";
+  EXPECT_FALSE(player.Play());
 }
 
 class MediaPlayerTest : public testing::MediaFixture {

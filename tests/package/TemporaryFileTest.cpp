@@ -158,29 +158,24 @@ TEST_F(TemporaryFileTest, NamesInsideTheConfiguredFolderWithAndWithoutDotAreAlik
   EXPECT_TRUE(TTemporaryFile(settings, report).GetTempFileName("a/../b").ends_with(".a_.._b"));
 }
 
-TEST_F(TemporaryFileTest, PrivateFolderIsOnlyForThisUser) {
-  TTemporaryFile service(settings, report);
-  std::string folder = FolderOf(service.GetTempFileName("x"));
-  struct stat info;
-  ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_EQ(service.Folders(), std::vector<std::string>{folder});
-  EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteFolder"), ";%;" + folder);
-}
-
-TEST_F(TemporaryFileTest, CreateTempFileWritesRegistersAndCleansUp) {
+// The file and its folder are only for this user.
+TEST_F(TemporaryFileTest, CreateTempFileWritesIntoAPrivateFolderRegistersAndCleansUp) {
   std::string path, folder;
   {
     TTemporaryFile service(settings, report);
     path = service.CreateTempFile(".wav", testing::ToBytes("RIFF"));
     ASSERT_FALSE(path.empty());
     folder = FolderOf(path);
+    struct stat info;
+    ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(service.Folders(), std::vector<std::string>{folder});
+    EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteFolder"), ";%;" + folder);
     EXPECT_EQ(ScratchFolder::Read(path), "RIFF");
     EXPECT_EQ(service.Files(), std::vector<std::string>{path});
     EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path);  // first entry without separator
     std::string second = service.CreateTempFile("wav", testing::ToBytes("2"));
     EXPECT_EQ(StoredList(CurrentProcessTag(), "DeleteList"), path + ";%;" + second);
-    struct stat info;
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u);
   }
