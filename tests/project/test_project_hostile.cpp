@@ -11,6 +11,7 @@ using namespace kpf::test;
 namespace {
 
 ByteBuilder WithScripts(int32_t next) { return Magic().section(140, ByteBuilder().i32(next).i32(0)); }
+ByteBuilder OneSection(uint16_t tag, const ByteBuilder& body) { return Magic().section(tag, body).end(); }
 
 // A section body of `count` copies of `item` after the count.
 ByteBuilder Repeated(ByteBuilder head, int count, const ByteBuilder& item) {
@@ -44,7 +45,7 @@ TEST(ProjectHostile, DamagedStreamsEndTheLoadWithTheirErrorAndKeepWhatCameBefore
   ByteBuilder bigParams;
   bigParams.i32(0).i32(1).i32(1).nul("").nul("").i32(1).i32(0).i32(0).i32(1);
   Action(bigParams, "Big", 20, 1, ByteBuilder().raw(std::vector<uint8_t>(65537, 0)));
-  struct Case { const char* name; ByteBuilder stream; const char* error; Check check = {}; };
+  struct Case { const char* name; ByteBuilder stream; const char* error = "Stream read error"; Check check = {}; };
   const Case cases[] = {
       {"section length beyond the stream", WithScripts(3).u16(135).i32(1000).i32(0), "Stream read error", scriptsKept},
       {"no end section", WithScripts(3), "Stream read error", scriptsKept},
@@ -53,19 +54,17 @@ TEST(ProjectHostile, DamagedStreamsEndTheLoadWithTheirErrorAndKeepWhatCameBefore
       {"body reading past its length",
        WithScripts(3).section(135, ByteBuilder().i32(1).nul("Cut")).section(131, ByteBuilder().i32(0)).end(),
        "Stream read error", [](const ProjectModel& m) { EXPECT_TRUE(m.PlayLists.empty()); }},
-      {"huge animation count", Magic().section(652, ByteBuilder().compact(0x7fffffff).i32(0)).end(), "Stream read error"},
+      {"huge animation count", OneSection(652, ByteBuilder().compact(0x7fffffff).i32(0))},
       // 70000 variables would fit the bytes but exceed the list limit; menus and flags stop at 4096.
       {"70000 variables",
-       Magic().section(399, Repeated(ByteBuilder().i32(0).compact(70000), 70000, ByteBuilder().i32(1).u8(0).u8(0).i32(0))).end(),
-       "Stream read error"},
-      {"4097 menus", Magic().section(132, Repeated(ByteBuilder().i32(4097), 4097, ByteBuilder().u8(0).i32(0))).end(), "Stream read error"},
-      {"5000 flags", Magic().section(131, Repeated(ByteBuilder().i32(5000), 5000, ByteBuilder().u8(1))).end(), "Stream read error"},
-      {"negative script count", Magic().section(140, ByteBuilder().i32(0).i32(-1)).end(), "Stream read error"},
-      {"sound count", Magic().section(129, ByteBuilder().i32(0x10000000)).end(), "Stream read error"},
-      {"dialog count", Magic().section(139, ByteBuilder().i32(0).i32(1000).i32(1)).end(), "Stream read error"},
-      {"play list items", Magic().section(135, ByteBuilder().i32(1).nul("x").nul("").u8(0).u16(0).i32(1 << 30)).end(),
-       "Stream read error"},
-      {"parameter block over 64 KiB", Magic().section(140, bigParams).end(), "Stream read error"},
+       OneSection(399, Repeated(ByteBuilder().i32(0).compact(70000), 70000, ByteBuilder().i32(1).u16(0).i32(0)))},
+      {"4097 menus", OneSection(132, Repeated(ByteBuilder().i32(4097), 4097, ByteBuilder().u8(0).i32(0)))},
+      {"5000 flags", OneSection(131, Repeated(ByteBuilder().i32(5000), 5000, ByteBuilder().u8(1)))},
+      {"negative script count", OneSection(140, ByteBuilder().i32(0).i32(-1))},
+      {"sound count", OneSection(129, ByteBuilder().i32(0x10000000))},
+      {"dialog count", OneSection(139, ByteBuilder().i32(0).i32(1000).i32(1))},
+      {"play list items", OneSection(135, ByteBuilder().i32(1).nul("x").nul("").u8(0).u16(0).i32(1 << 30))},
+      {"parameter block over 64 KiB", OneSection(140, bigParams)},
       {"second image section", Magic().section(651, ImageSection(1)).section(651, ImageSection(1)).end(),
        "Duplicate frame image section", [](const ProjectModel& m) {
          ASSERT_EQ(m.Bitmaps.size(), 1u);
@@ -74,7 +73,7 @@ TEST(ProjectHostile, DamagedStreamsEndTheLoadWithTheirErrorAndKeepWhatCameBefore
       {"image index -1", SecondAnimationShows(-1), "Frame image index out of range", goodAnimationKept},
       {"image index 2 of 2", SecondAnimationShows(2), "Frame image index out of range", goodAnimationKept},
       {"image index 2^30", SecondAnimationShows(1 << 30), "Frame image index out of range", goodAnimationKept},
-      {"images after the animations", Magic().section(652, OneAnimation({FrameSpec{.image = 0}})).end(),
+      {"images after the animations", OneSection(652, OneAnimation({FrameSpec{.image = 0}})),
        "Frame image index out of range", [](const ProjectModel& m) { EXPECT_TRUE(m.Animations.empty()); }},
       // The second image entry is cut: the first stays, and the sounds are never read from image bytes.
       {"truncated image entry", truncatedImage, "Stream read error", [](const ProjectModel& m) {
