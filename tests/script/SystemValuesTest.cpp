@@ -27,6 +27,14 @@ using testing::CountingRandom;
 constexpr Rect kScreen{0, 0, 1280, 1024};
 constexpr Rect kWorkArea{0, 0, 1280, 984};
 
+std::string Str(int32_t value) { return std::to_string(value); }
+std::string Str(const std::string& text) { return text; }
+
+DesktopWindow Window(uint64_t id, std::string title, Rect rect, bool visible = true,
+                     ShowState state = ShowState::Normal) {
+  return DesktopWindow{id, std::move(title), visible, state, rect};
+}
+
 class SystemValuesTest : public ::testing::Test {
  protected:
   SystemValuesTest() {
@@ -49,21 +57,12 @@ class SystemValuesTest : public ::testing::Test {
 };
 
 TEST_F(SystemValuesTest, ReadsTheDesktopTheClockAndThePlayerState) {
-  values.State.TimerCounter = 42;
-  values.State.WindowLeft = 100;
-  values.State.WindowTop = 200;
-  values.State.WindowWidth = 300;
-  values.State.WindowHeight = 400;
-  values.State.LastKey = -1;
-  values.State.MouseButtons = 3;
-  values.State.AnimationName = "Walk";
-  values.State.AnimationIndex = 4;
-  values.State.WindowState = 1;
-  values.State.FrameIndex = 6;
-  values.State.DrawCount = 7;
-  values.State.LastError = 404;
-  values.State.ProxyUserName = "user";
-  values.State.ProxyPassword = "secret";
+  values.State = {.ProxyHost = values.State.ProxyHost, .ProxyPort = values.State.ProxyPort,
+                  .ProxyUserName = "user", .ProxyPassword = "secret", .TimerCounter = 42, .WindowLeft = 100,
+                  .WindowTop = 200, .WindowWidth = 300, .WindowHeight = 400, .LastKey = -1, .MouseButtons = 3,
+                  .AnimationName = "Walk", .AnimationIndex = 4, .WindowState = 1, .FrameIndex = 6, .DrawCount = 7,
+                  .LastError = 404, .LastErrorText = ""};
+  desktop.SetWindowsFromForeground({Window(0x1'0000'0042, "editor", {100, 200, 500, 600})});
   const std::pair<size_t, VariantValue> expected[] = {
       {0, 1280}, {1, 1024}, {2, 1},
       {3, 14}, {4, 5}, {5, 9}, {6, 7}, {7, 12}, {8, 2026}, {9, 2},
@@ -73,12 +72,13 @@ TEST_F(SystemValuesTest, ReadsTheDesktopTheClockAndThePlayerState) {
       {29, "Walk"}, {30, 4}, {31, 1}, {33, 6}, {34, 7}, {35, 404}, {36, ""},
       {37, "/home/someone/Documents"}, {39, "user"}, {40, "secret"},
       {44, 0}, {45, 0}, {46, 0}, {47, 0},  // no taskbar
+      {22, 200}, {23, 100}, {24, 600}, {25, 500}, {32, 0x42},  // the active window
   };
   for (const auto& [position, value] : expected)
     EXPECT_EQ(Read(position), value) << At(position).Name;
 }
 
-TEST_F(SystemValuesTest, TaskbarTopIsRegisteredTwiceWithDifferentMeanings) {
+TEST_F(SystemValuesTest, TaskbarTopIsRegisteredTwiceAndProjectNamesComeFirst) {
   desktop.SetWorkArea(Rect{0, 0, 1280, 900});
   desktop.SetTaskbarRect(Rect{10, 950, 1270, 1000});
   EXPECT_EQ(Read(21), VariantValue(900));  // work-area bottom
@@ -91,13 +91,12 @@ TEST_F(SystemValuesTest, TaskbarTopIsRegisteredTwiceWithDifferentMeanings) {
   EXPECT_EQ(evaluator.SubstituteVariables("<%TASKBAR_TOP%>"), "900");
   EXPECT_EQ(project::FindVariableById(variables, 65579)->AsInteger(), 950);
   EXPECT_EQ(project::FindVariableByName(variables, "taskbar_top")->ID, 65579);
-}
 
-TEST_F(SystemValuesTest, ProjectVariableNamedLikeASystemVariable) {
+  // A project variable named like a system variable: tags take the first (the project's), the
+  // search by name the last (the system's).
   std::vector<project::TTaviVariable> list{testing::TextVariable("SCREEN_WIDTH", "mine", 7)};
   project::RegisterSystemVariables(list, &values);
-  TextEvaluator evaluator(list, PlayerFolders{});
-  EXPECT_EQ(evaluator.SubstituteVariables("<%SCREEN_WIDTH%>"), "mine");
+  EXPECT_EQ(TextEvaluator(list, PlayerFolders{}).SubstituteVariables("<%SCREEN_WIDTH%>"), "mine");
   EXPECT_EQ(project::FindVariableByName(list, "SCREEN_WIDTH")->ID, 65535);
 }
 
@@ -119,27 +118,21 @@ TEST_F(SystemValuesTest, RandomScreenPositionsKeepTheWindowOnTheScreen) {
 }
 
 TEST_F(SystemValuesTest, WritesActOnThePlayer) {
-  std::vector<std::pair<int32_t, int32_t>> moves;
-  std::string animationName;
-  int32_t animationIndex = -1;
-  int32_t frameIndex = -1;
-  values.Effects.OnMove = [&](int32_t left, int32_t top) { moves.emplace_back(left, top); };
-  values.Effects.OnAnimationName = [&](const std::string& name) { animationName = name; };
-  values.Effects.OnAnimationIndex = [&](int32_t index) { animationIndex = index; };
-  values.Effects.OnFrameIndex = [&](int32_t index) { frameIndex = index; };
+  std::vector<std::string> effects;
+  const auto record = [&](std::string what) { return [&effects, what](auto v) { effects.push_back(what + Str(v)); }; };
+  values.Effects.OnMove = [&](int32_t left, int32_t top) { effects.push_back("move " + Str(left) + "," + Str(top)); };
+  values.Effects.OnAnimationName = record("name ");
+  values.Effects.OnAnimationIndex = record("index ");
+  values.Effects.OnFrameIndex = record("frame ");
   values.State.WindowLeft = 1;
   values.State.WindowTop = 2;
-
   At(14).SetValue(50);
   At(15).SetValue("60");
-  EXPECT_EQ(moves, (std::vector<std::pair<int32_t, int32_t>>{{50, 2}, {1, 60}}));
   At(29).SetValue("Jump");
-  EXPECT_EQ(animationName, "Jump");
-  EXPECT_EQ(Read(29), VariantValue("Jump"));
   At(30).SetValue(3);
-  EXPECT_EQ(animationIndex, 3);
   At(33).SetValue(9);
-  EXPECT_EQ(frameIndex, 9);
+  EXPECT_EQ(effects, (std::vector<std::string>{"move 50,2", "move 1,60", "name Jump", "index 3", "frame 9"}));
+  EXPECT_EQ(Read(29), VariantValue("Jump"));
   // Written values that read back (the proxy port as text), including the start-up values.
   const std::tuple<size_t, VariantValue, VariantValue> stored[] = {
       {11, "host", "host"}, {12, 3128, "3128"}, {13, 77, 77}, {34, 12, 12}, {38, 1234, 1234}, {41, 55, 55},
@@ -159,15 +152,6 @@ TEST_F(SystemValuesTest, WritesActOnThePlayer) {
 
   At(3).SetValue(5);  // CURRENT_HOUR: nothing that is read back changes
   EXPECT_EQ(Read(3), VariantValue(14));
-}
-
-TEST_F(SystemValuesTest, IntegerSettingFollowsTheConversionRule) {
-  std::vector<project::TTaviVariable> list{testing::IntegerVariable("COUNT", 9)};
-  const std::pair<const char*, int32_t> cases[] = {{"12.5", 0}, {" 5", 0}, {"", 0}, {"-3", -3}};
-  for (const auto& [text, expected] : cases) {
-    list[0].SetValue(text);
-    EXPECT_EQ(list[0].GetValue(), VariantValue(expected)) << text;
-  }
 }
 
 TEST_F(SystemValuesTest, ConnectionAndUnknownCodes) {
@@ -200,11 +184,6 @@ TEST(PlayerStateTest, SplitsTheProxyServerAtTheLastColon) {
   }
 }
 
-DesktopWindow Window(uint64_t id, std::string title, Rect rect, bool visible = true,
-                     ShowState state = ShowState::Normal) {
-  return DesktopWindow{id, std::move(title), visible, state, rect};
-}
-
 TEST(ActiveWindowTest, FindsTheFirstUsableWindowOrFallsBack) {
   constexpr Rect kTaskbar{0, 984, 1280, 1024};
   const Rect player{0, 10, 50, 60};
@@ -235,14 +214,6 @@ TEST(ActiveWindowTest, FindsTheFirstUsableWindowOrFallsBack) {
     }
     EXPECT_EQ(active.Rect, c.rect) << c.name;
   }
-}
-
-TEST_F(SystemValuesTest, ActiveWindowValuesComeFromTheDesktop) {
-  desktop.SetWindowsFromForeground({Window(0x1'0000'0042, "editor", {100, 200, 500, 600})});
-  const std::pair<size_t, int32_t> expected[] = {
-      {22, 200}, {23, 100}, {24, 600}, {25, 500}, {32, 0x42}};
-  for (const auto& [position, value] : expected)
-    EXPECT_EQ(Read(position), VariantValue(value)) << At(position).Name;
 }
 
 }  // namespace
