@@ -36,7 +36,8 @@ TEST_F(TCoolTrayIconTest, TooltipIsCutTo127AndOnlyPassedWithShowHintAndThePictur
   tray.SetShowHint(true);
   tray.SetHint("Title");
   EXPECT_EQ(icon->Tooltip(), "Title");
-  const platform::Picture picture = MakeTransparent(2, 2, std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF}, 0x00FF00);
+  const std::vector<uint32_t> pixels{0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF};
+  const platform::Picture picture = MakeTransparent(2, 2, pixels, 0x00FF00);
   tray.SetIcon(&picture);
   EXPECT_EQ(icon->Picture(), picture);
   tray.SetIcon(nullptr);  // back to the default icon

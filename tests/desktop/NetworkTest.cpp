@@ -24,7 +24,7 @@ TEST(Network, ExtractHttpProxy) {
       {"", true, ""},
       {"http=" + std::string(300, 'x'), true, std::string(255, 'x')},
   };
-  for (const auto& [server, enabled, expected] : cases) EXPECT_EQ(ExtractHttpProxy(server, enabled), expected) << server;
+  for (const auto& [server, on, expected] : cases) EXPECT_EQ(ExtractHttpProxy(server, on), expected) << server;
 }
 
 TEST(Network, ProxyHostPort) {

@@ -91,8 +91,7 @@ TEST_F(GtkMenuHintTest, MenuModelBecomesTheWidgetTreeWithPlainCaptionsAndLimited
   EXPECT_FALSE(GTK_IS_CHECK_MENU_ITEM(items[4]));
   EXPECT_FALSE(gtk_widget_get_sensitive(items[4]));
   GtkWidget* image = FindChild(items[5], GTK_TYPE_IMAGE);
-  ASSERT_NE(image, nullptr);
-  GdkPixbuf* pixbuf = gtk_image_get_pixbuf(GTK_IMAGE(image));
+  GdkPixbuf* pixbuf = image != nullptr ? gtk_image_get_pixbuf(GTK_IMAGE(image)) : nullptr;
   ASSERT_NE(pixbuf, nullptr);
   EXPECT_EQ(gdk_pixbuf_get_width(pixbuf), 2);
   EXPECT_TRUE(gdk_pixbuf_get_has_alpha(pixbuf));

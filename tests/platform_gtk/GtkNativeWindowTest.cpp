@@ -129,31 +129,23 @@ TEST_F(GtkNativeWindowTest, ButtonsDoubleClicksKeysAndCloseRequestsAreReported) 
   EXPECT_TRUE(window->Visible());
 }
 
-TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactly) {
+// The caption is checked where the platform lists the desktop's windows.
+TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactlyAndStackingFlagsFollowRequests) {
   auto window = ShowRedWindow(10, 10, 40, 40, nullptr);
   ASSERT_TRUE(Drawn(20, 20));
   window->MoveResize(123, 77, 64, 32);
   EXPECT_EQ(window->Bounds(), (Rect{123, 77, 187, 109}));
-  const auto xid = XWindowOf(*window);
   auto geometry = [&] {
     Window child = 0;
     int x = 0, y = 0;
-    XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
     XWindowAttributes attributes{};
-    XGetWindowAttributes(display_, xid, &attributes);
+    XTranslateCoordinates(display_, XWindowOf(*window), DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    XGetWindowAttributes(display_, XWindowOf(*window), &attributes);
     return Rect{x, y, x + attributes.width, y + attributes.height};
   };
   ASSERT_TRUE(RunUntil([&] { return geometry() == Rect{123, 77, 187, 109}; })) << "at " << geometry().left;
   // The picture is redrawn for the new size once the program gives it one; the old place is empty.
   EXPECT_EQ(ScreenPixel(20, 20), kRootBlack);
-}
-
-// The caption is checked where the platform lists the desktop's windows.
-TEST_F(GtkNativeWindowTest, VisibilityAndStackingFlagsFollowRequests) {
-  auto window = platform_->CreateWindow();
-  EXPECT_FALSE(window->Visible());
-  window->SetVisible(true);
-  EXPECT_TRUE(window->Visible());
   window->SetTopmost(true);
   EXPECT_TRUE(window->Topmost());
   window->BringToFront();

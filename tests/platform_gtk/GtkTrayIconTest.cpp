@@ -16,9 +16,7 @@ namespace {
 
 MenuModel TrayMenu() {
   MenuModel entries(2);
-  entries[0].id = 3;
   entries[0].caption = "About";
-  entries[1].id = 9;
   entries[1].caption = "Close";
   return entries;
 }
@@ -27,10 +25,7 @@ class GtkTrayIconTest : public GtkDisplayTest {
  protected:
   void TearDown() override { Terminate(trayer_); }
 
-  bool TrayHostRuns() {
-    const ::Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
-    return XGetSelectionOwner(display_, selection) != 0;
-  }
+  bool TrayHostRuns() { return XGetSelectionOwner(display_, XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False)) != 0; }
 
   // Starts trayer on the test display; false when it cannot run.
   bool StartTrayer() {
@@ -69,24 +64,17 @@ TEST_F(GtkTrayIconTest, WithoutATrayHostNothingBreaksAndBalloonKindsNameStandard
 TEST_F(GtkTrayIconTest, EmbedsInTrayerAndARightClickOpensTheMenu) {
   if (!StartTrayer()) GTEST_SKIP() << "trayer cannot run on the test server";
   GtkTrayIcon tray(false);
-  std::vector<int> chosen;
-  tray.SetMenu(TrayMenu, [&](int id) { chosen.push_back(id); });
-  tray.SetTooltip("Kitty");
+  tray.SetMenu(TrayMenu, [](int) {});
   tray.SetVisible(true);
   ASSERT_TRUE(RunUntil([&] { return tray.Embedded(); }));
 
-  GdkRectangle area{};
   // The icon's place on screen, as the tray laid it out.
+  GdkRectangle area{};
   ASSERT_TRUE(RunUntil([&] {
-    GdkScreen* screen = nullptr;
-    GtkOrientation orientation{};
-    return gtk_status_icon_get_geometry(tray.StatusIconForTests(), &screen, &area, &orientation) && area.width > 0;
+    return gtk_status_icon_get_geometry(tray.StatusIconForTests(), nullptr, &area, nullptr) && area.width > 0;
   }));
   Click(area.x + area.width / 2, area.y + area.height / 2, 3);
-  ASSERT_TRUE(RunUntil([&] {
-    return tray.Menu()->IsOpen() && tray.Menu()->MenuWidget() != nullptr &&
-           gtk_widget_get_mapped(tray.Menu()->MenuWidget());
-  }));
+  ASSERT_TRUE(RunUntil([&] { return tray.Menu()->IsOpen() && gtk_widget_get_mapped(tray.Menu()->MenuWidget()); }));
   tray.Menu()->Close();
   EXPECT_FALSE(tray.Menu()->IsOpen());
 
