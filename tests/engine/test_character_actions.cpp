@@ -11,12 +11,15 @@ namespace {
 
 using project::TKPFExeAction;
 
-project::ProjectSource CharacterProject(std::vector<TKPFExeAction> actions) {
+// Script n + 1 runs scripts[n].
+project::ProjectSource CharacterProject(std::vector<std::vector<TKPFExeAction>> scripts) {
   project::ProjectSource source = WithVariables({"N"});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
   for (const char* name : {"beep.wav", "Chirp.wav", "CHIRP.WAV"}) source.Sounds.push_back({.Name = name, .Data = {1, 2}});
-  source.Scripts.push_back(Script(1, "main", std::move(actions)));
-  source.NextScriptId = 2;
+  for (auto& actions : scripts) {
+    source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "main", std::move(actions)));
+  }
+  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
   project::MenuSource entry;
   entry.Caption = "Say hello";
   source.Menus = {entry};
@@ -26,7 +29,7 @@ project::ProjectSource CharacterProject(std::vector<TKPFExeAction> actions) {
 // A started, visible player with the desktop services and a recording sound output whose lines
 // join the player's trace.
 struct CharacterActions {
-  explicit CharacterActions(std::vector<TKPFExeAction> actions) : h(CharacterProject(std::move(actions))) {
+  explicit CharacterActions(std::vector<std::vector<TKPFExeAction>> scripts) : h(CharacterProject(std::move(scripts))) {
     h.player->SetSoundOutput(&sound);
     EXPECT_TRUE(h.player->Start());
     h.player->SetVisible(true);
@@ -39,8 +42,8 @@ struct CharacterActions {
 };
 
 TEST(CharacterActionsTest, ShowHintOpensTheBubbleRelativeToTheWindow) {
-  CharacterActions c({Act(22, {P::Var(1), P::Text("7")}),
-                      Act(2, {P::Text("Hi <%N%>"), P::Text("10"), P::Text("2*5"), P::Text("20")})});
+  CharacterActions c({{Act(22, {P::Var(1), P::Text("7")}),
+                       Act(2, {P::Text("Hi <%N%>"), P::Text("10"), P::Text("2*5"), P::Text("20")})}});
   c.h.player->SetPosition(100, 200);
   c.h.Fire(1);
   auto* window = c.h.platform.LastHintWindow();
@@ -53,52 +56,38 @@ TEST(CharacterActionsTest, ShowHintOpensTheBubbleRelativeToTheWindow) {
   EXPECT_FALSE(window->Visible());
 }
 
-TEST(CharacterActionsTest, PlaySoundNamedTakesTheLastCaseInsensitiveMatch) {
-  CharacterActions c({Act(19, {P::Text("chirp.WAV"), P::Int(1)}), Act(19, {P::Text("missing.wav"), P::Int(0)}),
-                      Act(19, {P::Text("BEEP.wav"), P::Int(0)}), Act(45)});
+TEST(CharacterActionsTest, PlaySoundNamedTakesTheLastCaseInsensitiveMatchUnlessMuted) {
+  CharacterActions c({{Act(74), Act(19, {P::Text("beep.wav"), P::Int(0)}), Act(75),
+                       Act(19, {P::Text("chirp.WAV"), P::Int(1)}), Act(19, {P::Text("missing.wav"), P::Int(0)}),
+                       Act(19, {P::Text("BEEP.wav"), P::Int(2)}), Act(45)}});
   c.h.Fire(1);
   EXPECT_TRUE(c.h.Traced("sound index=2 name=\"CHIRP.WAV\" kind=101 mode=2"));
-  EXPECT_TRUE(c.h.Traced("sound index=0 name=\"beep.wav\" kind=101 mode=1"));
+  EXPECT_TRUE(c.h.Traced("sound index=0 name=\"beep.wav\" kind=101 mode=3"));
   EXPECT_EQ(c.h.Count(" sound "), 2u);
   EXPECT_EQ(c.h.Count("sound-stop"), 1u);
-}
-
-TEST(CharacterActionsTest, MuteSilencesNamedSoundsUntilUnmute) {
-  CharacterActions c({Act(74), Act(19, {P::Text("beep.wav"), P::Int(0)}), Act(75),
-                      Act(19, {P::Text("beep.wav"), P::Int(2)})});
-  c.h.Fire(1);
-  EXPECT_EQ(c.h.Count(" sound "), 1u);
-  EXPECT_TRUE(c.h.Traced("mode=3"));
   EXPECT_FALSE(c.h.player->Muted());
   EXPECT_FALSE(c.h.player->Menu().Command(engine::MenuCommand::Mute)->checked);
 }
 
 TEST(CharacterActionsTest, HideAndShowOnlyChangeTheOtherState) {
-  // Hiding mutes; a second hide changes nothing; showing brings the sounds back.
-  CharacterActions c({Act(73), Act(73)});
+  // Hiding mutes; a second hide changes nothing; showing unhides and unmutes; showing an already
+  // visible character leaves a mute in place.
+  CharacterActions c({{Act(73), Act(73)}, {Act(72)}, {Act(74), Act(72)}});
   c.h.Fire(1);
   EXPECT_FALSE(c.h.player->IsVisible());
   EXPECT_TRUE(c.h.player->Muted());
   EXPECT_EQ(c.h.player->Menu().Command(engine::MenuCommand::Hide)->caption, "Show");
-
-  // Showing an already visible character leaves a mute in place.
-  CharacterActions shown({Act(74), Act(72)});
-  shown.h.Fire(1);
-  EXPECT_TRUE(shown.h.player->IsVisible());
-  EXPECT_TRUE(shown.h.player->Muted());
-}
-
-TEST(CharacterActionsTest, ShowCharacterUnhidesAndUnmutes) {
-  CharacterActions c({Act(72)});
-  c.h.player->HideCharacter();
-  c.h.Fire(1);
+  c.h.Fire(2);
   EXPECT_TRUE(c.h.player->IsVisible());
   EXPECT_FALSE(c.h.player->Muted());
   EXPECT_EQ(c.h.player->Menu().Command(engine::MenuCommand::Hide)->caption, "Hide");
+  c.h.Fire(3);
+  EXPECT_TRUE(c.h.player->IsVisible());
+  EXPECT_TRUE(c.h.player->Muted());
 }
 
 TEST(CharacterActionsTest, ShowPopupMenuOpensTheMenuAtThePointer) {
-  CharacterActions c({Act(213)});
+  CharacterActions c({{Act(213)}});
   c.h.platform.SetPointer(platform::Point{40, 50});
   c.h.Fire(1);
   auto* menu = c.h.platform.LastPopupMenu();
@@ -111,7 +100,7 @@ TEST(CharacterActionsTest, ShowPopupMenuOpensTheMenuAtThePointer) {
 
 TEST(CharacterActionsTest, ShowPopupMenuDoesNothingWithoutAMenu) {
   // Before the start the player has no popup menu attached.
-  Harness<> h(CharacterProject({Act(213)}));
+  Harness<> h(CharacterProject({{Act(213)}}));
   engine::DesktopServices services{h.platform, *h.player};
   h.Fire(1);
   auto* menu = h.platform.LastPopupMenu();
@@ -119,20 +108,14 @@ TEST(CharacterActionsTest, ShowPopupMenuDoesNothingWithoutAMenu) {
   EXPECT_FALSE(h.Traced("popup"));
 }
 
-}  // namespace
-}  // namespace kpf::test
-
-namespace kpf::test {
-namespace {
-
 // Without the main form (kpftool, tests) the actions on other characters do nothing, while a
 // copy of the player for a project file still starts, numbered from 0 and told this title.
 TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
   const std::filesystem::path other = WriteProjectFile(WithVariables({}), "other.kpf");
-  CharacterActions c({Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text(other.string()), P::Var(1)}),
-                      Act(154, {P::Var(1), P::Var(1)}), Act(173, {P::Var(1)}), Act(174),
-                      Act(83, {P::Text(other.string())}), Act(83, {P::Text("missing.kpf")}),
-                      Act(83, {P::Text(other.string())})});
+  CharacterActions c({{Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text(other.string()), P::Var(1)}),
+                       Act(154, {P::Var(1), P::Var(1)}), Act(173, {P::Var(1)}), Act(174),
+                       Act(83, {P::Text(other.string())}), Act(83, {P::Text("missing.kpf")}),
+                       Act(83, {P::Text(other.string())})}});
   c.h.player->Title = "Pip";
   c.h.Fire(1);
   EXPECT_EQ(c.h.Int("N"), 7);

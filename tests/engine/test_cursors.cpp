@@ -9,23 +9,18 @@
 #include "TestProject.hpp"
 #include "engine/DesktopServices.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
+#include "project/ByteBuilder.hpp"
 
 namespace kpf::test {
 namespace {
 
-void PutLE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A 4x1 24-bit BMP of one 0xRRGGBB colour.
-std::vector<uint8_t> RowBmp(uint32_t color) {
-  std::vector<uint8_t> file{'B', 'M'};
-  for (uint32_t value : {66u, 0u, 54u, 40u, 4u, 1u}) PutLE(file, value, 4);
-  PutLE(file, 1, 2);
-  PutLE(file, 24, 2);
-  for (int i = 0; i < 6; ++i) PutLE(file, 0, 4);
-  for (int x = 0; x < 4; ++x) PutLE(file, color, 3);
-  return file;
+// A 4x1 24-bit BMP.
+std::vector<uint8_t> RowBmp() {
+  ByteBuilder file;
+  file.text("BM").i32(66).i32(0).i32(54).i32(40).i32(4).i32(1).u16(1).u16(24);
+  for (int i = 0; i < 6; ++i) file.i32(0);
+  for (int x = 0; x < 4; ++x) file.raw({0x30, 0x20, 0x10});
+  return file.bytes();
 }
 
 // A project whose only animation shows project cursor `shown` (0: the default cursor); cursor
@@ -41,7 +36,7 @@ std::vector<uint8_t> CursorProject(int cursorCount, uint8_t shown) {
   for (int n = 0; n < cursorCount; ++n) {
     project::TVrCursorItem cursor;
     cursor.HotSpotX = n;
-    cursor.Bitmap = RowBmp(0x102030);
+    cursor.Bitmap = RowBmp();
     source.Cursors.push_back(cursor);
   }
   return project::BuildProjectFile(source);

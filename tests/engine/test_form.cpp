@@ -96,14 +96,6 @@ TEST(Form, WindowInputReachesTheEngine) {
   EXPECT_TRUE(h->player->Closed());
 }
 
-TEST(Form, StayOnTopTogglesTheWindow) {
-  auto h = Started(Pictured(255, false));
-  h->player->StayOnTopClick(true);
-  EXPECT_TRUE(WindowOf(*h).Topmost());
-  h->player->StayOnTopClick(true);
-  EXPECT_FALSE(WindowOf(*h).Topmost());
-}
-
 TEST(Form, MoveThatStartsAnotherAnimationSkipsTheOldFrame) {
   project::ProjectSource source = WithVariables({});
   auto runner = Animation(1, "runner", 0, 0, 3, 10, "100", "100");

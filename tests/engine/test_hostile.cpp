@@ -29,13 +29,10 @@ TEST(Hostile, EndlessLoopWithoutWaitEndsWithTheRun) {
   project::ProjectSource source = Idle();
   source.Scripts.push_back(Script(1, "spin", {Act(30, {P::Text("1 = 1")}), Act(31)}, 2));
   source.NextScriptId = 2;
+  // The loop yields to the event loop every few items and the virtual clock moves: the end of
+  // the run (0 seconds: after the first yield) ends the loop and RunHeadless returns.
   const auto path = WriteProjectFile(source, "spin");
-  tools::RunOptions options;
-  options.file = path.string();
-  options.seconds = 0;  // ends after the first yield; longer runs only take longer
-  // The loop yields to the event loop every few items, the virtual clock moves, and the run's
-  // end ends the loop: RunHeadless returns.
-  EXPECT_EQ(tools::RunHeadless(options, {}), 0);
+  EXPECT_EQ(tools::RunHeadless({.file = path.string(), .seconds = 0, .inputs = {}}, {}), 0);
   std::filesystem::remove_all(path.parent_path());
 }
 
@@ -71,9 +68,7 @@ TEST(Hostile, FrameIntervalsAreClamped) {
   EXPECT_EQ(engine::FrameIntervalMs(65535, 2147483647), 0xFFFFFFFFu);
   EXPECT_EQ(engine::UserTimerPeriodMs(0), 10u);
   EXPECT_EQ(engine::UserTimerPeriodMs(-4), 10u);
-}
-
-TEST(Hostile, ZeroDurationFramesStillLetTimePass) {
+  // Zero-duration frames still let time pass.
   EXPECT_LE(Played({Animation(1, "fast", 0, 0, 3, 0)}, 100)->Count(" frame "), 12u);
 }
 
@@ -97,14 +92,13 @@ TEST(Hostile, MoveModesWithoutParametersReadZero) {
   }
 }
 
-TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
-  project::ProjectSource source = Idle();
-  project::TPlayList loop;
-  loop.Name = "LOOP";
-  loop.Items = {"<<RANDOM:LOOP>>"};
-  project::TPlayList empty;
-  empty.Name = "EMPTY";
-  source.PlayLists = {loop, empty};
+TEST(Hostile, PlayListsThatReferToThemselvesOrToNothingEnd) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 1, 1, 10));
+  source.PlayLists = {{"LOOP", "", 0, 0, {"<<RANDOM:LOOP>>"}}, {"EMPTY", "", 0, 0, {}},
+                      {"ghosts", "", 0, 0, {"nobody", "nothing"}}};
+  source.Scripts.push_back(Script(1, "start", {Act(14, {P::Text("ghosts")})}, 2));
+  source.NextScriptId = 2;
   Harness h(source);
   ASSERT_TRUE(h.player->Start());
   for (const char* name : {"<<RANDOM:LOOP>>", "<<RANDOM:EMPTY>>", "<<RANDOM:", "<<RANDOM:X", "<<R", "", "missing",
@@ -113,19 +107,6 @@ TEST(Hostile, PlayListsThatReferToThemselvesEnd) {
   h.player->PlayPlayList("EMPTY");
   h.player->PlayPlayList("LOOP");
   EXPECT_TRUE(h.Traced("playlist-depth"));
-}
-
-TEST(Hostile, PlayListNamingMissingAnimations) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 1, 1, 10));
-  project::TPlayList list;
-  list.Name = "ghosts";
-  list.Items = {"nobody", "nothing"};
-  source.PlayLists = {list};
-  source.Scripts.push_back(Script(1, "start", {Act(14, {P::Text("ghosts")})}, 2));
-  source.NextScriptId = 2;
-  Harness h(source);
-  ASSERT_TRUE(h.player->Start());
   h.platform.AdvanceTo(500);
   EXPECT_TRUE(h.player->IsPlaying());
 }

@@ -1,8 +1,10 @@
-// Golden traces: each folder of tests/trace holds `args` (kpftool run arguments, FILE standing
-// for the project) and `expected.trace`. The project comes from the builder of the same name.
-// KPF_UPDATE_TRACES=1 rewrites the expected files (review them before committing).
+// Headless runs as `kpftool run` does them. Golden traces: each folder of tests/trace holds
+// `args` (the run arguments, FILE standing for the project) and `expected.trace`; the project
+// comes from the builder of the same name. KPF_UPDATE_TRACES=1 rewrites the expected files
+// (review them before committing).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -13,14 +15,10 @@
 namespace kpf::test {
 namespace {
 
-std::filesystem::path TraceFolder() {
-  return std::filesystem::path(KPF_SOURCE_DIR) / "tests" / "trace";
-}
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-  std::ifstream in(path);
+// Runs with `args` (the file first) and returns the trace lines; the run must end with 0.
+std::vector<std::string> RunTraced(const tools::Arguments& args) {
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  EXPECT_EQ(tools::RunHeadless(tools::ParseRunArguments(args), [&](const std::string& l) { lines.push_back(l); }), 0);
   return lines;
 }
 
@@ -28,15 +26,13 @@ class TraceTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(TraceTest, MatchesExpected) {
   const std::string name = GetParam();
-  const auto folder = TraceFolder() / name;
+  const auto folder = std::filesystem::path(KPF_SOURCE_DIR) / "tests" / "trace" / name;
   ASSERT_TRUE(std::filesystem::exists(folder / "args")) << folder;
   const auto project = WriteProjectFile(TraceCases().at(name)(), name);
   tools::Arguments args;
   std::ifstream argsFile(folder / "args");
   for (std::string word; argsFile >> word;) args.push_back(word == "FILE" ? project.string() : word);
-  std::vector<std::string> actual;
-  EXPECT_EQ(tools::RunHeadless(tools::ParseRunArguments(args), [&](const std::string& line) { actual.push_back(line); }),
-            0);
+  const std::vector<std::string> actual = RunTraced(args);
   std::filesystem::remove_all(project.parent_path());
 
   if (const char* update = std::getenv("KPF_UPDATE_TRACES"); update != nullptr && std::string(update) == "1") {
@@ -44,7 +40,9 @@ TEST_P(TraceTest, MatchesExpected) {
     for (const auto& line : actual) out << line << '\n';
     return;
   }
-  const std::vector<std::string> expected = ReadLines(folder / "expected.trace");
+  std::ifstream in(folder / "expected.trace");
+  std::vector<std::string> expected;
+  for (std::string line; std::getline(in, line);) expected.push_back(line);
   for (size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
     ASSERT_EQ(i < expected.size() ? expected[i] : "<none>", i < actual.size() ? actual[i] : "<none>")
         << "case " << name << ", line " << i + 1;
@@ -59,6 +57,52 @@ std::vector<std::string> CaseNames() {
 
 INSTANTIATE_TEST_SUITE_P(Golden, TraceTest, testing::ValuesIn(CaseNames()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// The traces use every option but --screen.
+TEST(RunArguments, ParsesTheScreenAndRejectsBadInput) {
+  const tools::RunOptions options = tools::ParseRunArguments({"pet.exe", "--screen", "800x600"});
+  EXPECT_EQ(std::pair(options.screenWidth, options.screenHeight), std::pair(800, 600));
+  for (const tools::Arguments& args : std::vector<tools::Arguments>{
+           {}, {"a", "b"}, {"a", "--seconds"}, {"a", "--seconds", "x"}, {"a", "--click", "1,2"},
+           {"a", "--click", "12@5"}, {"a", "--drag", "1,2@5"}, {"a", "--screen", "800"}, {"a", "--bogus"}}) {
+    EXPECT_THROW(tools::ParseRunArguments(args), std::invalid_argument);
+  }
+  EXPECT_THROW(tools::RunHeadless({.file = "/nonexistent/kpf/file", .inputs = {}}, {}), std::runtime_error);
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& part) {
+  return std::ranges::any_of(lines, [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+// A package whose start script sets SUM (id 7) from FIRST (4), SECOND (5) and THIRD (6), which
+// hold 1, 2 and 3 in the project. Its tag-203 records give FIRST 11, SECOND a text beyond 32 bits
+// (a conversion error that skips only that record) and THIRD 33.
+TEST(Run, PlaysAPackageAndSkipsOnlyAnInitialValueThatCannotBeConverted) {
+  project::ProjectSource source;
+  source.Images.push_back(SmallImage());
+  source.OptionFlags = DefaultOptions();
+  for (auto [id, name] : {std::pair{4, "FIRST"}, {5, "SECOND"}, {6, "THIRD"}, {7, "SUM"}})
+    source.Variables.push_back(IntVariable(id, name, id - 3));
+  source.Scripts.push_back(
+      Script(0, "start", {Act(22, {P::Var(7), P::Text("<%FIRST%> * 10000 + <%SECOND%> * 100 + <%THIRD%>")})}, 2));
+  source.NextScriptId = 1;
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  const std::vector<project::PackageRecord> records = {
+      {203, {4, 0, 0, 0, 0, 11, 0, 0, 0}},
+      {203, {5, 0, 0, 0, 1, '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0}},
+      {203, {6, 0, 0, 0, 0, 33, 0, 0, 0}}};
+  const std::vector<uint8_t> package =
+      project::BuildPackage(std::vector<uint8_t>{'E', 'L', 'F', 0}, project::CompressProject(project::WriteProjectStream(source)),
+                            {"3.01", "About me", "Pet", 0}, records);
+  const auto folder = WriteProjectFile(source, "unused").parent_path();
+  std::ofstream(folder / "pet", std::ios::binary)
+      .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+  const auto lines = RunTraced({(folder / "pet").string(), "--seconds", "1", "--trace", "--menu", "About@100"});
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(Has(lines, "var name=\"SUM\" value=\"110233\""));
+  EXPECT_TRUE(Has(lines, "msgbox text=\"Pet\\x0aTavimo Design 3.01"));
+  EXPECT_EQ(lines.back(), "1000 end");
+}
 
 }  // namespace
 }  // namespace kpf::test
