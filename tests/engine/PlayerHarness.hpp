@@ -49,15 +49,4 @@ inline std::unique_ptr<Harness<>> Started(const project::ProjectSource& source, 
   return h;
 }
 
-inline project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts = {}) {
-  project::ProjectSource source;
-  source.Images.push_back(SmallImage());
-  source.OptionFlags = DefaultOptions();
-  int32_t id = 1;
-  for (auto& name : ints) source.Variables.push_back(IntVariable(id++, name));
-  for (auto& name : texts) source.Variables.push_back(TextVariable(id++, name));
-  source.NextVariableId = id;
-  return source;
-}
-
 }  // namespace kpf::test

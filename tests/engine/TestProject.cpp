@@ -3,28 +3,21 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "project/ByteBuilder.hpp"
+
 namespace kpf::test {
 
-namespace {
-void PutInt(std::vector<uint8_t>& out, int32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF));
-}
-}  // namespace
-
 project::TKPFExeAction Act(int32_t type, std::vector<P> params) {
+  ByteBuilder data;
+  for (const P& p : params) {
+    if (p.kind == 1) data.i32(p.kind).nul(p.text);
+    else data.i32(p.kind).i32(p.number);
+  }
   project::TKPFExeAction action;
   action.ActionType = type;
   action.Flags = 1;
   action.Name = "A" + std::to_string(type);
-  for (const P& p : params) {
-    PutInt(action.ParamData, p.kind);
-    if (p.kind == 1) {
-      action.ParamData.insert(action.ParamData.end(), p.text.begin(), p.text.end());
-      action.ParamData.push_back(0);
-    } else {
-      PutInt(action.ParamData, p.number);
-    }
-  }
+  action.ParamData = data.bytes();
   return action;
 }
 
@@ -67,7 +60,16 @@ project::VariableSource TextVariable(int32_t id, std::string name, std::string v
   return {.ID = id, .Name = std::move(name), .Flags = 1, .TextValue = std::move(value)};
 }
 
-std::vector<uint8_t> DefaultOptions() { return {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}; }
+project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts) {
+  project::ProjectSource source;
+  source.Images.push_back(SmallImage());
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  int32_t id = 1;
+  for (auto& name : ints) source.Variables.push_back(IntVariable(id++, name));
+  for (auto& name : texts) source.Variables.push_back(TextVariable(id++, name));
+  source.NextVariableId = id;
+  return source;
+}
 
 std::filesystem::path WriteProjectFile(const project::ProjectSource& source, const std::string& name) {
   static int counter = 0;

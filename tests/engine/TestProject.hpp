@@ -3,6 +3,8 @@
 // with image frames, written through the project writer.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,10 +34,14 @@ project::AnimationSource Animation(int32_t id, std::string name, uint16_t eventI
                                    std::string posY = "100");
 project::VariableSource IntVariable(int32_t id, std::string name, int32_t value = 0);
 project::VariableSource TextVariable(int32_t id, std::string name, std::string value = "");
-// Option flags with index 1 (draggable) and 2 (keep running) set.
-std::vector<uint8_t> DefaultOptions();
+// A project of one small image, option flags 1 (draggable) and 2 (keep running), and integer
+// then text variables numbered from 1.
+project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts = {});
 
 // Writes the project as a standalone project file into a fresh temp folder; returns its path.
 std::filesystem::path WriteProjectFile(const project::ProjectSource& source, const std::string& name);
+
+// The projects of the golden-trace cases by case name (the folder under tests/trace/).
+const std::map<std::string, std::function<project::ProjectSource()>>& TraceCases();
 
 }  // namespace kpf::test

@@ -1,6 +1,4 @@
 // Projects of the golden-trace cases, registered by case name (the folder under tests/trace/).
-#include "TraceCases.hpp"
-
 #include "TestProject.hpp"
 
 namespace kpf::test {
@@ -9,23 +7,16 @@ using project::ProjectSource;
 
 namespace {
 
-ProjectSource Base() {
-  ProjectSource source;
-  source.Images.push_back(SmallImage());
-  source.OptionFlags = DefaultOptions();
-  return source;
-}
-
 // Start animation plays once (kind 1), then the endless ordinary one: 250 ms frames.
 ProjectSource Playback() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   source.Animations = {Animation(1, "hello", 1, 1, 2, 25), Animation(2, "idle", 0, 0, 3, 25)};
   return source;
 }
 
 // Kind-0 choice among three with a fixed seed, after the start animation.
 ProjectSource Choice() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   source.Animations = {Animation(1, "start", 1, 1, 1, 10), Animation(2, "a", 0, 1, 1, 10),
                        Animation(3, "b", 0, 1, 1, 10), Animation(4, "c", 0, 1, 1, 10)};
   return source;
@@ -33,7 +24,7 @@ ProjectSource Choice() {
 
 // Move modes 1..7 played in list order through a play list.
 ProjectSource MoveModes() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   for (int mode = 1; mode <= 7; ++mode) {
     auto animation = Animation(mode, "mode" + std::to_string(mode), 3, 1, 2, 10, "200", "200");
     animation.MoveMode = static_cast<uint8_t>(mode);
@@ -54,8 +45,7 @@ ProjectSource MoveModes() {
 
 // Every animation slot and the global triggers that headless input can reach.
 ProjectSource Triggers() {
-  ProjectSource source = Base();
-  source.Variables.push_back(IntVariable(1, "SLOT"));
+  ProjectSource source = WithVariables({"SLOT"});
   auto animation = Animation(1, "main", 0, 2, 2, 10, "100", "100");
   auto dragging = Animation(2, "drag", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
   auto dropped = Animation(3, "drop", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
@@ -78,8 +68,7 @@ ProjectSource Triggers() {
 
 // CallScript nesting and IF / ELSE / WHILE / FOR / BREAK / STOP.
 ProjectSource ControlFlow() {
-  ProjectSource source = Base();
-  source.Variables = {IntVariable(1, "I"), IntVariable(2, "J"), TextVariable(3, "LOG")};
+  ProjectSource source = WithVariables({"I", "J"}, {"LOG"});
   const auto log = [](const std::string& text) { return Act(21, {P::Var(3), P::Text("<%LOG%>" + text)}); };
   source.Scripts.push_back(Script(1, "inner", {log("in;"), Act(39), log("never;")}));
   source.Scripts.push_back(Script(0, "main", {
@@ -106,8 +95,7 @@ ProjectSource ControlFlow() {
 
 // A user timer with a repeat count of 3.
 ProjectSource Timers() {
-  ProjectSource source = Base();
-  source.Variables = {IntVariable(1, "T"), IntVariable(2, "COUNT")};
+  ProjectSource source = WithVariables({"T", "COUNT"});
   source.Scripts.push_back(Script(1, "tick", {Act(22, {P::Var(2), P::Text("<%COUNT%>+1")})}));
   source.Scripts.push_back(Script(0, "start", {Act(116, {P::Var(1), P::Int(1), P::Text("30"), P::Text("3")})}, 2));
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
@@ -117,7 +105,7 @@ ProjectSource Timers() {
 
 // A shuffled play list, a "<<RANDOM:" reference, a self-referring list and an empty one.
 ProjectSource PlayLists() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   for (const char* name : {"a", "b", "c", "d"}) {
     source.Animations.push_back(Animation(static_cast<int32_t>(source.Animations.size() + 1), name, 3, 1, 1, 10));
   }
@@ -139,16 +127,15 @@ ProjectSource PlayLists() {
 
 // "Close" from the menu plays the exit animation (kind 2); its end closes the player.
 ProjectSource CloseMenu() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({"CLOSED"});
   source.Animations = {Animation(1, "idle", 0, 0, 2, 10), Animation(2, "bye", 2, 1, 3, 10)};
   source.Scripts.push_back(Script(0, "closing", {Act(22, {P::Var(1), P::Text("1")})}, 1));
-  source.Variables.push_back(IntVariable(1, "CLOSED"));
   source.NextScriptId = 1;
   return source;
 }
 
 ProjectSource DragWithAnimation() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   source.Animations = {Animation(1, "idle", 0, 0, 2, 10),
                        Animation(2, "dragged", 4, 0, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>"),
                        Animation(3, "dropped", 5, 1, 1, 10, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>")};
@@ -156,7 +143,7 @@ ProjectSource DragWithAnimation() {
 }
 
 ProjectSource DragPlain() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
   return source;
 }
@@ -164,7 +151,7 @@ ProjectSource DragPlain() {
 // Frame sounds by play mode: 1 and 3 once per start of the animation, 2 on every pass; "Mute"
 // silences them and ticking it off again brings them back.
 ProjectSource Sounds() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   for (const char* name : {"beep.wav", "loop.wav"}) source.Sounds.push_back({.Name = name, .Data = {1, 2, 3, 4}});
   auto animation = Animation(1, "idle", 0, 0, 2, 10);
   animation.Frames[0].Sounds = {{0, 1}, {1, 2}};
@@ -176,7 +163,7 @@ ProjectSource Sounds() {
 // The start script shows a speech hint (closed by its countdown) and plays sounds by name: a
 // muted request plays nothing, StopSounds ends the one that played.
 ProjectSource CharacterActions() {
-  ProjectSource source = Base();
+  ProjectSource source = WithVariables({});
   for (const char* name : {"beep.wav", "Chirp.wav"}) source.Sounds.push_back({.Name = name, .Data = {1, 2}});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
   source.Scripts.push_back(Script(0, "start", {
@@ -190,8 +177,8 @@ ProjectSource CharacterActions() {
 
 }  // namespace
 
-const std::map<std::string, TraceCaseBuilder>& TraceCases() {
-  static const std::map<std::string, TraceCaseBuilder> cases = {
+const std::map<std::string, std::function<ProjectSource()>>& TraceCases() {
+  static const std::map<std::string, std::function<ProjectSource()>> cases = {
       {"playback", Playback},       {"choice", Choice},
       {"move_modes", MoveModes},    {"triggers", Triggers},
       {"control_flow", ControlFlow}, {"timers", Timers},

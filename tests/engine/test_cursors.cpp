@@ -26,9 +26,7 @@ std::vector<uint8_t> RowBmp() {
 // A project whose only animation shows project cursor `shown` (0: the default cursor); cursor
 // n has its hot spot at (n, 0).
 std::vector<uint8_t> CursorProject(int cursorCount, uint8_t shown) {
-  project::ProjectSource source;
-  source.Images.push_back(SmallImage());
-  source.OptionFlags = DefaultOptions();
+  project::ProjectSource source = WithVariables({});
   auto animation = Animation(1, "idle", 0, 0, 1, 10);
   animation.ExtraPresent = shown != 0;
   animation.Extra = {shown};

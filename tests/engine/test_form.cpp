@@ -1,29 +1,24 @@
 // The character window: region and per-pixel paths, opacity, update lock, input forwarding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PlayerHarness.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 
 namespace kpf::test {
 namespace {
 
-project::ProjectSource Pictured(uint8_t alpha, bool transparentCorner) {
+// An animation at opacity 200 over the small image with every alpha `alpha`; when `keyed`, the
+// first pixel is black and black is the frame's transparent colour.
+project::ProjectSource Pictured(uint8_t alpha, bool keyed) {
   project::ProjectSource source = WithVariables({});
-  project::ImageSource image = SmallImage();
-  for (size_t i = 3; i < image.Pixels.size(); i += 4) image.Pixels[i] = alpha;
-  if (transparentCorner) {
-    image.Pixels[0] = 0;  // B,G,R = 0: the transparent colour black
-    image.Pixels[1] = 0;
-    image.Pixels[2] = 0;
-  }
-  source.Images = {image};
-  auto animation = Animation(1, "idle", 0, 0, 1, 10);
-  animation.Option = 200;
-  if (transparentCorner) {
-    animation.Frames[0].UseTransparentColor = true;
-    animation.Frames[0].TransparentColor = 0;
-  }
-  source.Animations.push_back(animation);
+  std::vector<uint8_t>& pixels = source.Images[0].Pixels;
+  for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = alpha;
+  if (keyed) std::fill_n(pixels.begin(), 3, 0);
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.Animations[0].Option = 200;
+  source.Animations[0].Frames[0].UseTransparentColor = keyed;
   return source;
 }
 
@@ -47,6 +42,9 @@ TEST(Form, TranslucentImageTakesTheLayeredPath) {
   ASSERT_FALSE(window.ImagePixels().empty());
   EXPECT_EQ(window.ImagePixels()[0] >> 24, 128u);
   EXPECT_EQ(window.LayeredAlpha(), 200);
+  std::vector<uint32_t> out;
+  engine::TFormKPFPlayer::Premultiply(std::vector<uint32_t>{0x80FF8000u, 0xFF123456u, 0x00FFFFFFu}, out);
+  EXPECT_EQ(out, (std::vector<uint32_t>{0x80804000u, 0xFF123456u, 0}));
 }
 
 TEST(Form, WithoutCompositingTheRegionPathIsUsed) {
@@ -55,14 +53,6 @@ TEST(Form, WithoutCompositingTheRegionPathIsUsed) {
   ASSERT_TRUE(h.player->Start());
   EXPECT_FALSE(WindowOf(h).Layered());
   EXPECT_GT(WindowOf(h).ImageCount(), 0);
-}
-
-TEST(Form, Premultiply) {
-  std::vector<uint32_t> out;
-  engine::TFormKPFPlayer::Premultiply(std::vector<uint32_t>{0x80FF8000u, 0xFF123456u, 0x00FFFFFFu}, out);
-  EXPECT_EQ(out[0], 0x80804000u);
-  EXPECT_EQ(out[1], 0xFF123456u);
-  EXPECT_EQ(out[2], 0x00000000u);
 }
 
 TEST(Form, UpdateLockHoldsThePosition) {

@@ -72,14 +72,11 @@ TEST(Hostile, FrameIntervalsAreClamped) {
   EXPECT_LE(Played({Animation(1, "fast", 0, 0, 3, 0)}, 100)->Count(" frame "), 12u);
 }
 
-TEST(Hostile, LeaveScreenTargetWithoutAnimationDoesNothing) {
+TEST(Hostile, LeaveScreenReplayIsNotReenteredAndAnUnknownTargetDoesNothing) {
+  EXPECT_LT(Played({Mover(2, {1, 0}, "-500")}, 100)->Count("anim-start"), 50u);
   auto h = Played({Mover(1, {50, 777}, "-60")}, 200);
   EXPECT_TRUE(h->Traced("leave-screen target=777"));
   EXPECT_EQ(h->Count("anim-start"), 1u);
-}
-
-TEST(Hostile, LeaveScreenReplayIsNotReentered) {
-  EXPECT_LT(Played({Mover(2, {1, 0}, "-500")}, 100)->Count("anim-start"), 50u);
 }
 
 TEST(Hostile, MoveModesWithoutParametersReadZero) {
@@ -168,9 +165,14 @@ TEST(Hostile, CloseRequestWaitingForDialogsIsBounded) {
   EXPECT_TRUE(h.player->Closed());
 }
 
-TEST(Hostile, InputAfterCloseIsHarmless) {
-  Harness h(Idle());
+TEST(Hostile, FramesOutOfRangeAndInputAfterCloseAreHarmless) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
+  Harness h(source);
   ASSERT_TRUE(h.player->Start());
+  for (int frame : {-3, 99, 1}) h.player->GotoFrame(frame);
+  h.platform.AdvanceTo(200);
+  EXPECT_TRUE(h.player->IsPlaying());
   h.player->Close();
   h.player->MouseDown(platform::MouseButton::Left, 1, 1);
   h.player->MouseMove(true, false, 50, 50);
@@ -180,7 +182,7 @@ TEST(Hostile, InputAfterCloseIsHarmless) {
   h.player->HousekeepingTick();
   h.player->GotoFrame(5);
   h.player->PlayAnimation(0, 0, 3);
-  h.platform.AdvanceTo(500);
+  h.platform.AdvanceTo(700);
   EXPECT_TRUE(h.player->Closed());
 }
 
@@ -189,13 +191,6 @@ TEST(Hostile, EmptyProjectDoesNotRun) {
   h.player->Model.OptionFlags = {0, 1, 0};
   EXPECT_FALSE(h.player->Start());
   EXPECT_TRUE(h.player->Closed());
-}
-
-TEST(Hostile, GotoFrameOutOfRange) {
-  auto h = Played({Animation(1, "idle", 0, 0, 2, 10)}, 0);
-  for (int frame : {-3, 99, 1}) h->player->GotoFrame(frame);
-  h->platform.AdvanceTo(200);
-  EXPECT_TRUE(h->player->IsPlaying());
 }
 
 TEST(Hostile, LongWaitEndsWhenThePlayerCloses) {

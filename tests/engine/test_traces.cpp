@@ -9,7 +9,6 @@
 #include <fstream>
 
 #include "TestProject.hpp"
-#include "TraceCases.hpp"
 #include "tools/kpftool/HeadlessRun.hpp"
 
 namespace kpf::test {
@@ -78,9 +77,7 @@ bool Has(const std::vector<std::string>& lines, const std::string& part) {
 // hold 1, 2 and 3 in the project. Its tag-203 records give FIRST 11, SECOND a text beyond 32 bits
 // (a conversion error that skips only that record) and THIRD 33.
 TEST(Run, PlaysAPackageAndSkipsOnlyAnInitialValueThatCannotBeConverted) {
-  project::ProjectSource source;
-  source.Images.push_back(SmallImage());
-  source.OptionFlags = DefaultOptions();
+  project::ProjectSource source = WithVariables({});
   for (auto [id, name] : {std::pair{4, "FIRST"}, {5, "SECOND"}, {6, "THIRD"}, {7, "SUM"}})
     source.Variables.push_back(IntVariable(id, name, id - 3));
   source.Scripts.push_back(
