@@ -25,7 +25,7 @@ TVrFastBMP DistinctColours(int count) {
   return bmp;
 }
 
-TEST(Convert, GrayAveragesTheChannels) {
+TEST(Convert, GrayAveragesTheChannelsAndAnEmptySourceGivesAnEmptyPicture) {
   TVrFastBMP src(2, 1);
   src.SetPixel(0, 0, Rgb(255, 0, 0));
   src.SetPixel(1, 0, Rgb(10, 20, 31));
@@ -33,6 +33,9 @@ TEST(Convert, GrayAveragesTheChannels) {
   gray.Convert(src, TConversionMode::cmGray);
   EXPECT_EQ(IndexRow(gray, 0), (std::vector<uint8_t>{85, 20}));
   EXPECT_EQ(std::tuple(gray.Colors()[85], gray.Colors()[255]), std::tuple(Rgb(85, 85, 85), Rgb(255, 255, 255)));
+  TVrFast256 indexed(3, 3);
+  indexed.Convert(TVrFastBMP(), TConversionMode::cmDither);
+  EXPECT_TRUE(indexed.Empty());
 }
 
 TEST(Convert, ExactPaletteUpTo256ColoursInOrderOfAppearance) {
@@ -85,15 +88,12 @@ TVrFastBMP DitherPicture() {
   return src;
 }
 
-TEST(Convert, BoxSplitCutMapsEachPixelToItsCell) {
+TEST(Convert, BoxSplitCutMapsEachPixelToItsCellAndDitherDiffusesErrorsSerpentine) {
   TVrFast256 cut;
   cut.Convert(DitherPicture(), TConversionMode::cmCut);
   EXPECT_EQ(std::tuple(cut.Colors()[0], cut.Colors()[1], cut.Colors()[2]), std::tuple(0u, Rgb(16, 0, 0), 0u));
   EXPECT_EQ(IndexRow(cut, 0), (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(cut.Index(0, 66), 1);  // the (16,0,0) pixel
-}
-
-TEST(Convert, DitherDiffusesErrorsSerpentine) {
   // Row 0, left to right: 7 -> index 0, error 7; 7 + 49/16 = 10 lies in the unresolved cell 1,
   // nearest entry (16,0,0), error -6; 7 - 42/16 = 4 -> 0, error 4; 7 + 28/16 = 8 -> 1, error -8.
   // Row 1, right to left, starts with the errors 17, -11, -10, -36 (x16) from row 0:
@@ -103,13 +103,6 @@ TEST(Convert, DitherDiffusesErrorsSerpentine) {
   dithered.Convert(DitherPicture(), TConversionMode::cmDither);
   EXPECT_EQ(IndexRow(dithered, 0), (std::vector<uint8_t>{0, 1, 0, 1}));
   EXPECT_EQ(IndexRow(dithered, 1), (std::vector<uint8_t>{1, 0, 1, 0}));
-}
-
-TEST(Convert, EmptySourceGivesAnEmptyPicture) {
-  TVrFastBMP src;
-  TVrFast256 indexed(3, 3);
-  indexed.Convert(src, TConversionMode::cmDither);
-  EXPECT_TRUE(indexed.Empty());
 }
 
 }  // namespace

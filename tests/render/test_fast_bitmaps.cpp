@@ -51,7 +51,7 @@ TEST(FastBitmap, SizesFollowTheRowLayouts) {
   EXPECT_EQ(bmp.Width(), 5);
 }
 
-TEST(Resize, NearestNeighbourEnlargesAndShrinks) {
+TEST(Resize, NearestNeighbourEnlargesAndShrinksAndTileRepeats) {
   EXPECT_EQ(Resized({{0x00123456}}, 3, 3), Rows(3, std::vector<uint32_t>(3, 0x00123456)));
   // 2 -> 5: each pixel covers nearest(3.0) = 3 columns from nearest(0) and nearest(2.5) = 2.
   EXPECT_EQ(Resized({{1, 2}}, 5, 2), (Rows{{1, 1, 2, 2, 2}, {1, 1, 2, 2, 2}}));
@@ -59,6 +59,9 @@ TEST(Resize, NearestNeighbourEnlargesAndShrinks) {
   const Rows square = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
   EXPECT_EQ(Resized(square, 2, 2), (Rows{{1, 2}, {4, 5}}));
   EXPECT_EQ(Resized(square, 6, 1), (Rows{{1, 1, 2, 2, 3, 3}}));  // one axis shrinks: both sample
+  // Tiling repeats the picture from the origin.
+  EXPECT_EQ(Resized({{1, 2}, {3, 4}}, 5, 3, &TVrFastBMP::Tile),
+            (Rows{{1, 2, 1, 2, 1}, {3, 4, 3, 4, 3}, {1, 2, 1, 2, 1}}));
 }
 
 TEST(Resize, WorksOnIndicesAndNeedsTheSameClass) {
@@ -73,16 +76,13 @@ TEST(Resize, WorksOnIndicesAndNeedsTheSameClass) {
   Bmp({{1}}).Resize(empty);  // nothing to do
 }
 
-TEST(SmoothResize, WidthOneGivesNearestAndColourBytesInterpolateKeepingTheFourth) {
+TEST(SmoothResize, WidthOneGivesNearestAndBilinearWeightsKeepTheFourthByte) {
   const Rows column = {{0x00000010}, {0x00FFFFFF}};
   EXPECT_EQ(Resized(column, 3, 4, &TVrFastBMP::SmoothResize), Resized(column, 3, 4));
   TVrFastBMP src = Bmp({{0x00000000, 0x00646464}}), dst = Bmp({std::vector<uint32_t>(4, 0xAB000000)});
   src.SmoothResize(dst);  // step 8192/32768 of a pixel: 0, 25, 50, 75
   EXPECT_EQ(RowsOf(dst), (Rows{{0xAB000000, 0xAB191919, 0xAB323232, 0xAB4B4B4B}}));
-}
-
-TEST(SmoothResize, BilinearWeightsInBothDirections) {
-  // Blue only; 2 x 2 to 3 x 3 with steps of 10922/32768.
+  // Bilinear weights in both directions. Blue only; 2 x 2 to 3 x 3 with steps of 10922/32768.
   EXPECT_EQ(Resized({{0, 200}, {100, 50}}, 3, 3, &TVrFastBMP::SmoothResize),
             (Rows{{0, 66, 133}, {33, 72, 111}, {66, 77, 88}}));
   TVrFast256 indices(2, 2), indexDst(3, 3);
@@ -112,10 +112,6 @@ TEST(CopyRect, ClipsEverySide) {
     src.CopyRect(dst, c.dstX, c.dstY, c.w, c.h, c.srcX, c.srcY);
     EXPECT_EQ(RowsOf(dst), c.expected) << c.name;
   }
-}
-
-TEST(Tile, RepeatsThePictureFromTheOrigin) {
-  EXPECT_EQ(Resized({{1, 2}, {3, 4}}, 5, 3, &TVrFastBMP::Tile), (Rows{{1, 2, 1, 2, 1}, {3, 4, 3, 4, 3}, {1, 2, 1, 2, 1}}));
 }
 
 TEST(DrawTo, PutsTheTopImageRowIntoTheLastRowTableEntry) {
