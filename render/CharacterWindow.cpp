@@ -51,7 +51,6 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
   Pending pending;
   pending.width = frame.image.width;
   pending.height = frame.image.height;
-  pending.pixels.assign(frame.image.pixels.begin(), frame.image.pixels.end());
   pending.perPixel = frame.hasAlpha && window_.SupportsPerPixelAlpha();
   if (pending.perPixel || frame.sameShape) return pending;
   if (!frame.runs.empty()) {
@@ -64,7 +63,7 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
     // Without compositing, partly transparent pixels would show over black: the window takes the
     // outline of the pixels that are not fully transparent instead.
     pending.change = ShapeChange::Set;
-    pending.shape = AlphaOutline({pending.width, pending.height, pending.pixels});
+    pending.shape = AlphaOutline(frame.image);
   } else {
     pending.change = ShapeChange::Rectangular;
   }
@@ -74,7 +73,9 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
 void CharacterWindow::DrawFrame(const CharacterFrame& frame) {
   Pending pending = Prepare(frame);
   if (updateLock_ > 0) {
-    // Only the last frame's picture counts; a kept shape still refers to the shape pending.
+    // Only the last frame's picture counts, so only a deferred picture is copied; a kept shape
+    // still refers to the shape pending.
+    pending.pixels.assign(frame.image.pixels.begin(), frame.image.pixels.end());
     if (pending.change == ShapeChange::Keep && pendingFrame_) {
       pending.change = pendingFrame_->change;
       pending.shape = std::move(pendingFrame_->shape);
@@ -82,13 +83,13 @@ void CharacterWindow::DrawFrame(const CharacterFrame& frame) {
     pendingFrame_ = std::move(pending);
     return;
   }
-  Show(pending);
+  Show(pending, frame.image.pixels);
 }
 
-void CharacterWindow::Show(const Pending& frame) {
-  const platform::ImageView view{frame.width, frame.height, frame.pixels};
+void CharacterWindow::Show(const Pending& frame, std::span<const uint32_t> pixels) {
+  const platform::ImageView view{frame.width, frame.height, pixels};
   if (frame.perPixel) {
-    Premultiply(frame.pixels, work_);
+    Premultiply(pixels, work_);
     workWidth_ = frame.width;
     workHeight_ = frame.height;
     // The picture carries the opacity itself; the window's own opacity would apply it twice.
@@ -160,7 +161,7 @@ void CharacterWindow::EndUpdate() {
   if (pendingFrame_) {
     const Pending frame = std::move(*pendingFrame_);
     pendingFrame_.reset();
-    Show(frame);
+    Show(frame, frame.pixels);
   }
 }
 

@@ -52,7 +52,7 @@ class CharacterWindow {
  private:
   enum class ShapeChange { Keep, Rectangular, Set };
   struct Pending {
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> pixels;  // a copy, made only for a frame kept while updates are suspended
     int width = 0;
     int height = 0;
     bool perPixel = false;
@@ -60,8 +60,9 @@ class CharacterWindow {
     platform::Region shape;
   };
 
+  // How the frame is to be shown (its pixels are not copied here).
   Pending Prepare(const CharacterFrame& frame) const;
-  void Show(const Pending& frame);
+  void Show(const Pending& frame, std::span<const uint32_t> pixels);
   void ShowLayered();
   void ApplyOpacity(uint8_t alpha);
 
