@@ -7,8 +7,6 @@ namespace kpf::script {
 
 namespace {
 
-const std::string kMathError = "Error in math expression: ";
-
 // Priority nesting adds at most one level per distinct priority inside one
 // bracket level; this bound is never reached by texts within the limits.
 constexpr int kMaxBuildDepth = (kMaxBracketDepth + 1) * 12;

@@ -12,8 +12,6 @@ namespace kpf::script {
 
 namespace {
 
-const std::string kMathError = "Error in math expression: ";
-
 bool Is(const TExprWord* word, std::uint8_t resultType) { return word != nullptr && word->ResultType() == resultType; }
 bool IsValue(const TExprWord* word) { return word != nullptr && word->IsValueWord(); }
 bool Named(const TExprWord* word, std::string_view name) { return word != nullptr && word->Name() == name; }

@@ -15,6 +15,9 @@ namespace kpf::script {
 // Word list of one expression (does not own the words).
 using TExprCollection = TNoOwnerCollection<TExprWord>;
 
+// Start of the compiler's error messages.
+inline const std::string kMathError = "Error in math expression: ";
+
 // Hostile-input bounds: longer or deeper texts are rejected with a message.
 inline constexpr std::size_t kMaxExpressionLength = 4096;
 inline constexpr int kMaxBracketDepth = 256;

@@ -11,8 +11,6 @@ namespace kpf::script {
 
 namespace {
 
-const std::string kMathError = "Error in math expression: ";
-
 double* NumericValueOf(TExprWord* word)
 {
     double* value = word->ValuePtr();

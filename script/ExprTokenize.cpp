@@ -16,16 +16,6 @@ bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f'); }
 bool IsNameChar(char c) { return IsDigit(c) || c == '_' || (c >= 'a' && c <= 'z'); }
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-std::string LowerCase(std::string_view text)
-{
-    std::string lowered(text);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lowered;
-}
-
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front()))

@@ -5,8 +5,6 @@
 
 namespace kpf::script {
 
-namespace {
-
 std::string LowerCase(std::string_view text)
 {
     std::string lowered(text);
@@ -16,8 +14,6 @@ std::string LowerCase(std::string_view text)
     }
     return lowered;
 }
-
-}  // namespace
 
 double DefaultNaN()
 {

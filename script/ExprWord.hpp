@@ -19,6 +19,9 @@ inline constexpr std::uint8_t kResultComma = 5;
 // The default quiet NaN (sign bit set, bits FFF8000000000000).
 double DefaultNaN();
 
+// `text` with the letters A-Z lowered: the form in which words and expression texts are kept.
+std::string LowerCase(std::string_view text);
+
 // Copies *Args[0] to Res. Words with this routine are the value words.
 void CopyValue(TExprRec& rec);
 
