@@ -5,18 +5,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "project/TTaviVariable.hpp"
+
 namespace kpf::script {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithLower(std::string_view text, size_t position, std::string_view lowerPrefix) {
-  if (text.size() - position < lowerPrefix.size()) return false;
-  for (size_t i = 0; i < lowerPrefix.size(); ++i)
-    if (LowerAscii(text[position + i]) != lowerPrefix[i]) return false;
-  return true;
-}
 
 std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
@@ -84,7 +78,7 @@ std::string ExpandPathMacros(const PlayerFolders& folders, std::string_view text
     bool expanded = false;
     if (text[i] == '{') {
       for (const auto& [macro, folder] : macros) {
-        if (!StartsWithLower(text, i, macro)) continue;
+        if (!project::SameText(text.substr(i, macro.size()), macro)) continue;
         result += WithoutTrailingSeparator(folder);
         i += macro.size();
         expanded = true;

@@ -10,17 +10,13 @@ namespace kpf::script {
 
 namespace {
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Replaces every occurrence of `tag` (upper case; matched in any case) by `value`.
+// Replaces every occurrence of `tag` (matched in any case) by `value`.
 std::string ReplacedIgnoringCase(std::string_view text, std::string_view tag,
                                  std::string_view value) {
   std::string result;
   result.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    bool match = text.size() - i >= tag.size();
-    for (size_t k = 0; match && k < tag.size(); ++k) match = UpperAscii(text[i + k]) == tag[k];
-    if (match) {
+    if (project::SameText(text.substr(i, tag.size()), tag)) {
       result += value;
       i += tag.size();
     } else {
@@ -77,9 +73,7 @@ bool TextEvaluator::EvaluateCondition(std::string_view text) {
   try {
     if (!substituter_.SubstituteForCondition(variables_, text, substituted_)) return false;
     if (substituted_.empty()) return false;
-    std::string result = ResultText(substituted_, Random);
-    for (char& c : result) c = UpperAscii(c);
-    return result == "TRUE";
+    return project::SameText(ResultText(substituted_, Random), "TRUE");
   } catch (const std::exception&) {
     return false;  // a condition that does not evaluate is false
   }

@@ -1,18 +1,15 @@
 #include "script/TextExpression.hpp"
 
+#include "project/TTaviVariable.hpp"
+
 namespace kpf::script {
 
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (UpperAscii(text[i]) != prefix[i]) return false;
-  return true;
+  return text.size() >= prefix.size() && project::SameText(text.substr(0, prefix.size()), prefix);
 }
 
 // Reads the text expression; `i` is the index of the character being looked at.

@@ -6,15 +6,11 @@ namespace kpf::script {
 
 namespace {
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // True when "<%" + name + "%>" (name compared without regard to case) starts at `position`.
 bool TagMatches(std::string_view text, size_t position, std::string_view name) {
   const size_t end = position + 2 + name.size();
   if (end + 2 > text.size() || text[end] != '%' || text[end + 1] != '>') return false;
-  for (size_t i = 0; i < name.size(); ++i)
-    if (UpperAscii(text[position + 2 + i]) != UpperAscii(name[i])) return false;
-  return true;
+  return project::SameText(text.substr(position + 2, name.size()), name);
 }
 
 void AppendQuoted(std::string& out, std::string_view value) {
