@@ -1,12 +1,14 @@
 #include "tools/kpftool/HeadlessRun.hpp"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "engine/RecordingSoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
+#include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "script/ProcessRandom.hpp"
@@ -44,15 +46,16 @@ std::pair<std::string, int64_t> AtTime(const std::string& text) {
   return {text.substr(0, at), ToNumber(text.substr(at + 1), "time")};
 }
 
+// The package rule on the file's last bytes, without reading the whole file.
 bool IsPackage(const std::string& file) {
   std::ifstream in(file, std::ios::binary | std::ios::ate);
   if (!in) throw std::runtime_error("cannot open " + file);
   const auto size = static_cast<int64_t>(in.tellg());
-  if (size < 8) return false;
-  in.seekg(size - 4);
-  unsigned char magic[4] = {};
-  in.read(reinterpret_cast<char*>(magic), 4);
-  return magic[0] == 130 && magic[1] == 0 && magic[2] == 0 && magic[3] == 0;
+  if (size < static_cast<int64_t>(package::kPackageTrailerBytes)) return false;
+  std::array<uint8_t, package::kPackageTrailerBytes> tail{};
+  in.seekg(size - static_cast<int64_t>(tail.size()));
+  in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
+  return in && package::HasPackageTrailer(tail);
 }
 
 class Session {

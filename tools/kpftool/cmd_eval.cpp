@@ -98,9 +98,7 @@ void LoadVariables(const std::string& file, project::ProjectModel& model,
 
 // The result text the player would get, or throws the parser's error.
 std::string Evaluate(script::TextEvaluator& evaluator, const std::string& expression) {
-  const std::string substituted = evaluator.SubstituteVariables(expression);
-  script::TExpressionParser parser;
-  return parser.EvaluateAsString(parser.AddExpression(substituted));
+  return script::EvaluateToText(evaluator.SubstituteVariables(expression));
 }
 
 int EvaluateStandardInput(script::TextEvaluator& evaluator) {

@@ -12,6 +12,7 @@
 #include "tools/kpftool/Command.hpp"
 #include "tools/kpftool/Json.hpp"
 #include "tools/kpftool/ModelJson.hpp"
+#include "tools/kpftool/SourceFiles.hpp"
 
 namespace kpf::tools {
 
@@ -65,13 +66,7 @@ std::string Sha256Hex(std::span<const uint32_t> pixels) {
   unsigned int length = 0;
   if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
     return {};
-  static const char* kHex = "0123456789abcdef";
-  std::string hex;
-  for (unsigned i = 0; i < length; ++i) {
-    hex.push_back(kHex[digest[i] >> 4]);
-    hex.push_back(kHex[digest[i] & 15]);
-  }
-  return hex;
+  return ToHex(std::span<const uint8_t>(digest, length));
 }
 
 void WriteActions(JsonWriter& json, const std::vector<project::TKPFExeAction>& actions) {
