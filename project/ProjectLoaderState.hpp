@@ -1,9 +1,9 @@
 #pragma once
 // Working state of one project load, shared by the section readers and the finishing steps.
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -48,7 +48,8 @@ class ProjectLoaderState {
 
   // Image variants: whether a script (following type-20 calls) mirrors / flips.
   std::pair<bool, bool> ScriptTransforms(int32_t scriptId);
-  void SearchScript(size_t scriptIndex, std::vector<bool>& visited, bool& mirror, bool& flip);
+  // Fills transforms_ for every script at once (see ProjectSections.cpp).
+  void ComputeScriptTransforms();
   // Index of the copy of `source` for variant 1 or 2, made on first need.
   int32_t VariantImage(int32_t source, int variant);
 
@@ -71,7 +72,10 @@ class ProjectLoaderState {
   size_t imageBytesOffset_ = 0;
   size_t imageBytesLength_ = 0;
   std::vector<size_t> soundOffsets_;  // per sound: its bytes in the frame data
-  std::map<int32_t, std::pair<bool, bool>> transformCache_;
+  // Mirror / flip of the first script with each id; valid while transformsReady_ (the script
+  // list changes only in the script and menu sections, which reset it).
+  std::unordered_map<int32_t, std::pair<bool, bool>> transforms_;
+  bool transformsReady_ = false;
   bool errorReported_ = false;
   std::exception_ptr failure_;
 };

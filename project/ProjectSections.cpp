@@ -3,6 +3,9 @@
 // bytes left before anything is allocated.
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "project/ActionItems.hpp"
 #include "project/PersistentStream.hpp"
@@ -120,7 +123,7 @@ int32_t NextId(int32_t id) {
 
 void ProjectLoaderState::ReadScripts(ByteReader& body) {
   model_.Scripts.clear();
-  transformCache_.clear();
+  transformsReady_ = false;
   model_.NextScriptId = body.readInt32();
   ReadItems(body, ReadListCount(body, kMinScript), model_.Scripts, ReadScript);
 }
@@ -164,7 +167,6 @@ void ProjectLoaderState::ReadOptionFlags(ByteReader& body) {
 void ProjectLoaderState::ReadMenuEntries(ByteReader& body) {
   size_t count = ReadListCount(body, kMinMenuEntry, kMaxMenuCount);
   if (model_.MenuEntries.size() + count > static_cast<size_t>(kMaxMenuCount)) throw EStreamError();
-  transformCache_.clear();
   for (size_t i = 0; i < count; ++i) {
     TTaviMenu entry;
     entry.Caption = body.readNulString();
@@ -179,6 +181,7 @@ void ProjectLoaderState::ReadMenuEntries(ByteReader& body) {
       script.Actions = entry.Actions;
       entry.ScriptId = script.Id;
       model_.Scripts.push_back(std::move(script));
+      transformsReady_ = false;
       model_.NextScriptId = NextId(model_.NextScriptId);
     }
     model_.MenuEntries.push_back(std::move(entry));
@@ -376,38 +379,65 @@ int32_t ProjectLoaderState::VariantImage(int32_t source, int variant) {
 
 std::pair<bool, bool> ProjectLoaderState::ScriptTransforms(int32_t scriptId) {
   if (scriptId < 0) return {false, false};
-  if (auto cached = transformCache_.find(scriptId); cached != transformCache_.end())
-    return cached->second;
-  bool mirror = false, flip = false;
-  std::vector<bool> visited(model_.Scripts.size(), false);
-  for (size_t i = 0; i < model_.Scripts.size(); ++i) {
-    if (model_.Scripts[i].Id != scriptId) continue;
-    SearchScript(i, visited, mirror, flip);
-    break;  // the first script with the id is the one an animation names
-  }
-  transformCache_[scriptId] = {mirror, flip};
-  return {mirror, flip};
+  if (!transformsReady_) ComputeScriptTransforms();
+  const auto found = transforms_.find(scriptId);
+  return found == transforms_.end() ? std::pair{false, false} : found->second;
 }
 
-void ProjectLoaderState::SearchScript(size_t scriptIndex, std::vector<bool>& visited, bool& mirror,
-                                      bool& flip) {
-  // An explicit work list: call chains of any depth (and cycles) end without deep recursion.
-  std::vector<size_t> pending{scriptIndex};
+namespace {
+
+constexpr int32_t kActionFlip = 11;
+constexpr int32_t kActionMirror = 12;
+constexpr int32_t kActionCallScript = 20;
+
+// Marks, besides the scripts already marked, every script that calls a marked one, to any depth.
+// A call names an id and reaches every script with that id, so the walk goes from a marked
+// script to the callers of its id; each id's callers are visited once.
+void MarkCallers(const std::vector<TTaviScript>& scripts,
+                 const std::unordered_map<int32_t, std::vector<size_t>>& callersOfId, std::vector<bool>& marked) {
+  std::vector<size_t> pending;
+  for (size_t i = 0; i < marked.size(); ++i)
+    if (marked[i]) pending.push_back(i);
+  std::unordered_set<int32_t> walked;
   while (!pending.empty()) {
-    size_t index = pending.back();
+    const int32_t id = scripts[pending.back()].Id;
     pending.pop_back();
-    if (visited[index]) continue;
-    visited[index] = true;
-    for (const auto& action : model_.Scripts[index].Actions) {
-      if (action.ActionType == 12) mirror = true;
-      if (action.ActionType == 11) flip = true;
-      if (action.ActionType != 20 || action.ParamData.size() < 8) continue;
-      size_t offset = 4;
-      int32_t called = ReadInt32At(action.ParamData, offset);
-      for (size_t j = 0; j < model_.Scripts.size(); ++j)
-        if (model_.Scripts[j].Id == called && !visited[j]) pending.push_back(j);
+    if (!walked.insert(id).second) continue;
+    const auto callers = callersOfId.find(id);
+    if (callers == callersOfId.end()) continue;
+    for (size_t caller : callers->second) {
+      if (marked[caller]) continue;
+      marked[caller] = true;
+      pending.push_back(caller);
     }
   }
+}
+
+}  // namespace
+
+// Whether a script mirrors (flips) is whether it, or a script it calls through type-20 actions,
+// has a mirror (flip) action. Found for all scripts in one backward walk over the calls, so a
+// project of long or cyclic call chains costs time in proportion to its size.
+void ProjectLoaderState::ComputeScriptTransforms() {
+  const auto& scripts = model_.Scripts;
+  std::vector<bool> mirror(scripts.size(), false);
+  std::vector<bool> flip(scripts.size(), false);
+  std::unordered_map<int32_t, std::vector<size_t>> callersOfId;
+  for (size_t i = 0; i < scripts.size(); ++i) {
+    for (const auto& action : scripts[i].Actions) {
+      if (action.ActionType == kActionMirror) mirror[i] = true;
+      if (action.ActionType == kActionFlip) flip[i] = true;
+      if (action.ActionType != kActionCallScript || action.ParamData.size() < 8) continue;
+      size_t offset = 4;
+      callersOfId[ReadInt32At(action.ParamData, offset)].push_back(i);
+    }
+  }
+  MarkCallers(scripts, callersOfId, mirror);
+  MarkCallers(scripts, callersOfId, flip);
+  transforms_.clear();
+  // The first script with an id is the one an animation names.
+  for (size_t i = 0; i < scripts.size(); ++i) transforms_.try_emplace(scripts[i].Id, mirror[i], flip[i]);
+  transformsReady_ = true;
 }
 
 }  // namespace kpf::project
