@@ -14,6 +14,8 @@
 #include <cstring>
 #include <vector>
 
+#include "project/ByteReader.hpp"
+
 namespace kpf::app {
 
 namespace {
@@ -40,26 +42,20 @@ void PutLittleEndian(uint8_t* out, int32_t value) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
-int32_t GetLittleEndian(const uint8_t* in) {
-  uint32_t bits = 0;
-  for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(in[i]) << (8 * i);
-  return static_cast<int32_t>(bits);
-}
-
-// A connected socket to `path`, or -1 (errno tells why).
-int ConnectTo(const std::string& path) {
+// A connected socket to `path`, or an invalid one (errno tells why).
+package::UniqueFd ConnectTo(const std::string& path) {
   const std::optional<sockaddr_un> address = AddressOf(path);
   if (!address) {
     errno = ENAMETOOLONG;
-    return -1;
+    return {};
   }
-  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
+  package::UniqueFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+  if (!fd.Valid()) return {};
+  if (connect(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
     const int error = errno;
-    close(fd);
+    fd.Reset();
     errno = error;
-    return -1;
+    return {};
   }
   return fd;
 }
@@ -101,16 +97,14 @@ std::string MessageChannel::SocketName(std::string_view title) {
 bool MessageChannel::PeerAllowed(const ucred& peer, uid_t ownUid) { return peer.uid == ownUid; }
 
 bool MessageChannel::PostToTitle(const std::string& folder, std::string_view title, int32_t code, int32_t param) {
-  const int fd = ConnectTo(PathOf(folder, title));
-  if (fd < 0) return false;
+  const package::UniqueFd fd = ConnectTo(PathOf(folder, title));
+  if (!fd.Valid()) return false;
   std::array<uint8_t, kMessageSize> message{};
   PutLittleEndian(message.data(), code);
   PutLittleEndian(message.data() + 4, param);
   // The listener must be ours too: a socket of another user is never sent anything.
-  const bool sent = PeerIsOwnUser(fd) && send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
-                                             static_cast<ssize_t>(message.size());
-  close(fd);
-  return sent;
+  return PeerIsOwnUser(fd.Get()) &&
+         send(fd.Get(), message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size());
 }
 
 int MessageChannel::PostToTitlesStartingWith(const std::string& folder, std::string_view prefix, int32_t code,
@@ -135,13 +129,12 @@ MessageChannel::MessageChannel(platform::EventLoop& loop, const std::string& fol
   if (!EnsurePrivateFolder(folder) || !Bind()) return;
   std::array<int, 2> wake{};
   if (pipe2(wake.data(), O_CLOEXEC) != 0) {
-    close(listenFd_);
-    listenFd_ = -1;
+    listenFd_.Reset();
     unlink(path_.c_str());
     return;
   }
-  wakeRead_ = wake[0];
-  wakeWrite_ = wake[1];
+  wakeRead_ = package::UniqueFd(wake[0]);
+  wakeWrite_ = package::UniqueFd(wake[1]);
   server_ = std::thread([this] { Serve(); });
 }
 
@@ -149,13 +142,11 @@ MessageChannel::~MessageChannel() {
   *alive_ = false;
   if (server_.joinable()) {
     const char stop = 's';
-    [[maybe_unused]] const ssize_t written = write(wakeWrite_, &stop, 1);
+    [[maybe_unused]] const ssize_t written = write(wakeWrite_.Get(), &stop, 1);
     server_.join();
   }
-  if (wakeRead_ >= 0) close(wakeRead_);
-  if (wakeWrite_ >= 0) close(wakeWrite_);
-  if (listenFd_ >= 0) {
-    close(listenFd_);
+  if (listenFd_.Valid()) {
+    listenFd_.Reset();
     unlink(path_.c_str());
   }
 }
@@ -167,67 +158,59 @@ bool MessageChannel::Bind() {
   if (lstat(path_.c_str(), &info) == 0) {
     // Never remove something that is not a socket, nor a socket another process still serves.
     if (!S_ISSOCK(info.st_mode)) return false;
-    const int probe = ConnectTo(path_);
-    if (probe >= 0) {
-      close(probe);
+    if (ConnectTo(path_).Valid()) {
       titleTaken_ = true;
       return false;
     }
     if (errno != ECONNREFUSED) return false;
     unlink(path_.c_str());  // stale: its process is gone
   }
-  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
+  package::UniqueFd fd(socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+  if (!fd.Valid()) return false;
   // Another process may bind the same name between the test and here; it then keeps it.
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 || listen(fd, 8) != 0) {
+  if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
+      listen(fd.Get(), 8) != 0) {
     titleTaken_ = errno == EADDRINUSE;
-    close(fd);
     return false;
   }
-  listenFd_ = fd;
+  listenFd_ = std::move(fd);
   return true;
 }
 
 void MessageChannel::Serve() {
-  std::vector<int> connections;
+  std::vector<package::UniqueFd> connections;
   for (;;) {
-    std::vector<pollfd> watched = {{wakeRead_, POLLIN, 0}, {listenFd_, POLLIN, 0}};
-    for (const int fd : connections) watched.push_back({fd, POLLIN, 0});
+    std::vector<pollfd> watched = {{wakeRead_.Get(), POLLIN, 0}, {listenFd_.Get(), POLLIN, 0}};
+    for (const package::UniqueFd& connection : connections) watched.push_back({connection.Get(), POLLIN, 0});
     if (poll(watched.data(), watched.size(), -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (watched[0].revents != 0) break;
-    std::vector<int> open;
+    std::vector<package::UniqueFd> open;
     for (size_t i = 2; i < watched.size(); ++i) {
-      const int fd = watched[i].fd;
-      if (watched[i].revents == 0) {
-        open.push_back(fd);
-        continue;
-      }
-      std::array<uint8_t, kMessageSize + 1> message{};
-      const ssize_t got = recv(fd, message.data(), message.size(), 0);
-      if (got == static_cast<ssize_t>(kMessageSize)) {
-        Deliver(GetLittleEndian(message.data()), GetLittleEndian(message.data() + 4));
-        open.push_back(fd);
-        continue;
-      }
-      // End of stream, an error or a message of the wrong size: the connection is dropped.
-      close(fd);
+      package::UniqueFd& connection = connections[i - 2];
+      // A connection left out here is closed when the old list goes.
+      if (watched[i].revents == 0 || Receive(connection.Get())) open.push_back(std::move(connection));
     }
     connections = std::move(open);
     if (watched[1].revents != 0) {
-      const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd >= 0) {
-        if (PeerIsOwnUser(fd) && connections.size() < kMaxConnections) {
-          connections.push_back(fd);
-        } else {
-          close(fd);
-        }
-      }
+      package::UniqueFd connection(accept4(listenFd_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (connection.Valid() && PeerIsOwnUser(connection.Get()) && connections.size() < kMaxConnections)
+        connections.push_back(std::move(connection));
     }
   }
-  for (const int fd : connections) close(fd);
+}
+
+bool MessageChannel::Receive(int fd) {
+  std::array<uint8_t, kMessageSize + 1> message{};
+  const ssize_t got = recv(fd, message.data(), message.size(), 0);
+  // End of stream, an error or a message of the wrong size: the connection is dropped.
+  if (got != static_cast<ssize_t>(kMessageSize)) return false;
+  project::ByteReader reader(std::span<const uint8_t>(message.data(), kMessageSize));
+  const int32_t code = reader.readInt32();
+  Deliver(code, reader.readInt32());
+  return true;
 }
 
 void MessageChannel::Deliver(int32_t code, int32_t param) {

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <thread>
 
+#include "package/FileUtil.hpp"
 #include "platform/EventLoop.hpp"
 
 namespace kpf::app {
@@ -49,7 +50,7 @@ class MessageChannel {
   MessageChannel(const MessageChannel&) = delete;
   MessageChannel& operator=(const MessageChannel&) = delete;
 
-  bool Listening() const { return listenFd_ >= 0; }
+  bool Listening() const { return listenFd_.Valid(); }
   // True when another live process already listens under this title.
   bool TitleTaken() const { return titleTaken_; }
   const std::string& SocketPath() const { return path_; }
@@ -57,15 +58,17 @@ class MessageChannel {
  private:
   bool Bind();
   void Serve();
+  // Reads one message from a connection and delivers it; false when the connection is to go.
+  bool Receive(int fd);
   void Deliver(int32_t code, int32_t param);
 
   platform::EventLoop& loop_;
   Handler handler_;
   std::string path_;
-  int listenFd_ = -1;
+  package::UniqueFd listenFd_;
   bool titleTaken_ = false;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
+  package::UniqueFd wakeRead_;
+  package::UniqueFd wakeWrite_;
   // Tasks already posted to the loop check this before touching the channel.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::thread server_;
