@@ -1,8 +1,15 @@
 #pragma once
-// Small projects for the app tests, written through the project writer, and a scratch folder
-// that stands in for the temporary folder and the settings store.
+// Small projects for the app tests, written through the project writer, a scratch folder that
+// stands in for the temporary folder and the settings store, and a raw message-socket sender.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,29 +17,109 @@
 
 namespace kpf::app::testing {
 
-// A picture of `width` × `height` pixels of one 0xAARRGGBB colour.
-project::ImageSource SolidImage(int width, int height, uint32_t argb);
-// `inner` × `inner` pixels of `argb` centred on a magenta (colour-key) square of `outer`.
-project::ImageSource KeyedSquare(int outer, int inner, uint32_t argb);
-// One animation showing image `image` endlessly (repeat 0) at (x, y).
-project::AnimationSource Showing(int32_t id, const std::string& name, uint16_t kind, int32_t image, int size,
-                                 const std::string& x = "10", const std::string& y = "20");
+// Little-endian: also how a 0xAARRGGBB pixel is stored (B, G, R, A).
+inline void PutU32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// `size` × `size` pixels of `argb`; with an `inner` size only the centred `inner` × `inner`
+// square has it, on magenta (the colour key).
+inline project::ImageSource Square(int size, uint32_t argb, int inner = -1) {
+  project::ImageSource image{.Width = size, .Height = size};
+  const int from = inner < 0 ? 0 : (size - inner) / 2, to = inner < 0 ? size : from + inner;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) PutU32(image.Pixels, x >= from && x < to && y >= from && y < to ? argb : 0xFFFF00FF);
+  }
+  return image;
+}
+
+// One animation of two 10 ms frames showing image `image` endlessly (repeat 0) at (x, y).
+inline project::AnimationSource Showing(int32_t id, const std::string& name, uint16_t kind, int32_t image, int size,
+                                        const std::string& x = "10", const std::string& y = "20") {
+  project::AnimationSource animation;
+  animation.Id = id;
+  animation.Name = name;
+  animation.Width = animation.Height = static_cast<uint16_t>(size);
+  animation.EventIndex = kind;
+  animation.RepeatCount = 0;
+  animation.PosX = x;
+  animation.PosY = y;
+  animation.Frames = {{.BitmapIndex = image, .Duration = 10}, {.BitmapIndex = image, .Duration = 10}};
+  return animation;
+}
+
 // An action with packed parameters: texts (kind 1) and variable references (kind 13).
-project::TKPFExeAction Action(int32_t type, const std::vector<std::pair<int32_t, std::string>>& params);
-project::TTaviScript ScriptOf(int32_t id, int32_t trigger, std::vector<project::TKPFExeAction> actions);
-project::VariableSource Variable(int32_t id, const std::string& name, bool text, int32_t value = 0);
+inline project::TKPFExeAction Action(int32_t type, const std::vector<std::pair<int32_t, std::string>>& params) {
+  project::TKPFExeAction action;
+  action.ActionType = type;
+  action.Flags = 1;
+  for (const auto& [kind, value] : params) {
+    PutU32(action.ParamData, static_cast<uint32_t>(kind));
+    if (kind == 1) {
+      action.ParamData.insert(action.ParamData.end(), value.c_str(), value.c_str() + value.size() + 1);
+    } else {
+      PutU32(action.ParamData, static_cast<uint32_t>(std::stoi(value)));
+    }
+  }
+  return action;
+}
+
+inline project::TTaviScript ScriptOf(int32_t id, int32_t trigger, std::vector<project::TKPFExeAction> actions) {
+  return {.Id = id, .Name = "script" + std::to_string(id), .Description = {}, .Trigger = trigger,
+          .Actions = std::move(actions)};
+}
+
+inline project::VariableSource Variable(int32_t id, const std::string& name, bool text, int32_t value = 0) {
+  return {.ID = id, .Name = name, .Flags = static_cast<uint8_t>(text ? 1 : 0), .IntValue = value};
+}
 
 // A project of one endless animation of a solid square, draggable and kept running.
-project::ProjectSource SimpleProject();
+inline project::ProjectSource SimpleProject() {
+  project::ProjectSource source;
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  source.Images.push_back(Square(8, 0xFF3060C0));
+  source.Animations.push_back(Showing(1, "idle", 0, 0, 8));
+  return source;
+}
 
-void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Connects to the message socket at `socketPath` and sends `bytes` as one packet; true when all
+// of them went out.
+inline bool SendPacket(const std::string& socketPath, const std::vector<uint8_t>& bytes) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.size() >= sizeof(address.sun_path)) return false;
+  std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+  const bool sent = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                    send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+  close(fd);
+  return sent;
+}
 
 // A fresh folder, removed with everything in it at the end of the test.
 class ScratchFolder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
+  ScratchFolder() {
+    static int counter = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("kpf-app-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::filesystem::path& Path() const { return path_; }

@@ -1,19 +1,16 @@
 // The real kpfplayer on a private X server: a copy of the program with a package appended shows
 // its character shaped on screen, runs the click script only for clicks on opaque pixels, runs
-// project entries of its right-click menu, and on a close request from the window system or
-// from its menu ends with status 0, leaving no files behind.
+// project entries of its right-click menu, and on a close request from the window system, from
+// its menu or from another process ends with status 0, leaving no files behind.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,7 +29,6 @@ namespace kpf::app {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScratchFolder;
 
 constexpr uint32_t kRed = 0xE02020;
 constexpr uint32_t kBlue = 0x2040E0;
@@ -41,12 +37,21 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 // its middle, so (150, 150) is opaque and (105, 105) transparent.
 constexpr int kOpaqueX = 150, kOpaqueY = 150, kClearX = 105, kClearY = 105;
 constexpr const char* kNoteName = "pip-note.txt";
+constexpr const char* kCaption = "$zimR_304152$";
 
-// Idle shows red; a click on it plays "clicked", which shows blue.
-project::ProjectSource ClickProject() {
+// Polls `done` every 50 ms, `rounds` times at most (20 s by default).
+template <typename Condition>
+bool Soon(Condition done, int rounds = 400) {
+  for (int round = 0; round < rounds && !done(); ++round) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  return done();
+}
+
+// Idle shows red; a click on it plays "clicked", which shows blue. With `menu` the click does
+// nothing and the project's menu entry "Turn blue" plays an endless "clicked" instead.
+project::ProjectSource ClickProject(bool menu = false) {
   project::ProjectSource source;
   source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-  source.Images = {testing::KeyedSquare(100, 60, 0xFF000000 | kRed), testing::KeyedSquare(100, 60, 0xFF000000 | kBlue)};
+  source.Images = {testing::Square(100, 0xFF000000 | kRed, 60), testing::Square(100, 0xFF000000 | kBlue, 60)};
   project::AnimationSource idle = testing::Showing(1, "idle", 0, 0, 100, "100", "100");
   project::AnimationSource clicked = testing::Showing(2, "clicked", 3, 1, 100, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
   for (project::AnimationSource* animation : {&idle, &clicked}) {
@@ -55,35 +60,26 @@ project::ProjectSource ClickProject() {
       frame.TransparentColor = 0xFF00FF;
     }
   }
-  idle.EventScripts[3] = 0;
-  source.Animations = {idle, clicked};
-  source.Scripts.push_back(testing::ScriptOf(0, 0, {testing::Action(1, {{1, "clicked"}})}));
-  source.NextScriptId = 1;
-  return source;
-}
-
-// Idle shows red; the project's menu entry "Turn blue" plays an endless blue animation.
-project::ProjectSource MenuProject() {
-  project::ProjectSource source = ClickProject();
-  source.Animations[0].EventScripts[3] = -1;
-  source.Animations[1].RepeatCount = 0;
   source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(1, {{1, "clicked"}})})};
   source.NextScriptId = 2;
-  project::MenuSource entry;
-  entry.Caption = "Turn blue";
-  entry.ScriptId = 1;
-  source.Menus = {entry};
+  if (menu) {
+    clicked.RepeatCount = 0;
+    source.Menus = {{.Caption = "Turn blue", .ScriptId = 1}};
+  } else {
+    idle.EventScripts[3] = 1;
+  }
+  source.Animations = {idle, clicked};
   return source;
 }
 
-// One endless animation of a soft-edged square: alpha 0 around it, partial alpha on its rim.
+// One endless animation of a soft-edged square: alpha 0 around it, half alpha on its rim.
 project::ProjectSource SoftProject() {
   project::ProjectSource source;
   source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-  project::ImageSource image = testing::SolidImage(100, 100, 0);
+  project::ImageSource image = testing::Square(100, 0);
   for (int y = 20; y < 80; ++y) {
     for (int x = 20; x < 80; ++x) {
-      const uint32_t alpha = x == 20 || y == 20 || x == 79 || y == 79 ? 128 : 255;  // the rim is half clear
+      const uint32_t alpha = x == 20 || y == 20 || x == 79 || y == 79 ? 128 : 255;
       const size_t at = (static_cast<size_t>(y) * 100 + static_cast<size_t>(x)) * 4;
       for (size_t i = 0; i < 4; ++i) image.Pixels[at + i] = static_cast<uint8_t>((alpha << 24 | kRed) >> (8 * i));
     }
@@ -93,23 +89,18 @@ project::ProjectSource SoftProject() {
   return source;
 }
 
-// A copy of kpfplayer carrying the project and one resource file in its package.
-fs::path WritePackagedPlayer(const fs::path& folder, const project::ProjectSource& source) {
-  const std::vector<uint8_t> program = testing::ReadBytes(KPF_PLAYER_PATH);
-  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
-  const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
-  const std::vector<uint8_t> note(named.begin(), named.end());
-  const fs::path path = folder / "pipplayer";
-  testing::WriteBytes(path, project::BuildPackage(program, block, {"3.0", "about", "Click test", 0}, {{202, note}}));
-  fs::permissions(path, fs::perms::owner_all);
-  return path;
-}
-
-// The packaged player as a child process, killed if it is still running at the end.
+// A copy of kpfplayer carrying the project and one resource file in its package, run as a child
+// process that is killed if it is still running at the end.
 class PlayerProcess {
  public:
-  PlayerProcess(const fs::path& program, std::vector<std::string> environment) {
-    std::string path = program.string();
+  PlayerProcess(const fs::path& folder, const project::ProjectSource& source, std::vector<std::string> environment) {
+    const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
+    const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
+    std::string path = (folder / "pipplayer").string();
+    testing::WriteBytes(path, project::BuildPackage(testing::ReadBytes(KPF_PLAYER_PATH), block,
+                                                    {"3.0", "about", "Click test", 0},
+                                                    {{202, std::vector<uint8_t>(named.begin(), named.end())}}));
+    fs::permissions(path, fs::perms::owner_all);
     char* argv[] = {path.data(), nullptr};
     std::vector<char*> envp;
     for (auto& entry : environment) envp.push_back(entry.data());
@@ -131,14 +122,12 @@ class PlayerProcess {
   bool Started() const { return pid_ > 0; }
   // Waits (bounded) for the process to end; its exit status, or -1 when it did not end.
   int WaitForExit() {
-    for (int round = 0; round < 400 && !status_; ++round) {
+    Soon([this] {
       int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_)
         status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-    }
+      return status_.has_value();
+    });
     return status_.value_or(-1);
   }
 
@@ -166,19 +155,19 @@ class PlayerOnScreenTest : public ::testing::Test {
     }
   }
 
-  // Starts a packaged copy of kpfplayer with its temporary folder, settings and home in the
-  // scratch folder.
-  PlayerProcess& Launch(const project::ProjectSource& source) {
-    fs::create_directories(scratch_ / "tmp");
-    fs::create_directories(scratch_ / "bin");
-    return player_.emplace(WritePackagedPlayer(scratch_ / "bin", source),
-                           std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + (scratch_ / "tmp").string(),
-                                                    "KPF_SETTINGS_DIR=" + (scratch_ / "settings").string(),
-                                                    "HOME=" + scratch_.Path().string(),
-                                                    "XDG_CONFIG_HOME=" + (scratch_ / "config").string(),
-                                                    "XDG_RUNTIME_DIR=" + (scratch_ / "run").string(),
+  // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
+  // folder in the scratch folder; true once it shows its red idle frame.
+  bool LaunchAndShow(const project::ProjectSource& source) {
+    for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
+    const std::string at = scratch_.Path().string();
+    return player_.emplace(scratch_ / "bin", source,
+                           std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + at + "/tmp",
+                                                    "KPF_SETTINGS_DIR=" + at + "/settings", "HOME=" + at,
+                                                    "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
                                                     "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
-                                                    "PATH=/usr/bin:/bin"});
+                                                    "PATH=/usr/bin:/bin"})
+               .Started() &&
+           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
   }
 
   uint32_t Pixel(int x, int y) {
@@ -188,27 +177,16 @@ class PlayerOnScreenTest : public ::testing::Test {
     XDestroyImage(image);
     return pixel;
   }
-
-  // Polls (bounded, 20 s) until the screen shows `colour` at (x, y).
-  bool ShowsSoon(int x, int y, uint32_t colour) {
-    for (int round = 0; round < 400 && Pixel(x, y) != colour; ++round) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return Pixel(x, y) == colour;
+  bool ShowsSoon(uint32_t colour) {
+    return Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
   }
 
-  void Click(int x, int y) {
+  void Click(int x, int y, unsigned button = 1) {
     XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(x_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(x_, 1, False, CurrentTime);
+    XTestFakeButtonEvent(x_, button, True, CurrentTime);
+    XTestFakeButtonEvent(x_, button, False, CurrentTime);
     XSync(x_, False);
   }
-
-  void RightClick(int x, int y) {
-    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(x_, 3, True, CurrentTime);
-    XTestFakeButtonEvent(x_, 3, False, CurrentTime);
-    XSync(x_, False);
-  }
-
   void PressKey(KeySym key) {
     const KeyCode code = XKeysymToKeycode(x_, key);
     XTestFakeKeyEvent(x_, code, True, CurrentTime);
@@ -216,53 +194,9 @@ class PlayerOnScreenTest : public ::testing::Test {
     XSync(x_, False);
   }
 
-  // The mapped top-level window with the character caption, or 0.
-  Window CharacterWindow() {
-    return FindTopLevel([](const std::string& name, const XWindowAttributes&) { return name == "$zimR_304152$"; });
-  }
-
-  // The open popup menu: a mapped override-redirect top-level window that is not the character.
-  Window MenuWindow() {
-    return FindTopLevel([](const std::string& name, const XWindowAttributes& attributes) {
-      return attributes.override_redirect && name != "$zimR_304152$";
-    });
-  }
-
-  // Polls (bounded, 20 s) until the popup menu is open (`open`) or closed.
-  bool MenuSoon(bool open) {
-    for (int round = 0; round < 400 && (MenuWindow() != 0) != open; ++round)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return (MenuWindow() != 0) == open;
-  }
-
-  // True once another client (the open menu) holds the keyboard grab: our own grab is refused.
-  bool KeyboardGrabbedSoon() {
-    for (int round = 0; round < 100; ++round) {
-      const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
-      if (result == GrabSuccess) XUngrabKeyboard(x_, CurrentTime);
-      XSync(x_, False);
-      if (result == AlreadyGrabbed) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
-  // Opens the character's menu with the right button at (x, y) and picks an entry by keyboard:
-  // `key` selects it (Down: the first entry, Up: the last), Return chooses it. Empty on success,
-  // else the step that failed.
-  std::string ChooseFromMenu(int x, int y, KeySym key) {
-    RightClick(x, y);
-    if (!MenuSoon(true)) return "the menu did not open";
-    XTestFakeMotionEvent(x_, -1, 600, 20, CurrentTime);  // away from the menu, so only the keys choose
-    if (!KeyboardGrabbedSoon()) return "the menu took no keyboard grab";
-    PressKey(key);
-    PressKey(XK_Return);
-    return MenuSoon(false) ? "" : "the menu stayed open";
-  }
-
-  // The first mapped top-level window whose name (empty without one) and attributes match.
-  template <typename Match>
-  Window FindTopLevel(Match match) {
+  // The first mapped top-level window with the character caption (`character`), or else the
+  // open popup menu: a mapped override-redirect top-level window that is not the character.
+  Window FindTopLevel(bool character) {
     Window root = 0, parent = 0, found = 0;
     Window* children = nullptr;
     unsigned count = 0;
@@ -276,15 +210,40 @@ class PlayerOnScreenTest : public ::testing::Test {
         caption = name;
         XFree(name);
       }
-      if (match(caption, attributes)) found = children[i];
+      if (character ? caption == kCaption : attributes.override_redirect && caption != kCaption) found = children[i];
     }
     if (children != nullptr) XFree(children);
     return found;
   }
+  bool MenuSoon(bool open) {
+    return Soon([&] { return (FindTopLevel(false) != 0) == open; });
+  }
+
+  // Opens the character's menu with the right button and picks an entry by keyboard: `key`
+  // selects it (Down: the first entry, Up: the last), Return chooses it. Empty on success, else
+  // the step that failed.
+  std::string ChooseFromMenu(KeySym key) {
+    Click(kOpaqueX, kOpaqueY, 3);
+    if (!MenuSoon(true)) return "the menu did not open";
+    XTestFakeMotionEvent(x_, -1, 600, 20, CurrentTime);  // away from the menu, so only the keys choose
+    // Once the open menu holds the keyboard grab, our own grab is refused.
+    const bool grabbed = Soon(
+        [&] {
+          const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+          if (result == GrabSuccess) XUngrabKeyboard(x_, CurrentTime);
+          XSync(x_, False);
+          return result == AlreadyGrabbed;
+        },
+        100);
+    if (!grabbed) return "the menu took no keyboard grab";
+    PressKey(key);
+    PressKey(XK_Return);
+    return MenuSoon(false) ? "" : "the menu stayed open";
+  }
 
   // Sends what a window manager sends for the close button; the player's exit status.
   int CloseAndWait() {
-    const Window window = CharacterWindow();
+    const Window window = FindTopLevel(true);
     if (window == 0) return -2;
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -298,7 +257,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     return player_->WaitForExit();
   }
 
-  ScratchFolder scratch_;
+  testing::ScratchFolder scratch_;
   support::XvfbServer xvfb_;
   std::optional<std::string> display_;
   Display* x_ = nullptr;
@@ -307,22 +266,19 @@ class PlayerOnScreenTest : public ::testing::Test {
 };
 
 TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly) {
-  ASSERT_TRUE(Launch(ClickProject()).Started());
   // Shown with its shape: the square is red, the rest of the window shows the root.
-  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  ASSERT_TRUE(LaunchAndShow(ClickProject())) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
   EXPECT_EQ(Pixel(99, 99), kWhite);
   EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
-
   // A click on a transparent pixel reaches the root window, not the character.
   Click(kClearX, kClearY);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EXPECT_EQ(Pixel(kOpaqueX, kOpaqueY), kRed);
   // A click on an opaque pixel runs the click script: the character turns blue.
   Click(kOpaqueX, kOpaqueY);
-  EXPECT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
-
   // The window system asks the window to close: the program ends with status 0, no files left.
   EXPECT_EQ(CloseAndWait(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
@@ -331,55 +287,31 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
 // A right click opens the character's menu: its project entry runs its script (the character
 // turns blue), and "Close" ends the program with status 0 and removes its temporary files.
 TEST_F(PlayerOnScreenTest, PopupMenuRunsTheProjectEntryAndCloseEndsTheProgram) {
-  ASSERT_TRUE(Launch(MenuProject()).Started());
-  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
-  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
-
-  ASSERT_EQ(ChooseFromMenu(kOpaqueX, kOpaqueY, XK_Down), "");
-  EXPECT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
-
-  ASSERT_EQ(ChooseFromMenu(kOpaqueX, kOpaqueY, XK_Up), "");
+  ASSERT_TRUE(LaunchAndShow(ClickProject(true))) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  ASSERT_EQ(ChooseFromMenu(XK_Down), "");
+  EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  ASSERT_EQ(ChooseFromMenu(XK_Up), "");
   EXPECT_EQ(player_->WaitForExit(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
-// Another process of the same user sends "end the program" (code 132) to the player's message
-// socket, written by hand here as two little-endian int32: the program ends with status 0 and
-// removes its temporary files and its socket.
-TEST_F(PlayerOnScreenTest, EndProgramMessageFromAnotherProcessEndsThePlayer) {
-  fs::create_directories(scratch_ / "run");
-  ASSERT_TRUE(Launch(ClickProject()).Started());
-  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+// Without a compositor an alpha frame cannot show its alpha: the window takes the outline of its
+// visible pixels, so the fully transparent ones show the root instead of black. Another process
+// of the same user then sends "end the program" (code 132, two little-endian int32) to the
+// player's private message socket: it ends with status 0 and removes its files and its socket.
+TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixelsAndAMessageEndsIt) {
+  ASSERT_TRUE(LaunchAndShow(SoftProject())) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_EQ(Pixel(119, 150), kWhite);
+  EXPECT_NE(Pixel(120, 150), kWhite);  // the rim belongs to the shape
   const fs::path folder = scratch_ / "run" / "kpfplayer";
   ASSERT_TRUE(fs::is_directory(folder));
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
   ASSERT_FALSE(fs::is_empty(folder));
-  const std::string socketPath = fs::directory_iterator(folder)->path().string();
-
-  const int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
-  std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
-  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-  const uint8_t message[8] = {132, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(send(fd, message, sizeof(message), MSG_NOSIGNAL), 8);
-  close(fd);
-
+  EXPECT_TRUE(testing::SendPacket(fs::directory_iterator(folder)->path().string(), {132, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(player_->WaitForExit(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
   EXPECT_TRUE(fs::is_empty(folder));
-}
-
-// Without a compositor an alpha frame cannot show its alpha: the window takes the outline of its
-// visible pixels, so the fully transparent ones show the root instead of black.
-TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixels) {
-  ASSERT_TRUE(Launch(SoftProject()).Started());
-  ASSERT_TRUE(ShowsSoon(kOpaqueX, kOpaqueY, kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
-  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
-  EXPECT_EQ(Pixel(119, 150), kWhite);
-  EXPECT_NE(Pixel(120, 150), kWhite);  // the rim belongs to the shape
-  EXPECT_EQ(CloseAndWait(), 0);
 }
 
 }  // namespace

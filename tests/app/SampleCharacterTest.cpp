@@ -1,13 +1,9 @@
 // The bundled sample character played by the main form on the headless desktop: it walks along
 // the bottom of the work area and turns round at the screen edges, jumps with its sound when
-// clicked and says hi, gets dizzy on a double click, says hello from its popup menu, mixes alpha and colour-key frames, and says goodbye
-// before the program ends.
-#include <gtest/gtest.h>
-
-#include "AppTestProjects.hpp"
-#include "app/TfmPlayer.hpp"
+// clicked and says hi, gets dizzy on a double click, says hello from its popup menu, mixes alpha
+// and colour-key frames, and says goodbye before the program ends.
+#include "FormTest.hpp"
 #include "engine/RecordingSoundOutput.hpp"
-#include "platform/headless/HeadlessPlatform.hpp"
 #include "samples/generator/SampleArt.hpp"
 
 namespace kpf::app {
@@ -21,16 +17,12 @@ std::string BubbleText(const platform::headless::HeadlessHintWindow& hint) {
   return text;
 }
 
-class SampleCharacterTest : public ::testing::Test {
+class SampleCharacterTest : public testing::FormTest {
  protected:
   void SetUp() override {
     platform_.SetScreenRect({0, 0, 800, 600});
     platform_.SetWorkArea(platform::Rect{0, 0, 800, 560});
-    const std::string file = KPF_SAMPLE_PATH;
-    TfmPlayer::Settings settings;
-    settings.executablePath = (scratch_ / "kpfplayer").string();
-    settings.arguments = {file};
-    settings.terminate = [this] { ++terminations_; };
+    TfmPlayer::Settings settings = FormSettings({KPF_SAMPLE_PATH});
     settings.soundOutput = [this](engine::TFormKPFPlayer&) {
       return std::make_unique<engine::RecordingSoundOutput>([this](const std::string& line) { sounds_.push_back(line); },
                                                             [this] { return platform_.NowMs(); });
@@ -44,13 +36,15 @@ class SampleCharacterTest : public ::testing::Test {
     const project::TTaviEvent* animation = Player().CurrentAnimation();
     return animation != nullptr ? animation->Name : "";
   }
+  // The bubble of the hint window, which must be showing.
+  std::string ShownBubble() {
+    const platform::headless::HeadlessHintWindow* hint = platform_.LastHintWindow();
+    return hint != nullptr && hint->Visible() ? BubbleText(*hint) : "<no bubble>";
+  }
 
-  testing::ScratchFolder scratch_;
-  platform::headless::HeadlessPlatform platform_;
   std::unique_ptr<TfmPlayer> form_;
   platform::headless::HeadlessWindow* window_ = nullptr;
   std::vector<std::string> sounds_;
-  int terminations_ = 0;
 };
 
 TEST_F(SampleCharacterTest, SaysHelloOnTheGroundLivesOnAndWavesGoodbyeBeforeTheEnd) {
@@ -95,12 +89,9 @@ TEST_F(SampleCharacterTest, ClickJumpsWithSoundAndDoubleClickMakesDizzy) {
   EXPECT_EQ(Current(), "jump");
   ASSERT_FALSE(sounds_.empty());
   EXPECT_NE(sounds_.back().find("chirp"), std::string::npos) << sounds_.back();
-  auto* hint = platform_.LastHintWindow();
-  ASSERT_NE(hint, nullptr);
-  EXPECT_TRUE(hint->Visible());
-  EXPECT_NE(BubbleText(*hint).find("Hi! I'm Pip."), std::string::npos) << BubbleText(*hint);
+  EXPECT_NE(ShownBubble().find("Hi! I'm Pip."), std::string::npos) << ShownBubble();
   platform_.AdvanceBy(2200);
-  EXPECT_FALSE(hint->Visible());
+  EXPECT_FALSE(platform_.LastHintWindow()->Visible());
   window_->DoubleClick();
   window_->ReleaseMouse(platform::MouseButton::Left);
   EXPECT_EQ(Current(), "dizzy");
@@ -121,10 +112,7 @@ TEST_F(SampleCharacterTest, PopupMenuEntrySaysHelloWithTheChirp) {
   ASSERT_GT(sounds_.size(), soundsBefore);
   EXPECT_NE(sounds_.back().find("name=\"chirp.wav\""), std::string::npos) << sounds_.back();
   EXPECT_NE(sounds_.back().find("mode=1"), std::string::npos) << sounds_.back();
-  auto* hint = platform_.LastHintWindow();
-  ASSERT_NE(hint, nullptr);
-  EXPECT_TRUE(hint->Visible());
-  EXPECT_NE(BubbleText(*hint).find("Hello there!"), std::string::npos) << BubbleText(*hint);
+  EXPECT_NE(ShownBubble().find("Hello there!"), std::string::npos) << ShownBubble();
 }
 
 TEST_F(SampleCharacterTest, DraggedItDanglesAndDroppedItFallsBackToTheGround) {

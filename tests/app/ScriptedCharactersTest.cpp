@@ -1,37 +1,27 @@
 // Scripts that reach other characters through the main form: further characters loaded in this
 // process (handles, parents, limits on self-loading projects), close requests, variables sent
 // between them, and copies of the player started as processes of their own.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <set>
 
-#include "AppTestProjects.hpp"
-#include "app/TfmPlayer.hpp"
-#include "platform/headless/HeadlessPlatform.hpp"
+#include "FormTest.hpp"
 
 namespace kpf::app {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Action;
+using testing::IntValue;
 using testing::ScriptOf;
 
 constexpr int32_t kText = 1;
 constexpr int32_t kVariable = 13;
 
-int32_t IntValue(engine::TFormKPFPlayer& player, const char* name) {
-  return player.Model.VariableByName(name)->GetValue().ToInteger();
-}
-
-class ScriptedCharactersTest : public ::testing::Test {
+class ScriptedCharactersTest : public testing::FormTest {
  protected:
-  void SetUp() override { fs::create_directories(scratch_ / "bin"); }
-
   // A project with the variables CHILD, N, MESSAGE, TARGET and RECEIVED (ids 1 to 5, as script
   // parameters name them), the given scripts, and a trigger-9 script counting deliveries.
-  fs::path WriteProject(const std::string& name, std::vector<project::TTaviScript> scripts) {
+  fs::path WriteScripted(const std::string& name, std::vector<project::TTaviScript> scripts) {
     project::ProjectSource source = testing::SimpleProject();
     source.Variables = {testing::Variable(1, "CHILD", false), testing::Variable(2, "N", false),
                         testing::Variable(3, "MESSAGE", true), testing::Variable(4, "TARGET", false),
@@ -39,36 +29,21 @@ class ScriptedCharactersTest : public ::testing::Test {
     scripts.push_back(ScriptOf(90, 9, {Action(22, {{kVariable, "5"}, {kText, "<%RECEIVED%>+1"}})}));
     source.Scripts = std::move(scripts);
     source.NextScriptId = 100;
-    const fs::path path = scratch_ / name;
-    testing::WriteBytes(path, project::BuildProjectFile(source));
-    return path;
+    return WriteProject(source, name);
   }
 
-  std::unique_ptr<TfmPlayer> MakeForm(const fs::path& project) {
-    TfmPlayer::Settings settings;
-    settings.executablePath = (scratch_ / "bin" / "kpfplayer").string();
-    settings.arguments = {project.string()};
-    settings.resourceFolder = (scratch_ / "resources").string() + "/";
-    settings.terminate = [this] { ++terminations_; };
-    return std::make_unique<TfmPlayer>(platform_, std::move(settings));
-  }
-
-  void Fire(engine::TFormKPFPlayer& player, int32_t scriptId) { player.FireScript(scriptId, {}); }
-
-  testing::ScratchFolder scratch_;
-  platform::headless::HeadlessPlatform platform_;
-  int terminations_ = 0;
+  static void Fire(engine::TFormKPFPlayer& player, int32_t scriptId) { player.FireScript(scriptId, {}); }
 };
 
 TEST_F(ScriptedCharactersTest, LoadedCharactersAreChildrenThatCloseByHandleOrAllTogether) {
   // Beside the executable, whose folder is the current folder of a project given by name.
-  const fs::path child = WriteProject("bin/child.kpf", {});
-  const fs::path parent = WriteProject(
+  const fs::path child = WriteScripted("bin/child.kpf", {});
+  const fs::path parent = WriteScripted(
       "parent.kpf", {ScriptOf(1, 0, {Action(100, {{kText, child.string()}, {kVariable, "1"}})}),
                      ScriptOf(2, 0, {Action(100, {{kText, "child.kpf"}})}),
                      ScriptOf(3, 0, {Action(173, {{kVariable, "1"}})}),
                      ScriptOf(4, 0, {Action(174, {})})});
-  auto form = MakeForm(parent);
+  auto form = MakeForm({parent.string()});
   engine::TFormKPFPlayer& first = form->Player(0);
   Fire(first, 1);
   Fire(first, 2);
@@ -102,8 +77,8 @@ TEST_F(ScriptedCharactersTest, LoadedCharactersAreChildrenThatCloseByHandleOrAll
 
 TEST_F(ScriptedCharactersTest, ACharacterThatLoadsItselfAtStartStopsAtTheNestingLimit) {
   const fs::path path = scratch_ / "self.kpf";
-  WriteProject("self.kpf", {ScriptOf(1, 2, {Action(100, {{kText, path.string()}, {kVariable, "1"}})})});
-  auto form = MakeForm(path);
+  WriteScripted("self.kpf", {ScriptOf(1, 2, {Action(100, {{kText, path.string()}, {kVariable, "1"}})})});
+  auto form = MakeForm({path.string()});
   EXPECT_EQ(form->PlayerCount(), 1u + kMaxNestedLoads);
   // The deepest character was refused one: its variable holds 0.
   EXPECT_EQ(IntValue(form->Player(kMaxNestedLoads), "CHILD"), 0);
@@ -112,12 +87,12 @@ TEST_F(ScriptedCharactersTest, ACharacterThatLoadsItselfAtStartStopsAtTheNesting
 }
 
 TEST_F(ScriptedCharactersTest, ALoopOfLoadsStopsAtTheRunningLimit) {
-  const fs::path child = WriteProject("child.kpf", {});
-  const fs::path parent = WriteProject(
+  const fs::path child = WriteScripted("child.kpf", {});
+  const fs::path parent = WriteScripted(
       "parent.kpf", {ScriptOf(1, 0, {Action(30, {{kText, "<%N%> < 300"}}),
                                      Action(100, {{kText, child.string()}, {kVariable, "1"}}),
                                      Action(22, {{kVariable, "2"}, {kText, "<%N%>+1"}}), Action(31, {})})});
-  auto form = MakeForm(parent);
+  auto form = MakeForm({parent.string()});
   Fire(form->Player(0), 1);
   EXPECT_EQ(IntValue(form->Player(0), "N"), 300);
   EXPECT_EQ(form->PlayerCount(), kMaxRunningPlayers);
@@ -126,24 +101,24 @@ TEST_F(ScriptedCharactersTest, ALoopOfLoadsStopsAtTheRunningLimit) {
 
 // A character that loads a child and closes it again, 300 times, leaves no closed characters behind.
 TEST_F(ScriptedCharactersTest, CharactersLoadedAndClosedAgainAndAgainDoNotPileUp) {
-  const fs::path child = WriteProject("child.kpf", {});
-  const fs::path parent = WriteProject(
+  const fs::path child = WriteScripted("child.kpf", {});
+  const fs::path parent = WriteScripted(
       "parent.kpf", {ScriptOf(1, 4, {Action(100, {{kText, child.string()}, {kVariable, "1"}}),
                                      Action(173, {{kVariable, "1"}}), Action(22, {{kVariable, "2"}, {kText, "<%N%>+1"}})})});
-  auto form = MakeForm(parent);
+  auto form = MakeForm({parent.string()});
   platform_.AdvanceBy(301 * 1000);
   EXPECT_GE(IntValue(form->Player(0), "N"), 300);
   EXPECT_EQ(form->PlayerCount(), 1u);
   EXPECT_EQ(platform_.Windows().size(), 1u);
 }
 
-TEST_F(ScriptedCharactersTest, SendVariableReachesOneCharacterByHandleOrEveryOther) {
-  const fs::path child = WriteProject("child.kpf", {});
-  const fs::path parent = WriteProject(
+TEST_F(ScriptedCharactersTest, SendVariableReachesOneCharacterByHandleOrEveryOtherInstance) {
+  const fs::path child = WriteScripted("child.kpf", {});
+  const fs::path parent = WriteScripted(
       "parent.kpf", {ScriptOf(1, 0, {Action(100, {{kText, child.string()}, {kVariable, "1"}})}),
                      ScriptOf(2, 0, {Action(21, {{kVariable, "3"}, {kText, "hello"}}),
                                      Action(154, {{kVariable, "4"}, {kVariable, "3"}})})});
-  auto form = MakeForm(parent);
+  auto form = MakeForm({parent.string()});
   engine::TFormKPFPlayer& first = form->Player(0);
   Fire(first, 1);
   Fire(first, 1);
@@ -157,13 +132,19 @@ TEST_F(ScriptedCharactersTest, SendVariableReachesOneCharacterByHandleOrEveryOth
   Fire(first, 2);
   EXPECT_EQ(IntValue(form->Player(1), "RECEIVED"), 1);
   EXPECT_EQ(IntValue(form->Player(2), "RECEIVED"), 2);
+  // A character removed from the instances receives nothing.
+  form->RemovePlayer(form->Player(2));
+  first.Model.VariableByName("TARGET")->SetValue(-1);
+  Fire(first, 2);
+  EXPECT_EQ(IntValue(form->Player(1), "RECEIVED"), 2);
+  EXPECT_EQ(IntValue(form->Player(2), "RECEIVED"), 2);
 }
 
 TEST_F(ScriptedCharactersTest, ProjectInstancesAreStartedWithAnArgumentVectorAndNumberedInTurn) {
-  const fs::path other = WriteProject("bin/other.kpf", {});
-  const fs::path parent = WriteProject("parent.kpf", {ScriptOf(1, 0, {Action(83, {{kText, "other.kpf"}})}),
+  const fs::path other = WriteScripted("bin/other.kpf", {});
+  const fs::path parent = WriteScripted("parent.kpf", {ScriptOf(1, 0, {Action(83, {{kText, "other.kpf"}})}),
                                                       ScriptOf(2, 0, {Action(83, {{kText, "missing.kpf"}})})});
-  auto form = MakeForm(parent);
+  auto form = MakeForm({parent.string()});
   engine::TFormKPFPlayer& first = form->Player(0);
   Fire(first, 1);
   Fire(first, 2);

@@ -48,61 +48,52 @@ TEST(TVrFastIMGTest, NewControlIs100By100AndPaintsItsColourWithoutBitmap) {
   EXPECT_EQ(control.Paint()[0], 0xFFFF0000u);
 }
 
-// Where each draw style puts the picture and which rectangles it fills with the brush.
+// Where each draw style puts the picture, which rectangles it fills with the brush, and some
+// composed pixels (masked: 0xFF compares the blue byte, 0x55 in the picture and 0 in the brush).
 TEST(TVrFastIMGTest, DrawStylesPlaceThePictureAndFillTheRest) {
+  struct Probe {
+    int x, y;
+    uint32_t value, mask = 0xFFFFFFFF;
+  };
   struct Case {
     const char* name;
     TDrawStyle style;
     int bitmapWidth, bitmapHeight, width, height;
     Rect picture;
     std::vector<Rect> fill;
+    std::vector<Probe> probes = {};
   };
   const std::vector<Case> cases = {
-      {"centre of a larger bitmap: negative offset", TDrawStyle::dsCenter, 150, 120, 100, 100, {-25, -10, 125, 110}, {}},
+      {"centre of a larger bitmap: negative offset", TDrawStyle::dsCenter, 150, 120, 100, 100, {-25, -10, 125, 110}, {},
+       {{0, 0, 0xFF190A55u}, {99, 99, 0xFF7C6D55u}}},  // bitmap pixels (25, 10) and (124, 109)
       {"centre of a smaller bitmap: offset truncated", TDrawStyle::dsCenter, 31, 10, 100, 100, {34, 45, 65, 55},
-       {{0, 0, 100, 45}, {0, 55, 100, 100}, {0, 45, 34, 55}, {65, 45, 100, 55}}},
+       {{0, 0, 100, 45}, {0, 55, 100, 100}, {0, 45, 34, 55}, {65, 45, 100, 55}},
+       {{33, 50, kBrushArgb}, {34, 45, 0xFF000055u}}},
       {"resize of a wide bitmap", TDrawStyle::dsResize, 200, 100, 100, 100, {0, 25, 100, 75},
-       {{0, 0, 100, 25}, {0, 75, 100, 100}}},
+       {{0, 0, 100, 25}, {0, 75, 100, 100}},
+       {{50, 24, kBrushArgb}, {50, 75, kBrushArgb}, {50, 25, 0x55, 0xFF}, {0, 25, 0x55, 0xFF}}},
       {"resize of a tall bitmap", TDrawStyle::dsResize, 10, 40, 100, 80, {40, 0, 60, 80}, {{0, 0, 40, 80}, {60, 0, 100, 80}}},
       {"resize of an empty bitmap: sizes count as 1", TDrawStyle::dsResize, 0, 0, 100, 80, {50, 0, 50, 80},
-       {{0, 0, 50, 80}, {50, 0, 100, 80}}},
+       {{0, 0, 50, 80}, {50, 0, 100, 80}}, {{0, 0, kBrushArgb}}},
       {"stretch", TDrawStyle::dsStretch, 30, 20, 64, 48, {0, 0, 64, 48}, {}},
+      {"stretch without bilinear resize: nearest neighbour", TDrawStyle::dsStretch, 2, 2, 4, 4, {0, 0, 4, 4}, {},
+       {{0, 0, 0xFF000055u}, {1, 1, 0xFF000055u}, {3, 3, 0xFF010155u}}},
       {"draw of a smaller bitmap", TDrawStyle::dsDraw, 40, 100, 100, 100, {0, 0, 40, 100}, {{40, 0, 100, 100}}},
       {"draw of a larger bitmap", TDrawStyle::dsDraw, 120, 120, 100, 100, {0, 0, 120, 120}, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TVrFastBMP bitmap = c.bitmapWidth > 0 ? Pattern(c.bitmapWidth, c.bitmapHeight) : TVrFastBMP();
-    const TPaintPlan plan = Control(bitmap, c.style, c.width, c.height).PlanPaint();
+    TVrFastIMG control = Control(bitmap, c.style, c.width, c.height);
+    const TPaintPlan plan = control.PlanPaint();
     EXPECT_EQ(plan.picture, c.picture);
     EXPECT_EQ(plan.fill, c.fill);
     EXPECT_EQ(plan.scaled, c.style == TDrawStyle::dsResize || c.style == TDrawStyle::dsStretch);
     EXPECT_FALSE(plan.smooth);
+    const std::vector<uint32_t> pixels = control.Paint();
+    for (const Probe& probe : c.probes)
+      EXPECT_EQ(At(pixels, c.width, probe.x, probe.y) & probe.mask, probe.value) << probe.x << "," << probe.y;
   }
-}
-
-TEST(TVrFastIMGTest, PaintComposesTheBitmapAndTheBrush) {
-  TVrFastBMP large = Pattern(150, 120);
-  std::vector<uint32_t> pixels = Control(large, TDrawStyle::dsCenter).Paint();
-  EXPECT_EQ(At(pixels, 100, 0, 0), 0xFF190A55u);    // bitmap pixel (25, 10)
-  EXPECT_EQ(At(pixels, 100, 99, 99), 0xFF7C6D55u);  // (124, 109)
-  TVrFastBMP small = Pattern(31, 10);
-  pixels = Control(small, TDrawStyle::dsCenter).Paint();
-  EXPECT_EQ(At(pixels, 100, 33, 50), kBrushArgb);
-  EXPECT_EQ(At(pixels, 100, 34, 45), 0xFF000055u);
-  TVrFastBMP wide = Pattern(200, 100);
-  pixels = Control(wide, TDrawStyle::dsResize).Paint();
-  EXPECT_EQ(At(pixels, 100, 50, 24), kBrushArgb);
-  EXPECT_EQ(At(pixels, 100, 50, 75), kBrushArgb);
-  EXPECT_NE(At(pixels, 100, 50, 25), kBrushArgb);
-  EXPECT_EQ(At(pixels, 100, 0, 25) & 0xFF, 0x55u);
-  TVrFastBMP empty;
-  EXPECT_EQ(Control(empty, TDrawStyle::dsResize, 100, 80).Paint()[0], kBrushArgb);
-  TVrFastBMP tiny = Pattern(2, 2);  // stretched without bilinear resize: nearest neighbour
-  pixels = Control(tiny, TDrawStyle::dsStretch, 4, 4).Paint();
-  EXPECT_EQ(At(pixels, 4, 0, 0), 0xFF000055u);
-  EXPECT_EQ(At(pixels, 4, 1, 1), 0xFF000055u);
-  EXPECT_EQ(At(pixels, 4, 3, 3), 0xFF010155u);
 }
 
 TEST(TVrFastIMGTest, StretchWithBilinearResizeUsesAControlSizedSmoothCopy) {
@@ -144,38 +135,32 @@ TEST(TVrFastIMGTest, BitmapClassSetsDataTypeAndAutoSizeTakesItsSize) {
   EXPECT_EQ(control.Width(), 3);
 }
 
-TEST(TVrFastIMGTest, LoadFileKeepsThePictureWhenTheFileIsMissingOrBad) {
-  TVrFastBMP bitmap = Pattern(3, 3);
-  TVrFastIMG control;
-  control.SetBitmap(&bitmap);
-  control.LoadFile("/nonexistent/picture.bmp");
-  EXPECT_EQ(control.Bitmap(), &bitmap);
-  const auto bad = std::filesystem::temp_directory_path() / "kpf-app-test-bad.bmp";
-  std::ofstream(bad) << "not a bitmap";
-  control.LoadFile(bad.string());
-  EXPECT_EQ(control.Bitmap(), &bitmap);
-  std::filesystem::remove(bad);
-  control.SetFileName("");
-  EXPECT_EQ(control.Bitmap(), nullptr);
-}
-
-TEST(TVrFastIMGTest, LoadFileReadsABmpIntoABitmapOfTheDataType) {
+TEST(TVrFastIMGTest, LoadFileReadsABmpAndKeepsThePictureWhenTheFileIsMissingOrBad) {
   // A 2 × 1 32-bit BMP: file header, info header, two pixels (bottom row first).
-  std::vector<uint8_t> file = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,
-                               40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0,
-                               8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                               0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0};
-  const auto path = std::filesystem::temp_directory_path() / "kpf-app-test-good.bmp";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                              static_cast<std::streamsize>(file.size()));
+  const std::vector<uint8_t> file = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,
+                                     40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0,
+                                     8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0};
+  const auto good = std::filesystem::temp_directory_path() / "kpf-app-test-good.bmp";
+  const auto bad = std::filesystem::temp_directory_path() / "kpf-app-test-bad.bmp";
+  std::ofstream(good, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::ssize(file));
+  std::ofstream(bad) << "not a bitmap";
   TVrFastIMG control;
   control.SetAutoSize(true);
-  control.SetFileName(path.string());
-  std::filesystem::remove(path);
-  ASSERT_NE(control.Bitmap(), nullptr);
+  control.SetFileName(good.string());
+  std::filesystem::remove(good);
+  const TVrFastRGB* loaded = control.Bitmap();
+  ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(control.Width(), 2);
   EXPECT_EQ(control.Height(), 1);
   EXPECT_EQ(control.Paint()[1], 0xFF605040u);
+  control.LoadFile("/nonexistent/picture.bmp");
+  EXPECT_EQ(control.Bitmap(), loaded);
+  control.LoadFile(bad.string());
+  std::filesystem::remove(bad);
+  EXPECT_EQ(control.Bitmap(), loaded);
+  control.SetFileName("");
+  EXPECT_EQ(control.Bitmap(), nullptr);
 }
 
 }  // namespace

@@ -1,55 +1,19 @@
 // The main form on the headless platform: player 0 from the command line, the package or the
-// fallback sample, start switches, several players with their handles, messages between players,
-// close requests and the end of the program when no player runs.
-#include <gtest/gtest.h>
-
-#include <filesystem>
+// fallback sample, start switches, several players with their handles, close requests, the tray
+// and the end of the program when no player runs.
 #include <set>
 
-#include "AppTestProjects.hpp"
-#include "app/TfmPlayer.hpp"
-#include "platform/headless/HeadlessPlatform.hpp"
+#include "FormTest.hpp"
 
 namespace kpf::app {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScratchFolder;
+using testing::IntValue;
+using testing::TextValue;
+using Players = std::vector<engine::TFormKPFPlayer*>;
 
-int32_t IntValue(engine::TFormKPFPlayer& player, const char* name) {
-  const project::TTaviVariable* variable = player.Model.VariableByName(name);
-  return variable != nullptr ? variable->GetValue().ToInteger() : -999;
-}
-
-std::string TextValue(engine::TFormKPFPlayer& player, const char* name) {
-  const project::TTaviVariable* variable = player.Model.VariableByName(name);
-  return variable != nullptr ? variable->GetValue().ToText() : "<none>";
-}
-
-class TfmPlayerTest : public ::testing::Test {
- protected:
-  fs::path WriteProject(const project::ProjectSource& source, const std::string& name) {
-    const fs::path path = scratch_ / name;
-    testing::WriteBytes(path, project::BuildProjectFile(source));
-    return path;
-  }
-
-  std::unique_ptr<TfmPlayer> MakeForm(std::vector<std::string> arguments, std::string fallback = {}) {
-    TfmPlayer::Settings settings;
-    settings.executablePath = (scratch_ / "bin" / "kpfplayer").string();
-    settings.arguments = std::move(arguments);
-    settings.fallbackProject = std::move(fallback);
-    settings.resourceFolder = (scratch_ / "resources").string() + "/";
-    settings.terminate = [this] { ++terminations_; };
-    return std::make_unique<TfmPlayer>(platform_, std::move(settings));
-  }
-
-  void SetUp() override { fs::create_directories(scratch_ / "bin"); }
-
-  ScratchFolder scratch_;
-  platform::headless::HeadlessPlatform platform_;
-  int terminations_ = 0;
-};
+class TfmPlayerTest : public testing::FormTest {};
 
 TEST_F(TfmPlayerTest, ProjectFileOnTheCommandLineStartsPlayerZeroInPreview) {
   const fs::path file = WriteProject(testing::SimpleProject(), "pip.kpf");
@@ -57,7 +21,6 @@ TEST_F(TfmPlayerTest, ProjectFileOnTheCommandLineStartsPlayerZeroInPreview) {
   ASSERT_EQ(form->PlayerCount(), 1u);
   engine::TFormKPFPlayer& player = form->Player(0);
   EXPECT_TRUE(player.Options().preview);
-  EXPECT_FALSE(player.Closed());
   EXPECT_TRUE(form->AnyPlayerRunning());
   EXPECT_EQ(TextValue(player, "CURRENT_FOLDER"), "/some where");
   EXPECT_EQ(IntValue(player, "CURRENT_ANIMATION_COUNT"), 1);
@@ -91,15 +54,13 @@ TEST_F(TfmPlayerTest, StartSwitchesApplyAfterLoadingInArgumentOrder) {
   EXPECT_EQ(form->ParentTitle(), "Parent");
 }
 
-TEST_F(TfmPlayerTest, WithoutPackageOrProjectFileThePlayerTakesTheFallback) {
-  const fs::path sample = WriteProject(testing::SimpleProject(), "sample.kpf");
-  auto form = MakeForm({}, sample.string());
-  EXPECT_TRUE(form->AnyPlayerRunning());
-  EXPECT_EQ(form->Player(0).Model.Animations.size(), 1u);
-  EXPECT_EQ(terminations_, 0);
-}
+TEST_F(TfmPlayerTest, FallbackPlaysWithoutPackageOrProjectAndNothingToPlayEndsTheProgramAtActivation) {
+  TfmPlayer::Settings settings = FormSettings({});
+  settings.fallbackProject = WriteProject(testing::SimpleProject(), "sample.kpf").string();
+  TfmPlayer withFallback(platform_, std::move(settings));
+  EXPECT_TRUE(withFallback.AnyPlayerRunning());
+  EXPECT_EQ(withFallback.Player(0).Model.Animations.size(), 1u);
 
-TEST_F(TfmPlayerTest, NothingToPlayOrAnUndecodableFileEndsTheProgramAtActivation) {
   auto empty = MakeForm({});
   EXPECT_FALSE(empty->AnyPlayerRunning());
   EXPECT_EQ(terminations_, 0);  // a close while the form is being made does not end it
@@ -115,11 +76,10 @@ TEST_F(TfmPlayerTest, NothingToPlayOrAnUndecodableFileEndsTheProgramAtActivation
 
 TEST_F(TfmPlayerTest, PackageOfTheExecutableLoadsAndItsFilesGoWithThePlayer) {
   const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(testing::SimpleProject()));
-  std::vector<uint8_t> named = {'n', 'o', 't', 'e', 's', '.', 't', 'x', 't', 0, 'h', 'i'};
-  const std::vector<uint8_t> image = {'E', 'L', 'F'};
-  const std::vector<uint8_t> package =
-      project::BuildPackage(image, block, {"3.0", "about", "Pip", 0}, {{202, named}});
-  testing::WriteBytes(scratch_ / "bin" / "kpfplayer", package);
+  const std::vector<uint8_t> named = {'n', 'o', 't', 'e', 's', '.', 't', 'x', 't', 0, 'h', 'i'};
+  const std::vector<uint8_t> program = {'E', 'L', 'F'};
+  testing::WriteBytes(scratch_ / "bin" / "kpfplayer",
+                      project::BuildPackage(program, block, {"3.0", "about", "Pip", 0}, {{202, named}}));
   fs::create_directories(scratch_ / "resources");
   const fs::path extracted = scratch_ / "resources" / "notes.txt";
   {
@@ -136,125 +96,69 @@ TEST_F(TfmPlayerTest, PackageOfTheExecutableLoadsAndItsFilesGoWithThePlayer) {
   EXPECT_FALSE(fs::exists(extracted));
 }
 
-class SeveralPlayersTest : public TfmPlayerTest {
- protected:
-  void SetUp() override {
-    TfmPlayerTest::SetUp();
-    project::ProjectSource source = testing::SimpleProject();
-    source.Variables = {testing::Variable(1, "MESSAGE", true), testing::Variable(2, "RECEIVED", false)};
-    // Trigger 9 (a value arrived) counts the deliveries.
-    source.Scripts.push_back(testing::ScriptOf(0, 9, {testing::Action(22, {{13, "2"}, {1, "<%RECEIVED%>+1"}})}));
-    source.NextScriptId = 1;
-    file_ = WriteProject(source, "pip.kpf");
-    form_ = MakeForm({file_.string()});
-  }
-
-  fs::path file_;
-  std::unique_ptr<TfmPlayer> form_;
-};
-
-TEST_F(SeveralPlayersTest, FurtherPlayersGetTheirOwnHandlesAndWindows) {
-  engine::TFormKPFPlayer& first = form_->Player(0);
-  engine::TFormKPFPlayer* child = form_->CreatePlayer(form_->HandleOf(first), file_.string());
-  engine::TFormKPFPlayer* other = form_->CreatePlayer(0, file_.string());
-  ASSERT_EQ(form_->Instances(), (std::vector<engine::TFormKPFPlayer*>{&first, child, other}));
-  ASSERT_TRUE(child && other);
-  const std::set<int32_t> handles = {IntValue(first, "CURRENT_INSTANCE"), IntValue(*child, "CURRENT_INSTANCE"),
-                                     IntValue(*other, "CURRENT_INSTANCE")};
-  EXPECT_EQ(handles.size(), 3u);
-  EXPECT_EQ(form_->FindByHandle(IntValue(*child, "CURRENT_INSTANCE")), child);
-  EXPECT_EQ(IntValue(*child, "PARENT_HANDLE"), IntValue(first, "CURRENT_INSTANCE"));
-  EXPECT_FALSE(child->Options().preview);  // loaded from a file, not from the command line
-  EXPECT_EQ(TextValue(*child, "CURRENT_FOLDER"), file_.parent_path().string());
-  EXPECT_EQ(platform_.Windows().size(), 3u);
-}
-
-TEST_F(SeveralPlayersTest, ClosingAChildKeepsTheProgramClosingTheLastEndsIt) {
-  engine::TFormKPFPlayer& first = form_->Player(0);
-  engine::TFormKPFPlayer* child = form_->CreatePlayer(form_->HandleOf(first), file_.string());
-  const int32_t childHandle = form_->HandleOf(*child);
-  platform_.AdvanceBy(100);
-  child->CloseClick(false);
-  EXPECT_TRUE(child->Closed());
-  EXPECT_FALSE(platform_.Windows()[1]->Visible());
-  EXPECT_EQ(form_->Instances(), (std::vector<engine::TFormKPFPlayer*>{&first}));
-  // Once the close has unwound the child goes, window and all.
-  platform_.AdvanceBy(100);
-  EXPECT_EQ(form_->FindByHandle(childHandle), nullptr);
-  EXPECT_EQ(form_->PlayerCount(), 1u);
-  EXPECT_EQ(platform_.Windows().size(), 1u);
-  EXPECT_EQ(terminations_, 0);
-  EXPECT_TRUE(form_->AnyPlayerRunning());
-  first.CloseClick(true);
-  platform_.AdvanceBy(100);
-  EXPECT_EQ(terminations_, 1);
-  EXPECT_FALSE(form_->AnyPlayerRunning());
-}
-
 TEST_F(TfmPlayerTest, HideItemFollowsTheTrayIconAndPlayerZerosFlagSix) {
   project::ProjectSource source = testing::SimpleProject();
   source.OptionFlags[2] = 0;  // no tray icon
   source.OptionFlags[6] = 1;  // further players get no "Hide" item
-  const fs::path file = WriteProject(source, "notray.kpf");
-  auto form = MakeForm({file.string()});
+  auto form = MakeForm({WriteProject(source, "notray.kpf").string()});
   const auto hideVisible = [](engine::TFormKPFPlayer& player) {
     const engine::MenuItem* hide = player.Menu().Command(engine::MenuCommand::Hide);
     return hide != nullptr && hide->visible;
   };
   EXPECT_FALSE(form->Tray().visible);
   EXPECT_FALSE(hideVisible(form->Player(0)));
-  const fs::path plain = WriteProject(testing::SimpleProject(), "plain.kpf");
-  EXPECT_FALSE(hideVisible(*form->CreatePlayer(form->HandleOf(form->Player(0)), plain.string())));
-
-  auto withTray = MakeForm({plain.string()});
+  const std::string plain = WriteProject(testing::SimpleProject(), "plain.kpf").string();
+  EXPECT_FALSE(hideVisible(*form->CreatePlayer(form->HandleOf(form->Player(0)), plain)));
+  auto withTray = MakeForm({plain});
   EXPECT_TRUE(hideVisible(withTray->Player(0)));
-  EXPECT_TRUE(hideVisible(*withTray->CreatePlayer(withTray->HandleOf(withTray->Player(0)), plain.string())));
+  EXPECT_TRUE(hideVisible(*withTray->CreatePlayer(withTray->HandleOf(withTray->Player(0)), plain)));
 }
 
-TEST_F(SeveralPlayersTest, CloseChildrenReachesEveryChildOfTheParentAndAParentlessPlayerEndsTheProgram) {
+class SeveralPlayersTest : public TfmPlayerTest {
+ protected:
+  SeveralPlayersTest() : file_(WriteProject(testing::SimpleProject(), "pip.kpf")), form_(MakeForm({file_.string()})) {}
+
+  fs::path file_;
+  std::unique_ptr<TfmPlayer> form_;
+};
+
+TEST_F(SeveralPlayersTest, FurtherPlayersGetTheirOwnHandlesAndWindowsAndCloseWithTheirParent) {
   engine::TFormKPFPlayer& first = form_->Player(0);
   const int32_t parent = form_->HandleOf(first);
-  engine::TFormKPFPlayer* a = form_->CreatePlayer(parent, file_.string());
-  engine::TFormKPFPlayer* b = form_->CreatePlayer(parent, file_.string());
-  engine::TFormKPFPlayer* c = form_->CreatePlayer(form_->HandleOf(*a), file_.string());
-  form_->CloseChildren(parent, 0);
-  EXPECT_TRUE(a->Closed());
-  EXPECT_TRUE(b->Closed());
-  EXPECT_FALSE(c->Closed());
-  form_->CloseChildren(0, form_->HandleOf(*c));
-  EXPECT_TRUE(c->Closed());
+  engine::TFormKPFPlayer* child = form_->CreatePlayer(parent, file_.string());
+  engine::TFormKPFPlayer* other = form_->CreatePlayer(0, file_.string());
+  engine::TFormKPFPlayer* grandchild = form_->CreatePlayer(form_->HandleOf(*child), file_.string());
+  ASSERT_EQ(form_->Instances(), (Players{&first, child, other, grandchild}));
+  std::set<int32_t> handles;
+  for (engine::TFormKPFPlayer* player : form_->Instances()) handles.insert(IntValue(*player, "CURRENT_INSTANCE"));
+  EXPECT_EQ(handles.size(), 4u);
+  const int32_t childHandle = IntValue(*child, "CURRENT_INSTANCE");
+  EXPECT_EQ(form_->FindByHandle(childHandle), child);
+  EXPECT_EQ(IntValue(*child, "PARENT_HANDLE"), parent);
+  EXPECT_FALSE(child->Options().preview);  // loaded from a file, not from the command line
+  EXPECT_EQ(TextValue(*child, "CURRENT_FOLDER"), file_.parent_path().string());
+  EXPECT_EQ(platform_.Windows().size(), 4u);
+
   platform_.AdvanceBy(100);
-  EXPECT_EQ(form_->PlayerCount(), 1u);
-  EXPECT_FALSE(first.Closed());
+  form_->CloseChildren(parent, 0);  // the children of player 0, not theirs
+  EXPECT_TRUE(child->Closed());
+  EXPECT_FALSE(grandchild->Closed() || other->Closed());
+  EXPECT_FALSE(platform_.Windows()[1]->Visible());
+  EXPECT_EQ(form_->Instances(), (Players{&first, other, grandchild}));
+  form_->CloseChildren(0, form_->HandleOf(*grandchild));
+  EXPECT_TRUE(grandchild->Closed());
+  // Once the closes have unwound the closed players go, windows and all.
+  platform_.AdvanceBy(100);
+  EXPECT_EQ(form_->FindByHandle(childHandle), nullptr);
+  EXPECT_EQ(form_->PlayerCount(), 2u);
+  EXPECT_EQ(platform_.Windows().size(), 2u);
   EXPECT_EQ(terminations_, 0);
-  // A player without a parent ends the program when it closes.
-  form_->CreatePlayer(0, file_.string())->CloseClick(false);
+  other->CloseClick(false);  // a player without a parent ends the program when it closes
   platform_.AdvanceBy(100);
   EXPECT_EQ(terminations_, 1);
-}
-
-TEST_F(SeveralPlayersTest, SendToPlayersDeliversByHandleOrToEveryOtherPlayer) {
-  engine::TFormKPFPlayer& first = form_->Player(0);
-  engine::TFormKPFPlayer* second = form_->CreatePlayer(form_->HandleOf(first), file_.string());
-  engine::TFormKPFPlayer* third = form_->CreatePlayer(form_->HandleOf(first), file_.string());
-  first.Model.VariableByName("MESSAGE")->SetValue(std::string("hello"));
-  form_->SendToPlayers(first, -1, *first.Model.VariableByName("MESSAGE"));
-  EXPECT_EQ(TextValue(*second, "MESSAGE"), "hello");
-  EXPECT_EQ(TextValue(*third, "MESSAGE"), "hello");
-  EXPECT_EQ(IntValue(first, "RECEIVED"), 0);
-  EXPECT_EQ(IntValue(*second, "RECEIVED"), 1);
-  EXPECT_EQ(IntValue(*third, "RECEIVED"), 1);
-
-  second->Model.VariableByName("MESSAGE")->SetValue(std::string("to one"));
-  form_->SendToPlayers(*second, form_->HandleOf(*third), *second->Model.VariableByName("MESSAGE"));
-  EXPECT_EQ(TextValue(first, "MESSAGE"), "hello");
-  EXPECT_EQ(TextValue(*third, "MESSAGE"), "to one");
-  EXPECT_EQ(IntValue(*third, "RECEIVED"), 2);
-
-  // A player removed from the instances receives nothing.
-  form_->RemovePlayer(*third);
-  form_->SendToPlayers(first, -1, *first.Model.VariableByName("MESSAGE"));
-  EXPECT_EQ(IntValue(*third, "RECEIVED"), 2);
+  first.CloseClick(true);
+  platform_.AdvanceBy(100);
+  EXPECT_FALSE(form_->AnyPlayerRunning());
 }
 
 TEST_F(SeveralPlayersTest, APlayerFromAStreamLoadsTheCompressedProject) {
@@ -275,8 +179,7 @@ TEST_F(SeveralPlayersTest, TrayServicesReachPlayerZerosTrayIcon) {
   EXPECT_EQ(form_->Tray().balloonIcon, 3);
   EXPECT_EQ(form_->Tray().balloonText, "Text");
   ASSERT_EQ(tray->Balloons().size(), 2u);
-  const std::vector<uint32_t> picture(16 * 16, 0xFF0000);
-  form_->TrayIcon(16, 16, picture, 0);
+  form_->TrayIcon(16, 16, std::vector<uint32_t>(16 * 16, 0xFF0000), 0);
   EXPECT_TRUE(form_->Tray().customPicture);
   EXPECT_FALSE(tray->Picture().empty());
   form_->TrayIcon(0, 0, {}, 0);
@@ -289,8 +192,7 @@ TEST_F(SeveralPlayersTest, RightClickMenuCloseEndsTheProgram) {
   window->PressMouse(platform::MouseButton::Right, 2, 2);
   window->ReleaseMouse(platform::MouseButton::Right);
   platform::headless::HeadlessPopupMenu* menu = platform_.LastPopupMenu();
-  ASSERT_NE(menu, nullptr);
-  ASSERT_TRUE(menu->IsOpen());
+  ASSERT_TRUE(menu != nullptr && menu->IsOpen());
   ASSERT_TRUE(menu->ChooseCaption("Close"));
   platform_.AdvanceBy(100);
   EXPECT_EQ(terminations_, 1);
