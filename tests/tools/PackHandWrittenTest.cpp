@@ -145,26 +145,33 @@ TEST(PackHandWritten, CommandLineFaults) {
   EXPECT_EQ(RunTool({"extract", (scratch / "junk.kpf").string(), (scratch / "x").string()}).exitCode, 1);
 }
 
-TEST(PackHandWritten, ResourcesFolderBecomesNamedFiles) {
+// Without a record list the header is followed directly by the trailer; a resources folder gives
+// one named-file record per file, in name order. Extract refuses the package once the named
+// file's record length grows huge.
+TEST(PackHandWritten, PackageRecordsFromTheResourcesFolderAndADamagedTail) {
   ScratchFolder scratch("resources");
-  WriteText(scratch / "src/resources/b.txt", "bee");
-  WriteText(scratch / "src/resources/a.txt", "ay");
-  auto result = PackPackage(scratch, R"({"header":{"title":"T"}})");
-  ASSERT_EQ(result.exitCode, 0) << result.output;
-  std::string info = InfoJson(scratch / "out.exe");
-  EXPECT_TRUE(Has(info, R"("title":"T")")) << info;
-  EXPECT_TRUE(Has(info, R"([{"tag":202,"name":"a.txt","size":2,"extracted":false},{"tag":202,"name":"b.txt","size":3)"));
-}
-
-TEST(PackHandWritten, PackageWithoutRecordsReadsBackWhole) {
-  // No record list at all: the header is followed directly by the trailer.
-  ScratchFolder scratch("no-records");
-  auto result = PackPackage(scratch, R"({"header":{"title":"Solo"}})");
-  ASSERT_EQ(result.exitCode, 0) << result.output;
-  std::string info = InfoJson(scratch / "out.exe");
+  ASSERT_EQ(PackPackage(scratch, R"({"header":{"title":"Solo"}})", "solo.exe").exitCode, 0);
+  std::string info = InfoJson(scratch / "solo.exe");
   EXPECT_TRUE(Has(info, R"("title":"Solo")")) << info;
   EXPECT_TRUE(Has(info, R"("resources":[])")) << info;
   EXPECT_FALSE(Has(info, "\"error\"")) << info;
+  WriteText(scratch / "src/resources/b.txt", "bee");
+  WriteText(scratch / "src/resources/a.txt", "ay");
+  auto result = PackPackage(scratch, "{}");
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  info = InfoJson(scratch / "out.exe");
+  EXPECT_TRUE(Has(info, R"([{"tag":202,"name":"a.txt","size":2,"extracted":false},{"tag":202,"name":"b.txt","size":3)")) << info;
+
+  auto bytes = ReadBytes(scratch / "out.exe");
+  const uint8_t named[] = {202, 0, 0, 0};  // the tag of the last named file, then its length
+  auto tag = std::find_end(bytes.begin(), bytes.end(), std::begin(named), std::end(named));
+  ASSERT_NE(tag, bytes.end());
+  tag[4] = 0xFF;
+  tag[7] = 0x7F;
+  WriteBytes(scratch / "bad.exe", bytes);
+  result = RunTool({"extract", (scratch / "bad.exe").string(), (scratch / "out").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(Has(result.output, "damaged package")) << result.output;
 }
 
 TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
@@ -184,23 +191,6 @@ TEST(PackHandWritten, RecordsListIsWrittenInOrder) {
   EXPECT_TRUE(Has(records, R"("fileName":"sub\\a.txt","contentLength":2)"));
   EXPECT_TRUE(Has(records, R"("tag":150,"kind":"unknown","length":0})"));
   EXPECT_FALSE(Has(records, "ignored.txt"));
-}
-
-TEST(PackHandWritten, ExtractRefusesADamagedPackageTail) {
-  ScratchFolder scratch("damaged");
-  WriteText(scratch / "src/resources/a.txt", "ay");
-  ASSERT_EQ(PackPackage(scratch, "{}", "ok.exe").exitCode, 0);
-  auto bytes = ReadBytes(scratch / "ok.exe");
-  // The record's length field (after the tag 202 that follows the header's flags) grows huge.
-  const uint8_t named[] = {202, 0, 0, 0};
-  auto tag = std::find_end(bytes.begin(), bytes.end(), std::begin(named), std::end(named));
-  ASSERT_NE(tag, bytes.end());
-  tag[4] = 0xFF;
-  tag[7] = 0x7F;
-  WriteBytes(scratch / "bad.exe", bytes);
-  auto result = RunTool({"extract", (scratch / "bad.exe").string(), (scratch / "out").string()});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(Has(result.output, "damaged package")) << result.output;
 }
 
 }  // namespace

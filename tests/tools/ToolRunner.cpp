@@ -40,16 +40,6 @@ std::string Command(const std::vector<std::string>& args) {
 
 ToolResult RunTool(const std::vector<std::string>& args) { return Run(Command(args) + " 2>&1"); }
 
-ToolResult RunToolWithInput(const std::vector<std::string>& args, const std::string& input) {
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const auto in = std::filesystem::path(::testing::TempDir()) /
-                  ("kpftool-stdin-" + std::string(test ? test->name() : "x") + ".txt");
-  WriteText(in, input);
-  ToolResult result = Run(Command(args) + " < " + Quote(in.string()) + " 2>/dev/null");
-  std::filesystem::remove(in);
-  return result;
-}
-
 std::string InfoJson(const std::filesystem::path& file) {
   return Run(Command({"info", file.string()}) + " 2>/dev/null").output;
 }

@@ -15,8 +15,6 @@ struct ToolResult {
 
 // Runs `kpftool ARGS...` (each argument quoted for the shell).
 ToolResult RunTool(const std::vector<std::string>& args);
-// Runs `kpftool ARGS...` with `input` on standard input; stdout only (stderr dropped).
-ToolResult RunToolWithInput(const std::vector<std::string>& args, const std::string& input);
 // `kpftool info FILE` stdout only (stderr dropped).
 std::string InfoJson(const std::filesystem::path& file);
 
