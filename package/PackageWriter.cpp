@@ -7,29 +7,37 @@
 #include "package/FileUtil.hpp"
 #include "project/Errors.hpp"
 #include "project/Stream.hpp"
+#include "project/StreamPrimitives.hpp"
 
 namespace kpf::package {
 
 namespace {
 
-void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+using project::MemoryStream;
+
+void WriteBytes(project::Stream& out, std::span<const uint8_t> bytes) {
+  if (!bytes.empty()) out.Write(bytes.data(), bytes.size());
 }
 
-void AppendBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
-  out.insert(out.end(), bytes.begin(), bytes.end());
+void WriteHeader(project::Stream& out, const PackageHeader& header) {
+  project::WriteNulString(out, header.DesignVersion);
+  project::WriteNulString(out, header.AboutText);
+  project::WriteNulString(out, header.Title);
+  project::WriteInt32(out, header.HeaderFlags);
 }
 
-void AppendNulString(std::vector<uint8_t>& out, const std::string& text) {
-  out.insert(out.end(), text.begin(), text.end());
-  out.push_back(0);
+void WriteRecord(project::Stream& out, uint32_t tag, std::span<const uint8_t> data) {
+  project::WriteInt32(out, static_cast<int32_t>(tag));
+  project::WriteSizedBlock(out, data);
 }
 
-void AppendHeader(std::vector<uint8_t>& out, const PackageHeader& header) {
-  AppendNulString(out, header.DesignVersion);
-  AppendNulString(out, header.AboutText);
-  AppendNulString(out, header.Title);
-  AppendU32(out, static_cast<uint32_t>(header.HeaderFlags));
+void WriteVariableRecord(project::Stream& out, const VariableValueRecord& value) {
+  MemoryStream data;
+  project::WriteInt32(data, value.VariableId);
+  project::WriteByte(data, value.Kind);
+  if (value.Kind == kValueInteger) project::WriteInt32(data, value.IntValue);
+  if (value.Kind == kValueText) project::WriteNulString(data, value.Text);
+  WriteRecord(out, kTagVariableValue, data.Data());
 }
 
 // Mode of the running executable, so that the copy can be started as well.
@@ -42,15 +50,9 @@ unsigned CopyMode(const std::string& executablePath) {
 }  // namespace
 
 void AppendVariableRecord(std::vector<uint8_t>& out, const VariableValueRecord& value) {
-  AppendU32(out, kTagVariableValue);
-  const size_t lengthAt = out.size();
-  AppendU32(out, 0);
-  AppendU32(out, static_cast<uint32_t>(value.VariableId));
-  out.push_back(value.Kind);
-  if (value.Kind == kValueInteger) AppendU32(out, static_cast<uint32_t>(value.IntValue));
-  if (value.Kind == kValueText) AppendNulString(out, value.Text);
-  const auto length = static_cast<uint32_t>(out.size() - lengthAt - 4);
-  for (int i = 0; i < 4; ++i) out[lengthAt + i] = static_cast<uint8_t>(length >> (8 * i));
+  MemoryStream record;
+  WriteVariableRecord(record, value);
+  out.insert(out.end(), record.Data().begin(), record.Data().end());
 }
 
 std::vector<uint8_t> BuildPackageCopy(std::span<const uint8_t> executable,
@@ -60,23 +62,18 @@ std::vector<uint8_t> BuildPackageCopy(std::span<const uint8_t> executable,
   if (!layout->Complete()) throw project::KpfError("The executable's package is damaged: " + layout->Error);
 
   const uint32_t start = layout->Trailer.ProjectOffset;
-  std::vector<uint8_t> out;
-  out.reserve(executable.size() + 64);
-  AppendBytes(out, executable.first(start));
-  AppendU32(out, layout->ProjectBlockLength);
-  AppendBytes(out, layout->ProjectBlock);
-  AppendHeader(out, *layout->Header);
-  for (const PackageRecord& record : layout->Records) {
-    if (record.Tag == kTagVariableValue) continue;
-    AppendU32(out, record.Tag);
-    AppendU32(out, record.Length);
-    AppendBytes(out, record.Data);
-  }
-  for (const VariableValueRecord& value : values) AppendVariableRecord(out, value);
-  AppendU32(out, kTagEnd);
-  AppendU32(out, start);
-  AppendU32(out, PackageTrailerMagic);
-  return out;
+  MemoryStream out;
+  out.Buffer().reserve(executable.size() + 64);
+  WriteBytes(out, executable.first(start));
+  project::WriteSizedBlock(out, layout->ProjectBlock);
+  WriteHeader(out, *layout->Header);
+  for (const PackageRecord& record : layout->Records)
+    if (record.Tag != kTagVariableValue) WriteRecord(out, record.Tag, record.Data);
+  for (const VariableValueRecord& value : values) WriteVariableRecord(out, value);
+  project::WriteInt32(out, kTagEnd);
+  project::WriteInt32(out, static_cast<int32_t>(start));
+  project::WriteInt32(out, PackageTrailerMagic);
+  return out.Release();
 }
 
 bool SavePackageCopy(const std::string& fileName, const PackageHost& host, const std::string& executablePath) {
