@@ -28,9 +28,7 @@ struct Harness {
   int32_t Int(const std::string& name) { return player->Model.VariableByName(name)->AsInteger(); }
   std::string Text(const std::string& name) { return player->Model.VariableByName(name)->AsString(); }
   void Fire(int32_t scriptId) { player->FireScript(scriptId, engine::TriggerContext{}); }
-  bool Traced(const std::string& part) const {
-    return std::any_of(trace.begin(), trace.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
-  }
+  bool Traced(const std::string& part) const { return Count(part) > 0; }
   size_t Count(const std::string& part) const {
     return static_cast<size_t>(std::count_if(trace.begin(), trace.end(),
                                              [&](const std::string& l) { return l.find(part) != std::string::npos; }));

@@ -41,22 +41,15 @@ TEST(Actions, TextActionsAndConversionsStoreResults) {
 }
 
 TEST(TextActions, EdgeCases) {
-  EXPECT_EQ(engine::MidText("abc", 0, 2), "ab");
-  EXPECT_EQ(engine::MidText("abc", 3, 10), "c");
-  EXPECT_EQ(engine::MidText("abc", 4, 1), "");
-  EXPECT_EQ(engine::MidText("abc", 1, -1), "");
-  EXPECT_EQ(engine::LeftText("abc", 5), "abc");
-  EXPECT_EQ(engine::RightText("abc", 2), "bc");
-  EXPECT_EQ(engine::RightText("abc", -2), "");
-  EXPECT_EQ(engine::FindText("", "abc"), 0);
-  EXPECT_EQ(engine::FindText("C", "abc"), 0);
-  EXPECT_EQ(engine::CompareTexts("b", "a"), 1);
-  EXPECT_EQ(engine::CompareTexts("a", "ab"), 2);
-  EXPECT_EQ(engine::CompareTexts("x", "x"), 0);
-  EXPECT_EQ(engine::CompareTexts("\xe9", "z"), 1);
-  EXPECT_EQ(engine::ReplaceText("aaa", "", "b"), "aaa");
-  EXPECT_EQ(engine::UpperText("aBc1"), "ABC1");
-  EXPECT_EQ(engine::LowerText("AbC1"), "abc1");
+  using namespace engine;
+  EXPECT_EQ((std::vector<std::string>{MidText("abc", 0, 2), MidText("abc", 3, 10), MidText("abc", 4, 1),
+                                      MidText("abc", 1, -1), LeftText("abc", 5), RightText("abc", 2),
+                                      RightText("abc", -2), ReplaceText("aaa", "", "b"), UpperText("aBc1"),
+                                      LowerText("AbC1")}),
+            (std::vector<std::string>{"ab", "c", "", "", "abc", "bc", "", "aaa", "ABC1", "abc1"}));
+  EXPECT_EQ((std::vector<int32_t>{FindText("", "abc"), FindText("C", "abc"), CompareTexts("b", "a"),
+                                  CompareTexts("a", "ab"), CompareTexts("x", "x"), CompareTexts("\xe9", "z")}),
+            (std::vector<int32_t>{0, 0, 1, 2, 0, 1}));
 }
 
 TEST(Actions, ArraysCheckTheirKindBoundsAndSize) {

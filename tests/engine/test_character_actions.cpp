@@ -50,10 +50,8 @@ TEST(CharacterActionsTest, ShowHintOpensTheBubbleRelativeToTheWindow) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->Visible());
   EXPECT_EQ(window->Bounds().bottom, 210);
-  EXPECT_EQ(c.h.player->HintCountdown(), 20);
+  // The countdown closing it is in the character_actions golden trace.
   EXPECT_TRUE(c.h.Traced("hint text=\"Hi 7\" x=110 y=210 ticks=20"));
-  for (int tick = 0; tick <= 20; ++tick) c.h.player->HousekeepingTick();
-  EXPECT_FALSE(window->Visible());
 }
 
 TEST(CharacterActionsTest, PlaySoundNamedTakesTheLastCaseInsensitiveMatchUnlessMuted) {

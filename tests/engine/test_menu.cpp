@@ -76,12 +76,11 @@ TEST(Menu, ProjectEntriesTreeOrder) {
   auto h = Started(source);
   const auto& items = h->player->Menu().Items();
   ASSERT_GE(items.size(), 3u);
-  EXPECT_EQ(items[0].caption, "A");
-  EXPECT_EQ(items[1].caption, "B");
-  EXPECT_EQ(items[2].command, MenuCommand::Separator);
+  EXPECT_EQ(std::tuple(items[0].caption, items[1].caption, items[2].command),
+            std::tuple("A", "B", MenuCommand::Separator));
   ASSERT_EQ(items[0].children.size(), 2u);
-  EXPECT_EQ(items[0].children[0].caption, "A2");  // children in reverse list order
-  EXPECT_EQ(items[0].children[1].caption, "A1");
+  // Children in reverse list order.
+  EXPECT_EQ(std::tuple(items[0].children[0].caption, items[0].children[1].caption), std::tuple("A2", "A1"));
 }
 
 TEST(Menu, ItemKeyCyclesEnd) {

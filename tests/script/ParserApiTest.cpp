@@ -184,14 +184,11 @@ TEST(ExpressList, SortedCaseFoldedSearch) {
     ASSERT_NE(list.InsertOwned(std::make_unique<TGeneratedVariable>(name)), nullptr);
   EXPECT_EQ(list.InsertOwned(std::make_unique<TGeneratedVariable>("B")), nullptr);  // no duplicates
   ASSERT_EQ(list.Count(), 4);
-  EXPECT_EQ(list[0]->Name(), "a");
-  EXPECT_EQ(list[1]->Name(), "ab");
-  EXPECT_EQ(list[3]->Name(), "c");
+  EXPECT_EQ(std::tuple(list[0]->Name(), list[1]->Name(), list[3]->Name()), std::tuple("a", "ab", "c"));
   int index = -1;
-  EXPECT_TRUE(list.Search("AB", index));
-  EXPECT_EQ(index, 1);
+  EXPECT_TRUE(list.Search("AB", index) && index == 1);
   EXPECT_FALSE(list.Search("bb", index));
-  EXPECT_EQ(index, 3);
+  EXPECT_EQ(index, 3);  // where "bb" would go
   EXPECT_EQ(list.IndexOf(list[2]), 2);
   list.RemoveAndFree(list.Find("C"));
   EXPECT_EQ(list.Find("c"), nullptr);

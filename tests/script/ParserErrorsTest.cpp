@@ -10,27 +10,25 @@ namespace kpf::script::test {
 namespace {
 
 TEST(ParserErrors, CompileMessages) {
-  const TTextCase cases[] = {
+  // Messages that follow "Error in math expression: ".
+  const TTextCase math[] = {
+      {"1 2", "1 two space limited variables/constants"}, {"a b", "a two space limited variables/constants"},
+      {"'it''s'", "'it' two space limited variables/constants"}, {"1 != 2", "1 two space limited variables/constants"},
+      {"x(1)", "x is an unknown function"}, {"()", "Empty brackets ()"}, {"max()", "Empty brackets ()"},
+      {"(1)(2)", "Missing operand between )("}, {"(1)2", "Missing operand between ) and constant/variable"},
+      {"(1) x", "Missing operand between ) and constant/variable"},
+      {"2(1)", "Missing operand between constant/variable and ("},
+      {"pi(2)", "Missing operand between constant/variable and ("},
+      {"(1,2)", "Syntax error in expression (1,2)"}, {"1,2", "Syntax error in expression 1,2"},
+      {"max(1,,2)", "Can not find operand/function"}, {"max(,1)", "Can not find operand/function"},
+      {"max(1)", "Syntax error: function or operand has too few arguments"},
+      {"1 +", "Syntax error: function or operand has too few arguments"},
+      {"sin", "Syntax error: function or operand has too few arguments"},
+  };
+  for (const auto& c : math)
+    EXPECT_EQ(Outcome(c.Expression), std::string("error: Error in math expression: ") + c.Expected) << c.Expression;
+  const TTextCase plain[] = {
       {"(1", "Unequal brackets"}, {"1+(2", "Unequal brackets"}, {")", "Unequal brackets"},
-      {"1 2", "Error in math expression: 1 two space limited variables/constants"},
-      {"a b", "Error in math expression: a two space limited variables/constants"},
-      {"'it''s'", "Error in math expression: 'it' two space limited variables/constants"},
-      {"1 != 2", "Error in math expression: 1 two space limited variables/constants"},
-      {"x(1)", "Error in math expression: x is an unknown function"},
-      {"()", "Error in math expression: Empty brackets ()"},
-      {"max()", "Error in math expression: Empty brackets ()"},
-      {"(1)(2)", "Error in math expression: Missing operand between )("},
-      {"(1)2", "Error in math expression: Missing operand between ) and constant/variable"},
-      {"(1) x", "Error in math expression: Missing operand between ) and constant/variable"},
-      {"2(1)", "Error in math expression: Missing operand between constant/variable and ("},
-      {"pi(2)", "Error in math expression: Missing operand between constant/variable and ("},
-      {"(1,2)", "Error in math expression: Syntax error in expression (1,2)"},
-      {"1,2", "Error in math expression: Syntax error in expression 1,2"},
-      {"max(1,,2)", "Error in math expression: Can not find operand/function"},
-      {"max(,1)", "Error in math expression: Can not find operand/function"},
-      {"max(1)", "Error in math expression: Syntax error: function or operand has too few arguments"},
-      {"1 +", "Error in math expression: Syntax error: function or operand has too few arguments"},
-      {"sin", "Error in math expression: Syntax error: function or operand has too few arguments"},
       {"max(1,2,3,4,5,6,7)", "Too many arguments"}, {"'a' + 'b'", "+ is not a valid string operand"},
       {"'a' and 'b'", "and is not a valid string operand"},
       {"1e", "'1e' is not a valid floating point value"}, {".", "'.' is not a valid floating point value"},
@@ -38,7 +36,7 @@ TEST(ParserErrors, CompileMessages) {
       {"$100000000", "'$100000000' is not a valid integer value"},
       {"$1f.5", "'$1f.5' is not a valid integer value"}, {"1e400", "Floating point overflow"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(c.Expression), std::string("error: ") + c.Expected) << c.Expression;
+  for (const auto& c : plain) EXPECT_EQ(Outcome(c.Expression), std::string("error: ") + c.Expected) << c.Expression;
 }
 
 TEST(ParserErrors, NumericFaults) {

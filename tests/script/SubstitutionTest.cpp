@@ -193,15 +193,15 @@ TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   animation.PosY = "<%random_screen_height%> * 2 + <%RANDOM_SCREEN_HEIGHT%>";
   EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{10, 3 * 2 + 3}));
   // Four draws: width and height room for x, then for y (answers 0, 1, 2, 3).
-  EXPECT_EQ(*random.Ranges, (std::vector<uint32_t>{924, 718, 924, 718}));
+  EXPECT_EQ(random.Ranges, (std::vector<uint32_t>{924, 718, 924, 718}));
 
   // An animation that fills the screen draws nothing and sits at 0; non-integer results are 0.
-  random.Ranges->clear();
+  random.Ranges.clear();
   animation.Width = 1024;
   animation.Height = 2000;
   animation.PosX = animation.PosY = "";
   EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{0, 0}));
-  EXPECT_TRUE(random.Ranges->empty());
+  EXPECT_TRUE(random.Ranges.empty());
   animation.PosX = "17";
   animation.PosY = "10/4";
   EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{17, 0}));

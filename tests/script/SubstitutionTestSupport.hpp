@@ -1,7 +1,6 @@
 #pragma once
 // Variable lists and random sources for the substitution and system-value tests.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,15 +27,16 @@ inline project::TTaviVariable TextVariable(std::string name, std::string value, 
   return Variable(std::move(name), std::move(value), 1, id);
 }
 
-// Answers 0, 1, 2, ... (each below the range asked for) and records the ranges.
+// Answers 0, 1, 2, ... (each below the range asked for) and records the ranges; outlives the
+// sources it hands out.
 struct CountingRandom {
-  std::shared_ptr<std::vector<uint32_t>> Ranges = std::make_shared<std::vector<uint32_t>>();
-  std::shared_ptr<uint32_t> Next = std::make_shared<uint32_t>(0);
+  std::vector<uint32_t> Ranges;
+  uint32_t Next = 0;
 
-  RandomRange Source() const {
-    return [ranges = Ranges, next = Next](uint32_t range) {
-      ranges->push_back(range);
-      return (*next)++ % range;
+  RandomRange Source() {
+    return [this](uint32_t range) {
+      Ranges.push_back(range);
+      return Next++ % range;
     };
   }
 };
