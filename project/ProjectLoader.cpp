@@ -28,31 +28,22 @@ void ReleasePages(std::span<const uint8_t> bytes) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
-void LoadStream(std::span<const uint8_t> stream, ProjectModel& model, const LoadOptions& options,
-                bool ownsStream) {
-  ByteReader reader(stream);
-  ProjectLoaderState state(model, options, ownsStream);
-  // A wrong magic reads no section; the model gets only its system variables.
-  if (reader.readNulString() == kProjectMagic) state.ReadSections(reader);
-  state.Finish();
-}
-
 }  // namespace
 
 void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
                        const LoadOptions& options) {
   ByteBuffer stream = DecompressBuf(compressed, 0, options.MaxStreamBytes);
-  LoadStream(stream, model, options, true);
+  ByteReader reader(stream);
+  ProjectLoaderState state(model, options);
+  // A wrong magic reads no section; the model gets only its system variables.
+  if (reader.readNulString() == kProjectMagic) state.ReadSections(reader);
+  state.Finish();
 }
 
-void LoadInflatedProject(std::span<const uint8_t> stream, ProjectModel& model,
-                         const LoadOptions& options) {
-  LoadStream(stream, model, options, false);
-}
-
+// The inflated stream belongs to the load, so its copied bytes may be dropped at once.
 void ProjectLoaderState::AppendFrameBytes(std::span<const uint8_t> bytes) {
   frameWriter_.Append(bytes);
-  if (releaseCopiedBytes_) ReleasePages(bytes);
+  ReleasePages(bytes);
 }
 
 void ProjectLoaderState::ReadSections(ByteReader& stream) {

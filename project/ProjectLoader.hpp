@@ -35,8 +35,4 @@ constexpr const char* kProjectMagic = "KPF2";
 void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
                        const LoadOptions& options = {});
 
-// The same on an already inflated project stream.
-void LoadInflatedProject(std::span<const uint8_t> stream, ProjectModel& model,
-                         const LoadOptions& options = {});
-
 }  // namespace kpf::project

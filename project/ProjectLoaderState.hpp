@@ -15,10 +15,9 @@ namespace kpf::project {
 
 class ProjectLoaderState {
  public:
-  // `releaseCopiedBytes`: the stream belongs to the load, so bytes copied into the frame-data
-  // block may be dropped from it at once.
-  ProjectLoaderState(ProjectModel& model, const LoadOptions& options, bool releaseCopiedBytes = false)
-      : model_(model), options_(options), releaseCopiedBytes_(releaseCopiedBytes) {}
+  // The stream read belongs to the load: bytes copied into the frame-data block are dropped from
+  // it at once.
+  ProjectLoaderState(ProjectModel& model, const LoadOptions& options) : model_(model), options_(options) {}
 
   // Sections until tag 255.
   void ReadSections(ByteReader& stream);
@@ -66,7 +65,6 @@ class ProjectLoaderState {
   ProjectModel& model_;
   const LoadOptions& options_;
   desktop::TVrMemoryFileWriter frameWriter_;
-  bool releaseCopiedBytes_ = false;
   bool imagesSeen_ = false;
   size_t loadedImages_ = 0;
   size_t imageBytesOffset_ = 0;

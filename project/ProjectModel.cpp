@@ -59,19 +59,10 @@ const TTaviVariable* ProjectModel::VariableByName(std::string_view name) const {
   return FindVariableByName(Variables, name);
 }
 
-const TTaviEvent* ProjectModel::AnimationByIndex(int32_t index) const {
-  if (index < 0 || static_cast<size_t>(index) >= Animations.size()) return nullptr;
-  return &Animations[static_cast<size_t>(index)];
-}
-
 int32_t ProjectModel::AnimationIndexByName(std::string_view name) const {
   for (size_t i = Animations.size(); i-- > 0;)
     if (SameText(Animations[i].Name, name)) return static_cast<int32_t>(i);
   return -1;
-}
-
-const TTaviEvent* ProjectModel::AnimationByName(std::string_view name) const {
-  return AnimationByIndex(AnimationIndexByName(name));
 }
 
 TVrBitmap* ProjectModel::FrameImage(const TTaviFrame& frame, int variant) {
@@ -79,10 +70,6 @@ TVrBitmap* ProjectModel::FrameImage(const TTaviFrame& frame, int variant) {
   int32_t index = frame.Variants[static_cast<size_t>(variant)].Image;
   if (index < 0 || static_cast<size_t>(index) >= Bitmaps.size()) return nullptr;
   return &Bitmaps[static_cast<size_t>(index)];
-}
-
-void ProjectModel::SetVariableHost(SystemVariableHost* host) {
-  SetSystemVariableHost(Variables, host);
 }
 
 }  // namespace kpf::project

@@ -48,14 +48,10 @@ class ProjectModel {
   // Last variable with the name, without regard to case.
   TTaviVariable* VariableByName(std::string_view name);
   const TTaviVariable* VariableByName(std::string_view name) const;
-  const TTaviEvent* AnimationByIndex(int32_t index) const;
   // Last animation with the name, without regard to case; -1 when none.
   int32_t AnimationIndexByName(std::string_view name) const;
-  const TTaviEvent* AnimationByName(std::string_view name) const;
   // Image of a frame variant, or null when the frame has no such variant.
   TVrBitmap* FrameImage(const TTaviFrame& frame, int variant);
-
-  void SetVariableHost(SystemVariableHost* host);
 };
 
 }  // namespace kpf::project

@@ -21,7 +21,6 @@ struct TKPFExeAction {
   std::vector<int32_t> ParamInt;
   std::vector<std::string> ParamText;
 
-  int32_t ParamSize() const { return static_cast<int32_t>(ParamData.size()); }
   size_t ParamCount() const { return ParamKind.size(); }
 };
 
