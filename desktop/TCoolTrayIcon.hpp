@@ -26,7 +26,6 @@ class TCoolTrayIcon {
   // Tooltip: `Hint` cut to 127 characters while `ShowHint` is on, nothing otherwise.
   void SetHint(const std::string& hint);
   void SetShowHint(bool showHint);
-  const std::string& Hint() const { return hint_; }
   // Null or empty: the application's icon.
   void SetIcon(const platform::Picture* picture);
   void SetPopupMenu(std::function<platform::MenuModel()> entries, platform::MenuChoice onChosen);

@@ -20,8 +20,6 @@ class ExtractedFileList {
   const std::vector<std::string>& Paths() const { return paths_; }
   // Deletes every listed file and empties the list.
   void DeleteAll();
-  // Empties the list without deleting anything.
-  void Forget() { paths_.clear(); }
 
  private:
   std::vector<std::string> paths_;

@@ -86,7 +86,7 @@ uint32_t HeadlessAudio::LengthOf(const HeadlessClip& clip) const {
   if (auto it = lengths_.find(clip.name); it != lengths_.end()) return it->second;
   if (clip.kind == platform::AudioKind::Wave)
     if (auto length = WaveLength(clip.data)) return *length;
-  return defaultLength_;
+  return kDefaultLengthMs;
 }
 
 platform::AudioClipId HeadlessAudio::Fail(const std::string& name, const std::string& reason) {

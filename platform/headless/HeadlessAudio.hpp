@@ -64,7 +64,6 @@ class HeadlessAudio : public platform::AudioDevice {
 
   // Simulation settings.
   void SetLengthFor(const std::string& name, uint32_t milliseconds) { lengths_[name] = milliseconds; }
-  void SetDefaultLength(uint32_t milliseconds) { defaultLength_ = milliseconds; }
   // Opens of this kind fail as if no decoder were there.
   void SetUnsupported(platform::AudioKind kind) { unsupported_.insert(kind); }
 
@@ -92,7 +91,6 @@ class HeadlessAudio : public platform::AudioDevice {
   std::map<platform::AudioClipId, HeadlessClip> clips_;
   platform::AudioClipId nextId_ = 1;
   std::map<std::string, uint32_t> lengths_;
-  uint32_t defaultLength_ = kDefaultLengthMs;
   std::set<platform::AudioKind> unsupported_;
   std::vector<std::string> lines_;
   std::string lastError_;

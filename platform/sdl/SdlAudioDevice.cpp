@@ -120,7 +120,6 @@ bool SdlAudioDevice::Available() {
   Uint16 format = 0;
   int channels = 0;
   Mix_QuerySpec(&frequency, &format, &channels);
-  frequency_ = frequency;
   meter_->bytesPerFrame = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8));
   bytesPerSecond_ = frequency * meter_->bytesPerFrame;
   Mix_AllocateChannels(std::max(2, options_.mixChannels));

@@ -83,7 +83,6 @@ class SdlAudioDevice : public platform::AudioDevice {
 
   SdlAudioOptions options_;
   std::optional<bool> open_;  // empty until the first attempt
-  int frequency_ = 0;
   int bytesPerSecond_ = 0;
   std::unique_ptr<Meter> meter_ = std::make_unique<Meter>();
   mutable std::map<platform::AudioClipId, std::unique_ptr<Clip>> clips_;
