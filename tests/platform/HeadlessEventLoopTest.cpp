@@ -160,12 +160,5 @@ TEST_F(HeadlessEventLoopTest, InvokeAndWaitFromWorkerRunsWhenTheLoopIsDrivenOrFa
   EXPECT_EQ(ranAt, 0);
 }
 
-TEST(HeadlessEventLoopLifetime, TimerMayOutliveItsLoop) {
-  std::unique_ptr<platform::Timer> timer = std::make_unique<HeadlessEventLoop>()->CreateTimer();
-  timer->SetEnabled(true);
-  timer->SetInterval(5);
-  timer->SetEnabled(false);
-}
-
 }  // namespace
 }  // namespace kpf::platform::headless

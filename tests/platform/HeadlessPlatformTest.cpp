@@ -165,9 +165,13 @@ TEST(HeadlessPlatform, TimersRunOnThePlatformClock) {
   EXPECT_EQ(desktop.Loop().NowMs(), 1550);
 }
 
-TEST(HeadlessPlatform, WindowMayOutliveThePlatform) {
+TEST(HeadlessPlatform, WindowsAndTimersMayOutliveThePlatformAndTheLoop) {
   std::unique_ptr<platform::NativeWindow> window = HeadlessPlatform().CreateWindow();
   window->SetVisible(true);
+  std::unique_ptr<platform::Timer> timer = std::make_unique<HeadlessEventLoop>()->CreateTimer();
+  timer->SetEnabled(true);
+  timer->SetInterval(5);
+  timer->SetEnabled(false);
 }
 
 }  // namespace
