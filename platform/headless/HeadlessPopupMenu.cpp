@@ -5,12 +5,15 @@
 namespace kpf::platform::headless {
 namespace {
 
-const platform::MenuEntry* FindCaption(const platform::MenuModel& entries, const std::string& caption, int depth) {
+// The first clickable entry (no separator, no sub-menu) that `matches`, searched depth first
+// through visible, enabled entries only, as a user could reach it; null when none.
+template <typename Matches>
+const platform::MenuEntry* FindEntry(const platform::MenuModel& entries, const Matches& matches, int depth) {
   if (depth >= platform::kMaxMenuDepth) return nullptr;
   for (const platform::MenuEntry& entry : entries) {
     if (!entry.visible || !entry.enabled || entry.separator) continue;
-    if (entry.children.empty() && entry.caption == caption) return &entry;
-    if (const auto* found = FindCaption(entry.children, caption, depth + 1)) return found;
+    if (entry.children.empty() && matches(entry)) return &entry;
+    if (const auto* found = FindEntry(entry.children, matches, depth + 1)) return found;
   }
   return nullptr;
 }
@@ -18,13 +21,7 @@ const platform::MenuEntry* FindCaption(const platform::MenuModel& entries, const
 }  // namespace
 
 const platform::MenuEntry* FindClickable(const platform::MenuModel& entries, int id, int depth) {
-  if (depth >= platform::kMaxMenuDepth) return nullptr;
-  for (const platform::MenuEntry& entry : entries) {
-    if (!entry.visible || !entry.enabled || entry.separator) continue;
-    if (entry.children.empty() && entry.id == id) return &entry;
-    if (const auto* found = FindClickable(entry.children, id, depth + 1)) return found;
-  }
-  return nullptr;
+  return FindEntry(entries, [id](const platform::MenuEntry& entry) { return entry.id == id; }, depth);
 }
 
 HeadlessPopupMenu::HeadlessPopupMenu(std::shared_ptr<HeadlessDesktop> desktop) : desktop_(std::move(desktop)) {
@@ -52,7 +49,8 @@ bool HeadlessPopupMenu::Choose(int id) {
 
 bool HeadlessPopupMenu::ChooseCaption(const std::string& caption) {
   if (!open_ || popups_.empty()) return false;
-  const platform::MenuEntry* entry = FindCaption(popups_.back().entries, caption, 0);
+  const platform::MenuEntry* entry = FindEntry(
+      popups_.back().entries, [&caption](const platform::MenuEntry& item) { return item.caption == caption; }, 0);
   return entry != nullptr && Choose(entry->id);
 }
 
