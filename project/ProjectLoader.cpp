@@ -179,6 +179,22 @@ ShapeData ShapeOf(TVrBitmap& image, uint32_t transparent, bool firstPointOnly) {
 
 }  // namespace
 
+const ShapeData& ProjectLoaderState::ImageShape(int32_t index, uint32_t transparent, bool firstPointOnly) {
+  if (firstPointOnly) {
+    if (auto full = shapes_.find({index, transparent, false}); full != shapes_.end()) return full->second;
+  }
+  auto [slot, added] = shapes_.try_emplace({index, transparent, firstPointOnly});
+  if (added) {
+    try {
+      slot->second = ShapeOf(model_.Bitmaps[static_cast<size_t>(index)], transparent, firstPointOnly);
+    } catch (...) {
+      shapes_.erase(slot);  // a damaged picture fails again for every frame that shows it
+      throw;
+    }
+  }
+  return slot->second;
+}
+
 void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
   for (size_t variant = 0; variant < 3; ++variant) {
     const std::vector<uint8_t>* previous = nullptr;
@@ -195,13 +211,13 @@ void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
       uint32_t transparent = ColorToArgb(frame.TransparentColor);
       if (stored) {
         if (frame.UseTransparentColor) {
-          auto shape = ShapeOf(*image, transparent, true);
+          const ShapeData& shape = ImageShape(data.Image, transparent, true);
           data.FirstX = shape.firstOpaque.x;
           data.FirstY = shape.firstOpaque.y;
         }
       } else if (frame.UseTransparentColor) {
-        auto shape = ShapeOf(*image, transparent, false);
-        data.Region = std::move(shape.runs);
+        const ShapeData& shape = ImageShape(data.Image, transparent, false);
+        data.Region = shape.runs;
         data.FirstX = shape.firstOpaque.x;
         data.FirstY = shape.firstOpaque.y;
       } else {

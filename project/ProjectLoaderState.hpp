@@ -1,8 +1,10 @@
 #pragma once
 // Working state of one project load, shared by the section readers and the finishing steps.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "desktop/TVrMemoryFileWriter.hpp"
 #include "project/ByteReader.hpp"
 #include "project/ProjectLoader.hpp"
+#include "project/Shape.hpp"
 
 namespace kpf::project {
 
@@ -57,6 +60,10 @@ class ProjectLoaderState {
   void ParseImages();
   void BuildShapes();
   void BuildAnimationShapes(TTaviEvent& animation);
+  // The outline of image `index` for a transparent colour (only its first run with
+  // `firstPointOnly`), built once per load: frames that share a picture would otherwise each
+  // decode and scan it again.
+  const ShapeData& ImageShape(int32_t index, uint32_t transparent, bool firstPointOnly);
   void GiveSoundsTheirData();
   void UnpackAllParams();
 
@@ -74,6 +81,7 @@ class ProjectLoaderState {
   // list changes only in the script and menu sections, which reset it).
   std::unordered_map<int32_t, std::pair<bool, bool>> transforms_;
   bool transformsReady_ = false;
+  std::map<std::tuple<int32_t, uint32_t, bool>, ShapeData> shapes_;
   bool errorReported_ = false;
   std::exception_ptr failure_;
 };
