@@ -146,6 +146,8 @@ void ProjectLoaderState::ReadFrameImages(ByteReader& body) {
 
 void ProjectLoaderState::ReadSounds(ByteReader& body) {
   size_t count = ReadListCount(body, kMinSound);
+  // Sound sections add to the list, so the limit holds for all of them together.
+  if (model_.Sounds.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
   for (size_t i = 0; i < count; ++i) {
     TTaviSound sound;
     sound.Kind = body.readWord();
