@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/TCharacterPlayer.hpp"
 #include "package/PackageReader.hpp"
 #include "package/ResourceFiles.hpp"
 
@@ -109,7 +108,7 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   auto entry = std::make_unique<Entry>();
   options.executablePath = settings_.executablePath;
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(players_.size());
-  entry->player = std::make_unique<TCharacterPlayer>(platform_, std::move(options));
+  entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
   entry->parentHandle = parentHandle;
   entry->handle = UnusedHandle();
   Entry& added = *entry;

@@ -1,9 +1,12 @@
 #include "desktop/PictureTransparency.hpp"
 
+#include "desktop/SystemColors.hpp"
+
 namespace kpf::desktop {
 
 uint32_t TColorToRgb(int32_t color) {
   const auto value = static_cast<uint32_t>(color);
+  if ((value >> 24) == 0xFF) return SystemColorRgb(value & 0xFF);
   const uint32_t red = value & 0xFF;
   const uint32_t green = (value >> 8) & 0xFF;
   const uint32_t blue = (value >> 16) & 0xFF;

@@ -14,7 +14,8 @@ inline constexpr int32_t kClNone = 536870911;
 // "Default colour": the picture's bottom-left pixel gives the transparent colour.
 inline constexpr int32_t kClDefault = 536870912;
 
-// 0x00RRGGBB of a TColor (its top byte dropped).
+// 0x00RRGGBB of a TColor: a system colour (top byte 0xFF) resolves through SystemColorRgb; any
+// other top byte is dropped.
 uint32_t TColorToRgb(int32_t color);
 // The TColor of a 0x??RRGGBB pixel.
 int32_t RgbToTColor(uint32_t pixel);

@@ -1,31 +1,20 @@
 #include "engine/TFormKPFPlayer.hpp"
 
-#include "project/Shape.hpp"
-
 namespace kpf::engine {
 
 TFormKPFPlayer::TFormKPFPlayer(platform::Platform& platform, PlayerOptions options)
-    : TCustomKPFPlayer(platform, std::move(options)), window_(platform.CreateWindow()) {
+    : TCustomKPFPlayer(platform, std::move(options)), window_(platform.CreateWindow()), character_(*window_) {
   window_->SetInput(this);
 }
 
 TFormKPFPlayer::~TFormKPFPlayer() { window_->SetInput(nullptr); }
 
-void TFormKPFPlayer::Premultiply(std::span<const uint32_t> pixels, std::vector<uint32_t>& out) {
-  out.resize(pixels.size());
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    const uint32_t p = pixels[i];
-    const uint32_t a = p >> 24;
-    auto scale = [a](uint32_t channel) { return (channel * a + 127) / 255; };
-    out[i] = (a << 24) | (scale((p >> 16) & 0xFF) << 16) | (scale((p >> 8) & 0xFF) << 8) | scale(p & 0xFF);
-  }
-}
-
 void TFormKPFPlayer::ApplyBounds() {
   const project::TTaviEvent* animation = CurrentAnimation();
-  const int width = animation != nullptr ? animation->Width : window_->Bounds().width();
-  const int height = animation != nullptr ? animation->Height : window_->Bounds().height();
-  window_->MoveResize(left_, top_, width, height);
+  const platform::Rect current = window_->Bounds();
+  const int width = animation != nullptr ? animation->Width : current.width();
+  const int height = animation != nullptr ? animation->Height : current.height();
+  character_.SetBounds({left_, top_, left_ + width, top_ + height});
 }
 
 void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame& frame) {
@@ -33,31 +22,18 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
   project::TVrBitmap* image = Model.FrameImage(frame, usable);
   if (image == nullptr) return;
   ApplyBounds();
-  const std::span<const uint32_t> pixels = image->Pixels();
   image->ComputeHasAlpha();
-  if (image->HasAlpha() && window_->SupportsPerPixelAlpha()) {
-    Premultiply(pixels, premultiplied_);
-    layeredSize_ = {image->Width(), image->Height()};
-    window_->ShowLayered({layeredSize_->x, layeredSize_->y, premultiplied_}, alpha_);
-    return;
-  }
-  layeredSize_.reset();
-  window_->ShowImage({image->Width(), image->Height(), pixels});
-  const auto& runs = frame.Variants[static_cast<size_t>(usable)].Region;
-  if (runs.empty()) {
-    window_->SetShape(nullptr);
-  } else {
-    const platform::Region region = project::RunListToRegion(runs);
-    window_->SetShape(&region);
-  }
+  const project::TFrameVariant& shape = frame.Variants[static_cast<size_t>(usable)];
+  render::CharacterFrame shown;
+  shown.image = {image->Width(), image->Height(), image->Pixels()};
+  shown.hasAlpha = image->HasAlpha();
+  shown.useTransparentColor = frame.UseTransparentColor;
+  shown.runs = shape.Region;
+  shown.sameShape = shape.SameShape;
+  character_.DrawFrame(shown);
 }
 
-void TFormKPFPlayer::SetAlpha(uint8_t alpha) {
-  alpha_ = alpha;
-  window_->SetOpacity(alpha);
-  // A per-pixel picture carries the constant alpha itself: show it again with the new one.
-  if (layeredSize_) window_->ShowLayered({layeredSize_->x, layeredSize_->y, premultiplied_}, alpha_);
-}
+void TFormKPFPlayer::SetAlpha(uint8_t alpha) { character_.SetAlpha(alpha); }
 
 void TFormKPFPlayer::SetFormStyle(bool stayOnTop) { window_->SetTopmost(stayOnTop); }
 
@@ -67,15 +43,21 @@ void TFormKPFPlayer::SetVisible(bool visible) { window_->SetVisible(visible); }
 
 bool TFormKPFPlayer::IsVisible() const { return window_->Visible(); }
 
-void TFormKPFPlayer::BeginUpdate() { ++updateLock_; }
+void TFormKPFPlayer::BeginUpdate() {
+  ++updateLock_;
+  character_.BeginUpdate();
+}
 
 void TFormKPFPlayer::EndUpdate() {
   if (updateLock_ == 0) return;
-  if (--updateLock_ > 0 || !pendingPosition_) return;
-  const platform::Point pending = *pendingPosition_;
-  pendingPosition_.reset();
-  SetLeftTop(pending.x, pending.y);
-  ApplyBounds();
+  if (--updateLock_ == 0 && pendingPosition_) {
+    const platform::Point pending = *pendingPosition_;
+    pendingPosition_.reset();
+    SetLeftTop(pending.x, pending.y);
+    ApplyBounds();
+  }
+  // The last suspension applies the pending rectangle, picture and shape once.
+  character_.EndUpdate();
 }
 
 void TFormKPFPlayer::MoveWindow(int x, int y) {

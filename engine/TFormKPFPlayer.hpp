@@ -1,7 +1,8 @@
 #pragma once
-// The player bound to a character window: draws frames (shaped or per-pixel transparent),
-// applies opacity, stacking, visibility and cursor, suspends window updates, and passes the
-// window's input to the engine.
+// The player bound to a character window: draws frames through render::CharacterWindow (shaped
+// or per-pixel transparent, the outline of alpha frames on screens without compositing, shape
+// reuse across same-shape frames, whole-window opacity), applies stacking, visibility and cursor,
+// suspends window updates, and passes the window's input to the engine.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "engine/TCustomKPFPlayer.hpp"
 #include "platform/NativeWindow.hpp"
+#include "render/CharacterWindow.hpp"
 
 namespace kpf::engine {
 
@@ -57,18 +59,21 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void CloseRequested() override;
 
   // Premultiplies 0xAARRGGBB pixels by their alpha.
-  static void Premultiply(std::span<const uint32_t> pixels, std::vector<uint32_t>& out);
+  static void Premultiply(std::span<const uint32_t> pixels, std::vector<uint32_t>& out) {
+    render::CharacterWindow::Premultiply(pixels, out);
+  }
 
  private:
+  // The window rectangle at the player's position with the current animation's size.
   void ApplyBounds();
 
   std::unique_ptr<platform::NativeWindow> window_;
-  std::vector<uint32_t> premultiplied_;
-  std::optional<platform::Point> layeredSize_;  // size of the per-pixel picture on show
+  render::CharacterWindow character_;
   bool popupAttached_ = false;
+  // The player's own lock keeps Left/Top at their old values until it returns to 0; the
+  // character window's lock (held alongside) keeps the picture, shape and rectangle.
   int updateLock_ = 0;
   std::optional<platform::Point> pendingPosition_;
-  uint8_t alpha_ = 255;
   int cursorBase_ = 0;
   int cursorIndex_ = -1;
 };
