@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "engine/TCustomKPFPlayer.hpp"
+#include "script/ActiveWindow.hpp"
 
 namespace kpf::engine {
 
@@ -10,16 +11,6 @@ namespace {
 
 constexpr size_t kMaxCandidates = 255;
 constexpr std::string_view kRandomPrefix = "<<RANDOM:";
-constexpr const char* kOwnCaption = "$zimR_304152$";
-
-bool Suitable(const platform::DesktopWindow& window) {
-  std::string title = window.title;
-  const auto first = title.find_first_not_of(" \t\r\n");
-  const auto last = title.find_last_not_of(" \t\r\n");
-  title = first == std::string::npos ? std::string() : title.substr(first, last - first + 1);
-  return window.visible && title != kOwnCaption && window.showState == platform::ShowState::Normal &&
-         window.rect.width() + window.rect.height() > 0;
-}
 
 }  // namespace
 
@@ -219,7 +210,7 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
 
 std::optional<platform::DesktopWindow> TCustomKPFPlayer::FindAttachWindow() {
   for (const auto& window : platform_.WindowsFromForeground()) {
-    if (Suitable(window)) return window;
+    if (script::CountsAsActiveWindow(window)) return window;
   }
   const auto taskbar = platform_.TaskbarRect();
   if (taskbar && taskbar->left == 0 && taskbar->right == platform_.ScreenRect().width()) {
@@ -239,7 +230,7 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
   }
   std::optional<platform::DesktopWindow> current;
   for (const auto& window : platform_.WindowsFromForeground()) {
-    if (window.id == attached_->id && Suitable(window)) current = window;
+    if (window.id == attached_->id && script::CountsAsActiveWindow(window)) current = window;
   }
   if (!current && attached_->id == 0) current = FindAttachWindow();
   if (current) {

@@ -11,13 +11,13 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-bool CountsAsActive(const platform::DesktopWindow& window) {
+}  // namespace
+
+bool CountsAsActiveWindow(const platform::DesktopWindow& window) {
   return window.visible && Trimmed(window.title) != kPlayerMainCaption &&
          window.showState == platform::ShowState::Normal &&
          int64_t{window.rect.width()} + window.rect.height() > 0;
 }
-
-}  // namespace
 
 ActiveWindowInfo FindActiveWindow(const std::vector<platform::DesktopWindow>& windowsFromForeground,
                                   const std::optional<platform::Rect>& taskbar,
@@ -25,7 +25,7 @@ ActiveWindowInfo FindActiveWindow(const std::vector<platform::DesktopWindow>& wi
   ActiveWindowInfo found;
   bool any = false;
   for (const auto& window : windowsFromForeground) {
-    if (!CountsAsActive(window)) continue;
+    if (!CountsAsActiveWindow(window)) continue;
     found = {window.id, window.rect};
     any = true;
     break;

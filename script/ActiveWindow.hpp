@@ -18,8 +18,12 @@ struct ActiveWindowInfo {
   platform::Rect Rect;  // all edges 0 when there is none
 };
 
-// The first window, from the foreground one downwards, that is visible, normally shown, not the
-// player's main window (title compared after trimming) and not of zero size. Without one, the
+// A window the active-window search may take (and the attach rule of the engine may glue to):
+// visible, normally shown, not the player's main window (title compared after trimming) and not
+// of zero size.
+bool CountsAsActiveWindow(const platform::DesktopWindow& window);
+
+// The first window, from the foreground one downwards, that counts as active. Without one, the
 // taskbar counts when it spans the screen from its left edge to its right edge (it has no id:
 // Id stays 0). A minimised window (left -32000) gives no window. A window whose top is above 1
 // is replaced by the strip from the work area's bottom down to the screen's bottom, across the
