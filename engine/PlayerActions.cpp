@@ -99,7 +99,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
   const auto& N = args.num;
   switch (type) {
     case 1: PlayAnimationByName(T[0]); return kResultNext;
-    case 2: ShowSpeechHint(T[0], left_ + N[1], top_ + N[2], N[3]); return kResultNext;
+    case 2: ShowSpeechHint(T[0], OffsetPosition(left_, N[1]), OffsetPosition(top_, N[2]), N[3]); return kResultNext;
     case 4: RepaintWindow(); WaitMs(int64_t{N[0]} * 10); return kResultNext;
     case 13:
       if (!stopFlag_) {

@@ -14,10 +14,6 @@ constexpr std::string_view kRandomPrefix = "<<RANDOM:";
 
 }  // namespace
 
-int32_t TCustomKPFPlayer::Param(const project::TTaviEvent& animation, size_t index) const {
-  return index < animation.Params.size() ? animation.Params[index] : 0;
-}
-
 void TCustomKPFPlayer::PlayAnimation(int kind, int subkind, int index) {
   if (stopFlag_) return;
   BusyScope busy(*this);
@@ -179,7 +175,7 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
   if (x + w < 0 || y + h < 0 || x > screen.width() || y > screen.height()) {
     animation = CurrentAnimation();
     if (animation != nullptr && animation->MoveMode >= 1 && animation->MoveMode <= 5) {
-      const int32_t target = Param(*animation, animation->MoveMode == 5 ? 2 : 1);
+      const int32_t target = animation->Param(animation->MoveMode == 5 ? 2 : 1);
       Trace(TraceLine(NowMs(), "leave-screen").Int("target", target));
       if (target != 0) {
         for (size_t i = 0; i < Model.Animations.size(); ++i) {
@@ -235,7 +231,8 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
   if (!current && attached_->id == 0) current = FindAttachWindow();
   if (current) {
     attached_ = current;
-    SetPosition(current->rect.left + Param(animation, 0), current->rect.top + Param(animation, 1));
+    SetPosition(OffsetPosition(current->rect.left, animation.Param(0)),
+                OffsetPosition(current->rect.top, animation.Param(1)));
   } else {
     attached_.reset();
     FireTrigger(4);
@@ -253,7 +250,7 @@ void TCustomKPFPlayer::HousekeepingTick() {
     const platform::Point pointer = platform_.Pointer();
     if (!(pointer == lastPointer_)) {
       lastPointer_ = pointer;
-      SetPosition(pointer.x + Param(*animation, 0), pointer.y + Param(*animation, 1));
+      SetPosition(OffsetPosition(pointer.x, animation->Param(0)), OffsetPosition(pointer.y, animation->Param(1)));
       if (OnMoved) OnMoved();
     }
   } else if (animation != nullptr && animation->MoveMode == 7) {

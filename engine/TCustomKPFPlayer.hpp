@@ -217,7 +217,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void RetryCloseRequest();
   void Unwound() override;
   void UpdateRunOnStartupState();
-  int32_t Param(const project::TTaviEvent& animation, size_t index) const;
   void CountChildInstance();
   void TimerFired(size_t index);
 

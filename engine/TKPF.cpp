@@ -13,18 +13,10 @@ uint32_t FrameIntervalMs(int64_t duration, int32_t speed) {
                                                    std::numeric_limits<uint32_t>::max()));
 }
 
-namespace {
-
-int32_t ClampToInt(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+int OffsetPosition(int64_t base, int64_t offset) {
+  return static_cast<int>(std::clamp<int64_t>(base + offset, std::numeric_limits<int>::min(),
+                                              std::numeric_limits<int>::max()));
 }
-
-int64_t Param(const project::TTaviEvent& animation, size_t index) {
-  return index < animation.Params.size() ? animation.Params[index] : 0;
-}
-
-}  // namespace
 
 TKPF::TKPF(platform::Platform& platform) : platform_(platform) {}
 
@@ -126,28 +118,29 @@ void TKPF::CycleComplete(bool computePosition, project::TTaviEvent& animation) {
 void TKPF::ComputeFramePosition(const project::TTaviEvent& animation, int& x, int& y) {
   followMouse_ = false;
   attachFlag_ = false;
-  const int64_t p0 = Param(animation, 0);
-  const int64_t p1 = Param(animation, 1);
-  int64_t nx = left_;
-  int64_t ny = top_;
+  const int64_t p0 = animation.Param(0);
+  const int64_t p1 = animation.Param(1);
+  x = left_;
+  y = top_;
   switch (animation.MoveMode) {
-    case 1: nx = left_ - p0; break;
-    case 2: nx = left_ + p0; break;
-    case 3: ny = top_ + p0; break;
-    case 4: ny = top_ - p0; break;
-    case 5: nx = left_ + p0; ny = top_ + p1; break;
+    case 1: x = OffsetPosition(left_, -p0); break;
+    case 2: x = OffsetPosition(left_, p0); break;
+    case 3: y = OffsetPosition(top_, p0); break;
+    case 4: y = OffsetPosition(top_, -p0); break;
+    case 5:
+      x = OffsetPosition(left_, p0);
+      y = OffsetPosition(top_, p1);
+      break;
     case 6: {
       const platform::Point pointer = platform_.Pointer();
-      nx = pointer.x + p0;
-      ny = pointer.y + p1;
+      x = OffsetPosition(pointer.x, p0);
+      y = OffsetPosition(pointer.y, p1);
       followMouse_ = true;
       break;
     }
     case 7: attachFlag_ = true; break;
     default: break;
   }
-  x = ClampToInt(nx);
-  y = ClampToInt(ny);
 }
 
 void TKPF::StopAnimation() {

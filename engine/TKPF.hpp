@@ -20,6 +20,10 @@ constexpr uint32_t kMinFrameIntervalMs = 10;
 // clamped to [kMinFrameIntervalMs, UINT32_MAX].
 uint32_t FrameIntervalMs(int64_t duration, int32_t speed);
 
+// `base` + `offset` clamped to the int range: window positions add offsets taken from stored
+// move parameters and from scripts, which may hold any int32.
+int OffsetPosition(int64_t base, int64_t offset);
+
 class TKPF {
  public:
   explicit TKPF(platform::Platform& platform);
