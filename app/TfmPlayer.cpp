@@ -355,11 +355,6 @@ bool TfmPlayer::CheckPlayersRunning() {
   return false;
 }
 
-void TfmPlayer::StayOnTop(engine::TFormKPFPlayer& player) {
-  const engine::MenuItem* item = player.Menu().Command(engine::MenuCommand::StayOnTop);
-  stayOnTop_ = item != nullptr && item->checked;
-}
-
 void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
                               const project::TTaviVariable& variable) {
   const WalkScope walking(walkingPlayers_);

@@ -1,7 +1,7 @@
 #pragma once
 // The hidden main form: creates and owns the players of the process (one per running character),
-// offers them its services (stay on top, further players, messages between players, tray, close
-// of child characters) and ends the program when no player runs any more.
+// offers them its services (further players, messages between players, tray, close of child
+// characters) and ends the program when no player runs any more.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,8 +20,6 @@
 
 namespace kpf::app {
 
-// Caption of the main form and the character windows: the active-window search skips it.
-constexpr const char* kOwnWindowCaption = "$zimR_304152$";
 constexpr const char* kApplicationTitle = "Tavimo Viewer";
 // Option flag: the tray icon shows (else it and the "Hide" item are hidden).
 constexpr int kOptionTrayIcon = 2;
@@ -84,8 +82,6 @@ class TfmPlayer {
   // command line / package. Returns the player, also when its project did not start.
   engine::TFormKPFPlayer* CreatePlayer(int32_t parentHandle, const std::string& fileName,
                                        std::optional<std::span<const uint8_t>> stream = std::nullopt);
-  // The main form follows the player's "Stay On Top" check mark.
-  void StayOnTop(engine::TFormKPFPlayer& player);
   // Closes the main form: the program ends.
   void CloseHost();
   // Delivers `variable` of `sender` to the player with handle `target` (-1: every other player).
@@ -116,7 +112,6 @@ class TfmPlayer {
   const package::ExtractedFileList& ExtractedFiles(size_t number) const { return players_.at(number)->extracted; }
   const std::string& ApplicationTitle() const { return applicationTitle_; }
   const std::string& ParentTitle() const { return parentTitle_; }
-  bool StayingOnTop() const { return stayOnTop_; }
   const TrayState& Tray() const { return tray_; }
   const CommandLine& Arguments() const { return commandLine_; }
   // True when other processes can reach this one under its application title.
@@ -172,7 +167,6 @@ class TfmPlayer {
   int loadDepth_ = 0;
   int walkingPlayers_ = 0;  // calls that hold pointers to several players
   bool constructing_ = true;
-  bool stayOnTop_ = false;
   bool terminated_ = false;
   std::unique_ptr<MessageChannel> channel_;
 };

@@ -32,8 +32,6 @@ void TCustomKPFPlayer::PlayAnimation(int kind, int subkind, int index) {
     return;
   }
   followMouse_ = false;
-  relativeDrag_ = false;
-  glueMode_ = 0;
   attached_.reset();
   int chosen = candidates.front();
   if (candidates.size() > 1) {
@@ -193,13 +191,6 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
   state_.WindowLeft = x;
   state_.WindowTop = y;
   FireTrigger(11);
-  if (glueMode_ >= 31 && glueMode_ <= 34 && attached_) {
-    const platform::Rect rect = attached_->rect;
-    if (rect.left != -32000 && !(rect.width() == screen.width() && rect.height() == screen.height())) {
-      if (glueMode_ <= 32) glueX_ = left_ - rect.left;
-      else glueY_ = top_ - rect.top;
-    }
-  }
 }
 
 // ---- Housekeeping ------------------------------------------------------------------------------
@@ -251,7 +242,6 @@ void TCustomKPFPlayer::HousekeepingTick() {
     if (!(pointer == lastPointer_)) {
       lastPointer_ = pointer;
       SetPosition(OffsetPosition(pointer.x, animation->Param(0)), OffsetPosition(pointer.y, animation->Param(1)));
-      if (OnMoved) OnMoved();
     }
   } else if (animation != nullptr && animation->MoveMode == 7) {
     AttachCheck(*animation);

@@ -150,7 +150,6 @@ void TCustomKPFPlayer::StayOnTopClick(bool redraw) {
       ShowFrame(left_, top_, animation->Frames[static_cast<size_t>(shown)], animation->Variant);
     }
   }
-  if (OnMoved) OnMoved();
   SetAlpha(animationAlpha_);
 }
 

@@ -29,9 +29,7 @@ void TCustomKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int
       FireTrigger(12);
       PlayAnimation(4, 0, -1);
     }
-    const int x = relativeDrag_ ? screenX + relativeX_ : screenX - grabX_;
-    const int y = relativeDrag_ ? screenY + relativeY_ : screenY - grabY_;
-    SetPosition(x, y);
+    SetPosition(OffsetPosition(screenX, -int64_t{grabX_}), OffsetPosition(screenY, -int64_t{grabY_}));
     dragging_ = true;
   }
   state_.MouseButtons = static_cast<uint8_t>((leftHeld ? 1 : 0) | (rightHeld ? 2 : 0));

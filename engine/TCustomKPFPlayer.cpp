@@ -61,7 +61,6 @@ void TCustomKPFPlayer::InitHandlers() {
   dragging_ = false;
   dblClickPending_ = false;
   followMouse_ = false;
-  relativeDrag_ = false;
 }
 
 // ---- Loading ---------------------------------------------------------------------------------
@@ -185,7 +184,6 @@ void TCustomKPFPlayer::Close() {
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();
-  glueMode_ = 0;
   closed_ = true;
   closing_ = false;
   releasePending_ = true;

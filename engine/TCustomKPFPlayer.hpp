@@ -63,9 +63,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Wiring.
   // Called at the end of Close (the owner drops or hides the player).
   std::function<void()> OnClosed;
-  // The owner's hook after the window followed the mouse or changed its stacking (the main
-  // form keeps its own stay-on-top state in step).
-  std::function<void()> OnMoved;
   // The Exit action: end the program (default: quit the event loop).
   std::function<void()> OnExitRequested;
   void SetTraceSink(TraceSink sink) { trace_ = std::move(sink); }
@@ -92,7 +89,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void Initialize();
   bool Run();
   void Close();
-  bool Stopping() const { return stopFlag_; }
   bool Closed() const { return closed_; }
   // Closed and unwound: nothing of the player runs any more, so its owner may destroy it.
   bool Released() const { return closed_ && !releasePending_; }
@@ -102,7 +98,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void PlayAnimationByName(const std::string& name);
   void PlayPlayList(const std::string& name);
   void StartAnimation() override;
-  std::deque<std::string>& QueuedAnimations() { return queue_; }
   void SetPosition(int x, int y);
   void HousekeepingTick();
 
@@ -148,7 +143,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
 
   // Script-visible services.
   UserTimers& Timers() { return timers_; }
-  ScriptArrays& Arrays() { return arrays_; }
   void StopSounds();
   // Plays the project sound with that name (case-insensitive, the last match wins) with the play
   // mode, unless muted; an unknown name plays nothing.
@@ -191,9 +185,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Pops the player's menu up at the mouse pointer when the player has one (ShowPopupMenu).
   virtual void PopupMenuAtPointer() = 0;
   virtual void SetPopupMenu(bool attached) = 0;
-  // Moves the character window (the window part of SetPosition).
-  // Moves the character window (the window part of SetPosition); returns false when the move
-  // was only stored because window updates are suspended.
+  // Moves the character window (the window part of SetPosition); while window updates are
+  // suspended the move is only stored.
   virtual void MoveWindow(int x, int y) = 0;
   // Visible project dialogs (none until the dialog runtime exists).
   virtual int VisibleDialogCount() const { return 0; }
@@ -213,7 +206,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void PlayAnimationByNameAt(const std::string& name, int depth);
   void AttachCheck(const project::TTaviEvent& animation);
   std::optional<platform::DesktopWindow> FindAttachWindow();
-  void ReleaseModelWhenIdle();
   void RetryCloseRequest();
   void Unwound() override;
   void UpdateRunOnStartupState();
@@ -250,12 +242,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   bool dblClickPending_ = false;
   int grabX_ = 0;
   int grabY_ = 0;
-  bool relativeDrag_ = false;
-  int relativeX_ = 0;
-  int relativeY_ = 0;
-  int glueMode_ = 0;
-  int glueX_ = 0;
-  int glueY_ = 0;
   std::optional<platform::DesktopWindow> attached_;
   platform::Point lastPointer_{};
   int hintCountdown_ = -1;

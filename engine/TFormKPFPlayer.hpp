@@ -22,7 +22,6 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   platform::NativeWindow& Window() { return *window_; }
   // Shows the popup menu on screen (the desktop's menu widget); null: nothing is shown.
   std::function<void(PlayerMenu& menu)> OnPopupMenu;
-  bool PopupMenuAttached() const { return popupAttached_; }
   int UpdateLock() const { return updateLock_; }
 
   // Window operations.

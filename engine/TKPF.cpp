@@ -117,7 +117,6 @@ void TKPF::CycleComplete(bool computePosition, project::TTaviEvent& animation) {
 
 void TKPF::ComputeFramePosition(const project::TTaviEvent& animation, int& x, int& y) {
   followMouse_ = false;
-  attachFlag_ = false;
   const int64_t p0 = animation.Param(0);
   const int64_t p1 = animation.Param(1);
   x = left_;
@@ -138,7 +137,6 @@ void TKPF::ComputeFramePosition(const project::TTaviEvent& animation, int& x, in
       followMouse_ = true;
       break;
     }
-    case 7: attachFlag_ = true; break;
     default: break;
   }
 }

@@ -66,10 +66,7 @@ class TKPF {
   project::TTaviEvent* CurrentAnimation();
   const project::TTaviEvent* CurrentAnimation() const;
   int FrameIndex() const { return frameIndex_; }
-  int LoopCount() const { return loopCount_; }
   bool Muted() const { return muted_; }
-  int32_t Speed() const { return speed_; }
-  void SetSpeed(int32_t speed) { speed_ = speed; }
   platform::Platform& Platform() { return platform_; }
   int64_t NowMs() const { return platform_.Loop().NowMs(); }
 
@@ -116,7 +113,6 @@ class TKPF {
   int loopCount_ = 0;
   bool muted_ = false;
   bool followMouse_ = false;
-  bool attachFlag_ = false;
   uint64_t generation_ = 0;
   int busyDepth_ = 0;
 
