@@ -71,6 +71,8 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     if (trace_) Trace(TraceLine(NowMs(), "var").Text("name", target.Name).Text("value", target.Value.ToText()));
   };
 
+  // The evaluated parameters are written out only for the trace: a run without one pays nothing.
+  const bool tracing = Tracing();
   Args args;
   if (type == kActionFor) {
     // The end and step are evaluated on every pass, the start only when the loop begins.
@@ -78,22 +80,30 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     args.num[3] = evaluation_.EvaluateInteger(rawText(3));
     const bool started = state.forStarted[static_cast<size_t>(state.position)] != 0;
     if (!started) args.num[1] = evaluation_.EvaluateInteger(rawText(1));
-    args.shown = {std::to_string(rawInt(0)), started ? std::string() : std::to_string(args.num[1]),
-                  std::to_string(args.num[2]), std::to_string(args.num[3])};
+    if (tracing) {
+      args.shown = {std::to_string(rawInt(0)), started ? std::string() : std::to_string(args.num[1]),
+                    std::to_string(args.num[2]), std::to_string(args.num[3])};
+    }
   } else if (const char* signature = Signature(type)) {
     for (size_t n = 0; signature[n] != '\0'; ++n) {
       switch (signature[n]) {
-        case 'T': args.text[n] = evaluation_.EvaluateText(rawText(n)); args.shown.push_back(args.text[n]); break;
-        case 'N': args.num[n] = evaluation_.EvaluateInteger(rawText(n)); args.shown.push_back(std::to_string(args.num[n])); break;
-        case 'C': args.cond[n] = evaluation_.EvaluateCondition(rawText(n)); args.shown.push_back(args.cond[n] ? "true" : "false"); break;
-        case 'R': args.text[n] = rawText(n); args.shown.push_back(args.text[n]); break;
-        default: args.num[n] = rawInt(n); args.shown.push_back(std::to_string(args.num[n])); break;
+        case 'T': args.text[n] = evaluation_.EvaluateText(rawText(n)); break;
+        case 'N': args.num[n] = evaluation_.EvaluateInteger(rawText(n)); break;
+        case 'C': args.cond[n] = evaluation_.EvaluateCondition(rawText(n)); break;
+        case 'R': args.text[n] = rawText(n); break;
+        default: args.num[n] = rawInt(n); break;
+      }
+      if (!tracing) continue;
+      switch (signature[n]) {
+        case 'T': case 'R': args.shown.push_back(args.text[n]); break;
+        case 'C': args.shown.push_back(args.cond[n] ? "true" : "false"); break;
+        default: args.shown.push_back(std::to_string(args.num[n])); break;
       }
     }
-  } else {
+  } else if (tracing) {
     args.shown.assign(item.ParamText.begin(), item.ParamText.end());
   }
-  if (trace_) Trace(TraceLine(NowMs(), "action").Int("type", type).Text("name", item.Name).Texts("params", args.shown));
+  if (tracing) Trace(TraceLine(NowMs(), "action").Int("type", type).Text("name", item.Name).Texts("params", args.shown));
 
   const auto& T = args.text;
   const auto& N = args.num;
