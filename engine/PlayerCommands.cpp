@@ -1,6 +1,7 @@
 // The popup menu: building, visibility rules, the player commands and project entries.
 #include <filesystem>
 
+#include "desktop/TfmTaviViewerAbout.hpp"
 #include "engine/AutostartEntry.hpp"
 #include "engine/TCustomKPFPlayer.hpp"
 #include "package/SettingsKey.hpp"
@@ -117,8 +118,7 @@ void TCustomKPFPlayer::Unmute() {
 }
 
 void TCustomKPFPlayer::AboutClick() {
-  const std::string product = DesignVersion.empty() ? "Tavimo Design" : "Tavimo Design " + DesignVersion;
-  std::string text = Title + "\n" + product;
+  std::string text = Title + "\n" + desktop::ProductLabel(DesignVersion);
   if (!AboutText.empty()) text += "\n\n" + AboutText;
   Trace(TraceLine(NowMs(), "msgbox").Text("text", text));
   if (desktop_ != nullptr) {

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "project/Errors.hpp"
+#include "project/TTaviVariable.hpp"
+#include "script/VariableSubstitution.hpp"
+
 namespace kpf::engine {
 
 std::string MidText(std::string_view text, int64_t start, int64_t count) {
@@ -42,17 +46,16 @@ std::string ReplaceText(std::string_view text, std::string_view oldPart, std::st
   size_t from = 0;
   for (size_t at; (at = text.find(oldPart, from)) != std::string_view::npos; from = at + oldPart.size()) {
     out.append(text.substr(from, at - from));
+    // Each part is bounded, but replacing every character of a long text by a long text is not.
+    if (newPart.size() > script::kMaxSubstitutedLength - out.size())
+      throw project::KpfError("Replaced text too long");
     out.append(newPart);
   }
   out.append(text.substr(from));
   return out;
 }
 
-std::string UpperText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
+std::string UpperText(std::string_view text) { return project::UpperName(text); }
 
 std::string LowerText(std::string_view text) {
   std::string out(text);

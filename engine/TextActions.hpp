@@ -14,6 +14,8 @@ std::string RightText(std::string_view text, int64_t count);
 int32_t FindText(std::string_view part, std::string_view text);
 // 0 equal, 1 when `a` sorts after `b`, 2 when before (by character codes).
 int32_t CompareTexts(std::string_view a, std::string_view b);
+// Throws KpfError when the result would pass script::kMaxSubstitutedLength (the action is then
+// abandoned, as any failing action is).
 std::string ReplaceText(std::string_view text, std::string_view oldPart, std::string_view newPart);
 std::string UpperText(std::string_view text);
 std::string LowerText(std::string_view text);
