@@ -3,9 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <system_error>
 
+#include "package/FileUtil.hpp"
+#include "project/Errors.hpp"
 #include "project/TTaviVariable.hpp"
 
 namespace kpf::engine {
@@ -100,10 +103,15 @@ bool AutostartEntry::Enable() const {
   if (path.empty()) return false;
   std::error_code error;
   fs::create_directories(fs::path(path).parent_path(), error);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out << DesktopEntryText(title_, executable_);
-  return static_cast<bool>(out.flush());
+  const std::string text = DesktopEntryText(title_, executable_);
+  try {
+    // Replaced in one step: the desktop never reads a half-written entry at login.
+    package::WriteFileAtomically(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                                 0644);
+  } catch (const project::KpfError&) {
+    return false;
+  }
+  return true;
 }
 
 bool AutostartEntry::Disable() const {
