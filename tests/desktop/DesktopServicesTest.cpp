@@ -97,6 +97,10 @@ TEST(PictureTransparencyTest, TColorIsRedLowAndTheKeyColourBecomesTransparent) {
   // Default: the bottom-left pixel (white) is the key.
   EXPECT_EQ(MakeTransparent(2, 2, pixels, kClDefault).pixels,
             (std::vector<uint32_t>{0xFFFF0000, 0xFF0000FF, 0, 0xFFFF0000}));
+  // A system colour (clBtnFace = 0xFF00000F) keys out the button face, not 0x0F0000.
+  EXPECT_EQ(TColorToRgb(static_cast<int32_t>(0xFF00000F)), 0xD4D0C8u);
+  EXPECT_EQ(MakeTransparent(2, 1, std::vector<uint32_t>{0xD4D0C8, 0x0F0000}, static_cast<int32_t>(0xFF00000F)).pixels,
+            (std::vector<uint32_t>{0, 0xFF0F0000}));
   // Too few pixels or no size: nothing.
   EXPECT_TRUE(MakeTransparent(2, 2, std::vector<uint32_t>(3), kClNone).empty());
   EXPECT_TRUE(MakeTransparent(0, 2, pixels, kClNone).empty());

@@ -62,6 +62,11 @@ TEST(ProjectHostile, DamagedStreamsEndTheLoadWithTheirErrorAndKeepWhatCameBefore
       {"5000 flags", OneSection(131, Repeated(ByteBuilder().i32(5000), 5000, ByteBuilder().u8(1)))},
       {"negative script count", OneSection(140, ByteBuilder().i32(0).i32(-1))},
       {"sound count", OneSection(129, ByteBuilder().i32(0x10000000))},
+      // Each section alone is within the limit; together they are one sound over it.
+      {"sound sections over the limit together",
+       Magic().section(129, Repeated(ByteBuilder().i32(65535), 65535, ByteBuilder().u16(101).nul("").i32(0)))
+           .section(129, OneSound({1})).end(),
+       "Stream read error", [](const ProjectModel& m) { EXPECT_EQ(m.Sounds.size(), 65535u); }},
       {"dialog count", OneSection(139, ByteBuilder().i32(0).i32(1000).i32(1))},
       {"play list items", OneSection(135, ByteBuilder().i32(1).nul("x").nul("").u8(0).u16(0).i32(1 << 30))},
       {"parameter block over 64 KiB", OneSection(140, bigParams)},
