@@ -36,7 +36,7 @@ void TCustomKPFPlayer::RunProjectInstance(const std::string& name) {
   const std::string title = mainForm_.applicationTitle ? mainForm_.applicationTitle() : Title;
   const std::vector<std::string> arguments = ProjectInstanceArguments(file, childInstances_, title);
   const bool started = platform_.StartProgram(options_.executablePath, arguments);
-  Trace(TraceLine(NowMs(), "instance").Text("file", file).Int("number", childInstances_).Int("started", started ? 1 : 0));
+  Trace(Line("instance").Text("file", file).Int("number", childInstances_).Int("started", started ? 1 : 0));
   CountChildInstance();
 }
 
@@ -45,7 +45,7 @@ std::optional<int32_t> TCustomKPFPlayer::LoadCharacter(const std::string& name) 
   const std::string resolved = evaluation_.ResolveFileName(name);
   const std::string file = resolved.empty() ? name : resolved;
   const int32_t handle = mainForm_.createPlayer(OwnHandle(), file);
-  Trace(TraceLine(NowMs(), "character").Text("file", file).Int("handle", handle));
+  Trace(Line("character").Text("file", file).Int("handle", handle));
   CountChildInstance();
   return handle;
 }

@@ -68,7 +68,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
   auto setVar = [&](int32_t position, const project::VariantValue& value) {
     project::TTaviVariable& target = variable(position);
     target.SetValue(value);
-    if (trace_) Trace(TraceLine(NowMs(), "var").Text("name", target.Name).Text("value", target.Value.ToText()));
+    if (trace_) Trace(Line("var").Text("name", target.Name).Text("value", target.Value.ToText()));
   };
 
   // The evaluated parameters are written out only for the trace: a run without one pays nothing.
@@ -103,7 +103,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
   } else if (tracing) {
     args.shown.assign(item.ParamText.begin(), item.ParamText.end());
   }
-  if (tracing) Trace(TraceLine(NowMs(), "action").Int("type", type).Text("name", item.Name).Texts("params", args.shown));
+  if (tracing) Trace(Line("action").Int("type", type).Text("name", item.Name).Texts("params", args.shown));
 
   const auto& T = args.text;
   const auto& N = args.num;
@@ -113,7 +113,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
     case 4: RepaintWindow(); WaitMs(int64_t{N[0]} * 10); return kResultNext;
     case 13:
       if (!stopFlag_) {
-        Trace(TraceLine(NowMs(), "exit"));
+        Trace(Line("exit"));
         std::weak_ptr<bool> alive = alive_;
         platform_.Loop().Post([this, alive] {
           if (auto flag = alive.lock(); flag && *flag) {
@@ -185,7 +185,7 @@ int TCustomKPFPlayer::ExecuteAction(const project::TTaviScript&, const project::
       const int32_t index = timers_.Create(platform_, N[1], UserTimerPeriodMs(N[2]), N[3], [this, alive](size_t position) {
         if (auto flag = alive.lock(); flag && *flag) TimerFired(position);
       });
-      Trace(TraceLine(NowMs(), "timer-new").Int("index", index).Int("script", N[1]).Int("ms", UserTimerPeriodMs(N[2])).Int("repeat", N[3]));
+      Trace(Line("timer-new").Int("index", index).Int("script", N[1]).Int("ms", UserTimerPeriodMs(N[2])).Int("repeat", N[3]));
       setVar(N[0], index);
       return kResultNext;
     }
@@ -244,7 +244,7 @@ void TCustomKPFPlayer::TimerFired(size_t position) {
   BusyScope busy(*this);
   const int32_t index = timer->index;
   const int32_t scriptId = timer->scriptId;
-  Trace(TraceLine(NowMs(), "timer").Int("index", index));
+  Trace(Line("timer").Int("index", index));
   TriggerContext context = context_;
   context.firstName.clear();
   context.secondName.clear();

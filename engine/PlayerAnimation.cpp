@@ -48,7 +48,7 @@ void TCustomKPFPlayer::PlayAnimation(int kind, int subkind, int index) {
   const script::EvaluatedPosition start = evaluation_.EvaluatePosition(animation, screen.width(), screen.height());
   const int startX = start.x;
   const int startY = start.y;
-  Trace(TraceLine(NowMs(), "anim-start").Int("index", chosen).Text("name", animation.Name));
+  Trace(Line("anim-start").Int("index", chosen).Text("name", animation.Name));
   StartAnimation();
   state_.AnimationIndex = chosen;
   state_.AnimationName = animation.Name;
@@ -100,7 +100,7 @@ void TCustomKPFPlayer::PlayAnimationByNameAt(const std::string& name, int depth)
       const project::TPlayList& list = Model.PlayLists[i];
       if (project::UpperName(list.Name) != listName || list.Items.empty()) continue;
       if (depth >= kMaxPlayListDepth) {
-        Trace(TraceLine(NowMs(), "playlist-depth").Text("name", list.Name));
+        Trace(Line("playlist-depth").Text("name", list.Name));
         return;
       }
       const size_t pick = std::uniform_int_distribution<size_t>(0, list.Items.size() - 1)(random_);
@@ -127,7 +127,7 @@ void TCustomKPFPlayer::PlayPlayList(const std::string& name) {
     std::iota(order.begin(), order.end(), size_t{0});
     if (list.Mode == 1) std::shuffle(order.begin(), order.end(), random_);
     for (const size_t position : order) queue_.push_back(list.Items[position]);
-    Trace(TraceLine(NowMs(), "playlist").Text("name", list.Name).Int("queued", static_cast<int64_t>(queue_.size())));
+    Trace(Line("playlist").Text("name", list.Name).Int("queued", static_cast<int64_t>(queue_.size())));
     const std::string first = queue_.front();
     queue_.pop_front();
     PlayAnimationByName(first);
@@ -142,7 +142,7 @@ void TCustomKPFPlayer::SetPosition(int x, int y) {
   state_.WindowLeft = x;
   state_.WindowTop = y;
   if (x == left_ && y == top_) return;
-  Trace(TraceLine(NowMs(), "move").Int("x", x).Int("y", y));
+  Trace(Line("move").Int("x", x).Int("y", y));
   if (desktop_ != nullptr) desktop_->MoveHintBy(x - left_, y - top_);
   MoveWindow(x, y);
   AfterMove(x, y);
@@ -174,7 +174,7 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
     animation = CurrentAnimation();
     if (animation != nullptr && animation->MoveMode >= 1 && animation->MoveMode <= 5) {
       const int32_t target = animation->Param(animation->MoveMode == 5 ? 2 : 1);
-      Trace(TraceLine(NowMs(), "leave-screen").Int("target", target));
+      Trace(Line("leave-screen").Int("target", target));
       if (target != 0) {
         for (size_t i = 0; i < Model.Animations.size(); ++i) {
           if (Model.Animations[i].Id != target) continue;
@@ -212,7 +212,7 @@ std::optional<platform::DesktopWindow> TCustomKPFPlayer::FindAttachWindow() {
 void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
   if (!attached_) {
     attached_ = FindAttachWindow();
-    if (attached_) Trace(TraceLine(NowMs(), "attach").Text("title", attached_->title));
+    if (attached_) Trace(Line("attach").Text("title", attached_->title));
     return;
   }
   std::optional<platform::DesktopWindow> current;
@@ -233,7 +233,7 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
   if (hintCountdown_ >= 0 && --hintCountdown_ < 0) {
-    Trace(TraceLine(NowMs(), "hint-close"));
+    Trace(Line("hint-close"));
     if (desktop_ != nullptr) desktop_->CloseHint();
   }
   const project::TTaviEvent* animation = CurrentAnimation();

@@ -66,7 +66,7 @@ void TCustomKPFPlayer::UpdateRunOnStartupState() {
 void TCustomKPFPlayer::ClickMenuItem(const MenuItem& item) {
   const MenuCommand command = item.command;
   const int32_t tag = item.tag;
-  Trace(TraceLine(NowMs(), "menu").Text("caption", item.caption));
+  Trace(Line("menu").Text("caption", item.caption));
   switch (command) {
     case MenuCommand::Hide: HideClick(); break;
     case MenuCommand::Mute: MuteClick(); break;
@@ -120,7 +120,7 @@ void TCustomKPFPlayer::Unmute() {
 void TCustomKPFPlayer::AboutClick() {
   std::string text = Title + "\n" + desktop::ProductLabel(DesignVersion);
   if (!AboutText.empty()) text += "\n\n" + AboutText;
-  Trace(TraceLine(NowMs(), "msgbox").Text("text", text));
+  Trace(Line("msgbox").Text("text", text));
   if (desktop_ != nullptr) {
     desktop_->ShowAbout();
     return;
@@ -157,7 +157,7 @@ void TCustomKPFPlayer::StayOnTopClick(bool redraw) {
 // project's saved settings are removed and the player closes.
 void TCustomKPFPlayer::UninstallClick() {
   const std::string question = "Remove " + Title + " from this computer?";
-  Trace(TraceLine(NowMs(), "msgbox").Text("text", question));
+  Trace(Line("msgbox").Text("text", question));
   const auto answer = platform_.MessageBox(question, Title, platform::MessageBoxIcon::Question,
                                            platform::MessageBoxButtons::YesNo);
   if (answer != platform::MessageBoxResult::Yes) return;
@@ -207,7 +207,7 @@ void TCustomKPFPlayer::MenuItemClick(int32_t tag) {
 
 void TCustomKPFPlayer::ShowSpeechHint(const std::string& text, int x, int y, int ticks) {
   PrepareHint();
-  Trace(TraceLine(NowMs(), "hint").Text("text", text).Int("x", x).Int("y", y).Int("ticks", ticks));
+  Trace(Line("hint").Text("text", text).Int("x", x).Int("y", y).Int("ticks", ticks));
   if (desktop_ != nullptr) desktop_->ShowHint(text, x, y);
   hintCountdown_ = ticks;
 }

@@ -5,7 +5,7 @@ namespace kpf::engine {
 
 void TCustomKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
   BusyScope busy(*this);
-  Trace(TraceLine(NowMs(), "mouse-down").Int("button", static_cast<int>(button)).Int("x", x).Int("y", y));
+  Trace(Line("mouse-down").Int("button", static_cast<int>(button)).Int("x", x).Int("y", y));
   if (const MenuItem* stayOnTop = menu_.Command(MenuCommand::StayOnTop); stayOnTop && stayOnTop->checked) {
     MenuPopup();
   }
@@ -25,7 +25,7 @@ void TCustomKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int
   BusyScope busy(*this);
   if (leftHeld && draggable_ && !dblClickPending_ && !stopFlag_) {
     if (!dragging_) {
-      Trace(TraceLine(NowMs(), "drag-start"));
+      Trace(Line("drag-start"));
       FireTrigger(12);
       PlayAnimation(4, 0, -1);
     }
@@ -40,7 +40,7 @@ void TCustomKPFPlayer::MouseUp(platform::MouseButton button) {
   if (button == platform::MouseButton::Left) state_.MouseButtons &= ~1;
   if (button == platform::MouseButton::Right) state_.MouseButtons &= ~2;
   if (dragging_) {
-    Trace(TraceLine(NowMs(), "drop"));
+    Trace(Line("drop"));
     FireTrigger(13);
     PlayAnimation(5, 0, -1);
   }
@@ -50,14 +50,14 @@ void TCustomKPFPlayer::MouseUp(platform::MouseButton button) {
 
 void TCustomKPFPlayer::DblClick() {
   BusyScope busy(*this);
-  Trace(TraceLine(NowMs(), "dblclick"));
+  Trace(Line("dblclick"));
   FireTrigger(14);
   dblClickPending_ = true;
 }
 
 void TCustomKPFPlayer::KeyDown(int keyCode) {
   BusyScope busy(*this);
-  Trace(TraceLine(NowMs(), "key-down").Int("code", keyCode));
+  Trace(Line("key-down").Int("code", keyCode));
   state_.LastKey = keyCode;
   FireGlobal(5);
 }

@@ -48,13 +48,13 @@ TCustomKPFPlayer::~TCustomKPFPlayer() {
 void TCustomKPFPlayer::SetSoundOutput(SoundOutput* output) { sound_ = output != nullptr ? output : &silent_; }
 
 void TCustomKPFPlayer::Trace(const TraceLine& line) {
-  if (trace_) trace_(line.str());
+  if (trace_ && line.Enabled()) trace_(line.str());
 }
 
 void TCustomKPFPlayer::InitHandlers() {
   OnFrameDone = [this](const project::TTaviFrame& frame, int index) { FrameDone(frame, index); };
   OnCycleEnd = [this](int) {
-    Trace(TraceLine(NowMs(), "cycle").Int("index", currentIndex_).Int("loop", loopCount_));
+    Trace(Line("cycle").Int("index", currentIndex_).Int("loop", loopCount_));
     FireTrigger(5);
   };
   OnAnimationEnd = [this](int eventIndex) { AnimationEnded(eventIndex); };
@@ -142,7 +142,7 @@ void TCustomKPFPlayer::Initialize() {
 bool TCustomKPFPlayer::Run() {
   BusyScope busy(*this);
   bool keepRunning = true;
-  Trace(TraceLine(NowMs(), "run").Int("animations", static_cast<int64_t>(Model.Animations.size())));
+  Trace(Line("run").Int("animations", static_cast<int64_t>(Model.Animations.size())));
   int startScripts = 0;
   for (const auto& script : Model.Scripts) startScripts += script.Trigger == 2 ? 1 : 0;
   FireGlobal(2);
@@ -169,7 +169,7 @@ void TCustomKPFPlayer::Close() {
   if (closing_ || closed_) return;
   closing_ = true;
   BusyScope busy(*this);
-  Trace(TraceLine(NowMs(), "close"));
+  Trace(Line("close"));
   stopFlag_ = false;
   FireGlobal(1);
   stopFlag_ = true;
@@ -187,7 +187,7 @@ void TCustomKPFPlayer::Close() {
   closed_ = true;
   closing_ = false;
   releasePending_ = true;
-  Trace(TraceLine(NowMs(), "closed"));
+  Trace(Line("closed"));
   if (OnClosed) OnClosed();
 }
 
@@ -218,7 +218,7 @@ void TCustomKPFPlayer::FireTrigger(int slot, int param) {
   if (animation == nullptr || slot < 0 || static_cast<size_t>(slot) >= animation->EventScripts.size()) return;
   const project::TTaviScript* script = Model.ScriptById(animation->EventScripts[static_cast<size_t>(slot)]);
   if (script == nullptr || stopFlag_) return;
-  Trace(TraceLine(NowMs(), "trigger").Int("slot", slot).Int("anim", currentIndex_));
+  Trace(Line("trigger").Int("slot", slot).Int("anim", currentIndex_));
   RunScript(*script, param);
 }
 
@@ -228,7 +228,7 @@ void TCustomKPFPlayer::FireGlobal(int kind) {
     if (script.Trigger == kind) ids.push_back(script.Id);
   }
   if (ids.empty() || stopFlag_) return;
-  Trace(TraceLine(NowMs(), "global").Int("kind", kind));
+  Trace(Line("global").Int("kind", kind));
   for (const int32_t id : ids) FireScript(id, TriggerContext{});
 }
 
@@ -236,14 +236,14 @@ void TCustomKPFPlayer::RunScript(const project::TTaviScript& script, int param) 
   if (stopFlag_) return;
   const int32_t id = script.Id;
   if (scriptDepth_ >= kMaxScriptDepth) {
-    Trace(TraceLine(NowMs(), "script-dropped").Int("id", id));
+    Trace(Line("script-dropped").Int("id", id));
     return;
   }
   BusyScope busy(*this);
   ++scriptDepth_;
-  Trace(TraceLine(NowMs(), "script-start").Int("id", id).Text("name", script.Name));
+  Trace(Line("script-start").Int("id", id).Text("name", script.Name));
   RunScriptItems(script, param, *this);
-  Trace(TraceLine(NowMs(), "script-end").Int("id", id));
+  Trace(Line("script-end").Int("id", id));
   --scriptDepth_;
 }
 
@@ -270,7 +270,7 @@ void TCustomKPFPlayer::FrameDone(const project::TTaviFrame& frame, int frameInde
 }
 
 void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
-  Trace(TraceLine(NowMs(), "anim-end").Int("index", currentIndex_).Int("kind", eventIndex));
+  Trace(Line("anim-end").Int("index", currentIndex_).Int("kind", eventIndex));
   if (eventIndex == 2 && stopFlag_) {
     FireTrigger(1);
     Close();
@@ -356,7 +356,7 @@ void TCustomKPFPlayer::FrameShown(const project::TTaviFrame& frame, int index, i
   if (animation != nullptr) line.Int("w", animation->Width).Int("h", animation->Height);
   line.Int("ms", FrameIntervalMs(frame.Duration, speed_));
   Trace(line);
-  if (frame.Kind == project::kDocumentFrame) Trace(TraceLine(NowMs(), "shell").Text("open", frame.Document));
+  if (frame.Kind == project::kDocumentFrame) Trace(Line("shell").Text("open", frame.Document));
 }
 
 }  // namespace kpf::engine

@@ -149,6 +149,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void PlaySoundNamed(const std::string& name, int mode);
   // Lets the loop run for `ms`, ending early when the loop ends (the Wait action).
   void WaitMs(int64_t ms);
+  // A line for Trace stamped with the loop time; an empty one that formats nothing while no
+  // trace sink is set.
+  TraceLine Line(std::string_view event) const { return trace_ ? TraceLine(NowMs(), event) : TraceLine(); }
   void Trace(const TraceLine& line);
   bool Tracing() const { return static_cast<bool>(trace_); }
   int SoundPlayCounter(int frameIndex, size_t reference) const;

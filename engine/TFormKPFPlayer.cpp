@@ -94,7 +94,7 @@ void TFormKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
 void TFormKPFPlayer::PopupMenuAtPointer() {
   if (!popupAttached_ || Closed()) return;
   MenuPopup();
-  Trace(TraceLine(NowMs(), "popup"));
+  Trace(Line("popup"));
   if (OnPopupMenu) OnPopupMenu(Menu());
 }
 

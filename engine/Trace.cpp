@@ -22,13 +22,14 @@ void AppendQuoted(std::string& out, std::string_view value) {
   out += '"';
 }
 
-TraceLine::TraceLine(int64_t timeMs, std::string_view event) {
+TraceLine::TraceLine(int64_t timeMs, std::string_view event) : enabled_(true) {
   line_ = std::to_string(timeMs);
   line_ += ' ';
   line_ += event;
 }
 
 TraceLine& TraceLine::Int(std::string_view name, int64_t value) {
+  if (!enabled_) return *this;
   line_ += ' ';
   line_ += name;
   line_ += '=';
@@ -37,6 +38,7 @@ TraceLine& TraceLine::Int(std::string_view name, int64_t value) {
 }
 
 TraceLine& TraceLine::Text(std::string_view name, std::string_view value) {
+  if (!enabled_) return *this;
   line_ += ' ';
   line_ += name;
   line_ += '=';
@@ -45,6 +47,7 @@ TraceLine& TraceLine::Text(std::string_view name, std::string_view value) {
 }
 
 TraceLine& TraceLine::Texts(std::string_view name, const std::vector<std::string>& values) {
+  if (!enabled_) return *this;
   line_ += ' ';
   line_ += name;
   line_ += "=[";
