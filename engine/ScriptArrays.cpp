@@ -14,6 +14,10 @@ TArrayItem& ScriptArrays::Create(std::string_view name, uint8_t arrayType, int32
   } else {
     item.Values.assign(static_cast<size_t>(item.Count), 0);
   }
+  if (TArrayItem* old = Find(item.Name)) {
+    *old = std::move(item);
+    return *old;
+  }
   arrays_.push_back(std::move(item));
   return arrays_.back();
 }

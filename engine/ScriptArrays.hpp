@@ -17,6 +17,9 @@ struct TArrayItem {
 
 class ScriptArrays {
  public:
+  // A new array. One that has the name already is replaced: scripts only ever reach the last
+  // array of a name, so the older one could never be used again, and a script that makes its
+  // array afresh on every run would otherwise pile them up without end.
   TArrayItem& Create(std::string_view name, uint8_t arrayType, int32_t size);
   // Last array with the name, without regard to case; null when none.
   TArrayItem* Find(std::string_view name);

@@ -11,6 +11,7 @@ uint32_t UserTimerPeriodMs(int64_t units) {
 
 int32_t UserTimers::Create(platform::Platform& platform, int32_t scriptId, uint32_t periodMs,
                            int32_t repeatCount, TickHandler onTick) {
+  if (timers_.size() >= kMaxUserTimers) return -1;
   UserTimer record;
   record.index = static_cast<int32_t>(timers_.size());
   record.scriptId = scriptId;

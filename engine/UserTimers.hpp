@@ -19,12 +19,17 @@ struct UserTimer {
   int32_t fireCount = 0;
 };
 
+// Most user timers one player keeps: each holds a platform timer (a worker thread of its own),
+// so a script that makes timers in a loop must not exhaust the process.
+constexpr size_t kMaxUserTimers = 256;
+
 class UserTimers {
  public:
   // `onTick` receives the timer's position in the list.
   using TickHandler = std::function<void(size_t index)>;
 
-  // Appends an enabled timer ticking every `periodMs`; returns its index.
+  // Appends an enabled timer ticking every `periodMs`; returns its index, or -1 (nothing made)
+  // once kMaxUserTimers exist.
   int32_t Create(platform::Platform& platform, int32_t scriptId, uint32_t periodMs, int32_t repeatCount,
                  TickHandler onTick);
   UserTimer* At(int64_t index);
