@@ -56,7 +56,8 @@ MenuItem PlayerMenu::BuildEntry(const std::vector<project::TTaviMenu>& entries, 
   item.visible = (entry.Flags & 1) != 0;
   item.enabled = (entry.Flags & 2) != 0;
   item.tag = static_cast<int32_t>(position) + 1;
-  if (depth >= kMaxMenuDepth) return item;
+  // The menu on screen shows no deeper entries; ItemKey cycles end here too.
+  if (depth >= platform::kMaxMenuDepth) return item;
   onPath[position] = true;
   // Children are taken from the last to the first and appended; an entry already on the path
   // from the top (an ItemKey cycle) is not added again.

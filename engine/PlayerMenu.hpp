@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PopupMenu.hpp"
 #include "project/ProjectRecords.hpp"
 
 namespace kpf::engine {
@@ -27,9 +28,6 @@ struct MenuItem {
 // Captions by index in the project's MenuCaptions list.
 enum MenuCaptionIndex { kCaptionAbout = 0, kCaptionClose, kCaptionMute, kCaptionRunOnStartup,
                         kCaptionHide, kCaptionStayOnTop, kCaptionUninstall, kCaptionShow };
-
-// Deepest nesting of project entries; ItemKey cycles end here too.
-constexpr int kMaxMenuDepth = 16;
 
 class PlayerMenu {
  public:
