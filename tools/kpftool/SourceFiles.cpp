@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "project/Stream.hpp"
 
 namespace kpf::tools {
 
@@ -87,10 +88,11 @@ std::vector<uint8_t> ReadReferencedFile(const std::filesystem::path& folder,
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error))
     throw std::runtime_error("missing file \"" + std::string(reference) + "\"");
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("cannot read \"" + std::string(reference) + "\"");
-  return bytes;
+  try {
+    return project::ReadWholeFile(path.string());
+  } catch (const project::KpfError& error) {
+    throw std::runtime_error("cannot read \"" + std::string(reference) + "\": " + error.what());
+  }
 }
 
 void WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
