@@ -18,9 +18,6 @@ public:
         Items.push_back(std::move(item));
         return Items.back().get();
     }
-    int Count() const { return static_cast<int>(Items.size()); }
-    T* operator[](int index) const { return Items.at(static_cast<std::size_t>(index)).get(); }
-    void AtFree(int index) { Items.erase(Items.begin() + index); }
     void Clear() { Items.clear(); }
 
     // Frees the given item if this list owns it; returns whether it did.
@@ -53,7 +50,6 @@ public:
         Items.erase(Items.begin() + first + 1, Items.begin() + first + count);
     }
     void AtDelete(int index) { Items.erase(Items.begin() + index); }
-    void Clear() { Items.clear(); }
     auto begin() const { return Items.begin(); }
     auto end() const { return Items.end(); }
 

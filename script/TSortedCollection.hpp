@@ -5,74 +5,52 @@
 
 namespace kpf::script {
 
-// Sorted list with binary search over KeyOf(item) ordered by Compare.
-// Without Duplicates an existing key is never inserted twice.
+// Sorted list with binary search over KeyOf(item) ordered by Compare. A key is never inserted
+// twice.
 template <class Item, class Key>
 class TSortedCollection {
 public:
-    bool Duplicates = false;
-
     virtual ~TSortedCollection() = default;
 
     virtual int Compare(Key key1, Key key2) const = 0;
+    virtual Key KeyOf(const Item& item) const = 0;
 
-    virtual int IndexOf(const Item& item) const
+    // Position of the item's key; -1 when absent.
+    int IndexOf(const Item& item) const
     {
         int index = 0;
-        if (!Search(KeyOf(item), index))
-            return -1;
-        if (Duplicates) {
-            while (index < Count() && Items[static_cast<std::size_t>(index)] != item)
-                ++index;
-            if (index >= Count())
-                return -1;
-        }
-        return index;
+        return Search(KeyOf(item), index) ? index : -1;
     }
 
-    // Returns false when the key exists and duplicates are not allowed.
-    virtual bool Insert(Item item)
+    // Returns false when the key exists.
+    bool Insert(Item item)
     {
         int index = 0;
-        if (Search(KeyOf(item), index) && !Duplicates)
+        if (Search(KeyOf(item), index))
             return false;
         Items.insert(Items.begin() + index, std::move(item));
         return true;
     }
 
-    // Removes (without freeing) the item of the same key, then inserts this one.
-    virtual void ReplaceItem(Item item)
-    {
-        int index = 0;
-        if (Search(KeyOf(item), index))
-            Items.erase(Items.begin() + index);
-        Insert(std::move(item));
-    }
-
-    virtual Key KeyOf(const Item& item) const = 0;
-
     // Binary search: whether the key is present and where it is or would go.
-    virtual bool Search(Key key, int& index) const
+    bool Search(Key key, int& index) const
     {
         int low = 0;
         int high = Count() - 1;
-        bool found = false;
         while (low <= high) {
             const int middle = low + (high - low) / 2;
             const int c = Compare(KeyOf(Items[static_cast<std::size_t>(middle)]), key);
-            if (c < 0) {
-                low = middle + 1;
-            } else {
-                high = middle - 1;
-                if (c == 0) {
-                    found = true;
-                    if (!Duplicates)
-                        low = middle;
-                }
+            if (c == 0) {
+                index = middle;
+                return true;
             }
+            if (c < 0)
+                low = middle + 1;
+            else
+                high = middle - 1;
         }
         index = low;
-        return found;
+        return false;
     }
 
     int Count() const { return static_cast<int>(Items.size()); }
