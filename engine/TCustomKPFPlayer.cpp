@@ -312,12 +312,6 @@ void TCustomKPFPlayer::PauseOtherTimers(bool allTimers) {
 
 // ---- Frames --------------------------------------------------------------------------------------
 
-int TCustomKPFPlayer::SoundPlayCounter(int frameIndex, size_t reference) const {
-  if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= soundCounters_.size()) return 0;
-  const auto& counters = soundCounters_[static_cast<size_t>(frameIndex)];
-  return reference < counters.size() ? counters[reference] : 0;
-}
-
 void TCustomKPFPlayer::PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) {
   if (muted_ || frame.Sounds.empty()) return;
   if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= soundCounters_.size()) return;

@@ -139,7 +139,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // The ShowHint action: PrepareHint, the bubble with its tail at (x, y), and the countdown of
   // `ticks` housekeeping ticks after which it closes.
   void ShowSpeechHint(const std::string& text, int x, int y, int ticks);
-  int HintCountdown() const { return hintCountdown_; }
 
   // Script-visible services.
   UserTimers& Timers() { return timers_; }
@@ -154,7 +153,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   TraceLine Line(std::string_view event) const { return trace_ ? TraceLine(NowMs(), event) : TraceLine(); }
   void Trace(const TraceLine& line);
   bool Tracing() const { return static_cast<bool>(trace_); }
-  int SoundPlayCounter(int frameIndex, size_t reference) const;
   // Other characters: child processes and further characters started so far (the number the
   // next child process is given), and the handle of this character (CURRENT_INSTANCE).
   int32_t ChildInstanceCount() const { return childInstances_; }

@@ -49,9 +49,10 @@ void TKPF::PlayNextFrame(bool computePosition) {
   BusyScope busy(*this);
   try {
     Step(computePosition);
-  } catch (const std::exception& error) {
+  } catch (const std::exception&) {
+    // A frame step failed (an image that does not decode); playback stays stopped until the
+    // next start.
     SetPlaybackEnabled(false);
-    HandleStepError(error);
   }
 }
 
@@ -167,7 +168,5 @@ void TKPF::Clear() {
 }
 
 void TKPF::UpdateSoundAvailability() { muted_ = !platform_.HasWaveOut(); }
-
-void TKPF::MuteSounds() { muted_ = true; }
 
 }  // namespace kpf::engine

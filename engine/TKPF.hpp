@@ -56,7 +56,6 @@ class TKPF {
   // Empties the model and resets the title and the playback state.
   virtual void Clear();
   void UpdateSoundAvailability();
-  virtual void MuteSounds();
 
   bool IsPlaying() const;
   int Left() const { return left_; }
@@ -73,8 +72,6 @@ class TKPF {
  protected:
   virtual void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) = 0;
   virtual void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) = 0;
-  // A frame step failed; playback stays stopped until the next start.
-  virtual void HandleStepError(const std::exception&) {}
   // PausePlayback's parts that belong to the engine: with `allTimers` the user timers and the
   // housekeeping timer stop too; the sound players stop in every case.
   virtual void PauseOtherTimers(bool) {}

@@ -36,7 +36,6 @@ class JsonValue {
   const std::vector<JsonValue>& Items() const { return items_; }
   // Member of an object, or null when absent (or when this is not an object).
   const JsonValue* Find(std::string_view key) const;
-  const std::map<std::string, JsonValue, std::less<>>& Members() const { return members_; }
 
   static const char* TypeName(Type type);
 
