@@ -50,6 +50,8 @@ TEST(TextActions, EdgeCases) {
   EXPECT_EQ((std::vector<int32_t>{FindText("", "abc"), FindText("C", "abc"), CompareTexts("b", "a"),
                                   CompareTexts("a", "ab"), CompareTexts("x", "x"), CompareTexts("\xe9", "z")}),
             (std::vector<int32_t>{0, 0, 1, 2, 0, 1}));
+  // Replacing every character of a long text by a long text would have no bound.
+  EXPECT_THROW(ReplaceText(std::string(2000, 'a'), "a", std::string(1000, 'b')), project::KpfError);
 }
 
 TEST(Actions, ArraysCheckTheirKindBoundsAndSize) {
@@ -65,6 +67,12 @@ TEST(Actions, ArraysCheckTheirKindBoundsAndSize) {
   EXPECT_EQ(h->Text("T"), "kept");
   EXPECT_EQ(h->Text("U"), "hi");
   EXPECT_EQ(h->Int("K"), 2);
+  // Made again under its name, an array replaces the old one.
+  h = RunActions({Act(84, {P::Text("nums"), P::Text("3")}), Act(86, {P::Text("nums"), P::Text("2"), P::Text("42")}),
+                  Act(84, {P::Text("NUMS"), P::Text("5")}), Act(85, {P::Text("nums"), P::Text("2"), P::Var(N)}),
+                  Act(210, {P::Var(M), P::Text("nums")})});
+  EXPECT_EQ(h->Int("N"), 0);
+  EXPECT_EQ(h->Int("M"), 5);
   // The size is taken modulo 65536.
   EXPECT_EQ(RunActions({Act(84, {P::Text("big"), P::Text("65537")}), Act(210, {P::Var(N), P::Text("big")})})->Int("N"), 1);
 }
@@ -103,6 +111,14 @@ TEST(Actions, UserTimerCountsItsTicksAndStopsAfterItsRepeats) {
   h.Fire(3);
   EXPECT_EQ(h.Int("STATE"), 0);
   EXPECT_EQ(h.Int("FIRED"), 2);
+}
+
+TEST(Actions, AScriptCannotMakeUnboundedTimers) {
+  auto h = RunActions({Act(30, {P::Text("<%N%> < 300")}), Act(116, {P::Var(M), P::Int(99), P::Text("100"), P::Text("0")}),
+                       Set(N, "<%N%>+1"), Act(31)});
+  EXPECT_EQ(h->Int("N"), 300);
+  EXPECT_EQ(h->Int("M"), -1);
+  EXPECT_EQ(h->player->Timers().size(), engine::kMaxUserTimers);
 }
 
 }  // namespace
