@@ -106,11 +106,12 @@ std::string TfmPlayer::ExecutableFolder() const { return FolderOf(settings_.exec
 
 TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOptions options) {
   auto entry = std::make_unique<Entry>();
+  entry->handle = UnusedHandle();
   options.executablePath = settings_.executablePath;
-  options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(players_.size());
+  // Handles are never given twice, so neither is a seed (player counts fall as closed ones go).
+  options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(entry->handle - 1);
   entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
   entry->parentHandle = parentHandle;
-  entry->handle = UnusedHandle();
   Entry& added = *entry;
   players_.push_back(std::move(entry));
   engine::TFormKPFPlayer& player = *added.player;
