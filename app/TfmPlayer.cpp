@@ -24,12 +24,12 @@ bool IsFile(const std::string& path) {
 }
 
 // Counts a call on the stack for as long as it runs.
-class WalkScope {
+class CallDepthScope {
  public:
-  explicit WalkScope(int& depth) : depth_(depth) { ++depth_; }
-  ~WalkScope() { --depth_; }
-  WalkScope(const WalkScope&) = delete;
-  WalkScope& operator=(const WalkScope&) = delete;
+  explicit CallDepthScope(int& depth) : depth_(depth) { ++depth_; }
+  ~CallDepthScope() { --depth_; }
+  CallDepthScope(const CallDepthScope&) = delete;
+  CallDepthScope& operator=(const CallDepthScope&) = delete;
 
  private:
   int& depth_;
@@ -155,7 +155,7 @@ size_t TfmPlayer::RunningPlayerCount() const {
 
 int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName) {
   if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
-  const WalkScope nested(loadDepth_);
+  const CallDepthScope nested(loadDepth_);
   const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName);
   return player != nullptr ? HandleOf(*player) : 0;
 }
@@ -358,7 +358,7 @@ bool TfmPlayer::CheckPlayersRunning() {
 
 void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
                               const project::TTaviVariable& variable) {
-  const WalkScope walking(walkingPlayers_);
+  const CallDepthScope walking(walkingPlayers_);
   const project::VariantValue value = variable.GetValue();
   for (engine::TFormKPFPlayer* receiver : Instances()) {
     const bool addressed = HandleOf(*receiver) == target || (target == -1 && receiver != &sender);
@@ -387,7 +387,7 @@ void TfmPlayer::TrayIcon(int width, int height, std::span<const uint32_t> pixels
 }
 
 void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {
-  const WalkScope walking(walkingPlayers_);
+  const CallDepthScope walking(walkingPlayers_);
   std::vector<engine::TFormKPFPlayer*> targets;
   for (const auto& entry : players_) {
     if (entry->player->Closed()) continue;
