@@ -113,7 +113,7 @@ bool ApplyResult(const Items& items, int result, RunState& state) {
       const int32_t head = FindEnclosingLoopHead(items, position);
       if (head < 0) return false;
       const bool isFor = TypeAt(items, head) == kActionFor;
-      if (isFor) state.forStarted[static_cast<size_t>(head)] = 0;
+      if (isFor) state.ForStartedAt(head) = 0;
       if (!state.loopStack.empty()) state.loopStack.pop_back();
       const int32_t match = FindLoopEnd(items, head + 1, isFor ? kActionFor : kActionWhile,
                                         isFor ? kActionNext : kActionEndWhile);
@@ -128,11 +128,29 @@ bool ApplyResult(const Items& items, int result, RunState& state) {
 
 }  // namespace
 
+ForLoopFlags::Lease::Lease(std::shared_ptr<Entry> entry, size_t itemCount) : entry_(std::move(entry)) {
+  if (entry_->flags.size() != itemCount) entry_->flags.assign(itemCount, 0);
+  owner_ = entry_->activeRuns == 0;
+  if (owner_) ++entry_->activeRuns;
+  else copy_.assign(itemCount, 0);
+}
+
+ForLoopFlags::Lease::~Lease() {
+  if (owner_) --entry_->activeRuns;
+}
+
+ForLoopFlags::Lease ForLoopFlags::Acquire(const project::TTaviScript& script) {
+  std::shared_ptr<Entry>& entry = entries_[&script];
+  if (!entry) entry = std::make_shared<Entry>();
+  return Lease(entry, script.Actions.size());
+}
+
 void RunScriptItems(const project::TTaviScript& script, int param, ScriptRunnerHost& host) {
   const Items& items = script.Actions;
   const auto count = static_cast<int32_t>(items.size());
+  ForLoopFlags::Lease flags = host.LoopFlags().Acquire(script);
   RunState state;
-  state.forStarted.assign(items.size(), 0);
+  state.forStarted = &flags.Flags();
   int sinceYield = 0;
   while (state.position < count && !host.RunMustEnd()) {
     if (++sinceYield >= kItemsPerYield) {

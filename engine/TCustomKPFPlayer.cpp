@@ -69,6 +69,7 @@ void TCustomKPFPlayer::LoadProject(std::span<const uint8_t> compressedProject) {
   if (Busy()) throw project::KpfError("A project cannot be loaded while a script runs");
   // Every load first closes the current project (its close scripts run).
   if (!Model.Animations.empty() || !Model.Scripts.empty()) Close();
+  loopFlags_.Clear();
   Clear();
   menu_.Reset();
   initialised_ = false;
@@ -201,6 +202,8 @@ void TCustomKPFPlayer::Unwound() {
   });
   queue_.clear();
   arrays_.Clear();
+  streams_.Clear();
+  loopFlags_.Clear();
   Clear();
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/MainFormHandlers.hpp"
+#include "engine/MemoryStreams.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
@@ -76,6 +77,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   script::SystemValues& SystemValues() { return systemValues_; }
   std::mt19937& Random() { return random_; }
   script::TextEvaluator& Evaluation() { return evaluation_; }
+  const script::RandomRange& RandomSource() const { return randomRange_; }
 
   // Loading (PackageHost): closes the current project, then loads the compressed stream.
   void LoadProject(std::span<const uint8_t> compressedProject) override;
@@ -142,6 +144,13 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
 
   // Script-visible services.
   UserTimers& Timers() { return timers_; }
+  // A user timer running `scriptId` every `periodMs`; its index, or -1 when none could be made.
+  int32_t CreateUserTimer(int32_t scriptId, uint32_t periodMs, int32_t repeatCount);
+  ScriptArrays& Arrays() { return arrays_; }
+  MemoryStreams& Streams() { return streams_; }
+  void ClearAnimationQueue() { queue_.clear(); }
+  // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
+  void RequestExit();
   void StopSounds();
   // Plays the project sound with that name (case-insensitive, the last match wins) with the play
   // mode, unless muted; an unknown name plays nothing.
@@ -168,6 +177,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
                     RunState& state) override;
   bool RunMustEnd() override;
   void YieldToLoop() override;
+  ForLoopFlags& LoopFlags() override { return loopFlags_; }
 
   // Window operations supplied by the concrete player.
   virtual void DrawFrame(int x, int y, int variant, const project::TTaviFrame& frame) = 0;
@@ -191,6 +201,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   virtual void MoveWindow(int x, int y) = 0;
   // Visible project dialogs (none until the dialog runtime exists).
   virtual int VisibleDialogCount() const { return 0; }
+  // Shows the project dialog with that name (compared without case) modally and returns when it
+  // has closed; false, showing nothing, when there is no such dialog (the screen saver's settings
+  // mode then shows the About box).
+  virtual bool ShowDialogModalByName(std::string_view name) { (void)name; return false; }
 
  protected:
   void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) override;
@@ -225,6 +239,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   PlayerMenu menu_;
   UserTimers timers_;
   ScriptArrays arrays_;
+  ForLoopFlags loopFlags_;
+  MemoryStreams streams_;
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerHarness.hpp"
-#include "engine/TextActions.hpp"
+#include "engine/actions/TextOperations.hpp"
 
 namespace kpf::test {
 namespace {
@@ -41,7 +41,7 @@ TEST(Actions, TextActionsAndConversionsStoreResults) {
 }
 
 TEST(TextActions, EdgeCases) {
-  using namespace engine;
+  using namespace engine::actions;
   EXPECT_EQ((std::vector<std::string>{MidText("abc", 0, 2), MidText("abc", 3, 10), MidText("abc", 4, 1),
                                       MidText("abc", 1, -1), LeftText("abc", 5), RightText("abc", 2),
                                       RightText("abc", -2), ReplaceText("aaa", "", "b"), UpperText("aBc1"),

@@ -73,11 +73,18 @@ TEST(Runner, RecursiveRunsKeepTheirOwnForState) {
             3);
 }
 
-TEST(Runner, ForLeftByStopStartsAgainOnTheNextRun) {
-  auto h = Fired({For("1", "5", "1"), Act(39), Act(145)});
-  EXPECT_EQ(h->Int("I"), 1);
+TEST(Runner, ForLeftByStopGoesOnFromItsVariableOnTheNextRun) {
+  // Scripts run once per timer tick use this to do one step of a loop per call.
+  auto h = Fired({For("1", "4", "1"), Set(3, "<%N%>+1"), If("<%I%> = 3"), Act(39), Act(29), Act(145)});
+  EXPECT_EQ(h->Int("I"), 3);
+  EXPECT_EQ(h->Int("N"), 3);
   h->Fire(1);
-  EXPECT_EQ(h->Int("I"), 1);
+  EXPECT_EQ(h->Int("I"), 5);
+  EXPECT_EQ(h->Int("N"), 4);
+  // The loop ended normally, so the third run starts it again.
+  h->Fire(1);
+  EXPECT_EQ(h->Int("I"), 3);
+  EXPECT_EQ(h->Int("N"), 7);
 }
 
 }  // namespace

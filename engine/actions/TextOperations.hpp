@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kpf::engine {
+namespace kpf::engine::actions {
 
 // `count` characters from 1-based `start`, cut at the end; a start below 1 counts from 1.
 std::string MidText(std::string_view text, int64_t start, int64_t count);
@@ -20,4 +20,4 @@ std::string ReplaceText(std::string_view text, std::string_view oldPart, std::st
 std::string UpperText(std::string_view text);
 std::string LowerText(std::string_view text);
 
-}  // namespace kpf::engine
+}  // namespace kpf::engine::actions

@@ -1,4 +1,4 @@
-#include "engine/TextActions.hpp"
+#include "engine/actions/TextOperations.hpp"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "project/TTaviVariable.hpp"
 #include "script/VariableSubstitution.hpp"
 
-namespace kpf::engine {
+namespace kpf::engine::actions {
 
 std::string MidText(std::string_view text, int64_t start, int64_t count) {
   if (start < 1) start = 1;
@@ -63,4 +63,4 @@ std::string LowerText(std::string_view text) {
   return out;
 }
 
-}  // namespace kpf::engine
+}  // namespace kpf::engine::actions
