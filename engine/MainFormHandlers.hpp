@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/PopupMenu.hpp"
+#include "platform/TrayIcon.hpp"
 #include "project/TTaviVariable.hpp"
 
 namespace kpf::engine {
@@ -20,6 +22,11 @@ struct MainFormHandlers {
   std::function<void(int32_t parentHandle, int32_t handle)> closeChildren;
   // The application's title (player 0's), which a child process is told as its parent's.
   std::function<std::string()> applicationTitle;
+  // The notification-area icon shows `picture` (the main form keeps a reduced copy of its own, so
+  // the caller may free it at once); an empty picture gives back the default icon.
+  std::function<void(const platform::Picture& picture)> setTrayIcon;
+  // A balloon message at the notification-area icon.
+  std::function<void(const platform::Balloon& balloon)> showTrayBalloon;
 };
 
 }  // namespace kpf::engine

@@ -205,6 +205,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // has closed; false, showing nothing, when there is no such dialog (the screen saver's settings
   // mode then shows the About box).
   virtual bool ShowDialogModalByName(std::string_view name) { (void)name; return false; }
+  // Gives the picture object named "DIALOG.OBJECT" the picture held in `stream` through its
+  // property `code` (20: a stored picture, 21: an animated picture); nothing without dialogs.
+  virtual void SetObjectPictureFromStream(std::string_view objectName, int code, const MemoryStream& stream) {
+    (void)objectName, (void)code, (void)stream;
+  }
 
  protected:
   void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) override;
