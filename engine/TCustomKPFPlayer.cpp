@@ -17,6 +17,13 @@ script::PlayerFolders Folders(const PlayerOptions& options) {
   return folders;
 }
 
+sandbox::FileRoots Roots(const script::PlayerFolders& folders) {
+  return {.characterFolder = folders.CurrentFolder,
+          .temporaryFolder = folders.TempFolder,
+          .documentsFolder = folders.DocumentsFolder,
+          .executableFolder = folders.ExecutableFolder};
+}
+
 }  // namespace
 
 TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions options)
@@ -26,7 +33,8 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
       randomRange_([this](uint32_t range) { return std::uniform_int_distribution<uint32_t>(0, range - 1)(random_); }),
       systemValues_(platform, script::DefaultDocumentsFolder(), randomRange_),
       state_(systemValues_.State),
-      evaluation_(Model.Variables, Folders(options_), randomRange_) {
+      evaluation_(Model.Variables, Folders(options_), randomRange_),
+      files_(Roots(Folders(options_))) {
   housekeeping_ = platform_.CreateTimer();
   housekeeping_->SetInterval(100);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });

@@ -23,6 +23,7 @@
 #include "engine/Trace.hpp"
 #include "engine/UserTimers.hpp"
 #include "package/PackageHost.hpp"
+#include "sandbox/FileAccess.hpp"
 #include "script/RandomRange.hpp"
 #include "script/SystemValues.hpp"
 #include "script/TextEvaluator.hpp"
@@ -77,6 +78,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   script::SystemValues& SystemValues() { return systemValues_; }
   std::mt19937& Random() { return random_; }
   script::TextEvaluator& Evaluation() { return evaluation_; }
+  // The files this character's actions may reach.
+  const sandbox::FileAccess& Files() const { return files_; }
   const script::RandomRange& RandomSource() const { return randomRange_; }
 
   // Loading (PackageHost): closes the current project, then loads the compressed stream.
@@ -238,6 +241,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   script::SystemValues systemValues_;
   script::PlayerState& state_;
   script::TextEvaluator evaluation_;
+  sandbox::FileAccess files_;
   TraceSink trace_;
   SilentSoundOutput silent_;
   SoundOutput* sound_ = &silent_;
