@@ -182,6 +182,8 @@ void TCustomKPFPlayer::Close() {
   stopFlag_ = false;
   FireGlobal(1);
   stopFlag_ = true;
+  // Scripts waiting in message boxes go on once this returns, and stop at the flag.
+  messageBoxes_.CloseAll();
   StopAnimation();
   StopSounds();
   housekeeping_->SetEnabled(false);
@@ -190,6 +192,7 @@ void TCustomKPFPlayer::Close() {
   visibilityApplied_ = false;
   SetPopupMenu(false);
   timers_.RetireAll();
+  trayAnimation_.Stop();
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();
