@@ -22,7 +22,7 @@ struct MessageDialogButton {
 struct MessageDialogRequest {
   std::string text;  // plain text, never markup
   std::string caption;
-  MessageBoxIcon icon = MessageBoxIcon::None;
+  MessageBoxIcon icon{};  // none
   // In the order shown; the first one is the default button.
   std::vector<MessageDialogButton> buttons;
   // The answer of Escape, of the window's close control and of a box its owner ended.

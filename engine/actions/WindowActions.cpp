@@ -9,9 +9,10 @@
 // - Minimise and restore apply to the whole application: every shown window of the process is
 //   iconified and comes back together, and every player runs its trigger 7 or 8 when the
 //   desktop reports the change (also when the window manager iconified one of the windows).
-// - Place behind the active window restacks the character window directly below it through the
-//   window manager (_NET_RESTACK_WINDOW); the search for the active window passes over the
-//   characters' own windows.
+// - Place behind the active window asks the window manager to restack the character window
+//   directly below it (_NET_RESTACK_WINDOW with the active window as sibling; where the window
+//   ends is the manager's policy, some lower it beneath their whole layer). The search for the
+//   active window passes over the characters' own windows.
 // - The pointer glides by warping it in the steps below, waiting between them as Wait does.
 // - Opacity is the window's _NET_WM_WINDOW_OPACITY (and the picture's alpha where composited).
 // - "Run On Startup" is the XDG autostart entry the menu entry writes.

@@ -193,7 +193,7 @@ TEST_F(SeveralPlayersTest, ScriptsOfAnyPlayerSetTheApplicationsTrayIcon) {
   source.Animations.push_back(testing::Showing(2, "big", 3, 1, 200));
   source.Scripts = {testing::ScriptOf(0, 0, {testing::Action(170, {{1, "big"}, {1, "0"}})}),
                     testing::ScriptOf(1, 0, {testing::Action(169, {{1, "Hi"}, {1, "Text"}, {1, "9"}, {1, "3"}})}),
-                    testing::ScriptOf(2, 0, {testing::Action(172)})};
+                    testing::ScriptOf(2, 0, {testing::Action(172, {})})};
   source.NextScriptId = 3;
   engine::TFormKPFPlayer* child =
       form_->CreatePlayer(form_->HandleOf(form_->Player(0)), WriteProject(source, "big.kpf").string());
@@ -214,7 +214,7 @@ TEST_F(SeveralPlayersTest, MinimiseAndRestoreRunTriggersSevenAndEightInEveryPlay
   source.NextVariableId = 3;
   source.Scripts = {testing::ScriptOf(0, 7, {testing::Action(22, {{13, "1"}, {1, "<%DOWN%> + 1"}})}),
                     testing::ScriptOf(1, 8, {testing::Action(22, {{13, "2"}, {1, "<%UP%> + 1"}})}),
-                    testing::ScriptOf(2, 0, {testing::Action(97)}), testing::ScriptOf(3, 0, {testing::Action(98)})};
+                    testing::ScriptOf(2, 0, {testing::Action(97, {})}), testing::ScriptOf(3, 0, {testing::Action(98, {})})};
   source.NextScriptId = 4;
   const std::string file = WriteProject(source, "minimise.kpf").string();
   engine::TFormKPFPlayer* first = form_->CreatePlayer(0, file);

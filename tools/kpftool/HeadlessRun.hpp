@@ -33,7 +33,7 @@ struct RunOptions {
   bool trace = false;
   // In time order, one per box; a box without one answers its first button (a yes/no question:
   // No).
-  std::vector<RunAnswer> answers;
+  std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
 };
 
