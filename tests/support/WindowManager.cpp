@@ -3,12 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <vector>
+
+#include "ChildProcess.hpp"
 
 extern char** environ;
 
@@ -82,11 +83,6 @@ bool WindowManager::Start(const std::string& display, std::string& error) {
   return running;
 }
 
-void WindowManager::Stop() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
+void WindowManager::Stop() { EndChild(pid_); }
 
 }  // namespace kpf::support

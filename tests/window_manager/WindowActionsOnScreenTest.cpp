@@ -39,17 +39,20 @@ project::ProjectSource DesktopProject() {
   return source;
 }
 
-// Asks the manager to activate the window, as a pager or task bar would.
-void ActivateAsPager(Display* display, unsigned long window) {
+// A request about `window` to the manager, sent as a pager or task bar sends it (source 2).
+void AskManager(Display* display, unsigned long window, const char* request, long detail = 0) {
   XEvent message{};
   message.xclient.type = ClientMessage;
   message.xclient.window = window;
-  message.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+  message.xclient.message_type = XInternAtom(display, request, False);
   message.xclient.format = 32;
   message.xclient.data.l[0] = 2;
+  message.xclient.data.l[2] = detail;
   XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
   XFlush(display);
 }
+
+void ActivateAsPager(Display* display, unsigned long window) { AskManager(display, window, "_NET_ACTIVE_WINDOW"); }
 
 class WindowActionsOnScreenTest : public GtkDisplayTest {
  protected:
@@ -121,19 +124,7 @@ class WindowActionsOnScreenTest : public GtkDisplayTest {
   }
 
   void Activate(unsigned long window) { ActivateAsPager(display_, window); }
-  // Restacks a window through the manager, as a pager would.
-  void Restack(unsigned long window, int detail) {
-    XEvent message{};
-    message.xclient.type = ClientMessage;
-    message.xclient.window = window;
-    message.xclient.message_type = XInternAtom(display_, "_NET_RESTACK_WINDOW", False);
-    message.xclient.format = 32;
-    message.xclient.data.l[0] = 2;
-    message.xclient.data.l[2] = detail;
-    XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &message);
-    XFlush(display_);
-  }
+  void Restack(unsigned long window, int detail) { AskManager(display_, window, "_NET_RESTACK_WINDOW", detail); }
 
   // An ordinary window of another application: plain X, without our GTK windows' group, which
   // the manager would keep below the characters' utility windows.
