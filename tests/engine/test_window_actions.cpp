@@ -1,5 +1,5 @@
 // The window actions on the headless platform: moves and image variants, the pointer glide,
-// stacking, opacity, minimise and restore, window updates, and the message box with its answers.
+// stacking, opacity, minimise and restore, and the message box with its answers.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -191,15 +191,6 @@ TEST(WindowActionsTest, MinimiseAndRestoreFireTheTriggersWhenTheDesktopReportsTh
   EXPECT_EQ(std::pair(h->Int("N"), h->Int("M")), std::pair(1, 1));
   EXPECT_EQ(h->Int("CURRENT_WINDOW_STATE"), 0);
   h->platform.SetOnApplicationMinimised(nullptr);
-}
-
-TEST(WindowActionsTest, SuspendedUpdatesMoveTheWindowOnceAtTheEnd) {
-  Window w({{Act(112), Act(3, {P::Text("10"), P::Text("0")})}, {Act(113)}});
-  const platform::Rect before = w.Native().Bounds();
-  w.h->Fire(1);
-  EXPECT_EQ(w.Native().Bounds(), before);
-  w.h->Fire(2);
-  EXPECT_EQ(w.Native().Bounds().left, before.left + 10);
 }
 
 // ---- Message box --------------------------------------------------------------------------------
