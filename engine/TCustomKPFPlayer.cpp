@@ -88,6 +88,7 @@ void TCustomKPFPlayer::LoadProject(std::span<const uint8_t> compressedProject) {
   options.VariableHost = &systemValues_;
   project::LoadProjectStream(compressedProject, Model, options);
   project::SetSystemVariableHost(Model.Variables, &systemValues_);
+  dialogs_.Load(Model.Dialogs);
 }
 
 void TCustomKPFPlayer::SetHeader(const package::PackageHeader& header) {
@@ -182,6 +183,7 @@ void TCustomKPFPlayer::Close() {
   stopFlag_ = false;
   FireGlobal(1);
   stopFlag_ = true;
+  dialogs_.CloseAll();
   StopAnimation();
   StopSounds();
   housekeeping_->SetEnabled(false);

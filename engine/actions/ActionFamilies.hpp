@@ -20,5 +20,9 @@ std::span<const ActionEntry> TimerActions();
 std::span<const ActionEntry> CharacterActions();
 // Further characters and copies of the player.
 std::span<const ActionEntry> InstanceActions();
+// Project dialogs: show, hide, close, browser commands, pictures from streams.
+std::span<const ActionEntry> DialogActions();
+// Control properties of dialog objects, menu entries, sound files and the trigger sender.
+std::span<const ActionEntry> ControlActions();
 
 }  // namespace kpf::engine::actions

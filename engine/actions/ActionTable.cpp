@@ -26,6 +26,8 @@ const ActionTable& StandardActions() {
     built.Add(TimerActions());
     built.Add(CharacterActions());
     built.Add(InstanceActions());
+    built.Add(DialogActions());
+    built.Add(ControlActions());
     return built;
   }();
   return table;
