@@ -12,6 +12,9 @@ TTaviForm::~TTaviForm() {
 void TTaviForm::Build() {
   ReleaseWindow();
   Window = std::make_shared<TfmCustomForm>(services_);
+  Window->OnClosing = [this](TfmCustomForm&) {
+    if (OnWindowClosing) OnWindowClosing(*this);
+  };
   Window->OnClosed = [this](TfmCustomForm& window) { WindowClosed(window); };
   Window->LoadDefinition(Definition);
 }
@@ -31,11 +34,11 @@ void TTaviForm::ReleaseWindow() {
   services_.Desktop().Loop().Post([released] {});
 }
 
+// A close script may already have shown the dialog again in a new window; that one stays.
 void TTaviForm::WindowClosed(TfmCustomForm& window) {
   if (Window.get() != &window) return;
   Showing = false;
   ReleaseWindow();
-  if (OnWindowClosed) OnWindowClosed(*this);
 }
 
 }  // namespace kpf::dialogs

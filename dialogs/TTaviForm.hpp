@@ -27,8 +27,8 @@ class TTaviForm {
   // The window, or null once released.
   std::shared_ptr<TfmCustomForm> Window;
   bool Showing = false;
-  // Told when the dialog's window closed.
-  std::function<void(TTaviForm&)> OnWindowClosed;
+  // Told when the dialog's window starts closing.
+  std::function<void(TTaviForm&)> OnWindowClosing;
 
   // A new hidden window from the definition; an older one is released.
   void Build();

@@ -202,6 +202,7 @@ void TfmCustomForm::Close() {
   if (closing_ || detached_) return;
   closing_ = true;
   Hide();
+  if (OnClosing) OnClosing(*this);
   FireScript(CloseScript, FormName);
   if (OnClosed && !detached_) OnClosed(*this);
 }
@@ -210,6 +211,7 @@ void TfmCustomForm::Detach() {
   if (detached_) return;
   detached_ = true;
   Hide();
+  OnClosing = nullptr;
   OnClosed = nullptr;
   window_->SetEvents(nullptr);
   for (const auto& object : Objects) object->Host = nullptr;

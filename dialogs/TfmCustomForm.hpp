@@ -51,7 +51,8 @@ class TfmCustomForm : public std::enable_shared_from_this<TfmCustomForm>,
   int32_t ClickScript = -1;
   int32_t CloseScript = -1;
   int32_t ShowScript = -1;
-  // Told when the window has closed (after its close script).
+  // Told when the window starts closing (before its close script) and when it has closed.
+  std::function<void(TfmCustomForm&)> OnClosing;
   std::function<void(TfmCustomForm&)> OnClosed;
 
   // Frees earlier objects, reads the records and applies the dialog object to the window.

@@ -35,7 +35,7 @@ void PlayerDialogs::Load(const std::vector<project::TTaviDialog>& stored) {
   Clear();
   for (const auto& dialog : stored) {
     auto form = std::make_unique<dialogs::TTaviForm>(*this, dialog);
-    form->OnWindowClosed = [this](dialogs::TTaviForm& closed) { WindowClosed(closed); };
+    form->OnWindowClosing = [this](dialogs::TTaviForm& closing) { WindowClosing(closing); };
     form->Build();
     form->Window->SetStayOnTop(stayOnTop_);
     forms_.push_back(std::move(form));
@@ -106,7 +106,7 @@ bool PlayerDialogs::ShowModalByName(std::string_view name) {
   return form != nullptr && Show(form->ID, 1);
 }
 
-void PlayerDialogs::WindowClosed(dialogs::TTaviForm& form) {
+void PlayerDialogs::WindowClosing(dialogs::TTaviForm& form) {
   player_.Trace(player_.Line("dialog-close").Int("id", form.ID).Text("name", form.Name));
 }
 

@@ -78,7 +78,7 @@ class PlayerDialogs : public dialogs::DialogServices {
 
  private:
   dialogs::TfmCustomForm* WindowWithObject(std::string_view name, dialogs::TMyObject** object) const;
-  void WindowClosed(dialogs::TTaviForm& form);
+  void WindowClosing(dialogs::TTaviForm& form);
 
   TCustomKPFPlayer& player_;
   std::vector<std::unique_ptr<dialogs::TTaviForm>> forms_;
