@@ -9,6 +9,7 @@
 
 #include "platform/gtk/GtkAboutBox.hpp"
 #include "platform/gtk/GtkCursorTable.hpp"
+#include "platform/gtk/GtkDialogWindow.hpp"
 #include "platform/gtk/GtkHintWindow.hpp"
 #include "platform/gtk/GtkMessageBox.hpp"
 #include "platform/gtk/GtkNativeWindow.hpp"
@@ -50,6 +51,8 @@ LocalTime GtkPlatform::Now() {
 bool GtkPlatform::HasWaveOut() { return HasSoundOutput(CurrentSoundEnvironment()); }
 
 std::unique_ptr<NativeWindow> GtkPlatform::CreateWindow() { return std::make_unique<GtkNativeWindow>(); }
+
+std::unique_ptr<DialogWindow> GtkPlatform::CreateDialogWindow() { return std::make_unique<GtkDialogWindow>(); }
 
 MessageBoxResult GtkPlatform::MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
                                          MessageBoxButtons buttons) {
