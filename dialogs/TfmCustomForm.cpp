@@ -220,6 +220,8 @@ void TfmCustomForm::Detach() {
 void TfmCustomForm::SetStayOnTop(bool characterOnTop) {
   characterOnTop_ = characterOnTop;
   window_->SetTopmost(characterOnTop_ || alwaysOnTop_);
+  // A restacked shaped window gets its region again.
+  if (Visible()) ApplyShape();
 }
 
 // ---- events ------------------------------------------------------------------------------------

@@ -22,7 +22,10 @@ HeadlessDialogControl::HeadlessDialogControl(platform::DialogControlKind kind,
   siblings_->push_back(this);
 }
 
-HeadlessDialogControl::~HeadlessDialogControl() { Forget(*siblings_, this); }
+HeadlessDialogControl::~HeadlessDialogControl() {
+  *alive_ = false;
+  Forget(*siblings_, this);
+}
 
 void HeadlessDialogControl::SetSelection(int index) {
   selection_ = index >= 0 && static_cast<size_t>(index) < items_.size() ? index : -1;
@@ -49,12 +52,14 @@ void HeadlessDialogControl::UserSelect(int index) {
 
 void HeadlessDialogControl::UserPressPicture() {
   if (!enabled_ || events_ == nullptr) return;
-  // Each step may run a script that closes the dialog and frees this control.
+  // Each step may run a script that closes the dialog and frees this control (and its object).
+  const std::weak_ptr<bool> alive = alive_;
   platform::DialogControlEvents* events = events_;
-  events->PointerEntered();
-  events->ButtonPressed();
-  events->ButtonReleased();
-  events->ControlClicked();
+  for (auto step : {&platform::DialogControlEvents::PointerEntered, &platform::DialogControlEvents::ButtonPressed,
+                    &platform::DialogControlEvents::ButtonReleased, &platform::DialogControlEvents::ControlClicked}) {
+    if (alive.expired()) return;
+    (events->*step)();
+  }
 }
 
 // ---- window --------------------------------------------------------------------------------

@@ -76,6 +76,7 @@ class HeadlessDialogControl : public platform::DialogControl {
   uint32_t color_ = 0;
   platform::DialogCursor cursor_;
   platform::Picture picture_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class HeadlessDialogWindow : public platform::DialogWindow {

@@ -463,5 +463,34 @@ TEST_F(DialogRuntime, BackgroundDragMovesADragableWindowAndRightClickOffersThePo
   EXPECT_EQ(services.popups, 1);
 }
 
+TEST_F(DialogRuntime, PictureButtonsShowTheirStatePicturesAndRunTheirScripts) {
+  auto dialog = Load(test::Join({test::FormRecord(Form()),
+                                 test::BitBtnRecord({"Bb"}, 0, test::SolidBmp(2, 2, 0xFF0000), test::SolidBmp(2, 2, 0x00FF00),
+                                                    test::SolidBmp(2, 2, 0x0000FF), 5, 6)}));
+  dialog->ShowDialog(ShowMode::Show);
+  services.scripts.clear();
+  TMyObject& button = *dialog->FindObject("Bb");
+  const auto shown = [&] { return ControlOf(*dialog, "Bb").Picture().pixels.at(0) & 0xFFFFFF; };
+  EXPECT_EQ(shown(), 0xFF0000u);
+  button.PointerEntered();
+  EXPECT_EQ(shown(), 0x00FF00u);
+  button.ButtonPressed();
+  EXPECT_EQ(shown(), 0x0000FFu);
+  button.PointerLeft();
+  EXPECT_EQ(shown(), 0xFF0000u);
+  button.PointerEntered();  // still pressed: the pressed picture
+  EXPECT_EQ(shown(), 0x0000FFu);
+  button.ButtonReleased();
+  EXPECT_EQ(shown(), 0x00FF00u);
+  std::vector<int32_t> indices;
+  for (const auto& run : services.scripts) indices.push_back(run.index);
+  EXPECT_EQ(indices, (std::vector<int32_t>{6, 6, 6, 6, 6}));
+  services.scripts.clear();
+  ControlOf(*dialog, "Bb").UserPressPicture();
+  ASSERT_FALSE(services.scripts.empty());
+  EXPECT_EQ(services.scripts.back().index, 5);
+  EXPECT_EQ(dialog->GetObjectProperty("Bb", kPropValue), "");  // not stored: empty until set
+}
+
 }  // namespace
 }  // namespace kpf::dialogs
