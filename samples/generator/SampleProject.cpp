@@ -209,40 +209,32 @@ class Builder {
   project::ProjectSource source_;
 };
 
+template <typename Object>
+std::shared_ptr<Object> Placed(const std::string& name, int32_t left, int32_t top, int32_t width, int32_t height) {
+  auto object = std::make_shared<Object>();
+  object->Name = name;
+  object->Left = left;
+  object->Top = top;
+  object->Width = width;
+  object->Height = height;
+  return object;
+}
+
 // A small dialog: "What is your name?", an edit field and two buttons.
 dialogs::ObjectList AskNameObjects() {
-  auto form = std::make_shared<dialogs::TMyForm>();
-  form->Name = "AskName";
+  auto form = Placed<dialogs::TMyForm>("AskName", 0, 0, 240, 104);
   form->Caption = "Pip asks";
-  form->Width = 240;
-  form->Height = 104;
   form->BorderStyle = dialogs::TFormBorder::fbsDialog;
   form->Position = dialogs::TFormPosition::fpoScreenCenter;
   form->BorderIcons = dialogs::kBiSystemMenu;
-  auto question = std::make_shared<dialogs::TMyLabel>();
-  question->Name = "Question";
+  auto question = Placed<dialogs::TMyLabel>("Question", 12, 12, 216, 16);
   question->Caption = "What is your name?";
-  question->Left = 12;
-  question->Top = 12;
-  question->Width = 216;
-  question->Height = 16;
-  auto name = std::make_shared<dialogs::TMyEdit>();
-  name->Name = "Name";
-  name->Left = 12;
-  name->Top = 34;
-  name->Width = 216;
-  name->Height = 24;
-  auto ok = std::make_shared<dialogs::TMyButton>();
-  ok->Name = "Ok";
+  auto name = Placed<dialogs::TMyEdit>("Name", 12, 34, 216, 24);
+  auto ok = Placed<dialogs::TMyButton>("Ok", 72, 68, 75, 25);
   ok->Caption = "OK";
-  ok->Left = 72;
-  ok->Top = 68;
   ok->Scripts[dialogs::kOnClick] = kNameGiven;
-  auto cancel = std::make_shared<dialogs::TMyButton>();
-  cancel->Name = "Cancel";
+  auto cancel = Placed<dialogs::TMyButton>("Cancel", 153, 68, 75, 25);
   cancel->Caption = "Not now";
-  cancel->Left = 153;
-  cancel->Top = 68;
   cancel->Scripts[dialogs::kOnClick] = kNotTelling;
   for (const auto& object : dialogs::ObjectList{question, name, ok, cancel}) {
     object->Font.Name = "Tahoma";

@@ -2,6 +2,7 @@
 // shape, object lookup, the property interface, submit, reset, showing and closing.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 
 #include "DialogBytes.hpp"
@@ -172,6 +173,32 @@ TEST_F(DialogRuntime, AHintDialogTakesTheBalloonShape) {
   EXPECT_TRUE(dialog->SetObjectProperty("Dlg", kPropWidth, "320"));
   EXPECT_EQ(window.ClientWidth(), 320);
   EXPECT_TRUE(Covers(*window.Shape(), 320 / 16 + 4, 61));
+}
+
+TEST_F(DialogRuntime, ABorderlessDialogWithoutAPictureStaysRectangular) {
+  test::FormFields form;
+  form.borderless = 1;
+  auto dialog = Load(test::Join({test::FormRecord(form)}));
+  dialog->ShowDialog(ShowMode::Show);
+  EXPECT_FALSE(WindowOf(*dialog).Shape().has_value());
+  EXPECT_TRUE(WindowOf(*dialog).Visible());
+}
+
+TEST(DialogFonts, SizesReachTheWindowSystemWithinOneToAThousandPixels) {
+  TMyFont font;
+  font.Height = -5000;
+  EXPECT_EQ(font.PixelHeight(), 1000);
+  font.Height = INT32_MIN;
+  EXPECT_EQ(font.ToPlatform().pixelHeight, 1000);
+  font.Height = 0;
+  font.Size = 0;
+  EXPECT_EQ(font.PixelHeight(), 1);
+  font.Size = -12;
+  EXPECT_EQ(font.PixelHeight(), 16);
+  font.Style = TMyFont::kBold | TMyFont::kStrikeOut;
+  EXPECT_TRUE(font.ToPlatform().bold);
+  EXPECT_TRUE(font.ToPlatform().strikeOut);
+  EXPECT_FALSE(font.ToPlatform().italic);
 }
 
 TEST(BalloonShape, HugeBalloonsAreNotDrawnAndFillsStayInside) {

@@ -17,7 +17,7 @@ namespace {
 using test::Act;
 using test::P;
 
-constexpr int32_t kAskDialog = 1, kTipDialog = 2;
+constexpr int32_t kAskDialog = 1, kTipDialog = 2, kStripedDialog = 3;
 constexpr uint32_t kTeal = 0x008080;
 constexpr uint32_t kMagentaKey = 0xFF00FF;  // TColor and 0xRRGGBB alike
 constexpr int kWidth = 300, kHeight = 200, kKeyColumns = 20;
@@ -55,6 +55,26 @@ std::vector<uint8_t> AskDefinition() {
   });
 }
 
+// A striped picture: every other column has the transparent colour, so its outline has more
+// runs than a shape request of rectangles should carry.
+std::vector<uint8_t> StripedDefinition() {
+  constexpr int kStripedWidth = 600, kStripedHeight = 240;
+  std::vector<uint8_t> bmp = test::SolidBmp(kStripedWidth, kStripedHeight, kTeal);
+  for (int y = 0; y < kStripedHeight; ++y) {
+    for (int x = 1; x < kStripedWidth; x += 2) {
+      uint8_t* pixel = bmp.data() + 54 + y * kStripedWidth * 3 + x * 3;
+      pixel[0] = 0xFF, pixel[1] = 0x00, pixel[2] = 0xFF;
+    }
+  }
+  test::FormFields form;
+  form.common = {"Striped", 10, 10, kStripedWidth, kStripedHeight};
+  form.borderless = 1;
+  form.background = std::move(bmp);
+  form.backgroundKind = '3';
+  form.transparent = static_cast<int32_t>(kMagentaKey);
+  return test::Join({test::FormRecord(form), test::EndRecord()});
+}
+
 std::vector<uint8_t> TipDefinition() {
   test::FormFields form;
   form.common = {"Tip", 450, 300, 160, 60};
@@ -69,9 +89,12 @@ project::ProjectSource DialogProject() {
                                                     Act(32, {P::Int(0), P::Text("Ask.Keep"), P::Int(8), P::Var(2)}),
                                                     Act(32, {P::Int(0), P::Text("Drink"), P::Int(8), P::Var(3)})}));
   source.Scripts.push_back(test::Script(3, "tip", {Act(16, {P::Int(kTipDialog), P::Int(0)})}));
-  source.NextScriptId = 4;
-  source.Dialogs = {{kAskDialog, "Ask", AskDefinition()}, {kTipDialog, "Tip", TipDefinition()}};
-  source.NextDialogId = 3;
+  source.Scripts.push_back(test::Script(4, "striped", {Act(16, {P::Int(kStripedDialog), P::Int(0)})}));
+  source.NextScriptId = 5;
+  source.Dialogs = {{kAskDialog, "Ask", AskDefinition()},
+                    {kTipDialog, "Tip", TipDefinition()},
+                    {kStripedDialog, "Striped", StripedDefinition()}};
+  source.NextDialogId = 4;
   return source;
 }
 
@@ -176,6 +199,16 @@ TEST_F(GtkDialogTest, AHintDialogIsBalloonShaped) {
   const Point origin = Origin(window);
   EXPECT_EQ(ScreenPixel(origin.x, origin.y), 0x000000u);
   EXPECT_EQ(ScreenPixel(origin.x + 80, origin.y + 30), 0xFFFFE1u);  // the tooltip colour
+}
+
+// 72000 runs go to the server as a bitmap: the shape still has every stripe.
+TEST_F(GtkDialogTest, AShapeOfMoreRunsThanARequestCarriesIsSetFromAMask) {
+  player_->FireScript(4, engine::TriggerContext{});
+  const Window window = XWindowOf(kStripedDialog);
+  ASSERT_TRUE(RunUntil([&] { return Viewable(window); }));
+  for (int x : {0, 2, 300, 598}) EXPECT_TRUE(ShapeCovers(window, x, 100)) << x;
+  for (int x : {1, 3, 301, 599}) EXPECT_FALSE(ShapeCovers(window, x, 100)) << x;
+  EXPECT_TRUE(ShapeCovers(window, 0, 239));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // The objects of a dialog read back from the JSON of a source folder.
+#include <optional>
+
 #include "dialogs/TMyBevel.hpp"
 #include "dialogs/TMyButtons.hpp"
 #include "dialogs/TMyCheckBox.hpp"
@@ -177,25 +179,26 @@ class ObjectReader {
     picture.Data = ReadOptionalFile(stored, folder_, "file");
   }
 
-  void Html(TMyHTMLFile& html) const {
-    if (!fields_.Has("html")) return;
-    JsonFields stored = Member("html");
-    html.Kind = static_cast<uint8_t>(stored.Int("kind", kContentStoredFile, 0, 255));
-    html.FileName = stored.Text("fileName");
-    html.URL = stored.Text("url");
-    const auto& lines = stored.Array("lines");
-    for (size_t i = 0; i < lines.size(); ++i) html.Lines.push_back(JsonText(lines[i], Indexed(stored.Path("lines"), i)));
-    html.Data = ReadOptionalFile(stored, folder_, "file");
+  // What HTML and Flash objects share: the kind, the stored file's name and bytes, the address.
+  template <typename Content>
+  std::optional<JsonFields> ContentOf(std::string_view key, Content& content) const {
+    if (!fields_.Has(key)) return std::nullopt;
+    JsonFields stored = Member(key);
+    content.Kind = static_cast<uint8_t>(stored.Int("kind", kContentStoredFile, 0, 255));
+    content.FileName = stored.Text("fileName");
+    content.URL = stored.Text("url");
+    content.Data = ReadOptionalFile(stored, folder_, "file");
+    return stored;
   }
 
-  void Flash(TMyFlashFile& flash) const {
-    if (!fields_.Has("flashFile")) return;
-    JsonFields stored = Member("flashFile");
-    flash.Kind = static_cast<uint8_t>(stored.Int("kind", kContentStoredFile, 0, 255));
-    flash.FileName = stored.Text("fileName");
-    flash.URL = stored.Text("url");
-    flash.Data = ReadOptionalFile(stored, folder_, "file");
+  void Html(TMyHTMLFile& html) const {
+    const std::optional<JsonFields> stored = ContentOf("html", html);
+    if (!stored) return;
+    const auto& lines = stored->Array("lines");
+    for (size_t i = 0; i < lines.size(); ++i) html.Lines.push_back(JsonText(lines[i], Indexed(stored->Path("lines"), i)));
   }
+
+  void Flash(TMyFlashFile& flash) const { ContentOf("flashFile", flash); }
 
   const JsonFields& fields_;
   const fs::path& folder_;
