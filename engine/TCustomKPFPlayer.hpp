@@ -61,6 +61,9 @@ struct PlayerOptions {
   std::string executablePath;  // the running program, for "Run On Startup"
   std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
   bool preview = false;        // project came from a project file, not the own package
+  // The file whose package the player plays (its own executable or a character file named on
+  // the command line): the file a player copy is made from. Empty for project files and streams.
+  std::string packagePath;
   uint32_t randomSeed = 0;
 };
 
