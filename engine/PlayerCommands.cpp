@@ -143,6 +143,7 @@ void TCustomKPFPlayer::StayOnTopClick(bool redraw) {
   if (item != nullptr) item->checked = ticked;
   SetFormStyle(ticked);
   if (desktop_ != nullptr) desktop_->SetHintStayOnTop(ticked);
+  dialogs_.SetStayOnTop(ticked);
   if (redraw) {
     const project::TTaviEvent* animation = CurrentAnimation();
     const int shown = frameIndex_ - 1;
@@ -175,7 +176,7 @@ void TCustomKPFPlayer::CloseClick(bool fromMenu) {
   BusyScope busy(*this);
   stopFlag_ = true;
   messageBoxes_.CloseAll();
-  const int posted = fromMenu ? VisibleDialogCount() : 0;
+  const int posted = fromMenu ? dialogs_.RequestCloseVisible() : 0;
   if (posted == 0) {
     stopFlag_ = false;
     PlayAnimation(2, 0, -1);

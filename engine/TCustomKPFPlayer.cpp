@@ -89,6 +89,7 @@ void TCustomKPFPlayer::LoadProject(std::span<const uint8_t> compressedProject) {
   options.VariableHost = &systemValues_;
   project::LoadProjectStream(compressedProject, Model, options);
   project::SetSystemVariableHost(Model.Variables, &systemValues_);
+  dialogs_.Load(Model.Dialogs);
 }
 
 void TCustomKPFPlayer::SetHeader(const package::PackageHeader& header) {
@@ -165,6 +166,7 @@ void TCustomKPFPlayer::Close() {
   stopFlag_ = true;
   // Scripts waiting in message boxes go on once this returns, and stop at the flag.
   messageBoxes_.CloseAll();
+  dialogs_.CloseAll();
   StopAnimation();
   StopSounds();
   housekeeping_->SetEnabled(false);

@@ -15,6 +15,7 @@
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
 #include "engine/OpenMessageBoxes.hpp"
+#include "engine/PlayerDialogs.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
@@ -29,6 +30,10 @@
 #include "script/RandomRange.hpp"
 #include "script/SystemValues.hpp"
 #include "script/TextEvaluator.hpp"
+
+namespace kpf::dialogs {
+class TMyObject;
+}
 
 namespace kpf::engine {
 
@@ -45,6 +50,8 @@ struct TriggerContext {
   int32_t menuTag = -1;
   std::string firstName;
   std::string secondName;
+  // The dialog object behind a dialog trigger; it reads as empty once its window is gone.
+  std::weak_ptr<dialogs::TMyObject> dialogObject;
 };
 
 // Arguments of a copy of the player started for a project file: the file (never mistaken for a
@@ -113,6 +120,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
 
   // Triggers and scripts.
   void FireScript(int32_t scriptId, const TriggerContext& context);
+  // FireScript from an event of a window (a dialog control, a dialog window).
+  void FireEventScript(int32_t scriptId, const TriggerContext& context);
   void FireTrigger(int slot, int param = -1);
   void FireGlobal(int kind);
   void RunScript(const project::TTaviScript& script, int param);
@@ -156,6 +165,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   int32_t CreateUserTimer(int32_t scriptId, uint32_t periodMs, int32_t repeatCount);
   ScriptArrays& Arrays() { return arrays_; }
   MemoryStreams& Streams() { return streams_; }
+  PlayerDialogs& Dialogs() { return dialogs_; }
   void ClearAnimationQueue() { queue_.clear(); }
   // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
   void RequestExit();
@@ -226,17 +236,15 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Restacks the character window directly below the desktop window `windowId`, at its position
   // with the current animation's size; false when that window cannot be used.
   virtual bool PlaceBelowWindow(uint64_t windowId) = 0;
-  // Visible project dialogs (none until the dialog runtime exists).
-  virtual int VisibleDialogCount() const { return 0; }
+  // Visible project dialogs.
+  virtual int VisibleDialogCount() const;
   // Shows the project dialog with that name (compared without case) modally and returns when it
   // has closed; false, showing nothing, when there is no such dialog (the screen saver's settings
   // mode then shows the About box).
-  virtual bool ShowDialogModalByName(std::string_view name) { (void)name; return false; }
+  virtual bool ShowDialogModalByName(std::string_view name);
   // Gives the picture object named "DIALOG.OBJECT" the picture held in `stream` through its
   // property `code` (20: a stored picture, 21: an animated picture); nothing without dialogs.
-  virtual void SetObjectPictureFromStream(std::string_view objectName, int code, const MemoryStream& stream) {
-    (void)objectName, (void)code, (void)stream;
-  }
+  virtual void SetObjectPictureFromStream(std::string_view objectName, int code, const MemoryStream& stream);
 
  protected:
   void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) override;
@@ -308,6 +316,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Play counters of the current animation's frame sound references.
   std::vector<std::vector<int32_t>> soundCounters_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  // Last, so the dialog windows go first.
+  PlayerDialogs dialogs_{*this};
 };
 
 }  // namespace kpf::engine

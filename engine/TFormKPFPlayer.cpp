@@ -5,9 +5,20 @@ namespace kpf::engine {
 TFormKPFPlayer::TFormKPFPlayer(platform::Platform& platform, PlayerOptions options)
     : TCustomKPFPlayer(platform, std::move(options)), window_(platform.CreateWindow()), character_(*window_) {
   window_->SetInput(this);
+  Dialogs().SetWindowQueries(
+      [this]() -> std::optional<platform::Rect> {
+        if (!window_->Visible()) return std::nullopt;
+        return window_->Bounds();
+      },
+      [this](int cursorIndex) {
+        return static_cast<size_t>(cursorIndex) < Model.Cursors.size() ? CursorNumber(cursorIndex) : 0;
+      });
 }
 
-TFormKPFPlayer::~TFormKPFPlayer() { window_->SetInput(nullptr); }
+TFormKPFPlayer::~TFormKPFPlayer() {
+  Dialogs().SetWindowQueries({}, {});
+  window_->SetInput(nullptr);
+}
 
 void TFormKPFPlayer::ApplyBounds() {
   const project::TTaviEvent* animation = CurrentAnimation();

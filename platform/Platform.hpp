@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DesktopServices.hpp"
+#include "platform/DialogWindow.hpp"
 #include "platform/EventLoop.hpp"
 #include "platform/HintWindow.hpp"
 #include "platform/MessageDialog.hpp"
@@ -43,6 +44,8 @@ class Platform {
 
   // Windows.
   virtual std::unique_ptr<NativeWindow> CreateWindow() = 0;
+  // A hidden project dialog window without controls.
+  virtual std::unique_ptr<DialogWindow> CreateDialogWindow() = 0;
 
   // Services.
   virtual MessageBoxResult MessageBox(const std::string& text, const std::string& caption,

@@ -24,5 +24,9 @@ std::span<const ActionEntry> InstanceActions();
 std::span<const ActionEntry> WindowActions();
 // The notification-area icon: balloons, pictures and the icon animation.
 std::span<const ActionEntry> TrayActions();
+// Project dialogs: show, hide, close, browser commands, pictures from streams.
+std::span<const ActionEntry> DialogActions();
+// Control properties of dialog objects, menu entries, sound files and the trigger sender.
+std::span<const ActionEntry> ControlActions();
 
 }  // namespace kpf::engine::actions

@@ -28,6 +28,8 @@ const ActionTable& StandardActions() {
     built.Add(InstanceActions());
     built.Add(WindowActions());
     built.Add(TrayActions());
+    built.Add(DialogActions());
+    built.Add(ControlActions());
     return built;
   }();
   return table;

@@ -9,6 +9,7 @@
 
 #include "platform/gtk/GtkAboutBox.hpp"
 #include "platform/gtk/GtkCursorTable.hpp"
+#include "platform/gtk/GtkDialogWindow.hpp"
 #include "platform/gtk/GtkHintWindow.hpp"
 #include "platform/gtk/GtkMessageBox.hpp"
 #include "platform/gtk/GtkNativeWindow.hpp"
@@ -65,6 +66,8 @@ std::unique_ptr<NativeWindow> GtkPlatform::CreateWindow() {
   window->SetOnIconified([application](bool iconified) { application->WindowIconified(iconified); });
   return window;
 }
+
+std::unique_ptr<DialogWindow> GtkPlatform::CreateDialogWindow() { return std::make_unique<GtkDialogWindow>(); }
 
 MessageBoxResult GtkPlatform::MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
                                          MessageBoxButtons buttons) {

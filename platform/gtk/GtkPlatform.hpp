@@ -42,6 +42,8 @@ class GtkPlatform : public platform::Platform {
   bool HasWaveOut() override;
 
   std::unique_ptr<NativeWindow> CreateWindow() override;
+  // A GTK top-level with the controls on a GtkFixed (GtkDialogWindow).
+  std::unique_ptr<DialogWindow> CreateDialogWindow() override;
 
   MessageBoxResult MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
                               MessageBoxButtons buttons) override;

@@ -1,6 +1,6 @@
 #pragma once
 // What the headless desktop services share with their platform: the live popup menus, hint
-// windows and tray icons in creation order. Shared so the objects may outlive the platform.
+// windows, tray icons and dialog windows in creation order. Shared so the objects may outlive the platform.
 #include <algorithm>
 #include <vector>
 
@@ -9,11 +9,13 @@ namespace kpf::platform::headless {
 class HeadlessPopupMenu;
 class HeadlessHintWindow;
 class HeadlessTrayIcon;
+class HeadlessDialogWindow;
 
 struct HeadlessDesktop {
   std::vector<HeadlessPopupMenu*> menus;
   std::vector<HeadlessHintWindow*> hints;
   std::vector<HeadlessTrayIcon*> trays;
+  std::vector<HeadlessDialogWindow*> dialogs;
 
   template <typename T>
   static T* Last(const std::vector<T*>& list) {

@@ -48,6 +48,10 @@ std::unique_ptr<platform::NativeWindow> HeadlessPlatform::CreateWindow() {
   return std::make_unique<HeadlessWindow>(screenState_);
 }
 
+std::unique_ptr<platform::DialogWindow> HeadlessPlatform::CreateDialogWindow() {
+  return std::make_unique<HeadlessDialogWindow>(desktop_);
+}
+
 HeadlessWindow* HeadlessPlatform::LastWindow() const {
   return screenState_->windows.empty() ? nullptr : screenState_->windows.back();
 }

@@ -13,6 +13,7 @@
 
 #include "platform/Platform.hpp"
 #include "platform/headless/HeadlessDesktop.hpp"
+#include "platform/headless/HeadlessDialogWindow.hpp"
 #include "platform/headless/HeadlessEventLoop.hpp"
 #include "platform/headless/HeadlessHintWindow.hpp"
 #include "platform/headless/HeadlessPopupMenu.hpp"
@@ -59,6 +60,7 @@ class HeadlessPlatform : public platform::Platform {
   std::optional<platform::Rect> TaskbarRect() override { return taskbar_; }
   bool HasWaveOut() override { return hasWaveOut_; }
   std::unique_ptr<platform::NativeWindow> CreateWindow() override;
+  std::unique_ptr<platform::DialogWindow> CreateDialogWindow() override;
   platform::MessageBoxResult MessageBox(const std::string& text, const std::string& caption,
                                         platform::MessageBoxIcon icon, platform::MessageBoxButtons buttons) override;
   bool ShellOpen(const std::string& target) override;
@@ -130,6 +132,8 @@ class HeadlessPlatform : public platform::Platform {
   HeadlessHintWindow* LastHintWindow() const { return HeadlessDesktop::Last(desktop_->hints); }
   HeadlessTrayIcon* LastTrayIcon() const { return HeadlessDesktop::Last(desktop_->trays); }
   const std::vector<platform::AboutInfo>& AboutBoxes() const { return aboutBoxes_; }
+  // The live dialog windows in creation order.
+  const std::vector<HeadlessDialogWindow*>& DialogWindows() const { return desktop_->dialogs; }
   const std::map<int, platform::CursorImage>& Cursors() const { return cursors_; }
 
   // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>",

@@ -6,6 +6,11 @@
 #include <string_view>
 
 #include "SampleArt.hpp"
+#include "dialogs/DialogDefinition.hpp"
+#include "dialogs/TMyButtons.hpp"
+#include "dialogs/TMyEdit.hpp"
+#include "dialogs/TMyForm.hpp"
+#include "dialogs/TMyLabel.hpp"
 
 namespace kpf::samples {
 
@@ -16,7 +21,13 @@ using project::FrameSource;
 using project::ImageSource;
 
 // Script ids of the sample.
-enum : int32_t { kTurnRight = 1, kTurnLeft, kOnClick, kOnDoubleClick, kLanded, kSayHello, kScriptCount };
+enum : int32_t {
+  kTurnRight = 1, kTurnLeft, kOnClick, kOnDoubleClick, kLanded, kSayHello, kAskName, kNameGiven, kNotTelling,
+  kScriptCount
+};
+// The "What is your name?" dialog and the variable its answer goes to.
+constexpr int32_t kAskNameDialog = 1;
+constexpr int32_t kNameVariable = 1;
 // Animation slots: click, double click, bottom below the work area, right edge, left edge.
 constexpr size_t kSlotClick = 3, kSlotDoubleClick = 14, kSlotBelowWorkArea = 6, kSlotRightEdge = 8, kSlotLeftEdge = 10;
 
@@ -28,7 +39,7 @@ const std::string kHintX = std::to_string(kPipSize / 2);
 constexpr const char* kHintY = "4";
 constexpr const char* kHintTicks = "20";
 // Parameter kinds of packed action parameters.
-constexpr uint32_t kTextParam = 1, kByteParam = 7;
+constexpr uint32_t kTextParam = 1, kByteParam = 7, kIntParam = 0, kVariableParam = 13;
 
 void PutU16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value & 0xFF));
@@ -136,6 +147,39 @@ class Builder {
     return action;
   }
 
+  // ShowDialog, HideDialog's neighbour CloseDialog: the dialog by its id.
+  static project::TKPFExeAction DialogAction(const std::string& name, int32_t type, int32_t dialog, int32_t mode) {
+    project::TKPFExeAction action = Action(name, type);
+    PutInt(action, dialog);
+    if (type == 16) PutInt(action, mode);
+    return action;
+  }
+
+  // GetControlProperty of a dialog object (target 0) into a variable.
+  static project::TKPFExeAction GetControlValue(const std::string& object, int32_t property, int32_t variable) {
+    project::TKPFExeAction action = Action("GetControlProperty", 32);
+    PutInt(action, 0);
+    PutText(action, object);
+    PutInt(action, property);
+    PutU32(action.ParamData, kVariableParam);
+    PutU32(action.ParamData, static_cast<uint32_t>(variable));
+    return action;
+  }
+
+  void Dialog(int32_t id, const std::string& name, const dialogs::ObjectList& objects) {
+    source_.Dialogs.push_back({id, name, dialogs::WriteDefinition(objects)});
+    source_.NextDialogId = id + 1;
+  }
+
+  void TextVariable(int32_t id, const std::string& name) {
+    project::VariableSource variable;
+    variable.ID = id;
+    variable.Name = name;
+    variable.Flags = 1;
+    source_.Variables.push_back(std::move(variable));
+    source_.NextVariableId = id + 1;
+  }
+
   project::ProjectSource Take() {
     source_.NextScriptId = kScriptCount;
     return std::move(source_);
@@ -150,6 +194,11 @@ class Builder {
     return action;
   }
 
+  static void PutInt(project::TKPFExeAction& action, int32_t value) {
+    PutU32(action.ParamData, kIntParam);
+    PutU32(action.ParamData, static_cast<uint32_t>(value));
+  }
+
   // A text parameter: its kind, the text, NUL.
   static void PutText(project::TKPFExeAction& action, const std::string& text) {
     PutU32(action.ParamData, kTextParam);
@@ -159,6 +208,41 @@ class Builder {
 
   project::ProjectSource source_;
 };
+
+template <typename Object>
+std::shared_ptr<Object> Placed(const std::string& name, int32_t left, int32_t top, int32_t width, int32_t height) {
+  auto object = std::make_shared<Object>();
+  object->Name = name;
+  object->Left = left;
+  object->Top = top;
+  object->Width = width;
+  object->Height = height;
+  return object;
+}
+
+// A small dialog: "What is your name?", an edit field and two buttons.
+dialogs::ObjectList AskNameObjects() {
+  auto form = Placed<dialogs::TMyForm>("AskName", 0, 0, 240, 104);
+  form->Caption = "Pip asks";
+  form->BorderStyle = dialogs::TFormBorder::fbsDialog;
+  form->Position = dialogs::TFormPosition::fpoScreenCenter;
+  form->BorderIcons = dialogs::kBiSystemMenu;
+  auto question = Placed<dialogs::TMyLabel>("Question", 12, 12, 216, 16);
+  question->Caption = "What is your name?";
+  auto name = Placed<dialogs::TMyEdit>("Name", 12, 34, 216, 24);
+  auto ok = Placed<dialogs::TMyButton>("Ok", 72, 68, 75, 25);
+  ok->Caption = "OK";
+  ok->Scripts[dialogs::kOnClick] = kNameGiven;
+  auto cancel = Placed<dialogs::TMyButton>("Cancel", 153, 68, 75, 25);
+  cancel->Caption = "Not now";
+  cancel->Scripts[dialogs::kOnClick] = kNotTelling;
+  for (const auto& object : dialogs::ObjectList{question, name, ok, cancel}) {
+    object->Font.Name = "Tahoma";
+    object->Font.Height = -12;
+    object->IncludeOnSubmit = false;
+  }
+  return {form, question, name, ok, cancel};
+}
 
 std::vector<PipPose> Hello() {
   std::vector<PipPose> poses;
@@ -332,6 +416,17 @@ project::ProjectSource SampleProject() {
   builder.Script(kLanded, "landed", "land");
   builder.Script(kSayHello, "say hello", {Builder::ShowHint("Hello there!"), Builder::PlaySound("chirp.wav")});
   builder.MenuEntry("Say hello", kSayHello);
+
+  builder.TextVariable(kNameVariable, "NAME");
+  builder.Dialog(kAskNameDialog, "AskName", AskNameObjects());
+  builder.Script(kAskName, "ask the name", {Builder::DialogAction("ShowDialog", 16, kAskNameDialog, 0)});
+  builder.Script(kNameGiven, "name given",
+                 {Builder::GetControlValue("AskName.Name", 8, kNameVariable),
+                  Builder::DialogAction("CloseDialog", 48, kAskNameDialog, 0),
+                  Builder::ShowHint("Nice to meet you, <%NAME%>!"), Builder::PlayNamed("jump")});
+  builder.Script(kNotTelling, "not telling",
+                 {Builder::DialogAction("CloseDialog", 48, kAskNameDialog, 0), Builder::ShowHint("Maybe later.")});
+  builder.MenuEntry("What is your name?", kAskName);
   return builder.Take();
 }
 

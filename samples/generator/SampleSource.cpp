@@ -5,7 +5,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "dialogs/DialogDefinition.hpp"
+#include "dialogs/TMyButtons.hpp"
+#include "dialogs/TMyEdit.hpp"
+#include "dialogs/TMyForm.hpp"
+#include "dialogs/TMyLabel.hpp"
 #include "project/ActionItems.hpp"
+#include "project/TTaviVariable.hpp"
 #include "render/PngFile.hpp"
 
 namespace kpf::samples {
@@ -39,7 +45,19 @@ std::string ScriptName(const project::ProjectSource& source, int32_t id) {
   return "null";
 }
 
+std::vector<project::TTaviVariable> VariablesOf(const project::ProjectSource& source) {
+  std::vector<project::TTaviVariable> variables;
+  for (const auto& stored : source.Variables) {
+    project::TTaviVariable variable;
+    variable.ID = stored.ID;
+    variable.Name = stored.Name;
+    variables.push_back(std::move(variable));
+  }
+  return variables;
+}
+
 void WriteScripts(std::ostream& out, const project::ProjectSource& source) {
+  const std::vector<project::TTaviVariable> variables = VariablesOf(source);
   out << "    \"scripts\": [\n";
   for (size_t s = 0; s < source.Scripts.size(); ++s) {
     const project::TTaviScript& script = source.Scripts[s];
@@ -47,12 +65,15 @@ void WriteScripts(std::ostream& out, const project::ProjectSource& source) {
         << ", \"actions\": [\n";
     for (size_t a = 0; a < script.Actions.size(); ++a) {
       project::TKPFExeAction action = script.Actions[a];
-      project::UnpackParams(action, {});
+      project::UnpackParams(action, variables);
       out << "        { \"name\": " << Quote(action.Name) << ", \"type\": " << action.ActionType << ", \"params\": [";
       for (size_t p = 0; p < action.ParamCount(); ++p) {
         if (p > 0) out << ", ";
         if (action.ParamKind[p] == 1) {
           out << Quote(action.ParamText[p]);
+        } else if (project::ParamFormOfKind(action.ParamKind[p]) == project::ParamValueForm::VariablePosition) {
+          out << "{ \"kind\": " << action.ParamKind[p] << ", \"variable\": "
+              << Quote(variables.at(static_cast<size_t>(action.ParamInt[p])).Name) << " }";
         } else {
           out << "{ \"kind\": " << action.ParamKind[p] << ", \"int\": " << action.ParamInt[p] << " }";
         }
@@ -114,11 +135,66 @@ void WriteAnimations(std::ostream& out, const project::ProjectSource& source, co
   out << "    ],\n";
 }
 
+// The members of the objects the sample's dialog uses, as `kpftool pack` reads them.
+std::string ObjectJson(const dialogs::TMyObject& object) {
+  std::ostringstream out;
+  out << "    { \"type\": " << object.TypeCode() << ", \"name\": " << Quote(object.Name) << ", \"left\": " << object.Left
+      << ", \"top\": " << object.Top << ", \"width\": " << object.Width << ", \"height\": " << object.Height
+      << ", \"includeOnSubmit\": " << (object.IncludeOnSubmit ? "true" : "false");
+  if (object.Scripts[dialogs::kOnClick] != -1) out << ", \"scripts\": { \"OnClick\": " << object.Scripts[dialogs::kOnClick] << " }";
+  switch (object.Type()) {
+    case dialogs::ObjectType::Form: {
+      const auto& form = static_cast<const dialogs::TMyForm&>(object);
+      out << ",\n      \"caption\": " << Quote(form.Caption) << ", \"borderStyle\": " << int{static_cast<uint8_t>(form.BorderStyle)}
+          << ", \"position\": " << int{static_cast<uint8_t>(form.Position)} << ", \"borderIcons\": " << int{form.BorderIcons}
+          << " }";
+      return out.str();
+    }
+    case dialogs::ObjectType::Label:
+    case dialogs::ObjectType::Button: out << ", \"caption\": " << Quote(object.Caption); break;
+    case dialogs::ObjectType::Edit: out << ", \"text\": " << Quote(object.Caption); break;
+    default: throw std::runtime_error("the sample's dialog has an object of type " + std::to_string(object.TypeCode()));
+  }
+  out << ",\n      \"font\": { \"name\": " << Quote(object.Font.Name) << ", \"height\": " << object.Font.Height << " } }";
+  return out.str();
+}
+
+void WriteDialogs(std::ostream& out, const project::ProjectSource& source, const fs::path& folder) {
+  out << "    \"nextDialogId\": " << source.NextDialogId << ",\n    \"dialogs\": [";
+  for (size_t i = 0; i < source.Dialogs.size(); ++i) {
+    const project::TTaviDialog& dialog = source.Dialogs[i];
+    const std::string file = "dialogs/" + std::to_string(10000 + i).substr(1) + ".json";
+    std::ofstream definition(folder / file, std::ios::trunc);
+    definition << "{ \"objects\": [\n";
+    const dialogs::DialogDefinition read = dialogs::ReadDefinition(dialog.Definition);
+    for (size_t o = 0; o < read.Objects.size(); ++o) {
+      definition << ObjectJson(*read.Objects[o]) << (o + 1 < read.Objects.size() ? "," : "") << "\n";
+    }
+    definition << "] }\n";
+    if (!definition) throw std::runtime_error("cannot write " + (folder / file).string());
+    out << (i > 0 ? ", " : "") << "{ \"id\": " << dialog.ID << ", \"name\": " << Quote(dialog.Name)
+        << ", \"definition\": " << Quote(file) << " }";
+  }
+  out << "],\n";
+}
+
+void WriteVariables(std::ostream& out, const project::ProjectSource& source) {
+  out << "    \"variables\": [";
+  for (size_t i = 0; i < source.Variables.size(); ++i) {
+    const project::VariableSource& variable = source.Variables[i];
+    out << (i > 0 ? ", " : "") << "{ \"id\": " << variable.ID << ", \"name\": " << Quote(variable.Name) << ", \"value\": ";
+    if ((variable.Flags & 1) != 0) out << Quote(variable.TextValue); else out << variable.IntValue;
+    out << " }";
+  }
+  out << "],\n";
+}
+
 }  // namespace
 
 void WriteSourceFolder(const project::ProjectSource& source, const fs::path& folder) {
   fs::create_directories(folder / "images");
   fs::create_directories(folder / "sounds");
+  fs::create_directories(folder / "dialogs");
   // Each image gets the name of the first frame that shows it.
   std::map<int32_t, std::string> files;
   for (const auto& animation : source.Animations) {
@@ -148,6 +224,8 @@ void WriteSourceFolder(const project::ProjectSource& source, const fs::path& fol
   WriteScripts(out, source);
   WriteAnimations(out, source, files);
   WriteMenuEntries(out, source);
+  WriteVariables(out, source);
+  WriteDialogs(out, source, folder);
   out << "    \"nextScriptId\": " << source.NextScriptId << "\n  }\n}\n";
   std::ofstream json(folder / "project.json", std::ios::trunc);
   json << out.str();

@@ -1,6 +1,7 @@
 // The bundled sample character played by the main form on the headless desktop: it walks along
 // the bottom of the work area and turns round at the screen edges, jumps with its sound when
-// clicked and says hi, gets dizzy on a double click, says hello from its popup menu, mixes alpha
+// clicked and says hi, gets dizzy on a double click, says hello from its popup menu, asks for the
+// user's name in a dialog of its own, mixes alpha
 // and colour-key frames, and says goodbye before the program ends.
 #include "FormTest.hpp"
 #include "engine/RecordingSoundOutput.hpp"
@@ -113,6 +114,23 @@ TEST_F(SampleCharacterTest, PopupMenuEntrySaysHelloWithTheChirp) {
   EXPECT_NE(sounds_.back().find("name=\"chirp.wav\""), std::string::npos) << sounds_.back();
   EXPECT_NE(sounds_.back().find("mode=1"), std::string::npos) << sounds_.back();
   EXPECT_NE(ShownBubble().find("Hello there!"), std::string::npos) << ShownBubble();
+}
+
+TEST_F(SampleCharacterTest, AsksForTheNameFromItsMenuAndGreetsWithIt) {
+  platform_.AdvanceBy(2000);
+  window_->PressMouse(platform::MouseButton::Right, 36, 40);
+  window_->ReleaseMouse(platform::MouseButton::Right);
+  ASSERT_TRUE(platform_.LastPopupMenu()->ChooseCaption("What is your name?"));
+  engine::PlayerDialogs& dialogs = Player().Dialogs();
+  ASSERT_EQ(Player().VisibleDialogCount(), 1);
+  EXPECT_EQ(dialogs.GetProperty("AskName.Question", 0), "What is your name?");
+  auto control = [&](const char* name) {
+    return static_cast<platform::headless::HeadlessDialogControl*>(dialogs.FindObject(name)->Control.get());
+  };
+  control("AskName.Name")->UserType("Sam");
+  control("AskName.Ok")->UserClick();
+  EXPECT_EQ(Player().VisibleDialogCount(), 0);
+  EXPECT_NE(ShownBubble().find("Nice to meet you, Sam!"), std::string::npos) << ShownBubble();
 }
 
 TEST_F(SampleCharacterTest, DraggedItDanglesAndDroppedItFallsBackToTheGround) {

@@ -1,6 +1,8 @@
 #include "tools/kpftool/ExtractJson.hpp"
 
+
 #include "project/ActionItems.hpp"
+#include "tools/kpftool/DialogSource.hpp"
 #include "tools/kpftool/Json.hpp"
 #include "tools/kpftool/ModelJson.hpp"
 #include "tools/kpftool/ParamCodec.hpp"
@@ -106,7 +108,7 @@ void WriteLists(JsonWriter& json, const ExtractSource& source, const ExtractedNa
   json.Member("nextDialogId", model.NextDialogId).Key("dialogs").BeginArray();
   for (size_t i = 0; i < model.Dialogs.size(); ++i) {
     BeginDialogJson(json, model.Dialogs[i]);
-    FileMember(json, "file", names.Dialogs[i]);
+    FileMember(json, IsDialogJson(names.Dialogs[i]) ? "definition" : "file", names.Dialogs[i]);
     json.EndObject();
   }
   json.EndArray().Member("nextVariableId", model.NextVariableId).Key("variables").BeginArray();

@@ -64,6 +64,7 @@ class Session {
   void Apply(const RunInput& input);
   bool Inside(int x, int y) const;
   void Press(int x, int y);
+  std::vector<std::unique_ptr<platform::Timer>> ScheduleDialogInputs();
 
   const RunOptions& options_;
   const std::function<void(const std::string&)>& sink_;
@@ -131,6 +132,26 @@ void Session::Apply(const RunInput& input) {
   }
 }
 
+// One-shot timers, so that input reaches a dialog even while a script waits in a modal show.
+std::vector<std::unique_ptr<platform::Timer>> Session::ScheduleDialogInputs() {
+  std::vector<std::unique_ptr<platform::Timer>> timers;
+  for (const TimedDialogInput& timed : options_.dialogInputs) {
+    auto timer = platform_.CreateTimer();
+    platform::Timer* self = timer.get();
+    timer->SetInterval(static_cast<uint32_t>(std::max<int64_t>(1, timed.at)));
+    timer->SetOnTimer([this, self, input = timed.input] {
+      self->SetEnabled(false);
+      if (player_->Closed()) return;
+      ApplyDialogInput(*player_, input, [this](const std::string& name) {
+        Emit(engine::TraceLine(platform_.NowMs(), "dialog-missing").Text("name", name).str());
+      });
+    });
+    timer->SetEnabled(true);
+    timers.push_back(std::move(timer));
+  }
+  return timers;
+}
+
 int Session::Run() {
   platform_.SetScreenRect({0, 0, options_.screenWidth, options_.screenHeight});
   script::SeedProcessRandom(options_.seed);
@@ -181,6 +202,7 @@ int Session::Run() {
   endTimer->SetOnTimer([this] { platform_.VirtualLoop().Quit(0); });
   endTimer->SetEnabled(true);
 
+  const auto dialogTimers = ScheduleDialogInputs();
   if (player_->Start()) {
     std::vector<RunInput> inputs = options_.inputs;
     std::stable_sort(inputs.begin(), inputs.end(), [](const RunInput& a, const RunInput& b) { return a.at < b.at; });
@@ -244,6 +266,12 @@ RunOptions ParseRunArguments(const Arguments& args) {
         std::tie(input.x1, input.y1) = Pair(what, ',', "point");
       }
       options.inputs.push_back(std::move(input));
+    } else if (arg == "--dialog-text" || arg == "--dialog-click" || arg == "--dialog-close") {
+      const auto [what, at] = AtTime(value());
+      const DialogInputKind kind = arg == "--dialog-text"    ? DialogInputKind::Text
+                                   : arg == "--dialog-click" ? DialogInputKind::Click
+                                                             : DialogInputKind::Close;
+      options.dialogInputs.push_back({at, ParseDialogInput(kind, what)});
     } else if (!arg.empty() && arg[0] == '-') {
       throw std::invalid_argument("unknown option " + arg);
     } else if (options.file.empty()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/DialogInput.hpp"
 
 namespace kpf::tools {
 
@@ -24,6 +25,12 @@ struct RunAnswer {
   int64_t at = 0;
 };
 
+// Dialog input happens at its time even while a script waits in a modal dialog.
+struct TimedDialogInput {
+  int64_t at = 0;  // virtual ms
+  DialogInput input;
+};
+
 struct RunOptions {
   std::string file;
   int64_t seconds = 10;
@@ -35,6 +42,7 @@ struct RunOptions {
   // No).
   std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
+  std::vector<TimedDialogInput> dialogInputs = {};
 };
 
 // Parses the arguments of `kpftool run`; throws std::invalid_argument with a message.

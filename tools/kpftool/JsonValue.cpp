@@ -215,6 +215,12 @@ class JsonParser {
 
 JsonValue JsonValue::Parse(std::string_view text) { return JsonParser(text).Document(); }
 
+std::vector<std::string> JsonValue::Keys() const {
+  std::vector<std::string> keys;
+  for (const auto& member : members_) keys.push_back(member.first);
+  return keys;
+}
+
 const JsonValue* JsonValue::Find(std::string_view key) const {
   auto it = members_.find(key);
   return it == members_.end() ? nullptr : &it->second;

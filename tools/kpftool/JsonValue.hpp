@@ -36,6 +36,8 @@ class JsonValue {
   const std::vector<JsonValue>& Items() const { return items_; }
   // Member of an object, or null when absent (or when this is not an object).
   const JsonValue* Find(std::string_view key) const;
+  // Member names of an object in sorted order.
+  std::vector<std::string> Keys() const;
 
   static const char* TypeName(Type type);
 

@@ -1,11 +1,13 @@
 #include "tools/kpftool/PackSource.hpp"
 
+
 #include <algorithm>
 #include <stdexcept>
 
 #include "project/ActionItems.hpp"
 #include "project/SystemVariables.hpp"
 #include "project/TTaviVariable.hpp"
+#include "tools/kpftool/DialogSource.hpp"
 #include "tools/kpftool/JsonFields.hpp"
 #include "tools/kpftool/PackImages.hpp"
 #include "tools/kpftool/PackRecords.hpp"
@@ -373,8 +375,7 @@ class SourceReader {
       project::TTaviDialog dialog;
       dialog.ID = fields.Int32("id", static_cast<int32_t>(i + 1));
       dialog.Name = fields.Text("name");
-      if (!fields.Has("file")) fields.Fail("file", "a dialog needs its definition file");
-      dialog.Definition = ReadOptionalFile(fields, folder_, "file");
+      dialog.Definition = ReadDialogSource(fields, folder_);
       if (dialog.ID < kInt32Max) nextDialogId = std::max(nextDialogId, dialog.ID + 1);
       out.Dialogs.push_back(std::move(dialog));
     }

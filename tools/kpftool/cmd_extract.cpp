@@ -13,6 +13,7 @@
 #include "project/SystemVariables.hpp"
 #include "render/PngFile.hpp"
 #include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/DialogSource.hpp"
 #include "tools/kpftool/ExtractJson.hpp"
 #include "tools/kpftool/ParamCodec.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
@@ -83,8 +84,7 @@ ExtractedNames WriteBlobs(const fs::path& dir, ProjectModel& model, size_t loade
   ExtractedNames names;
   names.Images = WriteImages(dir, model, loadedImages);
   names.Sounds = WriteSounds(dir, model);
-  for (size_t i = 0; i < model.Dialogs.size(); ++i)
-    names.Dialogs.push_back(Put(dir, "dialogs", Numbered(i, ".bin"), model.Dialogs[i].Definition));
+  for (size_t i = 0; i < model.Dialogs.size(); ++i) names.Dialogs.push_back(WriteDialogSource(dir, i, model.Dialogs[i]));
   for (size_t i = 0; i < model.MenuEntries.size(); ++i) {
     const auto& image = model.MenuEntries[i].Image;
     names.MenuImages.push_back(image.empty() ? "" : Put(dir, "menus", Numbered(i, ".bmp"), image));

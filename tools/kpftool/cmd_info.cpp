@@ -11,6 +11,7 @@
 #include "package/PackageReader.hpp"
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/DialogJson.hpp"
 #include "tools/kpftool/Json.hpp"
 #include "tools/kpftool/ModelJson.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
@@ -133,7 +134,13 @@ void WriteLists(JsonWriter& json, const ProjectModel& model) {
   WriteSharedObjects(json, "sounds", model.Sounds, BeginSoundJson);
   WriteSharedObjects(json, "menuEntries", model.MenuEntries, BeginMenuEntryJson);
   WritePlayListsJson(json, model.PlayLists);
-  WriteSharedObjects(json, "dialogs", model.Dialogs, BeginDialogJson);
+  json.Key("dialogs").BeginArray();
+  for (const auto& dialog : model.Dialogs) {
+    BeginDialogJson(json, dialog);
+    WriteDialogObjectsJson(json, dialogs::ReadDefinition(dialog.Definition), {});
+    json.EndObject();
+  }
+  json.EndArray();
   WriteSharedObjects(json, "variables", model.Variables, BeginVariableJson);
   WriteOptionsJson(json, model);
   json.Member("cursorCount", static_cast<uint64_t>(model.Cursors.size()));
