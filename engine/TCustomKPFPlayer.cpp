@@ -190,6 +190,7 @@ void TCustomKPFPlayer::Close() {
   visibilityApplied_ = false;
   SetPopupMenu(false);
   timers_.RetireAll();
+  surfaces_.HideAll();
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();
@@ -211,6 +212,7 @@ void TCustomKPFPlayer::Unwound() {
   queue_.clear();
   arrays_.Clear();
   streams_.Clear();
+  surfaces_.ReleaseAll();
   loopFlags_.Clear();
   Clear();
 }

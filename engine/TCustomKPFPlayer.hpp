@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DrawingSurfaces.hpp"
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
 #include "engine/PlayerDesktop.hpp"
@@ -39,7 +40,8 @@ constexpr int kMaxPlayListDepth = 16;
 
 // Who fired the running script.
 struct TriggerContext {
-  enum class SenderKind { Player, MenuEntry, Timer, Dialog } sender = SenderKind::Player;
+  enum class SenderKind { Player, MenuEntry, Timer, Dialog, Surface } sender = SenderKind::Player;
+  int32_t senderId = 0;  // which surface window (for SenderKind::Surface)
   int32_t menuTag = -1;
   std::string firstName;
   std::string secondName;
@@ -73,6 +75,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void SetDesktop(PlayerDesktop* desktop) { desktop_ = desktop; }
   // The main form's services (unset members: the actions that need them do nothing).
   void SetMainFormHandlers(MainFormHandlers handlers) { mainForm_ = std::move(handlers); }
+  const MainFormHandlers& MainForm() const { return mainForm_; }
   const PlayerOptions& Options() const { return options_; }
   script::PlayerState& State() { return state_; }
   script::SystemValues& SystemValues() { return systemValues_; }
@@ -113,6 +116,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void RunScript(const project::TTaviScript& script, int param);
   int ScriptDepth() const { return scriptDepth_; }
   const TriggerContext& Context() const { return context_; }
+  // A sender that is going away: the trigger context no longer names it.
+  void ForgetSender(TriggerContext::SenderKind kind, int32_t id) {
+    if (context_.sender == kind && context_.senderId == id) context_ = TriggerContext{};
+  }
 
   // Input from the character window.
   void MouseDown(platform::MouseButton button, int x, int y);
@@ -151,6 +158,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   int32_t CreateUserTimer(int32_t scriptId, uint32_t periodMs, int32_t repeatCount);
   ScriptArrays& Arrays() { return arrays_; }
   MemoryStreams& Streams() { return streams_; }
+  DrawingSurfaces& Surfaces() { return surfaces_; }
   void ClearAnimationQueue() { queue_.clear(); }
   // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
   void RequestExit();
@@ -250,6 +258,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ScriptArrays arrays_;
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
+  DrawingSurfaces surfaces_{*this};
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

@@ -20,5 +20,9 @@ std::span<const ActionEntry> TimerActions();
 std::span<const ActionEntry> CharacterActions();
 // Further characters and copies of the player.
 std::span<const ActionEntry> InstanceActions();
+// Drawing surfaces: making, showing and selecting them, and the tray icon from one.
+std::span<const ActionEntry> SurfaceActions();
+// Pen, brush, font and the figures, text and pixels drawn on the current surface.
+std::span<const ActionEntry> DrawingActions();
 
 }  // namespace kpf::engine::actions

@@ -11,6 +11,7 @@
 #include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
+#include "render/PngFile.hpp"
 #include "script/ProcessRandom.hpp"
 
 namespace kpf::tools {
@@ -72,6 +73,7 @@ class Session {
   void Apply(const RunInput& input);
   bool Inside(int x, int y) const;
   void Press(int x, int y);
+  void WriteSurfaces() const;
 
   const RunOptions& options_;
   const std::function<void(const std::string&)>& sink_;
@@ -139,6 +141,19 @@ void Session::Apply(const RunInput& input) {
   }
 }
 
+// Opaque pictures, exactly as drawn (the transparent colour included).
+void Session::WriteSurfaces() const {
+  fs::create_directories(options_.surfacesFolder);
+  for (int slot = 0; slot < engine::DrawingSurfaces::kSlotCount; ++slot) {
+    const engine::DrawingSurface* surface = player_->Surfaces().At(slot);
+    if (surface == nullptr || surface->Picture.Empty()) continue;
+    std::vector<uint32_t> argb(surface->Picture.Pixels().begin(), surface->Picture.Pixels().end());
+    for (uint32_t& pixel : argb) pixel |= 0xFF000000;
+    const fs::path file = fs::path(options_.surfacesFolder) / ("surface-" + std::to_string(slot) + ".png");
+    render::WritePng(file.string(), surface->Picture.Width(), surface->Picture.Height(), argb);
+  }
+}
+
 int Session::Run() {
   platform_.SetScreenRect({0, 0, options_.screenWidth, options_.screenHeight});
   script::SeedProcessRandom(options_.seed);
@@ -195,6 +210,7 @@ int Session::Run() {
     if (!player_->Closed() && !platform_.Loop().Terminating()) platform_.AdvanceTo(endMs);
   }
   Emit(engine::TraceLine(platform_.NowMs(), "end").str());
+  if (!options_.surfacesFolder.empty()) WriteSurfaces();
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
@@ -221,6 +237,8 @@ RunOptions ParseRunArguments(const Arguments& args) {
       std::tie(options.screenWidth, options.screenHeight) = Pair(value(), 'x', "screen size");
     } else if (arg == "--trace") {
       options.trace = true;
+    } else if (arg == "--surfaces") {
+      options.surfacesFolder = value();
     } else if (arg == "--click" || arg == "--dblclick" || arg == "--key" || arg == "--menu" || arg == "--drag") {
       const auto [what, at] = AtTime(value());
       RunInput input;

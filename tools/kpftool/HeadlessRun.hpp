@@ -25,6 +25,8 @@ struct RunOptions {
   int screenWidth = 1024;
   int screenHeight = 768;
   bool trace = false;
+  // When set, every non-empty drawing surface is written there as "surface-<slot>.png" at the end.
+  std::string surfacesFolder = {};
   std::vector<RunInput> inputs;
 };
 
