@@ -93,7 +93,7 @@ project::ProjectSource SoftProject() {
 // The surface: a 120 × 80 picture in magenta (its transparent colour) with a red disc of radius 30
 // round (40, 40) and blue text at (80, 30), shown at (300, 200); a click on it paints the disc's
 // middle green. The character is a small blue square out of the way.
-constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kPureRed = 0xFF0000, kGreen = 0x00FF00;
 constexpr int kSurfaceX = 300, kSurfaceY = 200;
 project::ProjectSource SurfaceProject() {
   using testing::Action;
@@ -354,8 +354,8 @@ TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixelsAnd
 // root, one on the disc runs the surface's click script.
 TEST_F(PlayerOnScreenTest, SurfaceShowsItsDrawingShapedAndRunsItsClickScript) {
   const int centreX = kSurfaceX + 40, centreY = kSurfaceY + 40;
-  ASSERT_TRUE(LaunchAndShow(SurfaceProject(), centreX, centreY, kRed)) << std::hex << Pixel(centreX, centreY);
-  EXPECT_EQ(Pixel(kSurfaceX + 10, centreY), kRed);                      // the disc's left edge
+  ASSERT_TRUE(LaunchAndShow(SurfaceProject(), centreX, centreY, kPureRed)) << std::hex << Pixel(centreX, centreY);
+  EXPECT_EQ(Pixel(kSurfaceX + 10, centreY), kPureRed);                  // the disc's left edge
   EXPECT_EQ(Pixel(kSurfaceX + 2, kSurfaceY + 2), kWhite);               // transparent corner: the root
   EXPECT_EQ(Pixel(kSurfaceX + 40, kSurfaceY + 76), kWhite);             // below the disc
   EXPECT_EQ(Pixel(kSurfaceX + 119, kSurfaceY + 79), kWhite);
@@ -371,7 +371,7 @@ TEST_F(PlayerOnScreenTest, SurfaceShowsItsDrawingShapedAndRunsItsClickScript) {
   EXPECT_GT(blue, 10) << "the text";
   Click(kSurfaceX + 2, kSurfaceY + 2);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(Pixel(centreX, centreY), kRed);
+  EXPECT_EQ(Pixel(centreX, centreY), kPureRed);
   Click(centreX, centreY);
   EXPECT_TRUE(Soon([&] { return Pixel(centreX, centreY) == kGreen; })) << std::hex << Pixel(centreX, centreY);
   EXPECT_EQ(Pixel(kSurfaceX + 2, kSurfaceY + 2), kWhite);

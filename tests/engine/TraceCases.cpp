@@ -176,7 +176,7 @@ ProjectSource CharacterActions() {
 }
 
 // The start script draws on a surface, measures a text, reads a pixel back, shows the surface
-// twice (one window, moved) and hides it; the player's close hides nothing more.
+// twice (one window, moved) and hides it.
 ProjectSource Surfaces() {
   ProjectSource source = WithVariables({"SLOT", "WIDTH", "PIXEL"});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
