@@ -22,29 +22,32 @@ bool RoundedBox::Contains(int64_t x, int64_t y) const {
   return dx * dx * eh_ * eh_ + dy * dy * ew_ * ew_ <= ew_ * ew_ * eh_ * eh_;
 }
 
+namespace {
+
+// The run of [low, high) for which `inside` holds, the set being convex: only the `band` pixels
+// at either end can be outside, so no more than band + 1 are tested from each side.
+template <typename Inside>
+PixelSpan ConvexRun(int64_t low, int64_t high, int64_t band, Inside inside) {
+  int64_t begin = low;
+  const int64_t lowLimit = std::min(high, low + band + 1);
+  while (begin < lowLimit && !inside(begin)) ++begin;
+  if (begin == lowLimit && !inside(begin)) return {};
+  int64_t end = high;
+  const int64_t highLimit = std::max(begin, high - band - 1);
+  while (end > highLimit && !inside(end - 1)) --end;
+  return {begin, end};
+}
+
+}  // namespace
+
 PixelSpan RoundedBox::Row(int64_t y) const {
   if (Empty() || y < top_ || y >= bottom_) return {};
-  // Only the pixels of the corner bands can be outside; past them the row is inside.
-  int64_t begin = left_;
-  const int64_t leftLimit = std::min(right_, left_ + ew_ + 1);
-  while (begin < leftLimit && !Contains(begin, y)) ++begin;
-  if (begin == leftLimit && !Contains(begin, y)) return {};
-  int64_t end = right_;
-  const int64_t rightLimit = std::max(begin, right_ - ew_ - 1);
-  while (end > rightLimit && !Contains(end - 1, y)) --end;
-  return {begin, end};
+  return ConvexRun(left_, right_, ew_, [&](int64_t x) { return Contains(x, y); });
 }
 
 PixelSpan RoundedBox::Column(int64_t x) const {
   if (Empty() || x < left_ || x >= right_) return {};
-  int64_t begin = top_;
-  const int64_t topLimit = std::min(bottom_, top_ + eh_ + 1);
-  while (begin < topLimit && !Contains(x, begin)) ++begin;
-  if (begin == topLimit && !Contains(x, begin)) return {};
-  int64_t end = bottom_;
-  const int64_t bottomLimit = std::max(begin, bottom_ - eh_ - 1);
-  while (end > bottomLimit && !Contains(x, end - 1)) --end;
-  return {begin, end};
+  return ConvexRun(top_, bottom_, eh_, [&](int64_t y) { return Contains(x, y); });
 }
 
 }  // namespace kpf::render

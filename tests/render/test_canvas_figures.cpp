@@ -10,14 +10,16 @@
 #include <tuple>
 #include <vector>
 
+#include "CanvasRows.hpp"
 #include "render/Canvas.hpp"
 
 namespace kpf::render {
 namespace {
 
-constexpr int32_t kBlack = 0;
-constexpr int32_t kWhite = 0xFFFFFF;
-constexpr int32_t kRed = 0x0000FF;  // TColor: red in the low byte
+using testing::kBlack;
+using testing::kRed;
+using testing::kWhite;
+using testing::Rows;
 
 using PixelSet = std::set<std::pair<int, int>>;
 
@@ -31,19 +33,6 @@ PixelSet PixelsOf(const Canvas& canvas, int32_t color) {
   return found;
 }
 
-// The picture as rows of characters: '.' white, '#' black, 'R' red, '?' anything else.
-std::vector<std::string> Drawn(const Canvas& canvas) {
-  std::vector<std::string> rows;
-  for (int y = 0; y < canvas.Height(); ++y) {
-    std::string row;
-    for (int x = 0; x < canvas.Width(); ++x) {
-      const int32_t color = canvas.GetPixel(x, y);
-      row += color == kWhite ? '.' : color == kBlack ? '#' : color == kRed ? 'R' : '?';
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 // The points of a line by the header's words: max(|dx|, |dy|) points from the start, the other
 // axis at round(i * |dminor| / |dmajor|), halves away from the start.
@@ -184,7 +173,7 @@ TEST(CanvasRectangles, FillCoversTheHalfOpenBoxWithTheBrushByCopy) {
   canvas.SetPen(kWhite, static_cast<int>(PenMode::Xor), 0, 1);  // the pen mode does not apply
   canvas.SetBrush(kBlack, 0);
   canvas.FillRect(6, 5, 2, 3);  // corners the other way round
-  EXPECT_EQ(Drawn(canvas), (std::vector<std::string>{"........", "........", "........", "..####..",
+  EXPECT_EQ(Rows(canvas), (std::vector<std::string>{"........", "........", "........", "..####..",
                                                     "..####..", "........", "........"}));
   canvas.SetBrush(kRed, 1);  // clear
   canvas.FillRect(0, 0, 8, 7);
@@ -222,7 +211,7 @@ TEST(CanvasRoundRectangles, CornersAreCutByTheEightByFourEllipse) {
   Canvas canvas = White(12, 7);
   canvas.SetBrush(kRed, 0);
   canvas.RoundRect(0, 0, 10, 6, 8, 4);
-  EXPECT_EQ(Drawn(canvas), (std::vector<std::string>{".########...", "#RRRRRRRR#..", "#RRRRRRRR#..", "#RRRRRRRR#..",
+  EXPECT_EQ(Rows(canvas), (std::vector<std::string>{".########...", "#RRRRRRRR#..", "#RRRRRRRR#..", "#RRRRRRRR#..",
                                                     "#RRRRRRRR#..", ".########...", "............"}));
   // Corners given the other way round, and a clear brush leaves the inside alone.
   Canvas clear = White(12, 7);
@@ -238,7 +227,7 @@ TEST(CanvasRoundRectangles, WidePensAreCentredExceptInsideFrame) {
   centred.SetBrush(kRed, 0);
   centred.SetPen(kBlack, 4, 0, 3);
   centred.RoundRect(2, 2, 8, 7, 0, 0);
-  EXPECT_EQ(Drawn(centred), (std::vector<std::string>{"..........", ".########.", ".########.", ".########.",
+  EXPECT_EQ(Rows(centred), (std::vector<std::string>{"..........", ".########.", ".########.", ".########.",
                                                      ".###RR###.", ".########.", ".########.", ".########.",
                                                      ".........."}));
   Canvas inside = White(14, 12);

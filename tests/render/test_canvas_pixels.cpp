@@ -6,14 +6,16 @@
 #include <vector>
 
 #include "project/Errors.hpp"
+#include "CanvasRows.hpp"
 #include "render/Canvas.hpp"
 
 namespace kpf::render {
 namespace {
 
-constexpr int32_t kBlack = 0;
-constexpr int32_t kWhite = 0xFFFFFF;
-constexpr int32_t kRed = 0x0000FF;
+using testing::kBlack;
+using testing::kRed;
+using testing::kWhite;
+using testing::Rows;
 constexpr int32_t kBlue = 0xFF0000;
 
 // A picture from rows of characters: '#' black, anything else white.
@@ -27,18 +29,6 @@ Canvas FromRows(const std::vector<std::string>& rows) {
   return canvas;
 }
 
-std::vector<std::string> Rows(const Canvas& canvas) {
-  std::vector<std::string> rows;
-  for (int y = 0; y < canvas.Height(); ++y) {
-    std::string row;
-    for (int x = 0; x < canvas.Width(); ++x) {
-      const int32_t color = canvas.GetPixel(x, y);
-      row += color == kWhite ? '.' : color == kBlack ? '#' : color == kRed ? 'R' : '?';
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 TEST(CanvasPicture, SizesAreBoundedAndResizingKeepsTheOverlap) {
   EXPECT_TRUE(Canvas::SizeAllowed(16384, 1024));
