@@ -70,10 +70,16 @@ void Canvas::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (brush_.style == BrushStyle::Clear) return;
   const auto [left, right] = Clip(std::min(x1, x2), std::max(x1, x2), width_);
   const auto [top, bottom] = Clip(std::min(y1, y2), std::max(y1, y2), height_);
-  for (int64_t y = top; y < bottom; ++y) {
-    for (int64_t x = left; x < right; ++x) {
-      if (BrushPaints(brush_.style, x, y)) At(x, y) = brush_.rgb;
-    }
+  for (int64_t y = top; y < bottom && left < right; ++y) PaintRun(y, left, right);
+}
+
+void Canvas::PaintRun(int64_t y, int64_t begin, int64_t end) {
+  if (brush_.style == BrushStyle::Solid) {
+    std::fill(&At(begin, y), &At(begin, y) + (end - begin), brush_.rgb);
+    return;
+  }
+  for (int64_t x = begin; x < end; ++x) {
+    if (BrushPaints(brush_.style, x, y)) At(x, y) = brush_.rgb;
   }
 }
 
@@ -90,11 +96,7 @@ int32_t Canvas::GetPixel(int32_t x, int32_t y) const {
 void Canvas::FloodFill(int32_t x, int32_t y) {
   if (brush_.style == BrushStyle::Clear || x < 0 || y < 0 || x >= width_ || y >= height_) return;
   if (At(x, y) == brush_.rgb) return;
-  ForEachFillRun(pixels_, width_, height_, x, y, [this](int row, int begin, int end) {
-    for (int column = begin; column < end; ++column) {
-      if (BrushPaints(brush_.style, column, row)) At(column, row) = brush_.rgb;
-    }
-  });
+  ForEachFillRun(pixels_, width_, height_, x, y, [this](int row, int begin, int end) { PaintRun(row, begin, end); });
 }
 
 TextLayout& Canvas::Text() {

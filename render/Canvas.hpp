@@ -145,6 +145,8 @@ class Canvas {
  private:
   uint32_t& At(int64_t x, int64_t y) { return pixels_[static_cast<size_t>(y) * width_ + static_cast<size_t>(x)]; }
   void Plot(int64_t x, int64_t y, uint32_t rgb) { At(x, y) = Combine(pen_.mode, rgb, At(x, y)); }
+  // Pixels [begin, end) of row y where the brush paints, in its colour, by copy.
+  void PaintRun(int64_t y, int64_t begin, int64_t end);
   void ThinLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   void WideLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   TextFont LayoutFont() const;

@@ -23,9 +23,10 @@ void Canvas::ThinLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   const LineSteps steps(x0, y0, x1, y1);
   // Only the points whose coordinate along the longer axis lies in the picture are walked.
   const auto [first, last] = steps.MajorRange(0, (steps.XMajor() ? width_ : height_) - 1);
-  steps.ForEach(first, last, [this](int64_t i, const LinePoint& point) {
+  const bool every = pen_.style == PenStyle::Solid || pen_.style == PenStyle::InsideFrame;
+  steps.ForEach(first, last, [&](int64_t i, const LinePoint& point) {
     if (point.x < 0 || point.y < 0 || point.x >= width_ || point.y >= height_) return;
-    if (PenDraws(pen_.style, i)) Plot(point.x, point.y, pen_.rgb);
+    if (every || PenDraws(pen_.style, i)) Plot(point.x, point.y, pen_.rgb);
   });
 }
 

@@ -55,8 +55,15 @@ platform::ShapeMask KeyedMask(std::span<const uint32_t> pixels, int width, int h
 
 std::variant<platform::Region, platform::ShapeMask> KeyedShape(std::span<const uint32_t> pixels, int width, int height,
                                                                uint32_t keyRgb) {
-  if (CountKeyedRuns(pixels, width, height, keyRgb) > platform::kMaxShapeRectangles) return KeyedMask(pixels, width, height, keyRgb);
-  return KeyedRuns(pixels, width, height, keyRgb);
+  // One pass while the runs fit; the mask is made only for a shape of more.
+  if (!Usable(pixels, width, height)) return platform::Region{};
+  platform::Region runs;
+  for (int y = 0; y < height; ++y) {
+    const auto row = pixels.subspan(static_cast<size_t>(y) * static_cast<size_t>(width), static_cast<size_t>(width));
+    ForEachRun(row, width, 1, keyRgb, [&](int, int begin, int end) { runs.push_back(platform::Rect{begin, y, end, y + 1}); });
+    if (runs.size() > platform::kMaxShapeRectangles) return KeyedMask(pixels, width, height, keyRgb);
+  }
+  return runs;
 }
 
 }  // namespace kpf::render
