@@ -15,12 +15,14 @@
 #include "engine/DrawingSurfaces.hpp"
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
+#include "engine/OpenMessageBoxes.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/ScriptRunner.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TKPF.hpp"
+#include "engine/TrayAnimation.hpp"
 #include "engine/Trace.hpp"
 #include "engine/UserTimers.hpp"
 #include "package/PackageHost.hpp"
@@ -56,6 +58,9 @@ struct PlayerOptions {
   std::string executablePath;  // the running program, for "Run On Startup"
   std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
   bool preview = false;        // project came from a project file, not the own package
+  // The file whose package the player plays (its own executable or a character file named on
+  // the command line): the file a player copy is made from. Empty for project files and streams.
+  std::string packagePath;
   uint32_t randomSeed = 0;
 };
 
@@ -75,7 +80,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void SetDesktop(PlayerDesktop* desktop) { desktop_ = desktop; }
   // The main form's services (unset members: the actions that need them do nothing).
   void SetMainFormHandlers(MainFormHandlers handlers) { mainForm_ = std::move(handlers); }
-  const MainFormHandlers& MainForm() const { return mainForm_; }
   const PlayerOptions& Options() const { return options_; }
   script::PlayerState& State() { return state_; }
   script::SystemValues& SystemValues() { return systemValues_; }
@@ -183,6 +187,20 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void SendVariable(int32_t target, const project::TTaviVariable& variable);
   void CloseCharacters(int32_t parentHandle, int32_t handle);
 
+  // The window, message-box and tray side of the player (PlayerWindow.cpp).
+  const MainFormHandlers& MainForm() const { return mainForm_; }
+  bool FollowsMouse() const { return followMouse_; }
+  // The application was minimised or restored: the window state and global trigger 7 or 8.
+  void ApplicationMinimised(bool minimised);
+  // The animation alpha (what "Stay On Top" re-applies) and the window's opacity, 0..255.
+  void SetOpacity(int64_t alpha);
+  // "Run On Startup" from a script: the autostart entry and the menu tick (not on preview).
+  void SetRunOnStartup(bool enabled);
+  // The application's title (player 0's), this player's own without a main form.
+  std::string ApplicationTitle() const;
+  OpenMessageBoxes& MessageBoxes() { return messageBoxes_; }
+  TrayAnimation& TrayIconAnimation() { return trayAnimation_; }
+
   // ScriptRunnerHost.
   int ExecuteAction(const project::TTaviScript& script, const project::TKPFExeAction& item, int param,
                     RunState& state) override;
@@ -210,6 +228,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Moves the character window (the window part of SetPosition); while window updates are
   // suspended the move is only stored.
   virtual void MoveWindow(int x, int y) = 0;
+  // Raises and activates the character window through the window manager.
+  virtual void ActivateWindow() = 0;
+  // Restacks the character window directly below the desktop window `windowId`, at its position
+  // with the current animation's size; false when that window cannot be used.
+  virtual bool PlaceBelowWindow(uint64_t windowId) = 0;
   // Visible project dialogs (none until the dialog runtime exists).
   virtual int VisibleDialogCount() const { return 0; }
   // Shows the project dialog with that name (compared without case) modally and returns when it
@@ -242,6 +265,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void UpdateRunOnStartupState();
   void CountChildInstance();
   void TimerFired(size_t index);
+  void ShowTrayFrame(const project::TTaviEvent& animation, int frameIndex, uint32_t intervalMs);
 
   PlayerOptions options_;
   std::mt19937 random_;
@@ -259,6 +283,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
   DrawingSurfaces surfaces_{*this};
+  OpenMessageBoxes messageBoxes_;
+  TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
+                                                        uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

@@ -24,5 +24,9 @@ std::span<const ActionEntry> InstanceActions();
 std::span<const ActionEntry> SurfaceActions();
 // Pen, brush, font and the figures, text and pixels drawn on the current surface.
 std::span<const ActionEntry> DrawingActions();
+// The character window, the pointer, the application's windows and the message box.
+std::span<const ActionEntry> WindowActions();
+// The notification-area icon: balloons, pictures and the icon animation.
+std::span<const ActionEntry> TrayActions();
 
 }  // namespace kpf::engine::actions

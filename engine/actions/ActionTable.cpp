@@ -28,6 +28,8 @@ const ActionTable& StandardActions() {
     built.Add(InstanceActions());
     built.Add(SurfaceActions());
     built.Add(DrawingActions());
+    built.Add(WindowActions());
+    built.Add(TrayActions());
     return built;
   }();
   return table;

@@ -55,12 +55,14 @@ int SelectSurface(ActionCall& call) {
 // The tray icon shows the picture with its transparent colour see-through; the main form keeps
 // a copy of its own.
 int TrayIconFromSurface(ActionCall& call) {
-  const DrawingSurface* surface = call.player.Surfaces().Current();
-  const auto& setTrayIcon = call.player.MainForm().setTrayIcon;
-  if (surface == nullptr || surface->Picture.Empty() || !setTrayIcon) return kResultNext;
+  TCustomKPFPlayer& player = call.player;
+  const DrawingSurface* surface = player.Surfaces().Current();
+  if (surface == nullptr || surface->Picture.Empty()) return kResultNext;
   const render::Canvas& picture = surface->Picture;
+  if (player.Tracing()) player.Trace(player.Line("tray-icon").Int("w", picture.Width()).Int("h", picture.Height()));
+  if (!player.MainForm().setTrayIcon) return kResultNext;
   const int32_t key = surface->UseTransparency != 0 ? surface->TransparentColour : desktop::kClNone;
-  setTrayIcon(desktop::MakeTransparent(picture.Width(), picture.Height(), picture.Pixels(), key));
+  player.MainForm().setTrayIcon(desktop::MakeTransparent(picture.Width(), picture.Height(), picture.Pixels(), key));
   return kResultNext;
 }
 

@@ -1,14 +1,12 @@
 #include "tools/kpftool/HeadlessRun.hpp"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "engine/RecordingSoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
-#include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "render/PngFile.hpp"
@@ -47,16 +45,10 @@ std::pair<std::string, int64_t> AtTime(const std::string& text) {
   return {text.substr(0, at), ToNumber(text.substr(at + 1), "time")};
 }
 
-// The package rule on the file's last bytes, without reading the whole file.
+// The player's package rule on the file's last bytes, without reading the whole file.
 bool IsPackage(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("cannot open " + file);
-  const auto size = static_cast<int64_t>(in.tellg());
-  if (size < static_cast<int64_t>(package::kPackageTrailerBytes)) return false;
-  std::array<uint8_t, package::kPackageTrailerBytes> tail{};
-  in.seekg(size - static_cast<int64_t>(tail.size()));
-  in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
-  return in && package::HasPackageTrailer(tail);
+  if (!std::ifstream(file, std::ios::binary)) throw std::runtime_error("cannot open " + file);
+  return package::IsPackageFile(file);
 }
 
 class Session {
@@ -162,6 +154,7 @@ int Session::Run() {
   playerOptions.executablePath = fs::absolute(options_.file).string();
   playerOptions.currentFolder = fs::absolute(options_.file).parent_path().string();
   playerOptions.preview = !package;
+  if (package) playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.randomSeed = options_.seed;
   player_ = std::make_unique<engine::TFormKPFPlayer>(platform_, playerOptions);
   window_ = platform_.LastWindow();
@@ -170,6 +163,11 @@ int Session::Run() {
   player_->SetSoundOutput(&sounds);
   player_->SetTraceSink([this](const std::string& line) { Emit(line); });
   player_->OnExitRequested = [this] { platform_.VirtualLoop().Quit(0); };
+  // The one player is the whole application: it hears of its minimise and restore.
+  platform_.SetOnApplicationMinimised([this](bool minimised) { player_->ApplicationMinimised(minimised); });
+  std::vector<RunAnswer> answers = options_.answers;
+  std::stable_sort(answers.begin(), answers.end(), [](const RunAnswer& a, const RunAnswer& b) { return a.at < b.at; });
+  for (const RunAnswer& answer : answers) platform_.QueueAnswer(answer.code, answer.at);
 
   const fs::path resources = fs::temp_directory_path() / ("kpftool-run-" + std::to_string(::getpid()));
   package::ExtractedFileList extracted;
@@ -211,6 +209,7 @@ int Session::Run() {
   }
   Emit(engine::TraceLine(platform_.NowMs(), "end").str());
   if (!options_.surfacesFolder.empty()) WriteSurfaces();
+  platform_.SetOnApplicationMinimised(nullptr);
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
@@ -239,6 +238,9 @@ RunOptions ParseRunArguments(const Arguments& args) {
       options.trace = true;
     } else if (arg == "--surfaces") {
       options.surfacesFolder = value();
+    } else if (arg == "--answer") {
+      const auto [code, at] = AtTime(value());
+      options.answers.push_back({static_cast<int>(ToNumber(code, "answer code")), at});
     } else if (arg == "--click" || arg == "--dblclick" || arg == "--key" || arg == "--menu" || arg == "--drag") {
       const auto [what, at] = AtTime(value());
       RunInput input;

@@ -18,6 +18,12 @@ struct RunInput {
   std::string caption;
 };
 
+// The answer to the next message box (or question) shown at or after virtual time `at`.
+struct RunAnswer {
+  int code = 0;
+  int64_t at = 0;
+};
+
 struct RunOptions {
   std::string file;
   int64_t seconds = 10;
@@ -27,6 +33,9 @@ struct RunOptions {
   bool trace = false;
   // When set, every non-empty drawing surface is written there as "surface-<slot>.png" at the end.
   std::string surfacesFolder = {};
+  // In time order, one per box; a box without one answers its first button (a yes/no question:
+  // No).
+  std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
 };
 
