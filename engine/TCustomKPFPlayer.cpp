@@ -175,6 +175,7 @@ void TCustomKPFPlayer::Close() {
   visibilityApplied_ = false;
   SetPopupMenu(false);
   timers_.RetireAll();
+  surfaces_.HideAll();
   trayAnimation_.Stop();
   dragging_ = false;
   followMouse_ = false;
@@ -197,6 +198,7 @@ void TCustomKPFPlayer::Unwound() {
   queue_.clear();
   arrays_.Clear();
   streams_.Clear();
+  surfaces_.ReleaseAll();
   loopFlags_.Clear();
   Clear();
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DrawingSurfaces.hpp"
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
 #include "engine/OpenMessageBoxes.hpp"
@@ -46,7 +47,8 @@ constexpr int kMaxPlayListDepth = 16;
 
 // Who fired the running script.
 struct TriggerContext {
-  enum class SenderKind { Player, MenuEntry, Timer, Dialog } sender = SenderKind::Player;
+  enum class SenderKind { Player, MenuEntry, Timer, Dialog, Surface } sender = SenderKind::Player;
+  int32_t senderId = 0;  // which surface window (for SenderKind::Surface)
   int32_t menuTag = -1;
   std::string firstName;
   std::string secondName;
@@ -127,6 +129,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void RunScript(const project::TTaviScript& script, int param);
   int ScriptDepth() const { return scriptDepth_; }
   const TriggerContext& Context() const { return context_; }
+  // A sender that is going away: the trigger context no longer names it.
+  void ForgetSender(TriggerContext::SenderKind kind, int32_t id) {
+    if (context_.sender == kind && context_.senderId == id) context_ = TriggerContext{};
+  }
 
   // Input from the character window.
   void MouseDown(platform::MouseButton button, int x, int y);
@@ -166,6 +172,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ScriptArrays& Arrays() { return arrays_; }
   MemoryStreams& Streams() { return streams_; }
   PlayerDialogs& Dialogs() { return dialogs_; }
+  DrawingSurfaces& Surfaces() { return surfaces_; }
   void ClearAnimationQueue() { queue_.clear(); }
   // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
   void RequestExit();
@@ -283,6 +290,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ScriptArrays arrays_;
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
+  DrawingSurfaces surfaces_{*this};
   OpenMessageBoxes messageBoxes_;
   TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
                                                         uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};

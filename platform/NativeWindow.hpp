@@ -3,6 +3,7 @@
 // visibility, stacking, and the three ways of making it non-rectangular or translucent.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/Types.hpp"
@@ -18,6 +19,26 @@ struct ImageView {
 
 // A window shape: the union of these rectangles (window coordinates). Empty shows nothing.
 using Region = std::vector<Rect>;
+
+// A window shape as one bit per pixel, for outlines of more runs than a rectangle list should
+// carry: rows of (width + 7) / 8 bytes, top row first; bit x % 8 (least significant first) of
+// byte x / 8 is set where the window shows.
+struct ShapeMask {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> bits;
+  size_t RowBytes() const { return (static_cast<size_t>(width > 0 ? width : 0) + 7) / 8; }
+  bool Shows(int x, int y) const {
+    return (bits[static_cast<size_t>(y) * RowBytes() + static_cast<size_t>(x) / 8] >> (x % 8) & 1) != 0;
+  }
+};
+
+// Most rectangles a shape is given as; a shape of more runs goes as a ShapeMask (one request
+// of millions of rectangles would exceed what the window system takes).
+inline constexpr size_t kMaxShapeRectangles = 65536;
+
+// Cursor numbers below 0 name the desktop's own cursors.
+inline constexpr int kHandCursor = -21;
 
 // Input the window reports to its owner, in the order the user produced it.
 class WindowInput {
@@ -38,6 +59,8 @@ class NativeWindow {
  public:
   virtual ~NativeWindow() = default;
   virtual void SetInput(WindowInput* input) = 0;
+  // The caption window managers and other programs see (by default the character's).
+  virtual void SetTitle(const std::string& title) { (void)title; }
   virtual void MoveResize(int x, int y, int width, int height) = 0;
   virtual Rect Bounds() const = 0;
   virtual void SetVisible(bool visible) = 0;
@@ -58,10 +81,27 @@ class NativeWindow {
   // Region path: draws the picture opaque and clips the window to `shape` (null: rectangular).
   virtual void ShowImage(const ImageView& image) = 0;
   virtual void SetShape(const Region* shape) = 0;
+  // The same from a bit mask; by default its runs become the rectangles of SetShape.
+  virtual void SetShapeMask(const ShapeMask& mask) {
+    Region runs;
+    for (int y = 0; y < mask.height; ++y) {
+      for (int x = 0; x < mask.width;) {
+        if (!mask.Shows(x, y)) {
+          ++x;
+          continue;
+        }
+        const int start = x;
+        while (x < mask.width && mask.Shows(x, y)) ++x;
+        runs.push_back(Rect{start, y, x, y + 1});
+      }
+    }
+    SetShape(&runs);
+  }
   // Per-pixel path: premultiplied picture shown with its alpha, scaled by `constantAlpha`.
   virtual void ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) = 0;
   // Whole-window opacity.
   virtual void SetOpacity(uint8_t alpha) = 0;
+  // A registered cursor's number, 0 for the default pointer, or kHandCursor.
   virtual void SetCursor(int cursorNumber) = 0;
 };
 

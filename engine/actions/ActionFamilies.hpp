@@ -20,6 +20,10 @@ std::span<const ActionEntry> TimerActions();
 std::span<const ActionEntry> CharacterActions();
 // Further characters and copies of the player.
 std::span<const ActionEntry> InstanceActions();
+// Drawing surfaces: making, showing and selecting them, and the tray icon from one.
+std::span<const ActionEntry> SurfaceActions();
+// Pen, brush, font and the figures, text and pixels drawn on the current surface.
+std::span<const ActionEntry> DrawingActions();
 // The character window, the pointer, the application's windows and the message box.
 std::span<const ActionEntry> WindowActions();
 // The notification-area icon: balloons, pictures and the icon animation.

@@ -81,6 +81,7 @@ GtkNativeWindow::GtkNativeWindow() {
 GtkNativeWindow::~GtkNativeWindow() {
   g_signal_handlers_disconnect_by_data(window_, this);
   gtk_widget_destroy(window_);
+  if (handCursor_ != nullptr) g_object_unref(handCursor_);
 }
 
 void GtkNativeWindow::ConnectSignals() {
@@ -93,6 +94,8 @@ void GtkNativeWindow::ConnectSignals() {
   g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkNativeWindow::OnDelete), this);
   g_signal_connect(window_, "window-state-event", G_CALLBACK(&GtkNativeWindow::OnWindowState), this);
 }
+
+void GtkNativeWindow::SetTitle(const std::string& title) { gtk_window_set_title(GTK_WINDOW(window_), title.c_str()); }
 
 void GtkNativeWindow::MoveResize(int x, int y, int width, int height) {
   // X windows are at least one pixel wide and high; positions and sizes travel in 16 bits.
@@ -221,23 +224,55 @@ void GtkNativeWindow::ShowLayered(const ImageView& premultiplied, uint8_t consta
   RemoveShape();
   if (picture_ && rgba_) {
     // Only what shows takes clicks; the bounding shape stays the whole window.
-    const Region visible = VisiblePixelRuns(premultiplied);
-    const auto rects = ToXRectangles(visible);
-    XShapeCombineRectangles(display_, xid_, ShapeInput, 0, 0, const_cast<XRectangle*>(rects.data()),
-                            static_cast<int>(rects.size()), ShapeSet, YXBanded);
+    CombineRectangles(ShapeInput, VisiblePixelRuns(premultiplied));
     XFlush(display_);
   }
   Redraw();
 }
 
 void GtkNativeWindow::ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input) {
-  auto boundingRects = ToXRectangles(bounding);
-  auto inputRects = ToXRectangles(input);
-  XShapeCombineRectangles(display_, xid_, ShapeBounding, 0, 0, boundingRects.data(),
-                          static_cast<int>(boundingRects.size()), ShapeSet, Unsorted);
-  XShapeCombineRectangles(display_, xid_, ShapeInput, 0, 0, inputRects.data(), static_cast<int>(inputRects.size()),
-                          ShapeSet, Unsorted);
+  CombineRectangles(ShapeBounding, bounding);
+  CombineRectangles(ShapeInput, input);
   XFlush(display_);
+}
+
+void GtkNativeWindow::SetShapeMask(const ShapeMask& mask) {
+  CombineMask(ShapeBounding, mask);
+  CombineMask(ShapeInput, mask);
+  XFlush(display_);
+}
+
+void GtkNativeWindow::CombineRectangles(int kind, const std::vector<Rect>& rects) {
+  if (rects.size() <= kMaxShapeRectangles) {
+    auto xRects = ToXRectangles(rects);
+    XShapeCombineRectangles(display_, xid_, kind, 0, 0, xRects.data(), static_cast<int>(xRects.size()), ShapeSet,
+                            Unsorted);
+    return;
+  }
+  // Too many for one request: the same pixels as a mask of the window's size.
+  ShapeMask mask;
+  mask.width = bounds_.width();
+  mask.height = bounds_.height();
+  mask.bits.assign(mask.RowBytes() * static_cast<size_t>(mask.height), 0);
+  for (const Rect& rect : rects) {
+    for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, mask.height); ++y) {
+      uint8_t* row = mask.bits.data() + static_cast<size_t>(y) * mask.RowBytes();
+      for (int x = std::max(rect.left, 0); x < std::min(rect.right, mask.width); ++x) row[x / 8] |= 1u << (x % 8);
+    }
+  }
+  CombineMask(kind, mask);
+}
+
+void GtkNativeWindow::CombineMask(int kind, const ShapeMask& mask) {
+  if (mask.width <= 0 || mask.height <= 0 || mask.bits.size() < mask.RowBytes() * static_cast<size_t>(mask.height)) {
+    XShapeCombineRectangles(display_, xid_, kind, 0, 0, nullptr, 0, ShapeSet, Unsorted);  // shows nothing
+    return;
+  }
+  // Bitmap data: rows padded to whole bytes, least significant bit first, as ShapeMask has it.
+  const Pixmap bitmap = XCreateBitmapFromData(display_, xid_, reinterpret_cast<const char*>(mask.bits.data()),
+                                              static_cast<unsigned>(mask.width), static_cast<unsigned>(mask.height));
+  XShapeCombineMask(display_, xid_, kind, 0, 0, bitmap, ShapeSet);
+  XFreePixmap(display_, bitmap);
 }
 
 void GtkNativeWindow::RemoveShape() {
@@ -249,8 +284,15 @@ void GtkNativeWindow::RemoveShape() {
 void GtkNativeWindow::SetOpacity(uint8_t alpha) { gtk_widget_set_opacity(window_, alpha / 255.0); }
 
 void GtkNativeWindow::SetCursor(int cursorNumber) {
+  GdkWindow* window = gtk_widget_get_window(window_);
+  if (cursorNumber == kHandCursor) {
+    if (handCursor_ == nullptr) handCursor_ = gdk_cursor_new_from_name(gdk_window_get_display(window), "pointer");
+    if (handCursor_ == nullptr) handCursor_ = gdk_cursor_new_for_display(gdk_window_get_display(window), GDK_HAND2);
+    gdk_window_set_cursor(window, handCursor_);
+    return;
+  }
   // Numbers without a registered cursor (and 0) show the default arrow.
-  gdk_window_set_cursor(gtk_widget_get_window(window_), GtkCursorTable::Lookup(cursorNumber));
+  gdk_window_set_cursor(window, GtkCursorTable::Lookup(cursorNumber));
 }
 
 void GtkNativeWindow::Redraw() { gtk_widget_queue_draw(window_); }

@@ -7,12 +7,14 @@
 // Region path: the picture is drawn opaque and the X Shape extension clips both what is drawn
 // (ShapeBounding) and where the pointer hits (ShapeInput), so clicks on transparent pixels reach
 // the window below. The shape is set with XShapeCombineRectangles on the window's XID: GDK's own
-// shape calls do not reach the server for a window that is already mapped.
+// shape calls do not reach the server for a window that is already mapped. A shape of more
+// rectangles than one request should carry (kMaxShapeRectangles) goes as a 1-bit mask instead.
 // Per-pixel path: with a compositor the window has an RGBA visual and the premultiplied picture
 // is painted with its alpha; pixels of alpha 0 also leave the input shape.
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/NativeWindow.hpp"
@@ -22,6 +24,7 @@ typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo cairo_t;
 typedef struct _XDisplay Display;
 typedef union _GdkEvent GdkEvent;
+typedef struct _GdkCursor GdkCursor;
 
 namespace kpf::platform::gtk {
 
@@ -37,6 +40,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   GtkNativeWindow& operator=(const GtkNativeWindow&) = delete;
 
   void SetInput(WindowInput* input) override { input_ = input; }
+  void SetTitle(const std::string& title) override;
   void MoveResize(int x, int y, int width, int height) override;
   // The rectangle last asked for (the X server applies it asynchronously).
   Rect Bounds() const override { return bounds_; }
@@ -55,12 +59,13 @@ class GtkNativeWindow : public platform::NativeWindow {
   // Also drops the input shape a per-pixel picture left behind.
   void ShowImage(const ImageView& image) override;
   void SetShape(const Region* shape) override;
+  void SetShapeMask(const ShapeMask& mask) override;
   // Also drops the shape: the picture's alpha decides what shows.
   void ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) override;
   // Through the compositor (_NET_WM_WINDOW_OPACITY); without one the window stays opaque.
   void SetOpacity(uint8_t alpha) override;
-  // The cursor registered under the number (GtkCursorTable); 0 and unknown numbers show the
-  // default arrow.
+  // The cursor registered under the number (GtkCursorTable), or the desktop's hand for
+  // kHandCursor; 0 and unknown numbers show the default arrow.
   void SetCursor(int cursorNumber) override;
 
   // The X window, for tests and desktop queries.
@@ -77,6 +82,10 @@ class GtkNativeWindow : public platform::NativeWindow {
 
   void ConnectSignals();
   void ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input);
+  // Sets one shape kind (ShapeBounding or ShapeInput) from rectangles, or from a mask of them
+  // when there are too many.
+  void CombineRectangles(int kind, const std::vector<Rect>& rects);
+  void CombineMask(int kind, const ShapeMask& mask);
   void RemoveShape();
   void Redraw();
   // The picture as a cairo surface; null when the view does not hold width × height pixels.
@@ -101,6 +110,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   Surface picture_;
   Paint paint_ = Paint::Opaque;
   uint8_t constantAlpha_ = 255;
+  GdkCursor* handCursor_ = nullptr;
   std::function<void(bool)> onIconified_;
 };
 

@@ -21,11 +21,17 @@ void HeadlessWindow::ShowImage(const platform::ImageView& image) {
 }
 
 void HeadlessWindow::SetShape(const platform::Region* shape) {
+  mask_.reset();
   if (shape == nullptr) {
     shape_.reset();
   } else {
     shape_ = *shape;
   }
+}
+
+void HeadlessWindow::SetShapeMask(const platform::ShapeMask& mask) {
+  shape_.reset();
+  mask_ = mask;
 }
 
 void HeadlessWindow::ShowLayered(const platform::ImageView& premultiplied, uint8_t constantAlpha) {

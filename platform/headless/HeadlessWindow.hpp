@@ -36,6 +36,8 @@ class HeadlessWindow : public platform::NativeWindow {
   bool SupportsPerPixelAlpha() const override { return screen_->perPixelAlpha; }
   void ShowImage(const platform::ImageView& image) override;
   void SetShape(const platform::Region* shape) override;
+  // Kept as given (Shape() is then unset): a mask stands for more runs than rectangles carry.
+  void SetShapeMask(const platform::ShapeMask& mask) override;
   void ShowLayered(const platform::ImageView& premultiplied, uint8_t constantAlpha) override;
   void SetOpacity(uint8_t alpha) override { opacity_ = alpha; }
   void SetCursor(int cursorNumber) override { cursor_ = cursorNumber; }
@@ -44,6 +46,8 @@ class HeadlessWindow : public platform::NativeWindow {
   uint64_t Id() const { return id_; }  // 1, 2, ... in creation order
   // Empty while rectangular; an empty region hides everything.
   const std::optional<platform::Region>& Shape() const { return shape_; }
+  // The mask last given by SetShapeMask, until SetShape replaces it.
+  const std::optional<platform::ShapeMask>& Mask() const { return mask_; }
   int ImageWidth() const { return imageWidth_; }
   int ImageHeight() const { return imageHeight_; }
   // Copy of the last picture shown (0xAARRGGBB, premultiplied when Layered()).
@@ -79,6 +83,7 @@ class HeadlessWindow : public platform::NativeWindow {
   bool visible_ = false;
   bool topmost_ = false;
   std::optional<platform::Region> shape_;
+  std::optional<platform::ShapeMask> mask_;
   int imageWidth_ = 0;
   int imageHeight_ = 0;
   std::vector<uint32_t> imagePixels_;

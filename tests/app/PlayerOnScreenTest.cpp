@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -87,6 +88,40 @@ project::ProjectSource SoftProject() {
   }
   source.Images = {image};
   source.Animations = {testing::Showing(1, "idle", 0, 0, 100, "100", "100")};
+  return source;
+}
+
+// The surface: a 120 × 80 picture in magenta (its transparent colour) with a red disc of radius 30
+// round (40, 40) and blue text at (80, 30), shown at (300, 200); a click on it paints the disc's
+// middle green. The character is a small blue square out of the way.
+constexpr uint32_t kPureRed = 0xFF0000, kGreen = 0x00FF00;
+constexpr int kSurfaceX = 300, kSurfaceY = 200;
+project::ProjectSource SurfaceProject() {
+  using testing::Action;
+  const auto n = [](int value) { return std::make_pair(0, std::to_string(value)); };
+  const auto text = [](std::string value) { return std::make_pair(1, std::move(value)); };
+  // TColor values: red in the low byte.
+  constexpr int kRedColour = 0x0000FF, kBlueColour = 0xFF0000, kGreenColour = 0x00FF00, kMagenta = 0xFF00FF;
+  std::vector<project::TKPFExeAction> draw = {
+      Action(64, {n(120), n(80)}),    Action(68, {n(kMagenta)}),       Action(71, {}),
+      Action(49, {n(kRedColour), n(4), n(0), n(1)}),
+  };
+  for (int dy = -30; dy <= 30; ++dy) {
+    const int half = static_cast<int>(std::sqrt(30.5 * 30.5 - dy * dy));
+    draw.push_back(Action(56, {n(40 - half), n(40 + dy), n(41 + half), n(40 + dy)}));
+  }
+  for (auto&& action : {Action(51, {text("Sans"), n(kBlueColour), n(14), n(1)}), Action(52, {n(80), n(30), text("Hi")}),
+                        Action(60, {n(2)}), Action(57, {n(kSurfaceX), n(kSurfaceY)})}) {
+    draw.push_back(action);
+  }
+  project::ProjectSource source;
+  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  source.Images = {testing::Square(20, 0xFF000000 | kBlue)};
+  source.Animations = {testing::Showing(1, "idle", 0, 0, 20, "10", "10")};
+  source.Scripts = {testing::ScriptOf(1, 2, draw),
+                    testing::ScriptOf(2, 0, {Action(50, {n(kGreenColour), n(0)}), Action(53, {n(30), n(30), n(50), n(50)}),
+                                             Action(57, {n(kSurfaceX), n(kSurfaceY)})})};
+  source.NextScriptId = 3;
   return source;
 }
 
@@ -178,9 +213,9 @@ class PlayerOnScreenTest : public ::testing::Test {
 
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
-  bool LaunchAndShow(const project::ProjectSource& source) {
+  bool LaunchAndShow(const project::ProjectSource& source, int x = kOpaqueX, int y = kOpaqueY, uint32_t colour = kRed) {
     return player_.emplace(scratch_ / "bin", source, Environment()).Started() &&
-           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+           Soon([&] { return Pixel(x, y) == colour; });
   }
   // Starts kpfplayer itself with `arguments`; its standard error goes to ErrorText().
   bool Launch(const std::vector<std::string>& arguments) {
@@ -395,6 +430,35 @@ TEST_F(PlayerOnScreenTest, NoFileThatCanBePlayedEndsWithStatusOneAndNoWindow) {
   EXPECT_EQ(player_->WaitForExit(), 1);
   EXPECT_EQ(ErrorText(), "kpfplayer: " + missing.string() + ": not a character package or project file\n");
   EXPECT_EQ(FindTopLevel(true), 0u);
+}
+
+// A script draws a disc and text on a surface and shows it: they appear at the given place with
+// the root window around the disc; a click on a transparent pixel of the surface reaches the
+// root, one on the disc runs the surface's click script.
+TEST_F(PlayerOnScreenTest, SurfaceShowsItsDrawingShapedAndRunsItsClickScript) {
+  const int centreX = kSurfaceX + 40, centreY = kSurfaceY + 40;
+  ASSERT_TRUE(LaunchAndShow(SurfaceProject(), centreX, centreY, kPureRed)) << std::hex << Pixel(centreX, centreY);
+  EXPECT_EQ(Pixel(kSurfaceX + 10, centreY), kPureRed);                  // the disc's left edge
+  EXPECT_EQ(Pixel(kSurfaceX + 2, kSurfaceY + 2), kWhite);               // transparent corner: the root
+  EXPECT_EQ(Pixel(kSurfaceX + 40, kSurfaceY + 76), kWhite);             // below the disc
+  EXPECT_EQ(Pixel(kSurfaceX + 119, kSurfaceY + 79), kWhite);
+  EXPECT_EQ(Pixel(kSurfaceX - 1, centreY), kWhite);                     // outside the window
+  int blue = 0;
+  for (int y = kSurfaceY + 28; y < kSurfaceY + 60; ++y) {
+    for (int x = kSurfaceX + 78; x < kSurfaceX + 120; ++x) {
+      const uint32_t pixel = Pixel(x, y);
+      const int r = pixel >> 16 & 0xFF, g = pixel >> 8 & 0xFF, b = pixel & 0xFF;
+      blue += b > r + 60 && b > g + 60 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(blue, 10) << "the text";
+  Click(kSurfaceX + 2, kSurfaceY + 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(Pixel(centreX, centreY), kPureRed);
+  Click(centreX, centreY);
+  EXPECT_TRUE(Soon([&] { return Pixel(centreX, centreY) == kGreen; })) << std::hex << Pixel(centreX, centreY);
+  EXPECT_EQ(Pixel(kSurfaceX + 2, kSurfaceY + 2), kWhite);
+  EXPECT_EQ(CloseAndWait(), 0);
 }
 
 }  // namespace

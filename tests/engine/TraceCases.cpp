@@ -175,6 +175,21 @@ ProjectSource CharacterActions() {
   return source;
 }
 
+// The start script draws on a surface, measures a text, reads a pixel back, shows the surface
+// twice (one window, moved) and hides it.
+ProjectSource Surfaces() {
+  ProjectSource source = WithVariables({"SLOT", "WIDTH", "PIXEL"});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 100));
+  source.Scripts.push_back(Script(0, "draw", {
+      Act(81, {P::Int(3)}), Act(64, {P::Text("40"), P::Text("20"), P::Var(1)}),
+      Act(49, {P::Int(0x0000FF), P::Int(4), P::Int(0), P::Text("2")}), Act(56, {P::Text("0"), P::Text("10"), P::Text("40"), P::Text("10")}),
+      Act(66, {P::Text(""), P::Var(2)}), Act(58, {P::Text("5"), P::Text("10"), P::Var(3)}),
+      Act(57, {P::Text("100"), P::Text("100")}), Act(57, {P::Text("120"), P::Text("90")}), Act(61),
+  }, 2));
+  source.NextScriptId = 1;
+  return source;
+}
+
 // The character turns (its start slot mirrors it); a click asks a question that the run answers
 // later, moves it, minimises and restores the application (triggers 7 and 8), glides the pointer,
 // animates the tray icon and asks for a balloon, which nothing shows without a main form.
@@ -209,6 +224,7 @@ const std::map<std::string, std::function<ProjectSource()>>& TraceCases() {
       {"playlists", PlayLists},     {"close_menu", CloseMenu},
       {"drag_animation", DragWithAnimation}, {"drag_plain", DragPlain},
       {"sounds", Sounds},           {"character_actions", CharacterActions},
+      {"surfaces", Surfaces},
       {"window_actions", WindowActions},
   };
   return cases;

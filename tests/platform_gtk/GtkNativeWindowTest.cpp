@@ -91,6 +91,38 @@ TEST_F(GtkNativeWindowTest, RemovingTheShapeShowsTheWholeRectangleAndAnEmptyShap
   EXPECT_EQ(ScreenPixel(55, 65), kRootBlack);
 }
 
+// More rectangles than one shape request should carry go to the server as a bit mask: the
+// window shows, and takes clicks on, exactly the same pixels.
+TEST_F(GtkNativeWindowTest, ShapesOfTooManyRectanglesAndBitMasksShowTheirPixelsOnly) {
+  Region columns;  // every other pixel of every row: 90 000 runs
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 600; x += 2) columns.push_back(Rect{x, y, x + 1, y + 1});
+  }
+  ASSERT_GT(columns.size(), kMaxShapeRectangles);
+  auto window = ShowRedWindow(0, 100, 600, 300, &columns);
+  ASSERT_TRUE(Drawn(0, 100) && Drawn(598, 399));
+  for (const auto& [x, y, expected] : std::vector<std::tuple<int, int, uint32_t>>{
+           {1, 100, kRootBlack}, {2, 101, kScreenRed}, {301, 250, kRootBlack}, {300, 250, kScreenRed}}) {
+    EXPECT_EQ(ScreenPixel(x, y), expected) << "at " << x << "," << y;
+  }
+  Click(301, 250);  // a transparent column: goes to the root
+  Click(300, 250);
+  ASSERT_TRUE(RunUntil([&] { return !input_.downs.empty() && !input_.ups.empty(); }));
+  EXPECT_EQ(input_.downs, (std::vector<Press>{{MouseButton::Left, 300, 150}}));
+  // A mask of one 10 × 10 square at (20, 20).
+  ShapeMask mask{.width = 600, .height = 300, .bits = {}};
+  mask.bits.assign(mask.RowBytes() * 300, 0);
+  for (int y = 20; y < 30; ++y) {
+    for (int x = 20; x < 30; ++x) mask.bits[y * mask.RowBytes() + x / 8] |= static_cast<uint8_t>(1u << (x % 8));
+  }
+  window->SetShapeMask(mask);
+  window->SetCursor(kHandCursor);
+  EXPECT_TRUE(RunUntil([&] { return ScreenPixel(2, 101) == kRootBlack; }));
+  EXPECT_TRUE(Drawn(25, 125));  // newly inside the shape: painted on its expose
+  EXPECT_EQ(ScreenPixel(30, 125), kRootBlack);
+  EXPECT_EQ(ScreenPixel(19, 120), kRootBlack);
+}
+
 TEST_F(GtkNativeWindowTest, ButtonsDoubleClicksKeysAndCloseRequestsAreReported) {
   auto window = ShowRedWindow(200, 200, 100, 100, nullptr);
   ASSERT_TRUE(Drawn(250, 250));

@@ -13,13 +13,6 @@
 #include "WindowManager.hpp"
 #endif
 
-// GTK, fontconfig and friends keep process-lifetime caches that the leak checker would report.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libgtk-3\nleak:libgdk-3\nleak:libglib-2.0\nleak:libgobject-2.0\nleak:libgio-2.0\n"
-         "leak:libfontconfig\nleak:libpango\nleak:libcairo\nleak:libX11\nleak:libatk\nleak:libatk-bridge\n"
-         "leak:libdbus\nleak:libharfbuzz\nleak:libpixman\nleak:libgdk_pixbuf\nleak:libepoxy\n";
-}
-
 namespace kpf::platform::gtk::testing {
 
 namespace {

@@ -9,6 +9,7 @@
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
+#include "render/PngFile.hpp"
 #include "script/ProcessRandom.hpp"
 
 namespace kpf::tools {
@@ -65,6 +66,7 @@ class Session {
   bool Inside(int x, int y) const;
   void Press(int x, int y);
   std::vector<std::unique_ptr<platform::Timer>> ScheduleDialogInputs();
+  void WriteSurfaces() const;
 
   const RunOptions& options_;
   const std::function<void(const std::string&)>& sink_;
@@ -152,6 +154,19 @@ std::vector<std::unique_ptr<platform::Timer>> Session::ScheduleDialogInputs() {
   return timers;
 }
 
+// Opaque pictures, exactly as drawn (the transparent colour included).
+void Session::WriteSurfaces() const {
+  fs::create_directories(options_.surfacesFolder);
+  for (int slot = 0; slot < engine::DrawingSurfaces::kSlotCount; ++slot) {
+    const engine::DrawingSurface* surface = player_->Surfaces().At(slot);
+    if (surface == nullptr || surface->Picture.Empty()) continue;
+    std::vector<uint32_t> argb(surface->Picture.Pixels().begin(), surface->Picture.Pixels().end());
+    for (uint32_t& pixel : argb) pixel |= 0xFF000000;
+    const fs::path file = fs::path(options_.surfacesFolder) / ("surface-" + std::to_string(slot) + ".png");
+    render::WritePng(file.string(), surface->Picture.Width(), surface->Picture.Height(), argb);
+  }
+}
+
 int Session::Run() {
   platform_.SetScreenRect({0, 0, options_.screenWidth, options_.screenHeight});
   script::SeedProcessRandom(options_.seed);
@@ -215,6 +230,7 @@ int Session::Run() {
     if (!player_->Closed() && !platform_.Loop().Terminating()) platform_.AdvanceTo(endMs);
   }
   Emit(engine::TraceLine(platform_.NowMs(), "end").str());
+  if (!options_.surfacesFolder.empty()) WriteSurfaces();
   platform_.SetOnApplicationMinimised(nullptr);
   endTimer.reset();
   player_.reset();
@@ -242,6 +258,8 @@ RunOptions ParseRunArguments(const Arguments& args) {
       std::tie(options.screenWidth, options.screenHeight) = Pair(value(), 'x', "screen size");
     } else if (arg == "--trace") {
       options.trace = true;
+    } else if (arg == "--surfaces") {
+      options.surfacesFolder = value();
     } else if (arg == "--answer") {
       const auto [code, at] = AtTime(value());
       options.answers.push_back({static_cast<int>(ToNumber(code, "answer code")), at});

@@ -38,6 +38,8 @@ struct RunOptions {
   int screenWidth = 1024;
   int screenHeight = 768;
   bool trace = false;
+  // When set, every non-empty drawing surface is written there as "surface-<slot>.png" at the end.
+  std::string surfacesFolder = {};
   // In time order, one per box; a box without one answers its first button (a yes/no question:
   // No).
   std::vector<RunAnswer> answers = {};
