@@ -104,10 +104,24 @@ void TfmPlayer::ReclaimClosedChildren() {
 
 std::string TfmPlayer::ExecutableFolder() const { return FolderOf(settings_.executablePath); }
 
+std::string TfmPlayer::ResourceFolderOf(const Entry& entry) const {
+  std::string folder = entry.temporary ? entry.temporary->Path() : settings_.resourceFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
 TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOptions options) {
   auto entry = std::make_unique<Entry>();
   entry->handle = UnusedHandle();
   options.executablePath = settings_.executablePath;
+  options.offline = settings_.offline;
+  options.allowLoopbackTransfers = settings_.allowLoopbackTransfers;
+  if (settings_.resourceFolder.empty()) {
+    entry->temporary = std::make_unique<package::PrivateTempFolder>(settings_.temporaryFiles);
+    options.temporaryFolder = entry->temporary->Path();
+  } else {
+    options.temporaryFolder = settings_.resourceFolder;
+  }
   // Handles are never given twice, so neither is a seed (player counts fall as closed ones go).
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(entry->handle - 1);
   entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
@@ -140,6 +154,9 @@ engine::MainFormHandlers TfmPlayer::HandlersFor(Entry& entry) {
   handlers.createPlayer = [this](int32_t parentHandle, const std::string& fileName) {
     return LoadCharacterFor(parentHandle, fileName);
   };
+  handlers.createPlayerFromBytes = [this](int32_t parentHandle, std::span<const uint8_t> bytes) {
+    return LoadCharacterFor(parentHandle, {}, bytes);
+  };
   handlers.sendToPlayers = [this, &entry](int32_t target, const project::TTaviVariable& variable) {
     SendToPlayers(*entry.player, target, variable);
   };
@@ -153,10 +170,11 @@ size_t TfmPlayer::RunningPlayerCount() const {
       std::count_if(players_.begin(), players_.end(), [](const auto& entry) { return !entry->player->Closed(); }));
 }
 
-int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName) {
+int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName,
+                                    std::optional<std::span<const uint8_t>> bytes) {
   if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
   const CallDepthScope nested(loadDepth_);
-  const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName);
+  const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName, bytes);
   return player != nullptr ? HandleOf(*player) : 0;
 }
 
@@ -166,9 +184,13 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   std::string currentFolder = ExecutableFolder();
   if (!fileName.empty()) {
     currentFolder = FolderOf(fileName);
+    options.packagePath = fileName;
   } else if (!stream && commandLine_.projectFile) {
     options.preview = true;
+    options.packagePath = *commandLine_.projectFile;
     if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
+  } else if (!stream) {
+    options.packagePath = settings_.executablePath;
   }
   options.currentFolder = currentFolder;
   Entry& entry = NewEntry(parentHandle, std::move(options));
@@ -212,6 +234,11 @@ void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const 
   if (stream) {
     // The whole stream is loaded from a copy of its own, so the caller's buffer is never held.
     const std::vector<uint8_t> copy(stream->begin(), stream->end());
+    // A package (its trailer at the end) brings its resources into the character's own folder.
+    if (const std::optional<package::PackageLayout> layout = package::ParsePackage(copy)) {
+      package::ApplyPackage(*layout, player, entry.extracted, ResourceFolderOf(entry));
+      return;
+    }
     try {
       player.LoadProject(copy);
     } catch (const std::exception&) {
@@ -223,10 +250,9 @@ void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const 
     LoadFile(entry, *commandLine_.projectFile);
     return;
   }
-  const std::string folder = settings_.resourceFolder;
+  // Without a private folder the resources cannot be extracted; the project still plays.
   const package::PackageReadResult read =
-      folder.empty() ? package::ReadPackage(settings_.executablePath, player, entry.extracted)
-                     : package::ReadPackage(settings_.executablePath, player, entry.extracted, folder);
+      package::ReadPackage(settings_.executablePath, player, entry.extracted, ResourceFolderOf(entry));
   // A player without a package of its own plays the bundled sample character.
   if (!read.PackageFound && players_.size() == 1 && IsFile(settings_.fallbackProject)) {
     LoadFile(entry, settings_.fallbackProject);

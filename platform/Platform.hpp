@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ChildProcess.hpp"
 #include "platform/DesktopServices.hpp"
 #include "platform/EventLoop.hpp"
 #include "platform/HintWindow.hpp"
@@ -48,6 +49,9 @@ class Platform {
   // Starts `program` (a path, not searched for) with the arguments as they stand: no shell ever
   // reads them. Does not wait for it; false when it could not be started.
   virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
+  // Starts a program with an argument vector (no shell), its standard input from /dev/null, in
+  // the given working folder; null when it could not be started.
+  virtual std::shared_ptr<ChildProcess> StartProcess(const ProcessStart& start) = 0;
   virtual void SetApplicationMinimised(bool minimised) = 0;
 
   // Desktop integration: popup menus, the speech-hint window, the notification-area icon, the

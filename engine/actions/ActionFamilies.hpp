@@ -20,5 +20,13 @@ std::span<const ActionEntry> TimerActions();
 std::span<const ActionEntry> CharacterActions();
 // Further characters and copies of the player.
 std::span<const ActionEntry> InstanceActions();
+// Text files, arrays from files, the file test, player copies and saved variables.
+std::span<const ActionEntry> FileActions();
+// Memory streams and their files.
+std::span<const ActionEntry> StreamActions();
+// Web addresses, documents and programs.
+std::span<const ActionEntry> OpenActions();
+// Internet transfers and characters loaded from memory.
+std::span<const ActionEntry> NetActions();
 
 }  // namespace kpf::engine::actions

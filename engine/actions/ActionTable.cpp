@@ -26,6 +26,10 @@ const ActionTable& StandardActions() {
     built.Add(TimerActions());
     built.Add(CharacterActions());
     built.Add(InstanceActions());
+    built.Add(FileActions());
+    built.Add(StreamActions());
+    built.Add(OpenActions());
+    built.Add(NetActions());
     return built;
   }();
   return table;

@@ -69,7 +69,9 @@ MessageBoxResult RunMessageBox(const std::string& text, const std::string& capti
   for (size_t i = 0; i < choices.size(); ++i) {
     gtk_dialog_add_button(GTK_DIALOG(dialog), choices[i].label, static_cast<gint>(i));
   }
-  gtk_dialog_set_default_response(GTK_DIALOG(dialog), 0);
+  // A warning that asks Yes or No asks before something that could do harm: No is the default.
+  const bool noByDefault = buttons == MessageBoxButtons::YesNo && icon == MessageBoxIcon::Warning;
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), noByDefault ? 1 : 0);
   gtk_window_present(GTK_WINDOW(dialog));
   const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);

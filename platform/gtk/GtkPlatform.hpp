@@ -45,6 +45,7 @@ class GtkPlatform : public platform::Platform {
   // Starts xdg-open with the target as its only argument; false when it cannot be started.
   bool ShellOpen(const std::string& target) override;
   bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+  std::shared_ptr<ChildProcess> StartProcess(const ProcessStart& start) override;
   // Iconifies the application's shown windows, or brings them back.
   void SetApplicationMinimised(bool minimised) override;
 

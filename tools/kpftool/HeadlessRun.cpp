@@ -10,7 +10,9 @@
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
+#include "package/PrivateTempFolder.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
+#include "script/PathMacros.hpp"
 #include "script/ProcessRandom.hpp"
 
 namespace kpf::tools {
@@ -70,6 +72,7 @@ class Session {
     if (options_.trace && sink_) sink_(line);
   }
   void Apply(const RunInput& input);
+  void AnswerMessageBoxes();
   bool Inside(int x, int y) const;
   void Press(int x, int y);
 
@@ -139,15 +142,42 @@ void Session::Apply(const RunInput& input) {
   }
 }
 
+void Session::AnswerMessageBoxes() {
+  auto pending = std::make_shared<std::vector<std::pair<int, int64_t>>>(options_.answers);
+  std::stable_sort(pending->begin(), pending->end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+  platform_.SetMessageBoxHandler([this, pending](const platform::headless::MessageBoxCall& call) {
+    if (!pending->empty() && pending->front().second <= platform_.NowMs()) {
+      const int code = pending->front().first;
+      pending->erase(pending->begin());
+      return static_cast<platform::MessageBoxResult>(code);
+    }
+    const bool question = call.buttons == platform::MessageBoxButtons::YesNo ||
+                          call.buttons == platform::MessageBoxButtons::YesNoCancel;
+    return question ? platform::MessageBoxResult::No : platform::MessageBoxResult::Ok;
+  });
+}
+
 int Session::Run() {
   platform_.SetScreenRect({0, 0, options_.screenWidth, options_.screenHeight});
   script::SeedProcessRandom(options_.seed);
   const bool package = IsPackage(options_.file);
   engine::PlayerOptions playerOptions;
   playerOptions.executablePath = fs::absolute(options_.file).string();
+  playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.currentFolder = fs::absolute(options_.file).parent_path().string();
   playerOptions.preview = !package;
   playerOptions.randomSeed = options_.seed;
+  playerOptions.offline = options_.offline;
+  playerOptions.allowLoopbackTransfers = options_.allowLoopback;
+  const package::PrivateTempFolder temporary;
+  playerOptions.temporaryFolder = temporary.Path();
+  if (!options_.home.empty()) {
+    const fs::path home = fs::absolute(options_.home);
+    playerOptions.documentsFolder = script::DocumentsFolderFor(home.string(), (home / ".config").string());
+    playerOptions.settingsFolder = (home / ".config" / "kpfplayer").string();
+    fs::create_directories(playerOptions.documentsFolder);
+  }
+  AnswerMessageBoxes();
   player_ = std::make_unique<engine::TFormKPFPlayer>(platform_, playerOptions);
   window_ = platform_.LastWindow();
   engine::RecordingSoundOutput sounds([this](const std::string& line) { Emit(line); },
@@ -156,11 +186,9 @@ int Session::Run() {
   player_->SetTraceSink([this](const std::string& line) { Emit(line); });
   player_->OnExitRequested = [this] { platform_.VirtualLoop().Quit(0); };
 
-  const fs::path resources = fs::temp_directory_path() / ("kpftool-run-" + std::to_string(::getpid()));
   package::ExtractedFileList extracted;
   if (package) {
-    fs::create_directories(resources);
-    package::ReadPackage(options_.file, *player_, extracted, resources.string() + "/");
+    package::ReadPackage(options_.file, *player_, extracted, temporary.Path() + "/");
   } else {
     package::LoadFromFile(options_.file, *player_, [this](const std::string& message) {
       Emit(engine::TraceLine(platform_.NowMs(), "msgbox").Text("text", message).str());
@@ -198,8 +226,6 @@ int Session::Run() {
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
-  std::error_code error;
-  fs::remove_all(resources, error);
   return 0;
 }
 
@@ -221,6 +247,15 @@ RunOptions ParseRunArguments(const Arguments& args) {
       std::tie(options.screenWidth, options.screenHeight) = Pair(value(), 'x', "screen size");
     } else if (arg == "--trace") {
       options.trace = true;
+    } else if (arg == "--offline") {
+      options.offline = true;
+    } else if (arg == "--allow-loopback") {
+      options.allowLoopback = true;
+    } else if (arg == "--home") {
+      options.home = value();
+    } else if (arg == "--answer") {
+      const auto [code, at] = AtTime(value());
+      options.answers.emplace_back(static_cast<int>(ToNumber(code, "answer code")), at);
     } else if (arg == "--click" || arg == "--dblclick" || arg == "--key" || arg == "--menu" || arg == "--drag") {
       const auto [what, at] = AtTime(value());
       RunInput input;

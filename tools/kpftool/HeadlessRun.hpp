@@ -26,6 +26,13 @@ struct RunOptions {
   int screenHeight = 768;
   bool trace = false;
   std::vector<RunInput> inputs;
+  // Answers to message boxes and questions (result code, virtual ms): each answers the first box
+  // shown at or after its time. Boxes without an answer get No (questions) or OK.
+  std::vector<std::pair<int, int64_t>> answers = {};
+  bool offline = false;        // every internet transfer fails at once
+  bool allowLoopback = false;  // tests only: transfers may reach loopback servers
+  // A home folder of the run's own: its documents folder and settings store lie inside it.
+  std::string home = {};
 };
 
 // Parses the arguments of `kpftool run`; throws std::invalid_argument with a message.
