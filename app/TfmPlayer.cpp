@@ -188,7 +188,8 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   } else if (!stream && commandLine_.projectFile) {
     options.preview = true;
     options.packagePath = *commandLine_.projectFile;
-    if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
+    options.characterFolder = FolderOf(*commandLine_.projectFile);
+    if (commandLine_.currentFolder) currentFolder = options.characterFolder = *commandLine_.currentFolder;
   } else if (!stream) {
     options.packagePath = settings_.executablePath;
   }
@@ -384,12 +385,18 @@ bool TfmPlayer::CheckPlayersRunning() {
 
 void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
                               const project::TTaviVariable& variable) {
+  // Receivers' scripts may send on: deliveries nest at most as deeply as script runs do.
+  if (deliveryDepth_ >= engine::kMaxScriptDepth) return;
+  const CallDepthScope delivering(deliveryDepth_);
   const CallDepthScope walking(walkingPlayers_);
+  // Copied before the first delivery: the receivers' scripts may change the sender's variable.
+  const std::string name = variable.Name;
   const project::VariantValue value = variable.GetValue();
   for (engine::TFormKPFPlayer* receiver : Instances()) {
     const bool addressed = HandleOf(*receiver) == target || (target == -1 && receiver != &sender);
-    if (!addressed) continue;
-    if (project::TTaviVariable* own = receiver->Model.VariableByName(variable.Name)) {
+    // A character that an earlier delivery's script closed receives nothing.
+    if (!addressed || receiver->Closed()) continue;
+    if (project::TTaviVariable* own = receiver->Model.VariableByName(name)) {
       try {
         own->SetValue(value);
       } catch (const std::exception&) {

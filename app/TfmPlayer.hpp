@@ -180,6 +180,7 @@ class TfmPlayer {
   int32_t nextHandle_ = 1;
   int loadDepth_ = 0;
   int walkingPlayers_ = 0;  // calls that hold pointers to several players
+  int deliveryDepth_ = 0;   // SendToPlayers calls on the stack
   bool constructing_ = true;
   bool terminated_ = false;
   std::unique_ptr<MessageChannel> channel_;

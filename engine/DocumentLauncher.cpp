@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "sandbox/NameRules.hpp"
 #include "sandbox/ProgramRules.hpp"
 #include "sandbox/WebAddress.hpp"
 
@@ -44,6 +45,13 @@ const char* OutcomeName(OpenOutcome outcome) {
     case OpenOutcome::Failed: return "failed";
   }
   return "failed";
+}
+
+bool IsWebAddressText(std::string_view text) {
+  const auto starts = [&](std::string_view prefix) {
+    return text.size() >= prefix.size() && sandbox::SameNameIgnoringCase(text.substr(0, prefix.size()), prefix);
+  };
+  return starts("HTTP:") || starts("MAILTO:");
 }
 
 std::string OpenQuestion(const std::string& title, const std::string& path, const std::string& arguments,

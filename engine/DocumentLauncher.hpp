@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/Platform.hpp"
@@ -51,6 +52,10 @@ class DocumentLauncher {
   std::deque<int64_t> openings_;  // loop times of the openings in the last window
   std::set<std::pair<std::string, std::string>> approved_;
 };
+
+// A text that names a web address rather than a file: it begins with "HTTP:" or "MAILTO:" (any
+// case). Whether it may be opened is the web-address rule's to say.
+bool IsWebAddressText(std::string_view text);
 
 // The question asked before a file is opened or started.
 std::string OpenQuestion(const std::string& title, const std::string& path, const std::string& arguments,

@@ -17,14 +17,6 @@ namespace kpf::engine {
 
 namespace {
 
-// The Part's test for a text that is an address rather than a file.
-bool LooksLikeWebAddress(std::string_view text) {
-  const auto starts = [&](std::string_view prefix) {
-    return text.size() >= prefix.size() && project::SameText(text.substr(0, prefix.size()), prefix);
-  };
-  return starts("HTTP:") || starts("MAILTO:");
-}
-
 // Mode of the package file, execute bits included; the copy keeps it (setuid and the like never).
 unsigned PackageMode(const std::string& path) {
   struct stat info {};
@@ -57,7 +49,7 @@ OpenOutcome TCustomKPFPlayer::OpenWebAddress(const std::string& address) {
 }
 
 OpenOutcome TCustomKPFPlayer::OpenDocument(const std::string& text, const std::string& arguments) {
-  if (LooksLikeWebAddress(text)) return OpenWebAddress(text);
+  if (IsWebAddressText(text)) return OpenWebAddress(text);
   const std::string path = evaluation_.ResolveFileName(text);
   if (path.empty()) {
     Trace(Line("open").Text("target", text).Text("state", "refused"));

@@ -72,6 +72,12 @@ void SavedVariables::Delete(std::string_view title, const project::TTaviVariable
   settings.DeleteSetting(SettingPath(title, variable.Name));
 }
 
+void SavedVariables::DeleteAll(std::string_view title) {
+  if (title.empty() || title.size() > kMaxSavedTitleBytes) return;
+  package::SettingsKey settings(folder_, {});
+  settings.DeleteKey(Escaped(title));
+}
+
 bool SavedVariables::OfflineByUser() const {
   const package::SettingsKey settings(folder_, {});
   return settings.ReadSettingInt("Offline", 0) == 1;

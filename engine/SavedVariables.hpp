@@ -28,6 +28,8 @@ class SavedVariables {
   // The saved value of the variable: integer default 0, text default empty.
   project::VariantValue Load(std::string_view title, const project::TTaviVariable& variable);
   void Delete(std::string_view title, const project::TTaviVariable& variable);
+  // Every value saved under the title (the character is being uninstalled).
+  void DeleteAll(std::string_view title);
 
   // The per-user switch "Offline" (1: every internet transfer fails at once).
   bool OfflineByUser() const;

@@ -20,7 +20,7 @@ script::PlayerFolders Folders(const PlayerOptions& options) {
 }
 
 sandbox::FileRoots Roots(const PlayerOptions& options, const script::PlayerFolders& folders) {
-  return {.characterFolder = folders.CurrentFolder,
+  return {.characterFolder = options.characterFolder.empty() ? folders.CurrentFolder : options.characterFolder,
           .temporaryFolder = options.temporaryFolder,
           .documentsFolder = folders.DocumentsFolder,
           .executableFolder = folders.ExecutableFolder,

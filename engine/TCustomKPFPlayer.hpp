@@ -70,6 +70,9 @@ std::vector<std::string> ProjectInstanceArguments(const std::string& projectFile
 struct PlayerOptions {
   std::string executablePath = {};  // the running program, for "Run On Startup"
   std::string currentFolder = {};   // CURRENT_FOLDER and "{currdir}"
+  // The character's own folder, a root of the file-access rules where relative names lie: that
+  // of its package or project file, or "-KPFPATH" ("" = the current folder).
+  std::string characterFolder = {};
   bool preview = false;        // project came from a project file, not the own package
   uint32_t randomSeed = 0;
   // The file the character came from: the executable with a package appended, or the character

@@ -7,14 +7,8 @@ namespace kpf::engine::actions {
 
 namespace {
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && project::SameText(text.substr(0, prefix.size()), prefix);
-}
-
 int OpenWebAddress(ActionCall& call) {
-  if (StartsWithIgnoringCase(call.T[0], "HTTP:") || StartsWithIgnoringCase(call.T[0], "MAILTO:")) {
-    call.player.OpenWebAddress(call.T[0]);
-  }
+  if (IsWebAddressText(call.T[0])) call.player.OpenWebAddress(call.T[0]);
   return kResultNext;
 }
 
