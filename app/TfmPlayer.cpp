@@ -18,6 +18,12 @@ std::string FolderOf(const std::string& path) {
   return folder.string();
 }
 
+constexpr const char* kNotACharacter = "not a character package or project file";
+
+bool HasSomethingToPlay(const engine::TFormKPFPlayer& player) {
+  return !player.Model.Animations.empty() || !player.Model.Scripts.empty();
+}
+
 bool IsFile(const std::string& path) {
   std::error_code error;
   return !path.empty() && fs::is_regular_file(path, error);
@@ -46,8 +52,13 @@ void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const proj
 TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
     : platform_(platform), settings_(std::move(settings)), commandLine_(ParseCommandLine(settings_.arguments)) {
   if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
-  CreatePlayer(0, {});
+  if (commandLine_.files.empty()) {
+    CreatePlayer(0, {});
+  } else {
+    StartCharacterFiles();
+  }
   constructing_ = false;
+  platform_.SetOnApplicationMinimised([this](bool minimised) { ApplicationMinimised(minimised); });
   if (!settings_.messageFolder.empty()) OpenMessageChannel();
 }
 
@@ -76,8 +87,9 @@ void TfmPlayer::RenameApplication(const std::string& title) {
 }
 
 TfmPlayer::~TfmPlayer() {
-  // No message may arrive while the players go.
+  // No message (nor minimise report) may arrive while the players go.
   channel_.reset();
+  platform_.SetOnApplicationMinimised(nullptr);
   // Players go in reverse creation order; each one's extracted files go with its entry.
   while (!players_.empty()) {
     ReleaseEntry(*players_.back());
@@ -162,6 +174,8 @@ engine::MainFormHandlers TfmPlayer::HandlersFor(Entry& entry) {
   };
   handlers.closeChildren = [this](int32_t parentHandle, int32_t handle) { CloseChildren(parentHandle, handle); };
   handlers.applicationTitle = [this] { return applicationTitle_; };
+  handlers.setTrayIcon = [this](const platform::Picture& picture) { TrayIcon(picture); };
+  handlers.showTrayBalloon = [this](const platform::Balloon& balloon) { TrayBalloon(balloon); };
   return handlers;
 }
 
@@ -184,50 +198,111 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   std::string currentFolder = ExecutableFolder();
   if (!fileName.empty()) {
     currentFolder = FolderOf(fileName);
-    options.packagePath = fileName;
   } else if (!stream && commandLine_.projectFile) {
     options.preview = true;
-    options.packagePath = *commandLine_.projectFile;
     options.characterFolder = FolderOf(*commandLine_.projectFile);
     if (commandLine_.currentFolder) currentFolder = options.characterFolder = *commandLine_.currentFolder;
-  } else if (!stream) {
+  } else if (!stream && package::IsPackageFile(settings_.executablePath)) {
     options.packagePath = settings_.executablePath;
   }
   options.currentFolder = currentFolder;
   Entry& entry = NewEntry(parentHandle, std::move(options));
-  engine::TFormKPFPlayer& player = *entry.player;
-  const bool first = players_.size() == 1;
-
   if (!fileName.empty()) {
     LoadFile(entry, fileName);
   } else {
     LoadFromCommandLine(entry, stream);
   }
+  return &FinishPlayer(entry, parentHandle, currentFolder);
+}
+
+engine::TFormKPFPlayer& TfmPlayer::FinishPlayer(Entry& entry, int32_t parentHandle, const std::string& currentFolder) {
+  engine::TFormKPFPlayer& player = *entry.player;
   SetSystemValue(player, "CURRENT_FOLDER", currentFolder);
   SetSystemValue(player, "CURRENT_ANIMATION_COUNT", static_cast<int32_t>(player.Model.Animations.size()));
   SetSystemValue(player, "PARENT_HANDLE", parentHandle);
   ApplyStartSwitches(player);
   entry.desktop->RegisterCursors();
-  if (first) applicationTitle_ = player.Title;
+  if (IsFirst(entry)) applicationTitle_ = player.Title;
   entry.inInstances = true;
   SetupTray(entry);
   SetSystemValue(player, "CURRENT_INSTANCE", entry.handle);
   // A player that loaded nothing would otherwise keep the process alive with nothing to show.
-  const bool loaded = !player.Model.Animations.empty() || !player.Model.Scripts.empty();
-  if (loaded) {
+  if (HasSomethingToPlay(player)) {
     player.Start();
     ApplyHideItem(entry);
   } else {
     player.Close();
   }
   package::TrimWorkingSet();
-  return &player;
+  return player;
 }
 
-void TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
-  package::LoadFromFile(fileName, *entry.player, [this](const std::string& message) {
+void TfmPlayer::StartCharacterFiles() {
+  const std::vector<std::string>& files = commandLine_.files;
+  std::vector<bool> package(files.size());
+  std::optional<size_t> lastProject;
+  for (size_t i = 0; i < files.size(); ++i) {
+    package[i] = package::IsPackageFile(files[i]);
+    if (!package[i] && IsProjectFileArgument(files[i])) lastProject = i;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (package[i] || i == lastProject) {
+      StartCharacterFile(files[i], package[i]);
+    } else if (!IsProjectFileArgument(files[i])) {
+      ReportStartFailure(files[i] + ": " + kNotACharacter);
+    }
+  }
+}
+
+void TfmPlayer::StartCharacterFile(const std::string& fileName, bool package) {
+  engine::PlayerOptions options;
+  std::string currentFolder;
+  if (package) {
+    // A character file plays like the program it was made as: from its own folder.
+    currentFolder = FolderOf(fileName);
+    options.packagePath = fs::absolute(fileName).string();
+  } else {
+    options.preview = true;
+    currentFolder = commandLine_.currentFolder.value_or(ExecutableFolder());
+    // Its own files lie next to the project file (or in the folder "-KPFPATH" names).
+    options.characterFolder = commandLine_.currentFolder.value_or(FolderOf(fileName));
+  }
+  options.currentFolder = currentFolder;
+  Entry& entry = NewEntry(0, std::move(options));
+  entry.namedOnCommandLine = true;
+  std::string problem;
+  if (package) {
+    const package::PackageReadResult read = ReadPackageFile(entry, fileName);
+    if (!read.ProjectLoaded) problem = read.Error;
+  } else if (!LoadFile(entry, fileName)) {
+    problem = "Error decoding file";
+  }
+  if (!HasSomethingToPlay(*entry.player)) {
+    ReportStartFailure(fileName + ": " + (problem.empty() ? kNotACharacter : problem));
+    DropLastEntry();
+    return;
+  }
+  FinishPlayer(entry, 0, currentFolder);
+}
+
+void TfmPlayer::ReportStartFailure(const std::string& message) const {
+  if (settings_.reportStartFailure) settings_.reportStartFailure(message);
+}
+
+void TfmPlayer::DropLastEntry() {
+  ReleaseEntry(*players_.back());
+  players_.pop_back();
+}
+
+bool TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
+  return package::LoadFromFile(fileName, *entry.player, [this](const std::string& message) {
     platform_.MessageBox(message, applicationTitle_, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);
   });
+}
+
+package::PackageReadResult TfmPlayer::ReadPackageFile(Entry& entry, const std::string& fileName) {
+  // Without a private folder the resources cannot be extracted; the project still plays.
+  return package::ReadPackage(fileName, *entry.player, entry.extracted, ResourceFolderOf(entry));
 }
 
 void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream) {
@@ -251,9 +326,7 @@ void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const 
     LoadFile(entry, *commandLine_.projectFile);
     return;
   }
-  // Without a private folder the resources cannot be extracted; the project still plays.
-  const package::PackageReadResult read =
-      package::ReadPackage(settings_.executablePath, player, entry.extracted, ResourceFolderOf(entry));
+  const package::PackageReadResult read = ReadPackageFile(entry, settings_.executablePath);
   // A player without a package of its own plays the bundled sample character.
   if (!read.PackageFound && players_.size() == 1 && IsFile(settings_.fallbackProject)) {
     LoadFile(entry, settings_.fallbackProject);
@@ -289,8 +362,7 @@ void TfmPlayer::ApplyStartSwitches(engine::TFormKPFPlayer& player) {
 
 void TfmPlayer::SetupTray(Entry& entry) {
   engine::TFormKPFPlayer& player = *entry.player;
-  const bool secondary = players_.size() > 1;
-  if (secondary) return;
+  if (!IsFirst(entry)) return;
   tray_.created = true;
   tray_.hint = player.Title;
   tray_.visible = player.Model.OptionFlag(kOptionTrayIcon);
@@ -313,7 +385,8 @@ void TfmPlayer::ApplyHideItem(Entry& entry) {
 void TfmPlayer::PlayerClosed(Entry& entry) {
   entry.player->SetVisible(false);
   entry.inInstances = false;
-  if (entry.parentHandle == 0) {
+  // While another character of the command line plays, the program goes on.
+  if (entry.parentHandle == 0 && !OtherCommandLineCharacterRunning(entry)) {
     CloseSecondaryViewers();
     // A character that was not started on behalf of another one ends the process. While the
     // main form is still being made this request has no effect (a load closes first).
@@ -325,6 +398,13 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
     if (constructing_) return;
     CheckPlayersRunning();
     ReclaimClosedChildren();
+  });
+}
+
+bool TfmPlayer::OtherCommandLineCharacterRunning(const Entry& entry) const {
+  if (!entry.namedOnCommandLine) return false;
+  return std::any_of(players_.begin(), players_.end(), [&entry](const auto& other) {
+    return other.get() != &entry && other->namedOnCommandLine && !other->player->Closed();
   });
 }
 
@@ -407,16 +487,31 @@ void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t targ
   }
 }
 
-void TfmPlayer::TrayBalloon(const std::string& title, const std::string& text, int iconKind) {
-  tray_.balloonTitle = title;
-  tray_.balloonText = text;
-  tray_.balloonIcon = iconKind >= 0 && iconKind <= 3 ? iconKind : 0;
-  if (!players_.empty()) players_.front()->desktop->ShowTrayBalloon(title, text, tray_.balloonIcon, kTrayBalloonSeconds);
+void TfmPlayer::TrayBalloon(const platform::Balloon& balloon) {
+  tray_.balloonTitle = balloon.title;
+  tray_.balloonText = balloon.text;
+  const int kind = static_cast<int>(balloon.icon);
+  tray_.balloonIcon = kind >= 0 && kind <= 3 ? kind : 0;
+  platform::Balloon shown = balloon;
+  shown.icon = static_cast<platform::BalloonIcon>(tray_.balloonIcon);
+  if (!players_.empty()) players_.front()->desktop->ShowTrayBalloon(shown);
 }
 
-void TfmPlayer::TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor) {
-  tray_.customPicture = !pixels.empty();
-  if (!players_.empty()) players_.front()->desktop->SetTrayPicture(width, height, pixels, transparentColor);
+void TfmPlayer::TrayIcon(const platform::Picture& picture) {
+  tray_.customPicture = !picture.empty();
+  if (!players_.empty()) players_.front()->desktop->SetTrayPicture(picture);
+}
+
+// The desktop has no application window to minimise: the platform iconifies or restores all our
+// windows together and reports it here, whoever asked for it (a script, the window manager).
+void TfmPlayer::ApplicationMinimised(bool minimised) {
+  const CallDepthScope walking(walkingPlayers_);
+  for (engine::TFormKPFPlayer* player : Instances()) player->ApplicationMinimised(minimised);
+  if (!minimised) return;
+  // A stay-on-top character is raised again, so that it comes back above the others.
+  for (engine::TFormKPFPlayer* player : Instances()) {
+    if (!player->Closed() && player->GetFormStyle()) player->Window().BringToFront();
+  }
 }
 
 void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {

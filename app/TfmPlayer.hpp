@@ -18,6 +18,7 @@
 #include "package/ExtractedFileList.hpp"
 #include "package/PrivateTempFolder.hpp"
 #include "package/TemporaryFile.hpp"
+#include "package/PackageReader.hpp"
 #include "platform/Platform.hpp"
 
 namespace kpf::app {
@@ -25,8 +26,6 @@ namespace kpf::app {
 constexpr const char* kApplicationTitle = "Tavimo Viewer";
 // Option flag: the tray icon shows (else it and the "Hide" item are hidden).
 constexpr int kOptionTrayIcon = 2;
-// Seconds a tray balloon stays.
-constexpr int kTrayBalloonSeconds = 10;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.
 constexpr int kOptionHideSecondaryHide = 6;
 
@@ -77,9 +76,13 @@ class TfmPlayer {
     // Folder of the message sockets (MessageChannel::DefaultFolder()); "" = no messages between
     // processes, neither received nor sent.
     std::string messageFolder;
+    // Told "FILE: reason" for each file named on the command line that cannot be played.
+    std::function<void(const std::string&)> reportStartFailure;
   };
 
-  // Creates player 0 from the command line (or the package of the executable).
+  // Creates the players of the character files named on the command line (packages of any
+  // name, or the project file), the first being player 0; without such files player 0 plays the
+  // package of the executable.
   TfmPlayer(platform::Platform& platform, Settings settings);
   ~TfmPlayer();
   TfmPlayer(const TfmPlayer&) = delete;
@@ -94,10 +97,15 @@ class TfmPlayer {
   void CloseHost();
   // Delivers `variable` of `sender` to the player with handle `target` (-1: every other player).
   void SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target, const project::TTaviVariable& variable);
-  void TrayBalloon(const std::string& title, const std::string& text, int iconKind);
-  // Sets a picture on the tray icon (0x??RRGGBB, top row first, with a TColor transparent
-  // colour), or restores the application icon when `pixels` is empty.
-  void TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor);
+  // A balloon at player 0's tray icon (it replaces any balloon shown); an icon kind outside 0 to
+  // 3 shows no icon.
+  void TrayBalloon(const platform::Balloon& balloon);
+  // The tray icon shows a reduced copy of the picture (at most 20 changes a second), or the
+  // application icon again for an empty picture.
+  void TrayIcon(const platform::Picture& picture);
+  // The platform's report that the application was minimised or restored: trigger 7 or 8 in
+  // every player of `Instances`.
+  void ApplicationMinimised(bool minimised);
   // With a parent handle: close requests to its children; else to the player with `handle`.
   void CloseChildren(int32_t parentHandle, int32_t handle);
   void RemovePlayer(const engine::TFormKPFPlayer& player);
@@ -137,6 +145,7 @@ class TfmPlayer {
     int32_t handle = 0;
     int32_t parentHandle = 0;
     bool inInstances = false;
+    bool namedOnCommandLine = false;  // one of several character files the user started
   };
 
   Entry& NewEntry(int32_t parentHandle, engine::PlayerOptions options);
@@ -153,8 +162,20 @@ class TfmPlayer {
   // Listens under the application title; a secondary viewer whose title is taken takes a free one.
   void OpenMessageChannel();
   void RenameApplication(const std::string& title);
+  // The post-load steps every new player takes: system values, switches, tray, start.
+  engine::TFormKPFPlayer& FinishPlayer(Entry& entry, int32_t parentHandle, const std::string& currentFolder);
+  bool IsFirst(const Entry& entry) const { return !players_.empty() && players_.front().get() == &entry; }
+  // The files of the command line, in order: packages, and the last project file.
+  void StartCharacterFiles();
+  void StartCharacterFile(const std::string& fileName, bool package);
+  // Forgets a player that never started (its extracted files go with it).
+  void DropLastEntry();
+  void ReportStartFailure(const std::string& message) const;
   void LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream);
-  void LoadFile(Entry& entry, const std::string& fileName);
+  bool LoadFile(Entry& entry, const std::string& fileName);
+  package::PackageReadResult ReadPackageFile(Entry& entry, const std::string& fileName);
+  // Another character file of the command line is still running.
+  bool OtherCommandLineCharacterRunning(const Entry& entry) const;
   void ApplyStartSwitches(engine::TFormKPFPlayer& player);
   void SetupTray(Entry& entry);
   // The "Hide" item: player 0 keeps it only with the tray icon; further players unless player

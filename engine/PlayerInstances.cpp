@@ -24,10 +24,6 @@ int32_t TCustomKPFPlayer::OwnHandle() const {
   return own != nullptr ? static_cast<int32_t>(own->Value.ToInteger()) : 0;
 }
 
-std::string TCustomKPFPlayer::ApplicationTitle() const {
-  return mainForm_.applicationTitle ? mainForm_.applicationTitle() : Title;
-}
-
 void TCustomKPFPlayer::CountChildInstance() {
   // Wraps to 0 instead of overflowing; child processes make their titles unique themselves.
   childInstances_ = childInstances_ == std::numeric_limits<int32_t>::max() ? 0 : childInstances_ + 1;

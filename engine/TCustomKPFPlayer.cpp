@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "package/VariableValues.hpp"
 #include "project/Errors.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/SystemVariables.hpp"
@@ -107,31 +108,11 @@ void TCustomKPFPlayer::SetHeader(const package::PackageHeader& header) {
 }
 
 void TCustomKPFPlayer::ApplyInitialValue(const package::VariableValueRecord& value) {
-  project::TTaviVariable* variable = Model.VariableById(value.VariableId);
-  if (variable == nullptr) return;
-  if (value.Kind == package::kValueInteger) {
-    variable->SetValue(value.IntValue);
-  } else {
-    variable->SetValue(value.Text);
-  }
+  package::ApplyVariableValue(Model, value);
 }
 
 std::vector<package::VariableValueRecord> TCustomKPFPlayer::ChangedStoredValues() const {
-  std::vector<package::VariableValueRecord> values;
-  for (const auto& variable : Model.Variables) {
-    if (!variable.StoredChanged || variable.IsSystem()) continue;
-    package::VariableValueRecord record;
-    record.VariableId = variable.ID;
-    if (variable.IsText()) {
-      record.Kind = package::kValueText;
-      record.Text = variable.Value.ToText();
-    } else {
-      record.Kind = package::kValueInteger;
-      record.IntValue = variable.Value.ToInteger();
-    }
-    values.push_back(std::move(record));
-  }
-  return values;
+  return package::ChangedStoredValueRecords(Model);
 }
 
 // ---- Start and stop ----------------------------------------------------------------------------
@@ -191,6 +172,8 @@ void TCustomKPFPlayer::Close() {
   stopFlag_ = false;
   FireGlobal(1);
   stopFlag_ = true;
+  // Scripts waiting in message boxes go on once this returns, and stop at the flag.
+  messageBoxes_.CloseAll();
   StopAnimation();
   StopSounds();
   housekeeping_->SetEnabled(false);
@@ -199,6 +182,7 @@ void TCustomKPFPlayer::Close() {
   visibilityApplied_ = false;
   SetPopupMenu(false);
   timers_.RetireAll();
+  trayAnimation_.Stop();
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();

@@ -15,6 +15,7 @@
 #include "engine/DocumentLauncher.hpp"
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
+#include "engine/OpenMessageBoxes.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
@@ -22,6 +23,7 @@
 #include "engine/ScriptRunner.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TKPF.hpp"
+#include "engine/TrayAnimation.hpp"
 #include "engine/Trace.hpp"
 #include "engine/UserTimers.hpp"
 #include "package/PackageHost.hpp"
@@ -74,10 +76,10 @@ struct PlayerOptions {
   // of its package or project file, or "-KPFPATH" ("" = the current folder).
   std::string characterFolder = {};
   bool preview = false;        // project came from a project file, not the own package
-  uint32_t randomSeed = 0;
-  // The file the character came from: the executable with a package appended, or the character
-  // file named on the command line; a player copy is made of it ("" = none).
+  // The file whose package the player plays (its own executable or a character file named on
+  // the command line): the file a player copy is made from. Empty for project files and streams.
   std::string packagePath = {};
+  uint32_t randomSeed = 0;
   // The character's private temporary folder: "{temp}", where its package's resources lie ("" =
   // none: the temporary folder is then no root of the file-access rules).
   std::string temporaryFolder = {};
@@ -200,8 +202,6 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // next child process is given), and the handle of this character (CURRENT_INSTANCE).
   int32_t ChildInstanceCount() const { return childInstances_; }
   int32_t OwnHandle() const;
-  // The application's title (the main form's first character), else this character's.
-  std::string ApplicationTitle() const;
   void RunProjectInstance(const std::string& name);
   // The new character's handle (0: none was made); nothing without the main form.
   std::optional<int32_t> LoadCharacter(const std::string& name);
@@ -230,6 +230,20 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // A "file" trace line: the action's code and the resolved name, or "refused".
   void TraceFile(int code, const std::optional<std::string>& path);
 
+  // The window, message-box and tray side of the player (PlayerWindow.cpp).
+  const MainFormHandlers& MainForm() const { return mainForm_; }
+  bool FollowsMouse() const { return followMouse_; }
+  // The application was minimised or restored: the window state and global trigger 7 or 8.
+  void ApplicationMinimised(bool minimised);
+  // The animation alpha (what "Stay On Top" re-applies) and the window's opacity, 0..255.
+  void SetOpacity(int64_t alpha);
+  // "Run On Startup" from a script: the autostart entry and the menu tick (not on preview).
+  void SetRunOnStartup(bool enabled);
+  // The application's title (player 0's), this player's own without a main form.
+  std::string ApplicationTitle() const;
+  OpenMessageBoxes& MessageBoxes() { return messageBoxes_; }
+  TrayAnimation& TrayIconAnimation() { return trayAnimation_; }
+
   // ScriptRunnerHost.
   int ExecuteAction(const project::TTaviScript& script, const project::TKPFExeAction& item, int param,
                     RunState& state) override;
@@ -257,6 +271,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Moves the character window (the window part of SetPosition); while window updates are
   // suspended the move is only stored.
   virtual void MoveWindow(int x, int y) = 0;
+  // Raises and activates the character window through the window manager.
+  virtual void ActivateWindow() = 0;
+  // Restacks the character window directly below the desktop window `windowId`, at its position
+  // with the current animation's size; false when that window cannot be used.
+  virtual bool PlaceBelowWindow(uint64_t windowId) = 0;
   // Visible project dialogs (none until the dialog runtime exists).
   virtual int VisibleDialogCount() const { return 0; }
   // Shows the project dialog with that name (compared without case) modally and returns when it
@@ -290,6 +309,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void UpdateRunOnStartupState();
   void CountChildInstance();
   void TimerFired(size_t index);
+  void ShowTrayFrame(const project::TTaviEvent& animation, int frameIndex, uint32_t intervalMs);
 
   PlayerOptions options_;
   std::mt19937 random_;
@@ -308,6 +328,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   MemoryStreams streams_;
   DocumentLauncher launcher_;
   SavedVariables saved_;
+  OpenMessageBoxes messageBoxes_;
+  TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
+                                                        uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

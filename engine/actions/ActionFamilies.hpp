@@ -28,5 +28,9 @@ std::span<const ActionEntry> StreamActions();
 std::span<const ActionEntry> OpenActions();
 // Internet transfers and characters loaded from memory.
 std::span<const ActionEntry> NetActions();
+// The character window, the pointer, the application's windows and the message box.
+std::span<const ActionEntry> WindowActions();
+// The notification-area icon: balloons, pictures and the icon animation.
+std::span<const ActionEntry> TrayActions();
 
 }  // namespace kpf::engine::actions

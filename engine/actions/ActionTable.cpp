@@ -30,6 +30,8 @@ const ActionTable& StandardActions() {
     built.Add(StreamActions());
     built.Add(OpenActions());
     built.Add(NetActions());
+    built.Add(WindowActions());
+    built.Add(TrayActions());
     return built;
   }();
   return table;

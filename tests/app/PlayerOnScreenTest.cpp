@@ -1,7 +1,8 @@
 // The real kpfplayer on a private X server: a copy of the program with a package appended shows
 // its character shaped on screen, runs the click script only for clicks on opaque pixels, runs
 // project entries of its right-click menu, and on a close request from the window system, from
-// its menu or from another process ends with status 0, leaving no files behind.
+// its menu or from another process ends with status 0, leaving no files behind. Character files
+// named on its command line play the same way, several at once.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -91,27 +92,30 @@ project::ProjectSource SoftProject() {
   return source;
 }
 
-// A copy of kpfplayer carrying the project and one resource file in its package, run as a child
-// process that is killed if it is still running at the end.
+// The package of a character carrying `source` and one resource file.
+std::vector<uint8_t> PackageWithNote(std::span<const uint8_t> program, const project::ProjectSource& source,
+                                     const std::string& title) {
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
+  const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
+  return project::BuildPackage(program, block, {"3.0", "about", title, 0},
+                               {{202, std::vector<uint8_t>(named.begin(), named.end())}});
+}
+
+// kpfplayer run as a child process, its standard error kept in a file; killed if it is still
+// running at the end.
 class PlayerProcess {
  public:
+  // A copy of kpfplayer carrying the project and one resource file in its package.
   PlayerProcess(const fs::path& folder, const project::ProjectSource& source, std::vector<std::string> environment) {
-    const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
-    const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
-    std::string path = (folder / "pipplayer").string();
-    testing::WriteBytes(path, project::BuildPackage(testing::ReadBytes(KPF_PLAYER_PATH), block,
-                                                    {"3.0", "about", "Click test", 0},
-                                                    {{202, std::vector<uint8_t>(named.begin(), named.end())}}));
+    const std::string path = (folder / "pipplayer").string();
+    testing::WriteBytes(path, PackageWithNote(testing::ReadBytes(KPF_PLAYER_PATH), source, "Click test"));
     fs::permissions(path, fs::perms::owner_all);
-    char* argv[] = {path.data(), nullptr};
-    std::vector<char*> envp;
-    for (auto& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    Spawn(path, {}, std::move(environment), "");
+  }
+  // kpfplayer itself with `arguments`.
+  PlayerProcess(const std::vector<std::string>& arguments, std::vector<std::string> environment,
+                const fs::path& errorFile) {
+    Spawn(KPF_PLAYER_PATH, arguments, std::move(environment), errorFile.string());
   }
   ~PlayerProcess() {
     if (pid_ > 0 && !status_) {
@@ -134,6 +138,23 @@ class PlayerProcess {
   }
 
  private:
+  void Spawn(std::string program, std::vector<std::string> arguments, std::vector<std::string> environment,
+             const std::string& errorFile) {
+    std::vector<char*> argv = {program.data()};
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (!errorFile.empty())
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+
   pid_t pid_ = -1;
   std::optional<int> status_;
 };
@@ -160,16 +181,24 @@ class PlayerOnScreenTest : public ::testing::Test {
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
   bool LaunchAndShow(const project::ProjectSource& source, const std::string& path = "/usr/bin:/bin") {
+    return player_.emplace(scratch_ / "bin", source, Environment(path)).Started() &&
+           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+  }
+  // Starts kpfplayer itself with `arguments`; its standard error goes to ErrorText().
+  bool Launch(const std::vector<std::string>& arguments) {
+    return player_.emplace(arguments, Environment(), scratch_ / "stderr.txt").Started();
+  }
+  std::string ErrorText() {
+    const std::vector<uint8_t> bytes = testing::ReadBytes(scratch_ / "stderr.txt");
+    return {bytes.begin(), bytes.end()};
+  }
+  // The player's temporary folder, settings, home and message folder lie in the scratch folder.
+  std::vector<std::string> Environment(const std::string& path = "/usr/bin:/bin") {
     for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
     const std::string at = scratch_.Path().string();
-    return player_.emplace(scratch_ / "bin", source,
-                           std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + at + "/tmp",
-                                                    "KPF_SETTINGS_DIR=" + at + "/settings", "HOME=" + at,
-                                                    "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
-                                                    "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
-                                                    "PATH=" + path})
-               .Started() &&
-           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+    return {"DISPLAY=" + *display_,         "TMPDIR=" + at + "/tmp",          "KPF_SETTINGS_DIR=" + at + "/settings",
+            "HOME=" + at,                   "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
+            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=" + path};
   }
 
   uint32_t Pixel(int x, int y) {
@@ -216,6 +245,13 @@ class PlayerOnScreenTest : public ::testing::Test {
     }
     if (children != nullptr) XFree(children);
     return found;
+  }
+  // The package's resource lies in the character's private folder inside the temporary folder.
+  bool NoteExtracted() const {
+    const auto folders = fs::directory_iterator(scratch_ / "tmp");
+    return std::any_of(fs::begin(folders), fs::end(folders), [](const fs::directory_entry& folder) {
+      return folder.path().filename().string().starts_with("kpfplayer-") && fs::exists(folder.path() / kNoteName);
+    });
   }
   // A mapped top-level window with that title (the player's questions carry the character's).
   Window FindTitled(const std::string& title) {
@@ -265,6 +301,10 @@ class PlayerOnScreenTest : public ::testing::Test {
   int CloseAndWait() {
     const Window window = FindTopLevel(true);
     if (window == 0) return -2;
+    SendClose(window);
+    return player_->WaitForExit();
+  }
+  void SendClose(Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -274,7 +314,6 @@ class PlayerOnScreenTest : public ::testing::Test {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(x_, window, False, NoEventMask, &event);
     XSync(x_, False);
-    return player_->WaitForExit();
   }
 
   testing::ScratchFolder scratch_;
@@ -290,11 +329,7 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
   ASSERT_TRUE(LaunchAndShow(ClickProject())) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
   EXPECT_EQ(Pixel(99, 99), kWhite);
-  // The package's resource lies in the character's private folder inside the temporary folder.
-  const auto folders = fs::directory_iterator(scratch_ / "tmp");
-  EXPECT_TRUE(std::any_of(fs::begin(folders), fs::end(folders), [](const fs::directory_entry& folder) {
-    return folder.path().filename().string().starts_with("kpfplayer-") && fs::exists(folder.path() / kNoteName);
-  }));
+  EXPECT_TRUE(NoteExtracted());
   // A click on a transparent pixel reaches the root window, not the character.
   Click(kClearX, kClearY);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -377,6 +412,57 @@ TEST_F(PlayerOnScreenTest, AddressesGoToTheLauncherAndAFileIsAskedAboutAndNotOpe
   EXPECT_TRUE(Soon([&] { return opened().size() == 2; }));
   EXPECT_EQ(opened(), (std::vector<std::string>{"http://example.com/first", "http://example.com/after"}));
   EXPECT_EQ(CloseAndWait(), 0);
+}
+
+// A character as downloaded: a Windows program image with the package appended, named on
+// kpfplayer's command line, shows on screen instead of the bundled sample, with its resource
+// file in the temporary folder; closing it ends the program and removes that file.
+TEST_F(PlayerOnScreenTest, CharacterFileNamedOnTheCommandLineShowsThatCharacter) {
+  const fs::path character = scratch_ / "Some.EXE";
+  testing::WriteBytes(character, PackageWithNote(testing::WindowsProgramImage(), ClickProject(), "Some"));
+  ASSERT_TRUE(Launch({character.string()}));
+  ASSERT_TRUE(ShowsSoon(kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY) << "\n" << ErrorText();
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_TRUE(NoteExtracted());
+  Click(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(CloseAndWait(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+// Two character files show two characters at once; a broken file between them is reported on
+// standard error and does not keep the others from playing. Closing one leaves the other; the
+// program ends with the last.
+TEST_F(PlayerOnScreenTest, TwoFilesShowTwoCharactersAndABrokenOneIsReported) {
+  project::ProjectSource right = ClickProject();
+  right.Images[0] = testing::Square(100, 0xFF000000 | kBlue, 60);
+  right.Animations[0].PosX = "300";
+  const fs::path left = scratch_ / "left.exe", broken = scratch_ / "broken.exe", second = scratch_ / "right.exe";
+  testing::WriteBytes(left, PackageWithNote(testing::WindowsProgramImage(), ClickProject(), "Left"));
+  testing::WriteBytes(broken, testing::WindowsProgramImage());
+  testing::WriteBytes(second, testing::CharacterExecutable(right, {"3.0", "", "Right", 0}));
+  ASSERT_TRUE(Launch({left.string(), broken.string(), second.string()}));
+  ASSERT_TRUE(ShowsSoon(kRed)) << ErrorText();
+  ASSERT_TRUE(Soon([&] { return Pixel(kOpaqueX + 200, kOpaqueY) == kBlue; })) << std::hex << Pixel(kOpaqueX + 200, kOpaqueY);
+  EXPECT_NE(ErrorText().find("kpfplayer: " + broken.string() + ": not a character package or project file\n"),
+            std::string::npos)
+      << ErrorText();
+
+  const Window first = FindTopLevel(true);
+  ASSERT_NE(first, 0u);
+  SendClose(first);
+  // One character went; the other still shows, and the program still runs.
+  ASSERT_TRUE(Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == kWhite || Pixel(kOpaqueX + 200, kOpaqueY) == kWhite; }));
+  EXPECT_TRUE(Pixel(kOpaqueX, kOpaqueY) == kRed || Pixel(kOpaqueX + 200, kOpaqueY) == kBlue);
+  EXPECT_EQ(CloseAndWait(), 0);
+}
+
+TEST_F(PlayerOnScreenTest, NoFileThatCanBePlayedEndsWithStatusOneAndNoWindow) {
+  const fs::path missing = scratch_ / "missing.exe";
+  ASSERT_TRUE(Launch({missing.string()}));
+  EXPECT_EQ(player_->WaitForExit(), 1);
+  EXPECT_EQ(ErrorText(), "kpfplayer: " + missing.string() + ": not a character package or project file\n");
+  EXPECT_EQ(FindTopLevel(true), 0u);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 #include "tools/kpftool/HeadlessRun.hpp"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "engine/RecordingSoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
-#include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
 #include "package/PrivateTempFolder.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
@@ -48,16 +46,10 @@ std::pair<std::string, int64_t> AtTime(const std::string& text) {
   return {text.substr(0, at), ToNumber(text.substr(at + 1), "time")};
 }
 
-// The package rule on the file's last bytes, without reading the whole file.
+// The player's package rule on the file's last bytes, without reading the whole file.
 bool IsPackage(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("cannot open " + file);
-  const auto size = static_cast<int64_t>(in.tellg());
-  if (size < static_cast<int64_t>(package::kPackageTrailerBytes)) return false;
-  std::array<uint8_t, package::kPackageTrailerBytes> tail{};
-  in.seekg(size - static_cast<int64_t>(tail.size()));
-  in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
-  return in && package::HasPackageTrailer(tail);
+  if (!std::ifstream(file, std::ios::binary)) throw std::runtime_error("cannot open " + file);
+  return package::IsPackageFile(file);
 }
 
 class Session {
@@ -72,7 +64,6 @@ class Session {
     if (options_.trace && sink_) sink_(line);
   }
   void Apply(const RunInput& input);
-  void AnswerMessageBoxes();
   bool Inside(int x, int y) const;
   void Press(int x, int y);
 
@@ -142,30 +133,15 @@ void Session::Apply(const RunInput& input) {
   }
 }
 
-void Session::AnswerMessageBoxes() {
-  auto pending = std::make_shared<std::vector<std::pair<int, int64_t>>>(options_.answers);
-  std::stable_sort(pending->begin(), pending->end(), [](const auto& a, const auto& b) { return a.second < b.second; });
-  platform_.SetMessageBoxHandler([this, pending](const platform::headless::MessageBoxCall& call) {
-    if (!pending->empty() && pending->front().second <= platform_.NowMs()) {
-      const int code = pending->front().first;
-      pending->erase(pending->begin());
-      return static_cast<platform::MessageBoxResult>(code);
-    }
-    const bool question = call.buttons == platform::MessageBoxButtons::YesNo ||
-                          call.buttons == platform::MessageBoxButtons::YesNoCancel;
-    return question ? platform::MessageBoxResult::No : platform::MessageBoxResult::Ok;
-  });
-}
-
 int Session::Run() {
   platform_.SetScreenRect({0, 0, options_.screenWidth, options_.screenHeight});
   script::SeedProcessRandom(options_.seed);
   const bool package = IsPackage(options_.file);
   engine::PlayerOptions playerOptions;
   playerOptions.executablePath = fs::absolute(options_.file).string();
-  playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.currentFolder = fs::absolute(options_.file).parent_path().string();
   playerOptions.preview = !package;
+  if (package) playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.randomSeed = options_.seed;
   playerOptions.offline = options_.offline;
   playerOptions.allowLoopbackTransfers = options_.allowLoopback;
@@ -177,7 +153,6 @@ int Session::Run() {
     playerOptions.settingsFolder = (home / ".config" / "kpfplayer").string();
     fs::create_directories(playerOptions.documentsFolder);
   }
-  AnswerMessageBoxes();
   player_ = std::make_unique<engine::TFormKPFPlayer>(platform_, playerOptions);
   window_ = platform_.LastWindow();
   engine::RecordingSoundOutput sounds([this](const std::string& line) { Emit(line); },
@@ -185,6 +160,11 @@ int Session::Run() {
   player_->SetSoundOutput(&sounds);
   player_->SetTraceSink([this](const std::string& line) { Emit(line); });
   player_->OnExitRequested = [this] { platform_.VirtualLoop().Quit(0); };
+  // The one player is the whole application: it hears of its minimise and restore.
+  platform_.SetOnApplicationMinimised([this](bool minimised) { player_->ApplicationMinimised(minimised); });
+  std::vector<RunAnswer> answers = options_.answers;
+  std::stable_sort(answers.begin(), answers.end(), [](const RunAnswer& a, const RunAnswer& b) { return a.at < b.at; });
+  for (const RunAnswer& answer : answers) platform_.QueueAnswer(answer.code, answer.at);
 
   package::ExtractedFileList extracted;
   if (package) {
@@ -223,6 +203,7 @@ int Session::Run() {
     if (!player_->Closed() && !platform_.Loop().Terminating()) platform_.AdvanceTo(endMs);
   }
   Emit(engine::TraceLine(platform_.NowMs(), "end").str());
+  platform_.SetOnApplicationMinimised(nullptr);
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
@@ -255,7 +236,7 @@ RunOptions ParseRunArguments(const Arguments& args) {
       options.home = value();
     } else if (arg == "--answer") {
       const auto [code, at] = AtTime(value());
-      options.answers.emplace_back(static_cast<int>(ToNumber(code, "answer code")), at);
+      options.answers.push_back({static_cast<int>(ToNumber(code, "answer code")), at});
     } else if (arg == "--click" || arg == "--dblclick" || arg == "--key" || arg == "--menu" || arg == "--drag") {
       const auto [what, at] = AtTime(value());
       RunInput input;

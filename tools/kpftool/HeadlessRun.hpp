@@ -18,6 +18,12 @@ struct RunInput {
   std::string caption;
 };
 
+// The answer to the next message box (or question) shown at or after virtual time `at`.
+struct RunAnswer {
+  int code = 0;
+  int64_t at = 0;
+};
+
 struct RunOptions {
   std::string file;
   int64_t seconds = 10;
@@ -25,10 +31,10 @@ struct RunOptions {
   int screenWidth = 1024;
   int screenHeight = 768;
   bool trace = false;
+  // In time order, one per box; a box without one answers its first button (a yes/no question:
+  // No).
+  std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
-  // Answers to message boxes and questions (result code, virtual ms): each answers the first box
-  // shown at or after its time. Boxes without an answer get No (questions) or OK.
-  std::vector<std::pair<int, int64_t>> answers = {};
   bool offline = false;        // every internet transfer fails at once
   bool allowLoopback = false;  // tests only: transfers may reach loopback servers
   // A home folder of the run's own: its documents folder and settings store lie inside it.
