@@ -116,10 +116,24 @@ void TfmPlayer::ReclaimClosedChildren() {
 
 std::string TfmPlayer::ExecutableFolder() const { return FolderOf(settings_.executablePath); }
 
+std::string TfmPlayer::ResourceFolderOf(const Entry& entry) const {
+  std::string folder = entry.temporary ? entry.temporary->Path() : settings_.resourceFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
 TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOptions options) {
   auto entry = std::make_unique<Entry>();
   entry->handle = UnusedHandle();
   options.executablePath = settings_.executablePath;
+  options.offline = settings_.offline;
+  options.allowLoopbackTransfers = settings_.allowLoopbackTransfers;
+  if (settings_.resourceFolder.empty()) {
+    entry->temporary = std::make_unique<package::PrivateTempFolder>(settings_.temporaryFiles);
+    options.temporaryFolder = entry->temporary->Path();
+  } else {
+    options.temporaryFolder = settings_.resourceFolder;
+  }
   // Handles are never given twice, so neither is a seed (player counts fall as closed ones go).
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(entry->handle - 1);
   entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
@@ -152,6 +166,9 @@ engine::MainFormHandlers TfmPlayer::HandlersFor(Entry& entry) {
   handlers.createPlayer = [this](int32_t parentHandle, const std::string& fileName) {
     return LoadCharacterFor(parentHandle, fileName);
   };
+  handlers.createPlayerFromBytes = [this](int32_t parentHandle, std::span<const uint8_t> bytes) {
+    return LoadCharacterFor(parentHandle, {}, bytes);
+  };
   handlers.sendToPlayers = [this, &entry](int32_t target, const project::TTaviVariable& variable) {
     SendToPlayers(*entry.player, target, variable);
   };
@@ -167,10 +184,11 @@ size_t TfmPlayer::RunningPlayerCount() const {
       std::count_if(players_.begin(), players_.end(), [](const auto& entry) { return !entry->player->Closed(); }));
 }
 
-int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName) {
+int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fileName,
+                                    std::optional<std::span<const uint8_t>> bytes) {
   if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
   const CallDepthScope nested(loadDepth_);
-  const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName);
+  const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName, bytes);
   return player != nullptr ? HandleOf(*player) : 0;
 }
 
@@ -182,7 +200,8 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
     currentFolder = FolderOf(fileName);
   } else if (!stream && commandLine_.projectFile) {
     options.preview = true;
-    if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
+    options.characterFolder = FolderOf(*commandLine_.projectFile);
+    if (commandLine_.currentFolder) currentFolder = options.characterFolder = *commandLine_.currentFolder;
   } else if (!stream && package::IsPackageFile(settings_.executablePath)) {
     options.packagePath = settings_.executablePath;
   }
@@ -245,6 +264,8 @@ void TfmPlayer::StartCharacterFile(const std::string& fileName, bool package) {
   } else {
     options.preview = true;
     currentFolder = commandLine_.currentFolder.value_or(ExecutableFolder());
+    // Its own files lie next to the project file (or in the folder "-KPFPATH" names).
+    options.characterFolder = commandLine_.currentFolder.value_or(FolderOf(fileName));
   }
   options.currentFolder = currentFolder;
   Entry& entry = NewEntry(0, std::move(options));
@@ -280,9 +301,8 @@ bool TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
 }
 
 package::PackageReadResult TfmPlayer::ReadPackageFile(Entry& entry, const std::string& fileName) {
-  const std::string& folder = settings_.resourceFolder;
-  return folder.empty() ? package::ReadPackage(fileName, *entry.player, entry.extracted)
-                        : package::ReadPackage(fileName, *entry.player, entry.extracted, folder);
+  // Without a private folder the resources cannot be extracted; the project still plays.
+  return package::ReadPackage(fileName, *entry.player, entry.extracted, ResourceFolderOf(entry));
 }
 
 void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream) {
@@ -290,6 +310,11 @@ void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const 
   if (stream) {
     // The whole stream is loaded from a copy of its own, so the caller's buffer is never held.
     const std::vector<uint8_t> copy(stream->begin(), stream->end());
+    // A package (its trailer at the end) brings its resources into the character's own folder.
+    if (const std::optional<package::PackageLayout> layout = package::ParsePackage(copy)) {
+      package::ApplyPackage(*layout, player, entry.extracted, ResourceFolderOf(entry));
+      return;
+    }
     try {
       player.LoadProject(copy);
     } catch (const std::exception&) {
@@ -440,12 +465,18 @@ bool TfmPlayer::CheckPlayersRunning() {
 
 void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target,
                               const project::TTaviVariable& variable) {
+  // Receivers' scripts may send on: deliveries nest at most as deeply as script runs do.
+  if (deliveryDepth_ >= engine::kMaxScriptDepth) return;
+  const CallDepthScope delivering(deliveryDepth_);
   const CallDepthScope walking(walkingPlayers_);
+  // Copied before the first delivery: the receivers' scripts may change the sender's variable.
+  const std::string name = variable.Name;
   const project::VariantValue value = variable.GetValue();
   for (engine::TFormKPFPlayer* receiver : Instances()) {
     const bool addressed = HandleOf(*receiver) == target || (target == -1 && receiver != &sender);
-    if (!addressed) continue;
-    if (project::TTaviVariable* own = receiver->Model.VariableByName(variable.Name)) {
+    // A character that an earlier delivery's script closed receives nothing.
+    if (!addressed || receiver->Closed()) continue;
+    if (project::TTaviVariable* own = receiver->Model.VariableByName(name)) {
       try {
         own->SetValue(value);
       } catch (const std::exception&) {

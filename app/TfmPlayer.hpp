@@ -16,6 +16,8 @@
 #include "engine/SoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/ExtractedFileList.hpp"
+#include "package/PrivateTempFolder.hpp"
+#include "package/TemporaryFile.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/Platform.hpp"
 
@@ -30,7 +32,7 @@ constexpr int kOptionHideSecondaryHide = 6;
 // Further characters that scripts load: how deeply loads may nest (a character whose start
 // script loads itself) and how many characters may run in the process at once.
 constexpr int kMaxNestedLoads = 8;
-constexpr size_t kMaxRunningPlayers = 256;
+constexpr size_t kMaxRunningPlayers = 32;
 // A secondary viewer whose title another process holds tries "<title>_2" and on, this many.
 constexpr int kMaxViewerTitleAttempts = 1000;
 
@@ -61,7 +63,13 @@ class TfmPlayer {
     std::string executablePath;           // the running program (its package and folder)
     std::vector<std::string> arguments;   // the command line after the program name
     std::string fallbackProject;          // played by player 0 when there is neither package nor project file
-    std::string resourceFolder;           // package resource files go here ("" = the temporary folder)
+    // Package resource files go here and it is every character's "{temp}" ("" = each character
+    // gets a private temporary folder of its own).
+    std::string resourceFolder;
+    // Makes and lists those private folders (null: they are made directly in $TMPDIR).
+    package::TTemporaryFile* temporaryFiles = nullptr;
+    bool offline = false;                 // every internet transfer of every character fails
+    bool allowLoopbackTransfers = false;  // tests only: transfers may reach loopback servers
     SoundOutputFactory soundOutput;       // null: players stay silent
     std::function<void()> terminate;      // ends the program (default: quit the loop with 0)
     uint32_t randomSeed = 0;
@@ -127,6 +135,8 @@ class TfmPlayer {
 
  private:
   struct Entry {
+    // Declared first: goes last, after the player and its extracted files.
+    std::unique_ptr<package::PrivateTempFolder> temporary;
     std::unique_ptr<engine::TFormKPFPlayer> player;
     std::unique_ptr<engine::SoundOutput> sound;
     // Declared after the player: destroyed before it, as it must be.
@@ -139,11 +149,15 @@ class TfmPlayer {
   };
 
   Entry& NewEntry(int32_t parentHandle, engine::PlayerOptions options);
+  // The folder package resources of `entry` go to (with a trailing "/").
+  std::string ResourceFolderOf(const Entry& entry) const;
   // The next handle no entry has: 1 up, wrapping to 1, never 0 or -1 (-1 means "every other").
   int32_t UnusedHandle();
   engine::MainFormHandlers HandlersFor(Entry& entry);
-  // A further character for a script; 0 when the limits above refuse it.
-  int32_t LoadCharacterFor(int32_t parentHandle, const std::string& fileName);
+  // A further character for a script, from a file or from bytes in memory (a package or a
+  // compressed project); 0 when the limits above refuse it.
+  int32_t LoadCharacterFor(int32_t parentHandle, const std::string& fileName,
+                           std::optional<std::span<const uint8_t>> bytes = std::nullopt);
   size_t RunningPlayerCount() const;
   // Listens under the application title; a secondary viewer whose title is taken takes a free one.
   void OpenMessageChannel();
@@ -187,6 +201,7 @@ class TfmPlayer {
   int32_t nextHandle_ = 1;
   int loadDepth_ = 0;
   int walkingPlayers_ = 0;  // calls that hold pointers to several players
+  int deliveryDepth_ = 0;   // SendToPlayers calls on the stack
   bool constructing_ = true;
   bool terminated_ = false;
   std::unique_ptr<MessageChannel> channel_;

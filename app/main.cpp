@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
 
   app::TfmPlayer::Settings formSettings;
   formSettings.executablePath = executable;
+  formSettings.temporaryFiles = &temporaryFiles;
   formSettings.arguments = arguments;
   formSettings.fallbackProject = SampleProject(executable);
   formSettings.randomSeed = std::random_device{}();

@@ -4,6 +4,7 @@
 // player without them (kpftool, tests) does nothing for these actions.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "platform/PopupMenu.hpp"
@@ -16,6 +17,9 @@ struct MainFormHandlers {
   // Loads the project file as a further character whose parent is `parentHandle`; returns the
   // new character's handle, 0 when the main form refused to make one.
   std::function<int32_t(int32_t parentHandle, const std::string& fileName)> createPlayer;
+  // The same for a package (trailer at its end) or a compressed project held in memory; the new
+  // character gets a private temporary folder of its own for the package's resources.
+  std::function<int32_t(int32_t parentHandle, std::span<const uint8_t> bytes)> createPlayerFromBytes;
   // Gives `variable` to the character with handle `target`, or to every other one for -1.
   std::function<void(int32_t target, const project::TTaviVariable& variable)> sendToPlayers;
   // With a parent handle: close requests to its children; else to the character with `handle`.

@@ -30,6 +30,12 @@ MemoryStream* MemoryStreams::Find(int64_t handle) {
   return found != streams_.end() ? &found->second : nullptr;
 }
 
+size_t MemoryStreams::Bytes() const {
+  size_t bytes = 0;
+  for (const auto& [handle, stream] : streams_) bytes += stream.bytes.size();
+  return bytes;
+}
+
 bool MemoryStreams::Free(int64_t handle) {
   return Find(handle) != nullptr && streams_.erase(static_cast<int32_t>(handle)) == 1;
 }

@@ -28,6 +28,8 @@ class MemoryStreams {
   bool Free(int64_t handle);
   void Clear() { streams_.clear(); }
   size_t size() const { return streams_.size(); }
+  // Bytes all streams hold.
+  size_t Bytes() const;
 
  private:
   std::map<int32_t, MemoryStream> streams_;

@@ -4,7 +4,6 @@
 #include "desktop/TfmTaviViewerAbout.hpp"
 #include "engine/AutostartEntry.hpp"
 #include "engine/TCustomKPFPlayer.hpp"
-#include "package/SettingsKey.hpp"
 
 namespace kpf::engine {
 
@@ -165,10 +164,7 @@ void TCustomKPFPlayer::UninstallClick() {
   const std::string title = Title;
   Close();
   AutostartEntry(title, options_.executablePath).Disable();
-  if (!title.empty()) {
-    package::SettingsKey settings(package::SettingsKey::DefaultFolder(), [](const std::string&) {});
-    settings.DeleteKey(title);
-  }
+  saved_.DeleteAll(title);
 }
 
 void TCustomKPFPlayer::CloseClick(bool fromMenu) {

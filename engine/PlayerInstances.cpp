@@ -33,17 +33,23 @@ void TCustomKPFPlayer::RunProjectInstance(const std::string& name) {
   // Empty when no candidate is an existing file.
   const std::string file = evaluation_.ResolveFileName(name);
   if (file.empty()) return;
-  const std::string title = mainForm_.applicationTitle ? mainForm_.applicationTitle() : Title;
+  const std::string title = ApplicationTitle();
   const std::vector<std::string> arguments = ProjectInstanceArguments(file, childInstances_, title);
-  const bool started = platform_.StartProgram(options_.executablePath, arguments);
+  // Without a bound a start script that calls this multiplies without end.
+  const bool started = launcher_.StartPlayerCopy(options_.executablePath, arguments);
   Trace(Line("instance").Text("file", file).Int("number", childInstances_).Int("started", started ? 1 : 0));
   CountChildInstance();
 }
 
 std::optional<int32_t> TCustomKPFPlayer::LoadCharacter(const std::string& name) {
   if (!mainForm_.createPlayer) return std::nullopt;
-  const std::string resolved = evaluation_.ResolveFileName(name);
-  const std::string file = resolved.empty() ? name : resolved;
+  // A name that resolves to nothing loads nothing (an empty name would mean the player's own
+  // package: a copy of this character, whose start script could repeat this).
+  const std::string file = evaluation_.ResolveFileName(name);
+  if (file.empty()) {
+    Trace(Line("character").Text("file", name).Int("handle", 0));
+    return std::nullopt;
+  }
   const int32_t handle = mainForm_.createPlayer(OwnHandle(), file);
   Trace(Line("character").Text("file", file).Int("handle", handle));
   CountChildInstance();

@@ -15,14 +15,17 @@ script::PlayerFolders Folders(const PlayerOptions& options) {
   script::PlayerFolders folders = script::PlayerFolders::FromEnvironment();
   folders.ExecutableFolder = std::filesystem::path(options.executablePath).parent_path().string();
   folders.CurrentFolder = options.currentFolder.empty() ? folders.ExecutableFolder : options.currentFolder;
+  if (!options.documentsFolder.empty()) folders.DocumentsFolder = script::WithoutTrailingSeparator(options.documentsFolder);
+  if (!options.temporaryFolder.empty()) folders.TempFolder = script::WithoutTrailingSeparator(options.temporaryFolder);
   return folders;
 }
 
-sandbox::FileRoots Roots(const script::PlayerFolders& folders) {
-  return {.characterFolder = folders.CurrentFolder,
-          .temporaryFolder = folders.TempFolder,
+sandbox::FileRoots Roots(const PlayerOptions& options, const script::PlayerFolders& folders) {
+  return {.characterFolder = options.characterFolder.empty() ? folders.CurrentFolder : options.characterFolder,
+          .temporaryFolder = options.temporaryFolder,
           .documentsFolder = folders.DocumentsFolder,
-          .executableFolder = folders.ExecutableFolder};
+          .executableFolder = folders.ExecutableFolder,
+          .executablePath = options.executablePath};
 }
 
 }  // namespace
@@ -32,10 +35,16 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
       options_(std::move(options)),
       random_(options_.randomSeed),
       randomRange_([this](uint32_t range) { return std::uniform_int_distribution<uint32_t>(0, range - 1)(random_); }),
-      systemValues_(platform, script::DefaultDocumentsFolder(), randomRange_),
+      systemValues_(platform, Folders(options_).DocumentsFolder, randomRange_),
       state_(systemValues_.State),
       evaluation_(Model.Variables, Folders(options_), randomRange_),
-      files_(Roots(Folders(options_))) {
+      files_(Roots(options_, Folders(options_))),
+      launcher_(platform),
+      saved_(options_.settingsFolder, [this](const std::string& message) {
+        Trace(Line("msgbox").Text("text", message));
+        platform_.MessageBox(message, Title, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);
+      }) {
+  evaluation_.FileFilter = [this](const std::string& candidate) { return files_.Readable(candidate); };
   housekeeping_ = platform_.CreateTimer();
   housekeeping_->SetInterval(100);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });

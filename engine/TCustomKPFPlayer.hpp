@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/DrawingSurfaces.hpp"
+#include "engine/DocumentLauncher.hpp"
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
 #include "engine/OpenMessageBoxes.hpp"
@@ -20,6 +21,7 @@
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScriptArrays.hpp"
+#include "engine/SavedVariables.hpp"
 #include "engine/ScriptRunner.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TKPF.hpp"
@@ -37,6 +39,21 @@ class TMyObject;
 }
 
 namespace kpf::engine {
+
+// Longest text a variable holds, and most bytes one player's variables, arrays and streams hold
+// together; an action that would go beyond is abandoned.
+constexpr size_t kMaxScriptTextBytes = size_t{16} << 20;
+constexpr size_t kMaxPlayerBytes = size_t{512} << 20;
+// Most body bytes of an internet transfer (a whole character may be larger).
+constexpr size_t kMaxTransferBytes = size_t{16} << 20;
+constexpr size_t kMaxCharacterTransferBytes = size_t{64} << 20;
+
+// How an internet transfer ended for the script: the body, or why there is none.
+struct TransferOutcome {
+  bool ok = false;
+  std::vector<uint8_t> body;
+  std::string failure;
+};
 
 // Deepest nesting of script runs; deeper runs are dropped.
 constexpr int kMaxScriptDepth = 64;
@@ -62,13 +79,24 @@ std::vector<std::string> ProjectInstanceArguments(const std::string& projectFile
                                                   const std::string& parentTitle);
 
 struct PlayerOptions {
-  std::string executablePath;  // the running program, for "Run On Startup"
-  std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
+  std::string executablePath = {};  // the running program, for "Run On Startup"
+  std::string currentFolder = {};   // CURRENT_FOLDER and "{currdir}"
+  // The character's own folder, a root of the file-access rules where relative names lie: that
+  // of its package or project file, or "-KPFPATH" ("" = the current folder).
+  std::string characterFolder = {};
   bool preview = false;        // project came from a project file, not the own package
   // The file whose package the player plays (its own executable or a character file named on
   // the command line): the file a player copy is made from. Empty for project files and streams.
-  std::string packagePath;
+  std::string packagePath = {};
   uint32_t randomSeed = 0;
+  // The character's private temporary folder: "{temp}", where its package's resources lie ("" =
+  // none: the temporary folder is then no root of the file-access rules).
+  std::string temporaryFolder = {};
+  std::string documentsFolder = {};  // "" = the user's documents folder
+  std::string settingsFolder = {};   // the per-user settings store ("" = its default folder)
+  bool offline = false;         // every internet transfer fails at once
+  // Tests only: internet transfers may reach loopback addresses (their own servers).
+  bool allowLoopbackTransfers = false;
 };
 
 class TCustomKPFPlayer : public TKPF, public package::PackageHost, public ScriptRunnerHost {
@@ -196,6 +224,28 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   std::optional<int32_t> LoadCharacter(const std::string& name);
   void SendVariable(int32_t target, const project::TTaviVariable& variable);
   void CloseCharacters(int32_t parentHandle, int32_t handle);
+  // A further character from a package or project held in memory (0: none was made); nothing
+  // without the main form.
+  std::optional<int32_t> LoadCharacterFromBytes(std::span<const uint8_t> bytes);
+
+  // Files, documents, programs and transfers (PlayerFiles.cpp).
+  // Throws (abandoning the action) when `extraBytes` more would take the player's variables,
+  // arrays and streams beyond kMaxPlayerBytes.
+  void EnsureRoomFor(size_t extraBytes) const;
+  size_t HeldBytes() const;
+  SavedVariables& Saved() { return saved_; }
+  // A web address (HTTP: or MAILTO:) goes to the desktop; any other text is a file name,
+  // resolved, then asked about and opened or started with `arguments`.
+  OpenOutcome OpenDocument(const std::string& text, const std::string& arguments);
+  OpenOutcome OpenWebAddress(const std::string& address);
+  // A copy of the package the character came from with the changed stored values, written
+  // through the rules for player copies; false when nothing was written.
+  bool SavePlayerCopy(const std::string& name);
+  // Transfers `url` while the script waits (messages go on being processed); the player's stop
+  // flag, --offline, the address rules and the caps make it fail.
+  TransferOutcome Transfer(const std::string& url, size_t maxBodyBytes);
+  // A "file" trace line: the action's code and the resolved name, or "refused".
+  void TraceFile(int code, const std::optional<std::string>& path);
 
   // The window, message-box and tray side of the player (PlayerWindow.cpp).
   const MainFormHandlers& MainForm() const { return mainForm_; }
@@ -255,6 +305,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
 
  protected:
   void PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) override;
+  void OpenDocumentFrame(const std::string& document) override;
   void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) override;
   void FrameShown(const project::TTaviFrame& frame, int index, int x, int y) override;
   void AfterMove(int x, int y);
@@ -291,6 +342,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
   DrawingSurfaces surfaces_{*this};
+  DocumentLauncher launcher_;
+  SavedVariables saved_;
   OpenMessageBoxes messageBoxes_;
   TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
                                                         uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};

@@ -86,7 +86,7 @@ void TKPF::Step(bool computePosition) {
       ShowFrame(x, y, frame, animation->Variant);
     }
   } else if (frame.Kind == project::kDocumentFrame) {
-    platform_.ShellOpen(frame.Document);
+    OpenDocumentFrame(frame.Document);
   }
   if (generation != generation_ || CurrentAnimation() != animation) return;
   frameIndex_ = index + 1;

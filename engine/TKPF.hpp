@@ -78,6 +78,8 @@ class TKPF {
   virtual void StopSoundPlayers() {}
   // Called at each frame step, for the trace.
   virtual void FrameShown(const project::TTaviFrame&, int, int, int) {}
+  // A document frame was reached: open its document (the player asks first).
+  virtual void OpenDocumentFrame(const std::string& document) { (void)document; }
   // Entry points that may run scripts hold a BusyScope; the model is released only when the
   // outermost one ends (Unwound), so nothing a running script or step refers to is freed.
   class BusyScope {

@@ -6,7 +6,8 @@
 namespace kpf::engine {
 
 uint32_t UserTimerPeriodMs(int64_t units) {
-  return static_cast<uint32_t>(std::clamp<int64_t>(units * 10, 10, std::numeric_limits<uint32_t>::max()));
+  if (units <= 0) return 0;
+  return static_cast<uint32_t>(std::min<int64_t>(units * 10, kMaxUserTimerPeriodMs));
 }
 
 int32_t UserTimers::Create(platform::Platform& platform, int32_t scriptId, uint32_t periodMs,
@@ -16,10 +17,11 @@ int32_t UserTimers::Create(platform::Platform& platform, int32_t scriptId, uint3
   record.index = static_cast<int32_t>(timers_.size());
   record.scriptId = scriptId;
   record.repeatCount = repeatCount;
+  record.periodMs = periodMs;
   record.timer = platform.CreateTimer();
   const size_t position = timers_.size();
   record.timer->SetOnTimer([onTick = std::move(onTick), position] { onTick(position); });
-  record.timer->SetInterval(periodMs);
+  if (periodMs > 0) record.timer->SetInterval(periodMs);
   timers_.push_back(std::move(record));
   SetEnabled(timers_.back(), true);
   return timers_.back().index;
@@ -32,14 +34,17 @@ UserTimer* UserTimers::At(int64_t index) {
 
 void UserTimers::SetEnabled(UserTimer& timer, bool enabled) {
   timer.enabled = enabled;
-  if (timer.timer) timer.timer->SetEnabled(enabled);
+  if (timer.timer) timer.timer->SetEnabled(enabled && timer.periodMs > 0);
 }
 
 void UserTimers::Change(UserTimer& timer, int32_t scriptId, uint32_t periodMs, int32_t repeatCount) {
   timer.scriptId = scriptId;
   timer.repeatCount = repeatCount;
   timer.fireCount = 0;
-  if (timer.timer) timer.timer->SetInterval(periodMs);
+  timer.periodMs = periodMs;
+  if (!timer.timer) return;
+  if (periodMs > 0) timer.timer->SetInterval(periodMs);
+  timer.timer->SetEnabled(timer.enabled && periodMs > 0);
 }
 
 bool UserTimers::AnyEnabled() const {

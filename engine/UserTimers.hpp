@@ -15,6 +15,7 @@ struct UserTimer {
   int32_t scriptId = -1;
   std::unique_ptr<platform::Timer> timer;
   bool enabled = false;
+  uint32_t periodMs = 0;    // 0: the timer never ticks
   int32_t repeatCount = 0;  // 0 or less: unlimited
   int32_t fireCount = 0;
 };
@@ -48,7 +49,11 @@ class UserTimers {
   std::vector<std::unique_ptr<platform::Timer>> retired_;
 };
 
-// Timer period from a script value in units of 10 ms, at least 10 ms.
+// Longest user-timer period.
+constexpr uint32_t kMaxUserTimerPeriodMs = 0x7FFFFFFF;
+
+// Timer period from a script value in units of 10 ms: 0 (no ticks) for a value of 0 or less,
+// else at most kMaxUserTimerPeriodMs.
 uint32_t UserTimerPeriodMs(int64_t units);
 
 }  // namespace kpf::engine

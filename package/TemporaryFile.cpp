@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "package/FileUtil.hpp"
+#include "package/PrivateTempFolder.hpp"
 #include "package/ProcessTag.hpp"
 
 namespace kpf::package {
@@ -135,7 +136,10 @@ void TTemporaryFile::CleanUp() {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
   });
   std::erase_if(folders_, [this](const std::string& path) {
+    if (owned_.contains(path)) return false;  // a live character's folder
     if (!IsServiceFolderName(path) || !IsOwnFolder(path)) return true;
+    // Folders of ended processes go with whatever their characters' scripts left in them.
+    if (path != privateFolder_) RemoveFolderTree(path);
     if (::rmdir(path.c_str()) != 0) return errno == ENOENT;
     if (path == privateFolder_) privateFolder_.clear();
     return true;
@@ -172,6 +176,22 @@ std::string TTemporaryFile::PrivateFolder() {
   folders_.push_back(privateFolder_);
   SaveLists();
   return privateFolder_;
+}
+
+std::string TTemporaryFile::NewFolder() {
+  std::string pattern = BaseFolder() + "/" + kFolderPrefix + "XXXXXX";
+  if (!IsCleanAbsolutePath(pattern) || ::mkdtemp(pattern.data()) == nullptr) return {};
+  folders_.push_back(pattern);
+  owned_.insert(pattern);
+  SaveLists();
+  return pattern;
+}
+
+void TTemporaryFile::RemoveFolder(const std::string& path) {
+  if (owned_.erase(path) == 0) return;
+  RemoveFolderTree(path);
+  std::erase(folders_, path);
+  SaveLists();
 }
 
 std::string TTemporaryFile::GetTempFileName(std::string_view extension) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ class TTemporaryFile {
   void SaveLists();
   // Registers a temporary file created by someone else (Files.Add + SaveLists).
   void RegisterFile(const std::string& path);
+  // A further private folder (a character's own), listed for deletion; "" when none can be made.
+  std::string NewFolder();
+  // Deletes such a folder with everything in it and drops it from the list.
+  void RemoveFolder(const std::string& path);
 
   const std::vector<std::string>& Files() const { return files_; }
   const std::vector<std::string>& Folders() const { return folders_; }
@@ -74,6 +79,7 @@ class TTemporaryFile {
   std::vector<std::string> files_;
   std::vector<std::string> folders_;
   std::string privateFolder_;
+  std::set<std::string> owned_;  // folders NewFolder made that are still in use
   const int nameCounter_ = 0;  // part of every generated name; always 0
   std::minstd_rand random_;
 };

@@ -23,8 +23,10 @@ struct MessageDialogRequest {
   std::string text;  // plain text, never markup
   std::string caption;
   MessageBoxIcon icon{};  // none
-  // In the order shown; the first one is the default button.
+  // In the order shown.
   std::vector<MessageDialogButton> buttons;
+  // The button Return chooses (the first unless a question says otherwise).
+  size_t defaultButton = 0;
   // The answer of Escape, of the window's close control and of a box its owner ended.
   int dismissResult = 2;
 };

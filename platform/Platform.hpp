@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ChildProcess.hpp"
 #include "platform/DesktopServices.hpp"
 #include "platform/DialogWindow.hpp"
 #include "platform/EventLoop.hpp"
@@ -55,6 +56,9 @@ class Platform {
   // Starts `program` (a path, not searched for) with the arguments as they stand: no shell ever
   // reads them. Does not wait for it; false when it could not be started.
   virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
+  // Starts a program with an argument vector (no shell), its standard input from /dev/null, in
+  // the given working folder; null when it could not be started.
+  virtual std::shared_ptr<ChildProcess> StartProcess(const ProcessStart& start) = 0;
   virtual void SetApplicationMinimised(bool minimised) = 0;
   // Told from the event loop whenever the application becomes minimised (true) or is restored
   // (false), by SetApplicationMinimised or by the window manager; one handler, null: none.

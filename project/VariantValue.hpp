@@ -16,6 +16,8 @@ class VariantValue {
 
   bool IsText() const { return std::holds_alternative<std::string>(value_); }
   bool IsInteger() const { return !IsText(); }
+  // Bytes of the text held (0 for an integer).
+  size_t TextBytes() const { return IsText() ? std::get<std::string>(value_).size() : 0; }
   // The integer held, or the text converted (may throw EConvertError).
   int32_t ToInteger() const;
   // The text held, or the decimal text of the integer.

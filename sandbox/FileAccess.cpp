@@ -5,134 +5,169 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+
+#include "sandbox/FolderWalk.hpp"
 
 namespace kpf::sandbox {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Closes the descriptor when the scope ends.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
+struct FileAccess::Root {
+  std::vector<std::string> given;     // as the player named it, lexically normal
+  std::vector<std::string> resolved;  // with the links in it followed
+  std::string path;                   // the resolved path
+  Descriptor folder;
+  bool writable = false;
+  bool temporary = false;
 };
 
-std::string ResolvedRoot(const std::string& folder) {
-  if (folder.empty()) return {};
+struct FileAccess::Target {
+  const Root* root = nullptr;
+  WalkEnd end;
+  std::string Path() const { return end.folderPath + (end.folderPath == "/" ? "" : "/") + end.leaf; }
+};
+
+namespace {
+
+std::vector<std::string> GivenComponents(const std::string& folder) {
   std::error_code error;
-  const fs::path resolved = fs::weakly_canonical(fs::absolute(folder, error), error);
-  return error ? std::string() : resolved.lexically_normal().string();
+  return PathComponents(fs::absolute(folder, error).lexically_normal().string());
 }
 
-bool HasForbiddenBytes(std::string_view name) {
-  return std::any_of(name.begin(), name.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-  });
+std::string RealFolder(const std::string& folder) {
+  std::error_code error;
+  const fs::path real = fs::canonical(folder, error);
+  return error ? std::string() : real.string();
 }
 
-// Drive letters ("C:"), UNC names ("\\server") and other names from another system.
-bool IsForeignName(std::string_view name) {
-  if (name.size() >= 2 && name[1] == ':') return true;
-  return name.starts_with("\\\\") || name.starts_with("//");
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home != '\0' ? RealFolder(home) : std::string();
 }
 
-// The components of `name` ("\" and "/" both separate); nullopt when one is refused.
-std::optional<std::vector<std::string>> Components(std::string_view name) {
-  std::vector<std::string> parts;
-  std::string current;
-  auto flush = [&]() -> bool {
-    if (current.empty() || current == ".") return current.clear(), true;
-    if (current == "..") {
-      parts.push_back(current);
-      return current.clear(), true;
+std::optional<std::pair<dev_t, ino_t>> Identity(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return std::make_pair(info.st_dev, info.st_ino);
+}
+
+// True when the open folder is one of the folders $PATH lists.
+bool IsCommandFolder(int folder) {
+  struct stat own {};
+  const char* path = std::getenv("PATH");
+  if (path == nullptr || ::fstat(folder, &own) != 0) return false;
+  const std::string list = path;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    const std::string entry = list.substr(start, end - start);
+    struct stat info {};
+    if (!entry.empty() && ::stat(entry.c_str(), &info) == 0 && info.st_dev == own.st_dev && info.st_ino == own.st_ino) {
+      return true;
     }
-    if (current[0] == '.' || current.size() > kMaxComponentBytes) return false;
-    parts.push_back(current);
-    current.clear();
-    return true;
-  };
-  for (const char c : name) {
-    if (c == '/' || c == '\\') {
-      if (!flush()) return std::nullopt;
-    } else {
-      current.push_back(c);
-    }
+    start = end + 1;
   }
-  if (!flush()) return std::nullopt;
-  return parts;
+  return false;
 }
 
-bool Inside(const std::string& path, const std::string& root) {
-  if (root.empty()) return false;
-  if (path == root) return true;
-  const std::string prefix = root.ends_with('/') ? root : root + "/";
-  return path.starts_with(prefix);
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (put <= 0) return false;
+    done += static_cast<size_t>(put);
+  }
+  return true;
+}
+
+// A new hidden file next to the target, made exclusively (never an existing file or link).
+Descriptor CreateSibling(int folder, const std::string& leaf, std::string& name) {
+  static std::atomic<uint32_t> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = ".kpf-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" + leaf.substr(0, 200);
+    Descriptor file(::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (file.valid() || errno != EEXIST) return file;
+  }
+  return {};
 }
 
 }  // namespace
 
 FileAccess::FileAccess(const FileRoots& roots) {
-  characterFolder_ = ResolvedRoot(roots.characterFolder);
-  for (const std::string* folder : {&roots.characterFolder, &roots.temporaryFolder, &roots.documentsFolder}) {
-    if (std::string root = ResolvedRoot(*folder); !root.empty()) {
-      readRoots_.push_back(root);
-      writeRoots_.push_back(root);
+  const std::string home = HomeFolder();
+  auto add = [&](const std::string& folder, bool writable, bool temporary, bool homeAllowed) {
+    if (folder.empty()) return;
+    auto root = std::make_shared<Root>();
+    root->path = RealFolder(folder);
+    if (root->path.empty() || root->path == "/" || (!homeAllowed && root->path == home)) return;
+    root->folder = Descriptor(::open(root->path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root->folder.valid()) return;
+    root->given = GivenComponents(folder);
+    root->resolved = PathComponents(root->path);
+    root->writable = writable;
+    root->temporary = temporary;
+    roots_.push_back(std::move(root));
+  };
+  add(roots.characterFolder, true, false, true);
+  add(roots.temporaryFolder, true, true, false);
+  add(roots.documentsFolder, true, false, false);
+  add(roots.executableFolder, false, false, true);
+  if (!roots.characterFolder.empty()) {
+    base_ = GivenComponents(roots.characterFolder);
+    characterFolder_ = JoinedPath(*base_);
+  }
+  executable_ = Identity(roots.executablePath);
+}
+
+std::optional<FileAccess::Target> FileAccess::Find(std::string_view name, bool forWriting) const {
+  const std::optional<std::vector<std::string>> path = AbsoluteComponents(name, base_);
+  if (!path) return std::nullopt;
+  // The deepest root that holds the name decides (a documents folder may lie inside another).
+  const Root* best = nullptr;
+  std::vector<std::string> below;
+  for (const auto& root : roots_) {
+    if (forWriting && !root->writable) continue;
+    for (const auto* form : {&root->resolved, &root->given}) {
+      std::optional<std::vector<std::string>> inside = BelowRoot(*path, *form);
+      if (inside && (best == nullptr || form->size() > path->size() - below.size())) {
+        best = root.get();
+        below = std::move(*inside);
+      }
     }
   }
-  if (std::string root = ResolvedRoot(roots.executableFolder); !root.empty()) readRoots_.push_back(root);
+  if (best == nullptr) return std::nullopt;
+  std::optional<WalkEnd> end = WalkBelow(best->folder.get(), best->path, below);
+  if (!end) return std::nullopt;
+  return Target{best, std::move(*end)};
 }
 
 std::optional<std::string> FileAccess::Locate(std::string_view name, bool forWriting) const {
-  if (name.empty() || name.size() > kMaxPathBytes || HasForbiddenBytes(name) || IsForeignName(name)) {
-    return std::nullopt;
-  }
-  const bool absolute = name[0] == '/' || name[0] == '\\';
-  if (!absolute && characterFolder_.empty()) return std::nullopt;
-  const std::optional<std::vector<std::string>> parts = Components(name);
-  if (!parts) return std::nullopt;
-  fs::path path = absolute ? fs::path("/") : fs::path(characterFolder_);
-  for (const std::string& part : *parts) path /= part;
-  const std::string normal = path.lexically_normal().string();
-  const auto& roots = forWriting ? writeRoots_ : readRoots_;
-  const bool inside = std::any_of(roots.begin(), roots.end(), [&](const std::string& root) {
-    return Inside(normal, root) && normal != root;
-  });
-  if (!inside) return std::nullopt;
-  return normal;
+  const std::optional<Target> target = Find(name, forWriting);
+  if (!target) return std::nullopt;
+  return target->Path();
 }
 
 std::optional<std::string> FileAccess::Readable(std::string_view name) const {
-  std::optional<std::string> path = Locate(name, false);
-  if (!path) return std::nullopt;
-  const Descriptor fd(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return path;
+  const std::optional<Target> target = Find(name, false);
+  if (!target || !OpenRegularForReading(target->end).valid()) return std::nullopt;
+  return target->Path();
 }
 
 std::optional<std::vector<uint8_t>> FileAccess::Read(std::string_view name, size_t cap) const {
-  std::optional<std::string> path = Locate(name, false);
-  if (!path) return std::nullopt;
-  const Descriptor fd(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const std::optional<Target> target = Find(name, false);
+  if (!target) return std::nullopt;
+  const Descriptor file = OpenRegularForReading(target->end);
   struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (!file.valid() || ::fstat(file.get(), &info) != 0) return std::nullopt;
   if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > cap) return std::nullopt;
   std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
     if (got < 0) return std::nullopt;
     if (got == 0) break;
     done += static_cast<size_t>(got);
@@ -142,28 +177,42 @@ std::optional<std::vector<uint8_t>> FileAccess::Read(std::string_view name, size
 }
 
 bool FileAccess::Write(std::string_view name, std::span<const uint8_t> bytes) const {
-  std::optional<std::string> path = Locate(name, true);
-  if (!path || path->ends_with(".desktop")) return false;
-  struct stat existing {};
-  if (::lstat(path->c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) return false;
-  const std::string temporary = *path + ".kpf-new";
+  return Replace(name, bytes, 0644, false);
+}
+
+bool FileAccess::WritePlayerCopy(std::string_view name, std::span<const uint8_t> bytes, unsigned mode) const {
+  return Replace(name, bytes, mode & 0777, true);
+}
+
+bool FileAccess::Replace(std::string_view name, std::span<const uint8_t> bytes, unsigned mode, bool playerCopy) const {
+  const std::optional<Target> target = Find(name, true);
+  if (!target || EndsWithIgnoringCase(target->end.leaf, ".desktop")) return false;
+  const WalkEnd& end = target->end;
+  const std::string path = target->Path();
+  if (end.leafExists) {
+    if (!S_ISREG(end.leafInfo.st_mode)) return false;
+    const bool running = executable_ && end.leafInfo.st_dev == executable_->first &&
+                         end.leafInfo.st_ino == executable_->second;
+    if (running && !playerCopy) return false;
+    if (target->root->temporary && !written_->contains(path)) return false;
+  }
+  if (playerCopy && IsCommandFolder(end.folder.get())) return false;
+
+  std::string temporary;
   {
-    const Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.get() < 0) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-      if (put <= 0) {
-        ::unlink(temporary.c_str());
-        return false;
-      }
-      done += static_cast<size_t>(put);
+    const Descriptor file = CreateSibling(end.folder.get(), end.leaf, temporary);
+    if (!file.valid()) return false;
+    const bool written = ::fchmod(file.get(), mode) == 0 && WriteAll(file.get(), bytes);
+    if (!written) {
+      ::unlinkat(end.folder.get(), temporary.c_str(), 0);
+      return false;
     }
   }
-  if (::rename(temporary.c_str(), path->c_str()) != 0) {
-    ::unlink(temporary.c_str());
+  if (::renameat(end.folder.get(), temporary.c_str(), end.folder.get(), end.leaf.c_str()) != 0) {
+    ::unlinkat(end.folder.get(), temporary.c_str(), 0);
     return false;
   }
+  if (target->root->temporary) written_->insert(path);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "project/TTaviVariable.hpp"
@@ -17,15 +18,10 @@ std::string EnvironmentValue(const char* name) {
   return value ? std::string(value) : std::string();
 }
 
-bool IsDirectory(const std::string& path) {
+std::optional<std::string> IfExistingFile(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_directory(path, error);
-}
-
-bool IsExistingFile(const std::string& path) {
-  if (path.empty()) return false;
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  return path;
 }
 
 std::string Joined(std::string_view folder, std::string_view name) {
@@ -33,6 +29,26 @@ std::string Joined(std::string_view folder, std::string_view name) {
   if (path != "/") path += '/';
   path += name;
   return path;
+}
+
+bool IsDocumentsCandidate(const std::string& folder, const std::string& home) {
+  return !folder.empty() && folder[0] == '/' && folder != "/" && folder != home;
+}
+
+// The value of `key` on a user-dirs line (KEY="$HOME/Folder" or KEY="/absolute"); "" otherwise.
+std::string UserDirsValue(std::string_view line, std::string_view key, const std::string& home) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  if (!line.starts_with(key)) return {};
+  line.remove_prefix(key.size());
+  if (!line.starts_with("=\"")) return {};
+  line.remove_prefix(2);
+  const size_t end = line.find('"');
+  if (end == std::string_view::npos) return {};
+  std::string_view value = line.substr(0, end);
+  if (value.find('\\') != std::string_view::npos) return {};
+  if (value == "$HOME") return home;
+  if (value.starts_with("$HOME/")) return home + std::string(value.substr(5));
+  return std::string(value);
 }
 
 }  // namespace
@@ -45,12 +61,25 @@ PlayerFolders PlayerFolders::FromEnvironment() {
 }
 
 std::string DefaultDocumentsFolder() {
-  std::string documents = EnvironmentValue("XDG_DOCUMENTS_DIR");
-  if (!documents.empty()) return WithoutTrailingSeparator(documents);
-  const std::string home = EnvironmentValue("HOME");
+  const std::string home = WithoutTrailingSeparator(EnvironmentValue("HOME"));
+  const std::string documents = WithoutTrailingSeparator(EnvironmentValue("XDG_DOCUMENTS_DIR"));
+  if (IsDocumentsCandidate(documents, home)) return documents;
   if (home.empty()) return {};
-  const std::string candidate = Joined(home, "Documents");
-  return IsDirectory(candidate) ? candidate : WithoutTrailingSeparator(home);
+  std::string config = EnvironmentValue("XDG_CONFIG_HOME");
+  if (config.empty() || config[0] != '/') config = Joined(home, ".config");
+  return DocumentsFolderFor(home, config);
+}
+
+std::string DocumentsFolderFor(const std::string& home, const std::string& configHome) {
+  const std::string plainHome = WithoutTrailingSeparator(home);
+  if (plainHome.empty()) return {};
+  std::ifstream file(Joined(configHome, "user-dirs.dirs"));
+  std::string line;
+  while (std::getline(file, line)) {
+    const std::string documents = WithoutTrailingSeparator(UserDirsValue(line, "XDG_DOCUMENTS_DIR", plainHome));
+    if (IsDocumentsCandidate(documents, plainHome)) return documents;
+  }
+  return Joined(plainHome, "Documents");
 }
 
 std::string DefaultTempFolder() {
@@ -98,6 +127,10 @@ std::string WithForwardSlashes(std::string_view name) {
 }
 
 std::string ResolveFileName(const PlayerFolders& folders, std::string_view name) {
+  return ResolveFileName(folders, name, IfExistingFile);
+}
+
+std::string ResolveFileName(const PlayerFolders& folders, std::string_view name, const FileCheck& check) {
   const std::string plain = WithForwardSlashes(name);
   const std::string expanded = WithForwardSlashes(ExpandPathMacros(folders, name));
   const std::array<std::string, 5> candidates = {
@@ -107,8 +140,10 @@ std::string ResolveFileName(const PlayerFolders& folders, std::string_view name)
       folders.DocumentsFolder.empty() ? std::string() : Joined(folders.DocumentsFolder, plain),
       folders.TempFolder.empty() ? std::string() : Joined(folders.TempFolder, plain),
   };
-  for (const auto& candidate : candidates)
-    if (IsExistingFile(candidate)) return candidate;
+  for (const auto& candidate : candidates) {
+    if (candidate.empty()) continue;
+    if (std::optional<std::string> found = check(candidate)) return *found;
+  }
   return {};
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The folders a player knows, the path macros "{mydocument}", "{temp}" and "{currdir}", and the
 // search for a file named by a script.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +18,14 @@ struct PlayerFolders {
   static PlayerFolders FromEnvironment();
 };
 
-// $XDG_DOCUMENTS_DIR, else $HOME/Documents when that folder exists, else $HOME; no trailing "/".
+// The user's documents folder, no trailing "/": $XDG_DOCUMENTS_DIR, else the user-dirs file's
+// XDG_DOCUMENTS_DIR (what xdg-user-dir DOCUMENTS reports), else $HOME/Documents. A value that is
+// not absolute or names the home folder itself counts as unset: the home folder is never the
+// documents folder (scripts may write there).
 std::string DefaultDocumentsFolder();
+// The same rule for the home folder `home` whose configuration lies in `configHome` (the
+// environment's XDG_DOCUMENTS_DIR is not consulted).
+std::string DocumentsFolderFor(const std::string& home, const std::string& configHome);
 // $TMPDIR, else "/tmp"; no trailing "/".
 std::string DefaultTempFolder();
 
@@ -37,5 +45,10 @@ std::string WithForwardSlashes(std::string_view name);
 // the temp folder + "/" + the name. Every "\" in the name is turned into "/" first. Empty when
 // the file exists nowhere (folders do not count as files).
 std::string ResolveFileName(const PlayerFolders& folders, std::string_view name);
+// The same, with `check` deciding which candidate counts as an existing file: it gives the path
+// to use (the candidate as found on the disk) or nullopt. A candidate it refuses is passed over
+// like a missing file.
+using FileCheck = std::function<std::optional<std::string>(const std::string& candidate)>;
+std::string ResolveFileName(const PlayerFolders& folders, std::string_view name, const FileCheck& check);
 
 }  // namespace kpf::script

@@ -102,7 +102,7 @@ std::string TextEvaluator::ExpandPathMacros(std::string_view text) const {
 }
 
 std::string TextEvaluator::ResolveFileName(std::string_view name) const {
-  return script::ResolveFileName(Folders, name);
+  return FileFilter ? script::ResolveFileName(Folders, name, FileFilter) : script::ResolveFileName(Folders, name);
 }
 
 }  // namespace kpf::script

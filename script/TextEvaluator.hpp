@@ -30,6 +30,8 @@ class TextEvaluator {
 
   PlayerFolders Folders;
   RandomRange Random;
+  // Which candidates of ResolveFileName count as files (unset: every existing regular file).
+  FileCheck FileFilter;
 
   // The text expression's text with its tags replaced, or, when the parameter is not a text
   // expression, the parameter itself with its tags replaced.

@@ -24,6 +24,10 @@ project::TTaviVariable& ActionCall::VariableAt(int64_t position) const {
 
 void ActionCall::SetAt(int64_t position, const project::VariantValue& value) const {
   project::TTaviVariable& target = VariableAt(position);
+  const size_t bytes = value.TextBytes();
+  if (bytes > kMaxScriptTextBytes) throw project::KpfError("text too long");
+  const size_t held = target.Value.TextBytes();
+  if (bytes > held) player.EnsureRoomFor(bytes - held);
   target.SetValue(value);
   if (player.Tracing()) player.Trace(player.Line("var").Text("name", target.Name).Text("value", target.Value.ToText()));
 }

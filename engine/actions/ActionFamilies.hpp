@@ -24,6 +24,14 @@ std::span<const ActionEntry> InstanceActions();
 std::span<const ActionEntry> SurfaceActions();
 // Pen, brush, font and the figures, text and pixels drawn on the current surface.
 std::span<const ActionEntry> DrawingActions();
+// Text files, arrays from files, the file test, player copies and saved variables.
+std::span<const ActionEntry> FileActions();
+// Memory streams and their files.
+std::span<const ActionEntry> StreamActions();
+// Web addresses, documents and programs.
+std::span<const ActionEntry> OpenActions();
+// Internet transfers and characters loaded from memory.
+std::span<const ActionEntry> NetActions();
 // The character window, the pointer, the application's windows and the message box.
 std::span<const ActionEntry> WindowActions();
 // The notification-area icon: balloons, pictures and the icon animation.

@@ -28,6 +28,10 @@ const ActionTable& StandardActions() {
     built.Add(InstanceActions());
     built.Add(SurfaceActions());
     built.Add(DrawingActions());
+    built.Add(FileActions());
+    built.Add(StreamActions());
+    built.Add(OpenActions());
+    built.Add(NetActions());
     built.Add(WindowActions());
     built.Add(TrayActions());
     built.Add(DialogActions());

@@ -23,21 +23,23 @@ int NumberElement(ActionCall& call) {
   return kResultNext;
 }
 
-std::string& TextElement(ActionCall& call) {
+TArrayItem& TextArray(ActionCall& call) {
   TArrayItem* array = call.player.Arrays().Find(call.T[0]);
   if (array == nullptr) throw project::KpfError("no such array");
   if (array->ArrayType != 1) throw project::KpfError("Text array can only contain text");
   if (call.N[1] < 0 || call.N[1] >= array->Count) throw project::KpfError("List index out of bounds");
-  return array->Items[static_cast<size_t>(call.N[1])];
+  return *array;
 }
 
 int GetText(ActionCall& call) {
-  call.Set(2, TextElement(call));
+  call.Set(2, TextArray(call).Items[static_cast<size_t>(call.N[1])]);
   return kResultNext;
 }
 
 int SetText(ActionCall& call) {
-  TextElement(call) = call.T[2];
+  TArrayItem& array = TextArray(call);
+  call.player.EnsureRoomFor(call.T[2].size());
+  call.player.Arrays().SetText(array, static_cast<size_t>(call.N[1]), call.T[2]);
   return kResultNext;
 }
 

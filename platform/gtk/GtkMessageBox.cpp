@@ -79,7 +79,9 @@ int RunMessageDialog(const MessageDialogRequest& request, MessageDialogCloser& c
     const std::string label = MnemonicCaption(DisplayText(request.buttons[i].label));
     gtk_dialog_add_button(GTK_DIALOG(dialog), label.c_str(), static_cast<gint>(i));
   }
-  if (!request.buttons.empty()) gtk_dialog_set_default_response(GTK_DIALOG(dialog), 0);
+  if (request.defaultButton < request.buttons.size()) {
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), static_cast<gint>(request.defaultButton));
+  }
   closer.SetOnClose([dialog] { gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_DELETE_EVENT); });
   std::pair<GtkDialog*, const std::function<bool()>*> watch{GTK_DIALOG(dialog), &abandoned};
   const guint watcher = abandoned ? g_timeout_add(kAbandonCheckMs, &CheckAbandoned, &watch) : 0;
@@ -99,6 +101,8 @@ MessageBoxResult RunMessageBox(const std::string& text, const std::string& capti
                                MessageBoxButtons buttons, const std::function<bool()>& abandoned) {
   MessageDialogRequest request{text, caption, icon, ButtonsOf(buttons), 0};
   request.dismissResult = request.buttons.back().result;
+  // A warning that asks Yes or No comes before something that could do harm: No is the default.
+  if (buttons == MessageBoxButtons::YesNo && icon == MessageBoxIcon::Warning) request.defaultButton = 1;
   for (const MessageDialogButton& button : request.buttons) {
     if (button.result == static_cast<int>(MessageBoxResult::Cancel)) request.dismissResult = button.result;
   }

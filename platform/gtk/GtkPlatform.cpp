@@ -18,6 +18,7 @@
 #include "platform/gtk/GtkTrayIcon.hpp"
 #include "platform/gtk/ShellOpenCommand.hpp"
 #include "platform/gtk/SoundOutputProbe.hpp"
+#include "platform/gtk/SpawnedProcess.hpp"
 
 namespace kpf::platform::gtk {
 
@@ -103,6 +104,10 @@ bool GtkPlatform::StartProgram(const std::string& program, const std::vector<std
   std::vector<std::string> call{program};
   call.insert(call.end(), arguments.begin(), arguments.end());
   return SpawnDetached(call, G_SPAWN_DEFAULT);
+}
+
+std::shared_ptr<ChildProcess> GtkPlatform::StartProcess(const ProcessStart& start) {
+  return SpawnedProcess::Start(start);
 }
 
 void GtkPlatform::SetApplicationMinimised(bool minimised) { application_->SetMinimised(minimised); }

@@ -52,6 +52,7 @@ class GtkPlatform : public platform::Platform {
   // Starts xdg-open with the target as its only argument; false when it cannot be started.
   bool ShellOpen(const std::string& target) override;
   bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+  std::shared_ptr<ChildProcess> StartProcess(const ProcessStart& start) override;
   // The application's windows go and come back together (GtkApplicationWindows).
   void SetApplicationMinimised(bool minimised) override;
   void SetOnApplicationMinimised(std::function<void(bool)> handler) override;

@@ -107,6 +107,26 @@ bool HeadlessPlatform::ShellOpen(const std::string& target) {
   return shellOpenResult_;
 }
 
+namespace {
+
+// Runs for as long as the platform's current flag of running processes lives.
+class HeadlessChildProcess : public platform::ChildProcess {
+ public:
+  explicit HeadlessChildProcess(std::weak_ptr<bool> running) : running_(std::move(running)) {}
+  bool Running() override { return !running_.expired(); }
+
+ private:
+  std::weak_ptr<bool> running_;
+};
+
+}  // namespace
+
+std::shared_ptr<platform::ChildProcess> HeadlessPlatform::StartProcess(const platform::ProcessStart& start) {
+  startedProcesses_.push_back(start);
+  if (!StartProgram(start.program, start.arguments)) return nullptr;
+  return std::make_shared<HeadlessChildProcess>(processesRunning_);
+}
+
 bool HeadlessPlatform::StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
   std::vector<std::string> call{program};
   call.insert(call.end(), arguments.begin(), arguments.end());

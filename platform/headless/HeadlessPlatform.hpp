@@ -65,6 +65,7 @@ class HeadlessPlatform : public platform::Platform {
                                         platform::MessageBoxIcon icon, platform::MessageBoxButtons buttons) override;
   bool ShellOpen(const std::string& target) override;
   bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+  std::shared_ptr<platform::ChildProcess> StartProcess(const platform::ProcessStart& start) override;
   void SetApplicationMinimised(bool minimised) override;
   void SetOnApplicationMinimised(std::function<void(bool)> handler) override { onMinimised_ = std::move(handler); }
   int ShowMessageDialog(const platform::MessageDialogRequest& request, platform::MessageDialogCloser& closer) override;
@@ -120,6 +121,10 @@ class HeadlessPlatform : public platform::Platform {
   // Programs: every start is recorded as the program followed by its arguments; StartProgram
   // returns the shell-open result too.
   const std::vector<std::vector<std::string>>& StartedPrograms() const { return startedPrograms_; }
+  // StartProcess: every start is recorded too (and in StartedPrograms); the processes run until
+  // EndProcesses() or until this platform goes.
+  const std::vector<platform::ProcessStart>& StartedProcesses() const { return startedProcesses_; }
+  void EndProcesses() { processesRunning_ = std::make_shared<bool>(true); }
 
   // Last value given to SetApplicationMinimised (false before any call). A change is reported to
   // the handler of SetOnApplicationMinimised from the loop, as a window manager's report would be.
@@ -169,6 +174,9 @@ class HeadlessPlatform : public platform::Platform {
   bool shellOpenResult_ = true;
   std::vector<std::string> openedTargets_;
   std::vector<std::vector<std::string>> startedPrograms_;
+  std::vector<platform::ProcessStart> startedProcesses_;
+  // Processes started since the last EndProcesses run while this flag lives.
+  std::shared_ptr<bool> processesRunning_ = std::make_shared<bool>(true);
   bool minimised_ = false;
   std::function<void(std::string)> recorder_;
   std::shared_ptr<HeadlessDesktop> desktop_ = std::make_shared<HeadlessDesktop>();

@@ -11,9 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -213,8 +215,9 @@ class PlayerOnScreenTest : public ::testing::Test {
 
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
-  bool LaunchAndShow(const project::ProjectSource& source, int x = kOpaqueX, int y = kOpaqueY, uint32_t colour = kRed) {
-    return player_.emplace(scratch_ / "bin", source, Environment()).Started() &&
+  bool LaunchAndShow(const project::ProjectSource& source, int x = kOpaqueX, int y = kOpaqueY, uint32_t colour = kRed,
+                     const std::string& path = "/usr/bin:/bin") {
+    return player_.emplace(scratch_ / "bin", source, Environment(path)).Started() &&
            Soon([&] { return Pixel(x, y) == colour; });
   }
   // Starts kpfplayer itself with `arguments`; its standard error goes to ErrorText().
@@ -226,12 +229,12 @@ class PlayerOnScreenTest : public ::testing::Test {
     return {bytes.begin(), bytes.end()};
   }
   // The player's temporary folder, settings, home and message folder lie in the scratch folder.
-  std::vector<std::string> Environment() {
+  std::vector<std::string> Environment(const std::string& path = "/usr/bin:/bin") {
     for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
     const std::string at = scratch_.Path().string();
     return {"DISPLAY=" + *display_,         "TMPDIR=" + at + "/tmp",          "KPF_SETTINGS_DIR=" + at + "/settings",
             "HOME=" + at,                   "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
-            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=/usr/bin:/bin"};
+            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=" + path};
   }
 
   uint32_t Pixel(int x, int y) {
@@ -275,6 +278,31 @@ class PlayerOnScreenTest : public ::testing::Test {
         XFree(name);
       }
       if (character ? caption == kCaption : attributes.override_redirect && caption != kCaption) found = children[i];
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+  // The package's resource lies in the character's private folder inside the temporary folder.
+  bool NoteExtracted() const {
+    const auto folders = fs::directory_iterator(scratch_ / "tmp");
+    return std::any_of(fs::begin(folders), fs::end(folders), [](const fs::directory_entry& folder) {
+      return folder.path().filename().string().starts_with("kpfplayer-") && fs::exists(folder.path() / kNoteName);
+    });
+  }
+  // A mapped top-level window with that title (the player's questions carry the character's).
+  Window FindTitled(const std::string& title) {
+    Window root = 0, parent = 0, found = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      XWindowAttributes attributes;
+      char* name = nullptr;
+      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
+      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
+        if (title == name) found = children[i];
+        XFree(name);
+      }
     }
     if (children != nullptr) XFree(children);
     return found;
@@ -337,7 +365,7 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
   ASSERT_TRUE(LaunchAndShow(ClickProject())) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
   EXPECT_EQ(Pixel(99, 99), kWhite);
-  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
+  EXPECT_TRUE(NoteExtracted());
   // A click on a transparent pixel reaches the root window, not the character.
   Click(kClearX, kClearY);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -381,6 +409,47 @@ TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixelsAnd
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// A click asks the character to open an address, then to open its own extracted note, then
+// another address. The addresses go to the desktop's launcher (a stub on PATH that records its
+// arguments) without a question; the note is asked about first, and closing the question (No)
+// opens nothing.
+TEST_F(PlayerOnScreenTest, AddressesGoToTheLauncherAndAFileIsAskedAboutAndNotOpenedOnNo) {
+  const fs::path stub = scratch_ / "stub";
+  const fs::path log = scratch_ / "opened.log";
+  fs::create_directories(stub);
+  testing::WriteBytes((stub / "xdg-open").string(), [&] {
+    const std::string script = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log.string() + "'\n";
+    return std::vector<uint8_t>(script.begin(), script.end());
+  }());
+  fs::permissions(stub / "xdg-open", fs::perms::owner_all);
+  project::ProjectSource source = ClickProject();
+  source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(0, {{1, "http://example.com/first"}}),
+                                             testing::Action(15, {{1, kNoteName}, {1, ""}}),
+                                             testing::Action(0, {{1, "http://example.com/after"}})})};
+  ASSERT_TRUE(LaunchAndShow(source, kOpaqueX, kOpaqueY, kRed, stub.string() + ":/usr/bin:/bin")) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  const auto opened = [&] {
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  };
+  Click(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(Soon([&] { return opened().size() == 1; }));
+  Window question = 0;
+  ASSERT_TRUE(Soon([&] { return (question = FindTitled("Click test")) != 0; })) << "no question was asked";
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = question;
+  event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+  XSendEvent(x_, question, False, NoEventMask, &event);
+  XSync(x_, False);
+  EXPECT_TRUE(Soon([&] { return opened().size() == 2; }));
+  EXPECT_EQ(opened(), (std::vector<std::string>{"http://example.com/first", "http://example.com/after"}));
+  EXPECT_EQ(CloseAndWait(), 0);
+}
+
 // A character as downloaded: a Windows program image with the package appended, named on
 // kpfplayer's command line, shows on screen instead of the bundled sample, with its resource
 // file in the temporary folder; closing it ends the program and removes that file.
@@ -390,7 +459,7 @@ TEST_F(PlayerOnScreenTest, CharacterFileNamedOnTheCommandLineShowsThatCharacter)
   ASSERT_TRUE(Launch({character.string()}));
   ASSERT_TRUE(ShowsSoon(kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY) << "\n" << ErrorText();
   EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
-  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
+  EXPECT_TRUE(NoteExtracted());
   Click(kOpaqueX, kOpaqueY);
   EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   EXPECT_EQ(CloseAndWait(), 0);

@@ -140,6 +140,29 @@ TEST_F(ScriptedCharactersTest, SendVariableReachesOneCharacterByHandleOrEveryOth
   EXPECT_EQ(IntValue(form->Player(2), "RECEIVED"), 2);
 }
 
+// Two characters whose variable trigger sends the variable on to every other character would
+// deliver to each other for ever: deliveries nest at most as deeply as script runs.
+TEST_F(ScriptedCharactersTest, CharactersThatSendOnWhatTheyReceiveStopAtTheNestingLimit) {
+  const auto echoing = [&](const std::string& name) {
+    project::ProjectSource source = testing::SimpleProject();
+    source.Variables = {testing::Variable(1, "CHILD", false), testing::Variable(2, "N", false),
+                        testing::Variable(3, "MESSAGE", true), testing::Variable(4, "TARGET", false, -1),
+                        testing::Variable(5, "RECEIVED", false)};
+    source.Scripts = {ScriptOf(90, 9, {Action(22, {{kVariable, "5"}, {kText, "<%RECEIVED%>+1"}}),
+                                       Action(154, {{kVariable, "4"}, {kVariable, "3"}})})};
+    source.NextScriptId = 100;
+    return WriteProject(source, name);
+  };
+  const fs::path child = echoing("echo.kpf");
+  auto form = MakeForm({echoing("first.kpf").string()});
+  engine::TFormKPFPlayer& first = form->Player(0);
+  ASSERT_NE(form->CreatePlayer(form->HandleOf(first), child.string()), nullptr);
+  form->SendToPlayers(first, -1, *first.Model.VariableByName("MESSAGE"));
+  const int32_t received = IntValue(form->Player(1), "RECEIVED") + IntValue(first, "RECEIVED");
+  EXPECT_GT(received, 1);
+  EXPECT_LE(received, engine::kMaxScriptDepth);
+}
+
 TEST_F(ScriptedCharactersTest, ProjectInstancesAreStartedWithAnArgumentVectorAndNumberedInTurn) {
   const fs::path other = WriteScripted("bin/other.kpf", {});
   const fs::path parent = WriteScripted("parent.kpf", {ScriptOf(1, 0, {Action(83, {{kText, "other.kpf"}})}),

@@ -29,7 +29,8 @@ project::ProjectSource CharacterProject(std::vector<std::vector<TKPFExeAction>> 
 // A started, visible player with the desktop services and a recording sound output whose lines
 // join the player's trace.
 struct CharacterActions {
-  explicit CharacterActions(std::vector<std::vector<TKPFExeAction>> scripts) : h(CharacterProject(std::move(scripts))) {
+  explicit CharacterActions(std::vector<std::vector<TKPFExeAction>> scripts, engine::PlayerOptions options = {})
+      : h(CharacterProject(std::move(scripts)), std::move(options)) {
     h.player->SetSoundOutput(&sound);
     EXPECT_TRUE(h.player->Start());
     h.player->SetVisible(true);
@@ -113,7 +114,9 @@ TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
   CharacterActions c({{Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text(other.string()), P::Var(1)}),
                        Act(154, {P::Var(1), P::Var(1)}), Act(173, {P::Var(1)}), Act(174),
                        Act(83, {P::Text(other.string())}), Act(83, {P::Text("missing.kpf")}),
-                       Act(83, {P::Text(other.string())})}});
+                       Act(83, {P::Text(other.string())})}},
+                     // The project file lies in the character's folder, so the file rules let it pass.
+                     {.currentFolder = other.parent_path().string()});
   c.h.player->Title = "Pip";
   c.h.Fire(1);
   EXPECT_EQ(c.h.Int("N"), 7);

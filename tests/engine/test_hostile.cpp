@@ -66,8 +66,11 @@ TEST(Hostile, FrameIntervalsAreClamped) {
   EXPECT_EQ(engine::FrameIntervalMs(25, -1), 250u);
   EXPECT_EQ(engine::FrameIntervalMs(10, -5), engine::kMinFrameIntervalMs);
   EXPECT_EQ(engine::FrameIntervalMs(65535, 2147483647), 0xFFFFFFFFu);
-  EXPECT_EQ(engine::UserTimerPeriodMs(0), 10u);
-  EXPECT_EQ(engine::UserTimerPeriodMs(-4), 10u);
+  // A user timer of no period never ticks; a long one stays within 31 bits.
+  EXPECT_EQ(engine::UserTimerPeriodMs(0), 0u);
+  EXPECT_EQ(engine::UserTimerPeriodMs(-4), 0u);
+  EXPECT_EQ(engine::UserTimerPeriodMs(1), 10u);
+  EXPECT_EQ(engine::UserTimerPeriodMs(int64_t{1} << 40), 0x7FFFFFFFu);
   // Zero-duration frames still let time pass.
   EXPECT_LE(Played({Animation(1, "fast", 0, 0, 3, 0)}, 100)->Count(" frame "), 12u);
 }
@@ -201,6 +204,23 @@ TEST(Hostile, LongWaitEndsWhenThePlayerCloses) {
   EXPECT_TRUE(h.player->Closed());
   EXPECT_LT(h.platform.NowMs(), 1000);
   EXPECT_FALSE(h.Traced("var name=\"AFTER\""));
+}
+
+TEST(Hostile, AUserTimerWithoutAPeriodNeverTicks) {
+  project::ProjectSource source = WithVariables({"T", "N"});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.Scripts = {Script(1, "make", {Act(116, {P::Var(1), P::Int(2), P::Text("0-3"), P::Text("0")})}),
+                    Script(2, "tick", {Act(22, {P::Var(2), P::Text("<%N%>+1")})}),
+                    Script(3, "change", {Act(119, {P::Var(1), P::Int(2), P::Text("1"), P::Text("0")})})};
+  source.NextScriptId = 4;
+  Harness h(source);
+  ASSERT_TRUE(h.player->Start());
+  h.Fire(1);
+  h.platform.AdvanceBy(1000);
+  EXPECT_EQ(h.Int("N"), 0);
+  h.Fire(3);
+  h.platform.AdvanceBy(100);
+  EXPECT_GE(h.Int("N"), 5) << "given a period it ticks";
 }
 
 }  // namespace

@@ -105,5 +105,43 @@ TEST(Run, PlaysAPackageAndSkipsOnlyAnInitialValueThatCannotBeConverted) {
   EXPECT_EQ(lines.back(), "1000 end");
 }
 
+// The run switches of the file and network actions: a home of the run's own (its documents folder
+// and settings store), answers to questions, and --offline. The package's note is extracted into
+// the run's private temporary folder, where RunProgram finds it and asks before opening it.
+TEST(Run, SwitchesGiveTheRunItsOwnHomeAnswersAndNoNetwork) {
+  project::ProjectSource source = WithVariables({"SEEN", "H", "FAILED"});
+  source.Scripts = {Script(1, "start",
+                           {Act(149, {P::Var(1), P::Text("{mydocument}\\letter.txt")}), Act(24, {P::Var(1)}),
+                            Act(15, {P::Text("note.txt"), P::Text("")}), Act(15, {P::Text("note.txt"), P::Text("again")}),
+                            Act(201, {P::Var(2)}), Act(218, {P::Text("http://example.com/"), P::Int(0), P::Int(2), P::Var(2)})},
+                           2),
+                    Script(2, "failed", {Act(22, {P::Var(3), P::Text("1")})})};
+  source.NextScriptId = 3;
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  const std::string note = std::string("note.txt") + '\0' + "hello";
+  const std::vector<uint8_t> package = project::BuildPackage(
+      std::vector<uint8_t>{'E', 'L', 'F', 0}, project::BuildProjectFile(source), {"3.01", "", "Runner", 0},
+      {{202, std::vector<uint8_t>(note.begin(), note.end())}});
+  const auto folder = WriteProjectFile(source, "unused").parent_path();
+  std::ofstream(folder / "runner", std::ios::binary)
+      .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+  std::filesystem::create_directories(folder / "home" / "Documents");
+  std::ofstream(folder / "home" / "Documents" / "letter.txt") << "x";
+  const auto lines = RunTraced({(folder / "runner").string(), "--seconds", "1", "--trace", "--offline", "--home",
+                                (folder / "home").string(), "--answer", "6@0"});
+  const std::string settings = [&] {
+    std::ifstream in(folder / "home" / ".config" / "kpfplayer" / "settings.ini");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  std::filesystem::remove_all(folder);
+  EXPECT_TRUE(Has(lines, "var name=\"SEEN\" value=\"1\"")) << "the home's documents folder";
+  EXPECT_NE(settings.find("SEEN=i:1"), std::string::npos) << settings;
+  EXPECT_TRUE(Has(lines, "state=\"asked\""));
+  EXPECT_TRUE(Has(lines, "args=\"\" state=\"opened\"")) << "answered Yes";
+  EXPECT_TRUE(Has(lines, "args=\"again\" state=\"declined\"")) << "the next question had no answer";
+  EXPECT_TRUE(Has(lines, "net address=\"http://example.com/\" failure=\"offline\""));
+  EXPECT_TRUE(Has(lines, "var name=\"FAILED\" value=\"1\""));
+}
+
 }  // namespace
 }  // namespace kpf::test

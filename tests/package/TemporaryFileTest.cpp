@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "package/PrivateTempFolder.hpp"
 #include "package/ProcessTag.hpp"
 #include "package/SettingsKey.hpp"
 #include "package/TemporaryFile.hpp"
@@ -205,6 +206,30 @@ TEST_F(TemporaryFileTest, LeftoversOfEndedProcessesAreDeleted) {
   EXPECT_FALSE(std::filesystem::exists(folder));
   EXPECT_TRUE(service.Files().empty());
   EXPECT_EQ(settings.SubKeyNames("TemporaryFiles"), std::vector<std::string>{CurrentProcessTag()});
+}
+
+// A character's own folder lives as long as the character, survives clean-ups meanwhile, and goes
+// with what its scripts left in it; one a killed process left behind goes at the next start.
+TEST_F(TemporaryFileTest, CharacterFoldersGoWithTheirContentNowOrAtTheNextStart) {
+  TTemporaryFile service(settings, report);
+  std::string live;
+  {
+    PrivateTempFolder folder(&service);
+    live = folder.Path();
+    ASSERT_TRUE(TTemporaryFile::IsServiceFolderName(live));
+    scratch.Write(Relative(live) + "/saved.txt", testing::ToBytes("x"));
+    service.CleanUp();
+    EXPECT_TRUE(std::filesystem::exists(live + "/saved.txt"));
+  }
+  EXPECT_FALSE(std::filesystem::exists(live));
+  EXPECT_TRUE(service.Folders().empty());
+
+  std::string pattern = scratch.Tmp() + "/kpfplayer-XXXXXX";
+  const std::string left = ::mkdtemp(pattern.data());
+  scratch.Write(Relative(left) + "/sub/left.txt", testing::ToBytes("x"));
+  StoreList(kEndedProcess, "DeleteFolder", ";%;" + left);
+  TTemporaryFile later(settings, report, "4194997-1");
+  EXPECT_FALSE(std::filesystem::exists(left));
 }
 
 TEST_F(TemporaryFileTest, LiveFilesOfAnotherRunningPlayerAreKept) {

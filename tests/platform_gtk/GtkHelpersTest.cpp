@@ -15,6 +15,7 @@
 #include "platform/gtk/GtkTrayIcon.hpp"
 #include "platform/gtk/ShellOpenCommand.hpp"
 #include "platform/gtk/SoundOutputProbe.hpp"
+#include "platform/gtk/SpawnedProcess.hpp"
 #include "platform/gtk/VirtualKeys.hpp"
 
 #include <X11/keysym.h>
@@ -32,6 +33,26 @@ TEST(VirtualKeysTest, MapsTheKeysScriptsUse) {
       // Keys without a virtual-key number give 0.
       {XK_exclam, 0},     {XK_adiaeresis, 0}, {0, 0},          {0xFFFFFFFF, 0}};
   for (const auto& [keysym, code] : cases) EXPECT_EQ(VirtualKeyFromKeysym(keysym), code) << std::hex << keysym;
+}
+
+// A started program runs in its own folder with nothing on its standard input, and is reported
+// ended once it has (its status is collected, so it leaves no zombie).
+TEST(SpawnedProcessTest, RunsInItsFolderWithEmptyInputAndEnds) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kpf-spawn-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::shared_ptr<SpawnedProcess> child =
+      SpawnedProcess::Start({"/bin/sh", {"-c", "pwd > where; cat > input"}, folder.string()});
+  ASSERT_NE(child, nullptr);
+  for (int round = 0; round < 2000 && child->Running(); ++round) ::usleep(10'000);
+  EXPECT_FALSE(child->Running());
+  std::ifstream where(folder / "where");
+  std::string line;
+  std::getline(where, line);
+  EXPECT_EQ(std::filesystem::path(line), std::filesystem::canonical(folder));
+  EXPECT_EQ(std::filesystem::file_size(folder / "input"), 0u);
+  EXPECT_EQ(SpawnedProcess::Start({"/nonexistent/program", {}, {}}), nullptr);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(ShellOpenArgvTest, PassesTheTargetAsOneArgumentWithoutAShell) {

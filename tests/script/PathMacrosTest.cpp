@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "script/PathMacros.hpp"
@@ -44,6 +45,44 @@ TEST(ExpandPathMacrosTest, DefaultFoldersComeFromTheEnvironment) {
   EXPECT_EQ(DefaultTempFolder(), "/tmp");
   for (const auto& [name, value] : {std::pair{"TMPDIR", tmp}, {"XDG_DOCUMENTS_DIR", docs}})
     value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+}
+
+TEST(ExpandPathMacrosTest, DocumentsComeFromTheUserDirsFileAndAreNeverTheHomeFolder) {
+  const fs::path root = fs::temp_directory_path() / ("kpf_userdirs_" + std::to_string(::getpid()));
+  fs::create_directories(root / "config");
+  const std::string home = (root / "home").string();
+  const auto write = [&](const std::string& text) { std::ofstream(root / "config" / "user-dirs.dirs") << text; };
+  EXPECT_EQ(DocumentsFolderFor(home, (root / "config").string()), home + "/Documents") << "no file";
+  write("# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+  EXPECT_EQ(DocumentsFolderFor(home, (root / "config").string()), home + "/Dokumente");
+  write("XDG_DOCUMENTS_DIR=\"/srv/papers/\"\n");
+  EXPECT_EQ(DocumentsFolderFor(home, (root / "config").string()), "/srv/papers");
+  // Desktops set the entry to the home folder to switch it off; relative values mean nothing.
+  for (const char* value : {"$HOME", "$HOME/", "papers", "/"}) {
+    write(std::string("XDG_DOCUMENTS_DIR=\"") + value + "\"\n");
+    EXPECT_EQ(DocumentsFolderFor(home, (root / "config").string()), home + "/Documents") << value;
+  }
+  const char* docs = std::getenv("XDG_DOCUMENTS_DIR");
+  const std::optional<std::string> saved = docs ? std::optional<std::string>(docs) : std::nullopt;
+  const std::string realHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("XDG_DOCUMENTS_DIR", realHome.c_str(), 1);
+  EXPECT_NE(DefaultDocumentsFolder(), realHome);
+  saved ? setenv("XDG_DOCUMENTS_DIR", saved->c_str(), 1) : unsetenv("XDG_DOCUMENTS_DIR");
+  fs::remove_all(root);
+}
+
+TEST(ResolveFileNameTest, ACandidateTheCheckRefusesIsPassedOverLikeAMissingFile) {
+  const PlayerFolders folders{.CurrentFolder = "/cur", .ExecutableFolder = "/exe", .DocumentsFolder = "/docs",
+                              .TempFolder = "/tmp/own"};
+  std::vector<std::string> asked;
+  const FileCheck check = [&](const std::string& candidate) -> std::optional<std::string> {
+    asked.push_back(candidate);
+    if (candidate == "/docs/A.txt") return std::nullopt;  // refused
+    if (candidate == "/tmp/own/A.txt") return "/tmp/own/a.txt";
+    return std::nullopt;
+  };
+  EXPECT_EQ(ResolveFileName(folders, "A.txt", check), "/tmp/own/a.txt");
+  EXPECT_EQ(asked, (std::vector<std::string>{"A.txt", "/cur/A.txt", "/exe/A.txt", "/docs/A.txt", "/tmp/own/A.txt"}));
 }
 
 TEST(ResolveFileNameTest, TriesTheFoldersInOrderAfterExpandingMacros) {

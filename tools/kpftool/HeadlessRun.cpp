@@ -8,8 +8,10 @@
 #include "engine/RecordingSoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/PackageReader.hpp"
+#include "package/PrivateTempFolder.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "render/PngFile.hpp"
+#include "script/PathMacros.hpp"
 #include "script/ProcessRandom.hpp"
 
 namespace kpf::tools {
@@ -177,6 +179,16 @@ int Session::Run() {
   playerOptions.preview = !package;
   if (package) playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.randomSeed = options_.seed;
+  playerOptions.offline = options_.offline;
+  playerOptions.allowLoopbackTransfers = options_.allowLoopback;
+  const package::PrivateTempFolder temporary;
+  playerOptions.temporaryFolder = temporary.Path();
+  if (!options_.home.empty()) {
+    const fs::path home = fs::absolute(options_.home);
+    playerOptions.documentsFolder = script::DocumentsFolderFor(home.string(), (home / ".config").string());
+    playerOptions.settingsFolder = (home / ".config" / "kpfplayer").string();
+    fs::create_directories(playerOptions.documentsFolder);
+  }
   player_ = std::make_unique<engine::TFormKPFPlayer>(platform_, playerOptions);
   window_ = platform_.LastWindow();
   engine::RecordingSoundOutput sounds([this](const std::string& line) { Emit(line); },
@@ -190,11 +202,9 @@ int Session::Run() {
   std::stable_sort(answers.begin(), answers.end(), [](const RunAnswer& a, const RunAnswer& b) { return a.at < b.at; });
   for (const RunAnswer& answer : answers) platform_.QueueAnswer(answer.code, answer.at);
 
-  const fs::path resources = fs::temp_directory_path() / ("kpftool-run-" + std::to_string(::getpid()));
   package::ExtractedFileList extracted;
   if (package) {
-    fs::create_directories(resources);
-    package::ReadPackage(options_.file, *player_, extracted, resources.string() + "/");
+    package::ReadPackage(options_.file, *player_, extracted, temporary.Path() + "/");
   } else {
     package::LoadFromFile(options_.file, *player_, [this](const std::string& message) {
       Emit(engine::TraceLine(platform_.NowMs(), "msgbox").Text("text", message).str());
@@ -235,8 +245,6 @@ int Session::Run() {
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
-  std::error_code error;
-  fs::remove_all(resources, error);
   return 0;
 }
 
@@ -260,6 +268,12 @@ RunOptions ParseRunArguments(const Arguments& args) {
       options.trace = true;
     } else if (arg == "--surfaces") {
       options.surfacesFolder = value();
+    } else if (arg == "--offline") {
+      options.offline = true;
+    } else if (arg == "--allow-loopback") {
+      options.allowLoopback = true;
+    } else if (arg == "--home") {
+      options.home = value();
     } else if (arg == "--answer") {
       const auto [code, at] = AtTime(value());
       options.answers.push_back({static_cast<int>(ToNumber(code, "answer code")), at});

@@ -45,6 +45,10 @@ struct RunOptions {
   std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
   std::vector<TimedDialogInput> dialogInputs = {};
+  bool offline = false;        // every internet transfer fails at once
+  bool allowLoopback = false;  // tests only: transfers may reach loopback servers
+  // A home folder of the run's own: its documents folder and settings store lie inside it.
+  std::string home = {};
 };
 
 // Parses the arguments of `kpftool run`; throws std::invalid_argument with a message.

@@ -20,7 +20,8 @@ const Command kCommands[] = {
      kpf::tools::RunEval},
     {"run", "run FILE [--seconds N] [--seed S] [--screen WxH] [--click X,Y@T] [--dblclick X,Y@T] "
             "[--drag X1,Y1:X2,Y2@T] [--key CODE@T] [--menu CAPTION@T] [--answer CODE@T] [--surfaces DIR] "
-            "[--dialog-text NAME=TEXT@T] [--dialog-click NAME@T] [--dialog-close NAME@T] [--trace]    play headless",
+            "[--dialog-text NAME=TEXT@T] [--dialog-click NAME@T] [--dialog-close NAME@T] [--offline] "
+            "[--allow-loopback] [--home DIR] [--trace]    play headless",
      kpf::tools::RunRun},
     {"extract", "extract FILE DIR    write the project as an editable source folder",
      kpf::tools::RunExtract},
