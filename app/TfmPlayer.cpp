@@ -171,6 +171,8 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
     if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
   }
   options.currentFolder = currentFolder;
+  options.screenSaver = settings_.screenSaverMode;
+  if (!options.screenSaver && commandLine_.screenSaverPreview) options.screenSaver = engine::ScreenSaverMode::Run;
   Entry& entry = NewEntry(parentHandle, std::move(options));
   engine::TFormKPFPlayer& player = *entry.player;
   const bool first = players_.size() == 1;

@@ -69,6 +69,9 @@ class TfmPlayer {
     // Folder of the message sockets (MessageChannel::DefaultFolder()); "" = no messages between
     // processes, neither received nor sent.
     std::string messageFolder;
+    // The players' screen-saver mode; none: the ordinary role ("-SCRPREVIEW" still makes them run
+    // as a screen saver).
+    std::optional<engine::ScreenSaverMode> screenSaverMode;
   };
 
   // Creates player 0 from the command line (or the package of the executable).

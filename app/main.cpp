@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/DispatchSoundOutput.hpp"
+#include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "desktop/TThreadedTimer.hpp"
 #include "package/SettingsKey.hpp"
@@ -50,6 +52,9 @@ void ReportToConsole(const std::string& message) { std::fprintf(stderr, "kpfplay
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::string executable = OwnExecutable(argv[0]);
+  // The screen-saver roles (a name ending in ".scr", a daemon's "-root"/"-window-id").
+  app::ScreenSaverSession saver(argv[0], executable, arguments);
+  if (!saver.TakeSingleInstance(app::MessageChannel::DefaultFolder())) return 0;
 
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
   try {
@@ -59,6 +64,8 @@ int main(int argc, char** argv) {
     ReportToConsole(std::string("cannot open the X display: ") + failure.what());
     return 1;
   }
+  std::unique_ptr<app::HostedPlatform> hosted;  // the desktop inside a screen-saver daemon's window
+  if (const std::optional<int> ended = saver.RunWithoutForm(*platform, hosted)) return *ended;
 
   package::SettingsKey settings(package::SettingsKey::DefaultFolder(), ReportToConsole);
   // Made first and destroyed last: it cleans up at start and once more at the end.
@@ -73,6 +80,7 @@ int main(int argc, char** argv) {
   formSettings.fallbackProject = SampleProject(executable);
   formSettings.randomSeed = std::random_device{}();
   formSettings.messageFolder = app::MessageChannel::DefaultFolder();
+  formSettings.screenSaverMode = saver.PlayerMode();
 #ifdef KPF_HAVE_SDL
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);
   formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {
@@ -97,7 +105,7 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   {
-    app::TfmPlayer form(*platform, std::move(formSettings));
+    app::TfmPlayer form(hosted ? *hosted : static_cast<platform::Platform&>(*platform), std::move(formSettings));
     // Activation: with no running player the program ends at once.
     if (form.CheckPlayersRunning()) {
       exitCode = platform->Loop().Run();

@@ -35,6 +35,7 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
       state_(systemValues_.State),
       evaluation_(Model.Variables, Folders(options_), randomRange_),
       files_(Roots(Folders(options_))) {
+  if (options_.screenSaver) screenSaver_ = ScreenSaverRole(platform_, *options_.screenSaver);
   housekeeping_ = platform_.CreateTimer();
   housekeeping_->SetInterval(100);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });
@@ -131,6 +132,8 @@ bool TCustomKPFPlayer::Start() {
   BusyScope busy(*this);
   InitHandlers();
   if (!initialised_) Initialize();
+  // Input during the start scripts already ends a running screen saver.
+  screenSaver_.Watch([this] { EndOnScreenSaverInput(); });
   if (!Run()) {
     Close();
     return false;
@@ -157,6 +160,12 @@ bool TCustomKPFPlayer::Run() {
   FireGlobal(2);
   startScriptsRan_ = startScripts > 0;
   if (platform_.Loop().Terminating() || closed_) return keepRunning && !closed_;
+  if (screenSaver_.Active() && screenSaver_.Mode() == ScreenSaverMode::Configure) {
+    // The screen saver's settings: the project's own dialog, else the About box; then the
+    // player closes.
+    if (!ShowDialogModalByName(kScreenSaverSettingsDialog)) AboutClick();
+    return false;
+  }
   if (!IsPlaying()) PlayAnimation(1, 0, -1);
   if (!IsPlaying()) PlayAnimation(0, 0, -1);
   if (MenuItem* item = menu_.Command(MenuCommand::RunOnStartup)) {
@@ -190,6 +199,10 @@ void TCustomKPFPlayer::Close() {
   visibilityApplied_ = false;
   SetPopupMenu(false);
   timers_.RetireAll();
+  screenSaver_.StopWatching();
+  if (!Model.OptionFlag(kOptionKeepDesktop)) {
+    if (platform::ScreenSaverServices* services = platform_.ScreenSaver()) services->RepaintDesktop();
+  }
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();
@@ -198,6 +211,10 @@ void TCustomKPFPlayer::Close() {
   releasePending_ = true;
   Trace(Line("closed"));
   if (OnClosed) OnClosed();
+}
+
+void TCustomKPFPlayer::EndOnScreenSaverInput() {
+  if (screenSaver_.EndsOnInput()) Close();
 }
 
 void TCustomKPFPlayer::Unwound() {

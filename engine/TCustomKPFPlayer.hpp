@@ -16,6 +16,7 @@
 #include "engine/MemoryStreams.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
+#include "engine/ScreenSaverRole.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/ScriptRunner.hpp"
 #include "engine/SoundOutput.hpp"
@@ -34,6 +35,10 @@ namespace kpf::engine {
 constexpr int kMaxScriptDepth = 64;
 // How often a close request waiting for project dialogs is retried.
 constexpr int kMaxCloseRetries = 50;
+// The project dialog the screen saver's settings mode shows (name compared without case).
+constexpr const char* kScreenSaverSettingsDialog = "SSCONFIG";
+// Option flag: the desktop is not repainted when the player closes.
+constexpr int kOptionKeepDesktop = 10;
 // Deepest nesting of play-list references ("<<RANDOM:" names inside play lists).
 constexpr int kMaxPlayListDepth = 16;
 
@@ -54,6 +59,7 @@ struct PlayerOptions {
   std::string executablePath;  // the running program, for "Run On Startup"
   std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
   bool preview = false;        // project came from a project file, not the own package
+  std::optional<ScreenSaverMode> screenSaver;  // none: the ordinary role
   uint32_t randomSeed = 0;
 };
 
@@ -151,6 +157,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   int32_t CreateUserTimer(int32_t scriptId, uint32_t periodMs, int32_t repeatCount);
   ScriptArrays& Arrays() { return arrays_; }
   MemoryStreams& Streams() { return streams_; }
+  ScreenSaverRole& ScreenSaver() { return screenSaver_; }
   void ClearAnimationQueue() { queue_.clear(); }
   // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
   void RequestExit();
@@ -234,6 +241,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void UpdateRunOnStartupState();
   void CountChildInstance();
   void TimerFired(size_t index);
+  // Screen-saver input that ends the player (in the running mode only).
+  void EndOnScreenSaverInput();
 
   PlayerOptions options_;
   std::mt19937 random_;
@@ -250,6 +259,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ScriptArrays arrays_;
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
+  ScreenSaverRole screenSaver_;
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

@@ -12,6 +12,7 @@
 #include "platform/HintWindow.hpp"
 #include "platform/NativeWindow.hpp"
 #include "platform/PopupMenu.hpp"
+#include "platform/ScreenSaverServices.hpp"
 #include "platform/Timer.hpp"
 #include "platform/TrayIcon.hpp"
 #include "platform/Types.hpp"
@@ -60,6 +61,10 @@ class Platform {
   // show the default pointer.
   virtual void RegisterCursor(int number, const CursorImage& image) = 0;
   virtual void UnregisterCursor(int number) = 0;
+
+  // Screen-wide input, the desktop repaint and other programs' windows; null where the desktop
+  // offers none of them.
+  virtual ScreenSaverServices* ScreenSaver() { return nullptr; }
 };
 
 }  // namespace kpf::platform

@@ -4,11 +4,7 @@
 // its menu or from another process ends with status 0, leaving no files behind.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -18,6 +14,7 @@
 #include <vector>
 
 #include "AppTestProjects.hpp"
+#include "PlayerProcess.hpp"
 #include "XvfbServer.hpp"
 
 #include <X11/Xlib.h>
@@ -38,13 +35,6 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr int kOpaqueX = 150, kOpaqueY = 150, kClearX = 105, kClearY = 105;
 constexpr const char* kNoteName = "pip-note.txt";
 constexpr const char* kCaption = "$zimR_304152$";
-
-// Polls `done` every 50 ms, `rounds` times at most (20 s by default).
-template <typename Condition>
-bool Soon(Condition done, int rounds = 400) {
-  for (int round = 0; round < rounds && !done(); ++round) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return done();
-}
 
 // Idle shows red; a click on it plays "clicked", which shows blue. With `menu` the click does
 // nothing and the project's menu entry "Turn blue" plays an endless "clicked" instead.
@@ -89,53 +79,6 @@ project::ProjectSource SoftProject() {
   return source;
 }
 
-// A copy of kpfplayer carrying the project and one resource file in its package, run as a child
-// process that is killed if it is still running at the end.
-class PlayerProcess {
- public:
-  PlayerProcess(const fs::path& folder, const project::ProjectSource& source, std::vector<std::string> environment) {
-    const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
-    const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
-    std::string path = (folder / "pipplayer").string();
-    testing::WriteBytes(path, project::BuildPackage(testing::ReadBytes(KPF_PLAYER_PATH), block,
-                                                    {"3.0", "about", "Click test", 0},
-                                                    {{202, std::vector<uint8_t>(named.begin(), named.end())}}));
-    fs::permissions(path, fs::perms::owner_all);
-    char* argv[] = {path.data(), nullptr};
-    std::vector<char*> envp;
-    for (auto& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~PlayerProcess() {
-    if (pid_ > 0 && !status_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  PlayerProcess(const PlayerProcess&) = delete;
-  PlayerProcess& operator=(const PlayerProcess&) = delete;
-  bool Started() const { return pid_ > 0; }
-  // Waits (bounded) for the process to end; its exit status, or -1 when it did not end.
-  int WaitForExit() {
-    Soon([this] {
-      int status = 0;
-      if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_)
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      return status_.has_value();
-    });
-    return status_.value_or(-1);
-  }
-
- private:
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-};
-
 class PlayerOnScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,14 +103,17 @@ class PlayerOnScreenTest : public ::testing::Test {
   bool LaunchAndShow(const project::ProjectSource& source) {
     for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
     const std::string at = scratch_.Path().string();
-    return player_.emplace(scratch_ / "bin", source,
+    const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
+    const fs::path program = scratch_ / "bin" / "pipplayer";
+    testing::WritePackagedPlayer(program, source, {{202, std::vector<uint8_t>(named.begin(), named.end())}});
+    return player_.emplace(program, std::vector<std::string>{},
                            std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + at + "/tmp",
                                                     "KPF_SETTINGS_DIR=" + at + "/settings", "HOME=" + at,
                                                     "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
                                                     "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
                                                     "PATH=/usr/bin:/bin"})
                .Started() &&
-           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+           testing::Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
   }
 
   uint32_t Pixel(int x, int y) {
@@ -178,7 +124,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     return pixel;
   }
   bool ShowsSoon(uint32_t colour) {
-    return Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
+    return testing::Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
   }
 
   void Click(int x, int y, unsigned button = 1) {
@@ -216,7 +162,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     return found;
   }
   bool MenuSoon(bool open) {
-    return Soon([&] { return (FindTopLevel(false) != 0) == open; });
+    return testing::Soon([&] { return (FindTopLevel(false) != 0) == open; });
   }
 
   // Opens the character's menu with the right button and picks an entry by keyboard: `key`
@@ -227,7 +173,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     if (!MenuSoon(true)) return "the menu did not open";
     XTestFakeMotionEvent(x_, -1, 600, 20, CurrentTime);  // away from the menu, so only the keys choose
     // Once the open menu holds the keyboard grab, our own grab is refused.
-    const bool grabbed = Soon(
+    const bool grabbed = testing::Soon(
         [&] {
           const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
           if (result == GrabSuccess) XUngrabKeyboard(x_, CurrentTime);
@@ -262,7 +208,7 @@ class PlayerOnScreenTest : public ::testing::Test {
   std::optional<std::string> display_;
   Display* x_ = nullptr;
   XErrorHandler previousHandler_ = nullptr;
-  std::optional<PlayerProcess> player_;
+  std::optional<testing::PlayerProcess> player_;
 };
 
 TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly) {
