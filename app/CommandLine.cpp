@@ -42,6 +42,25 @@ std::optional<StartSwitch> VariableSwitch(const std::string& argument) {
   return setting;
 }
 
+// "-h", "--help", "--version" and any other "--" argument; the first one decides.
+bool ProgramSwitch(const std::string& argument, CommandLine& line) {
+  ProgramRequest request = ProgramRequest::Play;
+  if (argument == "-h" || argument == "--help") {
+    request = ProgramRequest::Help;
+  } else if (argument == "--version") {
+    request = ProgramRequest::Version;
+  } else if (argument.starts_with("--")) {
+    request = ProgramRequest::UnknownOption;
+  } else {
+    return false;
+  }
+  if (line.request == ProgramRequest::Play) {
+    line.request = request;
+    if (request == ProgramRequest::UnknownOption) line.unknownOption = argument;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string FolderText(const std::string& text) {
@@ -57,6 +76,7 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
   CommandLine line;
   for (const std::string& argument : arguments) {
     // Switches come first, so a switch whose text holds ".tmp" is never taken for a project.
+    if (ProgramSwitch(argument, line)) continue;
     if (argument == "-SCRPREVIEW") {
       line.screenSaverPreview = true;
     } else if (StartsWithNoCase(argument, "-KPFPATH")) {
@@ -75,6 +95,10 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
       line.startSwitches.push_back({StartSwitch::Kind::ParentTitle, 0, argument.substr(3)});
     } else if (IsProjectFileArgument(argument)) {
       line.projectFile = argument;
+      line.files.push_back(argument);
+    } else if (!argument.starts_with("-")) {
+      // Other single-dash arguments are switches this program does not know; they are ignored.
+      line.files.push_back(argument);
     }
   }
   return line;

@@ -22,7 +22,15 @@ struct StartSwitch {
   bool operator==(const StartSwitch&) const = default;
 };
 
+// What the program is asked to do: play, or only answer one of its own "--" switches.
+enum class ProgramRequest { Play, Help, Version, UnknownOption };
+
 struct CommandLine {
+  ProgramRequest request = ProgramRequest::Play;  // the first of "-h"/"--help", "--version", "--x"
+  std::string unknownOption;                      // the "--" argument that is not ours
+  // Every argument that is no switch, in order: character files (packages, project files) and
+  // anything else the user named.
+  std::vector<std::string> files;
   std::optional<std::string> projectFile;    // ".TMP" / ".KPF" argument, the last one wins
   std::optional<std::string> pluginFolder;   // "-DLL"
   std::optional<std::string> currentFolder;  // "-KPFPATH"
@@ -30,7 +38,7 @@ struct CommandLine {
   std::vector<StartSwitch> startSwitches;    // "-VS", "-VE", "-VH"
 };
 
-// Parses the arguments after the program name.
+// Parses the arguments after the program name. Arguments starting with "--" are never files.
 CommandLine ParseCommandLine(std::span<const std::string> arguments);
 
 // True when `argument` names a project file: its upper-case form contains ".TMP" or ".KPF".

@@ -71,6 +71,19 @@ std::optional<uint64_t> ParseWindowId(std::string_view text) {
   return value;
 }
 
+std::vector<std::string> WithoutDaemonArguments(std::span<const std::string> arguments) {
+  std::vector<std::string> kept;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "-window-id" || argument == "-geometry") {
+      ++i;
+    } else if (argument != "-root" && argument != "-fps") {
+      kept.push_back(argument);
+    }
+  }
+  return kept;
+}
+
 ScreenSaverStart DecideStart(std::string_view invokedName, std::string_view executablePath,
                              std::span<const std::string> arguments) {
   if (std::optional<ScreenSaverStart> hosted = HostedStart(arguments)) return *hosted;

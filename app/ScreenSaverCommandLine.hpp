@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/ScreenSaverRole.hpp"
 
@@ -34,6 +35,10 @@ bool HasScreenSaverName(std::string_view path);
 // A window id as a decimal number or "0x" and hexadecimal digits, 1 to 2^32 - 1; none for
 // anything else (signs, blanks, other characters, 0, too large).
 std::optional<uint64_t> ParseWindowId(std::string_view text);
+
+// The arguments without the daemon's "-root", "-window-id" and "-geometry" with their values,
+// and "-fps".
+std::vector<std::string> WithoutDaemonArguments(std::span<const std::string> arguments);
 
 // `invokedName` is argv[0] (the name of a link), `executablePath` the file that runs.
 ScreenSaverStart DecideStart(std::string_view invokedName, std::string_view executablePath,

@@ -23,9 +23,21 @@ std::string AbsoluteInvokedPath(std::string_view invokedName, const std::string&
 }  // namespace
 
 ScreenSaverSession::ScreenSaverSession(std::string_view invokedName, std::string executablePath,
-                                       std::span<const std::string> arguments)
-    : start_(DecideStart(invokedName, executablePath, arguments)),
+                                       std::vector<std::string> arguments)
+    : arguments_(std::move(arguments)),
+      start_(DecideStart(invokedName, executablePath, arguments_)),
       invokedPath_(AbsoluteInvokedPath(invokedName, executablePath)) {}
+
+std::vector<std::string> ScreenSaverSession::PlayerArguments() const {
+  switch (start_.role) {
+    case StartRole::Player: return arguments_;
+    case StartRole::Hosted: return WithoutDaemonArguments(arguments_);
+    case StartRole::Install:
+    case StartRole::ScreenSaver:
+    case StartRole::Preview: return {};
+  }
+  return {};
+}
 
 bool ScreenSaverSession::TakeSingleInstance(const std::string& folder) {
   if (start_.role != StartRole::ScreenSaver && start_.role != StartRole::Preview) return true;

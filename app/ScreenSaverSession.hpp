@@ -4,7 +4,7 @@
 // ("-INSTALL", the preview) and the window a hosted character plays in.
 #include <memory>
 #include <optional>
-#include <span>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -26,9 +26,12 @@ inline constexpr const char* kDaemonWindowVariable = "XSCREENSAVER_WINDOW";
 class ScreenSaverSession {
  public:
   // `invokedName` is argv[0], `executablePath` the running file.
-  ScreenSaverSession(std::string_view invokedName, std::string executablePath, std::span<const std::string> arguments);
+  ScreenSaverSession(std::string_view invokedName, std::string executablePath, std::vector<std::string> arguments);
 
   const ScreenSaverStart& Start() const { return start_; }
+  // The arguments the player reads: none in the screen-saver roles (their one argument is the
+  // mode), the others without the daemon's "-root", "-window-id", "-geometry" and "-fps".
+  std::vector<std::string> PlayerArguments() const;
   // The screen saver and its preview run once per user: false when another one holds the lock
   // in `folder`, and this process is to end at once, silently. Other roles take no lock.
   bool TakeSingleInstance(const std::string& folder);
@@ -46,6 +49,7 @@ class ScreenSaverSession {
   int Install(platform::Platform& desktop);
   std::optional<int> OpenHost(platform::Platform& desktop, std::unique_ptr<HostedPlatform>& hosted);
 
+  std::vector<std::string> arguments_;
   ScreenSaverStart start_;
   std::string invokedPath_;
   std::optional<SingleInstanceLock> lock_;

@@ -18,6 +18,12 @@ std::string FolderOf(const std::string& path) {
   return folder.string();
 }
 
+constexpr const char* kNotACharacter = "not a character package or project file";
+
+bool HasSomethingToPlay(const engine::TFormKPFPlayer& player) {
+  return !player.Model.Animations.empty() || !player.Model.Scripts.empty();
+}
+
 bool IsFile(const std::string& path) {
   std::error_code error;
   return !path.empty() && fs::is_regular_file(path, error);
@@ -46,7 +52,11 @@ void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const proj
 TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
     : platform_(platform), settings_(std::move(settings)), commandLine_(ParseCommandLine(settings_.arguments)) {
   if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
-  CreatePlayer(0, {});
+  if (commandLine_.files.empty()) {
+    CreatePlayer(0, {});
+  } else {
+    StartCharacterFiles();
+  }
   constructing_ = false;
   if (!settings_.messageFolder.empty()) OpenMessageChannel();
 }
@@ -169,44 +179,108 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
   } else if (!stream && commandLine_.projectFile) {
     options.preview = true;
     if (commandLine_.currentFolder) currentFolder = *commandLine_.currentFolder;
+  } else if (!stream && package::IsPackageFile(settings_.executablePath)) {
+    options.packagePath = settings_.executablePath;
   }
   options.currentFolder = currentFolder;
   options.screenSaver = settings_.screenSaverMode;
   if (!options.screenSaver && commandLine_.screenSaverPreview) options.screenSaver = engine::ScreenSaverMode::Run;
   Entry& entry = NewEntry(parentHandle, std::move(options));
-  engine::TFormKPFPlayer& player = *entry.player;
-  const bool first = players_.size() == 1;
-
   if (!fileName.empty()) {
     LoadFile(entry, fileName);
   } else {
     LoadFromCommandLine(entry, stream);
   }
+  return &FinishPlayer(entry, parentHandle, currentFolder);
+}
+
+engine::TFormKPFPlayer& TfmPlayer::FinishPlayer(Entry& entry, int32_t parentHandle, const std::string& currentFolder) {
+  engine::TFormKPFPlayer& player = *entry.player;
   SetSystemValue(player, "CURRENT_FOLDER", currentFolder);
   SetSystemValue(player, "CURRENT_ANIMATION_COUNT", static_cast<int32_t>(player.Model.Animations.size()));
   SetSystemValue(player, "PARENT_HANDLE", parentHandle);
   ApplyStartSwitches(player);
   entry.desktop->RegisterCursors();
-  if (first) applicationTitle_ = player.Title;
+  if (IsFirst(entry)) applicationTitle_ = player.Title;
   entry.inInstances = true;
   SetupTray(entry);
   SetSystemValue(player, "CURRENT_INSTANCE", entry.handle);
   // A player that loaded nothing would otherwise keep the process alive with nothing to show.
-  const bool loaded = !player.Model.Animations.empty() || !player.Model.Scripts.empty();
-  if (loaded) {
+  if (HasSomethingToPlay(player)) {
     player.Start();
     ApplyHideItem(entry);
   } else {
     player.Close();
   }
   package::TrimWorkingSet();
-  return &player;
+  return player;
 }
 
-void TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
-  package::LoadFromFile(fileName, *entry.player, [this](const std::string& message) {
+void TfmPlayer::StartCharacterFiles() {
+  const std::vector<std::string>& files = commandLine_.files;
+  std::vector<bool> package(files.size());
+  std::optional<size_t> lastProject;
+  for (size_t i = 0; i < files.size(); ++i) {
+    package[i] = package::IsPackageFile(files[i]);
+    if (!package[i] && IsProjectFileArgument(files[i])) lastProject = i;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (package[i] || i == lastProject) {
+      StartCharacterFile(files[i], package[i]);
+    } else if (!IsProjectFileArgument(files[i])) {
+      ReportStartFailure(files[i] + ": " + kNotACharacter);
+    }
+  }
+}
+
+void TfmPlayer::StartCharacterFile(const std::string& fileName, bool package) {
+  engine::PlayerOptions options;
+  std::string currentFolder;
+  if (package) {
+    // A character file plays like the program it was made as: from its own folder.
+    currentFolder = FolderOf(fileName);
+    options.packagePath = fs::absolute(fileName).string();
+  } else {
+    options.preview = true;
+    currentFolder = commandLine_.currentFolder.value_or(ExecutableFolder());
+  }
+  options.currentFolder = currentFolder;
+  Entry& entry = NewEntry(0, std::move(options));
+  entry.namedOnCommandLine = true;
+  std::string problem;
+  if (package) {
+    const package::PackageReadResult read = ReadPackageFile(entry, fileName);
+    if (!read.ProjectLoaded) problem = read.Error;
+  } else if (!LoadFile(entry, fileName)) {
+    problem = "Error decoding file";
+  }
+  if (!HasSomethingToPlay(*entry.player)) {
+    ReportStartFailure(fileName + ": " + (problem.empty() ? kNotACharacter : problem));
+    DropLastEntry();
+    return;
+  }
+  FinishPlayer(entry, 0, currentFolder);
+}
+
+void TfmPlayer::ReportStartFailure(const std::string& message) const {
+  if (settings_.reportStartFailure) settings_.reportStartFailure(message);
+}
+
+void TfmPlayer::DropLastEntry() {
+  ReleaseEntry(*players_.back());
+  players_.pop_back();
+}
+
+bool TfmPlayer::LoadFile(Entry& entry, const std::string& fileName) {
+  return package::LoadFromFile(fileName, *entry.player, [this](const std::string& message) {
     platform_.MessageBox(message, applicationTitle_, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);
   });
+}
+
+package::PackageReadResult TfmPlayer::ReadPackageFile(Entry& entry, const std::string& fileName) {
+  const std::string& folder = settings_.resourceFolder;
+  return folder.empty() ? package::ReadPackage(fileName, *entry.player, entry.extracted)
+                        : package::ReadPackage(fileName, *entry.player, entry.extracted, folder);
 }
 
 void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream) {
@@ -225,10 +299,7 @@ void TfmPlayer::LoadFromCommandLine(Entry& entry, std::optional<std::span<const 
     LoadFile(entry, *commandLine_.projectFile);
     return;
   }
-  const std::string folder = settings_.resourceFolder;
-  const package::PackageReadResult read =
-      folder.empty() ? package::ReadPackage(settings_.executablePath, player, entry.extracted)
-                     : package::ReadPackage(settings_.executablePath, player, entry.extracted, folder);
+  const package::PackageReadResult read = ReadPackageFile(entry, settings_.executablePath);
   // A player without a package of its own plays the bundled sample character.
   if (!read.PackageFound && players_.size() == 1 && IsFile(settings_.fallbackProject)) {
     LoadFile(entry, settings_.fallbackProject);
@@ -264,8 +335,7 @@ void TfmPlayer::ApplyStartSwitches(engine::TFormKPFPlayer& player) {
 
 void TfmPlayer::SetupTray(Entry& entry) {
   engine::TFormKPFPlayer& player = *entry.player;
-  const bool secondary = players_.size() > 1;
-  if (secondary) return;
+  if (!IsFirst(entry)) return;
   tray_.created = true;
   tray_.hint = player.Title;
   tray_.visible = player.Model.OptionFlag(kOptionTrayIcon);
@@ -288,7 +358,8 @@ void TfmPlayer::ApplyHideItem(Entry& entry) {
 void TfmPlayer::PlayerClosed(Entry& entry) {
   entry.player->SetVisible(false);
   entry.inInstances = false;
-  if (entry.parentHandle == 0) {
+  // While another character of the command line plays, the program goes on.
+  if (entry.parentHandle == 0 && !OtherCommandLineCharacterRunning(entry)) {
     CloseSecondaryViewers();
     // A character that was not started on behalf of another one ends the process. While the
     // main form is still being made this request has no effect (a load closes first).
@@ -300,6 +371,13 @@ void TfmPlayer::PlayerClosed(Entry& entry) {
     if (constructing_) return;
     CheckPlayersRunning();
     ReclaimClosedChildren();
+  });
+}
+
+bool TfmPlayer::OtherCommandLineCharacterRunning(const Entry& entry) const {
+  if (!entry.namedOnCommandLine) return false;
+  return std::any_of(players_.begin(), players_.end(), [&entry](const auto& other) {
+    return other.get() != &entry && other->namedOnCommandLine && !other->player->Closed();
   });
 }
 

@@ -16,6 +16,7 @@
 #include "engine/SoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
 #include "package/ExtractedFileList.hpp"
+#include "package/PackageReader.hpp"
 #include "platform/Platform.hpp"
 
 namespace kpf::app {
@@ -72,9 +73,13 @@ class TfmPlayer {
     // The players' screen-saver mode; none: the ordinary role ("-SCRPREVIEW" still makes them run
     // as a screen saver).
     std::optional<engine::ScreenSaverMode> screenSaverMode;
+    // Told "FILE: reason" for each file named on the command line that cannot be played.
+    std::function<void(const std::string&)> reportStartFailure;
   };
 
-  // Creates player 0 from the command line (or the package of the executable).
+  // Creates the players of the character files named on the command line (packages of any
+  // name, or the project file), the first being player 0; without such files player 0 plays the
+  // package of the executable.
   TfmPlayer(platform::Platform& platform, Settings settings);
   ~TfmPlayer();
   TfmPlayer(const TfmPlayer&) = delete;
@@ -130,6 +135,7 @@ class TfmPlayer {
     int32_t handle = 0;
     int32_t parentHandle = 0;
     bool inInstances = false;
+    bool namedOnCommandLine = false;  // one of several character files the user started
   };
 
   Entry& NewEntry(int32_t parentHandle, engine::PlayerOptions options);
@@ -142,8 +148,20 @@ class TfmPlayer {
   // Listens under the application title; a secondary viewer whose title is taken takes a free one.
   void OpenMessageChannel();
   void RenameApplication(const std::string& title);
+  // The post-load steps every new player takes: system values, switches, tray, start.
+  engine::TFormKPFPlayer& FinishPlayer(Entry& entry, int32_t parentHandle, const std::string& currentFolder);
+  bool IsFirst(const Entry& entry) const { return !players_.empty() && players_.front().get() == &entry; }
+  // The files of the command line, in order: packages, and the last project file.
+  void StartCharacterFiles();
+  void StartCharacterFile(const std::string& fileName, bool package);
+  // Forgets a player that never started (its extracted files go with it).
+  void DropLastEntry();
+  void ReportStartFailure(const std::string& message) const;
   void LoadFromCommandLine(Entry& entry, std::optional<std::span<const uint8_t>> stream);
-  void LoadFile(Entry& entry, const std::string& fileName);
+  bool LoadFile(Entry& entry, const std::string& fileName);
+  package::PackageReadResult ReadPackageFile(Entry& entry, const std::string& fileName);
+  // Another character file of the command line is still running.
+  bool OtherCommandLineCharacterRunning(const Entry& entry) const;
   void ApplyStartSwitches(engine::TFormKPFPlayer& player);
   void SetupTray(Entry& entry);
   // The "Hide" item: player 0 keeps it only with the tray icon; further players unless player

@@ -1,5 +1,6 @@
-// kpfplayer: plays the character of the package appended to this executable, a project file
-// named on the command line, or (with neither) the sample character installed next to it.
+// kpfplayer: plays the character files named on the command line (packages of any name and a
+// project file), or else the character of the package appended to this executable, or (with
+// neither) the sample character installed next to it.
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "app/DispatchSoundOutput.hpp"
 #include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
+#include "app/Usage.hpp"
 #include "desktop/TThreadedTimer.hpp"
 #include "package/SettingsKey.hpp"
 #include "package/TemporaryFile.hpp"
@@ -47,13 +49,35 @@ std::string SampleProject(const std::string& executable) {
 
 void ReportToConsole(const std::string& message) { std::fprintf(stderr, "kpfplayer: %s\n", message.c_str()); }
 
+// "--help", "--version" and unknown "--" switches are answered before any display is opened.
+std::optional<int> AnswerProgramSwitch(const app::CommandLine& commandLine) {
+  switch (commandLine.request) {
+    case app::ProgramRequest::Play:
+      return std::nullopt;
+    case app::ProgramRequest::Help:
+      std::fputs(app::UsageText().c_str(), stdout);
+      return 0;
+    case app::ProgramRequest::Version:
+      std::fputs(app::VersionText().c_str(), stdout);
+      return 0;
+    case app::ProgramRequest::UnknownOption:
+      ReportToConsole("unknown switch: " + commandLine.unknownOption);
+      std::fputs(app::UsageText().c_str(), stderr);
+      return 2;
+  }
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::string executable = OwnExecutable(argv[0]);
-  // The screen-saver roles (a name ending in ".scr", a daemon's "-root"/"-window-id").
-  app::ScreenSaverSession saver(argv[0], executable, arguments);
+  // The screen-saver roles (a name ending in ".scr", a daemon's "-root"/"-window-id"); what is
+  // left of the command line is the player's.
+  app::ScreenSaverSession saver(argv[0], executable, std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments = saver.PlayerArguments();
+  const app::CommandLine commandLine = app::ParseCommandLine(arguments);
+  if (const std::optional<int> answered = AnswerProgramSwitch(commandLine)) return *answered;
   if (!saver.TakeSingleInstance(app::MessageChannel::DefaultFolder())) return 0;
 
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
@@ -80,9 +104,9 @@ int main(int argc, char** argv) {
   formSettings.fallbackProject = SampleProject(executable);
   formSettings.randomSeed = std::random_device{}();
   formSettings.messageFolder = app::MessageChannel::DefaultFolder();
+  formSettings.reportStartFailure = ReportToConsole;
   formSettings.screenSaverMode = saver.PlayerMode();
 #ifdef KPF_HAVE_SDL
-  const app::CommandLine commandLine = app::ParseCommandLine(arguments);
   formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {
     media::SoundDispatchSettings dispatchSettings;
     dispatchSettings.executableFolder = fs::path(executable).parent_path().string();
@@ -103,13 +127,16 @@ int main(int argc, char** argv) {
   });
   stopWatch->SetEnabled(true);
 
-  int exitCode = 0;
+  int exitCode = 1;
   {
     app::TfmPlayer form(hosted ? *hosted : static_cast<platform::Platform&>(*platform), std::move(formSettings));
-    // Activation: with no running player the program ends at once.
+    // Activation: with no running player the program ends at once. Files that could not be
+    // played have been reported one by one.
     if (form.CheckPlayersRunning()) {
       exitCode = platform->Loop().Run();
-    } else if (!form.Arguments().projectFile) {
+    } else if (saver.PlayerMode() == engine::ScreenSaverMode::Configure) {
+      exitCode = 0;  // the settings were shown, and nothing else was to run
+    } else if (commandLine.files.empty()) {
       ReportToConsole("nothing to play: this program carries no package and no sample.kpf lies next to it");
     }
   }

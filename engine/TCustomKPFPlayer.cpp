@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "package/VariableValues.hpp"
 #include "project/Errors.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/SystemVariables.hpp"
@@ -99,31 +100,11 @@ void TCustomKPFPlayer::SetHeader(const package::PackageHeader& header) {
 }
 
 void TCustomKPFPlayer::ApplyInitialValue(const package::VariableValueRecord& value) {
-  project::TTaviVariable* variable = Model.VariableById(value.VariableId);
-  if (variable == nullptr) return;
-  if (value.Kind == package::kValueInteger) {
-    variable->SetValue(value.IntValue);
-  } else {
-    variable->SetValue(value.Text);
-  }
+  package::ApplyVariableValue(Model, value);
 }
 
 std::vector<package::VariableValueRecord> TCustomKPFPlayer::ChangedStoredValues() const {
-  std::vector<package::VariableValueRecord> values;
-  for (const auto& variable : Model.Variables) {
-    if (!variable.StoredChanged || variable.IsSystem()) continue;
-    package::VariableValueRecord record;
-    record.VariableId = variable.ID;
-    if (variable.IsText()) {
-      record.Kind = package::kValueText;
-      record.Text = variable.Value.ToText();
-    } else {
-      record.Kind = package::kValueInteger;
-      record.IntValue = variable.Value.ToInteger();
-    }
-    values.push_back(std::move(record));
-  }
-  return values;
+  return package::ChangedStoredValueRecords(Model);
 }
 
 // ---- Start and stop ----------------------------------------------------------------------------

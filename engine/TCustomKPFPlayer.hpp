@@ -60,6 +60,9 @@ struct PlayerOptions {
   std::string currentFolder;   // CURRENT_FOLDER and "{currdir}"
   bool preview = false;        // project came from a project file, not the own package
   std::optional<ScreenSaverMode> screenSaver;  // none: the ordinary role
+  // The file whose package the player plays (its own executable or a character file named on
+  // the command line): the file a player copy is made from. Empty for project files and streams.
+  std::string packagePath;
   uint32_t randomSeed = 0;
 };
 

@@ -85,6 +85,12 @@ bool HasPackageTrailer(std::span<const uint8_t> file) {
   return file.size() >= kPackageTrailerBytes && ReadU32At(file, file.size() - 4) == PackageTrailerMagic;
 }
 
+bool IsPackageTrailer(std::span<const uint8_t> trailer, uint64_t fileSize) {
+  if (trailer.size() != kPackageTrailerBytes || fileSize < kPackageTrailerBytes) return false;
+  const uint64_t projectOffset = ReadU32At(trailer, 0);
+  return ReadU32At(trailer, 4) == PackageTrailerMagic && projectOffset + 4 <= fileSize - kPackageTrailerBytes;
+}
+
 std::optional<PackageLayout> ParsePackage(std::span<const uint8_t> file) {
   if (!HasPackageTrailer(file)) return std::nullopt;
   PackageLayout layout;

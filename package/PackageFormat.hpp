@@ -81,6 +81,9 @@ struct PackageLayout {
 
 // True when the file ends with the package trailer magic.
 bool HasPackageTrailer(std::span<const uint8_t> file);
+// True when `trailer`, the last 8 bytes of a file of `fileSize` bytes, is a package trailer: the
+// magic, and a project offset whose length field lies before the trailer.
+bool IsPackageTrailer(std::span<const uint8_t> trailer, uint64_t fileSize);
 
 // Decodes the package of an executable image. Returns nothing for a file without the trailer
 // magic. Never reads outside `file`; every length is checked against the bytes before the

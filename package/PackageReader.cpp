@@ -2,7 +2,10 @@
 
 #include <malloc.h>
 
+#include <array>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 
 #include "package/ResourceFiles.hpp"
 #include "package/ResourceName.hpp"
@@ -19,14 +22,19 @@ void ExtractRecord(const PackageRecord& record, ExtractedFileList& extracted, co
   if (ExtractResource(resourceFolder, name, record.Content, path) == ExtractResult::Created) extracted.Add(path);
 }
 
-void ApplyRecord(const PackageRecord& record, PackageHost& host, ExtractedFileList& extracted,
-                 const std::string& resourceFolder) {
+// Where the resource files of a package go; none when the package is only inspected.
+struct ResourceDestination {
+  ExtractedFileList& extracted;
+  const std::string& folder;
+};
+
+void ApplyRecord(const PackageRecord& record, PackageHost& host, const ResourceDestination* destination) {
   if (!record.Problem.empty()) return;
   switch (record.Tag) {
     case kTagElampDll:
     case kTagNpmodDll:
     case kTagNamedFile:
-      ExtractRecord(record, extracted, resourceFolder);
+      if (destination != nullptr) ExtractRecord(record, destination->extracted, destination->folder);
       break;
     case kTagVariableValue:
       if (record.Value && (record.Value->Kind == kValueInteger || record.Value->Kind == kValueText))
@@ -37,10 +45,7 @@ void ApplyRecord(const PackageRecord& record, PackageHost& host, ExtractedFileLi
   }
 }
 
-}  // namespace
-
-PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, ExtractedFileList& extracted,
-                               const std::string& resourceFolder) {
+PackageReadResult ApplyLayout(const PackageLayout& layout, PackageHost& host, const ResourceDestination* destination) {
   PackageReadResult result;
   result.PackageFound = true;
   if (!layout.ProjectBlockFits) {
@@ -65,13 +70,37 @@ PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, E
 
   for (const PackageRecord& record : layout.Records) {
     try {
-      ApplyRecord(record, host, extracted, resourceFolder);
+      ApplyRecord(record, host, destination);
     } catch (const std::exception&) {
       // One record that cannot be applied must not drop the records after it.
     }
   }
   result.Error = layout.Error;
   return result;
+}
+
+}  // namespace
+
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, ExtractedFileList& extracted,
+                               const std::string& resourceFolder) {
+  const ResourceDestination destination{extracted, resourceFolder};
+  return ApplyLayout(layout, host, &destination);
+}
+
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host) {
+  return ApplyLayout(layout, host, nullptr);
+}
+
+bool IsPackageFile(const std::string& fileName) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) return false;
+  std::ifstream file(fileName, std::ios::binary | std::ios::ate);
+  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+  if (size < static_cast<std::streamoff>(kPackageTrailerBytes)) return false;
+  std::array<uint8_t, kPackageTrailerBytes> trailer{};
+  file.seekg(size - static_cast<std::streamoff>(kPackageTrailerBytes));
+  if (!file.read(reinterpret_cast<char*>(trailer.data()), trailer.size())) return false;
+  return IsPackageTrailer(trailer, static_cast<uint64_t>(size));
 }
 
 PackageReadResult ReadPackage(const std::string& fileName, PackageHost& host, ExtractedFileList& extracted,

@@ -32,6 +32,13 @@ PackageReadResult ReadPackage(const std::string& fileName, PackageHost& host, Ex
 // Applies an already parsed package (the buffer behind `layout` must stay alive).
 PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, ExtractedFileList& extracted,
                                const std::string& resourceFolder);
+// Same, for looking at a package: project, header and initial values are applied, resource
+// files are written nowhere.
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host);
+
+// True when `fileName` is an existing file whose last 8 bytes are a package trailer
+// (IsPackageTrailer). Only the trailer is read.
+bool IsPackageFile(const std::string& fileName);
 
 // Loads a standalone project file (only the compressed project stream). Any failure reports
 // "Error decoding file" and the player goes on with what was loaded. Returns true on success.

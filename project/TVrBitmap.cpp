@@ -21,8 +21,9 @@ bool IsPartialAlpha(uint32_t argb) {
   return alpha != 0 && alpha != 255;
 }
 
-int CheckedSide(int32_t side, bool allowZero, const char* what) {
-  if (side > TVrBitmap::kMaxSide || side < (allowZero ? 0 : 1))
+// A side of 0 is a valid empty picture; negative and oversized sides are refused.
+int CheckedSide(int32_t side, const char* what) {
+  if (side > TVrBitmap::kMaxSide || side < 0)
     throw KpfError(std::string("Frame image ") + what + " out of range: " + std::to_string(side));
   return side;
 }
@@ -52,9 +53,8 @@ size_t TVrBitmap::LoadFromBuffer(std::span<const uint8_t> block, size_t offset) 
   int32_t storedWidth = reader.readInt32();
   int32_t storedHeight = reader.readInt32();
   uint8_t storage = reader.readByte();
-  bool hasData = storage == kFormPacked || storage == kFormPalette;
-  int width = CheckedSide(storedWidth, !hasData, "width");
-  int height = CheckedSide(storedHeight, !hasData, "height");
+  int width = CheckedSide(storedWidth, "width");
+  int height = CheckedSide(storedHeight, "height");
   uint64_t pixelCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
   if (pixelCount > kMaxPixels) throw KpfError("Frame image too large");
 

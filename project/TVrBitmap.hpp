@@ -22,7 +22,8 @@ class TVrBitmap {
 
   // Parses one stored entry at `offset` of `block` (borrowed; must outlive the image); returns
   // the offset after it. Throws EStreamError / KpfError on malformed data: width/height must be
-  // 1..16384 (0 is accepted for entries without pixel data) and width*height <= 64M pixels.
+  // 0..16384 and width*height <= 64M pixels. A side of 0 makes an empty picture, whose packed
+  // data must inflate to nothing and whose index list must be empty.
   size_t LoadFromBuffer(std::span<const uint8_t> block, size_t offset);
 
   // Deep copy (decoded pixels or borrowed spans), size, transparency, UseCount, CopyKind.

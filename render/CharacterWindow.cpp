@@ -51,6 +51,11 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
   Pending pending;
   pending.width = frame.image.width;
   pending.height = frame.image.height;
+  if (frame.image.width <= 0 || frame.image.height <= 0) {
+    // An empty picture shows nothing: the window keeps no outline, whatever the frame stores.
+    pending.change = ShapeChange::Set;
+    return pending;
+  }
   pending.perPixel = frame.hasAlpha && window_.SupportsPerPixelAlpha();
   if (pending.perPixel || frame.sameShape) return pending;
   if (!frame.runs.empty()) {

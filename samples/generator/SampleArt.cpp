@@ -115,22 +115,24 @@ const Layer* Hit(const std::vector<Layer>& layers, double x, double y) {
 
 }  // namespace
 
-std::vector<uint32_t> DrawPip(const PipPose& pose, PipEdges edges) {
+std::vector<uint32_t> DrawPip(const PipPose& pose, PipEdges edges, int size) {
   const std::vector<Layer> layers = Scene(pose);
-  std::vector<uint32_t> pixels(static_cast<size_t>(kPipSize) * kPipSize);
+  std::vector<uint32_t> pixels(static_cast<size_t>(size) * size);
+  // The scene is laid out on a kPipSize square; other sizes sample it scaled.
+  const double unit = static_cast<double>(kPipSize) / size;
   constexpr int kSamples = 4;  // 4 × 4 samples per pixel give the soft edges
-  for (int y = 0; y < kPipSize; ++y) {
-    for (int x = 0; x < kPipSize; ++x) {
-      uint32_t& out = pixels[static_cast<size_t>(y) * kPipSize + x];
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      uint32_t& out = pixels[static_cast<size_t>(y) * size + x];
       if (edges == PipEdges::ColourKey) {
-        const Layer* layer = Hit(layers, x + 0.5, y + 0.5);
+        const Layer* layer = Hit(layers, (x + 0.5) * unit, (y + 0.5) * unit);
         out = 0xFF000000u | (layer != nullptr ? layer->rgb : kPipKeyColour);
         continue;
       }
       uint32_t r = 0, g = 0, b = 0, covered = 0;
       for (int sy = 0; sy < kSamples; ++sy) {
         for (int sx = 0; sx < kSamples; ++sx) {
-          const Layer* layer = Hit(layers, x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples);
+          const Layer* layer = Hit(layers, (x + (sx + 0.5) / kSamples) * unit, (y + (sy + 0.5) / kSamples) * unit);
           if (layer == nullptr) continue;
           ++covered;
           r += (layer->rgb >> 16) & 0xFF;

@@ -26,7 +26,8 @@ struct PipPose {
 
 enum class PipEdges { Soft, ColourKey };
 
-// The pose as kPipSize × kPipSize pixels, 0xAARRGGBB, top row first.
-std::vector<uint32_t> DrawPip(const PipPose& pose, PipEdges edges);
+// The pose as `size` × `size` pixels (the frames are kPipSize; larger sizes for the program's
+// icons), 0xAARRGGBB, top row first.
+std::vector<uint32_t> DrawPip(const PipPose& pose, PipEdges edges, int size = kPipSize);
 
 }  // namespace kpf::samples

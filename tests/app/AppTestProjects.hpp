@@ -83,6 +83,26 @@ inline project::ProjectSource SimpleProject() {
   return source;
 }
 
+// The start of a Windows program image: the "MZ" header whose last field points at the "PE"
+// signature, then a little code-like filler. Characters are delivered as such a file with their
+// package appended.
+inline std::vector<uint8_t> WindowsProgramImage() {
+  std::vector<uint8_t> image(64, 0);
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[0x3C] = 64;  // e_lfanew
+  for (const uint8_t byte : std::initializer_list<uint8_t>{'P', 'E', 0, 0, 0x4C, 0x01}) image.push_back(byte);
+  image.resize(512, 0x90);
+  return image;
+}
+
+// A character as downloaded: a Windows program image with the project's package appended.
+inline std::vector<uint8_t> CharacterExecutable(const project::ProjectSource& source, const project::PackageHeader& header,
+                                                const std::vector<project::PackageRecord>& records = {}) {
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
+  return project::BuildPackage(WindowsProgramImage(), block, header, records);
+}
+
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

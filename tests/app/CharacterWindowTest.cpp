@@ -130,6 +130,21 @@ TEST_F(CharacterWindowTest, AlphaFrameWithoutCompositingTakesTheOutlineOfItsVisi
   EXPECT_FALSE(character_.PerPixelActive());
 }
 
+// An empty (0 × 0) picture shows nothing: after an alpha picture or a shaped one the window
+// takes an empty shape, even when the frame stores an outline or asks to keep the last one.
+TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {
+  const CharacterFrame empty{.image = {0, 0, {}}, .hasAlpha = true, .runs = runs_};
+  character_.DrawFrame(Alpha(soft_));
+  Calls();
+  character_.DrawFrame(empty);
+  EXPECT_EQ(Calls(), (Log{"image 0", "shape 0"}));
+  EXPECT_FALSE(character_.PerPixelActive());
+  character_.DrawFrame(Keyed(red_, runs_));
+  Calls();
+  character_.DrawFrame({.image = {0, 0, {}}, .runs = {}, .sameShape = true});
+  EXPECT_EQ(Calls(), (Log{"image 0", "shape 0"}));
+}
+
 TEST_F(CharacterWindowTest, SuspendedUpdatesApplyOnlyTheLastPictureShapeAndPositionOnce) {
   character_.BeginUpdate();
   character_.BeginUpdate();

@@ -71,5 +71,28 @@ TEST(CommandLineTest, ScreenSaverPreviewMatchesExactCaseOnly) {
   EXPECT_FALSE(Parse({"-SCRPREVIEWX"}).screenSaverPreview);
 }
 
+// Every argument that is no switch is a file to play, in order, project files among them;
+// single-dash arguments nobody knows are ignored, "--" arguments are never files.
+TEST(CommandLineTest, FilesAreTheArgumentsThatAreNoSwitchesInOrder) {
+  const CommandLine line = Parse({"Pip.EXE", "-VS1x", "-q", "two.kpf", "-DLL/p.tmp", "--version", "-SCRPREVIEW",
+                                  "three", "-scrpreview", "-x.kpf"});
+  EXPECT_EQ(line.files, (std::vector<std::string>{"Pip.EXE", "two.kpf", "three", "-x.kpf"}));
+  EXPECT_EQ(line.projectFile, "-x.kpf");
+  EXPECT_TRUE(Parse({"-VEq", "-KPFPATH/a"}).files.empty());
+}
+
+TEST(CommandLineTest, HelpVersionAndUnknownDoubleDashSwitchesTheFirstOfThemDecides) {
+  EXPECT_EQ(Parse({"pip.exe"}).request, ProgramRequest::Play);
+  EXPECT_EQ(Parse({"-h"}).request, ProgramRequest::Help);
+  EXPECT_EQ(Parse({"pip.exe", "--help", "--version"}).request, ProgramRequest::Help);
+  EXPECT_EQ(Parse({"--version", "-h"}).request, ProgramRequest::Version);
+  EXPECT_EQ(Parse({"-H"}).request, ProgramRequest::Play);  // ours are exact
+  const CommandLine unknown = Parse({"pip.exe", "--HELP", "--help"});
+  EXPECT_EQ(unknown.request, ProgramRequest::UnknownOption);
+  EXPECT_EQ(unknown.unknownOption, "--HELP");
+  EXPECT_EQ(Parse({"--dll/plugins"}).request, ProgramRequest::UnknownOption);
+  EXPECT_FALSE(Parse({"--dll/plugins"}).pluginFolder);
+}
+
 }  // namespace
 }  // namespace kpf::app

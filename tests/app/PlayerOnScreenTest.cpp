@@ -1,10 +1,10 @@
 // The real kpfplayer on a private X server: a copy of the program with a package appended shows
 // its character shaped on screen, runs the click script only for clicks on opaque pixels, runs
 // project entries of its right-click menu, and on a close request from the window system, from
-// its menu or from another process ends with status 0, leaving no files behind.
+// its menu or from another process ends with status 0, leaving no files behind. Character files
+// named on its command line play the same way, several at once.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 
 #include <chrono>
 #include <filesystem>
@@ -26,6 +26,7 @@ namespace kpf::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Soon;
 
 constexpr uint32_t kRed = 0xE02020;
 constexpr uint32_t kBlue = 0x2040E0;
@@ -79,6 +80,15 @@ project::ProjectSource SoftProject() {
   return source;
 }
 
+// The package of a character carrying `source` and one resource file.
+std::vector<uint8_t> PackageWithNote(std::span<const uint8_t> program, const project::ProjectSource& source,
+                                     const std::string& title) {
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(source));
+  const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
+  return project::BuildPackage(program, block, {"3.0", "about", title, 0},
+                               {{202, std::vector<uint8_t>(named.begin(), named.end())}});
+}
+
 class PlayerOnScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -101,19 +111,28 @@ class PlayerOnScreenTest : public ::testing::Test {
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
   bool LaunchAndShow(const project::ProjectSource& source) {
+    std::vector<std::string> environment = Environment();
+    const fs::path program = scratch_ / "bin" / "pipplayer";
+    testing::WriteBytes(program, PackageWithNote(testing::ReadBytes(KPF_PLAYER_PATH), source, "Click test"));
+    fs::permissions(program, fs::perms::owner_all);
+    return player_.emplace(program, std::vector<std::string>{}, std::move(environment)).Started() &&
+           Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+  }
+  // Starts kpfplayer itself with `arguments`; its standard error goes to ErrorText().
+  bool Launch(const std::vector<std::string>& arguments) {
+    return player_.emplace(KPF_PLAYER_PATH, arguments, Environment(), scratch_ / "stderr.txt").Started();
+  }
+  std::string ErrorText() {
+    const std::vector<uint8_t> bytes = testing::ReadBytes(scratch_ / "stderr.txt");
+    return {bytes.begin(), bytes.end()};
+  }
+  // The player's temporary folder, settings, home and message folder lie in the scratch folder.
+  std::vector<std::string> Environment() {
     for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
     const std::string at = scratch_.Path().string();
-    const std::string named = std::string(kNoteName) + '\0' + "hello";  // file name, NUL, contents
-    const fs::path program = scratch_ / "bin" / "pipplayer";
-    testing::WritePackagedPlayer(program, source, {{202, std::vector<uint8_t>(named.begin(), named.end())}});
-    return player_.emplace(program, std::vector<std::string>{},
-                           std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + at + "/tmp",
-                                                    "KPF_SETTINGS_DIR=" + at + "/settings", "HOME=" + at,
-                                                    "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
-                                                    "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0",
-                                                    "PATH=/usr/bin:/bin"})
-               .Started() &&
-           testing::Soon([this] { return Pixel(kOpaqueX, kOpaqueY) == kRed; });
+    return {"DISPLAY=" + *display_,         "TMPDIR=" + at + "/tmp",          "KPF_SETTINGS_DIR=" + at + "/settings",
+            "HOME=" + at,                   "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
+            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=/usr/bin:/bin"};
   }
 
   uint32_t Pixel(int x, int y) {
@@ -124,7 +143,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     return pixel;
   }
   bool ShowsSoon(uint32_t colour) {
-    return testing::Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
+    return Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
   }
 
   void Click(int x, int y, unsigned button = 1) {
@@ -162,7 +181,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     return found;
   }
   bool MenuSoon(bool open) {
-    return testing::Soon([&] { return (FindTopLevel(false) != 0) == open; });
+    return Soon([&] { return (FindTopLevel(false) != 0) == open; });
   }
 
   // Opens the character's menu with the right button and picks an entry by keyboard: `key`
@@ -173,7 +192,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     if (!MenuSoon(true)) return "the menu did not open";
     XTestFakeMotionEvent(x_, -1, 600, 20, CurrentTime);  // away from the menu, so only the keys choose
     // Once the open menu holds the keyboard grab, our own grab is refused.
-    const bool grabbed = testing::Soon(
+    const bool grabbed = Soon(
         [&] {
           const int result = XGrabKeyboard(x_, DefaultRootWindow(x_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
           if (result == GrabSuccess) XUngrabKeyboard(x_, CurrentTime);
@@ -191,6 +210,10 @@ class PlayerOnScreenTest : public ::testing::Test {
   int CloseAndWait() {
     const Window window = FindTopLevel(true);
     if (window == 0) return -2;
+    SendClose(window);
+    return player_->WaitForExit();
+  }
+  void SendClose(Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -200,7 +223,6 @@ class PlayerOnScreenTest : public ::testing::Test {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(x_, window, False, NoEventMask, &event);
     XSync(x_, False);
-    return player_->WaitForExit();
   }
 
   testing::ScratchFolder scratch_;
@@ -258,6 +280,57 @@ TEST_F(PlayerOnScreenTest, AlphaFrameWithoutCompositorIsCutToItsVisiblePixelsAnd
   EXPECT_EQ(player_->WaitForExit(), 0);
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
   EXPECT_TRUE(fs::is_empty(folder));
+}
+
+// A character as downloaded: a Windows program image with the package appended, named on
+// kpfplayer's command line, shows on screen instead of the bundled sample, with its resource
+// file in the temporary folder; closing it ends the program and removes that file.
+TEST_F(PlayerOnScreenTest, CharacterFileNamedOnTheCommandLineShowsThatCharacter) {
+  const fs::path character = scratch_ / "Some.EXE";
+  testing::WriteBytes(character, PackageWithNote(testing::WindowsProgramImage(), ClickProject(), "Some"));
+  ASSERT_TRUE(Launch({character.string()}));
+  ASSERT_TRUE(ShowsSoon(kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY) << "\n" << ErrorText();
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_TRUE(fs::exists(scratch_ / "tmp" / kNoteName));
+  Click(kOpaqueX, kOpaqueY);
+  EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
+  EXPECT_EQ(CloseAndWait(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+// Two character files show two characters at once; a broken file between them is reported on
+// standard error and does not keep the others from playing. Closing one leaves the other; the
+// program ends with the last.
+TEST_F(PlayerOnScreenTest, TwoFilesShowTwoCharactersAndABrokenOneIsReported) {
+  project::ProjectSource right = ClickProject();
+  right.Images[0] = testing::Square(100, 0xFF000000 | kBlue, 60);
+  right.Animations[0].PosX = "300";
+  const fs::path left = scratch_ / "left.exe", broken = scratch_ / "broken.exe", second = scratch_ / "right.exe";
+  testing::WriteBytes(left, PackageWithNote(testing::WindowsProgramImage(), ClickProject(), "Left"));
+  testing::WriteBytes(broken, testing::WindowsProgramImage());
+  testing::WriteBytes(second, testing::CharacterExecutable(right, {"3.0", "", "Right", 0}));
+  ASSERT_TRUE(Launch({left.string(), broken.string(), second.string()}));
+  ASSERT_TRUE(ShowsSoon(kRed)) << ErrorText();
+  ASSERT_TRUE(Soon([&] { return Pixel(kOpaqueX + 200, kOpaqueY) == kBlue; })) << std::hex << Pixel(kOpaqueX + 200, kOpaqueY);
+  EXPECT_NE(ErrorText().find("kpfplayer: " + broken.string() + ": not a character package or project file\n"),
+            std::string::npos)
+      << ErrorText();
+
+  const Window first = FindTopLevel(true);
+  ASSERT_NE(first, 0u);
+  SendClose(first);
+  // One character went; the other still shows, and the program still runs.
+  ASSERT_TRUE(Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == kWhite || Pixel(kOpaqueX + 200, kOpaqueY) == kWhite; }));
+  EXPECT_TRUE(Pixel(kOpaqueX, kOpaqueY) == kRed || Pixel(kOpaqueX + 200, kOpaqueY) == kBlue);
+  EXPECT_EQ(CloseAndWait(), 0);
+}
+
+TEST_F(PlayerOnScreenTest, NoFileThatCanBePlayedEndsWithStatusOneAndNoWindow) {
+  const fs::path missing = scratch_ / "missing.exe";
+  ASSERT_TRUE(Launch({missing.string()}));
+  EXPECT_EQ(player_->WaitForExit(), 1);
+  EXPECT_EQ(ErrorText(), "kpfplayer: " + missing.string() + ": not a character package or project file\n");
+  EXPECT_EQ(FindTopLevel(true), 0u);
 }
 
 }  // namespace

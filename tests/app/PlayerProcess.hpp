@@ -36,8 +36,9 @@ inline void WritePackagedPlayer(const std::filesystem::path& path, const project
 
 class PlayerProcess {
  public:
+  // Standard output is dropped; standard error goes to `errorFile` when one is given.
   PlayerProcess(const std::filesystem::path& program, std::vector<std::string> arguments,
-                std::vector<std::string> environment) {
+                std::vector<std::string> environment, const std::filesystem::path& errorFile = {}) {
     std::string path = program.string();
     std::vector<char*> argv{path.data()};
     for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -48,6 +49,9 @@ class PlayerProcess {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (!errorFile.empty()) {
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }

@@ -65,6 +65,9 @@ TEST(ScreenSaverCommandLine, DaemonArgumentsHostTheCharacterUnderAnyName) {
   EXPECT_EQ(Decide("pip", {"-window-id", "abc", "-root"}),
             (ScreenSaverStart{StartRole::Hosted, ScreenSaverMode::Run, std::nullopt, false}));
   EXPECT_EQ(Decide("pip", {"-window-id"}).window, std::nullopt);
+  // What the player reads of such a command line: the rest, e.g. a character file.
+  const std::vector<std::string> daemon{"-geometry", "640x480", "-root", "pip.exe", "-fps", "-window-id", "0x2a", "-VS1x"};
+  EXPECT_EQ(WithoutDaemonArguments(daemon), (std::vector<std::string>{"pip.exe", "-VS1x"}));
 }
 
 TEST(ScreenSaverCommandLine, WindowIdsAreDecimalOrHexadecimalNumbers) {

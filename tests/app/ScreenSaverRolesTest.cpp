@@ -162,8 +162,10 @@ TEST_F(ScreenSaverRolesTest, CharacterPlaysInsideTheHostWindowWithoutTrayIcon) {
 
 TEST_F(ScreenSaverRolesTest, SessionOpensTheHostOrEndsAtOnce) {
   Saver().AddForeignWindow(platform::headless::kHeadlessScreenWindowId, Window(30, 20));
-  const std::vector<std::string> root{"-root"};
-  ScreenSaverSession onScreen("pip", "/x/pip", root);
+  ScreenSaverSession onScreen("pip", "/x/pip", {"-root", "pip.exe"});
+  EXPECT_EQ(onScreen.PlayerArguments(), std::vector<std::string>{"pip.exe"});
+  EXPECT_TRUE(ScreenSaverSession("x.scr", "/x/x.scr", {"/S", "pip.exe"}).PlayerArguments().empty());
+  EXPECT_EQ(ScreenSaverSession("pip", "/x/pip", {"/S"}).PlayerArguments(), std::vector<std::string>{"/S"});
   std::unique_ptr<HostedPlatform> hosted;
   EXPECT_EQ(onScreen.RunWithoutForm(platform_, hosted), std::nullopt);
   ASSERT_NE(hosted, nullptr);

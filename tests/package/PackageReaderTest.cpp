@@ -67,6 +67,39 @@ TEST_F(ReadPackageTest, LoadsProjectHeaderFilesAndValues) {
   EXPECT_EQ(host.applied[0].IntValue, 42);
 }
 
+// Looking at a package (the tools) applies what the player applies but writes no file.
+TEST_F(ReadPackageTest, ApplyingAPackageWithoutAFolderWritesNoFile) {
+  PackageBuilder builder;
+  builder.header.Title = "\t";
+  builder.Record(kTagElampDll, {1}).NamedFile("note.txt", "x").TextValue(2, "hi").End();
+  const Bytes file = builder.Build();
+  const std::optional<PackageLayout> layout = ParsePackage(file);
+  ASSERT_TRUE(layout);
+  const PackageReadResult result = ApplyPackage(*layout, host);
+  EXPECT_TRUE(result.ProjectLoaded);
+  EXPECT_TRUE(result.HeaderApplied);
+  ASSERT_EQ(host.headers.size(), 1u);
+  EXPECT_EQ(host.headers[0].Title, "Tavimo");
+  ASSERT_EQ(host.applied.size(), 1u);
+  EXPECT_EQ(host.applied[0].Text, "hi");
+  EXPECT_TRUE(std::filesystem::is_empty(resources));
+}
+
+// The trailer alone tells a package: the magic, and a project offset whose length field lies
+// before the trailer. Nothing else of the file is read.
+TEST_F(ReadPackageTest, PackageFileIsToldByItsTrailer) {
+  const auto trailer = [](uint32_t offset, uint32_t magic) {
+    return test::ByteBuilder().raw(testing::ToBytes("MZ-image")).u32(offset).u32(magic).bytes();
+  };
+  EXPECT_TRUE(IsPackageFile(scratch.Write("Pip.EXE", PackageBuilder().End().Build())));
+  EXPECT_TRUE(IsPackageFile(scratch.Write("edge", trailer(4, PackageTrailerMagic))));  // length field at S-12
+  EXPECT_FALSE(IsPackageFile(scratch.Write("past", trailer(5, PackageTrailerMagic))));
+  EXPECT_FALSE(IsPackageFile(scratch.Write("magic", trailer(0, 131))));
+  EXPECT_FALSE(IsPackageFile(scratch.Write("short", test::ByteBuilder().u32(PackageTrailerMagic).bytes())));
+  EXPECT_FALSE(IsPackageFile(scratch.Path("missing.exe")));
+  EXPECT_FALSE(IsPackageFile(scratch.Tmp()));
+}
+
 TEST_F(ReadPackageTest, ExistingFileIsNeitherOverwrittenNorListed) {
   scratch.Write("tmp/readme.txt", testing::ToBytes("mine"));
   Read(PackageBuilder().NamedFile("readme.txt", "theirs").NamedFile("new.txt", "x").End());

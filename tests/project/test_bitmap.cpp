@@ -56,7 +56,6 @@ TEST(TVrBitmap, DecodesPaletteFormIndexBeyondPaletteIsTransparentAndOtherFormsAr
 TEST(TVrBitmap, RejectsHostileEntries) {
   auto header = [](int32_t w, int32_t h, uint8_t form) { return ByteBuilder().i32(w).i32(h).u8(form); };
   const std::pair<const char*, ByteBuilder> cases[] = {
-      {"zero width", PackedEntry(0, 2, {})},
       {"negative height", PackedEntry(1, -1, {})},
       {"side too large", PackedEntry(16385, 1, {})},
       {"too many pixels", header(16384, 16384, 0).i32(0)},
@@ -72,6 +71,32 @@ TEST(TVrBitmap, RejectsHostileEntries) {
     TVrBitmap image;
     EXPECT_THROW(image.LoadFromBuffer(block, 0), KpfError) << name;
   }
+}
+
+// A side of 0 is a valid empty picture of either form: it loads, has no pixels and no alpha,
+// and mirrors, flips and transparency scans do nothing with it.
+TEST(TVrBitmap, PictureWithASideOfZeroIsEmpty) {
+  for (auto [name, block] : {std::pair{"0 x 0 packed", PackedEntry(0, 0, {})},
+                             {"0 x 5 packed", PackedEntry(0, 5, {})},
+                             {"7 x 0 palette", PaletteEntry(7, 0, {}, {0xFF00FF00})}}) {
+    TVrBitmap image;
+    EXPECT_EQ(image.LoadFromBuffer(block, 0), block.size()) << name;
+    EXPECT_TRUE(image.Pixels().empty()) << name;
+    image.ComputeHasAlpha();
+    EXPECT_FALSE(image.HasAlpha()) << name;
+    image.MirrorHorizontal();
+    image.FlipVertical();
+    image.Transparent = true;
+    EXPECT_EQ(image.FindTransparentPixel(), (platform::Point{-1, -1})) << name;
+  }
+}
+
+TEST(TVrBitmap, EmptyPictureWhoseDataInflatesToPixelsThrowsOnceThenStaysEmpty) {
+  auto block = PackedEntry(0, 3, {0xFF112233});
+  TVrBitmap image;
+  image.LoadFromBuffer(block, 0);
+  EXPECT_THROW(image.Pixels(), KpfError);
+  EXPECT_TRUE(image.Pixels().empty());
 }
 
 TEST(TVrBitmap, WrongInflatedSizeOrBrokenStreamThrowsOnceThenStaysTransparent) {

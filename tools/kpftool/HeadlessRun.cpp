@@ -1,14 +1,12 @@
 #include "tools/kpftool/HeadlessRun.hpp"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "engine/RecordingSoundOutput.hpp"
 #include "engine/TFormKPFPlayer.hpp"
-#include "package/PackageFormat.hpp"
 #include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "script/ProcessRandom.hpp"
@@ -46,16 +44,10 @@ std::pair<std::string, int64_t> AtTime(const std::string& text) {
   return {text.substr(0, at), ToNumber(text.substr(at + 1), "time")};
 }
 
-// The package rule on the file's last bytes, without reading the whole file.
+// The player's package rule on the file's last bytes, without reading the whole file.
 bool IsPackage(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("cannot open " + file);
-  const auto size = static_cast<int64_t>(in.tellg());
-  if (size < static_cast<int64_t>(package::kPackageTrailerBytes)) return false;
-  std::array<uint8_t, package::kPackageTrailerBytes> tail{};
-  in.seekg(size - static_cast<int64_t>(tail.size()));
-  in.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tail.size()));
-  return in && package::HasPackageTrailer(tail);
+  if (!std::ifstream(file, std::ios::binary)) throw std::runtime_error("cannot open " + file);
+  return package::IsPackageFile(file);
 }
 
 class Session {
@@ -147,6 +139,7 @@ int Session::Run() {
   playerOptions.executablePath = fs::absolute(options_.file).string();
   playerOptions.currentFolder = fs::absolute(options_.file).parent_path().string();
   playerOptions.preview = !package;
+  if (package) playerOptions.packagePath = playerOptions.executablePath;
   playerOptions.randomSeed = options_.seed;
   player_ = std::make_unique<engine::TFormKPFPlayer>(platform_, playerOptions);
   window_ = platform_.LastWindow();

@@ -121,12 +121,13 @@ void WriteOptionsJson(JsonWriter& json, const project::ProjectModel& model) {
 }
 
 void WriteHeaderJson(JsonWriter& json, const std::string& designVersion, const std::string& aboutText,
-                     const std::string& title, int32_t headerFlags) {
+                     const std::string& title, int32_t headerFlags, const std::string* storedTitle) {
   json.Key("header").BeginObject()
       .Member("designVersion", JsonText(designVersion))
       .Member("aboutText", JsonText(aboutText))
-      .Member("title", JsonText(title))
-      .Member("headerFlags", headerFlags).EndObject();
+      .Member("title", JsonText(title));
+  if (storedTitle != nullptr) json.Member("storedTitle", JsonText(*storedTitle));
+  json.Member("headerFlags", headerFlags).EndObject();
 }
 
 void WriteResourceJson(JsonWriter& json, uint32_t tag, const std::string& name, size_t size) {

@@ -33,9 +33,9 @@ void WritePlayListsJson(JsonWriter& json, const std::vector<project::TPlayList>&
 // "optionFlags" and "menuCaptions".
 void WriteOptionsJson(JsonWriter& json, const project::ProjectModel& model);
 
-// The package header object under "header".
+// The package header object under "header"; with `storedTitle` also that title as stored.
 void WriteHeaderJson(JsonWriter& json, const std::string& designVersion, const std::string& aboutText,
-                     const std::string& title, int32_t headerFlags);
+                     const std::string& title, int32_t headerFlags, const std::string* storedTitle = nullptr);
 // One entry of "resources".
 void WriteResourceJson(JsonWriter& json, uint32_t tag, const std::string& name, size_t size);
 

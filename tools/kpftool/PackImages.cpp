@@ -64,13 +64,14 @@ void PackImages::ReadList(const std::vector<JsonValue>& items, const std::string
       if (images_.size() == before) images_.push_back(images_[static_cast<size_t>(index)]);
       continue;
     }
-    int64_t form = fields.Int("form", 0, 0, 255);
-    if (form == project::TVrBitmap::kFormPacked || form == project::TVrBitmap::kFormPalette)
-      fields.Fail("file", "an image with pixels needs a PNG file");
     project::ImageSource image;
-    image.Form = static_cast<uint8_t>(form);
+    image.Form = static_cast<uint8_t>(fields.Int("form", 0, 0, 255));
     image.Width = static_cast<int32_t>(fields.Int("width", 0, 0, project::TVrBitmap::kMaxSide));
     image.Height = static_cast<int32_t>(fields.Int("height", 0, 0, project::TVrBitmap::kMaxSide));
+    // An empty picture (a side of 0) has pixel data of nothing, which needs no file.
+    const bool withPixels = image.Form == project::TVrBitmap::kFormPacked || image.Form == project::TVrBitmap::kFormPalette;
+    if (withPixels && image.Width != 0 && image.Height != 0)
+      fields.Fail("file", "an image with pixels needs a PNG file");
     images_.push_back(std::move(image));
   }
 }

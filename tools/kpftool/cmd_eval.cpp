@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "package/ModelPackageHost.hpp"
 #include "package/PackageFormat.hpp"
+#include "package/PackageReader.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/ProjectModel.hpp"
@@ -62,38 +64,17 @@ platform::LocalTime CurrentLocalTime() {
           local.tm_min,         local.tm_sec,     local.tm_wday + 1};
 }
 
-// Applies the initial values a package stores for its variables; values that do not convert
-// are skipped, as the player skips them.
-void ApplyStoredValues(const package::PackageLayout& layout, project::ProjectModel& model) {
-  for (const auto& record : layout.Records) {
-    if (record.Tag != package::kTagVariableValue || !record.Value) continue;
-    project::TTaviVariable* variable = model.VariableById(record.Value->VariableId);
-    if (!variable) continue;
-    try {
-      if (record.Value->Kind == package::kValueInteger)
-        variable->SetValue(record.Value->IntValue);
-      else
-        variable->SetValue(record.Value->Text);
-    } catch (const std::exception&) {
-    }
-  }
-}
-
-// Loads a package (found by its trailer) or a standalone project file.
-void LoadVariables(const std::string& file, project::ProjectModel& model,
-                   project::SystemVariableHost& host) {
+// Loads a package (found by its trailer) through the player's package path, with the initial
+// values it stores for its variables, or a standalone project file.
+void LoadVariables(const std::string& file, package::ModelPackageHost& host) {
   const std::vector<uint8_t> content = project::ReadWholeFile(file);
-  project::LoadOptions options;
-  options.VariableHost = &host;
-  if (!package::HasPackageTrailer(content)) {
-    project::LoadProjectStream(content, model, options);
+  const std::optional<package::PackageLayout> layout = package::ParsePackage(content);
+  if (!layout) {
+    host.LoadProject(content);
     return;
   }
-  const std::optional<package::PackageLayout> layout = package::ParsePackage(content);
-  if (!layout || layout->ProjectBlock.empty())
-    throw std::runtime_error(file + ": the package holds no project block");
-  project::LoadProjectStream(layout->ProjectBlock, model, options);
-  ApplyStoredValues(*layout, model);
+  const package::PackageReadResult read = package::ApplyPackage(*layout, host);
+  if (!read.ProjectLoaded) throw std::runtime_error(file + ": " + read.Error);
 }
 
 // The result text the player would get, or throws the parser's error.
@@ -128,13 +109,15 @@ int RunEval(const Arguments& args) {
   script::SystemValues systemValues(desktop, folders.DocumentsFolder);
 
   // Without a project the system variables alone answer the tags.
-  project::ProjectModel model;
+  project::LoadOptions loadOptions;
+  loadOptions.VariableHost = &systemValues;
+  package::ModelPackageHost host(loadOptions);
   if (options.VarsFile)
-    LoadVariables(*options.VarsFile, model, systemValues);
+    LoadVariables(*options.VarsFile, host);
   else
-    project::RegisterSystemVariables(model.Variables, &systemValues);
+    project::RegisterSystemVariables(host.Model.Variables, &systemValues);
 
-  script::TextEvaluator evaluator(model.Variables, std::move(folders));
+  script::TextEvaluator evaluator(host.Model.Variables, std::move(folders));
   if (options.Expression == "-") return EvaluateStandardInput(evaluator);
   try {
     std::cout << Evaluate(evaluator, options.Expression) << '\n';

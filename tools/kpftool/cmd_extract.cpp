@@ -39,13 +39,15 @@ std::string Put(const fs::path& dir, const std::string& folder, const std::strin
   return folder + "/" + name;
 }
 
-// Images as stored, in index order, with their alpha; entries without pixels get no file.
+// Images as stored, in index order, with their alpha; entries without pixels (no pixel data,
+// or an empty picture) get no file.
 std::vector<std::string> WriteImages(const fs::path& dir, ProjectModel& model, size_t loaded) {
   std::vector<std::string> names;
   for (size_t i = 0; i < loaded; ++i) {
     auto& image = model.Bitmaps[i];
-    if (image.Form() != project::TVrBitmap::kFormPacked &&
-        image.Form() != project::TVrBitmap::kFormPalette) {
+    const bool withPixels = image.Form() == project::TVrBitmap::kFormPacked ||
+                            image.Form() == project::TVrBitmap::kFormPalette;
+    if (!withPixels || image.Width() == 0 || image.Height() == 0) {
       names.emplace_back();
       continue;
     }

@@ -1,13 +1,14 @@
-// kpftool info: loads a package's or a standalone project file's project and prints the model
-// as JSON.
+// kpftool info: loads a package or a standalone project file as the player does and prints the
+// model as JSON.
 #include <openssl/evp.h>
 
 #include <cstdio>
 #include <exception>
 #include <optional>
 
+#include "package/ModelPackageHost.hpp"
 #include "package/PackageFormat.hpp"
-#include "project/ProjectLoader.hpp"
+#include "package/PackageReader.hpp"
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
 #include "tools/kpftool/Json.hpp"
@@ -26,31 +27,34 @@ struct Resource {
   size_t size = 0;
 };
 
-struct Container {
+// What the player sees of a file: a package (found by its trailer) goes through the player's own
+// package path into a host that only keeps the model (title rule, tag-203 values, no files); any
+// other file is a standalone project file.
+struct Loaded {
+  package::ModelPackageHost host;
   bool package = false;
-  std::span<const uint8_t> block;  // the compressed project
-  std::optional<package::PackageHeader> header;
+  std::string storedTitle;  // the header's title as stored
   std::vector<Resource> resources;
-  std::string problem;  // a damaged package tail
+  std::string error;
 };
 
-// A file with the package trailer is a package; anything else is a standalone project file.
-Container Open(std::span<const uint8_t> file) {
-  Container container;
-  auto layout = package::ParsePackage(file);
+void Load(std::span<const uint8_t> file, Loaded& loaded) {
+  const std::optional<package::PackageLayout> layout = package::ParsePackage(file);
   if (!layout) {
-    container.block = file;
-    return container;
+    try {
+      loaded.host.LoadProject(file);
+    } catch (const std::exception& loadError) {
+      loaded.error = loadError.what();
+    }
+    return;
   }
-  container.package = true;
-  container.block = layout->ProjectBlock;
-  container.header = layout->Header;
+  loaded.package = true;
+  if (layout->Header) loaded.storedTitle = layout->Header->Title;
   for (const auto& record : layout->Records) {
     size_t size = record.Tag == package::kTagNamedFile ? record.Content.size() : record.Data.size();
-    container.resources.push_back({record.Tag, record.FileName, size});
+    loaded.resources.push_back({record.Tag, record.FileName, size});
   }
-  container.problem = layout->Error;
-  return container;
+  loaded.error = package::ApplyPackage(*layout, loaded.host).Error;
 }
 
 std::string Sha256Hex(std::span<const uint32_t> pixels) {
@@ -144,13 +148,16 @@ void WriteProject(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.EndObject();
 }
 
-void WriteContainer(JsonWriter& json, const Container& container) {
-  json.Member("kind", container.package ? "package" : "project");
-  if (const auto& header = container.header)
-    WriteHeaderJson(json, header->DesignVersion, header->AboutText, header->Title, header->HeaderFlags);
-  if (!container.package) return;
+void WriteContainer(JsonWriter& json, const Loaded& loaded) {
+  json.Member("kind", loaded.package ? "package" : "project");
+  if (const auto& header = loaded.host.Header) {
+    const bool retitled = header->Title != loaded.storedTitle;
+    WriteHeaderJson(json, header->DesignVersion, header->AboutText, header->Title, header->HeaderFlags,
+                    retitled ? &loaded.storedTitle : nullptr);
+  }
+  if (!loaded.package) return;
   json.Key("resources").BeginArray();
-  for (const auto& r : container.resources) WriteResourceJson(json, r.tag, r.name, r.size);
+  for (const auto& r : loaded.resources) WriteResourceJson(json, r.tag, r.name, r.size);
   json.EndArray();
 }
 
@@ -171,25 +178,14 @@ int RunInfo(const Arguments& args) {
   std::vector<uint8_t> file = project::ReadWholeFile(path);
   JsonWriter json(pretty);
   json.BeginObject();
-  std::string error;
-  ProjectModel model;
-  try {
-    Container container = Open(file);
-    WriteContainer(json, container);
-    error = container.problem;
-    try {
-      project::LoadProjectStream(container.block, model);
-    } catch (const std::exception& loadError) {
-      error = loadError.what();
-    }
-  } catch (const std::exception& openError) {
-    error = openError.what();
-  }
-  WriteProject(json, model, pixels);
-  if (!error.empty()) json.Member("error", error);
+  Loaded loaded;
+  Load(file, loaded);
+  WriteContainer(json, loaded);
+  WriteProject(json, loaded.host.Model, pixels);
+  if (!loaded.error.empty()) json.Member("error", loaded.error);
   json.EndObject();
   std::printf("%s\n", json.Text().c_str());
-  return error.empty() ? 0 : 1;
+  return loaded.error.empty() ? 0 : 1;
 }
 
 }  // namespace kpf::tools
