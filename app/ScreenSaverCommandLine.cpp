@@ -1,18 +1,12 @@
 #include "app/ScreenSaverCommandLine.hpp"
 
-#include <algorithm>
-#include <cctype>
 #include <limits>
+
+#include "app/CommandLine.hpp"
 
 namespace kpf::app {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  return upper;
-}
 
 // Display-program arguments; none when the command line has neither "-root" nor "-window-id".
 // "-geometry" takes a value, which is skipped like "-fps" and every other argument.
@@ -46,7 +40,7 @@ bool StartsWith(const std::string& text, std::string_view prefix) { return text.
 
 bool HasScreenSaverName(std::string_view path) {
   const size_t slash = path.find_last_of('/');
-  const std::string name = Upper(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  const std::string name = UpperCase(slash == std::string_view::npos ? path : path.substr(slash + 1));
   return name.ends_with(".SCR");
 }
 
@@ -89,7 +83,7 @@ ScreenSaverStart DecideStart(std::string_view invokedName, std::string_view exec
   if (std::optional<ScreenSaverStart> hosted = HostedStart(arguments)) return *hosted;
   ScreenSaverStart start;
   if (!HasScreenSaverName(invokedName) && !HasScreenSaverName(executablePath)) return start;
-  const std::string first = arguments.empty() ? std::string() : Upper(arguments[0]);
+  const std::string first = arguments.empty() ? std::string() : UpperCase(arguments[0]);
   if (first == "-INSTALL") {
     start.role = StartRole::Install;
   } else if (arguments.empty() || StartsWith(first, "/C") || StartsWith(first, "-C") || first[0] == 'C') {

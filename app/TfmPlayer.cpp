@@ -118,6 +118,8 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   auto entry = std::make_unique<Entry>();
   entry->handle = UnusedHandle();
   options.executablePath = settings_.executablePath;
+  options.screenSaver = settings_.screenSaverMode;
+  if (!options.screenSaver && commandLine_.screenSaverPreview) options.screenSaver = engine::ScreenSaverMode::Run;
   // Handles are never given twice, so neither is a seed (player counts fall as closed ones go).
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(entry->handle - 1);
   entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));
@@ -183,8 +185,6 @@ engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std:
     options.packagePath = settings_.executablePath;
   }
   options.currentFolder = currentFolder;
-  options.screenSaver = settings_.screenSaverMode;
-  if (!options.screenSaver && commandLine_.screenSaverPreview) options.screenSaver = engine::ScreenSaverMode::Run;
   Entry& entry = NewEntry(parentHandle, std::move(options));
   if (!fileName.empty()) {
     LoadFile(entry, fileName);

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
-#include <utility>
+
+#include "platform/gtk/X11ErrorTrap.hpp"
 
 namespace kpf::platform::gtk {
 
@@ -16,29 +17,8 @@ namespace {
 
 constexpr uint32_t kPollMs = 50;
 
-// Requests made between its start and End() cannot end the process with an X error.
-class ErrorTrap {
- public:
-  explicit ErrorTrap(Display* display) : display_(gdk_x11_lookup_xdisplay(display)) {
-    if (display_ != nullptr) gdk_x11_display_error_trap_push(display_);
-  }
-  ~ErrorTrap() {
-    if (display_ != nullptr) gdk_x11_display_error_trap_pop_ignored(display_);
-  }
-  ErrorTrap(const ErrorTrap&) = delete;
-  ErrorTrap& operator=(const ErrorTrap&) = delete;
-  // Waits for the server's answer; true when no request failed.
-  bool End() {
-    GdkDisplay* display = std::exchange(display_, nullptr);
-    return display == nullptr || gdk_x11_display_error_trap_pop(display) == 0;
-  }
-
- private:
-  GdkDisplay* display_;
-};
-
 std::optional<XWindowAttributes> Attributes(Display* display, unsigned long id) {
-  ErrorTrap trap(display);
+  X11ErrorTrap trap(display);
   XWindowAttributes attributes{};
   const Status status = XGetWindowAttributes(display, id, &attributes);
   if (!trap.End() || status == 0) return std::nullopt;
@@ -82,7 +62,7 @@ X11ForeignWindow::X11ForeignWindow(Display* display, unsigned long id) : display
 
 X11ForeignWindow::~X11ForeignWindow() {
   gdk_window_remove_filter(nullptr, &Filter, this);
-  ErrorTrap trap(display_);
+  X11ErrorTrap trap(display_);
   if (target_ != nullptr) cairo_surface_destroy(target_);
   if (!gone_) {
     // GDK's own event mask on the window (the root's, when that is the host) stays as it was.
@@ -103,7 +83,7 @@ bool X11ForeignWindow::Describe() {
   height_ = attributes->height;
   root_ = attributes->root;
   visual_ = attributes->visual;
-  ErrorTrap trap(display_);
+  X11ErrorTrap trap(display_);
   int x = 0, y = 0;
   Window child = 0;
   XTranslateCoordinates(display_, id_, root_, 0, 0, &x, &y, &child);
@@ -121,7 +101,7 @@ void X11ForeignWindow::Watch() {
     gone_ = true;
     return;
   }
-  ErrorTrap trap(display_);
+  X11ErrorTrap trap(display_);
   // Our own mask is added to what this connection already selects there (GDK on the root).
   XSelectInput(display_, id_, attributes->your_event_mask | StructureNotifyMask | ExposureMask);
   if (!trap.End()) gone_ = true;
@@ -158,7 +138,7 @@ platform::Picture X11ForeignWindow::CopyScreenUnder() {
   if (gone_ || width_ <= 0 || height_ <= 0) return picture;
   unsigned int rootWidth = 0, rootHeight = 0;
   {
-    ErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     Window rootOfRoot = 0;
     int rx = 0, ry = 0;
     unsigned int border = 0, depth = 0;
@@ -169,7 +149,7 @@ platform::Picture X11ForeignWindow::CopyScreenUnder() {
   const int right = std::min(origin_.x + width_, static_cast<int>(rootWidth));
   const int bottom = std::min(origin_.y + height_, static_cast<int>(rootHeight));
   if (right <= left || bottom <= top) return picture;
-  ErrorTrap trap(display_);
+  X11ErrorTrap trap(display_);
   XImage* image = XGetImage(display_, root_, left, top, static_cast<unsigned>(right - left),
                             static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
   if (!trap.End() || image == nullptr) {
@@ -195,7 +175,7 @@ bool X11ForeignWindow::Paint(int x, int y, const platform::ImageView& image) {
   const size_t count = static_cast<size_t>(std::max(image.width, 0)) * static_cast<size_t>(std::max(image.height, 0));
   if (gone_) return false;
   if (count == 0 || image.pixels.size() < count) return true;
-  ErrorTrap trap(display_);
+  X11ErrorTrap trap(display_);
   if (target_ == nullptr) {
     target_ = cairo_xlib_surface_create(display_, id_, static_cast<Visual*>(visual_), width_, height_);
   }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,16 @@ inline project::AnimationSource Showing(int32_t id, const std::string& name, uin
   animation.PosY = y;
   animation.Frames = {{.BitmapIndex = image, .Duration = 10}, {.BitmapIndex = image, .Duration = 10}};
   return animation;
+}
+
+// The frames of these animations show magenta (the colour key of Square) as transparent.
+inline void KeyOutMagenta(std::initializer_list<project::AnimationSource*> animations) {
+  for (project::AnimationSource* animation : animations) {
+    for (project::FrameSource& frame : animation->Frames) {
+      frame.UseTransparentColor = true;
+      frame.TransparentColor = 0xFF00FF;
+    }
+  }
 }
 
 // An action with packed parameters: texts (kind 1) and variable references (kind 13).
@@ -106,6 +117,14 @@ inline std::vector<uint8_t> CharacterExecutable(const project::ProjectSource& so
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The lines of a text, without their line breaks.
+inline std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 // In one read: the player program is tens of megabytes.

@@ -15,7 +15,7 @@
 
 #include "AppTestProjects.hpp"
 #include "PlayerProcess.hpp"
-#include "XvfbServer.hpp"
+#include "ScreenTest.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -45,12 +45,7 @@ project::ProjectSource ClickProject(bool menu = false) {
   source.Images = {testing::Square(100, 0xFF000000 | kRed, 60), testing::Square(100, 0xFF000000 | kBlue, 60)};
   project::AnimationSource idle = testing::Showing(1, "idle", 0, 0, 100, "100", "100");
   project::AnimationSource clicked = testing::Showing(2, "clicked", 3, 1, 100, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
-  for (project::AnimationSource* animation : {&idle, &clicked}) {
-    for (project::FrameSource& frame : animation->Frames) {
-      frame.UseTransparentColor = true;
-      frame.TransparentColor = 0xFF00FF;
-    }
-  }
+  testing::KeyOutMagenta({&idle, &clicked});
   source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(1, {{1, "clicked"}})})};
   source.NextScriptId = 2;
   if (menu) {
@@ -89,25 +84,8 @@ std::vector<uint8_t> PackageWithNote(std::span<const uint8_t> program, const pro
                                {{202, std::vector<uint8_t>(named.begin(), named.end())}});
 }
 
-class PlayerOnScreenTest : public ::testing::Test {
+class PlayerOnScreenTest : public testing::ScreenTest {
  protected:
-  void SetUp() override {
-    std::string error;
-    display_ = xvfb_.Start("640x480x24", support::XvfbServer::Root::White, error);
-    if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
-    x_ = XOpenDisplay(display_->c_str());
-    if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
-    // A window listed by XQueryTree may be gone when it is inspected (menus, bubbles): the
-    // default handler would end the test process for that.
-    previousHandler_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  }
-  void TearDown() override {
-    if (x_ != nullptr) {
-      XCloseDisplay(x_);
-      XSetErrorHandler(previousHandler_);
-    }
-  }
-
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
   bool LaunchAndShow(const project::ProjectSource& source) {
@@ -126,59 +104,16 @@ class PlayerOnScreenTest : public ::testing::Test {
     const std::vector<uint8_t> bytes = testing::ReadBytes(scratch_ / "stderr.txt");
     return {bytes.begin(), bytes.end()};
   }
-  // The player's temporary folder, settings, home and message folder lie in the scratch folder.
-  std::vector<std::string> Environment() {
-    for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
-    const std::string at = scratch_.Path().string();
-    return {"DISPLAY=" + *display_,         "TMPDIR=" + at + "/tmp",          "KPF_SETTINGS_DIR=" + at + "/settings",
-            "HOME=" + at,                   "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
-            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=/usr/bin:/bin"};
-  }
-
-  uint32_t Pixel(int x, int y) {
-    XImage* image = XGetImage(x_, DefaultRootWindow(x_), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xFFFFFFFF;
-    const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
   bool ShowsSoon(uint32_t colour) {
     return Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
-  }
-
-  void Click(int x, int y, unsigned button = 1) {
-    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(x_, button, True, CurrentTime);
-    XTestFakeButtonEvent(x_, button, False, CurrentTime);
-    XSync(x_, False);
-  }
-  void PressKey(KeySym key) {
-    const KeyCode code = XKeysymToKeycode(x_, key);
-    XTestFakeKeyEvent(x_, code, True, CurrentTime);
-    XTestFakeKeyEvent(x_, code, False, CurrentTime);
-    XSync(x_, False);
   }
 
   // The first mapped top-level window with the character caption (`character`), or else the
   // open popup menu: a mapped override-redirect top-level window that is not the character.
   Window FindTopLevel(bool character) {
-    Window root = 0, parent = 0, found = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-      XWindowAttributes attributes;
-      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
-      char* name = nullptr;
-      std::string caption;
-      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
-        caption = name;
-        XFree(name);
-      }
-      if (character ? caption == kCaption : attributes.override_redirect && caption != kCaption) found = children[i];
-    }
-    if (children != nullptr) XFree(children);
-    return found;
+    return ScreenTest::FindTopLevel([&](const std::string& caption, const XWindowAttributes& attributes) {
+      return character ? caption == kCaption : attributes.override_redirect && caption != kCaption;
+    });
   }
   bool MenuSoon(bool open) {
     return Soon([&] { return (FindTopLevel(false) != 0) == open; });
@@ -225,11 +160,6 @@ class PlayerOnScreenTest : public ::testing::Test {
     XSync(x_, False);
   }
 
-  testing::ScratchFolder scratch_;
-  support::XvfbServer xvfb_;
-  std::optional<std::string> display_;
-  Display* x_ = nullptr;
-  XErrorHandler previousHandler_ = nullptr;
   std::optional<testing::PlayerProcess> player_;
 };
 

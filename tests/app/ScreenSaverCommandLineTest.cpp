@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -92,6 +94,32 @@ TEST(SingleInstanceLock, SecondTakerIsRefusedUntilTheFirstGoes) {
   }
   // The lock file stays; a lock nobody holds is taken again.
   EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / kScreenSaverLockName));
+  EXPECT_EQ(SingleInstanceLock::Take(folder).Result(), SingleInstanceLock::Outcome::Held);
+}
+
+// A screen saver that crashed or was killed never keeps the next one from starting.
+TEST(SingleInstanceLock, KilledHolderLetsGo) {
+  testing::ScratchFolder scratch;
+  const std::string folder = (scratch / "run").string();
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const SingleInstanceLock lock = SingleInstanceLock::Take(folder);
+    const char held = lock.Result() == SingleInstanceLock::Outcome::Held ? 'y' : 'n';
+    (void)!write(ready[1], &held, 1);
+    pause();
+    _exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(read(ready[0], &held, 1), 1);
+  EXPECT_EQ(held, 'y');
+  EXPECT_EQ(SingleInstanceLock::Take(folder).Result(), SingleInstanceLock::Outcome::TakenByOther);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
   EXPECT_EQ(SingleInstanceLock::Take(folder).Result(), SingleInstanceLock::Outcome::Held);
 }
 

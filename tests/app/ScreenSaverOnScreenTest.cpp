@@ -15,7 +15,7 @@
 
 #include "AppTestProjects.hpp"
 #include "PlayerProcess.hpp"
-#include "XvfbServer.hpp"
+#include "ScreenTest.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -44,79 +44,34 @@ project::ProjectSource SaverProject() {
   source.Images = {testing::Square(100, 0xFF000000 | kRed, 60), testing::Square(100, 0xFF000000 | kBlue, 60)};
   project::AnimationSource idle = testing::Showing(1, "idle", 0, 0, 100, "100", "100");
   project::AnimationSource keyed = testing::Showing(2, "keyed", 3, 1, 100, "100", "100");
-  for (project::AnimationSource* animation : {&idle, &keyed}) {
-    for (project::FrameSource& frame : animation->Frames) {
-      frame.UseTransparentColor = true;
-      frame.TransparentColor = 0xFF00FF;
-    }
-  }
+  testing::KeyOutMagenta({&idle, &keyed});
   source.Scripts = {testing::ScriptOf(1, 5, {testing::Action(1, {{1, "keyed"}})})};
   source.NextScriptId = 2;
   source.Animations = {idle, keyed};
   return source;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-class ScreenSaverOnScreenTest : public ::testing::Test {
+class ScreenSaverOnScreenTest : public testing::ScreenTest {
  protected:
-  void SetUp() override {
-    std::string error;
-    display_ = xvfb_.Start("640x480x24", support::XvfbServer::Root::White, error);
-    if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
-    x_ = XOpenDisplay(display_->c_str());
-    if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
-    previousHandler_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    for (const char* folder : {"tmp", "bin", "run", "home"}) fs::create_directories(scratch_ / folder);
-  }
   void TearDown() override {
     processes_.clear();
     if (x_ != nullptr) {
       for (const Window window : windows_) XDestroyWindow(x_, window);
-      XCloseDisplay(x_);
-      XSetErrorHandler(previousHandler_);
     }
+    ScreenTest::TearDown();
   }
 
   // A packaged copy of kpfplayer named `name`, started with `arguments`.
   testing::PlayerProcess& Launch(const std::string& name, std::vector<std::string> arguments) {
+    std::vector<std::string> environment = Environment();
     const fs::path program = scratch_ / "bin" / name;
     if (!fs::exists(program)) testing::WritePackagedPlayer(program, SaverProject());
-    const std::string at = scratch_.Path().string();
-    processes_.push_back(std::make_unique<testing::PlayerProcess>(
-        program, std::move(arguments),
-        std::vector<std::string>{"DISPLAY=" + *display_, "TMPDIR=" + at + "/tmp", "KPF_SETTINGS_DIR=" + at + "/settings",
-                                 "HOME=" + at + "/home", "XDG_CONFIG_HOME=" + at + "/config",
-                                 "XDG_RUNTIME_DIR=" + at + "/run", "SDL_AUDIODRIVER=dummy",
-                                 "ASAN_OPTIONS=detect_leaks=0", "PATH=/usr/bin:/bin"}));
+    processes_.push_back(std::make_unique<testing::PlayerProcess>(program, std::move(arguments), std::move(environment)));
     EXPECT_TRUE(processes_.back()->Started());
     return *processes_.back();
   }
-
-  uint32_t Pixel(int x, int y, Window window = 0) {
-    XImage* image = XGetImage(x_, window != 0 ? window : DefaultRootWindow(x_), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xFFFFFFFF;
-    const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
   bool CharacterShows() {
     return Soon([this] { return Pixel(kOpaque, kOpaque) == kRed; });
-  }
-  void MovePointer(int x, int y) {
-    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
-    XSync(x_, False);
-  }
-  void PressKey(KeySym key) {
-    const KeyCode code = XKeysymToKeycode(x_, key);
-    XTestFakeKeyEvent(x_, code, True, CurrentTime);
-    XTestFakeKeyEvent(x_, code, False, CurrentTime);
-    XSync(x_, False);
   }
 
   // A mapped window of ours filled with green.
@@ -128,25 +83,6 @@ class ScreenSaverOnScreenTest : public ::testing::Test {
     windows_.push_back(window);
     EXPECT_TRUE(Soon([&] { return Pixel(0, 0, window) == kGreen; }));
     return window;
-  }
-
-  // The first viewable top-level window with this name.
-  Window FindNamed(const std::string& wanted) {
-    Window root = 0, parent = 0, found = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-      XWindowAttributes attributes;
-      char* name = nullptr;
-      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
-      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
-        if (wanted == name) found = children[i];
-        XFree(name);
-      }
-    }
-    if (children != nullptr) XFree(children);
-    return found;
   }
 
   // Runs a screen saver with the pointer far from the character and checks that a one-pixel
@@ -162,11 +98,6 @@ class ScreenSaverOnScreenTest : public ::testing::Test {
     EXPECT_EQ(Pixel(kOpaque, kOpaque), kWhite);
   }
 
-  testing::ScratchFolder scratch_;
-  support::XvfbServer xvfb_;
-  std::optional<std::string> display_;
-  Display* x_ = nullptr;
-  XErrorHandler previousHandler_ = nullptr;
   std::vector<std::unique_ptr<testing::PlayerProcess>> processes_;
   std::vector<Window> windows_;
 };
@@ -235,18 +166,18 @@ TEST_F(ScreenSaverOnScreenTest, PreviewPaintsTheIconInTheMiddleOfTheWindowAndExi
 }
 
 TEST_F(ScreenSaverOnScreenTest, InstallRewritesOnlyTheProgramsEntryOfTheExistingPreferences) {
-  const fs::path preferences = scratch_ / "home" / ".xscreensaver";
+  const fs::path preferences = scratch_ / ".xscreensaver";
   const std::string before =
       "# XScreenSaver Preferences File\ntimeout:\t0:10:00\nmode:\t\trandom\nselected:\t-1\n\nprograms:\t\t\t\\\n"
       "\t\t\t\tmaze -root\t\t\t    \\n\\\n  GL:\t\t\tsuperquadrics -root\t    \\n\n\npointerHysteresis: 10\n";
   testing::WriteBytes(preferences, std::vector<uint8_t>(before.begin(), before.end()));
   EXPECT_EQ(Launch("x.scr", {"-INSTALL"}).WaitForExit(), 0);
   const std::vector<uint8_t> bytes = testing::ReadBytes(preferences);
-  std::vector<std::string> expected = Lines(before);
+  std::vector<std::string> expected = testing::TextLines(before);
   expected[2] = "mode:\t\tone";
   expected[3] = "selected:\t0";
   expected.insert(expected.begin() + 6, "\t\t\"x\"\t" + (scratch_ / "bin" / "x.scr").string() + " -root\t\\n\\");
-  EXPECT_EQ(Lines(std::string(bytes.begin(), bytes.end())), expected);
+  EXPECT_EQ(testing::TextLines(std::string(bytes.begin(), bytes.end())), expected);
 }
 
 // Without preferences the failure message shows; its OK is chosen with the keyboard.
@@ -264,7 +195,7 @@ TEST_F(ScreenSaverOnScreenTest, InstallWithoutPreferencesShowsTheMessageBox) {
     return installer.Ended();
   }));
   EXPECT_EQ(installer.WaitForExit(), 1);
-  EXPECT_FALSE(fs::exists(scratch_ / "home" / ".xscreensaver"));
+  EXPECT_FALSE(fs::exists(scratch_ / ".xscreensaver"));
 }
 
 TEST_F(ScreenSaverOnScreenTest, HostedCharacterPlaysInsideTheGivenWindowUntilSigterm) {

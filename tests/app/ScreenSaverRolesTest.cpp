@@ -197,6 +197,11 @@ TEST_F(ScreenSaverRolesTest, InstallWithoutPreferencesShowsTheFailureMessage) {
   EXPECT_EQ(platform_.MessageBoxes()[0].text, "Cannot set as default Screen Saver");
   EXPECT_EQ(platform_.MessageBoxes()[0].icon, platform::MessageBoxIcon::Error);
   EXPECT_FALSE(std::filesystem::exists(scratch_ / ".xscreensaver"));
+  // No other place is tried: no "system.ini" anywhere, no installer program started.
+  EXPECT_FALSE(std::filesystem::exists("system.ini"));
+  EXPECT_FALSE(std::filesystem::exists(scratch_ / "system.ini"));
+  EXPECT_TRUE(platform_.StartedPrograms().empty());
+  EXPECT_TRUE(platform_.OpenedTargets().empty());
   const std::string preferences = "programs:\t\\\n\tmaze -root \\n\nselected: 0\n";
   testing::WriteBytes(scratch_ / ".xscreensaver", std::vector<uint8_t>(preferences.begin(), preferences.end()));
   EXPECT_EQ(session.RunWithoutForm(platform_, unused), 0);

@@ -28,16 +28,9 @@ std::string Preferences(const std::vector<std::string>& entries, const std::stri
   return text + "\npointerHysteresis: 10\n";
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // The lines of `after` that differ from `before`, as (before, after) pairs; both hold as many.
 std::vector<std::pair<std::string, std::string>> Changed(const std::string& before, const std::string& after) {
-  const std::vector<std::string> a = Lines(before), b = Lines(after);
+  const std::vector<std::string> a = testing::TextLines(before), b = testing::TextLines(after);
   EXPECT_EQ(a.size(), b.size());
   std::vector<std::pair<std::string, std::string>> changed;
   for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
@@ -51,7 +44,7 @@ TEST(XScreenSaverPreferences, NewEntryGoesFirstAndIsSelected) {
                                           "-\t\t\"Qix\"\tqix -root -solid\t\t    \\n"});
   const std::optional<std::string> after = WithProgramSelected(before, kPath);
   ASSERT_TRUE(after.has_value());
-  std::vector<std::string> lines = Lines(*after);
+  std::vector<std::string> lines = testing::TextLines(*after);
   const auto header = std::find(lines.begin(), lines.end(), "programs:\t\t\t\t\\");
   ASSERT_NE(header, lines.end());
   EXPECT_EQ(*(header + 1), "\t\t\"pip\"\t/home/me/pip.scr -root\t\\n\\");
@@ -71,7 +64,7 @@ TEST(XScreenSaverPreferences, EarlierEntryOfTheProgramIsReplacedWhereItStands) {
                                           "\t\t\t\t  -fps\t\t\t\t    \\n\\", "\t\t\t\txmatrix -root\t\t    \\n"});
   const std::optional<std::string> after = WithProgramSelected(before, kPath);
   ASSERT_TRUE(after.has_value());
-  std::vector<std::string> expected = Lines(before);
+  std::vector<std::string> expected = testing::TextLines(before);
   const auto old = std::find(expected.begin(), expected.end(), "-  GL:\t\"Old pip\"\t/home/me/pip.scr -root \\");
   ASSERT_NE(old, expected.end());
   *old = "\t\t\"pip\"\t/home/me/pip.scr -root\t\\n\\";
@@ -80,7 +73,7 @@ TEST(XScreenSaverPreferences, EarlierEntryOfTheProgramIsReplacedWhereItStands) {
     if (line.starts_with("mode:")) line = "mode:\t\tone";
     if (line.starts_with("selected:")) line = "selected:\t1";
   }
-  EXPECT_EQ(Lines(*after), expected);
+  EXPECT_EQ(testing::TextLines(*after), expected);
   // Installing again changes nothing more.
   EXPECT_EQ(WithProgramSelected(*after, kPath), after);
 }
