@@ -32,6 +32,11 @@ platform::Point HostedPlatform::Pointer() {
   return {pointer.x - origin.x, pointer.y - origin.y};
 }
 
+void HostedPlatform::WarpPointer(platform::Point to) {
+  const platform::Point origin = screen_.Origin();
+  desktop_.WarpPointer({to.x + origin.x, to.y + origin.y});
+}
+
 std::unique_ptr<platform::NativeWindow> HostedPlatform::CreateWindow() { return screen_.CreateWindow(); }
 
 std::unique_ptr<platform::TrayIcon> HostedPlatform::CreateTrayIcon() { return std::make_unique<AbsentTrayIcon>(); }

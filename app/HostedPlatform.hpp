@@ -23,6 +23,7 @@ class HostedPlatform : public platform::Platform {
   platform::Rect WorkArea() override { return ScreenRect(); }
   // In the host window's coordinates.
   platform::Point Pointer() override;
+  void WarpPointer(platform::Point to) override;
   std::vector<platform::DesktopWindow> WindowsFromForeground() override { return {}; }
   std::optional<platform::Rect> TaskbarRect() override { return std::nullopt; }
   bool HasWaveOut() override { return desktop_.HasWaveOut(); }
@@ -36,6 +37,12 @@ class HostedPlatform : public platform::Platform {
     return desktop_.StartProgram(program, arguments);
   }
   void SetApplicationMinimised(bool) override {}
+  void SetOnApplicationMinimised(std::function<void(bool minimised)> handler) override {
+    desktop_.SetOnApplicationMinimised(std::move(handler));
+  }
+  int ShowMessageDialog(const platform::MessageDialogRequest& request, platform::MessageDialogCloser& closer) override {
+    return desktop_.ShowMessageDialog(request, closer);
+  }
   std::unique_ptr<platform::PopupMenu> CreatePopupMenu() override { return desktop_.CreatePopupMenu(); }
   std::unique_ptr<platform::HintWindow> CreateHintWindow() override { return desktop_.CreateHintWindow(); }
   std::unique_ptr<platform::TrayIcon> CreateTrayIcon() override;

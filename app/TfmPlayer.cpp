@@ -58,6 +58,7 @@ TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
     StartCharacterFiles();
   }
   constructing_ = false;
+  platform_.SetOnApplicationMinimised([this](bool minimised) { ApplicationMinimised(minimised); });
   if (!settings_.messageFolder.empty()) OpenMessageChannel();
 }
 
@@ -86,8 +87,9 @@ void TfmPlayer::RenameApplication(const std::string& title) {
 }
 
 TfmPlayer::~TfmPlayer() {
-  // No message may arrive while the players go.
+  // No message (nor minimise report) may arrive while the players go.
   channel_.reset();
+  platform_.SetOnApplicationMinimised(nullptr);
   // Players go in reverse creation order; each one's extracted files go with its entry.
   while (!players_.empty()) {
     ReleaseEntry(*players_.back());
@@ -157,6 +159,8 @@ engine::MainFormHandlers TfmPlayer::HandlersFor(Entry& entry) {
   };
   handlers.closeChildren = [this](int32_t parentHandle, int32_t handle) { CloseChildren(parentHandle, handle); };
   handlers.applicationTitle = [this] { return applicationTitle_; };
+  handlers.setTrayIcon = [this](const platform::Picture& picture) { TrayIcon(picture); };
+  handlers.showTrayBalloon = [this](const platform::Balloon& balloon) { TrayBalloon(balloon); };
   return handlers;
 }
 
@@ -454,16 +458,31 @@ void TfmPlayer::SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t targ
   }
 }
 
-void TfmPlayer::TrayBalloon(const std::string& title, const std::string& text, int iconKind) {
-  tray_.balloonTitle = title;
-  tray_.balloonText = text;
-  tray_.balloonIcon = iconKind >= 0 && iconKind <= 3 ? iconKind : 0;
-  if (!players_.empty()) players_.front()->desktop->ShowTrayBalloon(title, text, tray_.balloonIcon, kTrayBalloonSeconds);
+void TfmPlayer::TrayBalloon(const platform::Balloon& balloon) {
+  tray_.balloonTitle = balloon.title;
+  tray_.balloonText = balloon.text;
+  const int kind = static_cast<int>(balloon.icon);
+  tray_.balloonIcon = kind >= 0 && kind <= 3 ? kind : 0;
+  platform::Balloon shown = balloon;
+  shown.icon = static_cast<platform::BalloonIcon>(tray_.balloonIcon);
+  if (!players_.empty()) players_.front()->desktop->ShowTrayBalloon(shown);
 }
 
-void TfmPlayer::TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor) {
-  tray_.customPicture = !pixels.empty();
-  if (!players_.empty()) players_.front()->desktop->SetTrayPicture(width, height, pixels, transparentColor);
+void TfmPlayer::TrayIcon(const platform::Picture& picture) {
+  tray_.customPicture = !picture.empty();
+  if (!players_.empty()) players_.front()->desktop->SetTrayPicture(picture);
+}
+
+// The desktop has no application window to minimise: the platform iconifies or restores all our
+// windows together and reports it here, whoever asked for it (a script, the window manager).
+void TfmPlayer::ApplicationMinimised(bool minimised) {
+  const CallDepthScope walking(walkingPlayers_);
+  for (engine::TFormKPFPlayer* player : Instances()) player->ApplicationMinimised(minimised);
+  if (!minimised) return;
+  // A stay-on-top character is raised again, so that it comes back above the others.
+  for (engine::TFormKPFPlayer* player : Instances()) {
+    if (!player->Closed() && player->GetFormStyle()) player->Window().BringToFront();
+  }
 }
 
 void TfmPlayer::CloseChildren(int32_t parentHandle, int32_t handle) {

@@ -24,8 +24,6 @@ namespace kpf::app {
 constexpr const char* kApplicationTitle = "Tavimo Viewer";
 // Option flag: the tray icon shows (else it and the "Hide" item are hidden).
 constexpr int kOptionTrayIcon = 2;
-// Seconds a tray balloon stays.
-constexpr int kTrayBalloonSeconds = 10;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.
 constexpr int kOptionHideSecondaryHide = 6;
 
@@ -94,10 +92,15 @@ class TfmPlayer {
   void CloseHost();
   // Delivers `variable` of `sender` to the player with handle `target` (-1: every other player).
   void SendToPlayers(const engine::TFormKPFPlayer& sender, int32_t target, const project::TTaviVariable& variable);
-  void TrayBalloon(const std::string& title, const std::string& text, int iconKind);
-  // Sets a picture on the tray icon (0x??RRGGBB, top row first, with a TColor transparent
-  // colour), or restores the application icon when `pixels` is empty.
-  void TrayIcon(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor);
+  // A balloon at player 0's tray icon (it replaces any balloon shown); an icon kind outside 0 to
+  // 3 shows no icon.
+  void TrayBalloon(const platform::Balloon& balloon);
+  // The tray icon shows a reduced copy of the picture (at most 20 changes a second), or the
+  // application icon again for an empty picture.
+  void TrayIcon(const platform::Picture& picture);
+  // The platform's report that the application was minimised or restored: trigger 7 or 8 in
+  // every player of `Instances`.
+  void ApplicationMinimised(bool minimised);
   // With a parent handle: close requests to its children; else to the player with `handle`.
   void CloseChildren(int32_t parentHandle, int32_t handle);
   void RemovePlayer(const engine::TFormKPFPlayer& player);

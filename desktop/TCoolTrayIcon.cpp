@@ -1,9 +1,39 @@
 #include "desktop/TCoolTrayIcon.hpp"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace kpf::desktop {
+
+namespace {
+
+// Whether `text` is well-formed UTF-8 (shape of the sequences only).
+bool LooksLikeUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CutText(const std::string& text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t end = maxBytes;
+  // A text that is UTF-8 is cut between characters, so what is left stays UTF-8 (and is shown as
+  // such rather than as 8-bit text).
+  if (LooksLikeUtf8(text)) {
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  }
+  return text.substr(0, end);
+}
 
 TCoolTrayIcon::TCoolTrayIcon(platform::Platform& platform) : platform_(platform) {}
 
@@ -21,7 +51,7 @@ platform::TrayIcon& TCoolTrayIcon::Icon() {
 
 std::string TCoolTrayIcon::TipText() const {
   if (hint_.empty() || !showHint_) return {};
-  return hint_.substr(0, kMaxTrayTipLength);
+  return CutText(hint_, kMaxTrayTipLength);
 }
 
 void TCoolTrayIcon::RefreshTip() {
@@ -57,8 +87,8 @@ void TCoolTrayIcon::HideIcon() {
 platform::Balloon TCoolTrayIcon::MakeBalloon(const std::string& title, const std::string& text, int kind,
                                              int timeoutSeconds) {
   platform::Balloon balloon;
-  balloon.title = title.substr(0, kMaxBalloonTitleLength);
-  balloon.text = text.substr(0, kMaxBalloonTextLength);
+  balloon.title = CutText(title, kMaxBalloonTitleLength);
+  balloon.text = CutText(text, kMaxBalloonTextLength);
   balloon.icon = kind >= 0 && kind <= 3 ? static_cast<platform::BalloonIcon>(kind) : platform::BalloonIcon::None;
   // Seconds from scripts fit a byte; the clamp keeps any other caller from overflowing.
   balloon.timeoutMs = std::clamp(timeoutSeconds, 0, 24 * 3600) * 1000;

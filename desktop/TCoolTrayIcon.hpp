@@ -16,6 +16,9 @@ inline constexpr size_t kMaxTrayTipLength = 127;
 inline constexpr size_t kMaxBalloonTitleLength = 63;
 inline constexpr size_t kMaxBalloonTextLength = 255;
 
+// The first `maxBytes` bytes of the text; a UTF-8 text loses no half of a character.
+std::string CutText(const std::string& text, size_t maxBytes);
+
 class TCoolTrayIcon {
  public:
   explicit TCoolTrayIcon(platform::Platform& platform);

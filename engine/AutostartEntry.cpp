@@ -17,6 +17,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// File names start with the program's name, so that our entries are told apart from others.
+constexpr std::string_view kFilePrefix = "kpfplayer-";
+
+// A name shown to the user: one line, control characters as blanks.
+std::string OneLine(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = ' ';
+  }
+  return out;
+}
+
 // Desktop-entry string values escape backslashes and line breaks.
 std::string EscapeValue(std::string_view text) {
   std::string out;
@@ -31,15 +44,24 @@ std::string EscapeValue(std::string_view text) {
   return out;
 }
 
-// Exec arguments are quoted; inside quotes ", `, $ and \ take a backslash.
+// Exec arguments are quoted; inside quotes ", `, $ and \ take a backslash, and "%" (a field
+// code to the launcher) is doubled.
 std::string QuoteExecArgument(std::string_view path) {
   std::string out(1, '"');
   for (const char c : path) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') out.push_back('\\');
+    if (c == '%') out.push_back('%');
     out.push_back(c);
   }
   out.push_back('"');
   return out;
+}
+
+// The launcher starts Exec from no particular folder.
+std::string AbsolutePath(std::string_view path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(fs::path(path), error);
+  return error ? std::string(path) : absolute.lexically_normal().string();
 }
 
 }  // namespace
@@ -48,12 +70,11 @@ AutostartEntry::AutostartEntry(std::string title, std::string executablePath)
     : title_(std::move(title)), executable_(std::move(executablePath)) {}
 
 std::string AutostartEntry::SanitisedName(std::string_view title) {
-  std::string name;
+  std::string name(kFilePrefix);
   for (const char c : title) {
-    const auto byte = static_cast<unsigned char>(c);
-    name.push_back((c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c);
+    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    name.push_back(kept ? c : '_');
   }
-  if (name.empty() || name == "." || name == "..") name.assign(1, '_');
   return name;
 }
 
@@ -77,8 +98,8 @@ std::string AutostartEntry::DesktopEntryText(std::string_view title, std::string
   std::ostringstream text;
   text << "[Desktop Entry]\n"
        << "Type=Application\n"
-       << "Name=" << EscapeValue(title) << "\n"
-       << "Exec=" << EscapeValue(QuoteExecArgument(executablePath)) << "\n"
+       << "Name=" << EscapeValue(OneLine(title)) << "\n"
+       << "Exec=" << EscapeValue(QuoteExecArgument(AbsolutePath(executablePath))) << "\n"
        << "X-GNOME-Autostart-enabled=true\n";
   return text.str();
 }
@@ -89,7 +110,7 @@ bool AutostartEntry::IsEnabled() const {
   std::ifstream in(path);
   if (!in) return false;
   std::string expected("Exec=");
-  expected.append(EscapeValue(QuoteExecArgument(executable_)));
+  expected.append(EscapeValue(QuoteExecArgument(AbsolutePath(executable_))));
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -11,8 +11,8 @@ class AutostartEntry {
  public:
   AutostartEntry(std::string title, std::string executablePath);
 
-  // The title as one file-name component: '/', '\\' and control characters become '_';
-  // empty, "." and ".." become "_".
+  // The file name without ".desktop": "kpfplayer-" and the title, every byte outside
+  // [A-Za-z0-9_-] replaced by '_'.
   static std::string SanitisedName(std::string_view title);
   // The autostart folder from the environment; empty when neither XDG_CONFIG_HOME nor HOME is set.
   static std::string AutostartFolder();
@@ -22,7 +22,8 @@ class AutostartEntry {
   bool IsEnabled() const;
   // Writes the file (creating the folder); false when it cannot be written.
   bool Enable() const;
-  // Deletes the file when present; false only when it exists and cannot be removed.
+  // Deletes this entry's file (only that one) when present; false only when it exists and cannot
+  // be removed.
   bool Disable() const;
 
   // The desktop-entry text written for `executablePath`.

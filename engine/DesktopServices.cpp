@@ -167,22 +167,19 @@ desktop::TCoolTrayIcon& DesktopServices::CreateTrayIcon(bool visible) {
   return *tray_;
 }
 
-void DesktopServices::ShowTrayBalloon(const std::string& title, const std::string& text, int kind,
-                                      int timeoutSeconds) {
+void DesktopServices::ShowTrayBalloon(const platform::Balloon& balloon) {
   if (!tray_) return;
   tray_->HideBalloonHint();
-  tray_->ShowBalloonHint(title, text, kind, timeoutSeconds);
+  tray_->ShowBalloonHint(balloon.title, balloon.text, static_cast<int>(balloon.icon), balloon.timeoutMs / 1000);
 }
 
-void DesktopServices::SetTrayPicture(int width, int height, std::span<const uint32_t> pixels,
-                                     int32_t transparentColor) {
+void DesktopServices::SetTrayPicture(const platform::Picture& picture) {
   if (!tray_) return;
-  if (pixels.empty()) {
-    tray_->SetIcon(nullptr);
-    return;
+  if (!trayPictures_) {
+    trayPictures_ = std::make_unique<desktop::TrayPictureFeed>(
+        platform_, [this](const platform::Picture* shown) { tray_->SetIcon(shown); });
   }
-  const platform::Picture picture = desktop::MakeTransparent(width, height, pixels, transparentColor);
-  tray_->SetIcon(&picture);
+  trayPictures_->Submit(picture);
 }
 
 }  // namespace kpf::engine

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/TCoolTrayIcon.hpp"
+#include "desktop/TrayPictureFeed.hpp"
 #include "desktop/TVrHint.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
@@ -70,11 +71,11 @@ class DesktopServices : public PlayerDesktop {
   // The tray icon of player 0: the title as tooltip, the player's menu, shown or hidden.
   desktop::TCoolTrayIcon& CreateTrayIcon(bool visible);
   desktop::TCoolTrayIcon* Tray() { return tray_.get(); }
-  // Balloon and picture services of the main form (kind outside 0..3 shows no icon).
-  void ShowTrayBalloon(const std::string& title, const std::string& text, int kind, int timeoutSeconds);
-  // A picture (0x??RRGGBB, top row first) with a TColor transparent colour (kClNone: opaque), or
-  // the application icon when `pixels` is empty.
-  void SetTrayPicture(int width, int height, std::span<const uint32_t> pixels, int32_t transparentColor);
+  // Balloon and picture services of the main form. A new balloon first hides the one before.
+  void ShowTrayBalloon(const platform::Balloon& balloon);
+  // The picture goes through the tray's picture feed (a reduced copy, at most 20 a second); an
+  // empty one gives back the application icon. Nothing without a tray icon.
+  void SetTrayPicture(const platform::Picture& picture);
 
  private:
   platform::Platform& platform_;
@@ -82,6 +83,7 @@ class DesktopServices : public PlayerDesktop {
   std::unique_ptr<platform::PopupMenu> menu_;
   desktop::TVrHint hint_;
   std::unique_ptr<desktop::TCoolTrayIcon> tray_;
+  std::unique_ptr<desktop::TrayPictureFeed> trayPictures_;
   int cursorBase_ = 0;
   int registeredCursors_ = 0;
 };

@@ -174,6 +174,7 @@ void TCustomKPFPlayer::CloseClick(bool fromMenu) {
   if (closed_ || closing_) return;
   BusyScope busy(*this);
   stopFlag_ = true;
+  messageBoxes_.CloseAll();
   const int posted = fromMenu ? VisibleDialogCount() : 0;
   if (posted == 0) {
     stopFlag_ = false;

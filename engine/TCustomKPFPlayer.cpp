@@ -172,6 +172,8 @@ void TCustomKPFPlayer::Close() {
   stopFlag_ = false;
   FireGlobal(1);
   stopFlag_ = true;
+  // Scripts waiting in message boxes go on once this returns, and stop at the flag.
+  messageBoxes_.CloseAll();
   StopAnimation();
   StopSounds();
   housekeeping_->SetEnabled(false);
@@ -184,6 +186,7 @@ void TCustomKPFPlayer::Close() {
   if (!Model.OptionFlag(kOptionKeepDesktop)) {
     if (platform::ScreenSaverServices* services = platform_.ScreenSaver()) services->RepaintDesktop();
   }
+  trayAnimation_.Stop();
   dragging_ = false;
   followMouse_ = false;
   attached_.reset();

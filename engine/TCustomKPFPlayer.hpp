@@ -14,6 +14,7 @@
 
 #include "engine/MainFormHandlers.hpp"
 #include "engine/MemoryStreams.hpp"
+#include "engine/OpenMessageBoxes.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/ScreenSaverRole.hpp"
@@ -21,6 +22,7 @@
 #include "engine/ScriptRunner.hpp"
 #include "engine/SoundOutput.hpp"
 #include "engine/TKPF.hpp"
+#include "engine/TrayAnimation.hpp"
 #include "engine/Trace.hpp"
 #include "engine/UserTimers.hpp"
 #include "package/PackageHost.hpp"
@@ -185,6 +187,20 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void SendVariable(int32_t target, const project::TTaviVariable& variable);
   void CloseCharacters(int32_t parentHandle, int32_t handle);
 
+  // The window, message-box and tray side of the player (PlayerWindow.cpp).
+  const MainFormHandlers& MainForm() const { return mainForm_; }
+  bool FollowsMouse() const { return followMouse_; }
+  // The application was minimised or restored: the window state and global trigger 7 or 8.
+  void ApplicationMinimised(bool minimised);
+  // The animation alpha (what "Stay On Top" re-applies) and the window's opacity, 0..255.
+  void SetOpacity(int64_t alpha);
+  // "Run On Startup" from a script: the autostart entry and the menu tick (not on preview).
+  void SetRunOnStartup(bool enabled);
+  // The application's title (player 0's), this player's own without a main form.
+  std::string ApplicationTitle() const;
+  OpenMessageBoxes& MessageBoxes() { return messageBoxes_; }
+  TrayAnimation& TrayIconAnimation() { return trayAnimation_; }
+
   // ScriptRunnerHost.
   int ExecuteAction(const project::TTaviScript& script, const project::TKPFExeAction& item, int param,
                     RunState& state) override;
@@ -212,6 +228,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   // Moves the character window (the window part of SetPosition); while window updates are
   // suspended the move is only stored.
   virtual void MoveWindow(int x, int y) = 0;
+  // Raises and activates the character window through the window manager.
+  virtual void ActivateWindow() = 0;
+  // Restacks the character window directly below the desktop window `windowId`, at its position
+  // with the current animation's size; false when that window cannot be used.
+  virtual bool PlaceBelowWindow(uint64_t windowId) = 0;
   // Visible project dialogs (none until the dialog runtime exists).
   virtual int VisibleDialogCount() const { return 0; }
   // Shows the project dialog with that name (compared without case) modally and returns when it
@@ -246,6 +267,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void TimerFired(size_t index);
   // Screen-saver input that ends the player (in the running mode only).
   void EndOnScreenSaverInput();
+  void ShowTrayFrame(const project::TTaviEvent& animation, int frameIndex, uint32_t intervalMs);
 
   PlayerOptions options_;
   std::mt19937 random_;
@@ -263,6 +285,9 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
   ScreenSaverRole screenSaver_;
+  OpenMessageBoxes messageBoxes_;
+  TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
+                                                        uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;

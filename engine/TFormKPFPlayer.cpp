@@ -14,7 +14,10 @@ void TFormKPFPlayer::ApplyBounds() {
   const platform::Rect current = window_->Bounds();
   const int width = animation != nullptr ? animation->Width : current.width();
   const int height = animation != nullptr ? animation->Height : current.height();
-  character_.SetBounds({left_, top_, left_ + width, top_ + height});
+  // The stored position may lie anywhere in the int range; the window system takes 16 bits.
+  const int x = platform::ClampToWindowSystem(left_);
+  const int y = platform::ClampToWindowSystem(top_);
+  character_.SetBounds({x, y, x + width, y + height});
 }
 
 void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame& frame) {
@@ -67,6 +70,11 @@ void TFormKPFPlayer::MoveWindow(int x, int y) {
   }
   SetLeftTop(x, y);
   ApplyBounds();
+}
+
+bool TFormKPFPlayer::PlaceBelowWindow(uint64_t windowId) {
+  ApplyBounds();
+  return window_->PlaceBelow(windowId);
 }
 
 void TFormKPFPlayer::SetCursor(int cursorIndex) {

@@ -47,6 +47,8 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void PopupMenuAtPointer() override;
   void SetPopupMenu(bool attached) override { popupAttached_ = attached; }
   void MoveWindow(int x, int y) override;
+  void ActivateWindow() override { window_->Activate(); }
+  bool PlaceBelowWindow(uint64_t windowId) override;
 
   // WindowInput.
   void MouseDown(platform::MouseButton button, int x, int y) override;

@@ -45,6 +45,14 @@ class NativeWindow {
   virtual void SetTopmost(bool topmost) = 0;
   virtual bool Topmost() const = 0;
   virtual void BringToFront() = 0;
+  // Raises the window and gives it the keyboard focus, through the window manager.
+  virtual void Activate() { BringToFront(); }
+  // Restacks the window directly below the desktop window `windowId` names (an id of
+  // Platform::WindowsFromForeground); false, changing nothing, when that window cannot be used.
+  virtual bool PlaceBelow(uint64_t windowId) {
+    (void)windowId;
+    return false;
+  }
   // True when the screen composites, so per-pixel alpha can be shown.
   virtual bool SupportsPerPixelAlpha() const = 0;
   // Region path: draws the picture opaque and clips the window to `shape` (null: rectangular).

@@ -2,6 +2,7 @@
 // The one porting interface: every service of the desktop the player uses. The core never
 // includes a backend; a backend implements this class (headless for tests and tools, gtk for the
 // Linux desktop).
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/DesktopServices.hpp"
 #include "platform/EventLoop.hpp"
 #include "platform/HintWindow.hpp"
+#include "platform/MessageDialog.hpp"
 #include "platform/NativeWindow.hpp"
 #include "platform/PopupMenu.hpp"
 #include "platform/ScreenSaverServices.hpp"
@@ -32,6 +34,8 @@ class Platform {
   virtual Rect ScreenRect() = 0;
   virtual Rect WorkArea() = 0;
   virtual Point Pointer() = 0;
+  // Moves the mouse pointer to the screen point.
+  virtual void WarpPointer(Point to) = 0;
   // Top-level windows from the foreground (active) one downwards in stacking order.
   virtual std::vector<DesktopWindow> WindowsFromForeground() = 0;
   // The panel/taskbar window, when the desktop has one.
@@ -50,6 +54,12 @@ class Platform {
   // reads them. Does not wait for it; false when it could not be started.
   virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
   virtual void SetApplicationMinimised(bool minimised) = 0;
+  // Told from the event loop whenever the application becomes minimised (true) or is restored
+  // (false), by SetApplicationMinimised or by the window manager; one handler, null: none.
+  virtual void SetOnApplicationMinimised(std::function<void(bool minimised)> handler) = 0;
+  // Shows the box (MessageDialog.hpp) until it is answered or `closer` ends it; the answer, or
+  // the request's dismiss result.
+  virtual int ShowMessageDialog(const MessageDialogRequest& request, MessageDialogCloser& closer) = 0;
 
   // Desktop integration: popup menus, the speech-hint window, the notification-area icon, the
   // modal About box, and custom cursors that NativeWindow::SetCursor(number) selects.

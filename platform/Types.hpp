@@ -1,9 +1,18 @@
 #pragma once
 // Plain value types shared by the platform interface and its users.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
 namespace kpf::platform {
+
+// Window and pointer positions as the window system takes them: X11 carries them in 16 bits, so
+// larger values would wrap around instead of staying at the far edge.
+inline constexpr int kMinWindowCoordinate = -32768;
+inline constexpr int kMaxWindowCoordinate = 32767;
+inline int ClampToWindowSystem(int64_t value) {
+  return static_cast<int>(std::clamp<int64_t>(value, kMinWindowCoordinate, kMaxWindowCoordinate));
+}
 
 struct Point {
   int x = 0;

@@ -20,5 +20,9 @@ std::span<const ActionEntry> TimerActions();
 std::span<const ActionEntry> CharacterActions();
 // Further characters and copies of the player.
 std::span<const ActionEntry> InstanceActions();
+// The character window, the pointer, the application's windows and the message box.
+std::span<const ActionEntry> WindowActions();
+// The notification-area icon: balloons, pictures and the icon animation.
+std::span<const ActionEntry> TrayActions();
 
 }  // namespace kpf::engine::actions

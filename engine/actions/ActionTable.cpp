@@ -26,6 +26,8 @@ const ActionTable& StandardActions() {
     built.Add(TimerActions());
     built.Add(CharacterActions());
     built.Add(InstanceActions());
+    built.Add(WindowActions());
+    built.Add(TrayActions());
     return built;
   }();
   return table;

@@ -91,12 +91,15 @@ void GtkNativeWindow::ConnectSignals() {
   g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkNativeWindow::OnKey), this);
   g_signal_connect(window_, "key-release-event", G_CALLBACK(&GtkNativeWindow::OnKey), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkNativeWindow::OnDelete), this);
+  g_signal_connect(window_, "window-state-event", G_CALLBACK(&GtkNativeWindow::OnWindowState), this);
 }
 
 void GtkNativeWindow::MoveResize(int x, int y, int width, int height) {
-  // X windows are at least one pixel wide and high.
-  width = std::max(width, 1);
-  height = std::max(height, 1);
+  // X windows are at least one pixel wide and high; positions and sizes travel in 16 bits.
+  x = ClampToWindowSystem(x);
+  y = ClampToWindowSystem(y);
+  width = std::clamp(width, 1, kMaxWindowCoordinate);
+  height = std::clamp(height, 1, kMaxWindowCoordinate);
   bounds_ = Rect{x, y, x + width, y + height};
   gtk_window_move(GTK_WINDOW(window_), x, y);
   gtk_window_resize(GTK_WINDOW(window_), width, height);
@@ -111,6 +114,9 @@ void GtkNativeWindow::SetVisible(bool visible) {
   visible_ = visible;
   if (visible) {
     gtk_window_move(GTK_WINDOW(window_), bounds_.left, bounds_.top);
+    // Shown means shown: a window hidden while the application was minimised comes back normal
+    // (and brings the others with it).
+    gtk_window_deiconify(GTK_WINDOW(window_));
     gtk_widget_show(window_);
   } else {
     gtk_widget_hide(window_);
@@ -125,6 +131,46 @@ void GtkNativeWindow::SetTopmost(bool topmost) {
 void GtkNativeWindow::BringToFront() {
   // Raised without taking the focus.
   gdk_window_raise(gtk_widget_get_window(window_));
+}
+
+void GtkNativeWindow::Activate() {
+  GdkWindow* window = gtk_widget_get_window(window_);
+  gdk_window_raise(window);
+  // A current timestamp: window managers refuse activation requests that look stale.
+  gdk_window_focus(window, gdk_x11_get_server_time(window));
+}
+
+bool GtkNativeWindow::PlaceBelow(uint64_t windowId) {
+  const auto sibling = static_cast<Window>(windowId);
+  if (sibling == 0 || sibling == xid_) return false;
+  GdkDisplay* display = gdk_x11_lookup_xdisplay(display_);
+  const Window root = DefaultRootWindow(display_);
+  gdk_x11_display_error_trap_push(display);
+  XWindowAttributes attributes{};
+  const bool exists = XGetWindowAttributes(display_, sibling, &attributes) != 0;
+  if (gdk_x11_display_error_trap_pop(display) != 0 || !exists) return false;
+  gdk_x11_display_error_trap_push(display);
+  if (gdk_x11_screen_supports_net_wm_hint(gdk_screen_get_default(),
+                                          gdk_atom_intern_static_string("_NET_RESTACK_WINDOW"))) {
+    // The window manager restacks frames; a direct request would name a window that is no
+    // sibling of ours under a reparenting manager. Source indication 2: managers honour the
+    // request only from pagers and similar tools, which is what this is.
+    XEvent message{};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = xid_;
+    message.xclient.message_type = XInternAtom(display_, "_NET_RESTACK_WINDOW", False);
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = 2;
+    message.xclient.data.l[1] = static_cast<long>(sibling);
+    message.xclient.data.l[2] = Below;
+    XSendEvent(display_, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
+  } else {
+    XWindowChanges changes{};
+    changes.sibling = sibling;
+    changes.stack_mode = Below;
+    XConfigureWindow(display_, xid_, CWSibling | CWStackMode, &changes);
+  }
+  return gdk_x11_display_error_trap_pop(display) == 0;
 }
 
 bool GtkNativeWindow::SupportsPerPixelAlpha() const {
@@ -281,6 +327,16 @@ int GtkNativeWindow::OnDelete(GtkWidget*, GdkEvent*, void* self) {
   auto& window = *static_cast<GtkNativeWindow*>(self);
   if (window.input_ != nullptr) window.input_->CloseRequested();
   return TRUE;  // the owner decides whether the window goes
+}
+
+int GtkNativeWindow::OnWindowState(GtkWidget*, GdkEvent* event, void* self) {
+  auto& window = *static_cast<GtkNativeWindow*>(self);
+  const GdkEventWindowState& state = event->window_state;
+  constexpr int kWatched = GDK_WINDOW_STATE_ICONIFIED | GDK_WINDOW_STATE_WITHDRAWN;
+  // Hiding a window (withdrawn) is no minimise; showing it again counts as a restore.
+  if ((state.changed_mask & kWatched) == 0 || (state.new_window_state & GDK_WINDOW_STATE_WITHDRAWN) != 0) return FALSE;
+  if (window.onIconified_) window.onIconified_((state.new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0);
+  return FALSE;
 }
 
 }  // namespace kpf::platform::gtk

@@ -11,6 +11,7 @@
 // Per-pixel path: with a compositor the window has an RGBA visual and the premultiplied picture
 // is painted with its alpha; pixels of alpha 0 also leave the input shape.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,12 @@ class GtkNativeWindow : public platform::NativeWindow {
   void SetTopmost(bool topmost) override;
   bool Topmost() const override { return topmost_; }
   void BringToFront() override;
+  // Raised and focused through the window manager (_NET_ACTIVE_WINDOW where it has one).
+  void Activate() override;
+  // _NET_RESTACK_WINDOW where the window manager offers it, else a plain restack beside the
+  // sibling. Every request that names the other client's window runs inside an X error trap: a
+  // window that has gone (or that is no sibling of ours) gives false.
+  bool PlaceBelow(uint64_t windowId) override;
   bool SupportsPerPixelAlpha() const override;
   // Also drops the input shape a per-pixel picture left behind.
   void ShowImage(const ImageView& image) override;
@@ -58,6 +65,8 @@ class GtkNativeWindow : public platform::NativeWindow {
 
   // The X window, for tests and desktop queries.
   unsigned long XWindowId() const { return xid_; }
+  // Told when the shown window becomes iconified (true) or shows normally again (false).
+  void SetOnIconified(std::function<void(bool iconified)> handler) { onIconified_ = std::move(handler); }
 
  private:
   struct SurfaceDeleter {
@@ -79,6 +88,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   static int OnMotion(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnKey(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnDelete(GtkWidget* widget, GdkEvent* event, void* self);
+  static int OnWindowState(GtkWidget* widget, GdkEvent* event, void* self);
 
   GtkWidget* window_ = nullptr;
   Display* display_ = nullptr;
@@ -91,6 +101,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   Surface picture_;
   Paint paint_ = Paint::Opaque;
   uint8_t constantAlpha_ = 255;
+  std::function<void(bool)> onIconified_;
 };
 
 }  // namespace kpf::platform::gtk

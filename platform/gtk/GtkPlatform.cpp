@@ -31,6 +31,7 @@ GtkPlatform::GtkPlatform(TimerFactory timerFactory) : timerFactory_(std::move(ti
   loop_ = std::make_unique<GtkEventLoop>();
   desktop_ = std::make_unique<X11Desktop>(GDK_DISPLAY_XDISPLAY(display));
   screenSaver_ = std::make_unique<GtkScreenSaver>(GDK_DISPLAY_XDISPLAY(display), *loop_);
+  application_ = std::make_unique<GtkApplicationWindows>(*loop_);
 }
 
 GtkPlatform::~GtkPlatform() = default;
@@ -50,11 +51,29 @@ LocalTime GtkPlatform::Now() {
 
 bool GtkPlatform::HasWaveOut() { return HasSoundOutput(CurrentSoundEnvironment()); }
 
-std::unique_ptr<NativeWindow> GtkPlatform::CreateWindow() { return std::make_unique<GtkNativeWindow>(); }
+void GtkPlatform::WarpPointer(Point to) {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+  if (pointer == nullptr) return;
+  gdk_device_warp(pointer, gdk_display_get_default_screen(display), ClampToWindowSystem(to.x),
+                  ClampToWindowSystem(to.y));
+  gdk_display_flush(display);
+}
+
+std::unique_ptr<NativeWindow> GtkPlatform::CreateWindow() {
+  auto window = std::make_unique<GtkNativeWindow>();
+  GtkApplicationWindows* application = application_.get();
+  window->SetOnIconified([application](bool iconified) { application->WindowIconified(iconified); });
+  return window;
+}
 
 MessageBoxResult GtkPlatform::MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
                                          MessageBoxButtons buttons) {
-  return RunMessageBox(text, caption, icon, buttons);
+  return RunMessageBox(text, caption, icon, buttons, [this] { return loop_->Terminating(); });
+}
+
+int GtkPlatform::ShowMessageDialog(const MessageDialogRequest& request, MessageDialogCloser& closer) {
+  return RunMessageDialog(request, closer, [this] { return loop_->Terminating(); });
 }
 
 namespace {
@@ -84,18 +103,10 @@ bool GtkPlatform::StartProgram(const std::string& program, const std::vector<std
   return SpawnDetached(call, G_SPAWN_DEFAULT);
 }
 
-void GtkPlatform::SetApplicationMinimised(bool minimised) {
-  GList* windows = gtk_window_list_toplevels();
-  for (GList* item = windows; item != nullptr; item = item->next) {
-    GtkWindow* window = GTK_WINDOW(item->data);
-    if (!gtk_widget_get_visible(GTK_WIDGET(window))) continue;
-    if (minimised) {
-      gtk_window_iconify(window);
-    } else {
-      gtk_window_deiconify(window);
-    }
-  }
-  g_list_free(windows);
+void GtkPlatform::SetApplicationMinimised(bool minimised) { application_->SetMinimised(minimised); }
+
+void GtkPlatform::SetOnApplicationMinimised(std::function<void(bool)> handler) {
+  application_->SetOnChanged(std::move(handler));
 }
 
 std::unique_ptr<PopupMenu> GtkPlatform::CreatePopupMenu() { return std::make_unique<GtkPopupMenu>(); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.hpp"
+#include "platform/gtk/GtkApplicationWindows.hpp"
 #include "platform/gtk/GtkEventLoop.hpp"
 #include "platform/gtk/GtkScreenSaver.hpp"
 #include "platform/gtk/X11Desktop.hpp"
@@ -34,6 +35,8 @@ class GtkPlatform : public platform::Platform {
   Rect ScreenRect() override { return desktop_->ScreenRect(); }
   Rect WorkArea() override { return desktop_->WorkArea(); }
   Point Pointer() override { return desktop_->Pointer(); }
+  // gdk_device_warp of the seat's pointer (positions clamped to what X can carry).
+  void WarpPointer(Point to) override;
   std::vector<DesktopWindow> WindowsFromForeground() override { return desktop_->WindowsFromForeground(); }
   std::optional<Rect> TaskbarRect() override { return desktop_->TaskbarRect(); }
   // True with a PulseAudio/PipeWire server or an ALSA playback device (see SoundOutputProbe).
@@ -43,11 +46,14 @@ class GtkPlatform : public platform::Platform {
 
   MessageBoxResult MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
                               MessageBoxButtons buttons) override;
+  // A GtkMessageDialog (GtkMessageBox.hpp); the end of the loop ends it too.
+  int ShowMessageDialog(const MessageDialogRequest& request, MessageDialogCloser& closer) override;
   // Starts xdg-open with the target as its only argument; false when it cannot be started.
   bool ShellOpen(const std::string& target) override;
   bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
-  // Iconifies the application's shown windows, or brings them back.
+  // The application's windows go and come back together (GtkApplicationWindows).
   void SetApplicationMinimised(bool minimised) override;
+  void SetOnApplicationMinimised(std::function<void(bool)> handler) override;
 
   // GtkMenu at the given point (GtkPopupMenu).
   std::unique_ptr<PopupMenu> CreatePopupMenu() override;
@@ -69,6 +75,7 @@ class GtkPlatform : public platform::Platform {
   std::unique_ptr<GtkEventLoop> loop_;
   std::unique_ptr<X11Desktop> desktop_;
   std::unique_ptr<GtkScreenSaver> screenSaver_;
+  std::unique_ptr<GtkApplicationWindows> application_;
 };
 
 }  // namespace kpf::platform::gtk

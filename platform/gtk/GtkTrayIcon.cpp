@@ -99,7 +99,7 @@ GtkTrayIcon::GtkTrayIcon(bool preferIndicator) : menu_(std::make_unique<GtkPopup
 
 GtkTrayIcon::~GtkTrayIcon() {
   if (indicatorRefresh_ != 0) g_source_remove(indicatorRefresh_);
-  HideBalloon();
+  ReleaseBalloon();
   if (statusIcon_ != nullptr) {
     // A tray that went away took the icon's embedded window with it; unmapping that window then
     // fails, which must not end the program.
@@ -222,21 +222,20 @@ void GtkTrayIcon::OnStatusIconPopup(GtkStatusIcon*, unsigned, unsigned, void* se
 }
 
 void GtkTrayIcon::ShowBalloon(const Balloon& balloon) {
-  HideBalloon();
 #ifdef KPF_HAVE_LIBNOTIFY
   if (!NotificationsReady()) return;
   const std::string title = DisplayText(balloon.title);
-  const std::string text = DisplayText(balloon.text);
+  const std::string body = NotificationBody(DisplayText(balloon.text));
   const char* icon = BalloonIconName(balloon.icon);
-  balloon_ = notify_notification_new(title.c_str(), text.c_str(), *icon != '\0' ? icon : nullptr);
+  if (balloon_ == nullptr) {
+    balloon_ = notify_notification_new(title.c_str(), body.c_str(), *icon != '\0' ? icon : nullptr);
+  } else {
+    notify_notification_update(balloon_, title.c_str(), body.c_str(), *icon != '\0' ? icon : nullptr);
+  }
   notify_notification_set_timeout(balloon_, balloon.timeoutMs > 0 ? balloon.timeoutMs : NOTIFY_EXPIRES_DEFAULT);
   GError* error = nullptr;
-  if (!notify_notification_show(balloon_, &error)) {
-    // No notification daemon: the balloon is dropped, as a failed shell call would be.
-    if (error != nullptr) g_error_free(error);
-    g_object_unref(balloon_);
-    balloon_ = nullptr;
-  }
+  // No notification daemon: the balloon is dropped, as a failed shell call would be.
+  if (!notify_notification_show(balloon_, &error) && error != nullptr) g_error_free(error);
 #else
   (void)balloon;
 #endif
@@ -244,11 +243,31 @@ void GtkTrayIcon::ShowBalloon(const Balloon& balloon) {
 
 void GtkTrayIcon::HideBalloon() {
 #ifdef KPF_HAVE_LIBNOTIFY
+  if (balloon_ != nullptr) notify_notification_close(balloon_, nullptr);
+#endif
+}
+
+void GtkTrayIcon::ReleaseBalloon() {
+#ifdef KPF_HAVE_LIBNOTIFY
   if (balloon_ == nullptr) return;
   notify_notification_close(balloon_, nullptr);
   g_object_unref(balloon_);
   balloon_ = nullptr;
 #endif
+}
+
+std::string NotificationBody(const std::string& text) {
+  std::string body;
+  body.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': body += "&amp;"; break;
+      case '<': body += "&lt;"; break;
+      case '>': body += "&gt;"; break;
+      default: body += c; break;
+    }
+  }
+  return body;
 }
 
 }  // namespace kpf::platform::gtk

@@ -50,6 +50,7 @@ class GtkTrayIcon : public TrayIcon {
  private:
   void RefreshIndicatorMenu();
   void ApplyPicture();
+  void ReleaseBalloon();
   static void OnStatusIconPopup(GtkStatusIcon* icon, unsigned button, unsigned time, void* self);
 
   Kind kind_ = Kind::StatusIcon;
@@ -63,10 +64,14 @@ class GtkTrayIcon : public TrayIcon {
   Picture picture_;
   std::string pictureFile_;
   bool visible_ = false;
+  // One notification for all balloons: each new balloon replaces the one before (same id).
   NotifyNotification* balloon_ = nullptr;
 };
 
 // The icon name of a balloon kind (empty for none).
 const char* BalloonIconName(BalloonIcon icon);
+// A balloon's text as a notification body, which notification servers read as markup: "&", "<"
+// and ">" are escaped, so the text always shows as it is.
+std::string NotificationBody(const std::string& text);
 
 }  // namespace kpf::platform::gtk

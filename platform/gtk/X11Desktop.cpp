@@ -126,6 +126,11 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
   if (const auto active = ActiveWindow()) {
     const auto found = std::find(stack.begin(), stack.end(), *active);
     if (found != stack.end()) first = found;
+    // The active window belongs to another client and may have gone: then there is no active
+    // window (rather than the one below it).
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, *active, &attributes) == 0) return {};
   }
   std::vector<DesktopWindow> windows;
   for (auto it = first; it != stack.end(); ++it) windows.push_back(Describe(*it));

@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessPlatform.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -51,19 +52,49 @@ HeadlessWindow* HeadlessPlatform::LastWindow() const {
   return screenState_->windows.empty() ? nullptr : screenState_->windows.back();
 }
 
+std::optional<int> HeadlessPlatform::NextAnswer(const platform::MessageDialogCloser* closer) {
+  if (answers_.empty()) return std::nullopt;
+  const Answer answer = answers_.front();
+  answers_.pop_front();
+  // The loop runs while the box is open, in slices, so that an owner ending it is seen at once.
+  constexpr int64_t kSliceMs = 10;
+  const auto ended = [&] { return loop_.Terminating() || (closer != nullptr && closer->Closed()); };
+  while (loop_.NowMs() < answer.at && !ended()) loop_.AdvanceBy(std::min(answer.at - loop_.NowMs(), kSliceMs));
+  if (ended()) return std::nullopt;
+  return answer.code;
+}
+
 platform::MessageBoxResult HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption,
                                                         platform::MessageBoxIcon icon,
                                                         platform::MessageBoxButtons buttons) {
   MessageBoxCall call{text, caption, icon, buttons};
   messageBoxes_.push_back(call);
   Trace("message box: " + caption + ": " + text);
-  if (!answers_.empty()) {
-    const platform::MessageBoxResult answer = answers_.front();
-    answers_.pop_front();
-    return answer;
-  }
+  const bool question = buttons == platform::MessageBoxButtons::YesNo || buttons == platform::MessageBoxButtons::YesNoCancel;
+  const auto fallback = question ? platform::MessageBoxResult::No : platform::MessageBoxResult::Ok;
+  if (!answers_.empty()) return static_cast<platform::MessageBoxResult>(NextAnswer(nullptr).value_or(static_cast<int>(fallback)));
   if (messageBoxHandler_) return messageBoxHandler_(call);
-  return platform::MessageBoxResult::Ok;
+  return fallback;
+}
+
+int HeadlessPlatform::ShowMessageDialog(const platform::MessageDialogRequest& request,
+                                        platform::MessageDialogCloser& closer) {
+  MessageDialogCall call{request, request.dismissResult, loop_.NowMs(), loop_.NowMs(), false};
+  std::string shown = "message dialog: " + request.caption + ": " + request.text + " [";
+  for (size_t i = 0; i < request.buttons.size(); ++i) shown += (i > 0 ? "|" : "") + request.buttons[i].label;
+  Trace(shown + "]");
+  if (!closer.Closed()) {
+    if (!answers_.empty()) {
+      call.result = NextAnswer(&closer).value_or(request.dismissResult);
+    } else if (!request.buttons.empty()) {
+      call.result = request.buttons.front().result;
+    }
+  }
+  call.endedByOwner = closer.Closed();
+  if (call.endedByOwner) call.result = request.dismissResult;
+  call.endedAt = loop_.NowMs();
+  messageDialogs_.push_back(call);
+  return call.result;
 }
 
 bool HeadlessPlatform::ShellOpen(const std::string& target) {
@@ -83,8 +114,13 @@ bool HeadlessPlatform::StartProgram(const std::string& program, const std::vecto
 }
 
 void HeadlessPlatform::SetApplicationMinimised(bool minimised) {
+  const bool changed = minimised != minimised_;
   minimised_ = minimised;
   Trace(minimised ? "minimised: 1" : "minimised: 0");
+  if (!changed) return;
+  loop_.Post([this, minimised] {
+    if (onMinimised_) onMinimised_(minimised);
+  });
 }
 
 std::unique_ptr<platform::PopupMenu> HeadlessPlatform::CreatePopupMenu() {

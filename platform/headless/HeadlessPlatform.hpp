@@ -30,6 +30,15 @@ struct MessageBoxCall {
   platform::MessageBoxButtons buttons = platform::MessageBoxButtons::Ok;
 };
 
+// A box of ShowMessageDialog: what was asked, the answer, and when it came and went (virtual ms).
+struct MessageDialogCall {
+  platform::MessageDialogRequest request;
+  int result = 0;
+  int64_t shownAt = 0;
+  int64_t endedAt = 0;
+  bool endedByOwner = false;  // its closer ended it
+};
+
 class HeadlessPlatform : public platform::Platform {
  public:
   HeadlessPlatform();
@@ -43,6 +52,10 @@ class HeadlessPlatform : public platform::Platform {
   platform::Rect ScreenRect() override { return screen_; }
   platform::Rect WorkArea() override { return workArea_.value_or(screen_); }
   platform::Point Pointer() override { return pointer_; }
+  void WarpPointer(platform::Point to) override {
+    pointer_ = to;
+    ++pointerWarps_;
+  }
   std::vector<platform::DesktopWindow> WindowsFromForeground() override { return desktopWindows_; }
   std::optional<platform::Rect> TaskbarRect() override { return taskbar_; }
   bool HasWaveOut() override { return hasWaveOut_; }
@@ -52,6 +65,8 @@ class HeadlessPlatform : public platform::Platform {
   bool ShellOpen(const std::string& target) override;
   bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
   void SetApplicationMinimised(bool minimised) override;
+  void SetOnApplicationMinimised(std::function<void(bool)> handler) override { onMinimised_ = std::move(handler); }
+  int ShowMessageDialog(const platform::MessageDialogRequest& request, platform::MessageDialogCloser& closer) override;
   std::unique_ptr<platform::PopupMenu> CreatePopupMenu() override;
   std::unique_ptr<platform::HintWindow> CreateHintWindow() override;
   std::unique_ptr<platform::TrayIcon> CreateTrayIcon() override;
@@ -85,13 +100,19 @@ class HeadlessPlatform : public platform::Platform {
   // The most recently created window that still exists, or null.
   HeadlessWindow* LastWindow() const;
 
-  // Message boxes: every call is recorded; answers are taken from the queue, or come from the
-  // answer handler when one is set, else Ok.
-  void QueueMessageBoxAnswer(platform::MessageBoxResult answer) { answers_.push_back(answer); }
+  // Message boxes (MessageBox and ShowMessageDialog): every call is recorded. Each box takes the
+  // next queued answer; one queued for a later time keeps the box open, with the loop running,
+  // until then (an owner that ends the box, or the end of the loop, answers the dismiss result
+  // first). Without a queued answer the handler answers MessageBox when set; otherwise a box
+  // answers its first button, except that a question with Yes and No answers No.
+  void QueueMessageBoxAnswer(platform::MessageBoxResult answer) { QueueAnswer(static_cast<int>(answer), 0); }
+  void QueueAnswer(int code, int64_t atMs) { answers_.push_back({code, atMs}); }
   void SetMessageBoxHandler(std::function<platform::MessageBoxResult(const MessageBoxCall&)> handler) {
     messageBoxHandler_ = std::move(handler);
   }
   const std::vector<MessageBoxCall>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<MessageDialogCall>& MessageDialogs() const { return messageDialogs_; }
+  int PointerWarps() const { return pointerWarps_; }
 
   // Shell: targets are recorded; ShellOpen returns the set result (default true).
   void SetShellOpenResult(bool result) { shellOpenResult_ = result; }
@@ -100,7 +121,8 @@ class HeadlessPlatform : public platform::Platform {
   // returns the shell-open result too.
   const std::vector<std::vector<std::string>>& StartedPrograms() const { return startedPrograms_; }
 
-  // Last value given to SetApplicationMinimised (false before any call).
+  // Last value given to SetApplicationMinimised (false before any call). A change is reported to
+  // the handler of SetOnApplicationMinimised from the loop, as a window manager's report would be.
   bool ApplicationMinimised() const { return minimised_; }
 
   // Desktop services: the live popup menus, hint windows and tray icons (creation order, the
@@ -121,6 +143,13 @@ class HeadlessPlatform : public platform::Platform {
 
  private:
   void Trace(std::string event) const;
+  struct Answer {
+    int code = 0;
+    int64_t at = 0;
+  };
+  // The next queued answer, once its time has come; none when the loop ended or `closer` ended
+  // the box first (or nothing is queued).
+  std::optional<int> NextAnswer(const platform::MessageDialogCloser* closer);
 
   HeadlessEventLoop loop_;
   std::shared_ptr<HeadlessScreen> screenState_ = std::make_shared<HeadlessScreen>();
@@ -131,9 +160,12 @@ class HeadlessPlatform : public platform::Platform {
   std::optional<platform::Rect> taskbar_;
   bool hasWaveOut_ = true;
   platform::LocalTime startTime_{2000, 1, 1, 0, 0, 0, 7};
-  std::deque<platform::MessageBoxResult> answers_;
+  std::deque<Answer> answers_;
   std::function<platform::MessageBoxResult(const MessageBoxCall&)> messageBoxHandler_;
   std::vector<MessageBoxCall> messageBoxes_;
+  std::vector<MessageDialogCall> messageDialogs_;
+  int pointerWarps_ = 0;
+  std::function<void(bool)> onMinimised_;
   bool shellOpenResult_ = true;
   std::vector<std::string> openedTargets_;
   std::vector<std::vector<std::string>> startedPrograms_;

@@ -28,6 +28,11 @@ class HeadlessWindow : public platform::NativeWindow {
   void SetTopmost(bool topmost) override { topmost_ = topmost; }
   bool Topmost() const override { return topmost_; }
   void BringToFront() override { ++bringToFrontCount_; }
+  void Activate() override { ++activateCount_; }
+  bool PlaceBelow(uint64_t windowId) override {
+    placedBelow_.push_back(windowId);
+    return true;
+  }
   bool SupportsPerPixelAlpha() const override { return screen_->perPixelAlpha; }
   void ShowImage(const platform::ImageView& image) override;
   void SetShape(const platform::Region* shape) override;
@@ -50,6 +55,9 @@ class HeadlessWindow : public platform::NativeWindow {
   int Cursor() const { return cursor_; }
   int ImageCount() const { return imageCount_; }  // pictures shown so far, both paths
   int BringToFrontCount() const { return bringToFrontCount_; }
+  int ActivateCount() const { return activateCount_; }
+  // The desktop windows it was restacked below, in order.
+  const std::vector<uint64_t>& PlacedBelow() const { return placedBelow_; }
   platform::WindowInput* Input() const { return input_; }
 
   // Input injection: forwarded to the owner's WindowInput, ignored while none is set.
@@ -80,6 +88,8 @@ class HeadlessWindow : public platform::NativeWindow {
   int cursor_ = 0;
   int imageCount_ = 0;
   int bringToFrontCount_ = 0;
+  int activateCount_ = 0;
+  std::vector<uint64_t> placedBelow_;
 };
 
 }  // namespace kpf::platform::headless

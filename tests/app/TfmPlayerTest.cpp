@@ -168,17 +168,69 @@ TEST_F(SeveralPlayersTest, TrayServicesReachPlayerZerosTrayIcon) {
   ASSERT_NE(tray, nullptr);
   EXPECT_TRUE(tray->Visible());
   EXPECT_EQ(tray->Tooltip(), "Tavimo Viewer");
-  form_->TrayBalloon("Title", "Text", 7);
+  form_->TrayBalloon({"Title", "Text", static_cast<platform::BalloonIcon>(7), 5000});
   EXPECT_EQ(form_->Tray().balloonIcon, 0);
-  form_->TrayBalloon("Title", "Text", 3);
+  EXPECT_EQ(tray->Balloons().back().icon, platform::BalloonIcon::None);
+  form_->TrayBalloon({"Title", "Text", platform::BalloonIcon::Error, 5000});
   EXPECT_EQ(form_->Tray().balloonIcon, 3);
   EXPECT_EQ(form_->Tray().balloonText, "Text");
   ASSERT_EQ(tray->Balloons().size(), 2u);
-  form_->TrayIcon(16, 16, std::vector<uint32_t>(16 * 16, 0xFF0000), 0);
+  EXPECT_EQ(tray->BalloonHides(), 2);  // each balloon first takes the one before away
+  form_->TrayIcon(platform::Picture{16, 16, std::vector<uint32_t>(16 * 16, 0xFFFF0000)});
   EXPECT_TRUE(form_->Tray().customPicture);
   EXPECT_FALSE(tray->Picture().empty());
-  form_->TrayIcon(0, 0, {}, 0);
+  platform_.AdvanceBy(100);
+  form_->TrayIcon({});
   EXPECT_FALSE(form_->Tray().customPicture);
+  EXPECT_TRUE(tray->Picture().empty());
+}
+
+// A further character's scripts reach player 0's icon through the main form, which keeps a
+// reduced copy of its own of every picture.
+TEST_F(SeveralPlayersTest, ScriptsOfAnyPlayerSetTheApplicationsTrayIcon) {
+  project::ProjectSource source = testing::SimpleProject();
+  source.Images.push_back(testing::Square(200, 0xFF00FF00));
+  source.Animations.push_back(testing::Showing(2, "big", 3, 1, 200));
+  source.Scripts = {testing::ScriptOf(0, 0, {testing::Action(170, {{1, "big"}, {1, "0"}})}),
+                    testing::ScriptOf(1, 0, {testing::Action(169, {{1, "Hi"}, {1, "Text"}, {1, "9"}, {1, "3"}})}),
+                    testing::ScriptOf(2, 0, {testing::Action(172, {})})};
+  source.NextScriptId = 3;
+  engine::TFormKPFPlayer* child =
+      form_->CreatePlayer(form_->HandleOf(form_->Player(0)), WriteProject(source, "big.kpf").string());
+  platform::headless::HeadlessTrayIcon* tray = platform_.LastTrayIcon();
+  child->FireScript(0, {});
+  EXPECT_EQ(std::pair(tray->Picture().width, tray->Picture().height), std::pair(64, 64));
+  EXPECT_EQ(tray->Picture().pixels.front(), 0xFF00FF00u);
+  child->FireScript(1, {});
+  EXPECT_EQ(tray->Balloons().back(), (platform::Balloon{"Hi", "Text", platform::BalloonIcon::None, 3000}));
+  child->FireScript(2, {});
+  platform_.AdvanceBy(100);
+  EXPECT_TRUE(tray->Picture().empty());
+}
+
+TEST_F(SeveralPlayersTest, MinimiseAndRestoreRunTriggersSevenAndEightInEveryPlayer) {
+  project::ProjectSource source = testing::SimpleProject();
+  source.Variables = {testing::Variable(1, "DOWN", false), testing::Variable(2, "UP", false)};
+  source.NextVariableId = 3;
+  source.Scripts = {testing::ScriptOf(0, 7, {testing::Action(22, {{13, "1"}, {1, "<%DOWN%> + 1"}})}),
+                    testing::ScriptOf(1, 8, {testing::Action(22, {{13, "2"}, {1, "<%UP%> + 1"}})}),
+                    testing::ScriptOf(2, 0, {testing::Action(97, {})}), testing::ScriptOf(3, 0, {testing::Action(98, {})})};
+  source.NextScriptId = 4;
+  const std::string file = WriteProject(source, "minimise.kpf").string();
+  engine::TFormKPFPlayer* first = form_->CreatePlayer(0, file);
+  engine::TFormKPFPlayer* second = form_->CreatePlayer(form_->HandleOf(*first), file);
+  engine::TFormKPFPlayer* closed = form_->CreatePlayer(form_->HandleOf(*first), file);
+  closed->Close();
+  first->FireScript(2, {});
+  platform_.AdvanceBy(10);
+  EXPECT_EQ(std::pair(IntValue(*first, "DOWN"), IntValue(*second, "DOWN")), std::pair(1, 1));
+  EXPECT_EQ(IntValue(*second, "CURRENT_WINDOW_STATE"), 1);
+  // Any player's restore brings the whole application back, and every player hears of it.
+  second->FireScript(3, {});
+  platform_.AdvanceBy(10);
+  EXPECT_EQ(std::pair(IntValue(*first, "UP"), IntValue(*second, "UP")), std::pair(1, 1));
+  EXPECT_EQ(IntValue(*first, "CURRENT_WINDOW_STATE"), 0);
+  EXPECT_FALSE(form_->Player(0).Closed());
 }
 
 TEST_F(SeveralPlayersTest, RightClickMenuCloseEndsTheProgram) {

@@ -98,12 +98,13 @@ TEST_F(ServicesTest, TrayIconCarriesTitleAndTheSameMenu) {
   EXPECT_EQ(icon->CurrentMenu().front().caption, "Games");
   EXPECT_TRUE(icon->ChooseFromMenu(-static_cast<int>(MenuCommand::Hide)));
   EXPECT_FALSE(h.player->IsVisible());
-  services.ShowTrayBalloon("Title", "Text", 9, 5);
+  services.ShowTrayBalloon({"Title", "Text", platform::BalloonIcon::Error, 5000});
   ASSERT_EQ(icon->Balloons().size(), 1u);
   EXPECT_EQ(icon->Balloons()[0].timeoutMs, 5000);
-  services.SetTrayPicture(2, 1, std::vector<uint32_t>{0x010203, 0x0000FF}, 0xFF0000);  // TColor blue
+  services.SetTrayPicture(desktop::MakeTransparent(2, 1, std::vector<uint32_t>{0x010203, 0x0000FF}, 0xFF0000));
   EXPECT_EQ(icon->Picture().pixels, (std::vector<uint32_t>{0xFF010203, 0}));
-  services.SetTrayPicture(0, 0, {}, desktop::kClNone);
+  services.SetTrayPicture({});
+  h.platform.AdvanceBy(desktop::kMinTrayPictureIntervalMs);  // the next picture waits its turn
   EXPECT_TRUE(icon->Picture().empty());
 }
 

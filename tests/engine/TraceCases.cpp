@@ -175,6 +175,30 @@ ProjectSource CharacterActions() {
   return source;
 }
 
+// The character turns (its start slot mirrors it); a click asks a question that the run answers
+// later, moves it, minimises and restores the application (triggers 7 and 8), glides the pointer,
+// animates the tray icon and asks for a balloon, which nothing shows without a main form.
+ProjectSource WindowActions() {
+  ProjectSource source = WithVariables({"ANSWER", "STATE"});
+  auto idle = Animation(1, "idle", 0, 0, 2, 25);
+  idle.EventScripts[0] = 1;
+  idle.EventScripts[3] = 2;
+  source.Animations.push_back(idle);
+  source.Scripts.push_back(Script(1, "turn", {Act(12)}));
+  source.Scripts.push_back(Script(2, "click", {
+      Act(158, {P::Var(1), P::Text("Go on?"), P::Int(3), P::Int(3)}),
+      Act(3, {P::Text("<%ANSWER%>"), P::Text("0")}),
+      Act(97), Act(4, {P::Text("1")}), Act(98), Act(4, {P::Text("1")}),
+      Act(9, {P::Text("100"), P::Text("120"), P::Text("1")}),
+      Act(178, {P::Text("idle")}),
+      Act(169, {P::Text("Hi"), P::Text("there"), P::Text("7"), P::Text("300")}),
+  }));
+  source.Scripts.push_back(Script(3, "down", {Act(22, {P::Var(2), P::Text("7")})}, 7));
+  source.Scripts.push_back(Script(4, "up", {Act(22, {P::Var(2), P::Text("8")})}, 8));
+  source.NextScriptId = 5;
+  return source;
+}
+
 }  // namespace
 
 const std::map<std::string, std::function<ProjectSource()>>& TraceCases() {
@@ -185,6 +209,7 @@ const std::map<std::string, std::function<ProjectSource()>>& TraceCases() {
       {"playlists", PlayLists},     {"close_menu", CloseMenu},
       {"drag_animation", DragWithAnimation}, {"drag_plain", DragPlain},
       {"sounds", Sounds},           {"character_actions", CharacterActions},
+      {"window_actions", WindowActions},
   };
   return cases;
 }

@@ -43,7 +43,7 @@ class Autostart : public testing::Test {
 
 TEST_F(Autostart, WritesChecksAndDeletes) {
   const engine::AutostartEntry entry("My Pet", "/opt/pets/my pet");
-  EXPECT_EQ(entry.FilePath(), (home_ / "autostart" / "My Pet.desktop").string());
+  EXPECT_EQ(entry.FilePath(), (home_ / "autostart" / "kpfplayer-My_Pet.desktop").string());
   EXPECT_FALSE(entry.IsEnabled());
   ASSERT_TRUE(entry.Enable());
   EXPECT_TRUE(entry.IsEnabled());
@@ -57,13 +57,48 @@ TEST_F(Autostart, WritesChecksAndDeletes) {
   EXPECT_TRUE(entry.Disable());
 }
 
-TEST_F(Autostart, TitleBecomesOneNameComponentAndExecIsQuoted) {
-  for (auto [title, name] : {std::pair{"a/b\\c", "a_b_c"}, {"..", "_"}, {"", "_"}, {"x\ny", "x_y"}})
+TEST_F(Autostart, UntrustedTitlesAndPathsAddNoFilesKeysOrFieldCodes) {
+  for (auto [title, name] : {std::pair{"a/b\\c", "kpfplayer-a_b_c"}, {"..", "kpfplayer-__"}, {"", "kpfplayer-"},
+                             {"x\ny%z", "kpfplayer-x_y_z"}, {"Pet-2_b", "kpfplayer-Pet-2_b"}, {"\xE4", "kpfplayer-_"}})
     EXPECT_EQ(engine::AutostartEntry::SanitisedName(title), name) << title;
   const engine::AutostartEntry entry("../../evil", "/bin/x");
   EXPECT_EQ(fs::path(entry.FilePath()).parent_path(), home_ / "autostart");
-  const std::string text = engine::AutostartEntry::DesktopEntryText("T", "/a \"b\"$c");
-  EXPECT_NE(text.find("Exec=\"/a \\\\\"b\\\\\"\\\\$c\""), std::string::npos) << text;
+  const std::string text = engine::AutostartEntry::DesktopEntryText("T\nHidden=true\r", "/a \"b\"$c 100%");
+  EXPECT_NE(text.find("Exec=\"/a \\\\\"b\\\\\"\\\\$c 100%%\"\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Name=T Hidden=true \n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\nHidden"), std::string::npos) << text;
+  // A relative program path becomes absolute: the launcher starts it from no particular folder.
+  EXPECT_NE(engine::AutostartEntry::DesktopEntryText("T", "pet").find("Exec=\"" + (fs::current_path() / "pet").string()),
+            std::string::npos);
+}
+
+TEST_F(Autostart, ScriptActionsWriteAndRemoveOnlyTheirOwnEntry) {
+  project::ProjectSource source = WithVariables({});
+  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  source.OptionFlags = {0, 1, 1, 1};
+  source.Scripts = {Script(1, "on", {Act(46)}), Script(2, "off", {Act(47)})};
+  source.NextScriptId = 3;
+  engine::PlayerOptions options;
+  options.executablePath = "/opt/pet/pet";
+  Harness<> h(source, options);
+  h.player->SetHeader({"", "", "Pet", 0});
+  ASSERT_TRUE(h.player->Start());
+  fs::create_directories(home_ / "autostart");
+  std::ofstream(home_ / "autostart" / "Pet.desktop") << "[Desktop Entry]\n";  // someone else's
+  h.Fire(1);
+  EXPECT_TRUE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
+  EXPECT_TRUE(h.player->Menu().Command(engine::MenuCommand::RunOnStartup)->checked);
+  h.Fire(2);
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
+  EXPECT_TRUE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+  EXPECT_FALSE(h.player->Menu().Command(engine::MenuCommand::RunOnStartup)->checked);
+
+  options.preview = true;  // a project file played by the generic player writes nothing
+  Harness<> preview(source, options);
+  preview.player->SetHeader({"", "", "Pet", 0});
+  ASSERT_TRUE(preview.player->Start());
+  preview.Fire(1);
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
 }
 
 TEST_F(Autostart, MenuEntryTogglesTheFileButNotOnPreview) {
@@ -73,9 +108,9 @@ TEST_F(Autostart, MenuEntryTogglesTheFileButNotOnPreview) {
   EXPECT_FALSE(item->checked);
   h->player->RunOnStartupClick();
   EXPECT_TRUE(item->checked);
-  EXPECT_TRUE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+  EXPECT_TRUE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
   h->player->RunOnStartupClick();
-  EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
   auto preview = StartedPet(true);
   item = preview->player->Menu().Command(engine::MenuCommand::RunOnStartup);
   EXPECT_EQ(item->caption, "Run on startup disabled on preview");
@@ -91,7 +126,7 @@ TEST_F(Autostart, UninstallRemovesEntryAfterConfirmation) {
   h->platform.QueueMessageBoxAnswer(platform::MessageBoxResult::Yes);
   h->player->UninstallClick();
   EXPECT_TRUE(h->player->Closed());
-  EXPECT_FALSE(fs::exists(home_ / "autostart" / "Pet.desktop"));
+  EXPECT_FALSE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
 }
 
 }  // namespace

@@ -57,13 +57,17 @@ std::vector<std::string> CaseNames() {
 INSTANTIATE_TEST_SUITE_P(Golden, TraceTest, testing::ValuesIn(CaseNames()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
-// The traces use every option but --screen.
+// The traces use every option but --screen; --answer is checked here too.
 TEST(RunArguments, ParsesTheScreenAndRejectsBadInput) {
   const tools::RunOptions options = tools::ParseRunArguments({"pet.exe", "--screen", "800x600"});
   EXPECT_EQ(std::pair(options.screenWidth, options.screenHeight), std::pair(800, 600));
+  const tools::RunOptions answered = tools::ParseRunArguments({"pet", "--answer", "7@900", "--answer", "2@100"});
+  ASSERT_EQ(answered.answers.size(), 2u);
+  EXPECT_EQ(std::pair(answered.answers[0].code, answered.answers[0].at), std::pair(7, int64_t{900}));
   for (const tools::Arguments& args : std::vector<tools::Arguments>{
            {}, {"a", "b"}, {"a", "--seconds"}, {"a", "--seconds", "x"}, {"a", "--click", "1,2"},
-           {"a", "--click", "12@5"}, {"a", "--drag", "1,2@5"}, {"a", "--screen", "800"}, {"a", "--bogus"}}) {
+           {"a", "--click", "12@5"}, {"a", "--drag", "1,2@5"}, {"a", "--screen", "800"}, {"a", "--bogus"},
+           {"a", "--answer", "7"}, {"a", "--answer", "yes@5"}}) {
     EXPECT_THROW(tools::ParseRunArguments(args), std::invalid_argument);
   }
   EXPECT_THROW(tools::RunHeadless({.file = "/nonexistent/kpf/file", .inputs = {}}, {}), std::runtime_error);

@@ -12,6 +12,7 @@
 
 #include "platform/gtk/AlphaShape.hpp"
 #include "platform/gtk/GtkMessageBox.hpp"
+#include "platform/gtk/GtkTrayIcon.hpp"
 #include "platform/gtk/ShellOpenCommand.hpp"
 #include "platform/gtk/SoundOutputProbe.hpp"
 #include "platform/gtk/VirtualKeys.hpp"
@@ -80,6 +81,12 @@ TEST(DisplayTextTest, Utf8StaysAndWindows1252IsConverted) {
   const std::string undefined = DisplayText("a\x81z");                           // a byte Windows-1252 leaves undefined
   EXPECT_EQ(undefined.front(), 'a');
   EXPECT_EQ(undefined.back(), 'z');
+}
+
+// Notification servers read balloon bodies as markup: a script's text must show as it is.
+TEST(NotificationBodyTest, MarkupCharactersAreEscapedAndNothingElse) {
+  EXPECT_EQ(NotificationBody("<b>1 & 2</b> > 0 'x' \"y\""), "&lt;b&gt;1 &amp; 2&lt;/b&gt; &gt; 0 'x' \"y\"");
+  EXPECT_EQ(NotificationBody("&amp;"), "&amp;amp;");
 }
 
 }  // namespace

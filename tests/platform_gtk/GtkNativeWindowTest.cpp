@@ -1,5 +1,6 @@
 // The character window on a real X server: shapes as they show on screen and as they take the
 // pointer, exact placement, and the input it reports.
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -152,6 +153,48 @@ TEST_F(GtkNativeWindowTest, MoveResizePlacesTheWindowExactlyAndStackingFlagsFoll
   window->SetVisible(false);
   EXPECT_FALSE(window->Visible());
   EXPECT_FALSE(window->SupportsPerPixelAlpha());  // Xvfb alone does not composite
+}
+
+// X carries positions in 16 bits: a far position stays at the far edge instead of wrapping round.
+TEST_F(GtkNativeWindowTest, FarPositionsStayAtTheEdgeOfWhatXCanCarry) {
+  auto window = ShowRedWindow(10, 10, 20, 20, nullptr);
+  window->MoveResize(100000, -100000, 20, 20);
+  EXPECT_EQ(window->Bounds().left, 32767);
+  const auto position = [&] {
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(display_, XWindowOf(*window), &root, &x, &y, &width, &height, &border, &depth);
+    return Point{x, y};
+  };
+  EXPECT_TRUE(RunUntil([&] { return position() == Point{32767, -32768}; })) << position().x << "," << position().y;
+}
+
+// Without a window manager the window is restacked beside its sibling directly; a window that
+// has gone is refused inside an X error trap instead of ending the program.
+TEST_F(GtkNativeWindowTest, PlaceBelowRestacksUnderTheSiblingAndRefusesAWindowThatHasGone) {
+  auto lower = ShowRedWindow(10, 10, 20, 20, nullptr);
+  auto upper = ShowRedWindow(15, 15, 20, 20, nullptr);
+  const auto order = [&] {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> stack;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) != 0) {
+      stack.assign(children, children + count);
+      XFree(children);
+    }
+    const auto at = [&](Window w) { return std::find(stack.begin(), stack.end(), w) - stack.begin(); };
+    return at(XWindowOf(*upper)) < at(XWindowOf(*lower));
+  };
+  ASSERT_TRUE(RunUntil([&] { return !order(); }));
+  EXPECT_TRUE(upper->PlaceBelow(XWindowOf(*lower)));
+  EXPECT_TRUE(RunUntil(order));
+  const Window gone = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 5, 5, 0, 0, 0);
+  XDestroyWindow(display_, gone);
+  XSync(display_, False);
+  EXPECT_FALSE(upper->PlaceBelow(gone));
+  EXPECT_FALSE(upper->PlaceBelow(0));
+  RunUntil([] { return false; }, 5);  // the program is still here after the server's answers
 }
 
 // Per-pixel alpha needs a compositor; xcompmgr provides one when it is installed.

@@ -140,6 +140,18 @@ TEST_F(GtkPlatformTest, WindowManagerStackingActiveWindowAndStatesAreUsed) {
   EXPECT_TRUE(windows[1].visible);  // minimised windows still count as shown
 }
 
+// The active window belongs to another client, which may destroy it at any time: reading it then
+// fails inside an error trap, and there is no active window (not the window below it).
+TEST_F(GtkPlatformTest, AnActiveWindowThatHasGoneMeansNoActiveWindow) {
+  const Window below = MakeWindow("below", 0, 0, 10, 10, true);
+  const Window gone = XCreateSimpleWindow(display_, Root(), 0, 0, 10, 10, 0, 0, 0);
+  SetLongs(Root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW, {static_cast<long>(below), static_cast<long>(gone)});
+  SetLongs(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(gone)});
+  XDestroyWindow(display_, gone);
+  XSync(display_, False);
+  EXPECT_TRUE(platform_->WindowsFromForeground().empty());
+}
+
 TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
   auto window = platform_->CreateWindow();
   window->MoveResize(30, 40, 20, 10);
@@ -209,6 +221,40 @@ TEST_F(GtkPlatformTest, StartProgramPassesItsArgumentsUntouched) {
   EXPECT_FALSE(platform_->StartProgram("", {}));
   EXPECT_FALSE(platform_->StartProgram(folder + "/missing-program", {}));
   std::filesystem::remove_all(folder);
+}
+
+// A box whose owner ends it (a character that closes) answers its dismiss result; one ended
+// before it came up is never shown. Its text is plain: what looks like markup shows as it is.
+TEST_F(GtkPlatformTest, AMessageDialogItsOwnerEndsAnswersTheDismissResult) {
+  struct Watch {
+    MessageDialogCloser closer;
+    std::string text;
+    gboolean markup = TRUE;
+  } watch;
+  const MessageDialogRequest request{"Is <i>this</i> 100%?", "Owner ends", MessageBoxIcon::Warning,
+                                     {{"&Yes", 6}, {"N&o to All", 9}}, 2};
+  const guint poll = g_timeout_add(
+      20,
+      [](gpointer data) -> gboolean {
+        auto& self = *static_cast<Watch*>(data);
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* item = windows; item != nullptr; item = item->next) {
+          if (!GTK_IS_MESSAGE_DIALOG(item->data) || !gtk_widget_get_mapped(GTK_WIDGET(item->data))) continue;
+          gchar* text = nullptr;
+          g_object_get(item->data, "text", &text, "use-markup", &self.markup, nullptr);
+          self.text = text != nullptr ? text : "";
+          g_free(text);
+          self.closer.Close();
+        }
+        g_list_free(windows);
+        return G_SOURCE_CONTINUE;
+      },
+      &watch);
+  EXPECT_EQ(platform_->ShowMessageDialog(request, watch.closer), 2);
+  g_source_remove(poll);
+  EXPECT_EQ(watch.text, "Is <i>this</i> 100%?");
+  EXPECT_FALSE(watch.markup);
+  EXPECT_EQ(platform_->ShowMessageDialog(request, watch.closer), 2);  // closed already: not shown
 }
 
 // Answers the message box with a key typed by xdotool once the box has the focus. A guard

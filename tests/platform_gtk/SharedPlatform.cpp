@@ -1,5 +1,6 @@
 // The whole test program shares one Xvfb server and one GtkPlatform: GDK keeps its display
-// connection for the life of the process, and losing the server would end the process.
+// connection for the life of the process, and losing the server would end the process. Built with
+// KPF_TEST_WINDOW_MANAGER, the server also runs an EWMH window manager (openbox).
 #include <gdk/gdk.h>
 
 #include <cstdlib>
@@ -8,6 +9,9 @@
 
 #include "GtkTestSupport.hpp"
 #include "XvfbServer.hpp"
+#ifdef KPF_TEST_WINDOW_MANAGER
+#include "WindowManager.hpp"
+#endif
 
 // GTK, fontconfig and friends keep process-lifetime caches that the leak checker would report.
 extern "C" const char* __lsan_default_suppressions() {
@@ -22,6 +26,9 @@ namespace {
 
 struct Shared {
   support::XvfbServer server;
+#ifdef KPF_TEST_WINDOW_MANAGER
+  support::WindowManager manager;
+#endif
   std::string error;
   std::unique_ptr<GtkPlatform> platform;
   bool started = false;
@@ -38,6 +45,9 @@ void StartShared() {
   shared.started = true;
   const auto display = shared.server.Start("800x600x24", support::XvfbServer::Root::Black, shared.error);
   if (!display) return;
+#ifdef KPF_TEST_WINDOW_MANAGER
+  if (!shared.manager.Start(*display, shared.error)) return;
+#endif
   setenv("DISPLAY", display->c_str(), 1);
   try {
     shared.platform = std::make_unique<GtkPlatform>();
@@ -57,6 +67,9 @@ class SharedTeardown : public ::testing::Environment {
       while (g_main_context_iteration(nullptr, FALSE)) {
       }
     }
+#ifdef KPF_TEST_WINDOW_MANAGER
+    shared.manager.Stop();
+#endif
     shared.server.Stop();
   }
 };

@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <vector>
+
+#include "ChildProcess.hpp"
 
 extern char** environ;
 
@@ -54,11 +54,6 @@ std::optional<std::string> XvfbServer::Start(const std::string& geometry, Root r
   return ":" + number;
 }
 
-void XvfbServer::Stop() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
+void XvfbServer::Stop() { EndChild(pid_); }
 
 }  // namespace kpf::support

@@ -148,6 +148,11 @@ int Session::Run() {
   player_->SetSoundOutput(&sounds);
   player_->SetTraceSink([this](const std::string& line) { Emit(line); });
   player_->OnExitRequested = [this] { platform_.VirtualLoop().Quit(0); };
+  // The one player is the whole application: it hears of its minimise and restore.
+  platform_.SetOnApplicationMinimised([this](bool minimised) { player_->ApplicationMinimised(minimised); });
+  std::vector<RunAnswer> answers = options_.answers;
+  std::stable_sort(answers.begin(), answers.end(), [](const RunAnswer& a, const RunAnswer& b) { return a.at < b.at; });
+  for (const RunAnswer& answer : answers) platform_.QueueAnswer(answer.code, answer.at);
 
   const fs::path resources = fs::temp_directory_path() / ("kpftool-run-" + std::to_string(::getpid()));
   package::ExtractedFileList extracted;
@@ -188,6 +193,7 @@ int Session::Run() {
     if (!player_->Closed() && !platform_.Loop().Terminating()) platform_.AdvanceTo(endMs);
   }
   Emit(engine::TraceLine(platform_.NowMs(), "end").str());
+  platform_.SetOnApplicationMinimised(nullptr);
   endTimer.reset();
   player_.reset();
   extracted.DeleteAll();
@@ -214,6 +220,9 @@ RunOptions ParseRunArguments(const Arguments& args) {
       std::tie(options.screenWidth, options.screenHeight) = Pair(value(), 'x', "screen size");
     } else if (arg == "--trace") {
       options.trace = true;
+    } else if (arg == "--answer") {
+      const auto [code, at] = AtTime(value());
+      options.answers.push_back({static_cast<int>(ToNumber(code, "answer code")), at});
     } else if (arg == "--click" || arg == "--dblclick" || arg == "--key" || arg == "--menu" || arg == "--drag") {
       const auto [what, at] = AtTime(value());
       RunInput input;

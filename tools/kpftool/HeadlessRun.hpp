@@ -18,6 +18,12 @@ struct RunInput {
   std::string caption;
 };
 
+// The answer to the next message box (or question) shown at or after virtual time `at`.
+struct RunAnswer {
+  int code = 0;
+  int64_t at = 0;
+};
+
 struct RunOptions {
   std::string file;
   int64_t seconds = 10;
@@ -25,6 +31,9 @@ struct RunOptions {
   int screenWidth = 1024;
   int screenHeight = 768;
   bool trace = false;
+  // In time order, one per box; a box without one answers its first button (a yes/no question:
+  // No).
+  std::vector<RunAnswer> answers = {};
   std::vector<RunInput> inputs;
 };
 

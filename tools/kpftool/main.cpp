@@ -19,7 +19,8 @@ const Command kCommands[] = {
     {"eval", "eval [--vars FILE] [--seed S] EXPR|-    evaluate expressions as the player does",
      kpf::tools::RunEval},
     {"run", "run FILE [--seconds N] [--seed S] [--screen WxH] [--click X,Y@T] [--dblclick X,Y@T] "
-            "[--drag X1,Y1:X2,Y2@T] [--key CODE@T] [--menu CAPTION@T] [--trace]    play headless",
+            "[--drag X1,Y1:X2,Y2@T] [--key CODE@T] [--menu CAPTION@T] "
+            "[--answer CODE@T] [--trace]    play headless",
      kpf::tools::RunRun},
     {"extract", "extract FILE DIR    write the project as an editable source folder",
      kpf::tools::RunExtract},
