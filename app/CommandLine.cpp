@@ -6,17 +6,17 @@
 
 namespace kpf::app {
 
-namespace {
-
-std::string Upper(std::string_view text) {
+std::string UpperCase(std::string_view text) {
   std::string upper(text);
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return upper;
 }
 
+namespace {
+
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
-  return text.size() >= prefix.size() && Upper(std::string_view(text).substr(0, prefix.size())) == prefix;
+  return text.size() >= prefix.size() && UpperCase(std::string_view(text).substr(0, prefix.size())) == prefix;
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
@@ -68,7 +68,7 @@ std::string FolderText(const std::string& text) {
 }
 
 bool IsProjectFileArgument(const std::string& argument) {
-  const std::string upper = Upper(argument);
+  const std::string upper = UpperCase(argument);
   return upper.find(".TMP") != std::string::npos || upper.find(".KPF") != std::string::npos;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kpf::app {
@@ -43,6 +44,9 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments);
 
 // True when `argument` names a project file: its upper-case form contains ".TMP" or ".KPF".
 bool IsProjectFileArgument(const std::string& argument);
+
+// The text with its ASCII letters in upper case (switches are compared so).
+std::string UpperCase(std::string_view text);
 
 // Folder text of "-DLL"/"-KPFPATH": at most kMaxFolderText characters, "_$_" read as a space.
 std::string FolderText(const std::string& text);

@@ -134,6 +134,8 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   } else {
     options.temporaryFolder = settings_.resourceFolder;
   }
+  options.screenSaver = settings_.screenSaverMode;
+  if (!options.screenSaver && commandLine_.screenSaverPreview) options.screenSaver = engine::ScreenSaverMode::Run;
   // Handles are never given twice, so neither is a seed (player counts fall as closed ones go).
   options.randomSeed = settings_.randomSeed + static_cast<uint32_t>(entry->handle - 1);
   entry->player = std::make_unique<engine::TFormKPFPlayer>(platform_, std::move(options));

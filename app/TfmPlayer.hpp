@@ -76,6 +76,9 @@ class TfmPlayer {
     // Folder of the message sockets (MessageChannel::DefaultFolder()); "" = no messages between
     // processes, neither received nor sent.
     std::string messageFolder;
+    // The players' screen-saver mode; none: the ordinary role ("-SCRPREVIEW" still makes them run
+    // as a screen saver).
+    std::optional<engine::ScreenSaverMode> screenSaverMode;
     // Told "FILE: reason" for each file named on the command line that cannot be played.
     std::function<void(const std::string&)> reportStartFailure;
   };

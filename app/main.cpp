@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/DispatchSoundOutput.hpp"
+#include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "app/Usage.hpp"
 #include "desktop/TThreadedTimer.hpp"
@@ -70,10 +71,14 @@ std::optional<int> AnswerProgramSwitch(const app::CommandLine& commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::string executable = OwnExecutable(argv[0]);
+  // The screen-saver roles (a name ending in ".scr", a daemon's "-root"/"-window-id"); what is
+  // left of the command line is the player's.
+  app::ScreenSaverSession saver(argv[0], executable, std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments = saver.PlayerArguments();
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);
   if (const std::optional<int> answered = AnswerProgramSwitch(commandLine)) return *answered;
-  const std::string executable = OwnExecutable(argv[0]);
+  if (!saver.TakeSingleInstance(app::MessageChannel::DefaultFolder())) return 0;
 
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
   try {
@@ -83,6 +88,8 @@ int main(int argc, char** argv) {
     ReportToConsole(std::string("cannot open the X display: ") + failure.what());
     return 1;
   }
+  std::unique_ptr<app::HostedPlatform> hosted;  // the desktop inside a screen-saver daemon's window
+  if (const std::optional<int> ended = saver.RunWithoutForm(*platform, hosted)) return *ended;
 
   package::SettingsKey settings(package::SettingsKey::DefaultFolder(), ReportToConsole);
   // Made first and destroyed last: it cleans up at start and once more at the end.
@@ -99,6 +106,7 @@ int main(int argc, char** argv) {
   formSettings.randomSeed = std::random_device{}();
   formSettings.messageFolder = app::MessageChannel::DefaultFolder();
   formSettings.reportStartFailure = ReportToConsole;
+  formSettings.screenSaverMode = saver.PlayerMode();
 #ifdef KPF_HAVE_SDL
   formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {
     media::SoundDispatchSettings dispatchSettings;
@@ -122,11 +130,13 @@ int main(int argc, char** argv) {
 
   int exitCode = 1;
   {
-    app::TfmPlayer form(*platform, std::move(formSettings));
+    app::TfmPlayer form(hosted ? *hosted : static_cast<platform::Platform&>(*platform), std::move(formSettings));
     // Activation: with no running player the program ends at once. Files that could not be
     // played have been reported one by one.
     if (form.CheckPlayersRunning()) {
       exitCode = platform->Loop().Run();
+    } else if (saver.PlayerMode() == engine::ScreenSaverMode::Configure) {
+      exitCode = 0;  // the settings were shown, and nothing else was to run
     } else if (commandLine.files.empty()) {
       ReportToConsole("nothing to play: this program carries no package and no sample.kpf lies next to it");
     }

@@ -251,6 +251,7 @@ void TCustomKPFPlayer::HousekeepingTick() {
     ++state_.TimerCounter;
     FireGlobal(4);
   }
+  if (screenSaver_.EndsOnInput() && screenSaver_.PointerMoved()) Close();
 }
 
 }  // namespace kpf::engine

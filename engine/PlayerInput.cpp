@@ -6,6 +6,10 @@ namespace kpf::engine {
 void TCustomKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
   BusyScope busy(*this);
   Trace(Line("mouse-down").Int("button", static_cast<int>(button)).Int("x", x).Int("y", y));
+  if (screenSaver_.Active() && button == platform::MouseButton::Middle) {
+    EndOnScreenSaverInput();
+    return;
+  }
   if (const MenuItem* stayOnTop = menu_.Command(MenuCommand::StayOnTop); stayOnTop && stayOnTop->checked) {
     MenuPopup();
   }
@@ -23,6 +27,10 @@ void TCustomKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
 // The pointer position itself is read from the platform by the mouse system variables.
 void TCustomKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int screenY) {
   BusyScope busy(*this);
+  if (screenSaver_.EndsOnInput() && screenSaver_.PointerMoved()) {
+    Close();
+    return;
+  }
   if (leftHeld && draggable_ && !dblClickPending_ && !stopFlag_) {
     if (!dragging_) {
       Trace(Line("drag-start"));
@@ -58,6 +66,11 @@ void TCustomKPFPlayer::DblClick() {
 void TCustomKPFPlayer::KeyDown(int keyCode) {
   BusyScope busy(*this);
   Trace(Line("key-down").Int("code", keyCode));
+  // A screen saver's keys are not the character's: no last key, no keyboard scripts.
+  if (screenSaver_.Active()) {
+    EndOnScreenSaverInput();
+    return;
+  }
   state_.LastKey = keyCode;
   FireGlobal(5);
 }

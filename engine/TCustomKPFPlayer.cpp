@@ -45,6 +45,7 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
         platform_.MessageBox(message, Title, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);
       }) {
   evaluation_.FileFilter = [this](const std::string& candidate) { return files_.Readable(candidate); };
+  if (options_.screenSaver) screenSaver_ = ScreenSaverRole(platform_, *options_.screenSaver);
   housekeeping_ = platform_.CreateTimer();
   housekeeping_->SetInterval(100);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });
@@ -122,6 +123,8 @@ bool TCustomKPFPlayer::Start() {
   BusyScope busy(*this);
   InitHandlers();
   if (!initialised_) Initialize();
+  // Input during the start scripts already ends a running screen saver.
+  screenSaver_.Watch([this] { EndOnScreenSaverInput(); });
   if (!Run()) {
     Close();
     return false;
@@ -148,6 +151,12 @@ bool TCustomKPFPlayer::Run() {
   FireGlobal(2);
   startScriptsRan_ = startScripts > 0;
   if (platform_.Loop().Terminating() || closed_) return keepRunning && !closed_;
+  if (screenSaver_.Active() && screenSaver_.Mode() == ScreenSaverMode::Configure) {
+    // The screen saver's settings: the project's own dialog, else the About box; then the
+    // player closes.
+    if (!ShowDialogModalByName(kScreenSaverSettingsDialog)) AboutClick();
+    return false;
+  }
   if (!IsPlaying()) PlayAnimation(1, 0, -1);
   if (!IsPlaying()) PlayAnimation(0, 0, -1);
   if (MenuItem* item = menu_.Command(MenuCommand::RunOnStartup)) {
@@ -185,6 +194,10 @@ void TCustomKPFPlayer::Close() {
   SetPopupMenu(false);
   timers_.RetireAll();
   surfaces_.HideAll();
+  screenSaver_.StopWatching();
+  if (!Model.OptionFlag(kOptionKeepDesktop)) {
+    if (platform::ScreenSaverServices* services = platform_.ScreenSaver()) services->RepaintDesktop();
+  }
   trayAnimation_.Stop();
   dragging_ = false;
   followMouse_ = false;
@@ -194,6 +207,10 @@ void TCustomKPFPlayer::Close() {
   releasePending_ = true;
   Trace(Line("closed"));
   if (OnClosed) OnClosed();
+}
+
+void TCustomKPFPlayer::EndOnScreenSaverInput() {
+  if (screenSaver_.EndsOnInput()) Close();
 }
 
 void TCustomKPFPlayer::Unwound() {

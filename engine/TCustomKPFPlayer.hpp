@@ -20,6 +20,7 @@
 #include "engine/PlayerDialogs.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
+#include "engine/ScreenSaverRole.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/SavedVariables.hpp"
 #include "engine/ScriptRunner.hpp"
@@ -59,6 +60,10 @@ struct TransferOutcome {
 constexpr int kMaxScriptDepth = 64;
 // How often a close request waiting for project dialogs is retried.
 constexpr int kMaxCloseRetries = 50;
+// The project dialog the screen saver's settings mode shows (name compared without case).
+constexpr const char* kScreenSaverSettingsDialog = "SSCONFIG";
+// Option flag: the desktop is not repainted when the player closes.
+constexpr int kOptionKeepDesktop = 10;
 // Deepest nesting of play-list references ("<<RANDOM:" names inside play lists).
 constexpr int kMaxPlayListDepth = 16;
 
@@ -85,6 +90,7 @@ struct PlayerOptions {
   // of its package or project file, or "-KPFPATH" ("" = the current folder).
   std::string characterFolder = {};
   bool preview = false;        // project came from a project file, not the own package
+  std::optional<ScreenSaverMode> screenSaver;  // none: the ordinary role
   // The file whose package the player plays (its own executable or a character file named on
   // the command line): the file a player copy is made from. Empty for project files and streams.
   std::string packagePath = {};
@@ -201,6 +207,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   MemoryStreams& Streams() { return streams_; }
   PlayerDialogs& Dialogs() { return dialogs_; }
   DrawingSurfaces& Surfaces() { return surfaces_; }
+  ScreenSaverRole& ScreenSaver() { return screenSaver_; }
   void ClearAnimationQueue() { queue_.clear(); }
   // The Exit action: ends the program from the event loop (OnExitRequested), unless closing.
   void RequestExit();
@@ -324,6 +331,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void UpdateRunOnStartupState();
   void CountChildInstance();
   void TimerFired(size_t index);
+  // Screen-saver input that ends the player (in the running mode only).
+  void EndOnScreenSaverInput();
   void ShowTrayFrame(const project::TTaviEvent& animation, int frameIndex, uint32_t intervalMs);
 
   PlayerOptions options_;
@@ -344,6 +353,7 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   DrawingSurfaces surfaces_{*this};
   DocumentLauncher launcher_;
   SavedVariables saved_;
+  ScreenSaverRole screenSaver_;
   OpenMessageBoxes messageBoxes_;
   TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
                                                         uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};

@@ -16,6 +16,7 @@
 #include "platform/MessageDialog.hpp"
 #include "platform/NativeWindow.hpp"
 #include "platform/PopupMenu.hpp"
+#include "platform/ScreenSaverServices.hpp"
 #include "platform/Timer.hpp"
 #include "platform/TrayIcon.hpp"
 #include "platform/Types.hpp"
@@ -77,6 +78,10 @@ class Platform {
   // show the default pointer.
   virtual void RegisterCursor(int number, const CursorImage& image) = 0;
   virtual void UnregisterCursor(int number) = 0;
+
+  // Screen-wide input, the desktop repaint and other programs' windows; null where the desktop
+  // offers none of them.
+  virtual ScreenSaverServices* ScreenSaver() { return nullptr; }
 };
 
 }  // namespace kpf::platform

@@ -10,6 +10,7 @@
 #include "platform/Platform.hpp"
 #include "platform/gtk/GtkApplicationWindows.hpp"
 #include "platform/gtk/GtkEventLoop.hpp"
+#include "platform/gtk/GtkScreenSaver.hpp"
 #include "platform/gtk/X11Desktop.hpp"
 
 namespace kpf::platform::gtk {
@@ -69,11 +70,14 @@ class GtkPlatform : public platform::Platform {
   // windows' SetCursor reads (GtkCursorTable).
   void RegisterCursor(int number, const CursorImage& image) override;
   void UnregisterCursor(int number) override;
+  // XInput 2 raw events, the root's repaint and other programs' windows (GtkScreenSaver).
+  ScreenSaverServices* ScreenSaver() override { return screenSaver_.get(); }
 
  private:
   TimerFactory timerFactory_;
   std::unique_ptr<GtkEventLoop> loop_;
   std::unique_ptr<X11Desktop> desktop_;
+  std::unique_ptr<GtkScreenSaver> screenSaver_;
   std::unique_ptr<GtkApplicationWindows> application_;
 };
 

@@ -7,25 +7,14 @@
 
 #include <algorithm>
 
+#include "platform/gtk/X11ErrorTrap.hpp"
+
 namespace kpf::platform::gtk {
 
 namespace {
 
 // Windows may vanish while we read them; the X errors that causes are expected and ignored.
-class ErrorTrap {
- public:
-  explicit ErrorTrap(Display* display) : display_(gdk_x11_lookup_xdisplay(display)) {
-    if (display_ != nullptr) gdk_x11_display_error_trap_push(display_);
-  }
-  ~ErrorTrap() {
-    if (display_ != nullptr) gdk_x11_display_error_trap_pop_ignored(display_);
-  }
-  ErrorTrap(const ErrorTrap&) = delete;
-  ErrorTrap& operator=(const ErrorTrap&) = delete;
-
- private:
-  GdkDisplay* display_;
-};
+using ErrorTrap = X11ErrorTrap;
 
 constexpr long kMaxPropertyLongs = 65536;
 constexpr long kIconicState = 3;  // ICCCM WM_STATE value of an iconified window

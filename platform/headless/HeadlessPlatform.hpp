@@ -17,6 +17,7 @@
 #include "platform/headless/HeadlessEventLoop.hpp"
 #include "platform/headless/HeadlessHintWindow.hpp"
 #include "platform/headless/HeadlessPopupMenu.hpp"
+#include "platform/headless/HeadlessScreenSaver.hpp"
 #include "platform/headless/HeadlessScreen.hpp"
 #include "platform/headless/HeadlessTrayIcon.hpp"
 #include "platform/headless/HeadlessWindow.hpp"
@@ -75,6 +76,7 @@ class HeadlessPlatform : public platform::Platform {
   void ShowAbout(const platform::AboutInfo& info) override;
   void RegisterCursor(int number, const platform::CursorImage& image) override { cursors_[number] = image; }
   void UnregisterCursor(int number) override { cursors_.erase(number); }
+  platform::ScreenSaverServices* ScreenSaver() override { return &screenSaver_; }
 
   // Virtual clock (see HeadlessEventLoop).
   HeadlessEventLoop& VirtualLoop() { return loop_; }
@@ -140,6 +142,8 @@ class HeadlessPlatform : public platform::Platform {
   // The live dialog windows in creation order.
   const std::vector<HeadlessDialogWindow*>& DialogWindows() const { return desktop_->dialogs; }
   const std::map<int, platform::CursorImage>& Cursors() const { return cursors_; }
+  // Screen-wide input, pointer readability, desktop repaints and foreign windows.
+  HeadlessScreenSaver& ScreenSaverDesktop() { return screenSaver_; }
 
   // Trace hook: receives "message box: <caption>: <text>", "shell open: <target>",
   // "start program: <program> <argument>...", "minimised: 0|1" and "about: <title>" as the calls
@@ -182,6 +186,7 @@ class HeadlessPlatform : public platform::Platform {
   std::shared_ptr<HeadlessDesktop> desktop_ = std::make_shared<HeadlessDesktop>();
   std::vector<platform::AboutInfo> aboutBoxes_;
   std::map<int, platform::CursorImage> cursors_;
+  HeadlessScreenSaver screenSaver_{loop_, [this] { return pointer_; }};
 };
 
 }  // namespace kpf::platform::headless

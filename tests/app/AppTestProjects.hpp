@@ -5,11 +5,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,16 @@ inline project::AnimationSource Showing(int32_t id, const std::string& name, uin
   animation.PosY = y;
   animation.Frames = {{.BitmapIndex = image, .Duration = 10}, {.BitmapIndex = image, .Duration = 10}};
   return animation;
+}
+
+// The frames of these animations show magenta (the colour key of Square) as transparent.
+inline void KeyOutMagenta(std::initializer_list<project::AnimationSource*> animations) {
+  for (project::AnimationSource* animation : animations) {
+    for (project::FrameSource& frame : animation->Frames) {
+      frame.UseTransparentColor = true;
+      frame.TransparentColor = 0xFF00FF;
+    }
+  }
 }
 
 // An action with packed parameters: texts (kind 1) and variable references (kind 13).
@@ -107,9 +119,23 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The lines of a text, without their line breaks.
+inline std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// In one read: the player program is tens of megabytes.
 inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
 }
 
 // Connects to the message socket at `socketPath` and sends `bytes` as one packet; true when all

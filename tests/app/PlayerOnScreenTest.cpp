@@ -5,11 +5,6 @@
 // named on its command line play the same way, several at once.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,7 +17,8 @@
 #include <vector>
 
 #include "AppTestProjects.hpp"
-#include "XvfbServer.hpp"
+#include "PlayerProcess.hpp"
+#include "ScreenTest.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -33,6 +29,7 @@ namespace kpf::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Soon;
 
 constexpr uint32_t kRed = 0xE02020;
 constexpr uint32_t kBlue = 0x2040E0;
@@ -43,13 +40,6 @@ constexpr int kOpaqueX = 150, kOpaqueY = 150, kClearX = 105, kClearY = 105;
 constexpr const char* kNoteName = "pip-note.txt";
 constexpr const char* kCaption = "$zimR_304152$";
 
-// Polls `done` every 50 ms, `rounds` times at most (20 s by default).
-template <typename Condition>
-bool Soon(Condition done, int rounds = 400) {
-  for (int round = 0; round < rounds && !done(); ++round) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return done();
-}
-
 // Idle shows red; a click on it plays "clicked", which shows blue. With `menu` the click does
 // nothing and the project's menu entry "Turn blue" plays an endless "clicked" instead.
 project::ProjectSource ClickProject(bool menu = false) {
@@ -58,12 +48,7 @@ project::ProjectSource ClickProject(bool menu = false) {
   source.Images = {testing::Square(100, 0xFF000000 | kRed, 60), testing::Square(100, 0xFF000000 | kBlue, 60)};
   project::AnimationSource idle = testing::Showing(1, "idle", 0, 0, 100, "100", "100");
   project::AnimationSource clicked = testing::Showing(2, "clicked", 3, 1, 100, "<%CURRENT_LEFT%>", "<%CURRENT_TOP%>");
-  for (project::AnimationSource* animation : {&idle, &clicked}) {
-    for (project::FrameSource& frame : animation->Frames) {
-      frame.UseTransparentColor = true;
-      frame.TransparentColor = 0xFF00FF;
-    }
-  }
+  testing::KeyOutMagenta({&idle, &clicked});
   source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(1, {{1, "clicked"}})})};
   source.NextScriptId = 2;
   if (menu) {
@@ -136,151 +121,37 @@ std::vector<uint8_t> PackageWithNote(std::span<const uint8_t> program, const pro
                                {{202, std::vector<uint8_t>(named.begin(), named.end())}});
 }
 
-// kpfplayer run as a child process, its standard error kept in a file; killed if it is still
-// running at the end.
-class PlayerProcess {
- public:
-  // A copy of kpfplayer carrying the project and one resource file in its package.
-  PlayerProcess(const fs::path& folder, const project::ProjectSource& source, std::vector<std::string> environment) {
-    const std::string path = (folder / "pipplayer").string();
-    testing::WriteBytes(path, PackageWithNote(testing::ReadBytes(KPF_PLAYER_PATH), source, "Click test"));
-    fs::permissions(path, fs::perms::owner_all);
-    Spawn(path, {}, std::move(environment), "");
-  }
-  // kpfplayer itself with `arguments`.
-  PlayerProcess(const std::vector<std::string>& arguments, std::vector<std::string> environment,
-                const fs::path& errorFile) {
-    Spawn(KPF_PLAYER_PATH, arguments, std::move(environment), errorFile.string());
-  }
-  ~PlayerProcess() {
-    if (pid_ > 0 && !status_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  PlayerProcess(const PlayerProcess&) = delete;
-  PlayerProcess& operator=(const PlayerProcess&) = delete;
-  bool Started() const { return pid_ > 0; }
-  // Waits (bounded) for the process to end; its exit status, or -1 when it did not end.
-  int WaitForExit() {
-    Soon([this] {
-      int status = 0;
-      if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_)
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      return status_.has_value();
-    });
-    return status_.value_or(-1);
-  }
-
- private:
-  void Spawn(std::string program, std::vector<std::string> arguments, std::vector<std::string> environment,
-             const std::string& errorFile) {
-    std::vector<char*> argv = {program.data()};
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    if (!errorFile.empty())
-      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-};
-
-class PlayerOnScreenTest : public ::testing::Test {
+class PlayerOnScreenTest : public testing::ScreenTest {
  protected:
-  void SetUp() override {
-    std::string error;
-    display_ = xvfb_.Start("640x480x24", support::XvfbServer::Root::White, error);
-    if (!display_) GTEST_SKIP() << "No X server for the screen tests: " << error;
-    x_ = XOpenDisplay(display_->c_str());
-    if (x_ == nullptr) GTEST_SKIP() << "Cannot connect to " << *display_;
-    // A window listed by XQueryTree may be gone when it is inspected (menus, bubbles): the
-    // default handler would end the test process for that.
-    previousHandler_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  }
-  void TearDown() override {
-    if (x_ != nullptr) {
-      XCloseDisplay(x_);
-      XSetErrorHandler(previousHandler_);
-    }
-  }
-
   // Starts a packaged copy of kpfplayer with its temporary folder, settings, home and message
   // folder in the scratch folder; true once it shows its red idle frame.
   bool LaunchAndShow(const project::ProjectSource& source, int x = kOpaqueX, int y = kOpaqueY, uint32_t colour = kRed,
                      const std::string& path = "/usr/bin:/bin") {
-    return player_.emplace(scratch_ / "bin", source, Environment(path)).Started() &&
+    std::vector<std::string> environment = Environment(path);
+    const fs::path program = scratch_ / "bin" / "pipplayer";
+    testing::WriteBytes(program, PackageWithNote(testing::ReadBytes(KPF_PLAYER_PATH), source, "Click test"));
+    fs::permissions(program, fs::perms::owner_all);
+    return player_.emplace(program, std::vector<std::string>{}, std::move(environment)).Started() &&
            Soon([&] { return Pixel(x, y) == colour; });
   }
   // Starts kpfplayer itself with `arguments`; its standard error goes to ErrorText().
   bool Launch(const std::vector<std::string>& arguments) {
-    return player_.emplace(arguments, Environment(), scratch_ / "stderr.txt").Started();
+    return player_.emplace(KPF_PLAYER_PATH, arguments, Environment(), scratch_ / "stderr.txt").Started();
   }
   std::string ErrorText() {
     const std::vector<uint8_t> bytes = testing::ReadBytes(scratch_ / "stderr.txt");
     return {bytes.begin(), bytes.end()};
   }
-  // The player's temporary folder, settings, home and message folder lie in the scratch folder.
-  std::vector<std::string> Environment(const std::string& path = "/usr/bin:/bin") {
-    for (const char* folder : {"tmp", "bin", "run"}) fs::create_directories(scratch_ / folder);
-    const std::string at = scratch_.Path().string();
-    return {"DISPLAY=" + *display_,         "TMPDIR=" + at + "/tmp",          "KPF_SETTINGS_DIR=" + at + "/settings",
-            "HOME=" + at,                   "XDG_CONFIG_HOME=" + at + "/config", "XDG_RUNTIME_DIR=" + at + "/run",
-            "SDL_AUDIODRIVER=dummy",        "ASAN_OPTIONS=detect_leaks=0",    "PATH=" + path};
-  }
-
-  uint32_t Pixel(int x, int y) {
-    XImage* image = XGetImage(x_, DefaultRootWindow(x_), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xFFFFFFFF;
-    const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
   bool ShowsSoon(uint32_t colour) {
     return Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == colour; });
-  }
-
-  void Click(int x, int y, unsigned button = 1) {
-    XTestFakeMotionEvent(x_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(x_, button, True, CurrentTime);
-    XTestFakeButtonEvent(x_, button, False, CurrentTime);
-    XSync(x_, False);
-  }
-  void PressKey(KeySym key) {
-    const KeyCode code = XKeysymToKeycode(x_, key);
-    XTestFakeKeyEvent(x_, code, True, CurrentTime);
-    XTestFakeKeyEvent(x_, code, False, CurrentTime);
-    XSync(x_, False);
   }
 
   // The first mapped top-level window with the character caption (`character`), or else the
   // open popup menu: a mapped override-redirect top-level window that is not the character.
   Window FindTopLevel(bool character) {
-    Window root = 0, parent = 0, found = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-      XWindowAttributes attributes;
-      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
-      char* name = nullptr;
-      std::string caption;
-      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
-        caption = name;
-        XFree(name);
-      }
-      if (character ? caption == kCaption : attributes.override_redirect && caption != kCaption) found = children[i];
-    }
-    if (children != nullptr) XFree(children);
-    return found;
+    return ScreenTest::FindTopLevel([&](const std::string& caption, const XWindowAttributes& attributes) {
+      return character ? caption == kCaption : attributes.override_redirect && caption != kCaption;
+    });
   }
   // The package's resource lies in the character's private folder inside the temporary folder.
   bool NoteExtracted() const {
@@ -352,12 +223,7 @@ class PlayerOnScreenTest : public ::testing::Test {
     XSync(x_, False);
   }
 
-  testing::ScratchFolder scratch_;
-  support::XvfbServer xvfb_;
-  std::optional<std::string> display_;
-  Display* x_ = nullptr;
-  XErrorHandler previousHandler_ = nullptr;
-  std::optional<PlayerProcess> player_;
+  std::optional<testing::PlayerProcess> player_;
 };
 
 TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly) {

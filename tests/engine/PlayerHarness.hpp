@@ -15,7 +15,10 @@ namespace kpf::test {
 
 template <typename Player = engine::TFormKPFPlayer>
 struct Harness {
-  explicit Harness(const project::ProjectSource& source, engine::PlayerOptions options = {}) {
+  // `prepare` sets up the desktop before the player is made.
+  explicit Harness(const project::ProjectSource& source, engine::PlayerOptions options = {},
+                   const std::function<void(platform::headless::HeadlessPlatform&)>& prepare = {}) {
+    if (prepare) prepare(platform);
     player = std::make_unique<Player>(platform, options);
     player->SetTraceSink([this](const std::string& line) {
       trace.push_back(line);
@@ -38,6 +41,7 @@ struct Harness {
   std::unique_ptr<Player> player;
   std::vector<std::string> trace;
   std::function<void(const std::string&)> onTrace;
+  bool started = false;
 };
 
 // A harness whose player has been started (the start is expected to succeed).
