@@ -109,6 +109,13 @@ TEST(CharacterActionsTest, ShowPopupMenuDoesNothingWithoutAMenu) {
 
 // Without the main form (kpftool, tests) the actions on other characters do nothing, while a
 // copy of the player for a project file still starts, numbered from 0 and told this title.
+// Options of a character whose folder is `folder`.
+engine::PlayerOptions InFolder(const std::filesystem::path& folder) {
+  engine::PlayerOptions options;
+  options.currentFolder = folder.string();
+  return options;
+}
+
 TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
   const std::filesystem::path other = WriteProjectFile(WithVariables({}), "other.kpf");
   CharacterActions c({{Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text(other.string()), P::Var(1)}),
@@ -116,7 +123,7 @@ TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
                        Act(83, {P::Text(other.string())}), Act(83, {P::Text("missing.kpf")}),
                        Act(83, {P::Text(other.string())})}},
                      // The project file lies in the character's folder, so the file rules let it pass.
-                     {.currentFolder = other.parent_path().string()});
+                     InFolder(other.parent_path()));
   c.h.player->Title = "Pip";
   c.h.Fire(1);
   EXPECT_EQ(c.h.Int("N"), 7);
