@@ -174,6 +174,40 @@ TEST(Surfaces, NewSurfaceOnAShownSlotRemovesItsWindowAfterTheClickThatAskedForIt
   EXPECT_FALSE(SurfaceAt(h, 0)->Window);
 }
 
+TEST(Surfaces, AClickScriptThatReplacesItsSurfaceAndWaitsKeepsItsWindowUntilTheClickReturns) {
+  // The wait's nested loop runs the task that frees retired windows while the click that asked
+  // for the new surface is still running on the old window.
+  Harness<> h(SurfaceProject({{NewSurface(10, 10), Pixel(1, 1, kBlack), Act(60, {I(2)}), Show(0, 0)},
+                              {NewSurface(6, 6), Act(4, {P::Text("2")}), SetNumber(1, 1)}}));
+  h.Fire(1);
+  HeadlessWindow* window = SurfaceWindows(h).at(0);
+  window->PressMouse(platform::MouseButton::Left, 1, 1);
+  EXPECT_EQ(h.Int("V"), 1);
+  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
+  EXPECT_FALSE(window->Visible());
+  h.platform.AdvanceBy(1);
+  EXPECT_TRUE(SurfaceWindows(h).empty());
+  EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
+}
+
+TEST(Surfaces, ShowingASurfaceResizedToNothingHidesItsWindow) {
+  Harness<> h(SurfaceProject({{NewSurface(8, 8), Pixel(1, 1, kBlack), Show(10, 10)},
+                              {Act(59, {I(0), I(0)}), Show(20, 20)},
+                              {Act(59, {I(4), I(4)}), Show(30, 30)}}));
+  h.Fire(1);
+  HeadlessWindow* window = SurfaceWindows(h).at(0);
+  ASSERT_TRUE(window->Visible());
+  h.Fire(2);
+  EXPECT_FALSE(window->Visible());
+  EXPECT_FALSE(SurfaceAt(h, 0)->Visible);
+  EXPECT_TRUE(h.Traced("surface-hide slot=0"));
+  EXPECT_EQ(h.Count("surface-show"), 1u);
+  h.Fire(3);  // sized again, the same window shows it
+  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->Bounds(), (platform::Rect{30, 30, 34, 34}));
+}
+
 TEST(Surfaces, SizesBeyondTheBoundsAreRefusedBeforeAnythingIsReleased) {
   std::vector<TKPFExeAction> refused = {NewSurface(16385, 1), NewSurface(-1, 5), NewSurface(4096, 4097),
                                         Act(59, {I(1), I(-3)}), Act(59, {I(16384), I(16384)})};
