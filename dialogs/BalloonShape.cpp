@@ -1,12 +1,14 @@
 #include "dialogs/BalloonShape.hpp"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "dialogs/DialogTypes.hpp"
 #include "dialogs/JpegPicture.hpp"
 #include "project/SystemColors.hpp"
+#include "render/LineSteps.hpp"
+#include "render/SpanFill.hpp"
 
 namespace kpf::dialogs {
 
@@ -28,23 +30,18 @@ class Canvas {
     if (Inside(x, y)) At(static_cast<int>(x), static_cast<int>(y)) = colour;
   }
   // From (x0, y0) towards (x1, y1), leaving out the end point, as the pen draws.
-  void Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t colour) {
-    const int64_t dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
-    const int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int64_t error = dx + dy;
-    while (x0 != x1 || y0 != y1) {
-      Plot(x0, y0, colour);
-      const int64_t twice = 2 * error;
-      if (twice >= dy) error += dy, x0 += sx;
-      if (twice <= dx) error += dx, y0 += sy;
-    }
+  void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
+    const render::LineSteps steps(x0, y0, x1, y1);
+    steps.ForEach(0, steps.Count(), [&](int64_t, render::LinePoint point) { Plot(point.x, point.y, colour); });
   }
 
  private:
   platform::Picture& picture_;
 };
 
-// How far row y of a rounded rectangle of height h starts inside its left edge.
+// How far row y of a rounded rectangle of height h starts inside its left edge. Unlike the
+// canvas's rounded box, the corners keep their size on balloons smaller than 10 pixels, so such
+// balloons keep the shape they always had.
 int CornerInset(int y, int height) {
   const int fromEdge = std::min(y, height - 1 - y);
   if (fromEdge >= kCornerRadius) return 0;
@@ -82,11 +79,11 @@ platform::Picture BalloonPicture(int clientWidth, int clientHeight) {
   Canvas canvas(picture);
   const uint32_t tooltip = project::ColorToArgb(kTooltipColor);
   RoundRect(canvas, clientWidth, clientHeight, tooltip);
-  const int64_t tail = clientWidth >> 4;
-  const int64_t h = clientHeight;
+  const int32_t tail = clientWidth >> 4;
+  const int32_t h = clientHeight;
   canvas.Line(tail, h + kBalloonTail, tail, h - 1, kBlack);
   canvas.Line(tail, h + kBalloonTail, tail + kTailWidth, h - 1, kBlack);
-  if (canvas.Inside(tail + 4, h + 1)) FloodFill(picture, static_cast<int>(tail + 4), static_cast<int>(h + 1), tooltip);
+  FloodFill(picture, tail + 4, h + 1, tooltip);
   canvas.Line(tail + 1, h - 1, tail + kTailWidth, h - 1, tooltip);
   return picture;
 }
@@ -110,30 +107,10 @@ platform::Region BitmapToRegion(const platform::Picture& picture, uint32_t trans
 
 void FloodFill(platform::Picture& picture, int x, int y, uint32_t colour) {
   Canvas canvas(picture);
-  if (picture.empty() || !canvas.Inside(x, y)) return;
-  const uint32_t target = canvas.At(x, y);
-  if (target == colour) return;
-  std::vector<std::pair<int, int>> pending{{x, y}};
-  while (!pending.empty()) {
-    auto [seedX, seedY] = pending.back();
-    pending.pop_back();
-    if (canvas.At(seedX, seedY) != target) continue;
-    int left = seedX;
-    while (left > 0 && canvas.At(left - 1, seedY) == target) --left;
-    int right = seedX;
-    while (right + 1 < picture.width && canvas.At(right + 1, seedY) == target) ++right;
-    for (int column = left; column <= right; ++column) canvas.At(column, seedY) = colour;
-    // One seed per run of the target colour in the rows above and below.
-    for (int row : {seedY - 1, seedY + 1}) {
-      if (row < 0 || row >= picture.height) continue;
-      bool inRun = false;
-      for (int column = left; column <= right; ++column) {
-        const bool match = canvas.At(column, row) == target;
-        if (match && !inRun) pending.emplace_back(column, row);
-        inRun = match;
-      }
-    }
-  }
+  if (picture.empty() || !canvas.Inside(x, y) || canvas.At(x, y) == colour) return;
+  render::ForEachFillRun(picture.pixels, picture.width, picture.height, x, y, [&](int row, int begin, int end) {
+    std::fill_n(&canvas.At(begin, row), end - begin, colour);
+  });
 }
 
 }  // namespace kpf::dialogs

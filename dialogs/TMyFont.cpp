@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "project/SystemColors.hpp"
+#include "render/FontMapping.hpp"
 
 namespace kpf::dialogs {
 
@@ -26,13 +27,14 @@ void TMyFont::Save(PayloadWriter& writer) const {
 }
 
 int TMyFont::PixelHeight() const {
-  const int64_t pixels = Height != 0 ? std::llabs(int64_t{Height}) : std::llabs(int64_t{Size}) * 96 / 72;
+  const int64_t pixels = Height != 0 ? std::llabs(int64_t{Height}) : render::FontPixelsFromPoints(Size);
   return static_cast<int>(std::clamp<int64_t>(pixels, 1, kMaxFontPixels));
 }
 
 platform::DialogFont TMyFont::ToPlatform() const {
   platform::DialogFont font;
   font.name = Name;
+  font.fallbackFamily = std::string(render::kFallbackFamily);
   font.rgb = project::ColorToArgb(Color) & 0xFFFFFF;
   font.pixelHeight = PixelHeight();
   font.bold = (Style & kBold) != 0;

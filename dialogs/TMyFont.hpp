@@ -27,7 +27,7 @@ struct TMyFont {
   void Load(PayloadReader& reader);
   void Save(PayloadWriter& writer) const;
   // The character height in pixels, 1..1000: the height when one is stored, else the point
-  // size at 96 dots per inch.
+  // size in pixels as drawing surfaces size their fonts.
   int PixelHeight() const;
   platform::DialogFont ToPlatform() const;
   bool operator==(const TMyFont&) const = default;

@@ -2,6 +2,7 @@
 
 #include "desktop/PictureTransparency.hpp"
 #include "engine/TCustomKPFPlayer.hpp"
+#include "package/PackageReader.hpp"
 
 namespace kpf::engine {
 
@@ -64,6 +65,8 @@ void DrawingSurfaces::Clear() {
   WithTransparentBrush(*surface, [](render::Canvas& picture) {
     picture.FillRect(0, 0, picture.Width(), picture.Height());
   });
+  // Scripts clear a surface before redrawing it; the memory freed meanwhile goes back.
+  package::TrimWorkingSet();
 }
 
 std::unique_ptr<SurfaceWindow> DrawingSurfaces::MakeWindow(int slot) {
@@ -82,8 +85,13 @@ std::unique_ptr<SurfaceWindow> DrawingSurfaces::MakeWindow(int slot) {
 
 bool DrawingSurfaces::Show(int x, int y) {
   DrawingSurface* surface = Current();
-  // X has no windows of 0 × 0: an empty picture is not shown.
-  if (surface == nullptr || surface->Picture.Empty()) return false;
+  if (surface == nullptr) return false;
+  // X has no windows of 0 × 0: an empty picture is not shown, and a window still showing the
+  // picture it had before it was emptied is hidden.
+  if (surface->Picture.Empty()) {
+    if (surface->Window && surface->Visible) HideWindow(*surface, current_);
+    return false;
+  }
   if (!surface->Window) surface->Window = MakeWindow(current_);
   surface->Window->Show(surface->Picture, desktop::TColorToRgb(surface->TransparentColour), x, y,
                         surface->ClickScript);
@@ -100,19 +108,20 @@ bool DrawingSurfaces::Show(int x, int y) {
 bool DrawingSurfaces::Hide() {
   DrawingSurface* surface = Current();
   if (surface == nullptr || !surface->Window) return false;
-  surface->Visible = false;
-  surface->Window->Hide();
-  player_.Trace(player_.Line("surface-hide").Int("slot", current_));
+  HideWindow(*surface, current_);
   return true;
+}
+
+void DrawingSurfaces::HideWindow(DrawingSurface& surface, int slot) {
+  surface.Visible = false;
+  surface.Window->Hide();
+  player_.Trace(player_.Line("surface-hide").Int("slot", slot));
 }
 
 void DrawingSurfaces::HideAll() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     DrawingSurface* surface = slots_[static_cast<size_t>(slot)].get();
-    if (surface == nullptr || !surface->Window || !surface->Visible) continue;
-    surface->Visible = false;
-    surface->Window->Hide();
-    player_.Trace(player_.Line("surface-hide").Int("slot", slot));
+    if (surface != nullptr && surface->Window && surface->Visible) HideWindow(*surface, slot);
   }
 }
 
@@ -128,19 +137,24 @@ void DrawingSurfaces::ReleaseAll() {
 
 void DrawingSurfaces::Retire(DrawingSurface& surface, int slot) {
   if (!surface.Window) return;
-  if (surface.Visible) player_.Trace(player_.Line("surface-hide").Int("slot", slot));
-  surface.Visible = false;
-  surface.Window->Hide();
-  surface.Window->Detach();
+  if (surface.Visible) HideWindow(surface, slot);
+  surface.Window->Detach([this] { PostRelease(); });
   player_.ForgetSender(TriggerContext::SenderKind::Surface, surface.Window->Id());
   retired_.push_back(std::move(surface.Window));
+  PostRelease();
+}
+
+// Retired windows are freed from the loop, and only those with none of their own events on the
+// stack: a click script that replaced its surface may be waiting in a nested loop (Wait, or the
+// pause of HideSurface) that runs this task. Such a window asks again when its event returns.
+void DrawingSurfaces::PostRelease() {
   if (releasePosted_) return;
   releasePosted_ = true;
   std::weak_ptr<bool> alive = alive_;
   player_.Platform().Loop().Post([this, alive] {
     if (auto flag = alive.lock(); !flag || !*flag) return;
     releasePosted_ = false;
-    retired_.clear();
+    std::erase_if(retired_, [](const std::unique_ptr<SurfaceWindow>& window) { return !window->InEvent(); });
   });
 }
 

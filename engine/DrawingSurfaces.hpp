@@ -4,9 +4,10 @@
 //
 // Sizes are bounded before anything is made or released: a side 0..16384, a picture at most
 // 16 M pixels, all 32 surfaces together at most 64 M pixels; a request beyond changes nothing.
-// An empty picture is never shown. A surface replaced by a new one loses its window at once
-// from the screen, but the window object is freed only from the event loop, after the event
-// that may be running on it has returned; a trigger sender naming it is forgotten.
+// An empty picture is never shown (showing it hides its window). A surface replaced by a new
+// one loses its window at once from the screen, but the window object is freed only from the
+// event loop, once no event of its own is running (its click script may be waiting in a nested
+// loop); a trigger sender naming it is forgotten.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -67,6 +68,8 @@ class DrawingSurfaces {
 
  private:
   void Retire(DrawingSurface& surface, int slot);
+  void PostRelease();
+  void HideWindow(DrawingSurface& surface, int slot);
   std::unique_ptr<SurfaceWindow> MakeWindow(int slot);
   // Runs `paint` on the picture with the brush, for the moment, solid in the transparent colour.
   template <typename Paint>

@@ -45,6 +45,7 @@ void SurfaceWindow::Show(const render::Canvas& picture, uint32_t transparentRgb,
 void SurfaceWindow::Hide() { window_->SetVisible(false); }
 
 void SurfaceWindow::MouseDown(platform::MouseButton button, int, int) {
+  ++eventDepth_;
   // Copies: the script may detach this window while its handler runs.
   if (button == platform::MouseButton::Left && clickScript_ != -1 && handlers_.click) {
     const auto click = handlers_.click;
@@ -52,6 +53,10 @@ void SurfaceWindow::MouseDown(platform::MouseButton button, int, int) {
   } else if (button == platform::MouseButton::Right && handlers_.popup) {
     const auto popup = handlers_.popup;
     popup();
+  }
+  if (--eventDepth_ == 0 && unwound_) {
+    const auto unwound = unwound_;
+    unwound();
   }
 }
 

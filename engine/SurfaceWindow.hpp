@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/NativeWindow.hpp"
 #include "render/Canvas.hpp"
@@ -32,8 +33,15 @@ class SurfaceWindow : public platform::WindowInput {
   // `transparentRgb` (0x00RRGGBB), sets the click script (-1: none) and makes it visible.
   void Show(const render::Canvas& picture, uint32_t transparentRgb, int x, int y, int32_t clickScript);
   void Hide();
-  // From now on the window ignores input (it waits to be freed).
-  void Detach() { handlers_ = {}; }
+  // From now on the window ignores input (it waits to be freed). `unwound` is called when an
+  // event of the window that was running meanwhile has returned.
+  void Detach(std::function<void()> unwound) {
+    handlers_ = {};
+    unwound_ = std::move(unwound);
+  }
+  // True while one of the window's own events runs (a click script may be waiting inside it):
+  // the window must not be freed then.
+  bool InEvent() const { return eventDepth_ > 0; }
 
   // WindowInput.
   void MouseDown(platform::MouseButton button, int x, int y) override;
@@ -49,6 +57,8 @@ class SurfaceWindow : public platform::WindowInput {
   int32_t id_;
   Handlers handlers_;
   int32_t clickScript_ = -1;
+  int eventDepth_ = 0;
+  std::function<void()> unwound_;
 };
 
 }  // namespace kpf::engine

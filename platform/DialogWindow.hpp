@@ -43,6 +43,7 @@ struct DialogControlStyle {
 
 struct DialogFont {
   std::string name = "MS Sans Serif";  // face name as stored; the backend picks a substitute
+  std::string fallbackFamily;          // generic family standing in where `name` is missing
   uint32_t rgb = 0;                    // 0xRRGGBB
   int pixelHeight = 11;                // character height in pixels, 1..1000
   bool bold = false;

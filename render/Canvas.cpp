@@ -1,7 +1,6 @@
 #include "render/Canvas.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 #include "desktop/PictureTransparency.hpp"
 #include "project/Errors.hpp"
@@ -107,7 +106,7 @@ TextLayout& Canvas::Text() {
 TextFont Canvas::LayoutFont() const {
   TextFont font;
   font.face = font_.face;
-  font.pixelSize = static_cast<int>(std::lround(font_.size * 96.0 / 72.0));
+  font.pixelSize = FontPixelsFromPoints(font_.size);
   font.bold = (font_.styleBits & 1) != 0;
   font.italic = (font_.styleBits & 2) != 0;
   font.underline = (font_.styleBits & 4) != 0;

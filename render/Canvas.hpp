@@ -20,8 +20,9 @@
 // - Brush style: solid, clear, horizontal, vertical, forward diagonal, backward diagonal,
 //   cross, diagonal cross (the 8 × 8 hatches of Patterns.hpp); above 7 gives solid.
 // - Font: a family name (only the part before a comma; at most 255 bytes), colour, size in
-//   points (absolute value clamped to 1..1000; drawn at round(size × 96 / 72) pixels) and style
-//   bits 1 bold, 2 italic, 4 underline, 8 strike-out.
+//   points (absolute value clamped to 1..1000; drawn at the pixel size and with the stand-in
+//   face of FontMapping.hpp, as dialogs are) and style bits 1 bold, 2 italic, 4 underline,
+//   8 strike-out.
 //
 // Lines (LineTo from the pen position, which then moves to the end point)
 // - The points of LineSteps.hpp: the start point is drawn, the end point is not, so a line of
@@ -68,6 +69,7 @@
 #include <vector>
 
 #include "platform/NativeWindow.hpp"
+#include "render/FontMapping.hpp"
 #include "render/Patterns.hpp"
 #include "render/RasterOp.hpp"
 #include "render/TextLayout.hpp"
@@ -101,7 +103,7 @@ class Canvas {
   static constexpr int kMaxSide = 16384;
   static constexpr int64_t kMaxPixels = int64_t{16} << 20;
   static constexpr int kMaxPenWidth = 1000;
-  static constexpr int kMaxFontSize = 1000;
+  static constexpr int kMaxFontSize = kMaxFontPoints;
   static constexpr size_t kMaxFaceBytes = 255;
 
   Canvas() = default;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "render/FontMapping.hpp"
+
 namespace kpf::render {
 
 namespace {
@@ -71,10 +73,12 @@ std::string TextLayout::DisplayText(std::string_view text, int pixelSize) {
 }
 
 void TextLayout::Prepare(const TextFont& font, std::string_view text) {
-  const std::string face = font.face.empty() ? std::string("Sans") : Utf8Of(font.face);
+  // Family names only (the face, then the stand-in for a missing one): never read as a
+  // description with sizes or styles.
+  std::string families(kFallbackFamily);
+  if (!font.face.empty()) families = Utf8Of(font.face) + "," + families;
   PangoFontDescription* description = pango_font_description_new();
-  // A family name only: the face is never read as a description with sizes or styles.
-  pango_font_description_set_family(description, face.c_str());
+  pango_font_description_set_family(description, families.c_str());
   pango_font_description_set_absolute_size(description, std::max(font.pixelSize, 1) * double{PANGO_SCALE});
   pango_font_description_set_weight(description, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_font_description_set_style(description, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);

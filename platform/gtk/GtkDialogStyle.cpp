@@ -24,6 +24,14 @@ std::string QuotedFamily(const std::string& name) {
   return family + "\"";
 }
 
+std::string GenericFamily(const std::string& name) {
+  std::string keyword;
+  for (char c : name) {
+    if ((c >= 'a' && c <= 'z') || c == '-') keyword.push_back(c);
+  }
+  return keyword;
+}
+
 std::string Hex(uint32_t rgb) {
   char text[8];
   std::snprintf(text, sizeof text, "#%06x", rgb & 0xFFFFFF);
@@ -43,7 +51,10 @@ const char* CursorName(StockCursor stock) {
 std::string DialogCss(const std::optional<DialogFont>& font, std::optional<uint32_t> background) {
   std::string css = "* {";
   if (font) {
-    css += " font-family: " + QuotedFamily(font->name) + ", sans-serif;";
+    css += " font-family: " + QuotedFamily(font->name);
+    // A generic family is a keyword, not quoted.
+    if (!font->fallbackFamily.empty()) css += ", " + GenericFamily(font->fallbackFamily);
+    css += ";";
     css += " font-size: " + std::to_string(font->pixelHeight) + "px;";
     css += font->bold ? " font-weight: bold;" : " font-weight: normal;";
     css += font->italic ? " font-style: italic;" : " font-style: normal;";

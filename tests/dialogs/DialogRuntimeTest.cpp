@@ -13,6 +13,7 @@
 #include "dialogs/WindowPlacement.hpp"
 #include "platform/headless/HeadlessPlatform.hpp"
 #include "project/Errors.hpp"
+#include "render/FontMapping.hpp"
 
 namespace kpf::dialogs {
 namespace {
@@ -195,6 +196,13 @@ TEST(DialogFonts, SizesReachTheWindowSystemWithinOneToAThousandPixels) {
   EXPECT_EQ(font.PixelHeight(), 1);
   font.Size = -12;
   EXPECT_EQ(font.PixelHeight(), 16);
+  // A size alone is rounded to the nearest pixel, as drawing surfaces size their text.
+  font.Size = 8;
+  EXPECT_EQ(font.PixelHeight(), 11);
+  font.Size = 11;
+  EXPECT_EQ(font.PixelHeight(), render::FontPixelsFromPoints(11));
+  EXPECT_EQ(font.PixelHeight(), 15);
+  EXPECT_EQ(font.ToPlatform().fallbackFamily, "sans-serif");
   font.Style = TMyFont::kBold | TMyFont::kStrikeOut;
   EXPECT_TRUE(font.ToPlatform().bold);
   EXPECT_TRUE(font.ToPlatform().strikeOut);

@@ -3,6 +3,7 @@
 // bounds on sizes and coordinates, the tray icon, and kpftool's surface pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 
@@ -172,6 +173,78 @@ TEST(Surfaces, NewSurfaceOnAShownSlotRemovesItsWindowAfterTheClickThatAskedForIt
   EXPECT_TRUE(SurfaceWindows(h).empty());
   EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
   EXPECT_FALSE(SurfaceAt(h, 0)->Window);
+}
+
+TEST(Surfaces, AClickScriptThatReplacesItsSurfaceAndWaitsKeepsItsWindowUntilTheClickReturns) {
+  // The wait's nested loop runs the task that frees retired windows while the click that asked
+  // for the new surface is still running on the old window.
+  Harness<> h(SurfaceProject({{NewSurface(10, 10), Pixel(1, 1, kBlack), Act(60, {I(2)}), Show(0, 0)},
+                              {NewSurface(6, 6), Act(4, {P::Text("2")}), SetNumber(1, 1)}}));
+  h.Fire(1);
+  HeadlessWindow* window = SurfaceWindows(h).at(0);
+  window->PressMouse(platform::MouseButton::Left, 1, 1);
+  EXPECT_EQ(h.Int("V"), 1);
+  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
+  EXPECT_FALSE(window->Visible());
+  h.platform.AdvanceBy(1);
+  EXPECT_TRUE(SurfaceWindows(h).empty());
+  EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
+}
+
+TEST(Surfaces, ShowingASurfaceResizedToNothingHidesItsWindow) {
+  Harness<> h(SurfaceProject({{NewSurface(8, 8), Pixel(1, 1, kBlack), Show(10, 10)},
+                              {Act(59, {I(0), I(0)}), Show(20, 20)},
+                              {Act(59, {I(4), I(4)}), Show(30, 30)}}));
+  h.Fire(1);
+  HeadlessWindow* window = SurfaceWindows(h).at(0);
+  ASSERT_TRUE(window->Visible());
+  h.Fire(2);
+  EXPECT_FALSE(window->Visible());
+  EXPECT_FALSE(SurfaceAt(h, 0)->Visible);
+  EXPECT_TRUE(h.Traced("surface-hide slot=0"));
+  EXPECT_EQ(h.Count("surface-show"), 1u);
+  h.Fire(3);  // sized again, the same window shows it
+  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
+  EXPECT_TRUE(window->Visible());
+  EXPECT_EQ(window->Bounds(), (platform::Rect{30, 30, 34, 34}));
+}
+
+TEST(Surfaces, RectangleOutlinesRoundRectanglesAndTextSizesThroughTheirActions) {
+  constexpr int32_t kXorPen = 14;
+  Harness<> h(SurfaceProject({{NewSurface(8, 7), Act(49, {I(kRed), I(kXorPen), I(0), I(1)}),
+                               Act(55, {I(1), I(1), I(5), I(4)})},
+                              {NewSurface(40, 30), Act(49, {I(kBlack), I(4), I(0), I(1)}), Act(50, {I(kRed), I(0)}),
+                               Act(63, {I(2), I(3), I(38), I(27)})},
+                              {NewSurface(10, 10), Act(51, {P::Text("Sans"), I(kBlack), I(8), I(1)}),
+                               Act(66, {P::Text("Hg"), P::Var(1)}), Act(67, {P::Text("Hg"), P::Var(2)})}}));
+  // Four pen lines round (1, 1)-(5, 4), both corners included, each pixel drawn once (an xor
+  // pen drawing a pixel twice would leave it white), the inside untouched.
+  h.Fire(1);
+  const render::Canvas& outline = SurfaceAt(h, 0)->Picture;
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool onOutline = (x >= 1 && x <= 5 && (y == 1 || y == 4)) || (y >= 1 && y <= 4 && (x == 1 || x == 5));
+      EXPECT_EQ(outline.GetPixel(x, y), onOutline ? (kWhite ^ kRed) : kWhite) << x << "," << y;
+    }
+  }
+  // The round rectangle has the 8 × 4 corner ellipse, pen outline and brush inside.
+  h.Fire(2);
+  render::Canvas expected(40, 30), square(40, 30);
+  for (render::Canvas* canvas : {&expected, &square}) {
+    canvas->SetPen(kBlack, 4, 0, 1);
+    canvas->SetBrush(kRed, 0);
+  }
+  expected.RoundRect(2, 3, 38, 27, 8, 4);
+  square.RoundRect(2, 3, 38, 27, 0, 0);
+  ASSERT_FALSE(std::ranges::equal(expected.Pixels(), square.Pixels()));
+  EXPECT_TRUE(std::ranges::equal(SurfaceAt(h, 0)->Picture.Pixels(), expected.Pixels()));
+  // Text sizes come from the surface's font: bold 8 points, as the canvas measures it.
+  h.Fire(3);
+  render::Canvas measured(1, 1);
+  measured.SetFont("Sans", kBlack, 8, 1);
+  EXPECT_EQ(h.Int("V"), measured.TextExtent("Hg").width);
+  EXPECT_EQ(h.Int("W"), measured.TextExtent("Hg").height);
+  EXPECT_GT(h.Int("W"), h.Int("V") / 2);
 }
 
 TEST(Surfaces, SizesBeyondTheBoundsAreRefusedBeforeAnythingIsReleased) {

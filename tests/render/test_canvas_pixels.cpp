@@ -120,6 +120,16 @@ TEST(CanvasFloodFill, OutsideSeedsEqualColoursAndClearBrushesChangeNothing) {
   EXPECT_EQ(Rows(canvas), (std::vector<std::string>{"R...", "R##.", "R..."}));
 }
 
+TEST(CanvasText, SizesAndMissingFacesFollowTheScreenFontRule) {
+  // 8 points are 11 pixels (rounded, not cut), and a face the desktop lacks is measured in
+  // the stand-in face.
+  Canvas canvas(10, 10);
+  canvas.SetFont("No Such Face Anywhere", kBlue, 8, 0);
+  TextLayout layout;
+  EXPECT_EQ(canvas.TextExtent("Hello"), layout.Measure({std::string(kFallbackFamily), 11}, "Hello"));
+  EXPECT_NE(canvas.TextExtent("Hello"), layout.Measure({std::string(kFallbackFamily), 10}, "Hello"));
+}
+
 TEST(CanvasText, DrawsOnlyInsideItsMeasuredBoxAndThePicture) {
   Canvas canvas(120, 50);
   canvas.SetFont("Sans", kBlue, 12, 0);
