@@ -191,7 +191,8 @@ int32_t TfmPlayer::LoadCharacterFor(int32_t parentHandle, const std::string& fil
   if (terminated_ || loadDepth_ >= kMaxNestedLoads || RunningPlayerCount() >= kMaxRunningPlayers) return 0;
   const CallDepthScope nested(loadDepth_);
   const engine::TFormKPFPlayer* player = CreatePlayer(parentHandle, fileName, bytes);
-  return player != nullptr ? HandleOf(*player) : 0;
+  // One that loaded nothing to play has closed already: its handle would name nothing live.
+  return player != nullptr && !player->Closed() ? HandleOf(*player) : 0;
 }
 
 engine::TFormKPFPlayer* TfmPlayer::CreatePlayer(int32_t parentHandle, const std::string& fileName,

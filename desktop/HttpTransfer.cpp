@@ -29,15 +29,29 @@ namespace {
 using Clock = std::chrono::steady_clock;
 std::atomic<size_t> running{0};
 
+// How long the process's exit waits for transfers still running. A worker may be stuck in a
+// name lookup, which nothing can interrupt; the exit does not wait for it longer than this, and a
+// worker still running then is left to end on its own (it touches no static the exit destroys).
+constexpr std::chrono::milliseconds kExitWait{2000};
+
 // Worker threads are joined once they have ended (at the next start) and at process exit, so
-// none outlives the program's statics.
+// none outlives the program's statics unless it is stuck beyond the exit's wait.
 class Workers {
  public:
   ~Workers() {
     const std::lock_guard lock(mutex_);
+    for (auto& entry : threads_) entry.second->cancelled.store(true);
+    const Clock::time_point deadline = Clock::now() + kExitWait;
     for (auto& [thread, state] : threads_) {
-      state->cancelled.store(true);
-      if (thread.joinable()) thread.join();
+      std::unique_lock ended(state->mutex);
+      const bool done = state->ended.wait_until(ended, deadline, [&] { return state->done; });
+      ended.unlock();
+      if (!thread.joinable()) continue;
+      if (done) {
+        thread.join();
+      } else {
+        thread.detach();
+      }
     }
   }
   void Add(std::thread thread, std::shared_ptr<HttpTransfer::State> state) {
@@ -48,7 +62,12 @@ class Workers {
       entry.first.join();
       return true;
     });
-    threads_.emplace_back(std::move(thread), std::move(state));
+    try {
+      threads_.emplace_back(std::move(thread), std::move(state));
+    } catch (...) {
+      // Not kept: the worker ends on its own (a joinable thread must not be destroyed).
+      if (thread.joinable()) thread.detach();
+    }
   }
 
  private:
@@ -203,6 +222,10 @@ TransferResult Perform(HttpTransfer::State& state) {
   Hop hop;
   hop.state = &state;
   for (int hops = 0; hops <= kMaxTransferRedirects; ++hops) {
+    if (state.cancelled.load()) {
+      result.failure = "cancelled";
+      break;
+    }
     if (!sandbox::IsAllowedTransferAddress(url)) {
       result.failure = "refused address";
       break;
@@ -242,16 +265,25 @@ std::shared_ptr<HttpTransfer> HttpTransfer::Start(TransferRequest request) {
   do {
     if (now >= kMaxConcurrentTransfers) return nullptr;
   } while (!running.compare_exchange_weak(now, now + 1));
-  auto state = std::make_shared<State>();
-  state->request = std::move(request);
-  std::thread worker([state] {
-    TransferResult result = Perform(*state);
+  std::shared_ptr<State> state;
+  std::thread worker;
+  try {
+    state = std::make_shared<State>();
+    state->request = std::move(request);
+    worker = std::thread([state] {
+      TransferResult result = Perform(*state);
+      running.fetch_sub(1);
+      const std::lock_guard lock(state->mutex);
+      state->result = std::move(result);
+      state->done = true;
+      state->ended.notify_all();
+    });
+  } catch (...) {
+    // No thread (the system's limit on threads) or no memory: no transfer, and the place taken
+    // is given back (a started worker gives it back itself when it ends).
     running.fetch_sub(1);
-    const std::lock_guard lock(state->mutex);
-    state->result = std::move(result);
-    state->done = true;
-    state->ended.notify_all();
-  });
+    return nullptr;
+  }
   AllWorkers().Add(std::move(worker), state);
   return std::shared_ptr<HttpTransfer>(new HttpTransfer(std::move(state)));
 }

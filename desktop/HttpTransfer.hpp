@@ -35,7 +35,8 @@ struct TransferResult {
 
 class HttpTransfer {
  public:
-  // Starts the transfer; null when kMaxConcurrentTransfers already run.
+  // Starts the transfer; null when kMaxConcurrentTransfers already run or no worker thread could
+  // be made.
   static std::shared_ptr<HttpTransfer> Start(TransferRequest request);
   // Cancels a transfer still running (its worker ends on its own soon after).
   ~HttpTransfer();

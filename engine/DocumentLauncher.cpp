@@ -86,23 +86,37 @@ bool DocumentLauncher::StartChild(const platform::ProcessStart& start) {
   return true;
 }
 
+// A modal box of the character's own, No unless the user chooses Yes.
+bool DocumentLauncher::Ask(const std::string& title, const std::string& path, const std::string& arguments,
+                           bool program) {
+  constexpr int kYes = static_cast<int>(platform::MessageBoxResult::Yes);
+  constexpr int kNo = static_cast<int>(platform::MessageBoxResult::No);
+  platform::MessageDialogRequest question{OpenQuestion(title, path, arguments, program), title,
+                                          platform::MessageBoxIcon::Warning, {{"&Yes", kYes}, {"&No", kNo}}};
+  question.defaultButton = 1;
+  question.dismissResult = kNo;
+  const std::shared_ptr<platform::MessageDialogCloser> closer = boxes_.Open();
+  return platform_.ShowMessageDialog(question, *closer) == kYes;
+}
+
 OpenOutcome DocumentLauncher::OpenFile(const std::string& title, const std::string& path, const std::string& arguments,
                                        const std::function<void()>& asked) {
-  if (path.empty() || sandbox::IsWindowsProgramName(path) || !WithinRate()) return OpenOutcome::Refused;
+  if (path.empty() || sandbox::IsWindowsProgramName(path) || sandbox::IsLauncherFile(path)) {
+    return OpenOutcome::Refused;
+  }
+  if (!WithinRate()) return OpenOutcome::Refused;
   const bool program = sandbox::IsStartableProgram(path);
   if (program && LiveChildren() >= kMaxLiveChildProcesses) return OpenOutcome::Refused;
+  // Counted before asking: a declined or unanswered question uses up the window as an opening does.
+  CountOpening();
   const std::pair<std::string, std::string> request{path, arguments};
   if (!approved_.contains(request)) {
     if (asked) asked();
-    const platform::MessageBoxResult answer =
-        platform_.MessageBox(OpenQuestion(title, path, arguments, program), title, platform::MessageBoxIcon::Warning,
-                             platform::MessageBoxButtons::YesNo);
-    if (answer != platform::MessageBoxResult::Yes) return OpenOutcome::Declined;
+    if (!Ask(title, path, arguments, program)) return OpenOutcome::Declined;
+    // The question let the loop run: the character may have closed meanwhile.
+    if (stopped_ && stopped_()) return OpenOutcome::Refused;
     approved_.insert(request);
-    // The question let the loop run: other openings may have filled the window meanwhile.
-    if (!WithinRate()) return OpenOutcome::Refused;
   }
-  CountOpening();
   if (!program) return platform_.ShellOpen(path) ? OpenOutcome::Opened : OpenOutcome::Failed;
   const platform::ProcessStart start{path, sandbox::SplitCommandLine(arguments),
                                      std::filesystem::path(path).parent_path().string()};

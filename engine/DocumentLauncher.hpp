@@ -4,17 +4,21 @@
 // allows, opened by the desktop without asking; a file only after the user said Yes to a modal
 // question naming the character, the file and its arguments (a Yes holds for the same file and
 // arguments until the player goes); programs started directly with an argument vector in their
-// own folder, documents opened with the desktop's application; Windows programs never. At most
-// 5 openings and starts per character in any 10 seconds, and at most 16 programs of the process
-// running at once; more are dropped. Every refusal is silent.
+// own folder, documents opened with the desktop's application; Windows programs and launcher
+// files never. At most 5 openings, starts and questions per character in any 10 seconds (a
+// question counts whatever its answer, so a script cannot ask without end), and at most 16
+// programs of the process running at once; more are dropped. Every refusal is silent.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "engine/OpenMessageBoxes.hpp"
 #include "platform/Platform.hpp"
 
 namespace kpf::engine {
@@ -28,7 +32,10 @@ const char* OutcomeName(OpenOutcome outcome);
 
 class DocumentLauncher {
  public:
-  explicit DocumentLauncher(platform::Platform& platform) : platform_(platform) {}
+  // The questions are boxes of the character's own (a closing character ends them); `stopped`
+  // tells whether the character is going, after which nothing is opened even on a Yes.
+  DocumentLauncher(platform::Platform& platform, OpenMessageBoxes& boxes, std::function<bool()> stopped)
+      : platform_(platform), boxes_(boxes), stopped_(std::move(stopped)) {}
 
   // An address the web-address rule allows, handed to the desktop's launcher.
   OpenOutcome OpenWebAddress(const std::string& address);
@@ -47,8 +54,11 @@ class DocumentLauncher {
   bool WithinRate();
   void CountOpening();
   bool StartChild(const platform::ProcessStart& start);
+  bool Ask(const std::string& title, const std::string& path, const std::string& arguments, bool program);
 
   platform::Platform& platform_;
+  OpenMessageBoxes& boxes_;
+  std::function<bool()> stopped_;
   std::deque<int64_t> openings_;  // loop times of the openings in the last window
   std::set<std::pair<std::string, std::string>> approved_;
 };

@@ -4,7 +4,6 @@
 #include "engine/TCustomKPFPlayer.hpp"
 #include "project/TTaviVariable.hpp"
 #include "sandbox/FileAccess.hpp"
-#include "sandbox/WebAddress.hpp"
 
 namespace kpf::engine {
 
@@ -205,10 +204,10 @@ bool PlayerDialogs::MustEnd() { return player_.RunMustEnd(); }
 
 void PlayerDialogs::ShowPopupMenu(platform::Point) { player_.PopupMenuAtPointer(); }
 
+// The same road as the web-address actions: the address rules, the character's rate bound and
+// the "open" trace line.
 bool PlayerDialogs::OpenAddress(const std::string& address) {
-  if (!sandbox::IsAllowedWebAddress(address)) return false;
-  player_.Trace(player_.Line("shell").Text("open", address));
-  return player_.Platform().ShellOpen(address);
+  return player_.OpenWebAddress(address) == OpenOutcome::Opened;
 }
 
 std::optional<std::vector<uint8_t>> PlayerDialogs::ReadFile(const std::string& name) {

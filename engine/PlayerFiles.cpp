@@ -113,8 +113,8 @@ TransferOutcome TCustomKPFPlayer::Transfer(const std::string& url, size_t maxBod
 std::optional<int32_t> TCustomKPFPlayer::LoadCharacterFromBytes(std::span<const uint8_t> bytes) {
   if (!mainForm_.createPlayerFromBytes) return std::nullopt;
   const int32_t handle = mainForm_.createPlayerFromBytes(OwnHandle(), bytes);
+  // Unlike characters loaded from files, these take no number from the child-instance counter.
   Trace(Line("character").Int("bytes", static_cast<int64_t>(bytes.size())).Int("handle", handle));
-  CountChildInstance();
   return handle;
 }
 

@@ -39,7 +39,7 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
       state_(systemValues_.State),
       evaluation_(Model.Variables, Folders(options_), randomRange_),
       files_(Roots(options_, Folders(options_))),
-      launcher_(platform),
+      launcher_(platform, messageBoxes_, [this] { return RunMustEnd(); }),
       saved_(options_.settingsFolder, [this](const std::string& message) {
         Trace(Line("msgbox").Text("text", message));
         platform_.MessageBox(message, Title, platform::MessageBoxIcon::Error, platform::MessageBoxButtons::Ok);

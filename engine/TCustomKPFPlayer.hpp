@@ -351,10 +351,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   ForLoopFlags loopFlags_;
   MemoryStreams streams_;
   DrawingSurfaces surfaces_{*this};
+  OpenMessageBoxes messageBoxes_;  // before the launcher, whose questions it holds
   DocumentLauncher launcher_;
   SavedVariables saved_;
   ScreenSaverRole screenSaver_;
-  OpenMessageBoxes messageBoxes_;
   TrayAnimation trayAnimation_{platform_, Model, [this](const project::TTaviEvent& animation, int frame,
                                                         uint32_t ms) { ShowTrayFrame(animation, frame, ms); }};
   std::deque<std::string> queue_;

@@ -64,6 +64,24 @@ bool IsWindowsProgramName(std::string_view path) {
   return false;
 }
 
+bool IsLauncherFile(const std::string& path) {
+  for (const char* extension : {".desktop", ".kdelnk", ".jar", ".jnlp"}) {
+    if (EndsWithIgnoringCase(path, extension)) return true;
+  }
+  // The desktop recognises an entry by its group header near the start, whatever the name.
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat info {};
+  if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  std::array<char, 512> start{};
+  const ssize_t got = ::read(file.get(), start.data(), start.size());
+  if (got < 0) return true;
+  const std::string_view head(start.data(), static_cast<size_t>(got));
+  for (const std::string_view group : {"[Desktop Entry]", "[Desktop Action", "[KDE Desktop Entry]"}) {
+    if (head.find(group) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 bool IsStartableProgram(const std::string& path) {
   const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};

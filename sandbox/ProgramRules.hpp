@@ -17,6 +17,11 @@ std::vector<std::string> SplitCommandLine(std::string_view text);
 // never started, and no emulator is asked to.
 bool IsWindowsProgramName(std::string_view path);
 
+// Files whose opening by the desktop runs a command line or code of their own: launcher entries
+// (".desktop", ".kdelnk", or any name whose content starts a desktop entry group) and Java
+// archives or start files (".jar", ".jnlp"). Never handed to the desktop, whatever they are named.
+bool IsLauncherFile(const std::string& path);
+
 // A regular file with an execute bit whose content starts as a program does (ELF or "#!");
 // anything else is a document, opened with the desktop's application for its type.
 bool IsStartableProgram(const std::string& path);

@@ -91,7 +91,7 @@ int HeadlessPlatform::ShowMessageDialog(const platform::MessageDialogRequest& re
     if (!answers_.empty()) {
       call.result = NextAnswer(&closer).value_or(request.dismissResult);
     } else if (!request.buttons.empty()) {
-      call.result = request.buttons.front().result;
+      call.result = request.buttons[std::min(request.defaultButton, request.buttons.size() - 1)].result;
     }
   }
   call.endedByOwner = closer.Closed();

@@ -107,7 +107,8 @@ class HeadlessPlatform : public platform::Platform {
   // next queued answer; one queued for a later time keeps the box open, with the loop running,
   // until then (an owner that ends the box, or the end of the loop, answers the dismiss result
   // first). Without a queued answer the handler answers MessageBox when set; otherwise a box
-  // answers its first button, except that a question with Yes and No answers No.
+  // answers its default button (MessageBox: the first, except that a question with Yes and No
+  // answers No).
   void QueueMessageBoxAnswer(platform::MessageBoxResult answer) { QueueAnswer(static_cast<int>(answer), 0); }
   void QueueAnswer(int code, int64_t atMs) { answers_.push_back({code, atMs}); }
   void SetMessageBoxHandler(std::function<platform::MessageBoxResult(const MessageBoxCall&)> handler) {

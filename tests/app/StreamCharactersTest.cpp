@@ -90,8 +90,9 @@ TEST_F(StreamCharactersTest, AStreamHoldingAProjectBecomesACharacterAndOtherByte
 
   testing::WriteBytes(scratch_ / "child.KPFDAT", {1, 2, 3});
   Fire(form->Player(0));
-  EXPECT_EQ(IntValue(form->Player(0), "CHILD"), form->HandleOf(form->Player(2)));
+  EXPECT_EQ(IntValue(form->Player(0), "CHILD"), 0) << "not the handle of a player that closed at once";
   EXPECT_TRUE(form->Player(2).Closed()) << "bytes that are no character load nothing that runs";
+  EXPECT_EQ(form->Player(0).ChildInstanceCount(), 0) << "characters from memory take no child number";
 }
 
 }  // namespace

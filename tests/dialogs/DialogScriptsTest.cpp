@@ -206,6 +206,21 @@ TEST_F(DialogScripts, SubmitOpensOnlyWebAddresses) {
   }
 }
 
+// A submit button is one more way of opening an address: the character's rate bound counts it
+// together with the address actions, and it leaves the same trace line.
+TEST_F(DialogScripts, SubmitSharesTheCharactersBoundOnOpenings) {
+  Make({{ShowDialog(kAsk, 0)}, {Act(0, {P::Text("http://example.org/other")})}});
+  h->Fire(kMain);
+  h->Fire(kSecond);
+  for (int i = 0; i < 5; ++i) Control("Ok").UserClick();
+  EXPECT_EQ(h->platform.OpenedTargets().size(), 5u) << "one action and four submits";
+  EXPECT_EQ(h->Count("open target=\"http://example.org/ask?Name=&Keep=\" state=\"opened\""), 4u);
+  EXPECT_EQ(h->Count("open target=\"http://example.org/ask?Name=&Keep=\" state=\"refused\""), 1u);
+  h->platform.AdvanceBy(10'000);
+  Control("Ok").UserClick();
+  EXPECT_EQ(h->platform.OpenedTargets().size(), 6u);
+}
+
 // A sound's temporary file may only name a file the character may read, stored as its path.
 TEST_F(DialogScripts, ASoundsTemporaryFileMustBeAReadableFile) {
   const fs::path folder = fs::temp_directory_path() / ("kpf-dialog-sound-" + std::to_string(::getpid()));

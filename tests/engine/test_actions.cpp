@@ -121,5 +121,19 @@ TEST(Actions, AScriptCannotMakeUnboundedTimers) {
   EXPECT_EQ(h->player->Timers().size(), engine::kMaxUserTimers);
 }
 
+// An index below 0 names no timer: it neither reads before the list nor changes timer 0.
+TEST(Actions, ANegativeTimerIndexNamesNoTimer) {
+  auto h = RunActions({Act(116, {P::Var(N), P::Int(99), P::Text("100"), P::Text("0")}), Set(M, "0-1"),
+                       Set(K, "5"), Act(121, {P::Var(K), P::Var(M)}), Act(120, {P::Var(K), P::Var(M)}),
+                       Act(117, {P::Var(M)}), Act(119, {P::Var(M), P::Int(99), P::Text("1"), P::Text("1")})});
+  EXPECT_EQ(h->Int("N"), 0);
+  EXPECT_EQ(h->Int("K"), 5) << "nothing was read";
+  ASSERT_EQ(h->player->Timers().size(), 1u);
+  const engine::UserTimer* timer = h->player->Timers().At(0);
+  ASSERT_NE(timer, nullptr);
+  EXPECT_TRUE(timer->enabled) << "timer 0 was not stopped";
+  EXPECT_EQ(h->player->Timers().At(-1), nullptr);
+}
+
 }  // namespace
 }  // namespace kpf::test

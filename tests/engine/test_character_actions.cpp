@@ -135,5 +135,41 @@ TEST(OtherCharactersTest, WithoutTheMainFormOnlyProjectInstancesStart) {
   EXPECT_TRUE(c.h.Traced("instance file=\"" + other.string() + "\" number=1 started=1"));
 }
 
+// A name that resolves to nothing loads nothing: no empty name reaches the main form (which would
+// load the player's own package, a copy of this character).
+TEST(OtherCharactersTest, LoadCharacterOfANameThatResolvesToNothingLoadsNothing) {
+  const std::filesystem::path other = WriteProjectFile(WithVariables({}), "other");
+  CharacterActions c({{Act(22, {P::Var(1), P::Text("7")}), Act(100, {P::Text("missing.kpf"), P::Var(1)}),
+                       Act(100, {P::Text("{temp}\\nothing.kpf")}), Act(100, {P::Text("other.kpf"), P::Var(1)})}},
+                     InFolder(other.parent_path()));
+  std::vector<std::string> loaded;
+  engine::MainFormHandlers handlers;
+  handlers.createPlayer = [&](int32_t, const std::string& file) {
+    loaded.push_back(file);
+    return int32_t{42};
+  };
+  c.h.player->SetMainFormHandlers(std::move(handlers));
+  c.h.Fire(1);
+  EXPECT_EQ(loaded, std::vector<std::string>{other.string()});
+  EXPECT_EQ(c.h.Int("N"), 42);
+  EXPECT_EQ(c.h.player->ChildInstanceCount(), 1) << "only the load that happened took a number";
+}
+
+// Copies of the player count among the process's running programs: at most 16 at once.
+TEST(OtherCharactersTest, ProjectInstancesStopAtSixteenLiveChildren) {
+  const std::filesystem::path other = WriteProjectFile(WithVariables({}), "other");
+  CharacterActions c({{Act(83, {P::Text(other.string())})}}, InFolder(other.parent_path()));
+  for (int round = 0; round < 4; ++round) {
+    for (int i = 0; i < engine::kMaxOpeningsPerWindow; ++i) c.h.Fire(1);
+    c.h.platform.AdvanceBy(engine::kOpeningWindowMs);
+  }
+  EXPECT_EQ(c.h.platform.StartedPrograms().size(), engine::kMaxLiveChildProcesses);
+  EXPECT_EQ(c.h.Count("started=0"), 4u);
+  c.h.platform.EndProcesses();
+  c.h.Fire(1);
+  EXPECT_EQ(c.h.platform.StartedPrograms().size(), engine::kMaxLiveChildProcesses + 1);
+  c.h.platform.EndProcesses();
+}
+
 }  // namespace
 }  // namespace kpf::test

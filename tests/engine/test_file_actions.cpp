@@ -6,6 +6,7 @@
 #include "FileFixture.hpp"
 #include "package/PackageFormat.hpp"
 #include "project/ProjectWriter.hpp"
+#include "project/SystemVariables.hpp"
 
 namespace kpf::test {
 namespace {
@@ -65,6 +66,27 @@ TEST_F(FileActionsTest, FileExistsFindsTheCharactersOwnFilesAndNothingElse) {
     EXPECT_EQ(std::vector<int32_t>({h->Int("A"), h->Int("B"), h->Int("C")}), std::vector<int32_t>({0, 0, 0})) << script;
   }
   EXPECT_TRUE(h->Traced("file action=149 name=\"refused\""));
+}
+
+// The character folder is fixed when the player starts: a script that points CURRENT_FOLDER
+// elsewhere moves no root.
+TEST_F(FileActionsTest, ACurrentFolderSetByAScriptLeavesTheFileRootsAlone) {
+  Put("char/mine.txt", "1");
+  Put("outside/secret.txt", "2");
+  int32_t currentFolder = 0;
+  for (size_t position = 0; position < project::kSystemVariableCount; ++position) {
+    if (std::string_view(project::SystemVariableAt(position).name) == "CURRENT_FOLDER") {
+      currentFolder = project::kFirstSystemVariableId + static_cast<int32_t>(position);
+    }
+  }
+  ASSERT_NE(currentFolder, 0);
+  auto h = Files({{Act(21, {P::Var(currentFolder), P::Text(Path("outside"))}), Act(149, {P::Var(A), P::Text("secret.txt")}),
+                   Act(147, {P::Var(T), P::Text("secret.txt")}), Act(149, {P::Var(B), P::Text("mine.txt")})}});
+  h->Fire(1);
+  EXPECT_EQ(h->Int("A"), 0);
+  EXPECT_EQ(h->Text("T"), "");
+  EXPECT_EQ(h->player->State().LastError, 404);
+  EXPECT_EQ(h->Int("B"), 1) << "the character's own folder is still the root";
 }
 
 TEST_F(FileActionsTest, LoadArrayReplacesTheArrayOnlyWhenEveryLineConverts) {

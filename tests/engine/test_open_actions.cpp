@@ -11,6 +11,8 @@ using platform::MessageBoxResult;
 using project::TKPFExeAction;
 
 constexpr int32_t A = 1, T = 2;
+constexpr int kYes = static_cast<int>(MessageBoxResult::Yes);
+constexpr int kNo = static_cast<int>(MessageBoxResult::No);
 
 class OpenActionsTest : public FileFixture {
  protected:
@@ -33,7 +35,7 @@ TEST_F(OpenActionsTest, OnlyWebAndMailAddressesAreHandedToTheDesktop) {
   h->Fire(1);
   EXPECT_EQ(h->platform.OpenedTargets(),
             (std::vector<std::string>{"http://example.com/a?b=1", "mailto:someone@example.com"}));
-  EXPECT_TRUE(h->platform.MessageBoxes().empty()) << "addresses are opened without asking";
+  EXPECT_TRUE(h->platform.MessageDialogs().empty()) << "addresses are opened without asking";
   EXPECT_EQ(h->Count("open target="), 6u) << "every address-like text is traced, the file name is not";
 }
 
@@ -59,21 +61,94 @@ TEST_F(OpenActionsTest, ADocumentIsOpenedOnlyAfterAYesWhichHoldsForTheSameReques
   Put("char/readme.txt", "hello");
   auto h = Opens({{Run("readme.txt")}, {Run("readme.txt", "other")}});
   h->Fire(1);
-  ASSERT_EQ(h->platform.MessageBoxes().size(), 1u);
-  const auto& question = h->platform.MessageBoxes()[0];
+  ASSERT_EQ(h->platform.MessageDialogs().size(), 1u);
+  const platform::MessageDialogRequest& question = h->platform.MessageDialogs()[0].request;
   EXPECT_EQ(question.caption, "Buddy");
   EXPECT_NE(question.text.find(Path("char/readme.txt")), std::string::npos) << question.text;
-  EXPECT_EQ(question.buttons, platform::MessageBoxButtons::YesNo);
+  ASSERT_EQ(question.buttons.size(), 2u);
+  EXPECT_EQ(question.buttons[question.defaultButton].result, kNo) << "No is the default";
+  EXPECT_EQ(question.dismissResult, kNo);
   EXPECT_TRUE(h->platform.OpenedTargets().empty()) << "no answer is No";
   h->platform.QueueMessageBoxAnswer(MessageBoxResult::Yes);
   h->Fire(1);
   h->Fire(1);
-  EXPECT_EQ(h->platform.MessageBoxes().size(), 2u) << "the Yes holds for the same file and arguments";
+  EXPECT_EQ(h->platform.MessageDialogs().size(), 2u) << "the Yes holds for the same file and arguments";
   EXPECT_EQ(h->platform.OpenedTargets(), (std::vector<std::string>(2, Path("char/readme.txt"))));
   h->Fire(2);
-  EXPECT_EQ(h->platform.MessageBoxes().size(), 3u) << "other arguments are asked about again";
+  EXPECT_EQ(h->platform.MessageDialogs().size(), 3u) << "other arguments are asked about again";
   EXPECT_TRUE(h->Traced("state=\"asked\""));
   EXPECT_TRUE(h->Traced("state=\"declined\""));
+}
+
+// A script that asks again and again is bounded like one that opens: every question counts,
+// answered or not.
+TEST_F(OpenActionsTest, DeclinedAndUnansweredQuestionsCountTowardTheBound) {
+  Put("char/readme.txt", "hello");
+  auto h = Opens({{Run("readme.txt")}});
+  for (int i = 0; i < 3; ++i) h->Fire(1);
+  h->platform.QueueAnswer(kNo, 0);
+  h->Fire(1);
+  h->platform.QueueAnswer(kYes, 0);
+  h->Fire(1);
+  h->Fire(1);
+  EXPECT_EQ(h->platform.MessageDialogs().size(), 5u) << "three unanswered, a No and a Yes";
+  EXPECT_EQ(h->platform.OpenedTargets().size(), 1u) << "the request after the Yes was one too many";
+  EXPECT_EQ(h->Count("state=\"refused\""), 1u);
+  h->platform.AdvanceBy(10'000);
+  h->Fire(1);
+  EXPECT_EQ(h->platform.OpenedTargets(), std::vector<std::string>(2, Path("char/readme.txt")));
+}
+
+// The question is the character's own box: closing the character ends it, and nothing opens.
+TEST_F(OpenActionsTest, AClosingCharacterEndsItsQuestionAndOpensNothing) {
+  Put("char/readme.txt", "hello");
+  auto h = Opens({{Run("readme.txt"), Act(22, {P::Var(A), P::Text("99")})}});
+  h->platform.QueueAnswer(kYes, 5000);
+  auto closer = h->platform.CreateTimer();
+  closer->SetInterval(300);
+  closer->SetOnTimer([&] { h->player->Close(); });
+  closer->SetEnabled(true);
+  h->Fire(1);
+  ASSERT_EQ(h->platform.MessageDialogs().size(), 1u);
+  EXPECT_TRUE(h->platform.MessageDialogs()[0].endedByOwner);
+  EXPECT_LT(h->platform.MessageDialogs()[0].endedAt, 400);
+  EXPECT_TRUE(h->platform.OpenedTargets().empty());
+  EXPECT_EQ(h->player->MessageBoxes().Count(), 0u);
+  EXPECT_FALSE(h->Traced("value=\"99\"")) << "the script stopped";
+}
+
+// A Yes that arrives after the character began to go opens nothing either.
+TEST_F(OpenActionsTest, AYesAfterTheCharacterStoppedOpensNothing) {
+  Put("char/readme.txt", "hello");
+  platform::headless::HeadlessPlatform desktop;
+  engine::OpenMessageBoxes boxes;
+  bool stopped = false;
+  engine::DocumentLauncher launcher(desktop, boxes, [&] { return stopped; });
+  desktop.QueueAnswer(kYes, 500);
+  auto stopper = desktop.CreateTimer();
+  stopper->SetInterval(100);
+  stopper->SetOnTimer([&] { stopped = true; });
+  stopper->SetEnabled(true);
+  EXPECT_EQ(launcher.OpenFile("Buddy", Path("char/readme.txt"), ""), engine::OpenOutcome::Refused);
+  ASSERT_EQ(desktop.MessageDialogs().size(), 1u);
+  EXPECT_EQ(desktop.MessageDialogs()[0].result, kYes);
+  EXPECT_TRUE(desktop.OpenedTargets().empty());
+}
+
+// Launcher entries run their own command line when the desktop opens them, so they are never
+// handed to it, whatever their name; neither are Java archives.
+TEST_F(OpenActionsTest, LauncherFilesAreNeverOpened) {
+  Put("char/start.desktop", "[Desktop Entry]\nType=Application\nExec=sh -c 'echo owned'\n");
+  Put("char/README", "# a comment\n[Desktop Entry]\nExec=sh -c 'echo owned'\n");
+  Put("char/Game.JAR", "PK");
+  Put("char/plain.txt", "Desktop Entry is not a header here");
+  auto h = Opens({{Run("start.desktop")}, {Run("README")}, {Run("Game.JAR")}, {Run("plain.txt")}});
+  for (int script = 1; script <= 3; ++script) h->Fire(script);
+  EXPECT_TRUE(h->platform.MessageDialogs().empty()) << "refused without asking";
+  EXPECT_EQ(h->Count("state=\"refused\""), 3u);
+  h->platform.QueueAnswer(kYes, 0);
+  h->Fire(4);
+  EXPECT_EQ(h->platform.OpenedTargets(), std::vector<std::string>{Path("char/plain.txt")});
 }
 
 TEST_F(OpenActionsTest, ProgramsStartWithAnArgumentVectorInTheirFolderAndWindowsProgramsNever) {
@@ -92,7 +167,7 @@ TEST_F(OpenActionsTest, ProgramsStartWithAnArgumentVectorInTheirFolderAndWindows
   EXPECT_EQ(start.workingFolder, Path("char/bin"));
   h->Fire(2);
   h->Fire(3);
-  EXPECT_EQ(h->platform.MessageBoxes().size(), 1u) << "a Windows program or a missing file is not even asked about";
+  EXPECT_EQ(h->platform.MessageDialogs().size(), 1u) << "a Windows program or a missing file is not even asked about";
   EXPECT_EQ(h->platform.StartedProcesses().size(), 1u);
   EXPECT_TRUE(h->platform.OpenedTargets().empty());
 }
@@ -124,7 +199,7 @@ TEST_F(OpenActionsTest, DocumentFramesGoThroughTheSameRules) {
   ASSERT_TRUE(h.player->Start());
   h.platform.AdvanceBy(250);
   EXPECT_EQ(h.platform.OpenedTargets(), std::vector<std::string>{"http://example.com/"});
-  ASSERT_EQ(h.platform.MessageBoxes().size(), 1u) << "the file frame asked, and No opened nothing";
+  ASSERT_EQ(h.platform.MessageDialogs().size(), 1u) << "the file frame asked, and No opened nothing";
 }
 
 }  // namespace

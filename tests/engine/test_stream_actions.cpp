@@ -87,6 +87,41 @@ TEST_F(StreamActionsTest, StreamFilesTakeTheKpfdatExtensionUnlessTheyHaveItOrXml
   EXPECT_EQ(h->Int("N"), 5) << "loaded back through another case";
 }
 
+// A player keeps at most 1024 streams: the next NewStream stores 0, and a released one makes room.
+TEST_F(StreamActionsTest, NewStreamBeyondTheBoundStoresZero) {
+  auto h = Streams({{Act(201, {P::Var(H)})}, {Act(161, {P::Var(W)})}});
+  for (size_t i = 0; i < engine::kMaxMemoryStreams; ++i) h->Fire(1);
+  EXPECT_GT(h->Int("H"), 0);
+  h->player->Model.VariableByName("W")->SetValue(h->Int("H"));
+  h->Fire(1);
+  EXPECT_EQ(h->Int("H"), 0);
+  EXPECT_EQ(h->player->Streams().size(), engine::kMaxMemoryStreams);
+  h->Fire(2);
+  h->Fire(1);
+  EXPECT_GT(h->Int("H"), 0);
+}
+
+// A stream holds at most 64 MiB: a write that would pass it, or a file larger than that, is
+// abandoned and leaves the stream as it was.
+TEST_F(StreamActionsTest, WritesAndLoadsBeyondTheStreamCapAreAbandoned) {
+  auto h = Streams({{Act(201, {P::Var(H)})},
+                    {Act(200, {P::Var(H)}), Act(197, {P::Var(H), P::Text("1")}), Act(196, {P::Var(H), P::Text("2")}),
+                     Act(196, {P::Var(H), P::Text("3")})},
+                    {Act(190, {P::Var(H), P::Text("big")})}});
+  h->Fire(1);
+  engine::MemoryStream* stream = h->player->Streams().Find(h->Int("H"));
+  ASSERT_NE(stream, nullptr);
+  stream->bytes.assign(engine::kMaxMemoryStreamBytes - 1, 'a');
+  h->Fire(2);
+  ASSERT_EQ(stream->bytes.size(), engine::kMaxMemoryStreamBytes) << "only the one byte fitted";
+  EXPECT_EQ(stream->bytes.back(), 2);
+  stream->bytes.assign(3, 'b');
+  Put("char/big.KPFDAT", "");
+  fs::resize_file(root_ / "char/big.KPFDAT", engine::kMaxMemoryStreamBytes + 1);  // sparse: costs no disk
+  h->Fire(3);
+  EXPECT_EQ(stream->bytes, std::vector<uint8_t>(3, 'b'));
+}
+
 TEST_F(StreamActionsTest, ATextLongerThanAVariableHoldsIsAbandoned) {
   auto h = Streams({{Act(201, {P::Var(H)})}, {Act(195, {P::Var(T), P::Var(H)})}});
   h->Fire(1);
