@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ApplicationTitles.hpp"
 #include "app/HostedPlatform.hpp"
 #include "app/ScreenSaverCommandLine.hpp"
 #include "app/SingleInstanceLock.hpp"
@@ -16,8 +17,6 @@
 namespace kpf::app {
 
 inline constexpr const char* kInstallFailedMessage = "Cannot set as default Screen Saver";
-// Application title of the screen-saver role.
-inline constexpr const char* kScreenSaverTitle = "Tavimo";
 // How long a hosted character waits for its host window to be shown.
 inline constexpr int kHostWaitMs = 10000;
 // Environment variable in which a screen-saver daemon names the window of "-root".

@@ -52,6 +52,8 @@ void SetSystemValue(engine::TFormKPFPlayer& player, const char* name, const proj
 TfmPlayer::TfmPlayer(platform::Platform& platform, Settings settings)
     : platform_(platform), settings_(std::move(settings)), commandLine_(ParseCommandLine(settings_.arguments)) {
   if (!settings_.terminate) settings_.terminate = [this] { platform_.Loop().Quit(0); };
+  // The screen saver's settings carry their own title until the character names the application.
+  if (settings_.screenSaverMode == engine::ScreenSaverMode::Configure) applicationTitle_ = kScreenSaverTitle;
   if (commandLine_.files.empty()) {
     CreatePlayer(0, {});
   } else {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ApplicationTitles.hpp"
 #include "app/CommandLine.hpp"
 #include "app/MessageChannel.hpp"
 #include "engine/DesktopServices.hpp"
@@ -23,7 +24,6 @@
 
 namespace kpf::app {
 
-constexpr const char* kApplicationTitle = "Tavimo Viewer";
 // Option flag: the tray icon shows (else it and the "Hide" item are hidden).
 constexpr int kOptionTrayIcon = 2;
 // Option flag of player 0: secondary players keep their "Hide" item hidden.

@@ -6,8 +6,10 @@ namespace kpf::engine {
 void TCustomKPFPlayer::MouseDown(platform::MouseButton button, int x, int y) {
   BusyScope busy(*this);
   Trace(Line("mouse-down").Int("button", static_cast<int>(button)).Int("x", x).Int("y", y));
-  if (screenSaver_.Active() && button == platform::MouseButton::Middle) {
-    EndOnScreenSaverInput();
+  // A running screen saver ends on the middle button; in its other modes the press is an
+  // ordinary one.
+  if (screenSaver_.EndsOnInput() && button == platform::MouseButton::Middle) {
+    Close();
     return;
   }
   if (const MenuItem* stayOnTop = menu_.Command(MenuCommand::StayOnTop); stayOnTop && stayOnTop->checked) {

@@ -216,5 +216,33 @@ TEST_F(ScreenSaverOnScreenTest, HostedCharacterPlaysInsideTheGivenWindowUntilSig
   EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
+// Windows of other programs may go at any moment: while the preview waits for its window to be
+// shown, just as it is shown and painted, or while a hosted character paints into it. Each time
+// the program ends with status 0 instead of dying on the X error.
+TEST_F(ScreenSaverOnScreenTest, WindowsThatVanishEndThePreviewAndTheHostedCharacterQuietly) {
+  for (const int shownForMs : {-1, 0, 20, 80}) {  // -1: destroyed before it was ever shown
+    const Window window = XCreateSimpleWindow(x_, DefaultRootWindow(x_), 300, 200, 200, 150, 0, 0, kGreen);
+    XSync(x_, False);
+    testing::PlayerProcess& preview = Launch("x.scr", {"/p", std::to_string(window)});
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // usually in its wait by now
+    if (shownForMs >= 0) {
+      XMapWindow(x_, window);
+      XSync(x_, False);
+      std::this_thread::sleep_for(std::chrono::milliseconds(shownForMs));
+    }
+    XDestroyWindow(x_, window);
+    XSync(x_, False);
+    EXPECT_EQ(preview.WaitForExit(), 0) << "shown for " << shownForMs << " ms";
+  }
+  const Window host = GreenWindow(200, 150, 320, 240);
+  std::erase(windows_, host);
+  testing::PlayerProcess& hosted = Launch("pip", {"-window-id", std::to_string(host)});
+  ASSERT_TRUE(Soon([&] { return Pixel(kOpaque, kOpaque, host) == kRed; }));
+  XDestroyWindow(x_, host);
+  XSync(x_, False);
+  EXPECT_EQ(hosted.WaitForExit(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
 }  // namespace
 }  // namespace kpf::app

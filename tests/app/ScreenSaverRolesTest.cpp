@@ -234,5 +234,61 @@ TEST_F(ScreenSaverRolesTest, FormPlayersRunAsScreenSaversAndEndTheProgramOnInput
   EXPECT_FALSE(settingsForm.CheckPlayersRunning());
 }
 
+// The settings mode is titled "Tavimo" until its character names the application; what it
+// reports while loading carries that title. The viewer's own title is "Tavimo Viewer".
+TEST_F(ScreenSaverRolesTest, SettingsModeHasItsOwnApplicationTitle) {
+  testing::WriteBytes(scratch_ / "broken.kpf", {1, 2, 3, 4, 5});
+  for (const auto& [mode, title] : std::vector<std::pair<std::optional<engine::ScreenSaverMode>, std::string>>{
+           {engine::ScreenSaverMode::Configure, "Tavimo"},
+           {engine::ScreenSaverMode::Run, "Tavimo Viewer"},
+           {std::nullopt, "Tavimo Viewer"}}) {
+    TfmPlayer::Settings settings = FormSettings({(scratch_ / "broken.kpf").string()});
+    settings.screenSaverMode = mode;
+    const size_t shown = platform_.MessageBoxes().size();
+    TfmPlayer form(platform_, std::move(settings));
+    ASSERT_EQ(platform_.MessageBoxes().size(), shown + 1);
+    EXPECT_EQ(platform_.MessageBoxes().back().caption, title);
+    EXPECT_EQ(form.ApplicationTitle(), title);
+  }
+}
+
+// A character walking right turns at the host window's right edge and walking left turns at its
+// left edge: the host window is its whole screen, the real one (1024 wide) plays no part.
+TEST_F(ScreenSaverRolesTest, HostedWalkerTurnsAtTheHostWindowsEdges) {
+  constexpr int kHostWidth = 120, kStep = 8, kSize = 8;
+  auto host = Saver().AddForeignWindow(9, Window(kHostWidth, 50));
+  HostedPlatform hosted(platform_, Saver().OpenForeignWindow(9, 0));
+  project::ProjectSource source = testing::SimpleProject();
+  project::AnimationSource right = testing::Showing(1, "right", 0, 0, kSize, "4", "20");
+  right.MoveMode = 2;  // kStep to the right per frame
+  right.Params = {kStep};
+  right.EventScripts[8] = 1;  // right edge: walk left
+  project::AnimationSource left = testing::Showing(2, "left", 0, 0, kSize, "100", "20");
+  left.MoveMode = 1;
+  left.Params = {kStep};
+  left.EventScripts[10] = 2;  // left edge: walk right
+  source.Animations = {right, left};
+  source.Scripts = {testing::ScriptOf(1, 0, {testing::Action(1, {{1, "left"}})}),
+                    testing::ScriptOf(2, 0, {testing::Action(1, {{1, "right"}})})};
+  source.NextScriptId = 3;
+  TfmPlayer form(hosted, FormSettings({WriteProject(source, "walker.kpf").string()}));
+  ASSERT_TRUE(form.AnyPlayerRunning());
+  script::PlayerState& state = form.Player(0).State();
+  int rightmost = state.WindowLeft, leftmost = state.WindowLeft, turns = 0;
+  std::string walking = state.AnimationName;
+  for (int tick = 0; tick < 400; ++tick) {
+    platform_.AdvanceBy(20);
+    rightmost = std::max(rightmost, state.WindowLeft);
+    leftmost = std::min(leftmost, state.WindowLeft);
+    if (state.AnimationName != walking) ++turns;
+    walking = state.AnimationName;
+  }
+  EXPECT_GE(turns, 3);  // there and back, more than once
+  EXPECT_LE(rightmost + kSize, kHostWidth + kStep);
+  EXPECT_GE(rightmost + kSize, kHostWidth);
+  EXPECT_LE(leftmost, 0);
+  EXPECT_GE(leftmost, -kStep);
+}
+
 }  // namespace
 }  // namespace kpf::app
