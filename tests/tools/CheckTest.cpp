@@ -43,6 +43,13 @@ TKPFExeAction IdItem(int32_t type, int32_t id) {
   ByteBuilder b;
   return Item(type, Int(b, id));
 }
+project::TTaviScript Script(int32_t id, const std::string& name, std::vector<TKPFExeAction> actions = {}) {
+  project::TTaviScript script;
+  script.Id = id;
+  script.Name = name;
+  script.Actions = std::move(actions);
+  return script;
+}
 TKPFExeAction CallScript(int32_t id) { return IdItem(20, id); }
 TKPFExeAction NewTimer(int32_t scriptId) {
   ByteBuilder b;
@@ -98,21 +105,24 @@ project::ProjectSource CleanCharacter() {
   idle.EventScripts[3] = 1;
   source.Animations = {idle};
   source.Sounds = {{.Name = "beep.wav", .Data = {'R', 'I', 'F', 'F'}}};
-  source.PlayLists = {{.Name = "TOUR", .Items = {"idle", "<<RANDOM:TOUR>>"}}};
+  project::TPlayList tour;
+  tour.Name = "TOUR";
+  tour.Items = {"idle", "<<RANDOM:TOUR>>"};
+  source.PlayLists = {tour};
   source.Variables = {{.ID = 1, .Name = "NAME", .Flags = 1, .TextValue = "Ann"}};
   source.NextVariableId = 2;
   source.Dialogs = {AskDialog(2)};
   source.NextDialogId = 2;
   source.Menus = {{.Caption = "Say hi", .ScriptId = 2}};
   source.Scripts = {
-      {.Id = 1, .Name = "greet", .Actions = {
+      Script(1, "greet", {
           TextItem(1, "idle"), TextItem(1, "\"id\" & \"le\""), TextItem(1, "<%NAME%>"), TextItem(1, "<<RANDOM:TOUR>>"),
           TextItem(14, "tour"), PlaySound("BEEP.WAV"), ShowDialog(1), NewTimer(3),
           TextItem(27, "1 = 1"), SetText(1, "<%name%> and <%SCREEN_WIDTH%>"), IdItem(28, 0), CallScript(2), IdItem(29, 0),
           TextItem(30, "1 = 0"), IdItem(40, 0), IdItem(31, 0),
-          FileItem(147, "notes.txt"), TextItem(0, "https://example.org/"), TextItem(15, "{temp}\\tool.sh")}},
-      {.Id = 2, .Name = "answer", .Actions = {TextItem(2, "Hello, <%NAME%>")}},
-      {.Id = 3, .Name = "tick", .Actions = {}},
+          FileItem(147, "notes.txt"), TextItem(0, "https://example.org/"), TextItem(15, "{temp}\\tool.sh")}),
+      Script(2, "answer", {TextItem(2, "Hello, <%NAME%>")}),
+      Script(3, "tick"),
   };
   source.NextScriptId = 4;
   return source;
@@ -160,6 +170,10 @@ TEST_F(CheckTest, EachFaultIsNamedAtItsPlace) {
       {"call", [](auto& s) { AddToGreet(s, CallScript(99)); }, "error", "script", "greet", "item", T::Integer, next, "", "script 99"},
       {"timer", [](auto& s) { AddToGreet(s, NewTimer(77)); }, "error", "script", "greet", "item", T::Integer, next, "", "script 77"},
       {"menu", [](auto& s) { s.Menus[0].ScriptId = 55; }, "error", "menu", "Say hi", "", T::Null, 0, "", "script 55"},
+      {"menu action", [](auto& s) {
+         s.Menus[0].Actions = {CallScript(98)};  // made into the script the entry starts
+         s.WriteMenuExtras = false;
+       }, "error", "script", "Script-4", "item", T::Integer, 1, "", "script 98"},
       {"dialog object", [](auto& s) { s.Dialogs = {AskDialog(66)}; }, "error", "dialog", "Ask", "object", T::String, 0, "OK", "script 66"},
       {"trigger table", [](auto& s) { s.Animations[0].EventScripts[5] = 44; }, "error", "animation", "idle", "", T::Null, 0, "", "slot 5"},
       {"frame", [](auto& s) { s.Animations[0].Frames[0].ScriptId = 45; }, "error", "animation", "idle", "frame", T::Integer, 1, "", "script 45"},
@@ -181,7 +195,7 @@ TEST_F(CheckTest, EachFaultIsNamedAtItsPlace) {
       {"drive letter", [](auto& s) { AddToGreet(s, FileItem(147, "C:\\autoexec.bat")); }, "warning", "script", "greet", "item", T::Integer, next, "", "refused"},
       {"windows program", [](auto& s) { AddToGreet(s, TextItem(15, "setup.exe")); }, "warning", "script", "greet", "item", T::Integer, next, "", "Windows program"},
       {"file address", [](auto& s) { AddToGreet(s, TextItem(0, "file:///etc/passwd")); }, "warning", "script", "greet", "item", T::Integer, next, "", "file:///etc/passwd"},
-      {"unreached", [](auto& s) { s.Scripts.push_back({.Id = 4, .Name = "lonely", .Actions = {}}); }, "note", "script", "lonely", "", T::Null, 0, "", "starts this script"},
+      {"unreached", [](auto& s) { s.Scripts.push_back(Script(4, "lonely")); }, "note", "script", "lonely", "", T::Null, 0, "", "starts this script"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

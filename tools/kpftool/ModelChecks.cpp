@@ -38,10 +38,8 @@ void CharacterChecks::CheckStartedScript(int32_t id, const Place& place, const s
 void CharacterChecks::CheckMenus() {
   for (const auto& entry : model_.MenuEntries) {
     const Place place = Place::Of("menu", entry.Caption);
+    // An entry's own actions were made into a script the entry starts; they are checked there.
     CheckStartedScript(entry.ScriptId, place, "the entry");
-    CheckActions(entry.Actions, place);
-    for (const auto& item : entry.Actions)
-      for (int32_t id : ScriptsStartedBy(item)) started_.insert(id);
   }
 }
 
