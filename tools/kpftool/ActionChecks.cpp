@@ -12,7 +12,6 @@
 #include "script/TextExpression.hpp"
 #include "tools/kpftool/BlockChecks.hpp"
 #include "tools/kpftool/CharacterChecks.hpp"
-#include "tools/kpftool/ModelJson.hpp"
 
 namespace kpf::tools {
 
@@ -44,8 +43,6 @@ constexpr ParamReference kReferences[] = {
     {221, 2, ParamRole::Script, false},        {224, 0, ParamRole::TransferAddress, true},
     {224, 1, ParamRole::Script, false},        {224, 2, ParamRole::Script, false},
 };
-
-std::string Quoted(std::string_view stored) { return "\"" + JsonText(std::string(stored)) + "\""; }
 
 // ELSE and END IF are handled by the runner and have no entry of their own.
 bool IsPerformed(int32_t code) {

@@ -16,6 +16,8 @@ const char* SeverityName(Severity severity) {
   return "error";
 }
 
+std::string Quoted(std::string_view stored) { return "\"" + JsonText(std::string(stored)) + "\""; }
+
 Place Place::At(std::string part, int64_t n) const {
   Place place = *this;
   place.partKind = std::move(part);
@@ -33,10 +35,10 @@ Place Place::At(std::string part, std::string objectName) const {
 // Stored names are Windows-1252; the output is UTF-8.
 std::string Place::Text() const {
   std::string text = kind;
-  if (kind != "file") text += " \"" + JsonText(name) + "\"";
+  text += " " + Quoted(name);
   if (partKind.empty()) return text;
   text += " " + partKind + " ";
-  text += number ? std::to_string(*number) : "\"" + JsonText(partName) + "\"";
+  text += number ? std::to_string(*number) : Quoted(partName);
   return text;
 }
 
@@ -61,7 +63,7 @@ std::string Findings::Json() const {
   for (const auto& finding : all_) {
     const Place& place = finding.place;
     json.BeginObject().Member("severity", SeverityName(finding.severity));
-    json.Member(place.kind, place.kind == "file" ? place.name : JsonText(place.name));
+    json.Member(place.kind, JsonText(place.name));
     if (place.number) json.Member(place.partKind, *place.number);
     else if (!place.partKind.empty()) json.Member(place.partKind, JsonText(place.partName));
     json.Member("message", finding.message).EndObject();

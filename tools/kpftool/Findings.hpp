@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kpf::tools {
@@ -11,7 +12,7 @@ namespace kpf::tools {
 enum class Severity { Error, Warning, Note };
 
 // Where a finding is: a part of the project (`kind` "script", "menu", "animation", "playList",
-// "dialog", "file") named `name`, and inside it an item or frame number (counted from 1, as an
+// "dialog") named `name`, and inside it an item or frame number (counted from 1, as an
 // author counts them) or an object name.
 struct Place {
   std::string kind;
@@ -53,5 +54,8 @@ class Findings {
 };
 
 const char* SeverityName(Severity severity);
+
+// A stored (Windows-1252) name in double quotes, in UTF-8, for messages.
+std::string Quoted(std::string_view stored);
 
 }  // namespace kpf::tools

@@ -5,7 +5,6 @@
 
 #include "dialogs/DialogDefinition.hpp"
 #include "tools/kpftool/CharacterChecks.hpp"
-#include "tools/kpftool/ModelJson.hpp"
 
 namespace kpf::tools {
 

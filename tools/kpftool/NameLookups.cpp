@@ -4,7 +4,6 @@
 
 #include "sandbox/NameRules.hpp"
 #include "tools/kpftool/CharacterChecks.hpp"
-#include "tools/kpftool/ModelJson.hpp"
 
 namespace kpf::tools {
 
@@ -17,8 +16,6 @@ std::string Upper(std::string_view text) {
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return upper;
 }
-
-std::string Quoted(std::string_view stored) { return "\"" + JsonText(std::string(stored)) + "\""; }
 
 }  // namespace
 
