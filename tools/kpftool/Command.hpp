@@ -21,5 +21,7 @@ int RunEval(const Arguments& args);
 int RunRun(const Arguments& args);
 int RunExtract(const Arguments& args);
 int RunPack(const Arguments& args);
+int RunCheck(const Arguments& args);
+int RunConvert(const Arguments& args);
 
 }  // namespace kpf::tools

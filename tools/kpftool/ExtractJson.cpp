@@ -159,6 +159,18 @@ void WriteContainer(JsonWriter& json, const ExtractSource& source, const Extract
 
 }  // namespace
 
+std::string PackageJson(const package::PackageLayout& layout, const std::vector<std::string>& recordFiles) {
+  ExtractSource source;
+  source.Package = &layout;
+  ExtractedNames names;
+  names.Records = recordFiles;
+  JsonWriter json(true);
+  json.BeginObject();
+  WriteContainer(json, source, names);
+  json.EndObject();
+  return json.Text() + "\n";
+}
+
 std::string SourceJson(const ExtractSource& source, const ExtractedNames& names) {
   JsonWriter json(true);
   json.BeginObject();

@@ -32,6 +32,9 @@ struct ExtractSource {
 
 std::string SourceJson(const ExtractSource& source, const ExtractedNames& names);
 
+// The package part alone (kind, header, resources, records), for convert's sidecar file.
+std::string PackageJson(const package::PackageLayout& layout, const std::vector<std::string>& recordFiles);
+
 // Scripts the loader appended for menu entries with actions: "Script-<id>" with consecutive ids
 // ending just below NextScriptId, one per such entry, at the end of the list. 0 when the list
 // does not end that way (for instance when a script section followed the menu section).

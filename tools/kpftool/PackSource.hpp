@@ -18,4 +18,8 @@ struct PackInput {
 
 PackInput ReadSourceFolder(const std::filesystem::path& folder);
 
+// The player program a package is appended to: `named` when given, else `kpfplayer` next to
+// kpftool (or, in a build tree, in the app folder beside the tools folder). Throws when none.
+std::filesystem::path PlayerProgram(const std::string& named);
+
 }  // namespace kpf::tools

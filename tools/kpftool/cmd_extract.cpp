@@ -16,6 +16,7 @@
 #include "tools/kpftool/DialogSource.hpp"
 #include "tools/kpftool/ExtractJson.hpp"
 #include "tools/kpftool/ParamCodec.hpp"
+#include "tools/kpftool/RecordFiles.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
 #include "tools/kpftool/Windows1252.hpp"
 
@@ -25,20 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using project::ProjectModel;
-
-std::string Numbered(size_t index, const char* extension) {
-  char name[32];
-  std::snprintf(name, sizeof name, "%04zu%s", index, extension);
-  return name;
-}
-
-// Writes one folder-relative file and returns its reference.
-std::string Put(const fs::path& dir, const std::string& folder, const std::string& name,
-                std::span<const uint8_t> bytes) {
-  fs::create_directories(dir / folder);
-  WriteFileBytes(dir / folder / name, bytes);
-  return folder + "/" + name;
-}
 
 // Images as stored, in index order, with their alpha; entries without pixels (no pixel data,
 // or an empty picture) get no file.
@@ -92,36 +79,6 @@ ExtractedNames WriteBlobs(const fs::path& dir, ProjectModel& model, size_t loade
   for (size_t i = 0; i < model.Cursors.size(); ++i) {
     const auto& bitmap = model.Cursors[i].Bitmap;
     names.Cursors.push_back(bitmap.empty() ? "" : Put(dir, "cursors", Numbered(i, ".bmp"), bitmap));
-  }
-  return names;
-}
-
-// Library and named-file records go to resources/, other unknown tags to records/; the names
-// the package gives are only ever used as one sanitised component.
-std::vector<std::string> WriteRecords(const fs::path& dir, const package::PackageLayout& layout) {
-  std::vector<std::string> names;
-  UniqueNames unique;
-  for (size_t i = 0; i < layout.Records.size(); ++i) {
-    const auto& record = layout.Records[i];
-    switch (record.Tag) {
-      case package::kTagElampDll:
-      case package::kTagNpmodDll:
-        names.push_back(Put(dir, "resources", unique.Take(package::LibraryFileName(record.Tag)),
-                            record.Data));
-        break;
-      case package::kTagNamedFile: {
-        std::string stored = record.FileName;
-        size_t slash = stored.find_last_of("\\/:");
-        std::string base = slash == std::string::npos ? stored : stored.substr(slash + 1);
-        names.push_back(Put(dir, "resources", unique.Take(SafeFileName(base, Numbered(i, ".bin"))),
-                            record.Content));
-        break;
-      }
-      case package::kTagVariableValue:
-        names.push_back(record.Value ? "" : Put(dir, "records", Numbered(i, ".bin"), record.Data));
-        break;
-      default: names.push_back(Put(dir, "records", Numbered(i, ".bin"), record.Data));
-    }
   }
   return names;
 }
@@ -202,7 +159,7 @@ int RunExtract(const Arguments& args) {
                                ? model.Variables.size() - project::kSystemVariableCount
                                : model.Variables.size();
   ExtractedNames names = WriteBlobs(dir, model, source.LoadedImages);
-  if (layout) names.Records = WriteRecords(dir, *layout);
+  if (layout) names.Records = WriteRecordFiles(dir, *layout, "resources", "records");
   WriteText(dir / "scripts.txt", ScriptListing(model));
   WriteText(dir / "project.json", SourceJson(source, names));
   return 0;

@@ -6,10 +6,8 @@
 #include <exception>
 #include <optional>
 
-#include "package/ModelPackageHost.hpp"
-#include "package/PackageFormat.hpp"
-#include "package/PackageReader.hpp"
 #include "project/Stream.hpp"
+#include "tools/kpftool/CharacterLoad.hpp"
 #include "tools/kpftool/Command.hpp"
 #include "tools/kpftool/DialogJson.hpp"
 #include "tools/kpftool/Json.hpp"
@@ -21,42 +19,6 @@ namespace kpf::tools {
 namespace {
 
 using project::ProjectModel;
-
-struct Resource {
-  uint32_t tag = 0;
-  std::string name;
-  size_t size = 0;
-};
-
-// What the player sees of a file: a package (found by its trailer) goes through the player's own
-// package path into a host that only keeps the model (title rule, tag-203 values, no files); any
-// other file is a standalone project file.
-struct Loaded {
-  package::ModelPackageHost host;
-  bool package = false;
-  std::string storedTitle;  // the header's title as stored
-  std::vector<Resource> resources;
-  std::string error;
-};
-
-void Load(std::span<const uint8_t> file, Loaded& loaded) {
-  const std::optional<package::PackageLayout> layout = package::ParsePackage(file);
-  if (!layout) {
-    try {
-      loaded.host.LoadProject(file);
-    } catch (const std::exception& loadError) {
-      loaded.error = loadError.what();
-    }
-    return;
-  }
-  loaded.package = true;
-  if (layout->Header) loaded.storedTitle = layout->Header->Title;
-  for (const auto& record : layout->Records) {
-    size_t size = record.Tag == package::kTagNamedFile ? record.Content.size() : record.Data.size();
-    loaded.resources.push_back({record.Tag, record.FileName, size});
-  }
-  loaded.error = package::ApplyPackage(*layout, loaded.host).Error;
-}
 
 std::string Sha256Hex(std::span<const uint32_t> pixels) {
   std::vector<uint8_t> bytes;
@@ -155,7 +117,7 @@ void WriteProject(JsonWriter& json, ProjectModel& model, bool pixels) {
   json.EndObject();
 }
 
-void WriteContainer(JsonWriter& json, const Loaded& loaded) {
+void WriteContainer(JsonWriter& json, const LoadedCharacter& loaded) {
   json.Member("kind", loaded.package ? "package" : "project");
   if (const auto& header = loaded.host.Header) {
     const bool retitled = header->Title != loaded.storedTitle;
@@ -185,8 +147,8 @@ int RunInfo(const Arguments& args) {
   std::vector<uint8_t> file = project::ReadWholeFile(path);
   JsonWriter json(pretty);
   json.BeginObject();
-  Loaded loaded;
-  Load(file, loaded);
+  LoadedCharacter loaded;
+  LoadCharacter(file, loaded);
   WriteContainer(json, loaded);
   WriteProject(json, loaded.host.Model, pixels);
   if (!loaded.error.empty()) json.Member("error", loaded.error);

@@ -44,14 +44,16 @@ std::optional<PackOptions> ParseOptions(const Arguments& args) {
   return options;
 }
 
+}  // namespace
+
 // The player program: named with --player, or `kpfplayer` next to this tool (or, in a build
 // tree, in the app folder beside the tools folder).
-fs::path PlayerProgram(const PackOptions& options) {
-  if (!options.player.empty()) {
+fs::path PlayerProgram(const std::string& named) {
+  if (!named.empty()) {
     std::error_code error;
-    if (!fs::is_regular_file(options.player, error))
-      throw std::runtime_error("player program " + options.player + " not found");
-    return options.player;
+    if (!fs::is_regular_file(named, error))
+      throw std::runtime_error("player program " + named + " not found");
+    return named;
   }
   std::error_code error;
   fs::path self = fs::read_symlink("/proc/self/exe", error);
@@ -63,8 +65,6 @@ fs::path PlayerProgram(const PackOptions& options) {
   throw std::runtime_error(
       "the player program kpfplayer was not found next to kpftool; name it with --player PATH");
 }
-
-}  // namespace
 
 int RunPack(const Arguments& args) {
   std::optional<PackOptions> options = ParseOptions(args);
@@ -81,7 +81,7 @@ int RunPack(const Arguments& args) {
     WriteFileBytes(options->output, block);
     return 0;
   }
-  std::vector<uint8_t> program = project::ReadWholeFile(PlayerProgram(*options).string());
+  std::vector<uint8_t> program = project::ReadWholeFile(PlayerProgram(options->player).string());
   WriteFileBytes(options->output, project::BuildPackage(program, block, input.Header, input.Records));
   return 0;
 }

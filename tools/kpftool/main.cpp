@@ -28,6 +28,11 @@ const Command kCommands[] = {
     {"pack", "pack DIR -o OUT [--package] [--player PATH]    build a project file or package "
              "from a source folder",
      kpf::tools::RunPack},
+    {"check", "check FILE [--json]    report what in a character will not work (exit 1 on an error)",
+     kpf::tools::RunCheck},
+    {"convert", "convert FILE -o OUT [--package] [--player PATH]    a package to a project file with a "
+                "sidecar header and resource folder, or a project file to a package",
+     kpf::tools::RunConvert},
 };
 
 int Usage() {

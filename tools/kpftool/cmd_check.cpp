@@ -1,0 +1,42 @@
+// kpftool check: loads a character as the player does and reports what will not work: one line
+// per finding, or a JSON array with --json. Exit status 0 without errors, 1 with at least one,
+// 2 when the file cannot be read.
+#include <cstdio>
+#include <exception>
+
+#include "project/Stream.hpp"
+#include "tools/kpftool/CharacterChecks.hpp"
+#include "tools/kpftool/CharacterLoad.hpp"
+#include "tools/kpftool/Command.hpp"
+
+namespace kpf::tools {
+
+int RunCheck(const Arguments& args) {
+  std::string path;
+  bool json = false;
+  for (const auto& arg : args) {
+    if (arg == "--json") json = true;
+    else path = arg;
+  }
+  if (path.empty()) {
+    std::fputs("usage: kpftool check FILE [--json]\n", stderr);
+    return 2;
+  }
+  LoadedCharacter loaded;
+  try {
+    LoadCharacter(project::ReadWholeFile(path), loaded);
+  } catch (const std::exception& error) {
+    loaded.error = error.what();
+  }
+  if (!loaded.error.empty()) {
+    std::fprintf(stderr, "kpftool check: cannot read %s: %s\n", path.c_str(), loaded.error.c_str());
+    return 2;
+  }
+  Findings findings;
+  CharacterChecks(loaded.host.Model, findings).Run();
+  if (json) std::printf("%s\n", findings.Json().c_str());
+  else std::fputs(findings.Lines().c_str(), stdout);
+  return findings.HasError() ? 1 : 0;
+}
+
+}  // namespace kpf::tools
