@@ -14,6 +14,7 @@
 #include "project/ProjectWriter.hpp"
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/OutputOptions.hpp"
 #include "tools/kpftool/ExtractJson.hpp"
 #include "tools/kpftool/JsonFields.hpp"
 #include "tools/kpftool/JsonValue.hpp"
@@ -29,31 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage = "usage: kpftool convert FILE -o OUT [--package [--player PATH]]\n";
-
-struct ConvertOptions {
-  std::string input;
-  std::string output;
-  bool package = false;
-  std::string player;
-};
-
-std::optional<ConvertOptions> ParseOptions(const Arguments& args) {
-  ConvertOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if ((arg == "-o" || arg == "--player") && i + 1 < args.size()) {
-      (arg == "-o" ? options.output : options.player) = args[++i];
-    } else if (arg == "--package") {
-      options.package = true;
-    } else if (!arg.empty() && arg[0] != '-' && options.input.empty()) {
-      options.input = arg;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (options.input.empty() || options.output.empty()) return std::nullopt;
-  return options;
-}
 
 fs::path Sidecar(const fs::path& project) {
   return project.parent_path() / (project.stem().string() + ".package.json");
@@ -87,7 +63,7 @@ void ReadSidecar(const fs::path& project, project::PackageHeader& header,
   if (top.Has("records")) records = ReadPackageRecords(top, dir, project::ProjectSource{});
 }
 
-int ProjectToPackage(const std::vector<uint8_t>& block, const ConvertOptions& options) {
+int ProjectToPackage(const std::vector<uint8_t>& block, const OutputOptions& options) {
   project::PackageHeader header;
   std::vector<project::PackageRecord> records;
   ReadSidecar(options.input, header, records);
@@ -99,7 +75,7 @@ int ProjectToPackage(const std::vector<uint8_t>& block, const ConvertOptions& op
 }  // namespace
 
 int RunConvert(const Arguments& args) {
-  const std::optional<ConvertOptions> options = ParseOptions(args);
+  const std::optional<OutputOptions> options = ParseOutputOptions(args);
   if (!options) {
     std::fputs(kUsage, stderr);
     return 2;

@@ -8,6 +8,7 @@
 #include "project/ProjectWriter.hpp"
 #include "project/Stream.hpp"
 #include "tools/kpftool/Command.hpp"
+#include "tools/kpftool/OutputOptions.hpp"
 #include "tools/kpftool/PackSource.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
 
@@ -18,31 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage = "usage: kpftool pack DIR -o OUT [--package] [--player PATH]\n";
-
-struct PackOptions {
-  std::string folder;
-  std::string output;
-  bool package = false;
-  std::string player;
-};
-
-std::optional<PackOptions> ParseOptions(const Arguments& args) {
-  PackOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if ((arg == "-o" || arg == "--player") && i + 1 < args.size()) {
-      (arg == "-o" ? options.output : options.player) = args[++i];
-    } else if (arg == "--package") {
-      options.package = true;
-    } else if (!arg.empty() && arg[0] != '-' && options.folder.empty()) {
-      options.folder = arg;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (options.folder.empty() || options.output.empty()) return std::nullopt;
-  return options;
-}
 
 }  // namespace
 
@@ -67,15 +43,15 @@ fs::path PlayerProgram(const std::string& named) {
 }
 
 int RunPack(const Arguments& args) {
-  std::optional<PackOptions> options = ParseOptions(args);
+  std::optional<OutputOptions> options = ParseOutputOptions(args);
   if (!options) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   std::error_code error;
-  if (!fs::is_directory(options->folder, error))
-    throw std::runtime_error("source folder " + options->folder + " not found");
-  PackInput input = ReadSourceFolder(options->folder);
+  if (!fs::is_directory(options->input, error))
+    throw std::runtime_error("source folder " + options->input + " not found");
+  PackInput input = ReadSourceFolder(options->input);
   std::vector<uint8_t> block = project::BuildProjectFile(input.Project);
   if (!options->package) {
     WriteFileBytes(options->output, block);
