@@ -48,6 +48,13 @@ void WriteBytes(ActionCall& call, MemoryStream& stream, const void* data, size_t
   stream.position = end;
 }
 
+// Gives `stream` new contents, read from the start; the player's byte budget must hold the growth.
+void ReplaceContents(ActionCall& call, MemoryStream& stream, std::vector<uint8_t> bytes) {
+  if (bytes.size() > stream.bytes.size()) call.player.EnsureRoomFor(bytes.size() - stream.bytes.size());
+  stream.bytes = std::move(bytes);
+  stream.position = 0;
+}
+
 int FreeStream(ActionCall& call) {
   const int64_t handle = call.Variable(0).AsInteger();
   if (call.player.Streams().Free(handle)) TraceStream(call, handle, nullptr);
@@ -78,9 +85,7 @@ int LoadStream(ActionCall& call) {
   std::optional<std::vector<uint8_t>> bytes = call.player.Files().Read(name, kMaxMemoryStreamBytes);
   call.player.TraceFile(190, bytes ? call.player.Files().Readable(name) : std::nullopt);
   if (!bytes) return kResultNext;
-  if (bytes->size() > stream->bytes.size()) call.player.EnsureRoomFor(bytes->size() - stream->bytes.size());
-  stream->bytes = std::move(*bytes);
-  stream->position = 0;
+  ReplaceContents(call, *stream, std::move(*bytes));
   TraceStream(call, call.Variable(0).AsInteger(), stream);
   return kResultNext;
 }
@@ -159,12 +164,10 @@ int CopyStream(ActionCall& call) {
   if (source == nullptr || target == nullptr) return kResultNext;
   // One stream as source and target keeps its bytes (emptying it first would lose them).
   if (source != target) {
-    if (source->bytes.size() > target->bytes.size()) {
-      call.player.EnsureRoomFor(source->bytes.size() - target->bytes.size());
-    }
-    target->bytes = source->bytes;
+    ReplaceContents(call, *target, source->bytes);
+  } else {
+    target->position = 0;
   }
-  target->position = 0;
   TraceStream(call, call.Variable(1).AsInteger(), target);
   return kResultNext;
 }

@@ -160,24 +160,6 @@ class PlayerOnScreenTest : public testing::ScreenTest {
       return folder.path().filename().string().starts_with("kpfplayer-") && fs::exists(folder.path() / kNoteName);
     });
   }
-  // A mapped top-level window with that title (the player's questions carry the character's).
-  Window FindTitled(const std::string& title) {
-    Window root = 0, parent = 0, found = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(x_, DefaultRootWindow(x_), &root, &parent, &children, &count) == 0) return 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
-      XWindowAttributes attributes;
-      char* name = nullptr;
-      if (XGetWindowAttributes(x_, children[i], &attributes) == 0 || attributes.map_state != IsViewable) continue;
-      if (XFetchName(x_, children[i], &name) != 0 && name != nullptr) {
-        if (title == name) found = children[i];
-        XFree(name);
-      }
-    }
-    if (children != nullptr) XFree(children);
-    return found;
-  }
   bool MenuSoon(bool open) {
     return Soon([&] { return (FindTopLevel(false) != 0) == open; });
   }
@@ -302,7 +284,7 @@ TEST_F(PlayerOnScreenTest, AddressesGoToTheLauncherAndAFileIsAskedAboutAndNotOpe
   Click(kOpaqueX, kOpaqueY);
   EXPECT_TRUE(Soon([&] { return opened().size() == 1; }));
   Window question = 0;
-  ASSERT_TRUE(Soon([&] { return (question = FindTitled("Click test")) != 0; })) << "no question was asked";
+  ASSERT_TRUE(Soon([&] { return (question = FindNamed("Click test")) != 0; })) << "no question was asked";
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = question;

@@ -8,28 +8,13 @@
 #include "project/ByteBuilder.hpp"
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
+#include "tools/TwoVariables.hpp"
 
 namespace kpf::tests {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ByteBuilder;
-
-project::ProjectSource TwoVariables() {
-  project::ProjectSource source;
-  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-  source.Images = {{.Width = 2, .Height = 2, .Pixels = std::vector<uint8_t>(16, 0x7F)}};
-  project::AnimationSource animation;
-  animation.Id = 1;
-  animation.Name = "idle";
-  animation.Width = animation.Height = 2;
-  animation.Frames = {{.BitmapIndex = 0, .Duration = 10}};
-  source.Animations = {animation};
-  source.Variables = {{.ID = 1, .Name = "COUNT", .Flags = 0, .IntValue = 7},
-                      {.ID = 2, .Name = "NAME", .Flags = 1, .TextValue = "Ann"}};
-  source.NextVariableId = 3;
-  return source;
-}
 
 project::PackageRecord NamedFile(const std::string& name, const std::string& content) {
   return {202, ByteBuilder().nul(name).text(content).bytes()};
@@ -52,7 +37,7 @@ TEST_F(ConvertTest, PackageToProjectAndBackKeepsModelAndResources) {
       {203, ByteBuilder().i32(2).u8(1).nul("Bob").bytes()},
       {203, ByteBuilder().i32(2).u8(1).bytes()},  // cut short: kept as raw data
   };
-  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(TwoVariables()));
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(TwoVariables(0x7F)));
   const std::vector<uint8_t> original =
       project::BuildPackage(program, block, {"3.0", "about \xe9", "Pip", 1}, records);
   const fs::path in = scratch_ / "pip.exe";
@@ -77,7 +62,7 @@ TEST_F(ConvertTest, PackageToProjectAndBackKeepsModelAndResources) {
 
 TEST_F(ConvertTest, ProjectWithoutSidecarBecomesPackageWithoutRecords) {
   const fs::path kpf = scratch_ / "plain.kpf";
-  WriteBytes(kpf, project::BuildProjectFile(TwoVariables()));
+  WriteBytes(kpf, project::BuildProjectFile(TwoVariables(0x7F)));
   const fs::path player = scratch_ / "player.bin";
   WriteBytes(player, std::vector<uint8_t>{'M', 'Z'});
   const fs::path out = scratch_ / "plain.exe";

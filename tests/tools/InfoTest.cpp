@@ -12,6 +12,7 @@
 #include "project/ByteBuilder.hpp"
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
+#include "tools/TwoVariables.hpp"
 #include "tools/kpftool/JsonValue.hpp"
 
 namespace kpf::tests {
@@ -25,23 +26,6 @@ project::PackageRecord IntValue(int32_t id, int32_t value) {
 }
 project::PackageRecord TextValue(int32_t id, const std::string& value) {
   return {203, test::ByteBuilder().i32(id).u8(1).nul(value).bytes()};
-}
-
-// One animation of one 2 x 2 picture and the variables COUNT (integer, 7) and NAME (text, "Ann").
-project::ProjectSource TwoVariables() {
-  project::ProjectSource source;
-  source.OptionFlags = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-  source.Images = {{.Width = 2, .Height = 2, .Pixels = std::vector<uint8_t>(16, 0xFF)}};
-  project::AnimationSource animation;
-  animation.Id = 1;
-  animation.Name = "idle";
-  animation.Width = animation.Height = 2;
-  animation.Frames = {{.BitmapIndex = 0, .Duration = 10}};
-  source.Animations = {animation};
-  source.Variables = {{.ID = 1, .Name = "COUNT", .Flags = 0, .IntValue = 7},
-                      {.ID = 2, .Name = "NAME", .Flags = 1, .TextValue = "Ann"}};
-  source.NextVariableId = 3;
-  return source;
 }
 
 struct PackageCase {
