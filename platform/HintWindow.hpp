@@ -30,7 +30,8 @@ struct HintLine {
 
 // A bubble picture of width × height: the body is the rounded rectangle (0, 0)-(width, bodyHeight)
 // with 8 × 8 corners, the tail runs from (tailX, height) up to the body between tailX and
-// tailX + 9; line i is drawn at (4, 4 + i × lineHeight).
+// tailX + 9; line i is drawn at (4, 4 + i × lineHeight). The window shows it `scale` times as
+// large (outline, tail and text alike), so it spans width × scale by height × scale pixels.
 struct HintBubble {
   std::vector<HintLine> lines;
   int lineHeight = 0;
@@ -38,6 +39,7 @@ struct HintBubble {
   int bodyHeight = 0;
   int height = 0;
   int tailX = 0;
+  int scale = 1;
 };
 
 class HintWindow {

@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessHintWindow.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace kpf::platform::headless {
@@ -18,7 +19,8 @@ platform::TextExtent HeadlessHintWindow::MeasureText(std::string_view text, cons
 
 void HeadlessHintWindow::Show(const platform::HintBubble& bubble, platform::Point topLeft) {
   bubble_ = bubble;
-  bounds_ = platform::Rect{topLeft.x, topLeft.y, topLeft.x + bubble.width, topLeft.y + bubble.height};
+  const int scale = std::max(bubble.scale, 1);
+  bounds_ = platform::Rect{topLeft.x, topLeft.y, topLeft.x + bubble.width * scale, topLeft.y + bubble.height * scale};
   visible_ = true;
   ++showCount_;
 }
