@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
 namespace kpf::app {
@@ -42,6 +43,31 @@ std::optional<StartSwitch> VariableSwitch(const std::string& argument) {
   return setting;
 }
 
+// "--scale N" or "--scale=N", N a whole number 1..4; how many arguments it took (0: none,
+// another switch). A missing or wrong value makes the request InvalidValue.
+size_t ScaleSwitch(std::span<const std::string> rest, CommandLine& line) {
+  constexpr std::string_view kName = "--scale";
+  const std::string& argument = rest.front();
+  std::optional<std::string_view> value;
+  size_t used = 1;
+  if (argument == kName) {
+    if (rest.size() > 1) value = rest[1], used = 2;
+  } else if (argument.starts_with("--scale=")) {
+    value = std::string_view(argument).substr(kName.size() + 1);
+  } else {
+    return 0;
+  }
+  const bool valid = value && value->size() == 1 && (*value)[0] >= '0' + kMinScaleOption &&
+                     (*value)[0] <= '0' + kMaxScaleOption;
+  if (valid) {
+    line.scale = (*value)[0] - '0';
+  } else if (line.request == ProgramRequest::Play) {
+    line.request = ProgramRequest::InvalidValue;
+    line.invalidValue = "--scale takes a whole number from 1 to 4";
+  }
+  return used;
+}
+
 // "-h", "--help", "--version" and any other "--" argument; the first one decides.
 bool ProgramSwitch(const std::string& argument, CommandLine& line) {
   ProgramRequest request = ProgramRequest::Play;
@@ -74,7 +100,12 @@ bool IsProjectFileArgument(const std::string& argument) {
 
 CommandLine ParseCommandLine(std::span<const std::string> arguments) {
   CommandLine line;
-  for (const std::string& argument : arguments) {
+  for (size_t index = 0; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
+    if (const size_t used = ScaleSwitch(arguments.subspan(index), line)) {
+      index += used - 1;
+      continue;
+    }
     // Switches come first, so a switch whose text holds ".tmp" is never taken for a project.
     if (ProgramSwitch(argument, line)) continue;
     if (argument == "-SCRPREVIEW") {

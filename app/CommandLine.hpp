@@ -24,11 +24,12 @@ struct StartSwitch {
 };
 
 // What the program is asked to do: play, or only answer one of its own "--" switches.
-enum class ProgramRequest { Play, Help, Version, UnknownOption };
+enum class ProgramRequest { Play, Help, Version, UnknownOption, InvalidValue };
 
 struct CommandLine {
   ProgramRequest request = ProgramRequest::Play;  // the first of "-h"/"--help", "--version", "--x"
   std::string unknownOption;                      // the "--" argument that is not ours
+  std::string invalidValue;                       // what is wrong with a switch's value
   // Every argument that is no switch, in order: character files (packages, project files) and
   // anything else the user named.
   std::vector<std::string> files;
@@ -37,7 +38,12 @@ struct CommandLine {
   std::optional<std::string> currentFolder;  // "-KPFPATH"
   bool screenSaverPreview = false;           // "-SCRPREVIEW"
   std::vector<StartSwitch> startSwitches;    // "-VS", "-VE", "-VH"
+  std::optional<int> scale;                  // "--scale N": display pixels per character pixel
 };
+
+// Display scales "--scale" takes.
+constexpr int kMinScaleOption = 1;
+constexpr int kMaxScaleOption = 4;
 
 // Parses the arguments after the program name. Arguments starting with "--" are never files.
 CommandLine ParseCommandLine(std::span<const std::string> arguments);

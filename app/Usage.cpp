@@ -15,6 +15,8 @@ std::string UsageText() {
          "\n"
          "  -h, --help       print this help and exit\n"
          "  --version        print the version and exit\n"
+         "  --scale N        draw characters N times as large (1-4); by default GDK_SCALE, else 2\n"
+         "                   when Xft.dpi is 168 or more, else 1\n"
          "  -DLLfolder       folder of the media plug-ins (\"_$_\" stands for a space)\n"
          "  -KPFPATHfolder   CURRENT_FOLDER of a project file (\"_$_\" stands for a space)\n"
          "  -VSdtext         set project variable number d (0-9) to text after loading\n"

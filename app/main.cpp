@@ -2,6 +2,7 @@
 // project file), or else the character of the package appended to this executable, or (with
 // neither) the sample character installed next to it.
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/DispatchSoundOutput.hpp"
+#include "app/DisplayScale.hpp"
 #include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "app/Usage.hpp"
@@ -18,6 +20,7 @@
 #include "package/SettingsKey.hpp"
 #include "package/TemporaryFile.hpp"
 #include "platform/gtk/GtkPlatform.hpp"
+#include "platform/scaled/ScaledPlatform.hpp"
 #ifdef KPF_HAVE_SDL
 #include "platform/sdl/SdlAudioDevice.hpp"
 #endif
@@ -63,6 +66,9 @@ std::optional<int> AnswerProgramSwitch(const app::CommandLine& commandLine) {
     case app::ProgramRequest::UnknownOption:
       ReportToConsole("unknown switch: " + commandLine.unknownOption);
       std::fputs(app::UsageText().c_str(), stderr);
+      return 2;
+    case app::ProgramRequest::InvalidValue:
+      ReportToConsole(commandLine.invalidValue);
       return 2;
   }
   return 2;
@@ -128,9 +134,15 @@ int main(int argc, char** argv) {
   });
   stopWatch->SetEnabled(true);
 
+  // The engine works in character pixels; the scaling layer draws them `scale` times as large.
+  platform::Platform& desktop = hosted ? *hosted : static_cast<platform::Platform&>(*platform);
+  const int scale = app::ChooseDisplayScale(commandLine.scale, std::getenv("GDK_SCALE"), platform->XResources());
+  std::optional<platform::scaled::ScaledPlatform> scaled;
+  if (scale != 1 || platform->ToolkitScale() != 1) scaled.emplace(desktop, scale, platform->ToolkitScale());
+
   int exitCode = 1;
   {
-    app::TfmPlayer form(hosted ? *hosted : static_cast<platform::Platform&>(*platform), std::move(formSettings));
+    app::TfmPlayer form(scaled ? *scaled : desktop, std::move(formSettings));
     // Activation: with no running player the program ends at once. Files that could not be
     // played have been reported one by one.
     if (form.CheckPlayersRunning()) {

@@ -114,10 +114,13 @@ TextExtent GtkHintWindow::MeasureText(std::string_view text, const HintTextStyle
 }
 
 std::vector<uint32_t> GtkHintWindow::Paint(const HintBubble& bubble, int& width, int& height) {
-  width = std::clamp(bubble.width, 1, kMaxHintPictureSide);
-  height = std::clamp(bubble.height, 1, kMaxHintPictureSide);
+  const int scale = std::clamp(bubble.scale, 1, kMaxHintScale);
+  width = static_cast<int>(std::clamp<int64_t>(int64_t{bubble.width} * scale, 1, kMaxHintPictureSide));
+  height = static_cast<int>(std::clamp<int64_t>(int64_t{bubble.height} * scale, 1, kMaxHintPictureSide));
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
   CairoPtr cr(cairo_create(surface.get()));
+  // Laid out in unscaled pixels: outline, tail and text all come out `scale` times as large.
+  cairo_scale(cr.get(), scale, scale);
   cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
   cairo_set_line_width(cr.get(), 1.0);
   // The key colour the window's shape is cut from (NonKeyPixelRuns in Show).
@@ -140,7 +143,7 @@ std::vector<uint32_t> GtkHintWindow::Paint(const HintBubble& bubble, int& width,
   cairo_set_source_rgb(cr.get(), 0, 0, 0);
   for (size_t i = 0; i < bubble.lines.size(); ++i) {
     const int top = kTextInset + static_cast<int>(i) * bubble.lineHeight;
-    if (top >= height) break;
+    if (top * scale >= height) break;
     LayoutPtr layout = MakeLayout(cr.get(), bubble.lines[i].text, bubble.lines[i].style);
     cairo_move_to(cr.get(), kTextInset, top);
     pango_cairo_show_layout(cr.get(), layout.get());

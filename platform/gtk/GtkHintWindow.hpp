@@ -23,6 +23,7 @@ class GtkNativeWindow;
 // The key colour of the bubble picture (0xRRGGBB) and the largest picture painted.
 inline constexpr uint32_t kHintKeyColour = 0x008000;
 inline constexpr int kMaxHintPictureSide = 4096;
+inline constexpr int kMaxHintScale = 4;
 
 class GtkHintWindow : public HintWindow {
  public:
@@ -39,8 +40,8 @@ class GtkHintWindow : public HintWindow {
   void MoveTo(Point topLeft) override;
   void SetStayOnTop(bool stayOnTop) override;
 
-  // The bubble painted as 0xFFRRGGBB pixels, width × height (both capped at
-  // kMaxHintPictureSide); for the window and for tests.
+  // The bubble painted as 0xFFRRGGBB pixels, its width and height times its scale (both capped
+  // at kMaxHintPictureSide); for the window and for tests.
   static std::vector<uint32_t> Paint(const HintBubble& bubble, int& width, int& height);
   // The window's X id, for tests.
   unsigned long XWindowId() const;

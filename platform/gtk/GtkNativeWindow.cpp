@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/gtk/AlphaShape.hpp"
+#include "platform/gtk/GdkScale.hpp"
 #include "platform/gtk/GtkCursorTable.hpp"
 #include "platform/gtk/VirtualKeys.hpp"
 
@@ -76,6 +77,7 @@ GtkNativeWindow::GtkNativeWindow() {
   GdkWindow* gdkWindow = gtk_widget_get_window(window_);
   display_ = GDK_WINDOW_XDISPLAY(gdkWindow);
   xid_ = GDK_WINDOW_XID(gdkWindow);
+  gdkScale_ = std::max(gdk_window_get_scale_factor(gdkWindow), 1);
 }
 
 GtkNativeWindow::~GtkNativeWindow() {
@@ -104,8 +106,8 @@ void GtkNativeWindow::MoveResize(int x, int y, int width, int height) {
   width = std::clamp(width, 1, kMaxWindowCoordinate);
   height = std::clamp(height, 1, kMaxWindowCoordinate);
   bounds_ = Rect{x, y, x + width, y + height};
-  gtk_window_move(GTK_WINDOW(window_), x, y);
-  gtk_window_resize(GTK_WINDOW(window_), width, height);
+  gtk_window_move(GTK_WINDOW(window_), ToGdk(x, gdkScale_), ToGdk(y, gdkScale_));
+  gtk_window_resize(GTK_WINDOW(window_), ToGdkSize(width, gdkScale_), ToGdkSize(height, gdkScale_));
   // GTK applies the new size on its next frame; the server gets both at once so that the window
   // never shows at the new place with the old size.
   XMoveResizeWindow(display_, xid_, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -116,7 +118,7 @@ void GtkNativeWindow::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
   if (visible) {
-    gtk_window_move(GTK_WINDOW(window_), bounds_.left, bounds_.top);
+    gtk_window_move(GTK_WINDOW(window_), ToGdk(bounds_.left, gdkScale_), ToGdk(bounds_.top, gdkScale_));
     // Shown means shown: a window hidden while the application was minimised comes back normal
     // (and brings the others with it).
     gtk_window_deiconify(GTK_WINDOW(window_));
@@ -303,7 +305,11 @@ int GtkNativeWindow::OnDraw(GtkWidget*, cairo_t* cr, void* self) {
   cairo_set_source_rgba(cr, 0, 0, 0, 0);
   cairo_paint(cr);
   if (!window.picture_) return TRUE;
+  // The picture is in X pixels: under GDK's window scale it is drawn one to one all the same,
+  // never enlarged a second time.
+  if (window.gdkScale_ != 1) cairo_scale(cr, 1.0 / window.gdkScale_, 1.0 / window.gdkScale_);
   cairo_set_source_surface(cr, window.picture_.get(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   if (window.paint_ == Paint::PerPixel) {
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     cairo_paint_with_alpha(cr, window.constantAlpha_ / 255.0);
@@ -320,7 +326,8 @@ int GtkNativeWindow::OnButtonPress(GtkWidget*, GdkEvent* event, void* self) {
   if (window.input_ == nullptr || !button) return TRUE;
   // X reports the second press of a double click as a press followed by GDK_2BUTTON_PRESS.
   if (press.type == GDK_BUTTON_PRESS) {
-    window.input_->MouseDown(*button, static_cast<int>(press.x), static_cast<int>(press.y));
+    window.input_->MouseDown(*button, static_cast<int>(press.x * window.gdkScale_),
+                             static_cast<int>(press.y * window.gdkScale_));
   } else if (press.type == GDK_2BUTTON_PRESS && *button == MouseButton::Left) {
     window.input_->DoubleClick();
   }
@@ -339,7 +346,8 @@ int GtkNativeWindow::OnMotion(GtkWidget*, GdkEvent* event, void* self) {
   const GdkEventMotion& motion = event->motion;
   if (window.input_ != nullptr) {
     window.input_->MouseMove((motion.state & GDK_BUTTON1_MASK) != 0, (motion.state & GDK_BUTTON3_MASK) != 0,
-                             static_cast<int>(motion.x_root), static_cast<int>(motion.y_root));
+                             static_cast<int>(motion.x_root * window.gdkScale_),
+                             static_cast<int>(motion.y_root * window.gdkScale_));
   }
   return TRUE;
 }

@@ -9,6 +9,8 @@
 // the window below. The shape is set with XShapeCombineRectangles on the window's XID: GDK's own
 // shape calls do not reach the server for a window that is already mapped. A shape of more
 // rectangles than one request should carry (kMaxShapeRectangles) goes as a 1-bit mask instead.
+// Positions, sizes, pictures and input are in X pixels whatever GDK's window scale is; GDK's
+// coordinates are converted at the calls that take them (GdkScale.hpp).
 // Per-pixel path: with a compositor the window has an RGBA visual and the premultiplied picture
 // is painted with its alpha; pixels of alpha 0 also leave the input shape.
 #include <cstdint>
@@ -103,6 +105,7 @@ class GtkNativeWindow : public platform::NativeWindow {
   Display* display_ = nullptr;
   unsigned long xid_ = 0;
   bool rgba_ = false;
+  int gdkScale_ = 1;
   WindowInput* input_ = nullptr;
   Rect bounds_{0, 0, 1, 1};
   bool visible_ = false;

@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkPlatform.hpp"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -7,6 +8,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/gtk/GdkScale.hpp"
 #include "platform/gtk/GtkAboutBox.hpp"
 #include "platform/gtk/GtkCursorTable.hpp"
 #include "platform/gtk/GtkDialogWindow.hpp"
@@ -57,8 +59,10 @@ void GtkPlatform::WarpPointer(Point to) {
   GdkDisplay* display = gdk_display_get_default();
   GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
   if (pointer == nullptr) return;
-  gdk_device_warp(pointer, gdk_display_get_default_screen(display), ClampToWindowSystem(to.x),
-                  ClampToWindowSystem(to.y));
+  // GDK multiplies the point by its window scale again.
+  const int scale = GdkWindowScale();
+  gdk_device_warp(pointer, gdk_display_get_default_screen(display), ToGdk(ClampToWindowSystem(to.x), scale),
+                  ToGdk(ClampToWindowSystem(to.y), scale));
   gdk_display_flush(display);
 }
 
@@ -122,6 +126,13 @@ std::unique_ptr<PopupMenu> GtkPlatform::CreatePopupMenu() { return std::make_uni
 std::unique_ptr<HintWindow> GtkPlatform::CreateHintWindow() { return std::make_unique<GtkHintWindow>(); }
 
 std::unique_ptr<TrayIcon> GtkPlatform::CreateTrayIcon() { return std::make_unique<GtkTrayIcon>(); }
+
+std::string GtkPlatform::XResources() const {
+  const char* resources = XResourceManagerString(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()));
+  return resources != nullptr ? resources : "";
+}
+
+int GtkPlatform::ToolkitScale() const { return GdkWindowScale(); }
 
 void GtkPlatform::ShowAbout(const AboutInfo& info) { RunAboutBox(info); }
 

@@ -70,6 +70,12 @@ class GtkPlatform : public platform::Platform {
   // windows' SetCursor reads (GtkCursorTable).
   void RegisterCursor(int number, const CursorImage& image) override;
   void UnregisterCursor(int number) override;
+  // The X resources (RESOURCE_MANAGER) as the server had them when the display was opened.
+  std::string XResources() const;
+  // How many times GDK enlarges its own windows (GdkScale.hpp): menus, message boxes and dialogs
+  // come out that much larger without our doing.
+  int ToolkitScale() const;
+
   // XInput 2 raw events, the root's repaint and other programs' windows (GtkScreenSaver).
   ScreenSaverServices* ScreenSaver() override { return screenSaver_.get(); }
 

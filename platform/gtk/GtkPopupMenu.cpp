@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkPopupMenu.hpp"
 
+#include "platform/gtk/GdkScale.hpp"
+
 #include <gtk/gtk.h>
 
 #include <string>
@@ -114,6 +116,8 @@ GtkWidget* GtkPopupMenu::BuildItem(const MenuEntry& entry, int depth) {
 
 void GtkPopupMenu::Popup(const MenuModel& entries, Point at, MenuChoice onChosen) {
   Build(entries, std::move(onChosen));
+  const int scale = GdkWindowScale();
+  at = {ToGdk(at.x, scale), ToGdk(at.y, scale)};
   GdkRectangle rect{at.x, at.y, 1, 1};
   // GTK places and grabs for the event that opened the menu; outside an event handler (a menu
   // opened by a script, a choice delivered later) a button press at the point stands in for it.
