@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.hpp"
+#include "app/DisplayScale.hpp"
 
 namespace kpf::app {
 namespace {
@@ -92,6 +93,36 @@ TEST(CommandLineTest, HelpVersionAndUnknownDoubleDashSwitchesTheFirstOfThemDecid
   EXPECT_EQ(unknown.unknownOption, "--HELP");
   EXPECT_EQ(Parse({"--dll/plugins"}).request, ProgramRequest::UnknownOption);
   EXPECT_FALSE(Parse({"--dll/plugins"}).pluginFolder);
+}
+
+TEST(CommandLineTest, ScaleTakesAWholeNumberFromOneToFourAndIsNoFile) {
+  const CommandLine line = Parse({"--scale", "3", "pip.exe"});
+  EXPECT_EQ(line.request, ProgramRequest::Play);
+  EXPECT_EQ(line.scale, 3);
+  EXPECT_EQ(line.files, std::vector<std::string>{"pip.exe"});
+  EXPECT_EQ(Parse({"--scale=2"}).scale, 2);
+  EXPECT_EQ(Parse({"pip.exe"}).scale, std::nullopt);
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {"--scale"}, {"--scale", "0"}, {"--scale", "5"}, {"--scale=x"}, {"--scale", "22"}}) {
+    EXPECT_EQ(Parse(wrong).request, ProgramRequest::InvalidValue) << wrong.back();
+  }
+}
+
+TEST(CommandLineTest, DisplayScaleIsTheOptionElseGdkScaleElseTheScreensDpi) {
+  constexpr const char* kHiDpi = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+  EXPECT_EQ(ChooseDisplayScale(3, "2", kHiDpi), 3);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, "2", ""), 2);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, "9", ""), 4);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, "1", kHiDpi), 1);
+  // A GDK_SCALE that is no whole number of at least 1 counts as unset.
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, "0", kHiDpi), 2);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, "two", kHiDpi), 2);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, nullptr, kHiDpi), 2);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, nullptr, "Xft.dpi: 167.9"), 1);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, nullptr, "Xft.dpi: 168"), 2);
+  EXPECT_EQ(ChooseDisplayScale(std::nullopt, nullptr, ""), 1);
+  EXPECT_EQ(XftDpi("Xft.dpiX: 200\nXft.dpi: junk\n"), std::nullopt);
+  EXPECT_EQ(XftDpi("Xft.dpi: 96\nXft.dpi:\t144\r\n"), 144.0);
 }
 
 }  // namespace

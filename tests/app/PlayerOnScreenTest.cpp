@@ -229,6 +229,53 @@ TEST_F(PlayerOnScreenTest, ShapedCharacterTakesClicksOnItsPixelsAndClosesCleanly
 
 // A right click opens the character's menu: its project entry runs its script (the character
 // turns blue), and "Close" ends the program with status 0 and removes its temporary files.
+// At scale 2 the 100 × 100 character placed at (100, 100) is a 200 × 200 window at (200, 200)
+// whose opaque square covers 240..359 on both axes.
+class ScaledPlayerOnScreenTest : public PlayerOnScreenTest {
+ protected:
+  bool LaunchScaled(std::vector<std::string> arguments, std::vector<std::string> extraEnvironment = {}) {
+    std::vector<std::string> environment = Environment();
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    const fs::path program = scratch_ / "bin" / "pipplayer";
+    testing::WritePackagedPlayer(program, ClickProject());
+    return player_.emplace(program, std::move(arguments), std::move(environment)).Started() &&
+           Soon([&] { return Pixel(300, 300) == kRed; });
+  }
+  // Red exactly from 240 to 359 along the middle row and column: doubled, with hard edges.
+  void ExpectDoubledSquare(uint32_t colour) {
+    for (const int edge : {239, 360}) {
+      EXPECT_EQ(Pixel(edge, 300), kWhite) << edge;
+      EXPECT_EQ(Pixel(300, edge), kWhite) << edge;
+    }
+    for (const int inside : {240, 241, 358, 359}) {
+      EXPECT_EQ(Pixel(inside, 300), colour) << inside;
+      EXPECT_EQ(Pixel(300, inside), colour) << inside;
+    }
+  }
+};
+
+TEST_F(ScaledPlayerOnScreenTest, AtScaleTwoTheCharacterIsTwiceAsLargeWithHardEdgesAndTakesScaledClicks) {
+  ASSERT_TRUE(LaunchScaled({"--scale", "2"})) << std::hex << Pixel(300, 300);
+  ExpectDoubledSquare(kRed);
+  EXPECT_EQ(Pixel(kOpaqueX, kOpaqueY), kWhite);  // nothing left at the unscaled place
+  // The transparent rim of the enlarged window lets clicks through; the square takes them.
+  Click(210, 210);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(Pixel(300, 300), kRed);
+  Click(355, 245);
+  EXPECT_TRUE(Soon([&] { return Pixel(300, 300) == kBlue; })) << std::hex << Pixel(300, 300);
+  ExpectDoubledSquare(kBlue);
+  EXPECT_EQ(CloseAndWait(), 0);
+}
+
+TEST_F(ScaledPlayerOnScreenTest, UnderGdkScaleTwoTheCharacterIsDoubledOnlyOnce) {
+  ASSERT_TRUE(LaunchScaled({}, {"GDK_SCALE=2"})) << std::hex << Pixel(300, 300);
+  ExpectDoubledSquare(kRed);
+  Click(300, 300);
+  EXPECT_TRUE(Soon([&] { return Pixel(300, 300) == kBlue; })) << std::hex << Pixel(300, 300);
+  EXPECT_EQ(CloseAndWait(), 0);
+}
+
 TEST_F(PlayerOnScreenTest, PopupMenuRunsTheProjectEntryAndCloseEndsTheProgram) {
   ASSERT_TRUE(LaunchAndShow(ClickProject(true))) << std::hex << Pixel(kOpaqueX, kOpaqueY);
   ASSERT_EQ(ChooseFromMenu(XK_Down), "");
