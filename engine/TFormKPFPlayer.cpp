@@ -36,6 +36,7 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
   project::TVrBitmap* image = Model.FrameImage(frame, usable);
   if (image == nullptr) return;
   ApplyBounds();
+  Model.PrepareOutline(frame, usable);
   image->ComputeHasAlpha();
   const project::TFrameVariant& shape = frame.Variants[static_cast<size_t>(usable)];
   render::CharacterFrame shown;
@@ -44,6 +45,7 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
   shown.useTransparentColor = frame.UseTransparentColor;
   shown.runs = shape.Region;
   shown.sameShape = shape.SameShape;
+  if (shown.hasAlpha && Window().SupportsPerPixelAlpha()) shown.premultiplied = image->Premultiplied();
   character_.DrawFrame(shown);
 }
 

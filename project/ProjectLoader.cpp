@@ -1,9 +1,9 @@
 #include "project/ProjectLoader.hpp"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "project/ActionItems.hpp"
 #include "project/ProjectLoaderState.hpp"
@@ -16,58 +16,124 @@ namespace kpf::project {
 namespace {
 
 constexpr uint16_t kTagEnd = 255;
+constexpr uint16_t kTagFrameImages = 651;
+constexpr uint16_t kTagSounds = 129;
+// Section bodies are gathered in steps of this size, so a length that promises more than the
+// stream holds costs only what the stream really inflates to.
+constexpr size_t kBodyStep = size_t{1} << 20;
 
-// The inflated stream is read once, front to back, so bytes already copied into the frame-data
-// block are never read again: their whole pages go back to the system at once instead of staying
-// resident beside their copy until the load ends.
-void ReleasePages(std::span<const uint8_t> bytes) {
-  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto first = reinterpret_cast<uintptr_t>(bytes.data());
-  const uintptr_t begin = (first + page - 1) & ~(page - 1);
-  const uintptr_t end = (first + bytes.size()) & ~(page - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+uint16_t ReadWord(InflatingReader& stream) {
+  auto b = stream.Take(2);
+  return static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+
+// A section length: 0..2^31-1 (the bytes behind it are checked as they are read).
+size_t ReadLength(InflatingReader& stream) {
+  auto b = stream.Take(4);
+  const auto length = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                                           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
+  if (length < 0) throw EStreamError();
+  return static_cast<size_t>(length);
+}
+
+std::vector<uint8_t> ReadBody(InflatingReader& stream, size_t length) {
+  std::vector<uint8_t> body;
+  while (body.size() < length) {
+    auto piece = stream.Take(std::min(length - body.size(), kBodyStep));
+    body.insert(body.end(), piece.begin(), piece.end());
+  }
+  return body;
+}
+
+// The stream starts with the NUL-terminated magic (or the magic alone, ending the stream).
+bool ReadMagic(InflatingReader& stream) {
+  const std::string_view magic = kProjectMagic;
+  auto head = stream.TakeUpTo(magic.size());
+  if (std::string_view(reinterpret_cast<const char*>(head.data()), head.size()) != magic) return false;
+  auto nul = stream.TakeUpTo(1);
+  return nul.empty() || nul[0] == 0;
 }
 
 }  // namespace
 
 void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
                        const LoadOptions& options) {
-  ByteBuffer stream = DecompressBuf(compressed, 0, options.MaxStreamBytes);
-  ByteReader reader(stream);
-  ProjectLoaderState state(model, options);
-  // A wrong magic reads no section; the model gets only its system variables.
-  if (reader.readNulString() == kProjectMagic) state.ReadSections(reader);
+  // A stream that fails to inflate loads nothing, wherever the damage lies; so the message of a
+  // damaged section waits until the whole stream has inflated.
+  LoadOptions reading = options;
+  std::optional<std::string> propertyError;
+  if (options.OnPropertyError) reading.OnPropertyError = [&](const std::string& message) { propertyError = message; };
+  InflatingReader stream(compressed, options.MaxStreamBytes);
+  ProjectLoaderState state(model, reading);
+  try {
+    // A wrong magic reads no section; the model gets only its system variables.
+    if (ReadMagic(stream)) state.ReadSections(stream);
+    stream.Drain();
+  } catch (const EZDecompressionError&) {
+    if (!stream.Broken()) throw;
+    model.Clear();
+    throw;
+  }
+  if (propertyError) options.OnPropertyError(*propertyError);
   state.Finish();
 }
 
-// The inflated stream belongs to the load, so its copied bytes may be dropped at once.
-void ProjectLoaderState::AppendFrameBytes(std::span<const uint8_t> bytes) {
-  frameWriter_.Append(bytes);
-  ReleasePages(bytes);
+size_t ProjectLoaderState::CopyFrameBytes(StreamedSection& body, size_t count) {
+  const size_t offset = frameWriter_.Size();
+  body.copyTo([this](std::span<const uint8_t> piece) { frameWriter_.Append(piece); }, count);
+  return offset;
 }
 
-void ProjectLoaderState::ReadSections(ByteReader& stream) {
+void ProjectLoaderState::ReadSections(InflatingReader& stream) {
   try {
     for (;;) {
-      uint16_t tag = stream.readWord();
-      size_t length = stream.readCount();
-      if (tag == kTagEnd) break;
-      size_t start = stream.position();
-      ByteReader body(stream.data().subspan(start, length));
+      uint16_t tag = ReadWord(stream);
+      size_t length = ReadLength(stream);
+      if (tag == kTagEnd) {
+        if (!stream.Skip(length)) throw EStreamError();
+        break;
+      }
+      if (tag == kTagFrameImages || tag == kTagSounds) {
+        ReadStreamedSection(tag, stream, length);
+        continue;
+      }
+      const std::vector<uint8_t> bytes = ReadBody(stream, length);
+      ByteReader body(bytes);
       ReadSection(tag, body);
-      stream.seek(start + length);
     }
   } catch (...) {
+    if (stream.Broken()) throw;
     failure_ = std::current_exception();
   }
+}
+
+void ProjectLoaderState::ReadStreamedSection(uint16_t tag, InflatingReader& stream, size_t length) {
+  const bool imagesSeen = imagesSeen_;
+  const size_t sounds = model_.Sounds.size();
+  StreamedSection body(stream, length);
+  try {
+    if (tag == kTagFrameImages) {
+      ReadFrameImages(body);
+    } else {
+      ReadSounds(body);
+    }
+  } catch (...) {
+    // A section cut short by the end of the stream is refused whole, before any of it counts.
+    if (!body.skipRest()) {
+      imagesSeen_ = imagesSeen;
+      model_.Sounds.resize(sounds);
+      soundOffsets_.resize(std::min(soundOffsets_.size(), sounds));
+      throw EStreamError();
+    }
+    throw;
+  }
+  if (!body.skipRest()) throw EStreamError();
 }
 
 void ProjectLoaderState::ReadSection(uint16_t tag, ByteReader& body) {
   switch (tag) {
     case 140: return ReadScripts(body);
-    case 651: return ReadFrameImages(body);
     case 652: return ReadAnimations(body);
-    case 129: return ReadSounds(body);
     case 131: return ReadOptionFlags(body);
     case 132: return ReadMenuEntries(body);
     case 133: return ReadMenuKeys(body);
@@ -165,73 +231,19 @@ void ProjectLoaderState::BuildShapes() {
   }
 }
 
-namespace {
-
-// Builds the outline on a throw-away copy when the picture is not decoded yet: the decoded
-// pixels of thousands of frames must not all stay in memory after loading (they are decoded
-// again on first draw).
-ShapeData ShapeOf(TVrBitmap& image, uint32_t transparent, bool firstPointOnly) {
-  if (image.Decoded()) return BuildShape(image, transparent, firstPointOnly);
-  TVrBitmap scratch;
-  scratch.Assign(image);
-  return BuildShape(scratch, transparent, firstPointOnly);
-}
-
-}  // namespace
-
-const ShapeData& ProjectLoaderState::ImageShape(int32_t index, uint32_t transparent, bool firstPointOnly) {
-  if (firstPointOnly) {
-    if (auto full = shapes_.find({index, transparent, false}); full != shapes_.end()) return full->second;
-  }
-  auto [slot, added] = shapes_.try_emplace({index, transparent, firstPointOnly});
-  if (added) {
-    try {
-      slot->second = ShapeOf(model_.Bitmaps[static_cast<size_t>(index)], transparent, firstPointOnly);
-    } catch (...) {
-      shapes_.erase(slot);  // a damaged picture fails again for every frame that shows it
-      throw;
-    }
-  }
-  return slot->second;
-}
-
 void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
+  // Only the stored outlines are checked here; every outline is made when its frame is first
+  // shown (ProjectModel::PrepareOutline).
   for (size_t variant = 0; variant < 3; ++variant) {
-    const std::vector<uint8_t>* previous = nullptr;
     for (auto& frame : animation.Frames) {
       auto& data = frame.Variants[variant];
       TVrBitmap* image = model_.FrameImage(frame, static_cast<int>(variant));
       if (!image) continue;
-      bool stored = variant == 0 && frame.RegionStored &&
-                    RunListFits(data.Region, image->Width(), image->Height());
-      if (variant == 0 && frame.RegionStored && !stored) {
-        data.Region.clear();  // damaged stored outline: rebuilt from the picture below
+      if (variant == 0 && frame.RegionStored && !RunListFits(data.Region, image->Width(), image->Height())) {
+        data.Region.clear();  // damaged stored outline: rebuilt from the picture when shown
         frame.RegionStored = false;
       }
-      uint32_t transparent = ColorToArgb(frame.TransparentColor);
-      if (stored) {
-        if (frame.UseTransparentColor) {
-          const ShapeData& shape = ImageShape(data.Image, transparent, true);
-          data.FirstX = shape.firstOpaque.x;
-          data.FirstY = shape.firstOpaque.y;
-        }
-      } else if (frame.UseTransparentColor) {
-        const ShapeData& shape = ImageShape(data.Image, transparent, false);
-        data.Region = shape.runs;
-        data.FirstX = shape.firstOpaque.x;
-        data.FirstY = shape.firstOpaque.y;
-      } else {
-        data.Region.clear();
-        data.FirstX = 0;
-        data.FirstY = 0;
-      }
-      if (data.Region.empty()) continue;
-      if (previous && SameShape(*previous, data.Region)) {
-        data.SameShape = true;
-        data.Region.clear();
-        continue;
-      }
-      previous = &data.Region;
+      data.OutlinePending = true;
     }
   }
 }

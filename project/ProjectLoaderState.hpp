@@ -11,31 +11,34 @@
 
 #include "desktop/TVrMemoryFileWriter.hpp"
 #include "project/ByteReader.hpp"
+#include "project/InflatingReader.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/Shape.hpp"
+#include "project/StreamedSection.hpp"
 
 namespace kpf::project {
 
 class ProjectLoaderState {
  public:
-  // The stream read belongs to the load: bytes copied into the frame-data block are dropped from
-  // it at once.
   ProjectLoaderState(ProjectModel& model, const LoadOptions& options) : model_(model), options_(options) {}
 
-  // Sections until tag 255.
-  void ReadSections(ByteReader& stream);
+  // Sections until tag 255, read while the stream inflates. Inflation errors are not kept: they
+  // pass to the caller.
+  void ReadSections(InflatingReader& stream);
   // Steps after the sections; each runs even when an earlier one failed, and the first failure
   // is rethrown at the end.
   void Finish();
 
  private:
   void ReadSection(uint16_t tag, ByteReader& body);
+  // A section with bulky bytes, read from the stream itself.
+  void ReadStreamedSection(uint16_t tag, InflatingReader& stream, size_t length);
   void ReadScripts(ByteReader& body);
-  void ReadFrameImages(ByteReader& body);
+  void ReadFrameImages(StreamedSection& body);
   void ReadAnimations(ByteReader& body);
   void ReadAnimation(ByteReader& body, TTaviEvent& animation);
   void ReadFrame(ByteReader& body, TTaviFrame& frame);
-  void ReadSounds(ByteReader& body);
+  void ReadSounds(StreamedSection& body);
   void ReadOptionFlags(ByteReader& body);
   void ReadMenuEntries(ByteReader& body);
   void ReadMenuKeys(ByteReader& body);
@@ -45,8 +48,9 @@ class ProjectLoaderState {
   void ReadMenuCaptions(ByteReader& body);
   void ReadVariables(ByteReader& body);
   void ReadCursors(ByteReader& body);
-  // Copies image or sound bytes into the frame-data block.
-  void AppendFrameBytes(std::span<const uint8_t> bytes);
+  // Copies the next `count` image or sound bytes of `body` into the frame-data block; returns
+  // their offset there.
+  size_t CopyFrameBytes(StreamedSection& body, size_t count);
 
   // Image variants: whether a script (following type-20 calls) mirrors / flips.
   std::pair<bool, bool> ScriptTransforms(int32_t scriptId);
@@ -60,10 +64,6 @@ class ProjectLoaderState {
   void ParseImages();
   void BuildShapes();
   void BuildAnimationShapes(TTaviEvent& animation);
-  // The outline of image `index` for a transparent colour (only its first run with
-  // `firstPointOnly`), built once per load: frames that share a picture would otherwise each
-  // decode and scan it again.
-  const ShapeData& ImageShape(int32_t index, uint32_t transparent, bool firstPointOnly);
   void GiveSoundsTheirData();
   void UnpackAllParams();
 
@@ -81,7 +81,6 @@ class ProjectLoaderState {
   // list changes only in the script and menu sections, which reset it).
   std::unordered_map<int32_t, std::pair<bool, bool>> transforms_;
   bool transformsReady_ = false;
-  std::map<std::tuple<int32_t, uint32_t, bool>, ShapeData> shapes_;
   bool errorReported_ = false;
   std::exception_ptr failure_;
 };

@@ -27,6 +27,7 @@ void ProjectModel::Clear() {
   OptionFlags.clear();
   MenuCaptions.clear();
   Cursors.clear();
+  outlines_.clear();
   FrameData = desktop::TVrMemoryFile();
 }
 

@@ -2,12 +2,16 @@
 // The in-memory project: every list the loader fills and the engine, the action executor, the
 // dialogs and the media player read.
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <string_view>
 #include <vector>
 
 #include "desktop/TVrMemoryFile.hpp"
 #include "project/ProjectRecords.hpp"
+#include "project/Shape.hpp"
 #include "project/TTaviVariable.hpp"
 #include "project/TVrBitmap.hpp"
 
@@ -52,6 +56,26 @@ class ProjectModel {
   int32_t AnimationIndexByName(std::string_view name) const;
   // Image of a frame variant, or null when the frame has no such variant.
   TVrBitmap* FrameImage(const TTaviFrame& frame, int variant);
+
+  // Makes the outline of one frame variant (its run list, first opaque point and whether it
+  // equals the nearest earlier frame's) if it is still pending; `frame` is one of the frames of
+  // Animations. Outlines from a transparent colour are built once per picture and colour.
+  // Throws what decoding a damaged picture throws (the variant then stays pending).
+  void PrepareOutline(const TTaviFrame& frame, int variant);
+  // Every pending outline of every animation; pictures not decoded yet are scanned on a
+  // throw-away copy, so they do not all stay decoded.
+  void PrepareAllOutlines();
+
+ private:
+  // `decodeInPlace`: the picture is about to be shown, so it keeps its decoded pixels.
+  void PrepareOutline(TTaviEvent& animation, size_t frame, size_t variant, bool decodeInPlace);
+  // The run list a frame variant shows before same-shape frames are dropped; null when it has
+  // none. `first` receives the first opaque point the variant keeps.
+  const std::vector<uint8_t>* RawOutline(TTaviFrame& frame, size_t variant, std::optional<platform::Point>* first,
+                                         bool decodeInPlace);
+  const ShapeData& PictureOutline(int32_t index, uint32_t transparent, bool firstPointOnly, bool decodeInPlace);
+
+  std::map<std::tuple<int32_t, uint32_t, bool>, ShapeData> outlines_;
 };
 
 }  // namespace kpf::project

@@ -52,6 +52,9 @@ struct TFrameVariant {
   int32_t FirstX = -1;          // first opaque point of the outline; -1 when none
   int32_t FirstY = -1;
   bool SameShape = false;       // the outline equals the nearest earlier frame's
+  // Region, FirstX/FirstY and SameShape are not known yet: they are made when the frame is
+  // first shown (ProjectModel::PrepareOutline). Region holds only a stored run list until then.
+  bool OutlinePending = false;
 };
 
 constexpr uint16_t kImageFrame = 51;

@@ -18,12 +18,14 @@ namespace kpf::project {
 namespace {
 
 // A stored count: 0..limit and small enough that `minBytes` per element fit in what is left.
-size_t CheckedCount(ByteReader& body, int64_t count, size_t minBytes, int64_t limit) {
+template <typename Reader>
+size_t CheckedCount(Reader& body, int64_t count, size_t minBytes, int64_t limit) {
   if (count < 0 || count > limit) throw EStreamError();
   return body.checkCount(count, minBytes);
 }
 
-size_t ReadListCount(ByteReader& body, size_t minBytes, int64_t limit = kMaxListCount) {
+template <typename Reader>
+size_t ReadListCount(Reader& body, size_t minBytes, int64_t limit = kMaxListCount) {
   return CheckedCount(body, body.readInt32(), minBytes, limit);
 }
 
@@ -128,23 +130,21 @@ void ProjectLoaderState::ReadScripts(ByteReader& body) {
   ReadItems(body, ReadListCount(body, kMinScript), model_.Scripts, ReadScript);
 }
 
-void ProjectLoaderState::ReadFrameImages(ByteReader& body) {
+void ProjectLoaderState::ReadFrameImages(StreamedSection& body) {
   // Frames refer to images by index, and the image bytes are the first part of the frame data:
   // a second image section would make both ambiguous.
   if (imagesSeen_) throw KpfError("Duplicate frame image section");
   imagesSeen_ = true;
   int32_t count = ReadCompactCount(body);
   size_t images = CheckedCount(body, count, kMinImage, kMaxListCount);
-  auto bytes = body.take(body.remaining());
-  imageBytesOffset_ = frameWriter_.Size();
-  imageBytesLength_ = bytes.size();
-  AppendFrameBytes(bytes);
+  imageBytesLength_ = body.remaining();
+  imageBytesOffset_ = CopyFrameBytes(body, imageBytesLength_);
   model_.Bitmaps.clear();
   model_.Bitmaps.resize(images);
   loadedImages_ = images;
 }
 
-void ProjectLoaderState::ReadSounds(ByteReader& body) {
+void ProjectLoaderState::ReadSounds(StreamedSection& body) {
   size_t count = ReadListCount(body, kMinSound);
   // Sound sections add to the list, so the limit holds for all of them together.
   if (model_.Sounds.size() + count > static_cast<size_t>(kMaxListCount)) throw EStreamError();
@@ -152,10 +152,9 @@ void ProjectLoaderState::ReadSounds(ByteReader& body) {
     TTaviSound sound;
     sound.Kind = body.readWord();
     sound.Name = body.readNulString();
-    auto data = ReadSizedBlock(body);
-    sound.Size = static_cast<int32_t>(data.size());
-    soundOffsets_.push_back(frameWriter_.Size());
-    AppendFrameBytes(data);
+    const size_t size = body.readCount();
+    sound.Size = static_cast<int32_t>(size);
+    soundOffsets_.push_back(CopyFrameBytes(body, size));
     model_.Sounds.push_back(std::move(sound));
   }
 }

@@ -18,7 +18,8 @@ inline std::string ReadShortString(ByteReader& reader) {
 }
 
 // One byte; 255 means an int32 follows and is the value.
-inline int32_t ReadCompactCount(ByteReader& reader) {
+template <typename Reader>
+int32_t ReadCompactCount(Reader& reader) {
   uint8_t first = reader.readByte();
   return first == 255 ? reader.readInt32() : first;
 }

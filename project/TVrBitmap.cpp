@@ -5,6 +5,7 @@
 
 #include "project/ByteReader.hpp"
 #include "project/Errors.hpp"
+#include "project/Premultiply.hpp"
 #include "project/ZLib.hpp"
 
 namespace kpf::project {
@@ -81,7 +82,11 @@ void TVrBitmap::Assign(const TVrBitmap& source) {
   form_ = source.form_;
   decoded_ = source.decoded_;
   hasAlpha_ = source.hasAlpha_;
+  alphaKnown_ = source.alphaKnown_;
+  mirrorPending_ = source.mirrorPending_;
+  flipPending_ = source.flipPending_;
   pixels_ = source.pixels_;
+  premultiplied_ = source.premultiplied_;
   packed_ = source.packed_;
   palette_ = source.palette_;
   indicesOwned_ = source.indicesOwned_;
@@ -104,24 +109,36 @@ void TVrBitmap::OwnIndices() {
   indicesOwned_ = true;
 }
 
+// A mirror and a flip commute and each undoes itself, so pending turns are two toggles.
 void TVrBitmap::MirrorHorizontal() {
+  PixelsChanged();
   if (!decoded_ && form_ == kFormPalette) {
     OwnIndices();
     MirrorRows(std::span<uint8_t>(ownedIndices_), width_, height_);
-    return;
+  } else if (!decoded_ && form_ == kFormPacked) {
+    mirrorPending_ = !mirrorPending_;
+  } else {
+    Decode();
+    MirrorRows(std::span<uint32_t>(pixels_), width_, height_);
   }
-  Decode();
-  MirrorRows(std::span<uint32_t>(pixels_), width_, height_);
 }
 
 void TVrBitmap::FlipVertical() {
+  PixelsChanged();
   if (!decoded_ && form_ == kFormPalette) {
     OwnIndices();
     FlipRows(std::span<uint8_t>(ownedIndices_), width_, height_);
-    return;
+  } else if (!decoded_ && form_ == kFormPacked) {
+    flipPending_ = !flipPending_;
+  } else {
+    Decode();
+    FlipRows(std::span<uint32_t>(pixels_), width_, height_);
   }
-  Decode();
-  FlipRows(std::span<uint32_t>(pixels_), width_, height_);
+}
+
+void TVrBitmap::PixelsChanged() {
+  alphaKnown_ = false;
+  premultiplied_.reset();
 }
 
 std::span<const uint32_t> TVrBitmap::Pixels() {
@@ -142,8 +159,13 @@ void TVrBitmap::Decode() {
     DecodePacked();
   } catch (...) {
     pixels_.assign(count, kClearPixel);  // a damaged image stays safe to draw: transparent
+    mirrorPending_ = flipPending_ = false;
+    PixelsChanged();
     throw;
   }
+  if (mirrorPending_) MirrorRows(std::span<uint32_t>(pixels_), width_, height_);
+  if (flipPending_) FlipRows(std::span<uint32_t>(pixels_), width_, height_);
+  mirrorPending_ = flipPending_ = false;
 }
 
 void TVrBitmap::DecodePacked() {
@@ -167,13 +189,25 @@ void TVrBitmap::DecodePalette() {
 }
 
 void TVrBitmap::ComputeHasAlpha() {
+  if (alphaKnown_) return;
   if (form_ == kFormPalette) {
     hasAlpha_ = false;
     for (size_t i = 0; i < palette_.size() / 4; ++i) hasAlpha_ = hasAlpha_ || IsPartialAlpha(ArgbAt(palette_, i));
-    return;
+  } else {
+    auto pixels = Pixels();
+    hasAlpha_ = std::any_of(pixels.begin(), pixels.end(), IsPartialAlpha);
   }
+  alphaKnown_ = true;
+}
+
+std::shared_ptr<const std::vector<uint32_t>> TVrBitmap::Premultiplied() {
   auto pixels = Pixels();
-  hasAlpha_ = std::any_of(pixels.begin(), pixels.end(), IsPartialAlpha);
+  if (!premultiplied_) {
+    auto made = std::make_shared<std::vector<uint32_t>>();
+    Premultiply(pixels, *made);
+    premultiplied_ = std::move(made);
+  }
+  return premultiplied_;
 }
 
 platform::Point TVrBitmap::FindTransparentPixel() {
@@ -190,6 +224,8 @@ void TVrBitmap::Clear() {
   form_ = -1;
   decoded_ = false;
   hasAlpha_ = false;
+  mirrorPending_ = flipPending_ = false;
+  PixelsChanged();
   pixels_ = {};
   packed_ = {};
   palette_ = {};

@@ -3,6 +3,7 @@
 // 32-bit pixels (form 0) or a palette with one index byte per pixel (form 1). The stored bytes
 // are borrowed from the frame-data block (never copied); pixels are decoded on first use.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -31,7 +32,7 @@ class TVrBitmap {
 
   // Left-right mirror and top-bottom flip. Work on the decoded pixels, or on the indices of a
   // form-1 image that is not decoded yet (the indices then become owned by the image). A form-0
-  // image is decoded first.
+  // image that is not decoded yet keeps the turn pending and applies it when it is decoded.
   void MirrorHorizontal();
   void FlipVertical();
 
@@ -47,9 +48,13 @@ class TVrBitmap {
   std::span<const uint32_t> Pixels();
 
   // At least one pixel (form 1: one palette entry) has an alpha other than 0 and 255.
-  // A form-0 image is decoded for this.
+  // A form-0 image is decoded for this. Computed once until the pixels change.
   void ComputeHasAlpha();
   bool HasAlpha() const { return hasAlpha_; }
+
+  // The pixels premultiplied by their alpha, made on first use and kept until the pixels change
+  // (shared, so a window may keep showing them after the image is dropped).
+  std::shared_ptr<const std::vector<uint32_t>> Premultiplied();
 
   // First pixel (rows from the top, pixels from the left) equal to TransparentColor;
   // (-1,-1) when transparency is off or no pixel matches.
@@ -72,13 +77,19 @@ class TVrBitmap {
   void DecodePalette();
   std::span<const uint8_t> Indices() const;
   void OwnIndices();
+  // Drops what was derived from the pixels.
+  void PixelsChanged();
 
   uint16_t width_ = 0;
   uint16_t height_ = 0;
   int form_ = -1;  // -1: nothing loaded
   bool decoded_ = false;
   bool hasAlpha_ = false;
+  bool alphaKnown_ = false;
+  bool mirrorPending_ = false;  // form 0, not decoded yet: turns applied on decoding
+  bool flipPending_ = false;
   std::vector<uint32_t> pixels_;
+  std::shared_ptr<const std::vector<uint32_t>> premultiplied_;
   std::span<const uint8_t> packed_;        // form 0, borrowed zlib stream
   std::span<const uint8_t> palette_;       // form 1, borrowed B,G,R,A entries
   std::span<const uint8_t> indices_;       // form 1, borrowed (empty once indicesOwned_)

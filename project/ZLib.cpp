@@ -8,9 +8,6 @@
 
 namespace kpf::project {
 
-namespace {
-
-// zlib's standard texts for its negative return codes.
 const char* ZlibErrorText(int code) {
   switch (code) {
     case Z_ERRNO: return "file error";
@@ -23,6 +20,8 @@ const char* ZlibErrorText(int code) {
     default: return "data error";
   }
 }
+
+namespace {
 
 // Ends the inflate state on every exit path.
 struct InflateState {

@@ -13,6 +13,9 @@ namespace kpf::project {
 // Largest inflated project stream accepted; anything larger is treated as hostile.
 constexpr size_t kMaxProjectStreamBytes = size_t{256} << 20;
 
+// zlib's standard text for one of its negative return codes.
+const char* ZlibErrorText(int code);
+
 // Inflates one complete zlib stream. The output starts at `outEstimate` bytes (or the input size
 // rounded up to 256 when 0) and grows geometrically, in place; more than `maxOutBytes` of output
 // is an error. Failures raise EZDecompressionError with zlib's text for the code ("data error",

@@ -1,31 +1,14 @@
 #include "render/CharacterWindow.hpp"
 
+#include "project/Premultiply.hpp"
 #include "project/Shape.hpp"
 
 namespace kpf::render {
 
-const std::array<uint8_t, 256 * 256>& CharacterWindow::MultiplyTable() {
-  static const std::array<uint8_t, 256 * 256> table = [] {
-    std::array<uint8_t, 256 * 256> values{};
-    for (uint32_t c = 0; c < 256; ++c) {
-      for (uint32_t a = 0; a < 256; ++a) values[c * 256 + a] = static_cast<uint8_t>((c * a + 127) / 255);
-    }
-    return values;
-  }();
-  return table;
-}
+const std::array<uint8_t, 256 * 256>& CharacterWindow::MultiplyTable() { return project::MultiplyTable(); }
 
 void CharacterWindow::Premultiply(std::span<const uint32_t> argb, std::vector<uint32_t>& out) {
-  const auto& table = MultiplyTable();
-  out.resize(argb.size());
-  for (size_t i = 0; i < argb.size(); ++i) {
-    const uint32_t p = argb[i];
-    const uint32_t a = p >> 24;
-    const uint32_t r = table[((p >> 16) & 0xFF) * 256 + a];
-    const uint32_t g = table[((p >> 8) & 0xFF) * 256 + a];
-    const uint32_t b = table[(p & 0xFF) * 256 + a];
-    out[i] = (a << 24) | (r << 16) | (g << 8) | b;
-  }
+  project::Premultiply(argb, out);
 }
 
 platform::Region CharacterWindow::AlphaOutline(const platform::ImageView& image) {
@@ -57,6 +40,11 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
     return pending;
   }
   pending.perPixel = frame.hasAlpha && window_.SupportsPerPixelAlpha();
+  const size_t count = static_cast<size_t>(frame.image.width) * static_cast<size_t>(frame.image.height);
+  if (pending.perPixel && frame.premultiplied && frame.premultiplied->size() == count &&
+      frame.image.pixels.size() == count) {
+    pending.premultiplied = frame.premultiplied;
+  }
   if (pending.perPixel || frame.sameShape) return pending;
   if (!frame.runs.empty()) {
     pending.change = ShapeChange::Set;
@@ -78,9 +66,9 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
 void CharacterWindow::DrawFrame(const CharacterFrame& frame) {
   Pending pending = Prepare(frame);
   if (updateLock_ > 0) {
-    // Only the last frame's picture counts, so only a deferred picture is copied; a kept shape
-    // still refers to the shape pending.
-    pending.pixels.assign(frame.image.pixels.begin(), frame.image.pixels.end());
+    // Only the last frame's picture counts, so only a deferred picture is copied (a shared
+    // premultiplied one is kept as it is); a kept shape still refers to the shape pending.
+    if (!pending.premultiplied) pending.pixels.assign(frame.image.pixels.begin(), frame.image.pixels.end());
     if (pending.change == ShapeChange::Keep && pendingFrame_) {
       pending.change = pendingFrame_->change;
       pending.shape = std::move(pendingFrame_->shape);
@@ -94,7 +82,13 @@ void CharacterWindow::DrawFrame(const CharacterFrame& frame) {
 void CharacterWindow::Show(const Pending& frame, std::span<const uint32_t> pixels) {
   const platform::ImageView view{frame.width, frame.height, pixels};
   if (frame.perPixel) {
-    Premultiply(pixels, work_);
+    if (frame.premultiplied) {
+      work_ = frame.premultiplied;
+    } else {
+      auto made = std::make_shared<std::vector<uint32_t>>();
+      Premultiply(pixels, *made);
+      work_ = std::move(made);
+    }
     workWidth_ = frame.width;
     workHeight_ = frame.height;
     // The picture carries the opacity itself; the window's own opacity would apply it twice.
@@ -126,7 +120,7 @@ void CharacterWindow::Show(const Pending& frame, std::span<const uint32_t> pixel
 }
 
 void CharacterWindow::ShowLayered() {
-  window_.ShowLayered({workWidth_, workHeight_, work_}, layeredAlpha_);
+  window_.ShowLayered({workWidth_, workHeight_, *work_}, layeredAlpha_);
 }
 
 void CharacterWindow::ApplyOpacity(uint8_t alpha) {

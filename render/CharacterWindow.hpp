@@ -7,6 +7,7 @@
 // picture, shape and position are applied, once.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -22,6 +23,9 @@ struct CharacterFrame {
   bool useTransparentColor = false;
   std::span<const uint8_t> runs;   // outline run list (6-byte runs), empty when none
   bool sameShape = false;          // the outline equals the previous frame's
+  // The picture's pixels already premultiplied (kept by the picture, so they are made once per
+  // picture, not per shown frame); null: the window premultiplies them itself.
+  std::shared_ptr<const std::vector<uint32_t>> premultiplied;
 };
 
 class CharacterWindow {
@@ -56,6 +60,7 @@ class CharacterWindow {
     int width = 0;
     int height = 0;
     bool perPixel = false;
+    std::shared_ptr<const std::vector<uint32_t>> premultiplied;
     ShapeChange change = ShapeChange::Keep;
     platform::Region shape;
   };
@@ -67,7 +72,8 @@ class CharacterWindow {
   void ApplyOpacity(uint8_t alpha);
 
   platform::NativeWindow& window_;
-  std::vector<uint32_t> work_;  // the premultiplied picture on screen (per-pixel path)
+  // The premultiplied picture on screen (per-pixel path); never null.
+  std::shared_ptr<const std::vector<uint32_t>> work_ = std::make_shared<const std::vector<uint32_t>>();
   int workWidth_ = 0;
   int workHeight_ = 0;
   bool perPixelActive_ = false;

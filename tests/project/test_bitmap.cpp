@@ -257,5 +257,41 @@ TEST(ColorToArgb, ConvertsTColorAndSystemColours) {
     EXPECT_EQ(ColorToArgb(color), argb) << std::hex << color;
 }
 
+
+TEST(TVrBitmap, TurnsOfAPackedPictureWaitForItsDecodeAndDerivedPixelsFollowEveryChange) {
+  const std::vector<uint32_t> stored = {0x80FF0000, 0xFF00FF00, 0x00000000, 0x40FFFFFF, 0xFF123456, 0xFF000001};
+  auto block = PackedEntry(3, 2, stored);
+  TVrBitmap eager = Loaded(block);
+  eager.Pixels();
+  eager.MirrorHorizontal();
+  eager.FlipVertical();
+  TVrBitmap lazy = Loaded(block);
+  lazy.MirrorHorizontal();
+  lazy.FlipVertical();
+  lazy.MirrorHorizontal();
+  lazy.MirrorHorizontal();
+  EXPECT_FALSE(lazy.Decoded());
+  EXPECT_EQ(ToVector(lazy.Pixels()), ToVector(eager.Pixels()));
+  EXPECT_EQ(ToVector(lazy.Pixels()), (Pixels{0xFF000001, 0xFF123456, 0x40FFFFFF, 0x00000000, 0xFF00FF00, 0x80FF0000}));
+
+  // The premultiplied pixels are kept until the pixels change, then made again.
+  auto first = lazy.Premultiplied();
+  EXPECT_EQ(lazy.Premultiplied(), first);
+  EXPECT_EQ((*first)[5], 0x80800000u);
+  EXPECT_EQ((*first)[3], 0u);
+  lazy.MirrorHorizontal();
+  auto second = lazy.Premultiplied();
+  EXPECT_NE(second, first);
+  EXPECT_EQ((*second)[3], 0x80800000u);
+  EXPECT_EQ((*first)[5], 0x80800000u);  // a window still showing the old pixels keeps them
+  lazy.ComputeHasAlpha();
+  EXPECT_TRUE(lazy.HasAlpha());
+  const auto blue = PackedEntry(1, 1, {0xFF0000FF}).bytes();
+  lazy.LoadFromBuffer(blue, 0);
+  lazy.ComputeHasAlpha();
+  EXPECT_FALSE(lazy.HasAlpha());
+  EXPECT_EQ(*lazy.Premultiplied(), std::vector<uint32_t>{0xFF0000FFu});
+}
+
 }  // namespace
 }  // namespace kpf::project

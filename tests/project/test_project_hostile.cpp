@@ -113,6 +113,7 @@ TEST(ProjectHostile, DamagedStoredOutlinesAreRebuilt) {
     stream.section(652, OneAnimation({FrameSpec{.transparent = true, .color = 0xFFFFFF, .region = region}})).end();
     auto r = LoadStream(stream);
     ASSERT_EQ(r.error, "");
+    r.model->PrepareAllOutlines();
     const auto& frame = r.model->Animations[0].Frames[0];
     EXPECT_FALSE(frame.RegionStored);
     EXPECT_EQ(frame.Variants[0].Region.size(), 12u);

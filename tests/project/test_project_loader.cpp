@@ -271,7 +271,7 @@ TEST(ProjectLoader, SoundReferencesOutsideTheListAreRemoved) {
   EXPECT_EQ(sounds[1].PlayMode, 4);
 }
 
-TEST(ProjectLoader, OutlinesAreBuiltAndRepeatedOnesMarkedSameShape) {
+TEST(ProjectLoader, OutlinesAreBuiltWhenPreparedAndRepeatedOnesMarkedSameShape) {
   const uint32_t white = 0xFFFFFF;
   std::vector<uint8_t> stored = ByteBuilder().u16(0).u16(0).u16(2).bytes();
   auto stream = Magic().section(651, ImageSection(2));
@@ -279,6 +279,8 @@ TEST(ProjectLoader, OutlinesAreBuiltAndRepeatedOnesMarkedSameShape) {
       FrameSpec{.image = 1, .transparent = true, .color = white}, FrameSpec{.image = 0},
       FrameSpec{.image = 0, .transparent = true, .color = white, .region = stored}})).end());
   ASSERT_EQ(r.error, "");
+  EXPECT_TRUE(r.model->Animations[0].Frames[0].Variants[0].OutlinePending);
+  r.model->PrepareAllOutlines();
   const auto& frames = r.model->Animations[0].Frames;
   EXPECT_EQ(frames[0].Variants[0].Region, ByteBuilder().u16(0).u16(0).u16(1).u16(1).u16(1).u16(2).bytes());
   EXPECT_EQ(frames[0].Variants[0].FirstX, 0);
@@ -291,13 +293,14 @@ TEST(ProjectLoader, OutlinesAreBuiltAndRepeatedOnesMarkedSameShape) {
   EXPECT_TRUE(frames[3].RegionStored);
 }
 
-TEST(ProjectLoader, PackedImagesDecodeAndOutlinesLeaveThemUndecoded) {
+TEST(ProjectLoader, PackedImagesStayUndecodedAtLoadAndDecodeForTheirOutline) {
   // One 2x1 packed image: an opaque blue pixel and a transparent one.
   auto stream = Magic().section(651, ByteBuilder().compact(1).raw(PackedEntry(2, 1, {0xFF0000FF, 0})));
   auto r = LoadStream(stream.section(652, OneAnimation({FrameSpec{.transparent = true, .color = 0}})).end());
   ASSERT_EQ(r.error, "");
   auto& image = r.model->Bitmaps[0];
   EXPECT_FALSE(image.Decoded());
+  r.model->PrepareOutline(r.model->Animations[0].Frames[0], 0);
   // Black (the transparent colour) is opaque black 0xFF000000; both pixels differ from it.
   EXPECT_EQ(r.model->Animations[0].Frames[0].Variants[0].Region, ByteBuilder().u16(0).u16(0).u16(2).bytes());
   EXPECT_EQ(std::tuple(image.Pixels()[0], image.Pixels()[1]), std::tuple(0xFF0000FFu, 0x00000000u));
