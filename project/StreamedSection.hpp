@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "project/ByteReader.hpp"
 #include "project/Errors.hpp"
 #include "project/InflatingReader.hpp"
 
@@ -25,15 +26,9 @@ class StreamedSection {
     return bytes;
   }
   uint8_t readByte() { return take(1)[0]; }
-  uint16_t readWord() {
-    auto b = take(2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
-  }
-  int32_t readInt32() {
-    auto b = take(4);
-    return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                                (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
-  }
+  // Small fields decode with the one byte reader's little-endian rules.
+  uint16_t readWord() { return ByteReader(take(2)).readWord(); }
+  int32_t readInt32() { return ByteReader(take(4)).readInt32(); }
   // Bytes up to the next NUL (consumed), or up to the end of the section.
   std::string readNulString() {
     std::string text;

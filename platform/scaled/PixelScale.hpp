@@ -32,6 +32,12 @@ class PixelScale {
   Point Down(Point point) const { return {Down(point.x), Down(point.y)}; }
   Rect Up(const Rect& rect) const { return {Up(rect.left), Up(rect.top), Up(rect.right), Up(rect.bottom)}; }
   Rect Down(const Rect& rect) const { return {Down(rect.left), Down(rect.top), Down(rect.right), Down(rect.bottom)}; }
+  // A window's bounds: the corner and the size are divided on their own, so a window keeps the
+  // size it was given wherever it lies.
+  Rect DownWindowBounds(const Rect& bounds) const {
+    const Point topLeft = Down(Point{bounds.left, bounds.top});
+    return {topLeft.x, topLeft.y, topLeft.x + Down(bounds.width()), topLeft.y + Down(bounds.height())};
+  }
   // A size in character pixels as platform pixels: never 0 where the size was not.
   int UpSize(int size) const;
 

@@ -25,9 +25,7 @@ void ScaledDialogWindow::SetClientSize(int width, int height) {
 }
 
 Rect ScaledDialogWindow::Bounds() const {
-  const Rect bounds = inner_->Bounds();
-  const Point topLeft = scale_.Down(Point{bounds.left, bounds.top});
-  return {topLeft.x, topLeft.y, topLeft.x + scale_.Down(bounds.width()), topLeft.y + scale_.Down(bounds.height())};
+  return scale_.DownWindowBounds(inner_->Bounds());
 }
 
 FrameExtents ScaledDialogWindow::Frame() const {

@@ -14,10 +14,7 @@ void ScaledWindow::MoveResize(int x, int y, int width, int height) {
 }
 
 Rect ScaledWindow::Bounds() const {
-  const Rect bounds = inner_->Bounds();
-  const Point topLeft = scale_.Down(Point{bounds.left, bounds.top});
-  // The size is divided on its own, so a window keeps the size it was given wherever it lies.
-  return {topLeft.x, topLeft.y, topLeft.x + scale_.Down(bounds.width()), topLeft.y + scale_.Down(bounds.height())};
+  return scale_.DownWindowBounds(inner_->Bounds());
 }
 
 void ScaledWindow::ShowImage(const ImageView& image) { inner_->ShowImage(scale_.Up(image, pixels_)); }
