@@ -19,6 +19,7 @@ class ModelPackageHost : public PackageHost {
   void SetHeader(const PackageHeader& header) override { Header = header; }
   void ApplyInitialValue(const VariableValueRecord& value) override;
   std::vector<VariableValueRecord> ChangedStoredValues() const override;
+  const project::LoadOptions& Options() const { return options_; }
 
   project::ProjectModel Model;
   // The header as the player keeps it (empty-title rule applied); none before it was read.

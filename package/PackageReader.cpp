@@ -28,8 +28,17 @@ struct ResourceDestination {
   const std::string& folder;
 };
 
-void ApplyRecord(const PackageRecord& record, PackageHost& host, const ResourceDestination* destination) {
-  if (!record.Problem.empty()) return;
+std::string RecordPlace(const PackageRecord& record, size_t index) {
+  return "record " + std::to_string(index + 1) + " (tag " + std::to_string(record.Tag) + ") at offset " +
+         std::to_string(record.Offset);
+}
+
+void ApplyRecord(const PackageRecord& record, PackageHost& host, const ResourceDestination* destination,
+                 const project::LoadProblemSink& problems, const std::string& where) {
+  if (!record.Problem.empty()) {
+    project::ReportProblem(problems, where, record.Problem + ": the record is skipped");
+    return;
+  }
   switch (record.Tag) {
     case kTagElampDll:
     case kTagNpmodDll:
@@ -39,13 +48,18 @@ void ApplyRecord(const PackageRecord& record, PackageHost& host, const ResourceD
     case kTagVariableValue:
       if (record.Value && (record.Value->Kind == kValueInteger || record.Value->Kind == kValueText))
         host.ApplyInitialValue(*record.Value);
+      else if (record.Value)
+        project::ReportProblem(problems, where,
+                               "value of kind " + std::to_string(record.Value->Kind) + " is skipped (0 integer, 1 text)");
       break;
     default:
+      project::ReportProblem(problems, where, "unknown record is skipped", false);
       break;
   }
 }
 
-PackageReadResult ApplyLayout(const PackageLayout& layout, PackageHost& host, const ResourceDestination* destination) {
+PackageReadResult ApplyLayout(const PackageLayout& layout, PackageHost& host, const ResourceDestination* destination,
+                              const project::LoadProblemSink& problems = {}) {
   PackageReadResult result;
   result.PackageFound = true;
   if (!layout.ProjectBlockFits) {
@@ -68,11 +82,14 @@ PackageReadResult ApplyLayout(const PackageLayout& layout, PackageHost& host, co
   host.SetHeader(header);
   result.HeaderApplied = true;
 
-  for (const PackageRecord& record : layout.Records) {
+  for (size_t i = 0; i < layout.Records.size(); ++i) {
+    const PackageRecord& record = layout.Records[i];
+    const std::string where = problems ? RecordPlace(record, i) : std::string();
     try {
-      ApplyRecord(record, host, destination);
-    } catch (const std::exception&) {
+      ApplyRecord(record, host, destination, problems, where);
+    } catch (const std::exception& error) {
       // One record that cannot be applied must not drop the records after it.
+      project::ReportProblem(problems, where, std::string("cannot be applied: ") + error.what());
     }
   }
   result.Error = layout.Error;
@@ -87,8 +104,9 @@ PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, E
   return ApplyLayout(layout, host, &destination);
 }
 
-PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host) {
-  return ApplyLayout(layout, host, nullptr);
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host,
+                               const project::LoadProblemSink& problems) {
+  return ApplyLayout(layout, host, nullptr, problems);
 }
 
 bool IsPackageFile(const std::string& fileName) {

@@ -7,6 +7,7 @@
 #include "package/ExtractedFileList.hpp"
 #include "package/PackageFormat.hpp"
 #include "package/PackageHost.hpp"
+#include "project/LoadProblems.hpp"
 
 namespace kpf::package {
 
@@ -33,8 +34,10 @@ PackageReadResult ReadPackage(const std::string& fileName, PackageHost& host, Ex
 PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host, ExtractedFileList& extracted,
                                const std::string& resourceFolder);
 // Same, for looking at a package: project, header and initial values are applied, resource
-// files are written nowhere.
-PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host);
+// files are written nowhere. `problems` hears of every record that is skipped and of the damage
+// that ends the record list early.
+PackageReadResult ApplyPackage(const PackageLayout& layout, PackageHost& host,
+                               const project::LoadProblemSink& problems = {});
 
 // True when `fileName` is an existing file whose last 8 bytes are a package trailer
 // (IsPackageTrailer). Only the trailer is read.

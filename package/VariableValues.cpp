@@ -2,14 +2,15 @@
 
 namespace kpf::package {
 
-void ApplyVariableValue(project::ProjectModel& model, const VariableValueRecord& value) {
+bool ApplyVariableValue(project::ProjectModel& model, const VariableValueRecord& value) {
   project::TTaviVariable* variable = model.VariableById(value.VariableId);
-  if (variable == nullptr) return;
+  if (variable == nullptr) return false;
   if (value.Kind == kValueInteger) {
     variable->SetValue(value.IntValue);
   } else {
     variable->SetValue(value.Text);
   }
+  return true;
 }
 
 std::vector<VariableValueRecord> ChangedStoredValueRecords(const project::ProjectModel& model) {

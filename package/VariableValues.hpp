@@ -10,8 +10,9 @@
 namespace kpf::package {
 
 // Sets the variable with the record's id through its ordinary set-value operation; an id that
-// no variable has is ignored. Throws when the value does not convert to the variable's type.
-void ApplyVariableValue(project::ProjectModel& model, const VariableValueRecord& value);
+// no variable has is ignored (false). Throws when the value does not convert to the variable's
+// type.
+bool ApplyVariableValue(project::ProjectModel& model, const VariableValueRecord& value);
 
 // Current values of the variables, in list order, whose stored value was changed and that are
 // no system variables; each entry's kind is the variable's type (integer or text).

@@ -70,21 +70,24 @@ Param ReadParam(ByteReader& reader, const std::vector<TTaviVariable>& variables)
 
 }  // namespace
 
-void UnpackParams(TKPFExeAction& action, const std::vector<TTaviVariable>& variables) {
+size_t UnpackParams(TKPFExeAction& action, const std::vector<TTaviVariable>& variables) {
   action.ParamKind.clear();
   action.ParamInt.clear();
   action.ParamText.clear();
   ByteReader reader(action.ParamData);
+  size_t kept = 0;
   try {
     while (!reader.atEnd()) {
       Param param = ReadParam(reader, variables);
       action.ParamKind.push_back(param.kind);
       action.ParamInt.push_back(param.value);
       action.ParamText.push_back(std::move(param.text));
+      kept = reader.position();
     }
   } catch (const EStreamError&) {
     // The entries before a cut-short one are kept; the rest of the block is ignored.
   }
+  return action.ParamData.size() - kept;
 }
 
 void NormalizeEmptyAction(TKPFExeAction& action) {

@@ -1,6 +1,7 @@
 #pragma once
 // Unpacking of an action item's packed parameter block into the ParamKind / ParamInt / ParamText
 // arrays the action executor reads by position.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,8 +18,9 @@ enum class ParamValueForm { None, Int32, Text, Byte, VariablePosition, VariableI
 ParamValueForm ParamFormOfKind(int32_t kind);
 
 // Fills the three arrays from ParamData. Variable references (kinds 13, 14, 18, 65535) resolve
-// against `variables`. An entry cut short by the end of the block is dropped.
-void UnpackParams(TKPFExeAction& action, const std::vector<TTaviVariable>& variables);
+// against `variables`. An entry cut short by the end of the block is dropped with the rest of
+// the block; returns how many bytes were dropped so (0 when the block is whole).
+size_t UnpackParams(TKPFExeAction& action, const std::vector<TTaviVariable>& variables);
 
 // Empty items: ActionType below 11 with the low 16 bits of Flags clear.
 void NormalizeEmptyAction(TKPFExeAction& action);

@@ -45,6 +45,9 @@ std::vector<uint8_t> ReadBody(InflatingReader& stream, size_t length) {
   return body;
 }
 
+// Sections of these tags replace what an earlier one loaded; the others add to it.
+bool ReplacingSection(uint16_t tag) { return tag == 140 || tag == 144 || tag == 399 || tag == 131 || tag == 139; }
+
 // The stream starts with the NUL-terminated magic (or the magic alone, ending the stream).
 bool ReadMagic(InflatingReader& stream) {
   const std::string_view magic = kProjectMagic;
@@ -67,7 +70,10 @@ void LoadProjectStream(std::span<const uint8_t> compressed, ProjectModel& model,
   ProjectLoaderState state(model, reading);
   try {
     // A wrong magic reads no section; the model gets only its system variables.
-    if (ReadMagic(stream)) state.ReadSections(stream);
+    if (ReadMagic(stream))
+      state.ReadSections(stream);
+    else
+      ReportProblem(options.Problems, "project stream", "it does not start with \"KPF2\": nothing is loaded");
     stream.Drain();
   } catch (const EZDecompressionError&) {
     if (!stream.Broken()) throw;
@@ -87,12 +93,15 @@ size_t ProjectLoaderState::CopyFrameBytes(StreamedSection& body, size_t count) {
 void ProjectLoaderState::ReadSections(InflatingReader& stream) {
   try {
     for (;;) {
+      const size_t offset = stream.Position();
       uint16_t tag = ReadWord(stream);
       size_t length = ReadLength(stream);
       if (tag == kTagEnd) {
         if (!stream.Skip(length)) throw EStreamError();
         break;
       }
+      section_ = "section " + std::to_string(tag) + " at offset " + std::to_string(offset);
+      NoteRepeatedSection(tag);
       if (tag == kTagFrameImages || tag == kTagSounds) {
         ReadStreamedSection(tag, stream, length);
         continue;
@@ -100,6 +109,7 @@ void ProjectLoaderState::ReadSections(InflatingReader& stream) {
       const std::vector<uint8_t> bytes = ReadBody(stream, length);
       ByteReader body(bytes);
       ReadSection(tag, body);
+      NoteLeftover(body.remaining());
     }
   } catch (...) {
     if (stream.Broken()) throw;
@@ -127,7 +137,21 @@ void ProjectLoaderState::ReadStreamedSection(uint16_t tag, InflatingReader& stre
     }
     throw;
   }
+  NoteLeftover(body.remaining());
   if (!body.skipRest()) throw EStreamError();
+}
+
+// Bodies are read field by field; bytes after the last field mean the section was written
+// with a wrong length or with fields this reader does not know.
+void ProjectLoaderState::NoteLeftover(size_t bytes) {
+  if (bytes > 0)
+    ReportProblem(options_.Problems, section_, std::to_string(bytes) + " bytes after its last field are skipped", false);
+}
+
+void ProjectLoaderState::NoteRepeatedSection(uint16_t tag) {
+  const bool seen = !sectionsSeen_.insert(tag).second;
+  if (seen && ReplacingSection(tag))
+    ReportProblem(options_.Problems, section_, "it replaces what an earlier section with its tag loaded");
 }
 
 void ProjectLoaderState::ReadSection(uint16_t tag, ByteReader& body) {
@@ -143,7 +167,14 @@ void ProjectLoaderState::ReadSection(uint16_t tag, ByteReader& body) {
     case 144: return ReadMenuCaptions(body);
     case 399: return ReadVariables(body);
     case 655: return ReadCursors(body);
-    default: return;  // reserved and unknown sections are skipped by their length
+    case 130: case 134: case 136: case 138: case 141: case 653:
+      body.take(body.remaining());  // reserved: skipped by their length
+      return;
+    default:
+      ReportProblem(options_.Problems, section_,
+                    "unknown section of " + std::to_string(body.remaining()) + " bytes is skipped", false);
+      body.take(body.remaining());
+      return;
   }
 }
 
@@ -169,8 +200,10 @@ void ProjectLoaderState::Finish() {
 void ProjectLoaderState::ResolveSoundReferences() {
   const size_t soundCount = model_.Sounds.size();
   for (auto& animation : model_.Animations) {
-    for (auto& frame : animation.Frames) {
+    for (size_t f = 0; f < animation.Frames.size(); ++f) {
+      auto& frame = animation.Frames[f];
       for (auto& reference : frame.Sounds) {
+        const int32_t stored = reference.SoundIndex;
         if (!reference.Name.empty()) {
           reference.SoundIndex = -1;
           for (size_t i = 0; i < soundCount; ++i)
@@ -180,10 +213,19 @@ void ProjectLoaderState::ResolveSoundReferences() {
                    static_cast<size_t>(reference.SoundIndex) >= soundCount) {
           reference.SoundIndex = -1;
         }
+        if (reference.SoundIndex == -1)
+          ReportProblem(options_.Problems, FramePlace(animation, f),
+                        (reference.Name.empty() ? "sound index " + std::to_string(stored)
+                                                : "sound " + QuotedName(reference.Name)) +
+                            " names no sound of the project: the frame does not play it");
       }
       std::erase_if(frame.Sounds, [](const TTaviSound& r) { return r.SoundIndex == -1; });
     }
   }
+}
+
+std::string ProjectLoaderState::FramePlace(const TTaviEvent& animation, size_t index) {
+  return "animation " + QuotedName(animation.Name) + " frame " + std::to_string(index + 1);
 }
 
 void ProjectLoaderState::MapFrameData() {
@@ -235,13 +277,17 @@ void ProjectLoaderState::BuildAnimationShapes(TTaviEvent& animation) {
   // Only the stored outlines are checked here; every outline is made when its frame is first
   // shown (ProjectModel::PrepareOutline).
   for (size_t variant = 0; variant < 3; ++variant) {
-    for (auto& frame : animation.Frames) {
+    for (size_t f = 0; f < animation.Frames.size(); ++f) {
+      auto& frame = animation.Frames[f];
       auto& data = frame.Variants[variant];
       TVrBitmap* image = model_.FrameImage(frame, static_cast<int>(variant));
       if (!image) continue;
       if (variant == 0 && frame.RegionStored && !RunListFits(data.Region, image->Width(), image->Height())) {
         data.Region.clear();  // damaged stored outline: rebuilt from the picture when shown
         frame.RegionStored = false;
+        ReportProblem(options_.Problems, FramePlace(animation, f),
+                      "the stored outline does not fit its picture: the outline is made from the picture instead",
+                      false);
       }
       data.OutlinePending = true;
     }
@@ -261,8 +307,17 @@ void ProjectLoaderState::GiveSoundsTheirData() {
 }
 
 void ProjectLoaderState::UnpackAllParams() {
-  for (auto& script : model_.Scripts)
-    for (auto& action : script.Actions) UnpackParams(action, model_.Variables);
+  for (auto& script : model_.Scripts) {
+    for (size_t i = 0; i < script.Actions.size(); ++i) {
+      const size_t dropped = UnpackParams(script.Actions[i], model_.Variables);
+      if (dropped > 0)
+        ReportProblem(options_.Problems, "script " + QuotedName(script.Name) + " item " + std::to_string(i + 1),
+                      "its parameter block is cut short: the last " + std::to_string(dropped) +
+                          " bytes are ignored, the item has " + std::to_string(script.Actions[i].ParamKind.size()) +
+                          " parameters");
+    }
+  }
+  // A menu entry's actions are also the script the load made of them, reported there.
   for (auto& entry : model_.MenuEntries)
     for (auto& action : entry.Actions) UnpackParams(action, model_.Variables);
 }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "project/LoadProblems.hpp"
 #include "project/ProjectModel.hpp"
 #include "project/ZLib.hpp"
 
@@ -19,6 +20,8 @@ struct LoadOptions {
   SystemVariableHost* VariableHost = nullptr;
   // Largest inflated stream accepted.
   size_t MaxStreamBytes = kMaxProjectStreamBytes;
+  // Told of what the load skips, clamps or ignores; the player leaves it empty.
+  LoadProblemSink Problems;
 };
 
 // Largest count of scripts, actions, animations, frames, sounds, play lists, variables, dialogs.

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
+#include <string>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
@@ -69,6 +71,11 @@ class ProjectLoaderState {
 
   void Attempt(void (ProjectLoaderState::*step)());
 
+  // Problems the load survives, told to options_.Problems.
+  void NoteLeftover(size_t bytes);
+  void NoteRepeatedSection(uint16_t tag);
+  static std::string FramePlace(const TTaviEvent& animation, size_t index);
+
   ProjectModel& model_;
   const LoadOptions& options_;
   desktop::TVrMemoryFileWriter frameWriter_;
@@ -82,6 +89,8 @@ class ProjectLoaderState {
   std::unordered_map<int32_t, std::pair<bool, bool>> transforms_;
   bool transformsReady_ = false;
   bool errorReported_ = false;
+  std::string section_;  // where the section being read is, for problems
+  std::set<uint16_t> sectionsSeen_;
   std::exception_ptr failure_;
 };
 

@@ -77,9 +77,15 @@ std::vector<TKPFExeAction> ReadActionList(ByteReader& body) {
 }
 
 // The entry count of a menu extras section; the section applies only when it names every entry.
-bool ReadMenuCount(ByteReader& body, size_t entries) {
+// One that does not is skipped whole.
+bool ReadMenuCount(ByteReader& body, size_t entries, const LoadProblemSink& problems, const std::string& where) {
   int32_t count = body.readInt32();
-  return count >= 1 && static_cast<size_t>(count) == entries;
+  if (count >= 1 && static_cast<size_t>(count) == entries) return true;
+  ReportProblem(problems, where,
+                "it is for " + std::to_string(count) + " menu entries, the project has " + std::to_string(entries) +
+                    ": the section is not applied");
+  body.take(body.remaining());
+  return false;
 }
 
 TTaviScript ReadScript(ByteReader& body) {
@@ -190,7 +196,7 @@ void ProjectLoaderState::ReadMenuEntries(ByteReader& body) {
 }
 
 void ProjectLoaderState::ReadMenuKeys(ByteReader& body) {
-  if (!ReadMenuCount(body, model_.MenuEntries.size())) return;
+  if (!ReadMenuCount(body, model_.MenuEntries.size(), options_.Problems, section_)) return;
   for (auto& entry : model_.MenuEntries) {
     entry.ItemKey = body.readNulString();
     entry.Image = ReadSizedBytes(body);
@@ -199,7 +205,7 @@ void ProjectLoaderState::ReadMenuKeys(ByteReader& body) {
 }
 
 void ProjectLoaderState::ReadMenuFlags(ByteReader& body) {
-  if (!ReadMenuCount(body, model_.MenuEntries.size())) return;
+  if (!ReadMenuCount(body, model_.MenuEntries.size(), options_.Problems, section_)) return;
   for (auto& entry : model_.MenuEntries) {
     entry.Flags = body.readInt32();
     entry.ImageColor = body.readInt32();
@@ -239,6 +245,9 @@ void ProjectLoaderState::ReadVariables(ByteReader& body) {
 
 void ProjectLoaderState::ReadCursors(ByteReader& body) {
   ReadCursorCollection(body, model_.Cursors, [this](const std::string& message) {
+    std::string text = message;
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    ReportProblem(options_.Problems, section_, text + ": the cursor keeps what was read before");
     // One message per load: a damaged collection would otherwise raise one per property.
     if (errorReported_) return;
     errorReported_ = true;
@@ -262,15 +271,20 @@ void ProjectLoaderState::ReadAnimations(ByteReader& body) {
 namespace {
 
 // Move parameters: 5-byte entries of a type byte (1 or 2) and an int32. Any other type byte, or
-// an entry cut short, ends the block.
-std::vector<int32_t> ReadMoveParams(std::span<const uint8_t> block) {
+// an entry cut short, ends the block; `ignored` gets the bytes left unread so.
+std::vector<int32_t> ReadMoveParams(std::span<const uint8_t> block, size_t& ignored) {
   ByteReader reader(block);
   std::vector<int32_t> params;
   while (reader.remaining() >= 5) {
+    const size_t start = reader.position();
     uint8_t type = reader.readByte();
-    if (type != 1 && type != 2) break;
+    if (type != 1 && type != 2) {
+      ignored = block.size() - start;
+      return params;
+    }
     params.push_back(reader.readInt32());
   }
+  ignored = reader.remaining();
   return params;
 }
 
@@ -291,16 +305,30 @@ void ReadAnimationHead(ByteReader& body, TAnimationHead& head) {
 
 void ProjectLoaderState::ReadAnimation(ByteReader& body, TTaviEvent& animation) {
   ReadAnimationHead(body, animation);
-  if (animation.MoveMode != 0) animation.Params = ReadMoveParams(ReadSizedBlock(body));
+  const std::string where = "animation " + QuotedName(animation.Name);
+  if (animation.MoveMode != 0) {
+    size_t ignored = 0;
+    animation.Params = ReadMoveParams(ReadSizedBlock(body), ignored);
+    if (ignored > 0)
+      ReportProblem(options_.Problems, where,
+                    "the last " + std::to_string(ignored) + " bytes of its move parameters are no parameter: ignored");
+  }
   if (body.readByte() != 0) {
     auto extra = ReadSizedBlock(body);
     if (!extra.empty()) animation.ExtraByte = extra[0];
   }
   size_t slots = ReadListCount(body, 4, std::numeric_limits<int32_t>::max());
+  size_t ignoredScripts = 0;
   for (size_t slot = 0; slot < slots; ++slot) {
     int32_t id = body.readInt32();
     if (slot < kEventScriptSlots) animation.EventScripts[slot] = id;
+    else if (id >= 0) ++ignoredScripts;
   }
+  if (ignoredScripts > 0)
+    ReportProblem(options_.Problems, where,
+                  std::to_string(ignoredScripts) + " scripts of its trigger table lie beyond its " +
+                      std::to_string(kEventScriptSlots) + " slots: nothing starts them from there",
+                  false);
 
   bool mirror = false, flip = false;
   for (int32_t id : animation.EventScripts) {

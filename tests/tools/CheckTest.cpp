@@ -220,6 +220,112 @@ TEST_F(CheckTest, EachFaultIsNamedAtItsPlace) {
   }
 }
 
+// A package of the clean character with the given records, behind a two-byte program.
+std::vector<uint8_t> CleanPackage(const std::vector<project::PackageRecord>& records) {
+  const std::vector<uint8_t> program = {'M', 'Z'};
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(CleanCharacter()));
+  return project::BuildPackage(program, block, {"3.0", "", "Pip", 0}, records);
+}
+
+// The file offset of the first record of CleanPackage: program, block length, block, header.
+size_t FirstRecordOffset() {
+  const std::vector<uint8_t> block = project::CompressProject(project::WriteProjectStream(CleanCharacter()));
+  return 2 + 4 + block.size() + std::string("3.0").size() + 1 + 1 + std::string("Pip").size() + 1 + 4;
+}
+
+std::vector<uint8_t> CleanWith(const std::function<void(project::ProjectSource&)>& breakIt) {
+  project::ProjectSource source = CleanCharacter();
+  breakIt(source);
+  return project::BuildProjectFile(source);
+}
+
+struct LoadProblemCase {
+  const char* name;
+  std::function<std::vector<uint8_t>()> file;
+  std::string severity;
+  std::string where;  // the start of the place the loader names
+  std::string says;   // part of the message
+};
+
+TEST_F(CheckTest, EachLoadProblemIsNamedAtItsPlace) {
+  const int next = GreetItems() + 1;
+  const std::string item = "script \"greet\" item " + std::to_string(next);
+  const std::vector<LoadProblemCase> cases = {
+      {"unknown section", [] { return CleanWith([](auto& s) { s.ExtraSections = {{700, {1, 2, 3}}}; }); },
+       "warning", "section 700 at offset ", "unknown section of 3 bytes"},
+      {"reserved section", [] { return CleanWith([](auto& s) { s.ExtraSections = {{653, {1, 2, 3}}}; }); },
+       "", "", ""},
+      {"bytes after the last field", [] {
+         return CleanWith([](auto& s) { s.ExtraSections = {{144, ByteBuilder().i32(1).nul("Open").u8(9).bytes()}}; });
+       }, "warning", "section 144", "1 bytes after its last field"},
+      {"second option flags", [] {
+         return CleanWith([](auto& s) { s.ExtraSections = {{131, ByteBuilder().i32(1).u8(0).bytes()}}; });
+       }, "error", "section 131", "replaces"},
+      {"menu extras for other entries", [] {
+         return CleanWith([](auto& s) { s.ExtraSections = {{137, ByteBuilder().i32(3).bytes()}}; });
+       }, "error", "section 137", "for 3 menu entries, the project has 1"},
+      {"sound index", [] { return CleanWith([](auto& s) { s.Animations[0].Frames[0].Sounds = {{5, 0}}; }); },
+       "error", "animation \"idle\" frame 1", "sound index 5"},
+      {"stored outline", [] {
+         return CleanWith([](auto& s) { s.Animations[0].Frames[0].Region = {0, 0, 0, 0, 9, 0}; });
+       }, "warning", "animation \"idle\" frame 1", "outline"},
+      {"trigger slots", [] {
+         return CleanWith([](auto& s) {
+           s.Animations[0].EventScripts.resize(project::kEventScriptSlots + 2, -1);
+           s.Animations[0].EventScripts.back() = 1;
+         });
+       }, "warning", "animation \"idle\"", "1 scripts of its trigger table"},
+      {"cut-short parameters", [] {
+         return CleanWith([](auto& s) { AddToGreet(s, Item(2, ByteBuilder().i32(1).nul("Hi").i32(0).u8(7))); });
+       }, "error", item, "last 5 bytes"},
+      {"wrong magic", [] {
+         return project::CompressProject(ByteBuilder().nul("KPF3").u16(255).i32(0).bytes());
+       }, "error", "project stream", "\"KPF2\""},
+      {"record name", [] { return CleanPackage({{202, ByteBuilder().nul("").text("x").bytes()}}); },
+       "error", "record 1 (tag 202) at offset ", "empty name"},
+      {"record value", [] { return CleanPackage({{203, ByteBuilder().i32(1).u8(0).u8(1).bytes()}}); },
+       "error", "record 1 (tag 203)", "bad variable value"},
+      {"value kind", [] { return CleanPackage({{203, ByteBuilder().i32(1).u8(4).bytes()}}); },
+       "error", "record 1 (tag 203)", "kind 4"},
+      {"value of no variable", [] { return CleanPackage({{203, ByteBuilder().i32(9).u8(0).i32(1).bytes()}}); },
+       "warning", "initial value of variable 9", "no variable"},
+      {"unknown record", [] { return CleanPackage({{777, {1}}}); }, "warning", "record 1 (tag 777)", "unknown record"},
+      {"record beyond the package", [] {
+         std::vector<uint8_t> file = CleanPackage({{202, ByteBuilder().nul("a.txt").text("x").bytes()}});
+         file[FirstRecordOffset() + 7] = 0x7F;  // the length's high byte
+         return file;
+       }, "error", "package", "not read"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = scratch_ / "problem.kpf";
+    WriteBytes(path, c.file());
+    const ToolResult result = RunTool({"check", "--json", path.string()});
+    const JsonValue findings = JsonValue::Parse(result.output);
+    if (c.severity.empty()) {
+      EXPECT_EQ(result.exitCode, 0);
+      EXPECT_TRUE(findings.Items().empty()) << result.output;
+      continue;
+    }
+    EXPECT_EQ(result.exitCode, c.severity == "error" ? 1 : 0) << result.output;
+    ASSERT_EQ(findings.Items().size(), 1u) << result.output;
+    const JsonValue& finding = findings.Items()[0];
+    EXPECT_EQ(finding.Find("severity")->AsString(), c.severity);
+    ASSERT_NE(finding.Find("load"), nullptr) << result.output;
+    EXPECT_EQ(finding.Find("load")->AsString().rfind(c.where, 0), 0u) << result.output;
+    EXPECT_NE(finding.Find("message")->AsString().find(c.says), std::string::npos) << result.output;
+  }
+}
+
+TEST_F(CheckTest, LoadProblemLineNamesThePlaceAsTheLoaderGaveIt) {
+  project::ProjectSource source = CleanCharacter();
+  source.Animations[0].Frames[0].Sounds = {{3, 0}};
+  const ToolResult result = RunTool({"check", Write(source, "sound").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output,
+            "error: animation \"idle\" frame 1: sound index 3 names no sound of the project: the frame does not play it\n");
+}
+
 TEST_F(CheckTest, LinesNameSeverityPlaceAndFault) {
   project::ProjectSource source = CleanCharacter();
   source.Scripts[1].Actions.push_back(CallScript(12));

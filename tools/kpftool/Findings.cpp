@@ -4,6 +4,7 @@
 
 #include "tools/kpftool/Json.hpp"
 #include "tools/kpftool/ModelJson.hpp"
+#include "tools/kpftool/Windows1252.hpp"
 
 namespace kpf::tools {
 
@@ -34,6 +35,7 @@ Place Place::At(std::string part, std::string objectName) const {
 
 // Stored names are Windows-1252; the output is UTF-8.
 std::string Place::Text() const {
+  if (kind == "load") return Windows1252ToUtf8(name);
   std::string text = kind;
   text += " " + Quoted(name);
   if (partKind.empty()) return text;

@@ -13,7 +13,8 @@ enum class Severity { Error, Warning, Note };
 
 // Where a finding is: a part of the project (`kind` "script", "menu", "animation", "playList",
 // "dialog") named `name`, and inside it an item or frame number (counted from 1, as an
-// author counts them) or an object name.
+// author counts them) or an object name. A problem of the load is of `kind` "load" and its
+// `name` is the place the loader gave, as it gave it.
 struct Place {
   std::string kind;
   std::string name;
@@ -22,6 +23,7 @@ struct Place {
   std::string partName;
 
   static Place Of(std::string kind, std::string name) { return {std::move(kind), std::move(name), {}, {}, {}}; }
+  static Place Loading(std::string where) { return Of("load", std::move(where)); }
   Place At(std::string part, int64_t n) const;
   Place At(std::string part, std::string objectName) const;
   // `script "Greet" item 3`

@@ -1,6 +1,7 @@
 // kpftool check: loads a character as the player does and reports what will not work: one line
-// per finding, or a JSON array with --json. Exit status 0 without errors, 1 with at least one,
-// 2 when the file cannot be read.
+// per finding, or a JSON array with --json. First come the problems the load survived (an error
+// where the model lost something), then the checks of the model. Exit status 0 without errors,
+// 1 with at least one, 2 when the file cannot be read.
 #include <cstdio>
 #include <exception>
 
@@ -28,11 +29,14 @@ int RunCheck(const Arguments& args) {
   } catch (const std::exception& error) {
     loaded.error = error.what();
   }
-  if (!loaded.error.empty()) {
+  // A package whose project loaded keeps it whatever follows: that damage is a finding.
+  if (!loaded.error.empty() && !(loaded.package && loaded.projectLoaded)) {
     std::fprintf(stderr, "kpftool check: cannot read %s: %s\n", path.c_str(), loaded.error.c_str());
     return 2;
   }
   Findings findings;
+  for (const auto& problem : loaded.problems)
+    findings.Add(problem.lost ? Severity::Error : Severity::Warning, Place::Loading(problem.where), problem.what);
   CharacterChecks(loaded.host.Model, findings).Run();
   if (json) std::printf("%s\n", findings.Json().c_str());
   else std::fputs(findings.Lines().c_str(), stdout);
