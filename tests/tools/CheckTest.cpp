@@ -11,7 +11,7 @@
 #include "project/ByteBuilder.hpp"
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tests {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using project::TKPFExeAction;
 using test::ByteBuilder;
-using tools::JsonValue;
+using tools::Json;
 
 // Parameter entries of the packed block.
 ByteBuilder& Int(ByteBuilder& b, int32_t value) { return b.i32(0).i32(value); }
@@ -132,13 +132,16 @@ project::TTaviScript& Greet(project::ProjectSource& s) { return s.Scripts[0]; }
 void AddToGreet(project::ProjectSource& s, TKPFExeAction item) { Greet(s).Actions.push_back(std::move(item)); }
 int GreetItems() { return static_cast<int>(CleanCharacter().Scripts[0].Actions.size()); }
 
+// Which member names the part inside the place.
+enum class PlaceType { Null, Integer, String };
+
 struct BrokenCase {
   const char* name;
   std::function<void(project::ProjectSource&)> breakIt;
   std::string severity;
   std::string partKind, partName;  // "script" and "greet" ...
   std::string placeKey;            // "item", "frame", "object", "entry" or empty
-  JsonValue::Type placeType = JsonValue::Type::Null;
+  PlaceType placeType = PlaceType::Null;
   int64_t number = 0;
   std::string objectName;
   std::string says;  // part of the message
@@ -165,7 +168,7 @@ TEST_F(CheckTest, CleanCharacterGivesNoFinding) {
 
 TEST_F(CheckTest, EachFaultIsNamedAtItsPlace) {
   const int next = GreetItems() + 1;  // the item number a fault appended to "greet" gets
-  using T = JsonValue::Type;
+  using T = PlaceType;
   const std::vector<BrokenCase> cases = {
       {"call", [](auto& s) { AddToGreet(s, CallScript(99)); }, "error", "script", "greet", "item", T::Integer, next, "", "script 99"},
       {"timer", [](auto& s) { AddToGreet(s, NewTimer(77)); }, "error", "script", "greet", "item", T::Integer, next, "", "script 77"},
@@ -203,20 +206,20 @@ TEST_F(CheckTest, EachFaultIsNamedAtItsPlace) {
     c.breakIt(source);
     const ToolResult result = RunTool({"check", "--json", Write(source, "broken").string()});
     EXPECT_EQ(result.exitCode, c.severity == "error" ? 1 : 0) << result.output;
-    const JsonValue findings = JsonValue::Parse(result.output);
-    ASSERT_EQ(findings.Items().size(), 1u) << result.output;
-    const JsonValue& finding = findings.Items()[0];
-    EXPECT_EQ(finding.Find("severity")->AsString(), c.severity);
-    ASSERT_NE(finding.Find(c.partKind), nullptr) << result.output;
-    EXPECT_EQ(finding.Find(c.partKind)->AsString(), c.partName);
+    const Json findings = tools::ParseJson(result.output);
+    ASSERT_EQ(findings.size(), 1u) << result.output;
+    const Json& finding = findings[0];
+    EXPECT_EQ(finding.at("severity").get<std::string>(), c.severity);
+    ASSERT_NE(tools::JsonMember(finding, c.partKind), nullptr) << result.output;
+    EXPECT_EQ(finding.at(c.partKind).get<std::string>(), c.partName);
     if (c.placeType == T::Integer) {
-      ASSERT_NE(finding.Find(c.placeKey), nullptr) << result.output;
-      EXPECT_EQ(finding.Find(c.placeKey)->AsInteger(), c.number);
+      ASSERT_NE(tools::JsonMember(finding, c.placeKey), nullptr) << result.output;
+      EXPECT_EQ(finding.at(c.placeKey).get<int64_t>(), c.number);
     } else if (c.placeType == T::String) {
-      ASSERT_NE(finding.Find(c.placeKey), nullptr) << result.output;
-      EXPECT_EQ(finding.Find(c.placeKey)->AsString(), c.objectName);
+      ASSERT_NE(tools::JsonMember(finding, c.placeKey), nullptr) << result.output;
+      EXPECT_EQ(finding.at(c.placeKey).get<std::string>(), c.objectName);
     }
-    EXPECT_NE(finding.Find("message")->AsString().find(c.says), std::string::npos) << result.output;
+    EXPECT_NE(finding.at("message").get<std::string>().find(c.says), std::string::npos) << result.output;
   }
 }
 
@@ -301,19 +304,19 @@ TEST_F(CheckTest, EachLoadProblemIsNamedAtItsPlace) {
     const fs::path path = scratch_ / "problem.kpf";
     WriteBytes(path, c.file());
     const ToolResult result = RunTool({"check", "--json", path.string()});
-    const JsonValue findings = JsonValue::Parse(result.output);
+    const Json findings = tools::ParseJson(result.output);
     if (c.severity.empty()) {
       EXPECT_EQ(result.exitCode, 0);
-      EXPECT_TRUE(findings.Items().empty()) << result.output;
+      EXPECT_TRUE(findings.empty()) << result.output;
       continue;
     }
     EXPECT_EQ(result.exitCode, c.severity == "error" ? 1 : 0) << result.output;
-    ASSERT_EQ(findings.Items().size(), 1u) << result.output;
-    const JsonValue& finding = findings.Items()[0];
-    EXPECT_EQ(finding.Find("severity")->AsString(), c.severity);
-    ASSERT_NE(finding.Find("load"), nullptr) << result.output;
-    EXPECT_EQ(finding.Find("load")->AsString().rfind(c.where, 0), 0u) << result.output;
-    EXPECT_NE(finding.Find("message")->AsString().find(c.says), std::string::npos) << result.output;
+    ASSERT_EQ(findings.size(), 1u) << result.output;
+    const Json& finding = findings[0];
+    EXPECT_EQ(finding.at("severity").get<std::string>(), c.severity);
+    ASSERT_NE(tools::JsonMember(finding, "load"), nullptr) << result.output;
+    EXPECT_EQ(finding.at("load").get<std::string>().rfind(c.where, 0), 0u) << result.output;
+    EXPECT_NE(finding.at("message").get<std::string>().find(c.says), std::string::npos) << result.output;
   }
 }
 

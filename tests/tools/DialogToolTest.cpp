@@ -7,16 +7,17 @@
 #include <fstream>
 
 #include "dialogs/DialogBytes.hpp"
+#include "dialogs/DialogDefinition.hpp"
 #include "project/ProjectLoader.hpp"
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tests {
 namespace {
 
 namespace fs = std::filesystem;
-using tools::JsonValue;
+using tools::Json;
 
 // A dialog with one object of every class, as the authoring tool writes it.
 std::vector<uint8_t> EveryClassDialog() {
@@ -62,7 +63,12 @@ fs::path WriteProject(const ScratchFolder& folder, const project::ProjectSource&
   return file;
 }
 
-std::vector<std::string> Keys(const JsonValue& object) { return object.Keys(); }
+std::vector<std::string> Keys(const Json& object) {
+  std::vector<std::string> keys;
+  for (const auto& member : object.items()) keys.push_back(member.key());
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
 
 std::vector<std::string> Sorted(std::vector<std::string> keys) {
   std::sort(keys.begin(), keys.end());
@@ -80,10 +86,10 @@ std::vector<std::string> CommonAnd(std::vector<std::string> own) {
 
 TEST(DialogTool, InfoListsEveryObjectWithTheMembersOfItsClass) {
   ScratchFolder folder("dialog-info");
-  const JsonValue info = JsonValue::Parse(InfoJson(WriteProject(folder, WithDialogs({{1, "All", EveryClassDialog()}}))));
-  const JsonValue& dialog = info.Find("project")->Find("dialogs")->Items().at(0);
-  EXPECT_EQ(dialog.Find("error"), nullptr);
-  const auto& objects = dialog.Find("objects")->Items();
+  const Json info = tools::ParseJson(InfoJson(WriteProject(folder, WithDialogs({{1, "All", EveryClassDialog()}}))));
+  const Json& dialog = info.at("project").at("dialogs").at(0);
+  EXPECT_EQ(tools::JsonMember(dialog, "error"), nullptr);
+  const auto& objects = dialog.at("objects");
   ASSERT_EQ(objects.size(), 14u);
   const std::vector<std::vector<std::string>> own = {
       {"caption", "color", "borderStyle", "position", "borderless", "borderIcons", "actionURL", "alwaysOnTop",
@@ -107,23 +113,23 @@ TEST(DialogTool, InfoListsEveryObjectWithTheMembersOfItsClass) {
                            "TMyHTML",     "TMyFlash",   "TMyBevel",   "TMyBitBtn"};
   for (size_t i = 0; i < objects.size(); ++i) {
     EXPECT_EQ(Keys(objects[i]), CommonAnd(own[i])) << classes[i];
-    EXPECT_EQ(objects[i].Find("class")->AsString(), classes[i]);
-    EXPECT_EQ(objects[i].Find("type")->AsInteger(), static_cast<int64_t>(i + 1));
+    EXPECT_EQ(objects[i].at("class").get<std::string>(), classes[i]);
+    EXPECT_EQ(objects[i].at("type").get<int64_t>(), static_cast<int64_t>(i + 1));
   }
-  EXPECT_EQ(Keys(*objects[0].Find("scripts")), Sorted({"OnShow", "OnClose", "OnClick"}));
-  EXPECT_EQ(objects[0].Find("scripts")->Find("OnShow")->AsInteger(), 1);
-  EXPECT_EQ(Keys(*objects[13].Find("scripts")), Sorted({"OnClick", "OnChangeBitmap"}));
-  EXPECT_EQ(Keys(*objects[11].Find("scripts")),
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[0], "scripts")), Sorted({"OnShow", "OnClose", "OnClick"}));
+  EXPECT_EQ(objects[0].at("scripts").at("OnShow").get<int64_t>(), 1);
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[13], "scripts")), Sorted({"OnClick", "OnChangeBitmap"}));
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[11], "scripts")),
             Sorted({"OnDownloadError", "OnDownloadStart", "OnDownloadData", "OnDownloadEnd"}));
-  EXPECT_EQ(Keys(*objects[0].Find("background")), Sorted({"kind", "transparentColor", "size"}));
-  EXPECT_EQ(Keys(*objects[1].Find("font")), Sorted({"name", "color", "size", "style", "charset", "height"}));
-  EXPECT_EQ(Keys(*objects[10].Find("html")), Sorted({"fileName", "lines", "size", "url", "kind"}));
-  EXPECT_EQ(Keys(*objects[11].Find("flashFile")), Sorted({"fileName", "size", "url", "kind"}));
-  EXPECT_EQ(objects[3].Find("value")->AsString(), "Ann");
-  EXPECT_EQ(objects[4].Find("value")->AsString(), "go");
-  EXPECT_EQ(objects[8].Find("value")->AsString(), "yes");
-  EXPECT_EQ(objects[9].Find("value")->AsString(), "one\r\ntwo\r\n");
-  EXPECT_EQ(objects[5].Find("itemIndex")->AsInteger(), 1);
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[0], "background")), Sorted({"kind", "transparentColor", "size"}));
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[1], "font")), Sorted({"name", "color", "size", "style", "charset", "height"}));
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[10], "html")), Sorted({"fileName", "lines", "size", "url", "kind"}));
+  EXPECT_EQ(Keys(*tools::JsonMember(objects[11], "flashFile")), Sorted({"fileName", "size", "url", "kind"}));
+  EXPECT_EQ(objects[3].at("value").get<std::string>(), "Ann");
+  EXPECT_EQ(objects[4].at("value").get<std::string>(), "go");
+  EXPECT_EQ(objects[8].at("value").get<std::string>(), "yes");
+  EXPECT_EQ(objects[9].at("value").get<std::string>(), "one\r\ntwo\r\n");
+  EXPECT_EQ(objects[5].at("itemIndex").get<int64_t>(), 1);
 }
 
 TEST(DialogTool, ABrokenDefinitionListsTheObjectsBeforeTheFaultAndTheProjectStillLoads) {
@@ -133,14 +139,14 @@ TEST(DialogTool, ABrokenDefinitionListsTheObjectsBeforeTheFaultAndTheProjectStil
   const auto broken = test::Join({test::LabelRecord("first", {"First"}), bad.bytes(), test::LabelRecord("x", {"Lost"})});
   const auto result = RunTool({"info", WriteProject(folder, WithDialogs({{1, "Broken", broken}, {2, "All", EveryClassDialog()}})).string()});
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  const JsonValue info = JsonValue::Parse(InfoJson(folder / "dialogs.kpf"));
-  const auto& dialogs = info.Find("project")->Find("dialogs")->Items();
+  const Json info = tools::ParseJson(InfoJson(folder / "dialogs.kpf"));
+  const auto& dialogs = info.at("project").at("dialogs");
   ASSERT_EQ(dialogs.size(), 2u);
-  ASSERT_EQ(dialogs[0].Find("objects")->Items().size(), 1u);
-  EXPECT_EQ(dialogs[0].Find("objects")->Items()[0].Find("name")->AsString(), "First");
-  ASSERT_NE(dialogs[0].Find("error"), nullptr);
-  EXPECT_EQ(dialogs[1].Find("objects")->Items().size(), 14u);
-  EXPECT_EQ(info.Find("error"), nullptr);
+  ASSERT_EQ(dialogs[0].at("objects").size(), 1u);
+  EXPECT_EQ(dialogs[0].at("objects")[0].at("name").get<std::string>(), "First");
+  ASSERT_NE(tools::JsonMember(dialogs[0], "error"), nullptr);
+  EXPECT_EQ(dialogs[1].at("objects").size(), 14u);
+  EXPECT_EQ(tools::JsonMember(info, "error"), nullptr);
 }
 
 std::vector<project::TTaviDialog> Packed(const fs::path& file) {
@@ -183,9 +189,28 @@ TEST(DialogTool, ExtractWritesEditableJsonThatPacksIntoTheSameBytes) {
   text.replace(at, 15, "\"caption\": \"Hey\"");
   WriteText(source / "dialogs" / "0000.json", text);
   ASSERT_EQ(RunTool({"pack", source.string(), "-o", packed.string()}).exitCode, 0);
-  const JsonValue info = JsonValue::Parse(InfoJson(packed));
-  const JsonValue& label = info.Find("project")->Find("dialogs")->Items()[0].Find("objects")->Items()[1];
-  EXPECT_EQ(label.Find("caption")->AsString(), "Hey");
+  const Json info = tools::ParseJson(InfoJson(packed));
+  const Json& label = info.at("project").at("dialogs")[0].at("objects")[1];
+  EXPECT_EQ(label.at("caption").get<std::string>(), "Hey");
+}
+
+// A dialog that stores no picture or file has no folder of its own: its JSON still gets written.
+TEST(DialogTool, ADialogWithoutBlocksExtractsToJsonAndPacksBack) {
+  ScratchFolder folder("dialog-plain");
+  auto form = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Form));
+  form->Name = "Plain";
+  auto button = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Button));
+  button->Name = "OK";
+  const std::vector<uint8_t> plain = dialogs::WriteDefinition({form, button});
+  const fs::path original = WriteProject(folder, WithDialogs({{1, "Plain", plain}}));
+  const fs::path source = folder / "source";
+  const auto extracted = RunTool({"extract", original.string(), source.string()});
+  ASSERT_EQ(extracted.exitCode, 0) << extracted.output;
+  EXPECT_TRUE(fs::exists(source / "dialogs" / "0000.json"));
+  const fs::path packed = folder / "packed.kpf";
+  ASSERT_EQ(RunTool({"pack", source.string(), "-o", packed.string()}).exitCode, 0);
+  ASSERT_EQ(Packed(packed).size(), 1u);
+  EXPECT_EQ(Packed(packed)[0].Definition, plain);
 }
 
 TEST(DialogTool, RunDrivesADialogThatAStartScriptShowsModally) {

@@ -13,13 +13,13 @@
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
 #include "tools/TwoVariables.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tests {
 namespace {
 
 namespace fs = std::filesystem;
-using tools::JsonValue;
+using tools::Json;
 
 project::PackageRecord IntValue(int32_t id, int32_t value) {
   return {203, test::ByteBuilder().i32(id).u8(0).i32(value).bytes()};
@@ -34,8 +34,8 @@ struct PackageCase {
   std::vector<project::PackageRecord> records;
 };
 
-std::string ValueText(const JsonValue& value) {
-  return value.IsString() ? value.AsString() : std::to_string(value.AsInteger());
+std::string ValueText(const Json& value) {
+  return value.is_string() ? value.get<std::string>() : std::to_string(value.get<int64_t>());
 }
 
 class InfoTest : public ::testing::Test {
@@ -51,10 +51,10 @@ class InfoTest : public ::testing::Test {
     return path;
   }
 
-  JsonValue Info(const fs::path& file) {
+  Json Info(const fs::path& file) {
     const ToolResult result = RunTool({"info", "--no-pixels", file.string()});
     EXPECT_EQ(result.exitCode, 0) << result.output;
-    return JsonValue::Parse(result.output);
+    return tools::ParseJson(result.output);
   }
 
   ScratchFolder scratch_;
@@ -80,32 +80,32 @@ TEST_F(InfoTest, TitleAndVariableValuesAreThoseThePlayerPlaysWith) {
                     .ProjectLoaded)
         << c.name;
 
-    const JsonValue info = Info(file);
-    const JsonValue* header = info.Find("header");
+    const Json info = Info(file);
+    const Json* header = tools::JsonMember(info, "header");
     ASSERT_NE(header, nullptr) << c.name;
-    EXPECT_EQ(header->Find("title")->AsString(), player.Title) << c.name;
-    const JsonValue* stored = header->Find("storedTitle");
+    EXPECT_EQ(header->at("title").get<std::string>(), player.Title) << c.name;
+    const Json* stored = tools::JsonMember(*header, "storedTitle");
     EXPECT_EQ(stored != nullptr, c.title != player.Title) << c.name;
     if (stored != nullptr) {
-      EXPECT_EQ(stored->AsString(), c.title) << c.name;
+      EXPECT_EQ(stored->get<std::string>(), c.title) << c.name;
     }
 
     size_t compared = 0;
-    for (const JsonValue& variable : info.Find("project")->Find("variables")->Items()) {
-      const project::TTaviVariable* own = player.Model.VariableByName(variable.Find("name")->AsString());
+    for (const Json& variable : info.at("project").at("variables")) {
+      const project::TTaviVariable* own = player.Model.VariableByName(variable.at("name").get<std::string>());
       ASSERT_NE(own, nullptr) << c.name;
       if (own->IsSystem()) continue;
-      EXPECT_EQ(ValueText(*variable.Find("value")), own->GetValue().ToText()) << c.name << ": " << own->Name;
+      EXPECT_EQ(ValueText(*tools::JsonMember(variable, "value")), own->GetValue().ToText()) << c.name << ": " << own->Name;
       ++compared;
     }
     EXPECT_EQ(compared, 2u) << c.name;
   }
   // Spot checks that the comparisons above compared the package's values.
-  const JsonValue blank = Info(scratch_ / "blank title.exe");
-  EXPECT_EQ(blank.Find("header")->Find("title")->AsString(), "Tavimo");
-  EXPECT_EQ(blank.Find("project")->Find("variables")->Items()[0].Find("value")->AsInteger(), 42);
-  const JsonValue later = Info(scratch_ / "later value wins.exe");
-  EXPECT_EQ(later.Find("project")->Find("variables")->Items()[1].Find("value")->AsString(), "y");
+  const Json blank = Info(scratch_ / "blank title.exe");
+  EXPECT_EQ(blank.at("header").at("title").get<std::string>(), "Tavimo");
+  EXPECT_EQ(blank.at("project").at("variables")[0].at("value").get<int64_t>(), 42);
+  const Json later = Info(scratch_ / "later value wins.exe");
+  EXPECT_EQ(later.at("project").at("variables")[1].at("value").get<std::string>(), "y");
 }
 
 // A 0 x 0 picture and a 0 x 3 one load as empty pictures: the project loads, the pictures have
@@ -120,17 +120,17 @@ TEST_F(InfoTest, PicturesWithASideOfZeroLoadAsEmptyPictures) {
 
   const ToolResult result = RunTool({"info", file.string()});
   ASSERT_EQ(result.exitCode, 0) << result.output;
-  const JsonValue info = JsonValue::Parse(result.output);
-  const std::vector<JsonValue>& images = info.Find("project")->Find("images")->Items();
+  const Json info = tools::ParseJson(result.output);
+  const Json& images = info.at("project").at("images");
   ASSERT_EQ(images.size(), 3u);
   for (size_t i : {1u, 2u}) {
-    EXPECT_EQ(images[i].Find("width")->AsInteger(), 0);
-    EXPECT_EQ(images[i].Find("pixelsSha256")->AsString(),
+    EXPECT_EQ(images[i].at("width").get<int64_t>(), 0);
+    EXPECT_EQ(images[i].at("pixelsSha256").get<std::string>(),
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_FALSE(images[i].Find("hasAlpha")->AsBool());
+    EXPECT_FALSE(images[i].at("hasAlpha").get<bool>());
   }
-  EXPECT_EQ(images[2].Find("height")->AsInteger(), 3);
-  EXPECT_EQ(images[2].Find("form")->AsInteger(), 1);
+  EXPECT_EQ(images[2].at("height").get<int64_t>(), 3);
+  EXPECT_EQ(images[2].at("form").get<int64_t>(), 1);
 
   const ToolResult extracted = RunTool({"extract", file.string(), (scratch_ / "source").string()});
   ASSERT_EQ(extracted.exitCode, 0) << extracted.output;

@@ -2,7 +2,7 @@
 // the parameter-block codec and the Windows-1252 conversion back from UTF-8.
 #include <gtest/gtest.h>
 
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 #include "tools/kpftool/ParamCodec.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
 #include "tools/kpftool/Windows1252.hpp"
@@ -51,20 +51,20 @@ TEST(SourceFiles, HexRoundTripAndFaults) {
 }
 
 TEST(JsonReader, ParsesValuesAndRejectsFaults) {
-  auto doc = JsonValue::Parse(R"({"a":[1,-2,true,false,null,"x\u00e9\ud83d\ude00"],"b":{},"c":1.5})");
-  ASSERT_TRUE(doc.IsObject());
-  const auto& a = doc.Find("a")->Items();
-  EXPECT_EQ(a[1].AsInteger(), -2);
-  EXPECT_TRUE(a[2].AsBool());
-  EXPECT_FALSE(a[3].AsBool());
-  EXPECT_TRUE(a[4].IsNull());
-  EXPECT_EQ(a[5].AsString(), "x\xc3\xa9\xf0\x9f\x98\x80");
-  EXPECT_EQ(doc.Find("c")->type(), JsonValue::Type::Real);
-  EXPECT_EQ(doc.Find("zz"), nullptr);
+  auto doc = tools::ParseJson(R"({"a":[1,-2,true,false,null,"x\u00e9\ud83d\ude00"],"b":{},"c":1.5})");
+  ASSERT_TRUE(doc.is_object());
+  const auto& a = doc.at("a");
+  EXPECT_EQ(a[1].get<int64_t>(), -2);
+  EXPECT_TRUE(a[2].get<bool>());
+  EXPECT_FALSE(a[3].get<bool>());
+  EXPECT_TRUE(a[4].is_null());
+  EXPECT_EQ(a[5].get<std::string>(), "x\xc3\xa9\xf0\x9f\x98\x80");
+  EXPECT_TRUE(doc.at("c").is_number_float());
+  EXPECT_EQ(tools::JsonMember(doc, "zz"), nullptr);
   for (const char* bad : {"", "{", "[1,]", "{\"a\":1,\"a\":2}", "\"\\ud800\"", "[1] 2", "tru",
                           "99999999999999999999", "\"a\nb\"", "{1:2}"})
-    EXPECT_THROW(JsonValue::Parse(bad), JsonError) << bad;
-  EXPECT_THROW(JsonValue::Parse(std::string(100, '[') + std::string(100, ']')), JsonError);
+    EXPECT_THROW(tools::ParseJson(bad), JsonError) << bad;
+  EXPECT_THROW(tools::ParseJson(std::string(100, '[') + std::string(100, ']')), JsonError);
 }
 
 TEST(ParamBlock, EncodesEveryFormAndReportsCutShortBlocks) {

@@ -43,7 +43,7 @@ class ObjectReader {
     o.IncludeOnSubmit = fields_.Bool("includeOnSubmit", true);
     o.Enabled = fields_.Bool("enabled", true);
     o.Showpopup = fields_.Bool("showPopup", false);
-    if (const JsonValue* scripts = fields_.Get("scripts")) {
+    if (const Json* scripts = fields_.Get("scripts")) {
       JsonFields slots(*scripts, fields_.Path("scripts"));
       for (ScriptSlot slot : o.StoredScriptSlots()) o.Scripts[slot] = slots.Int32(ScriptSlotKey(o, slot), -1);
     }
@@ -153,7 +153,7 @@ class ObjectReader {
   }
 
   void FontOf(TMyObject& object) const {
-    const JsonValue* value = fields_.Get("font");
+    const Json* value = fields_.Get("font");
     if (value == nullptr) return;
     JsonFields font(*value, fields_.Path("font"));
     TMyFont& f = object.Font;
@@ -166,7 +166,7 @@ class ObjectReader {
   }
 
   JsonFields Member(std::string_view key) const {
-    const JsonValue* value = fields_.Get(key);
+    const Json* value = fields_.Get(key);
     if (value == nullptr) fields_.Fail(key, "missing");
     return JsonFields(*value, fields_.Path(key));
   }

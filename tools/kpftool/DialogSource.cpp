@@ -6,7 +6,7 @@
 #include "dialogs/DialogDefinition.hpp"
 #include "dialogs/TMyFormBackground.hpp"
 #include "tools/kpftool/DialogJson.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 #include "tools/kpftool/PackRecords.hpp"
 #include "tools/kpftool/SourceFiles.hpp"
 
@@ -30,7 +30,7 @@ const char* ExtensionOf(uint8_t kind) {
 
 std::vector<uint8_t> DefinitionFromJson(const fs::path& dir, const std::string& reference) {
   const std::vector<uint8_t> bytes = ReadReferencedFile(dir, reference);
-  const JsonValue document = JsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const Json document = ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return dialogs::WriteDefinition(ReadDialogObjectsJson(JsonFields(document, reference), dir));
 }
 
@@ -52,7 +52,9 @@ std::string WriteJson(const fs::path& dir, const std::string& base, const projec
   WriteDialogObjectsJson(json, definition, store);
   json.EndObject();
   const std::string reference = "dialogs/" + base + ".json";
-  const std::string& text = json.Text();
+  // A dialog without pictures or files has stored no block, so the folder may not exist yet.
+  fs::create_directories(dir / "dialogs");
+  const std::string text = json.Text();
   WriteFileBytes(dir / reference, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   written.push_back(dir / reference);
   try {

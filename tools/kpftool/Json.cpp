@@ -1,113 +1,83 @@
 #include "tools/kpftool/Json.hpp"
 
-#include <cstdio>
+#include <stdexcept>
 
 namespace kpf::tools {
 
-void JsonWriter::NewLine() {
-  if (!pretty_) return;
-  out_ += '\n';
-  out_.append(levels_.size() * 2, ' ');
-}
-
-// Separates values inside a container; a value right after its key needs nothing.
-void JsonWriter::BeforeValue() {
-  if (afterKey_) {
-    afterKey_ = false;
-    return;
+Json& JsonWriter::Add(Json value) {
+  if (open_.empty()) {
+    if (rooted_) throw std::logic_error("JSON output has one top-level value");
+    rooted_ = true;
+    root_ = std::move(value);
+    return root_;
   }
-  if (levels_.empty()) return;
-  if (!levels_.back().first) out_ += ',';
-  levels_.back().first = false;
-  NewLine();
-}
-
-void JsonWriter::Open(char bracket) {
-  BeforeValue();
-  out_ += bracket;
-  levels_.push_back({});
-}
-
-void JsonWriter::Close(char bracket) {
-  bool empty = levels_.empty() || levels_.back().first;
-  if (!levels_.empty()) levels_.pop_back();
-  if (!empty) NewLine();
-  out_ += bracket;
+  Json& container = *open_.back();
+  if (container.is_object()) {
+    if (!keyed_) throw std::logic_error("JSON member without a name");
+    keyed_ = false;
+    // Member names are unique in our output; a repeated one keeps its first place.
+    Json& member = container[key_];
+    member = std::move(value);
+    return member;
+  }
+  container.push_back(std::move(value));
+  return container.back();
 }
 
 JsonWriter& JsonWriter::BeginObject() {
-  Open('{');
+  open_.push_back(&Add(Json::object()));
   return *this;
 }
 JsonWriter& JsonWriter::EndObject() {
-  Close('}');
+  if (!open_.empty()) open_.pop_back();
   return *this;
 }
 JsonWriter& JsonWriter::BeginArray() {
-  Open('[');
+  open_.push_back(&Add(Json::array()));
   return *this;
 }
 JsonWriter& JsonWriter::EndArray() {
-  Close(']');
+  if (!open_.empty()) open_.pop_back();
   return *this;
 }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
-  BeforeValue();
-  out_ += Escape(name);
-  out_ += pretty_ ? ": " : ":";
-  afterKey_ = true;
+  key_ = name;
+  keyed_ = true;
   return *this;
 }
 
 JsonWriter& JsonWriter::String(std::string_view utf8) {
-  BeforeValue();
-  out_ += Escape(utf8);
+  Add(std::string(utf8));
   return *this;
 }
 JsonWriter& JsonWriter::Int(int64_t value) {
-  BeforeValue();
-  out_ += std::to_string(value);
+  Add(value);
   return *this;
 }
 JsonWriter& JsonWriter::UInt(uint64_t value) {
-  BeforeValue();
-  out_ += std::to_string(value);
+  Add(value);
   return *this;
 }
 JsonWriter& JsonWriter::Bool(bool value) {
-  BeforeValue();
-  out_ += value ? "true" : "false";
+  Add(value);
   return *this;
 }
 JsonWriter& JsonWriter::Null() {
-  BeforeValue();
-  out_ += "null";
+  Add(nullptr);
   return *this;
 }
 
-std::string JsonWriter::Escape(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-          char code[8];
-          std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned char>(c));
-          out += code;
-        } else {
-          out += c;
-        }
-    }
+std::string JsonWriter::Text() const {
+  std::string text = root_.dump(pretty_ ? 2 : -1, ' ', false, Json::error_handler_t::replace);
+  // DEL is the one control character the serialiser leaves as it is; it occurs only inside
+  // strings, where it is escaped like the others.
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == 0x7F) out += "\\u007f";
+    else out += c;
   }
-  out += '"';
   return out;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
-// A small streaming JSON writer for kpftool's output: objects, arrays, strings, integers,
-// booleans and null, compact or indented. Strings are expected in UTF-8 and escaped as needed.
+// kpftool's JSON output, written member by member in the order of the calls: objects, arrays,
+// strings, integers, booleans and null, compact or indented by two spaces. The document is
+// built as an nlohmann ordered_json and serialised by it; strings are expected in UTF-8.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tools {
 
@@ -32,10 +35,9 @@ class JsonWriter {
     return Value(value);
   }
 
-  // The text written so far (complete once every object and array is closed).
-  const std::string& Text() const { return out_; }
-
-  static std::string Escape(std::string_view utf8);
+  // The document, once every object and array is closed. DEL (0x7F) is written as \u007f, so
+  // the text holds no control character; bytes that are no UTF-8 become U+FFFD.
+  std::string Text() const;
 
  private:
   JsonWriter& Value(std::string_view text) { return String(text); }
@@ -47,18 +49,15 @@ class JsonWriter {
   JsonWriter& Value(uint32_t value) { return UInt(value); }
   JsonWriter& Value(uint64_t value) { return UInt(value); }
 
-  void BeforeValue();
-  void Open(char bracket);
-  void Close(char bracket);
-  void NewLine();
+  // Places `value` in the open container (after its key in an object); returns where it is.
+  Json& Add(Json value);
 
-  struct Level {
-    bool first = true;
-  };
   bool pretty_;
-  bool afterKey_ = false;
-  std::vector<Level> levels_;
-  std::string out_;
+  Json root_;
+  bool rooted_ = false;
+  std::vector<Json*> open_;  // the containers not yet closed, innermost last
+  std::string key_;
+  bool keyed_ = false;
 };
 
 }  // namespace kpf::tools

@@ -6,16 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tools {
 
 class JsonFields {
  public:
   // Throws when `value` is not an object.
-  JsonFields(const JsonValue& value, std::string context);
+  JsonFields(const Json& value, std::string context);
 
-  const JsonValue* Get(std::string_view key) const { return value_.Find(key); }
+  const Json* Get(std::string_view key) const { return JsonMember(value_, key); }
   bool Has(std::string_view key) const { return Get(key) != nullptr; }
   int64_t Int(std::string_view key, int64_t fallback, int64_t min, int64_t max) const;
   int32_t Int32(std::string_view key, int32_t fallback) const;
@@ -25,20 +25,20 @@ class JsonFields {
   // A file reference (kept as written).
   std::string Reference(std::string_view key) const;
   // Items of an array member; empty when absent.
-  const std::vector<JsonValue>& Array(std::string_view key) const;
+  const Json& Array(std::string_view key) const;
 
   std::string Path(std::string_view key) const { return context_ + "." + std::string(key); }
   const std::string& Context() const { return context_; }
   [[noreturn]] void Fail(std::string_view key, const std::string& what) const;
 
  private:
-  const JsonValue& value_;
+  const Json& value_;
   std::string context_;
 };
 
 // Range-checked integer of a plain JSON value (array items).
-int64_t JsonInt(const JsonValue& value, const std::string& context, int64_t min, int64_t max);
-std::string JsonText(const JsonValue& value, const std::string& context);
+int64_t JsonInt(const Json& value, const std::string& context, int64_t min, int64_t max);
+std::string JsonText(const Json& value, const std::string& context);
 std::string Indexed(const std::string& context, size_t index);
 
 }  // namespace kpf::tools

@@ -48,11 +48,11 @@ int32_t PackImages::AddFile(const std::string& reference, const std::string& con
   return index;
 }
 
-void PackImages::ReadList(const std::vector<JsonValue>& items, const std::string& context) {
+void PackImages::ReadList(const Json& items, const std::string& context) {
   for (size_t i = 0; i < items.size(); ++i) {
     std::string where = Indexed(context, i);
-    if (items[i].IsString()) {
-      AddFile(items[i].AsString(), where);
+    if (items[i].is_string()) {
+      AddFile(items[i].get<std::string>(), where);
       continue;
     }
     JsonFields fields(items[i], where);
@@ -76,8 +76,8 @@ void PackImages::ReadList(const std::vector<JsonValue>& items, const std::string
   }
 }
 
-int32_t PackImages::Resolve(const JsonValue& image, const std::string& context) {
-  if (image.IsString()) return AddFile(image.AsString(), context);
+int32_t PackImages::Resolve(const Json& image, const std::string& context) {
+  if (image.is_string()) return AddFile(image.get<std::string>(), context);
   auto index = JsonInt(image, context, 0, INT32_MAX);
   if (index >= static_cast<int64_t>(images_.size()))
     throw std::runtime_error(context + ": image index " + std::to_string(index) +

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "project/ProjectWriter.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tools {
 
@@ -17,9 +17,9 @@ class PackImages {
   explicit PackImages(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
   // Reads the `images` array (entries with a copyKind other than 0 are derived copies: skipped).
-  void ReadList(const std::vector<JsonValue>& items, const std::string& context);
+  void ReadList(const Json& items, const std::string& context);
   // Index of a frame's `image`: an index into the list or a file name (loaded on first use).
-  int32_t Resolve(const JsonValue& image, const std::string& context);
+  int32_t Resolve(const Json& image, const std::string& context);
 
   const std::vector<project::ImageSource>& Images() const { return images_; }
   std::vector<project::ImageSource> Take() { return std::move(images_); }

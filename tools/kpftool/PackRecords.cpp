@@ -34,8 +34,8 @@ std::vector<uint8_t> InitialValue(const JsonFields& fields, const project::Proje
   int32_t id = fields.Has("id") ? fields.Int32("id", 0)
                                 : VariableIdByName(project, fields.Text("variable"),
                                                    fields.Path("variable"));
-  const JsonValue* value = fields.Get("value");
-  int64_t kind = fields.Int("valueKind", value && value->IsString() ? 1 : 0, 0, 255);
+  const Json* value = fields.Get("value");
+  int64_t kind = fields.Int("valueKind", value && value->is_string() ? 1 : 0, 0, 255);
   std::vector<uint8_t> data;
   AppendInt(data, id);
   data.push_back(static_cast<uint8_t>(kind));

@@ -36,12 +36,12 @@ class SourceReader {
  public:
   explicit SourceReader(fs::path folder) : folder_(std::move(folder)), images_(folder_) {}
 
-  PackInput Read(const JsonValue& root) {
+  PackInput Read(const Json& root) {
     JsonFields top(root, "project.json");
     PackInput input;
     if (top.Has("header"))
       input.Header = ReadPackageHeader(JsonFields(*top.Get("header"), top.Path("header")));
-    static const JsonValue kEmptyObject = JsonValue::Parse("{}");
+    static const Json kEmptyObject = ParseJson("{}");
     JsonFields project(top.Has("project") ? *top.Get("project") : kEmptyObject, "project");
     auto& out = input.Project;
     Variables(project, out);
@@ -70,19 +70,19 @@ class SourceReader {
       project::VariableSource variable;
       variable.Name = project::UpperName(ShortText(fields, "name"));
       if (variable.Name.empty()) fields.Fail("name", "a variable needs a name");
-      const JsonValue* value = fields.Get("value");
-      int64_t varType = value && value->IsString() ? 1 : 0;
-      if (const JsonValue* type = fields.Get("type")) {
-        if (!type->IsString() || (type->AsString() != "integer" && type->AsString() != "text"))
+      const Json* value = fields.Get("value");
+      int64_t varType = value && value->is_string() ? 1 : 0;
+      if (const Json* type = fields.Get("type")) {
+        if (!type->is_string() || (type->get<std::string>() != "integer" && type->get<std::string>() != "text"))
           fields.Fail("type", "expected \"integer\" or \"text\"");
-        varType = type->AsString() == "text" ? 1 : 0;
+        varType = type->get<std::string>() == "text" ? 1 : 0;
       }
       varType = fields.Int("varType", varType, 0, 1);
       auto kind = fields.Int("kind", 0, 0, 2);
       auto sysIndex = fields.Int("sysIndex", 0, 0, 3);
       variable.Flags = static_cast<uint8_t>(varType | (kind << 1) | (sysIndex << 3));
-      if (varType == 1) variable.TextValue = value && value->IsInteger()
-                                                 ? std::to_string(value->AsInteger())
+      if (varType == 1) variable.TextValue = value && IsJsonInteger(*value)
+                                                 ? std::to_string(value->get<int64_t>())
                                                  : fields.Text("value");
       else variable.IntValue = fields.Int32("value", 0);
       if (fields.Has("id")) {
@@ -101,14 +101,14 @@ class SourceReader {
 
   // ---- scripts and actions ---------------------------------------------------------------
 
-  ParamEntry Param(const JsonValue& item, const std::string& context,
+  ParamEntry Param(const Json& item, const std::string& context,
                    const project::ProjectSource& out) const {
     ParamEntry entry;
-    if (item.IsInteger()) {
+    if (IsJsonInteger(item)) {
       entry.Value = static_cast<int32_t>(JsonInt(item, context, kInt32Min, kInt32Max));
       return entry;
     }
-    if (item.IsString()) {
+    if (item.is_string()) {
       entry.Kind = 1;
       entry.Text = JsonText(item, context);
       return entry;
@@ -200,14 +200,14 @@ class SourceReader {
   }
 
   // A script named by id (any integer, -1 none), by name, or null (-1).
-  int32_t ScriptRef(const JsonValue& ref, const std::string& context,
+  int32_t ScriptRef(const Json& ref, const std::string& context,
                     const project::ProjectSource& out) const {
-    if (ref.IsNull()) return -1;
-    if (ref.IsString()) {
+    if (ref.is_null()) return -1;
+    if (ref.is_string()) {
       std::string name = JsonText(ref, context);
       for (const auto& script : out.Scripts)
         if (project::SameText(script.Name, name)) return script.Id;
-      throw std::runtime_error(context + ": no script named \"" + ref.AsString() + "\"");
+      throw std::runtime_error(context + ": no script named \"" + ref.get<std::string>() + "\"");
     }
     return static_cast<int32_t>(JsonInt(ref, context, kInt32Min, kInt32Max));
   }
@@ -226,8 +226,8 @@ class SourceReader {
       std::string where = Indexed(project.Path("sounds"), i);
       project::SoundSource sound;
       std::string file;
-      if (items[i].IsString()) {
-        file = items[i].AsString();
+      if (items[i].is_string()) {
+        file = items[i].get<std::string>();
       } else {
         JsonFields fields(items[i], where);
         file = fields.Reference("file");
@@ -235,7 +235,7 @@ class SourceReader {
         // An empty stored name stays empty; only a missing one takes the file's name.
         sound.Name = fields.Has("name") ? fields.Text("name") : StoredFileName(file, where);
       }
-      if (items[i].IsString()) sound.Name = StoredFileName(file, where);
+      if (items[i].is_string()) sound.Name = StoredFileName(file, where);
       try {
         sound.Data = ReadReferencedFile(folder_, file);
       } catch (const std::runtime_error& error) {
@@ -250,7 +250,7 @@ class SourceReader {
       std::string name = fields.Text("sound");
       for (size_t i = out.Sounds.size(); i-- > 0;)
         if (project::SameText(out.Sounds[i].Name, name)) return static_cast<int32_t>(i);
-      fields.Fail("sound", "no sound named \"" + fields.Get("sound")->AsString() + "\"");
+      fields.Fail("sound", "no sound named \"" + fields.Get("sound")->get<std::string>() + "\"");
     }
     if (out.Sounds.empty()) fields.Fail("soundIndex", "the project has no sounds");
     return static_cast<int32_t>(
@@ -264,7 +264,7 @@ class SourceReader {
     frame.Y = static_cast<uint16_t>(fields.Int("y", 0, 0, 65535));
     frame.Duration = static_cast<uint16_t>(fields.Int("duration", 15, 0, 65535));
     if (frame.Kind == project::kImageFrame) {
-      const JsonValue* image = fields.Get("image");
+      const Json* image = fields.Get("image");
       if (!image) fields.Fail("image", "an image frame needs an image");
       frame.BitmapIndex = images_.Resolve(*image, fields.Path("image"));
     }
@@ -407,7 +407,7 @@ class SourceReader {
 
 PackInput ReadSourceFolder(const fs::path& folder) {
   std::vector<uint8_t> bytes = ReadReferencedFile(folder, "project.json");
-  JsonValue root = JsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+  Json root = ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                                      bytes.size()));
   SourceReader reader(folder);
   return reader.Read(root);

@@ -17,7 +17,7 @@
 #include "tools/kpftool/OutputOptions.hpp"
 #include "tools/kpftool/ExtractJson.hpp"
 #include "tools/kpftool/JsonFields.hpp"
-#include "tools/kpftool/JsonValue.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 #include "tools/kpftool/PackRecords.hpp"
 #include "tools/kpftool/PackSource.hpp"
 #include "tools/kpftool/RecordFiles.hpp"
@@ -56,7 +56,7 @@ void ReadSidecar(const fs::path& project, project::PackageHeader& header,
   std::error_code error;
   if (!fs::is_regular_file(sidecar, error)) return;
   const std::vector<uint8_t> bytes = project::ReadWholeFile(sidecar.string());
-  const JsonValue root = JsonValue::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const Json root = ParseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   const JsonFields top(root, sidecar.filename().string());
   if (top.Has("header")) header = ReadPackageHeader(JsonFields(*top.Get("header"), top.Path("header")));
   const fs::path dir = sidecar.parent_path().empty() ? fs::path(".") : sidecar.parent_path();
