@@ -94,5 +94,25 @@ TEST(Windows1252, Utf8RoundTripAndUnmappableCharacters) {
   EXPECT_THROW(Utf8ToWindows1252("\x80"), std::runtime_error);
 }
 
+TEST(Windows1252, BytesBecomeTheirCodePageCharacters) {
+  EXPECT_EQ(Windows1252ToUtf8("caf\xe9 \x80 \x9f"), "caf\xc3\xa9 \xe2\x82\xac \xc5\xb8");
+  // The undefined bytes stand for the C1 controls of their value, in and out.
+  EXPECT_EQ(Windows1252ToUtf8("\x81\x8d\x8f\x90\x9d"), "\xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d");
+  EXPECT_EQ(Utf8ToWindows1252("a\xc2\x9d\xe2\x80\x9c" "b\xc2\x81"), "a\x9d\x93" "b\x81");
+  EXPECT_EQ(Windows1252ToUtf8(std::string("a\0\xe9", 3)), std::string("a\0\xc3\xa9", 4));
+  try {
+    Utf8ToWindows1252("ok \xc2\x80");
+    FAIL() << "U+0080 has no byte";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "character U+0080 has no Windows-1252 byte");
+  }
+  try {
+    Utf8ToWindows1252("\xe9t\xe9");
+    FAIL() << "Latin-1 bytes are no UTF-8";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "invalid UTF-8 text");
+  }
+}
+
 }  // namespace
 }  // namespace kpf::tools

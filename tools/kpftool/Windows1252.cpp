@@ -1,5 +1,9 @@
 #include "tools/kpftool/Windows1252.hpp"
 
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
@@ -8,74 +12,106 @@ namespace kpf::tools {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// The bytes the code page leaves undefined; they stand for the C1 controls of the same value
+// (U+0081 ...), so that every stored byte has a text and comes back as itself.
+constexpr std::string_view kUndefined = "\x81\x8D\x8F\x90\x9D";
+// Lead byte of the two-byte UTF-8 form of U+0080..U+00BF.
+constexpr char kC1Lead = '\xC2';
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// One iconv conversion descriptor.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1))
+      throw std::runtime_error(std::string("no text conversion from ") + from + " to " + to);
   }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Appends the conversion of `in` to `out` up to the first byte sequence that does not
+  // convert; returns how many bytes of `in` were converted.
+  size_t Convert(std::string_view in, std::string& out) {
+    char* source = const_cast<char*>(in.data());
+    size_t sourceLeft = in.size();
+    char buffer[1024];
+    while (sourceLeft > 0) {
+      char* target = buffer;
+      size_t targetLeft = sizeof buffer;
+      const size_t result = iconv(cd_, &source, &sourceLeft, &target, &targetLeft);
+      out.append(buffer, static_cast<size_t>(target - buffer));
+      if (result == static_cast<size_t>(-1) && errno != E2BIG) break;
+    }
+    return in.size() - sourceLeft;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// Why the UTF-8 text at the start of `rest` has no Windows-1252 byte.
+std::runtime_error Unconvertible(std::string_view rest) {
+  Converter toCodePoint("UTF-32LE", "UTF-8");
+  std::string codePoint;
+  toCodePoint.Convert(rest.substr(0, std::min<size_t>(rest.size(), 4)), codePoint);
+  if (codePoint.size() < 4) return std::runtime_error("invalid UTF-8 text");
+  uint32_t code = 0;
+  for (int i = 3; i >= 0; --i) code = (code << 8) | static_cast<unsigned char>(codePoint[static_cast<size_t>(i)]);
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+  return std::runtime_error(std::string("character ") + name + " has no Windows-1252 byte");
 }
 
 }  // namespace
 
 std::string Windows1252ToUtf8(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
+  Converter converter("UTF-8", "WINDOWS-1252");
   std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(out, (byte >= 0x80 && byte < 0xA0) ? kHighControls[byte - 0x80] : byte);
+  out.reserve(text.size() + text.size() / 2);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t undefined = std::min(text.find_first_of(kUndefined, pos), text.size());
+    const std::string_view run = text.substr(pos, undefined - pos);
+    if (converter.Convert(run, out) != run.size())
+      throw std::runtime_error("Windows-1252 text does not convert to UTF-8");
+    if (undefined < text.size()) {
+      out += kC1Lead;
+      out += text[undefined];
+    }
+    pos = undefined + 1;
   }
   return out;
 }
 
 namespace {
 
-// Decodes one UTF-8 sequence at `pos` and advances past it.
-uint32_t NextCodePoint(std::string_view utf8, size_t& pos) {
-  auto lead = static_cast<unsigned char>(utf8[pos++]);
-  if (lead < 0x80) return lead;
-  int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-  if (extra < 0 || lead >= 0xF8) throw std::runtime_error("invalid UTF-8 text");
-  uint32_t code = lead & (0x3F >> extra);
-  for (int i = 0; i < extra; ++i) {
-    if (pos >= utf8.size() || (static_cast<unsigned char>(utf8[pos]) & 0xC0) != 0x80)
-      throw std::runtime_error("invalid UTF-8 text");
-    code = (code << 6) | (static_cast<unsigned char>(utf8[pos++]) & 0x3F);
-  }
-  return code;
+// The next UTF-8 form of one of the undefined bytes' controls (C2 81, C2 8D, ...) from `pos`.
+size_t NextUndefinedControl(std::string_view utf8, size_t pos) {
+  for (size_t at = utf8.find(kC1Lead, pos); at != std::string_view::npos; at = utf8.find(kC1Lead, at + 1))
+    if (at + 1 < utf8.size() && kUndefined.find(utf8[at + 1]) != std::string_view::npos) return at;
+  return utf8.size();
 }
 
 }  // namespace
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  Converter converter("WINDOWS-1252", "UTF-8");
   std::string out;
   out.reserve(utf8.size());
-  for (size_t pos = 0; pos < utf8.size();) {
-    uint32_t code = NextCodePoint(utf8, pos);
-    if (code < 0x80 || (code >= 0xA0 && code < 0x100)) {
-      out += static_cast<char>(code);
-      continue;
-    }
-    int byte = -1;
-    for (int i = 0; i < 32 && byte < 0; ++i)
-      if (kHighControls[i] == code) byte = 0x80 + i;
-    if (byte < 0) {
-      char name[16];
-      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
-      throw std::runtime_error(std::string("character ") + name + " has no Windows-1252 byte");
-    }
-    out += static_cast<char>(byte);
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const size_t control = NextUndefinedControl(utf8, pos);
+    const std::string_view run = utf8.substr(pos, control - pos);
+    const size_t converted = converter.Convert(run, out);
+    if (converted != run.size()) throw Unconvertible(utf8.substr(pos + converted));
+    if (control < utf8.size()) out += utf8[control + 1];
+    pos = control + 2;
   }
   return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Texts of stored data are 8-bit Windows-1252; kpftool converts them only for display.
+// Texts of stored data are 8-bit Windows-1252; kpftool converts them only for display. The
+// conversions are iconv's "WINDOWS-1252", around the five bytes the code page leaves undefined.
 #include <string>
 #include <string_view>
 
