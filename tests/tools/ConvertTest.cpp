@@ -2,6 +2,7 @@
 // with its sidecar and resource folder, and converting that back gives the same package.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
 #include "tools/TwoVariables.hpp"
+#include "tools/kpftool/JsonDocument.hpp"
 
 namespace kpf::tests {
 namespace {
@@ -58,6 +60,17 @@ TEST_F(ConvertTest, PackageToProjectAndBackKeepsModelAndResources) {
   ASSERT_EQ(toPackage.exitCode, 0) << toPackage.output;
   EXPECT_EQ(ReadBytes(back), original);
   EXPECT_TRUE(InfoJson(back) == InfoJson(in));  // the same model and resources
+  // ... and that model holds the tag-203 values, that list the resources.
+  const tools::Json info = tools::ParseJson(InfoJson(back));
+  std::map<std::string, tools::Json> values;
+  for (const auto& variable : info.at("project").at("variables"))
+    values[variable.at("name").get<std::string>()] = variable.at("value");
+  EXPECT_EQ(values["COUNT"], 42);
+  EXPECT_EQ(values["NAME"], "");  // the last value for NAME ends before its text: empty
+  const tools::Json& resources = info.at("resources");
+  ASSERT_EQ(resources.size(), 5u) << resources.dump();
+  EXPECT_EQ(resources[0].at("name").get<std::string>(), "notes.txt");
+  EXPECT_EQ(resources[2].at("name").get<std::string>(), "sub\\pic.bmp");
 }
 
 TEST_F(ConvertTest, ProjectWithoutSidecarBecomesPackageWithoutRecords) {
