@@ -245,9 +245,14 @@ void ProjectLoaderState::ReadVariables(ByteReader& body) {
 
 void ProjectLoaderState::ReadCursors(ByteReader& body) {
   ReadCursorCollection(body, model_.Cursors, [this](const std::string& message) {
-    std::string text = message;
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    ReportProblem(options_.Problems, section_, text + ": the cursor keeps what was read before");
+    // The message's lines (error, property, reason) as one.
+    std::string text;
+    for (size_t start = 0; start <= message.size();) {
+      const size_t end = std::min(message.find('\r', start), message.size());
+      if (end > start) text += (text.empty() ? "" : ": ") + message.substr(start, end - start);
+      start = end + 1;
+    }
+    ReportProblem(options_.Problems, section_, text + "; the cursors keep what was read before");
     // One message per load: a damaged collection would otherwise raise one per property.
     if (errorReported_) return;
     errorReported_ = true;
@@ -305,12 +310,12 @@ void ReadAnimationHead(ByteReader& body, TAnimationHead& head) {
 
 void ProjectLoaderState::ReadAnimation(ByteReader& body, TTaviEvent& animation) {
   ReadAnimationHead(body, animation);
-  const std::string where = "animation " + QuotedName(animation.Name);
+  const auto where = [&animation] { return "animation " + QuotedName(animation.Name); };
   if (animation.MoveMode != 0) {
     size_t ignored = 0;
     animation.Params = ReadMoveParams(ReadSizedBlock(body), ignored);
     if (ignored > 0)
-      ReportProblem(options_.Problems, where,
+      ReportProblem(options_.Problems, where(),
                     "the last " + std::to_string(ignored) + " bytes of its move parameters are no parameter: ignored");
   }
   if (body.readByte() != 0) {
@@ -325,7 +330,7 @@ void ProjectLoaderState::ReadAnimation(ByteReader& body, TTaviEvent& animation) 
     else if (id >= 0) ++ignoredScripts;
   }
   if (ignoredScripts > 0)
-    ReportProblem(options_.Problems, where,
+    ReportProblem(options_.Problems, where(),
                   std::to_string(ignoredScripts) + " scripts of its trigger table lie beyond its " +
                       std::to_string(kEventScriptSlots) + " slots: nothing starts them from there",
                   false);

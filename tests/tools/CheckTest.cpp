@@ -281,6 +281,9 @@ TEST_F(CheckTest, EachLoadProblemIsNamedAtItsPlace) {
       {"cut-short parameters", [] {
          return CleanWith([](auto& s) { AddToGreet(s, Item(2, ByteBuilder().i32(1).nul("Hi").i32(0).u8(7))); });
        }, "error", item, "last 5 bytes"},
+      {"cursor properties", [] {
+         return CleanWith([](auto& s) { s.ExtraSections = {{655, ByteBuilder().i32(1).i32(-5).bytes()}}; });
+       }, "error", "section 655", "Properties read error: Invalid property name index"},
       {"wrong magic", [] {
          return project::CompressProject(ByteBuilder().nul("KPF3").u16(255).i32(0).bytes());
        }, "error", "project stream", "\"KPF2\""},
