@@ -261,6 +261,9 @@ TEST_F(CheckTest, EachLoadProblemIsNamedAtItsPlace) {
       {"bytes after the last field", [] {
          return CleanWith([](auto& s) { s.ExtraSections = {{144, ByteBuilder().i32(1).nul("Open").u8(9).bytes()}}; });
        }, "warning", "section 144", "1 bytes after its last field"},
+      {"bytes after the last sound", [] {  // a section read while the stream inflates
+         return CleanWith([](auto& s) { s.ExtraSections = {{129, ByteBuilder().i32(0).u8(1).u8(2).bytes()}}; });
+       }, "warning", "section 129", "2 bytes after its last field"},
       {"second option flags", [] {
          return CleanWith([](auto& s) { s.ExtraSections = {{131, ByteBuilder().i32(1).u8(0).bytes()}}; });
        }, "error", "section 131", "replaces"},
