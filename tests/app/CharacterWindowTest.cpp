@@ -69,10 +69,10 @@ std::vector<uint8_t> Runs(std::initializer_list<project::ShapeRun> runs) {
 class CharacterWindowTest : public ::testing::Test {
  protected:
   static CharacterFrame Keyed(const Picture& picture, std::span<const uint8_t> runs, bool same = false) {
-    return {.image = picture.View(), .useTransparentColor = true, .runs = runs, .sameShape = same};
+    return {.image = picture.View(), .useTransparentColor = true, .runs = runs, .sameShape = same, .premultiplied = nullptr};
   }
   static CharacterFrame Alpha(const Picture& picture) {
-    return {.image = picture.View(), .hasAlpha = true, .runs = {}};
+    return {.image = picture.View(), .hasAlpha = true, .runs = {}, .premultiplied = nullptr};
   }
 
   // The window calls since the last look.
@@ -98,7 +98,7 @@ TEST_F(CharacterWindowTest, ColourKeyFrameShowsThePictureThenItsShapeWhichTheNex
   EXPECT_EQ(character_.CurrentShape()->size(), 2u);
   character_.DrawFrame(Keyed(red_, {}));  // transparent colour everywhere: nothing shows
   EXPECT_EQ(window_.calls.back(), "shape 0");
-  character_.DrawFrame({.image = red_.View(), .runs = {}});  // neither transparent colour nor alpha: a full rectangle
+  character_.DrawFrame({.image = red_.View(), .runs = {}, .premultiplied = nullptr});  // neither transparent colour nor alpha: a full rectangle
   EXPECT_EQ(window_.calls.back(), "shape none");
   EXPECT_FALSE(character_.CurrentShape());
 }
@@ -133,7 +133,7 @@ TEST_F(CharacterWindowTest, AlphaFrameWithoutCompositingTakesTheOutlineOfItsVisi
 // An empty (0 × 0) picture shows nothing: after an alpha picture or a shaped one the window
 // takes an empty shape, even when the frame stores an outline or asks to keep the last one.
 TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {
-  const CharacterFrame empty{.image = {0, 0, {}}, .hasAlpha = true, .runs = runs_};
+  const CharacterFrame empty{.image = {0, 0, {}}, .hasAlpha = true, .runs = runs_, .premultiplied = nullptr};
   character_.DrawFrame(Alpha(soft_));
   Calls();
   character_.DrawFrame(empty);
@@ -141,7 +141,7 @@ TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {
   EXPECT_FALSE(character_.PerPixelActive());
   character_.DrawFrame(Keyed(red_, runs_));
   Calls();
-  character_.DrawFrame({.image = {0, 0, {}}, .runs = {}, .sameShape = true});
+  character_.DrawFrame({.image = {0, 0, {}}, .runs = {}, .sameShape = true, .premultiplied = nullptr});
   EXPECT_EQ(Calls(), (Log{"image 0", "shape 0"}));
 }
 
