@@ -356,7 +356,7 @@ void TCustomKPFPlayer::PlayFrameSounds(const project::TTaviFrame& frame, int fra
 
 void TCustomKPFPlayer::ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) {
   const uint64_t generation = generation_;
-  if (x != left_ || y != top_) SetPosition(x, y);
+  if (x != left_ || y != top_) MoveAs(PlayerScreens::Move::Step, x, y);
   if (generation == generation_) DrawFrame(left_, top_, variant, frame);
 }
 

@@ -20,6 +20,7 @@
 #include "engine/PlayerDialogs.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
+#include "engine/PlayerScreens.hpp"
 #include "engine/ScreenSaverRole.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/SavedVariables.hpp"
@@ -316,6 +317,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) override;
   void FrameShown(const project::TTaviFrame& frame, int index, int x, int y) override;
   void AfterMove(int x, int y);
+  // The rectangle of the character window at that corner, with the current animation's size.
+  platform::Rect WindowAt(int x, int y);
   void PauseOtherTimers(bool allTimers) override;
   void StopSoundPlayers() override { StopSounds(); }
   void SetLeftTop(int x, int y) { left_ = x; top_ = y; }
@@ -360,6 +363,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;
+  PlayerScreens screens_{platform_};
+  // How the move being made came about (what the character's monitor follows).
+  PlayerScreens::Move moving_ = PlayerScreens::Move::Place;
+  // Makes SetPosition(x, y) a move of that kind.
+  void MoveAs(PlayerScreens::Move how, int x, int y);
 
   bool initialised_ = false;
   bool visibilityApplied_ = false;

@@ -16,6 +16,15 @@ std::vector<DesktopWindow> ScaledPlatform::WindowsFromForeground() {
   return windows;
 }
 
+MonitorLayout ScaledPlatform::Monitors() {
+  MonitorLayout layout = inner_.Monitors();
+  for (Monitor& monitor : layout.monitors) {
+    monitor.rect = scale_.Down(monitor.rect);
+    monitor.workArea = scale_.Down(monitor.workArea);
+  }
+  return layout;
+}
+
 std::optional<Rect> ScaledPlatform::TaskbarRect() {
   const std::optional<Rect> taskbar = inner_.TaskbarRect();
   if (!taskbar) return std::nullopt;

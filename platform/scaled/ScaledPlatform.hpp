@@ -35,6 +35,9 @@ class ScaledPlatform : public Platform {
   std::vector<DesktopWindow> WindowsFromForeground() override;
   std::optional<Rect> TaskbarRect() override;
   bool HasWaveOut() override { return inner_.HasWaveOut(); }
+  MonitorLayout Monitors() override;
+  void SetOnMonitorsChanged(std::function<void()> handler) override { inner_.SetOnMonitorsChanged(std::move(handler)); }
+  void ChooseScreenMonitor(std::optional<int> index) override { inner_.ChooseScreenMonitor(index); }
   std::unique_ptr<NativeWindow> CreateWindow() override;
   std::unique_ptr<DialogWindow> CreateDialogWindow() override;
   MessageBoxResult MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
