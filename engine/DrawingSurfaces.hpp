@@ -61,6 +61,9 @@ class DrawingSurfaces {
 
   // The player closes: every window is hidden.
   void HideAll();
+  // The windows step aside for a full-screen program (hidden, their surfaces still shown as
+  // far as the scripts know) or come back.
+  void SetAside(bool aside);
   // The player has closed: every surface is released (windows freed from the event loop).
   void ReleaseAll();
 
@@ -82,6 +85,7 @@ class DrawingSurfaces {
   int32_t nextWindowId_ = 1;
   std::vector<std::unique_ptr<SurfaceWindow>> retired_;
   bool releasePosted_ = false;
+  bool aside_ = false;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

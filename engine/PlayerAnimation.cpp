@@ -258,6 +258,26 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
   }
 }
 
+bool TCustomKPFPlayer::FullScreenProgramCovers() {
+  const std::optional<platform::DesktopWindow> active = platform_.ForegroundWindow();
+  if (!active || !active->fullScreen || dialogs_.FullScreenShown()) return false;
+  const platform::MonitorLayout layout = platform_.Monitors();
+  const std::optional<size_t> monitor = platform::MonitorShowingMost(layout, active->rect);
+  return monitor && layout.monitors[*monitor].rect == screens_.Home().rect;
+}
+
+void TCustomKPFPlayer::StepAside(bool aside) {
+  steppedAside_ = aside;
+  Trace(Line(aside ? "fullscreen-aside" : "fullscreen-back"));
+  SetWindowAside(aside);
+  surfaces_.SetAside(aside);
+  if (!aside) return;
+  // A bubble would hang over the program; it is not brought back.
+  hintCountdown_ = -1;
+  if (desktop_ != nullptr) desktop_->CloseHint();
+  StopSounds();
+}
+
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
   // A character whose monitor went away moves onto the primary.
@@ -278,6 +298,10 @@ void TCustomKPFPlayer::HousekeepingTick() {
     }
   } else if (animation != nullptr && animation->MoveMode == 7) {
     AttachCheck(*animation);
+  }
+  if (options_.fullScreenHide && !screenSaver_.Active()) {
+    const bool covered = FullScreenProgramCovers();
+    if (covered != steppedAside_) StepAside(covered);
   }
   if (++tickCount_ >= 10) {
     tickCount_ = 0;

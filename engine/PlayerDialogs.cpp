@@ -155,6 +155,14 @@ int PlayerDialogs::VisibleCount() const {
   return count;
 }
 
+bool PlayerDialogs::FullScreenShown() const {
+  for (const auto& form : forms_) {
+    const dialogs::TMyForm* object = form->DialogObject();
+    if (form->Window && form->Window->Visible() && object != nullptr && object->FullScreen) return true;
+  }
+  return false;
+}
+
 int PlayerDialogs::RequestCloseVisible() {
   int count = 0;
   for (const auto& form : forms_) {

@@ -42,6 +42,13 @@ class Platform {
   virtual void WarpPointer(Point to) = 0;
   // Top-level windows from the foreground (active) one downwards in stacking order.
   virtual std::vector<DesktopWindow> WindowsFromForeground() = 0;
+  // The active window alone (the first of WindowsFromForeground when it is active), cheaper to
+  // ask for on every housekeeping tick; none when no window is active.
+  virtual std::optional<DesktopWindow> ForegroundWindow() {
+    std::vector<DesktopWindow> windows = WindowsFromForeground();
+    if (windows.empty() || !windows.front().active) return std::nullopt;
+    return std::move(windows.front());
+  }
   // The panel/taskbar window, when the desktop has one.
   virtual std::optional<Rect> TaskbarRect() = 0;
   virtual bool HasWaveOut() = 0;

@@ -41,6 +41,7 @@ class GtkPlatform : public platform::Platform {
   // gdk_device_warp of the seat's pointer (positions clamped to what X can carry).
   void WarpPointer(Point to) override;
   std::vector<DesktopWindow> WindowsFromForeground() override { return desktop_->WindowsFromForeground(); }
+  std::optional<DesktopWindow> ForegroundWindow() override { return desktop_->ForegroundWindow(); }
   // The first dock on the primary monitor.
   std::optional<Rect> TaskbarRect() override { return desktop_->TaskbarRect(ScreenRect()); }
   MonitorLayout Monitors() override { return monitors_->Layout(); }

@@ -140,6 +140,19 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
   return windows;
 }
 
+std::optional<DesktopWindow> X11Desktop::ForegroundWindow() const {
+  const std::optional<Window> active = ActiveWindow();
+  if (!active) return std::nullopt;
+  {
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, *active, &attributes) == 0) return std::nullopt;
+  }
+  DesktopWindow described = Describe(*active);
+  described.active = true;
+  return described;
+}
+
 std::optional<Rect> X11Desktop::TaskbarRect(const Rect& monitor) const {
   for (const Window window : StackBottomUp()) {
     if (!HasAtom(window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK")) continue;

@@ -25,6 +25,12 @@ MonitorLayout ScaledPlatform::Monitors() {
   return layout;
 }
 
+std::optional<DesktopWindow> ScaledPlatform::ForegroundWindow() {
+  std::optional<DesktopWindow> window = inner_.ForegroundWindow();
+  if (window) window->rect = scale_.Down(window->rect);
+  return window;
+}
+
 std::optional<Rect> ScaledPlatform::TaskbarRect() {
   const std::optional<Rect> taskbar = inner_.TaskbarRect();
   if (!taskbar) return std::nullopt;

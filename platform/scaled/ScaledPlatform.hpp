@@ -33,6 +33,7 @@ class ScaledPlatform : public Platform {
   Point Pointer() override { return scale_.Down(inner_.Pointer()); }
   void WarpPointer(Point to) override { inner_.WarpPointer(scale_.Up(to)); }
   std::vector<DesktopWindow> WindowsFromForeground() override;
+  std::optional<DesktopWindow> ForegroundWindow() override;
   std::optional<Rect> TaskbarRect() override;
   bool HasWaveOut() override { return inner_.HasWaveOut(); }
   MonitorLayout Monitors() override;

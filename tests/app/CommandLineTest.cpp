@@ -108,6 +108,28 @@ TEST(CommandLineTest, ScaleTakesAWholeNumberFromOneToFourAndIsNoFile) {
   }
 }
 
+TEST(CommandLineTest, MonitorTakesAMonitorNumberAndFullScreenHidingCanBeTurnedOff) {
+  const CommandLine line = Parse({"--monitor", "1", "--no-fullscreen-hide", "pip.exe"});
+  EXPECT_EQ(line.request, ProgramRequest::Play);
+  EXPECT_EQ(line.monitor, 1);
+  EXPECT_FALSE(line.fullScreenHide);
+  EXPECT_EQ(line.files, std::vector<std::string>{"pip.exe"});
+  EXPECT_EQ(Parse({"--monitor=0"}).monitor, 0);
+  EXPECT_EQ(Parse({"--monitor=63"}).monitor, 63);
+  EXPECT_EQ(Parse({"pip.exe"}).monitor, std::nullopt);
+  EXPECT_TRUE(Parse({"pip.exe"}).fullScreenHide);
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {"--monitor"}, {"--monitor", "-1"}, {"--monitor", "64"}, {"--monitor=x"}, {"--monitor", "1.5"},
+           {"--monitor="}, {"--monitor", "pip.exe"}}) {
+    const CommandLine parsed = Parse(wrong);
+    EXPECT_EQ(parsed.request, ProgramRequest::InvalidValue) << wrong.back();
+    EXPECT_EQ(parsed.invalidValue, "--monitor takes a monitor number from 0 to 63");
+  }
+  // Names close to ours are not ours.
+  EXPECT_EQ(Parse({"--monitors", "1"}).request, ProgramRequest::UnknownOption);
+  EXPECT_EQ(Parse({"--no-fullscreen-hide=1"}).request, ProgramRequest::UnknownOption);
+}
+
 TEST(CommandLineTest, DisplayScaleIsTheOptionElseGdkScaleElseTheScreensDpi) {
   constexpr const char* kHiDpi = "Xft.antialias:\t1\nXft.dpi:\t192\n";
   EXPECT_EQ(ChooseDisplayScale(3, "2", kHiDpi), 3);
