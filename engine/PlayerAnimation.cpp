@@ -261,9 +261,8 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
 bool TCustomKPFPlayer::FullScreenProgramCovers() {
   const std::optional<platform::DesktopWindow> active = platform_.ForegroundWindow();
   if (!active || !active->fullScreen || dialogs_.FullScreenShown()) return false;
-  const platform::MonitorLayout layout = platform_.Monitors();
-  const std::optional<size_t> monitor = platform::MonitorShowingMost(layout, active->rect);
-  return monitor && layout.monitors[*monitor].rect == screens_.Home().rect;
+  // A window manager that knows of one monitor only spreads the program over all of them.
+  return platform::Area(platform::Intersection(active->rect, screens_.Home().rect)) > 0;
 }
 
 void TCustomKPFPlayer::StepAside(bool aside) {
