@@ -135,6 +135,20 @@ void DrawingSurfaces::SetAside(bool aside) {
   }
 }
 
+void DrawingSurfaces::MoveWindows(
+    const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    DrawingSurface* surface = slots_[static_cast<size_t>(slot)].get();
+    if (surface == nullptr || !surface->Window || !surface->Visible) continue;
+    platform::NativeWindow& window = surface->Window->Native();
+    const platform::Rect bounds = window.Bounds();
+    const std::optional<platform::Point> to = placed(bounds);
+    if (!to) continue;
+    window.MoveResize(to->x, to->y, bounds.width(), bounds.height());
+    player_.Trace(player_.Line("surface-move").Int("slot", slot).Int("x", to->x).Int("y", to->y));
+  }
+}
+
 void DrawingSurfaces::ReleaseAll() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (auto& surface = slots_[static_cast<size_t>(slot)]) {

@@ -10,6 +10,8 @@
 // loop); a trigger sender naming it is forgotten.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -64,6 +66,8 @@ class DrawingSurfaces {
   // The windows step aside for a full-screen program (hidden, their surfaces still shown as
   // far as the scripts know) or come back.
   void SetAside(bool aside);
+  // Moves every shown window to where `placed` sends it (none: it stays).
+  void MoveWindows(const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed);
   // The player has closed: every surface is released (windows freed from the event loop).
   void ReleaseAll();
 

@@ -279,10 +279,16 @@ void TCustomKPFPlayer::StepAside(bool aside) {
 
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
-  // A character whose monitor went away moves onto the primary.
+  // A character whose monitor went away moves onto the primary, and so do its surfaces and
+  // dialogs that were on it.
   if (const std::optional<platform::Point> moved = screens_.HomeLost(WindowAt(left_, top_))) {
     Trace(Line("monitor-lost").Int("x", moved->x).Int("y", moved->y));
     SetPosition(moved->x, moved->y);
+  }
+  if (screens_.LayoutChanged()) {
+    const auto rescued = [this](const platform::Rect& window) { return screens_.Rescued(window); };
+    surfaces_.MoveWindows(rescued);
+    dialogs_.MoveWindows(rescued);
   }
   if (hintCountdown_ >= 0 && --hintCountdown_ < 0) {
     Trace(Line("hint-close"));

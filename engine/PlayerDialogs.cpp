@@ -163,6 +163,15 @@ bool PlayerDialogs::FullScreenShown() const {
   return false;
 }
 
+void PlayerDialogs::MoveWindows(
+    const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed) {
+  for (const auto& form : forms_) {
+    if (!form->Window || !form->Window->Visible()) continue;
+    platform::DialogWindow& window = form->Window->Window();
+    if (const std::optional<platform::Point> to = placed(window.Bounds())) window.MoveTo(to->x, to->y);
+  }
+}
+
 int PlayerDialogs::RequestCloseVisible() {
   int count = 0;
   for (const auto& form : forms_) {

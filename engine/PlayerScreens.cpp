@@ -48,4 +48,19 @@ std::optional<platform::Point> PlayerScreens::HomeLost(const platform::Rect& win
   return platform::MovedOnto(primary.rect, window);
 }
 
+bool PlayerScreens::LayoutChanged() {
+  platform::MonitorLayout layout = platform_.Monitors();
+  if (seen_ && *seen_ == layout) return false;
+  const bool changed = seen_.has_value();
+  before_ = std::move(seen_);
+  seen_ = std::move(layout);
+  return changed;
+}
+
+std::optional<platform::Point> PlayerScreens::Rescued(const platform::Rect& window) const {
+  if (!seen_ || !before_) return std::nullopt;
+  if (platform::MonitorShowingMost(*seen_, window) || !platform::MonitorShowingMost(*before_, window)) return std::nullopt;
+  return platform::MovedOnto(seen_->Primary().rect, window);
+}
+
 }  // namespace kpf::engine

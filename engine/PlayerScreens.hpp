@@ -28,11 +28,20 @@ class PlayerScreens {
   // True once after the character's monitor went away (or changed its size): it lives on the
   // primary again, and `window` should move onto it; then the corner to move it to.
   std::optional<platform::Point> HomeLost(const platform::Rect& window);
+  // True once after the monitors changed since the last call (the first call only looks).
+  bool LayoutChanged();
+  // After a change: where a window that a monitor showed before it and none shows now goes on
+  // the primary; none for a window still shown, or one that no monitor showed before either
+  // (put off the screen on purpose).
+  std::optional<platform::Point> Rescued(const platform::Rect& window) const;
 
  private:
   platform::Platform& platform_;
   // The rectangle of the monitor the character lives on, once it is known.
   std::optional<platform::Rect> home_;
+  // The layout LayoutChanged saw last, and the one before it.
+  std::optional<platform::MonitorLayout> seen_;
+  std::optional<platform::MonitorLayout> before_;
 };
 
 }  // namespace kpf::engine

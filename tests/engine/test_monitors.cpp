@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerHarness.hpp"
+#include "dialogs/DialogDefinition.hpp"
 
 namespace kpf::test {
 namespace {
@@ -130,6 +131,34 @@ TEST(MonitorsTest, NoCharacterStaysInADeadZone) {
   // Put far off the desktop by a script on purpose: it stays there.
   m.h->player->SetPosition(-5000, 300);
   EXPECT_EQ(m.Window().left, -5000);
+}
+
+TEST(MonitorsTest, SurfacesAndDialogsOnAMonitorThatGoesMoveToThePrimary) {
+  project::ProjectSource source = RandomlyPlaced();
+  auto form = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Form));
+  form->Name = "Note";
+  source.Dialogs.push_back({1, "Note", dialogs::WriteDefinition({form})});
+  // Script 1: a surface on the left monitor, one far off the desktop, and the dialog.
+  source.Scripts.push_back(Script(1, "show",
+                                  {Act(64, {P::Int(20), P::Int(10)}), Act(57, {P::Int(100), P::Int(300)}),
+                                   Act(81, {P::Int(1)}), Act(64, {P::Int(20), P::Int(10)}),
+                                   Act(57, {P::Int(-9000), P::Int(300)}), Act(16, {P::Int(1), P::Int(0)})}));
+  source.NextScriptId = 2;
+  Monitors m(source);
+  m.h->Fire(1);
+  std::vector<platform::headless::HeadlessWindow*> windows = m.h->platform.Windows();
+  ASSERT_EQ(windows.size(), 3u);
+  ASSERT_FALSE(m.h->platform.DialogWindows().empty());
+  platform::headless::HeadlessDialogWindow& dialog = *m.h->platform.DialogWindows().back();
+  dialog.MoveTo(200, 400);
+  m.h->platform.AdvanceBy(200);
+  m.h->platform.SetMonitors(MonitorLayout{{Monitor{kPrimary, kPrimary}}, 0});
+  m.h->platform.AdvanceBy(200);
+  EXPECT_EQ(windows[1]->Bounds(), (Rect{1024, 300, 1044, 310}));
+  EXPECT_TRUE(m.h->Traced("surface-move slot=0 x=1024 y=300"));
+  EXPECT_EQ(windows[2]->Bounds().left, -9000);
+  EXPECT_EQ(dialog.Bounds().left, 1024);
+  EXPECT_EQ(dialog.Bounds().top, 400);
 }
 
 }  // namespace
