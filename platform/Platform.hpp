@@ -43,7 +43,8 @@ class Platform {
   // Top-level windows from the foreground (active) one downwards in stacking order.
   virtual std::vector<DesktopWindow> WindowsFromForeground() = 0;
   // The active window alone (the first of WindowsFromForeground when it is active), cheaper to
-  // ask for on every housekeeping tick; none when no window is active.
+  // ask for on every housekeeping tick; none when no window is active. A backend may leave its
+  // title and show state out.
   virtual std::optional<DesktopWindow> ForegroundWindow() {
     std::vector<DesktopWindow> windows = WindowsFromForeground();
     if (windows.empty() || !windows.front().active) return std::nullopt;

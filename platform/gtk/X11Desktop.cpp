@@ -143,13 +143,18 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
 std::optional<DesktopWindow> X11Desktop::ForegroundWindow() const {
   const std::optional<Window> active = ActiveWindow();
   if (!active) return std::nullopt;
+  // Asked on every housekeeping tick: only what the full-screen rule reads (no title).
+  DesktopWindow described;
+  described.id = *active;
+  described.active = true;
   {
     ErrorTrap trap(display_);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display_, *active, &attributes) == 0) return std::nullopt;
+    described.visible = attributes.map_state == IsViewable;
+    described.rect = RootRect(*active, attributes.width, attributes.height).value_or(Rect{});
   }
-  DesktopWindow described = Describe(*active);
-  described.active = true;
+  described.fullScreen = HasAtom(*active, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN");
   return described;
 }
 

@@ -26,7 +26,8 @@ class X11Desktop {
   Point Pointer() const;
   // From the active window down in stacking order (all windows from the top when none is active).
   std::vector<DesktopWindow> WindowsFromForeground() const;
-  // The active window (_NET_ACTIVE_WINDOW, else the focus), described alone.
+  // The active window (_NET_ACTIVE_WINDOW, else the focus): its rectangle, visibility and
+  // full-screen state (not its title or show state, to keep the frequent question cheap).
   std::optional<DesktopWindow> ForegroundWindow() const;
   // The first window of type _NET_WM_WINDOW_TYPE_DOCK that lies on `monitor`.
   std::optional<Rect> TaskbarRect(const Rect& monitor) const;
