@@ -7,6 +7,7 @@
 #include "PlayerHarness.hpp"
 #include "dialogs/DialogDefinition.hpp"
 #include "dialogs/TMyForm.hpp"
+#include "engine/DesktopServices.hpp"
 #include "engine/RecordingSoundOutput.hpp"
 
 namespace kpf::test {
@@ -39,7 +40,7 @@ project::TTaviDialog FullScreenDialog() {
 }
 
 // Script 1 plays a sound, script 2 makes and shows a surface, script 3 hides the character,
-// script 4 shows it, script 5 shows the full-screen dialog.
+// script 4 shows it, script 5 shows the full-screen dialog, script 6 shows a speech bubble.
 project::ProjectSource AsideProject() {
   project::ProjectSource source = WithVariables({});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10, "100", "100"));
@@ -49,7 +50,8 @@ project::ProjectSource AsideProject() {
       {Act(64, {P::Int(8), P::Int(8)}), Act(57, {P::Int(300), P::Int(300)})},
       {Act(73)},
       {Act(72)},
-      {Act(16, {P::Int(1), P::Int(0)})}};
+      {Act(16, {P::Int(1), P::Int(0)})},
+      {Act(2, {P::Text("Hello"), P::Text("10"), P::Text("10"), P::Text("20")})}};
   for (const auto& actions : scripts) {
     source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "s", actions));
   }
@@ -74,6 +76,7 @@ struct Aside {
   }
 
   Harness<> h;
+  engine::DesktopServices services{h.platform, *h.player};
   engine::RecordingSoundOutput sound{[this](const std::string& line) { h.trace.push_back(line); },
                                      [this] { return h.player->NowMs(); }};
 };
@@ -97,6 +100,9 @@ TEST(FullScreenTest, AFullScreenProgramOnTheCharactersMonitorHidesAndMutesItUnti
   EXPECT_EQ(a.h.Count(" sound "), 0u);
   EXPECT_GT(a.h.player->State().TimerCounter, ticks);
   EXPECT_TRUE(a.h.Traced(" frame "));
+  // No bubble over the program either.
+  a.h.Fire(6);
+  EXPECT_TRUE(a.h.platform.LastHintWindow() == nullptr || !a.h.platform.LastHintWindow()->Visible());
   // The program leaves full screen: all comes back, sounds play again.
   a.Foreground({Program(kFirst, false)});
   EXPECT_FALSE(a.h.player->SteppedAside());
@@ -104,6 +110,9 @@ TEST(FullScreenTest, AFullScreenProgramOnTheCharactersMonitorHidesAndMutesItUnti
   EXPECT_TRUE(surface->Visible());
   a.h.Fire(1);
   EXPECT_EQ(a.h.Count(" sound "), 1u);
+  a.h.Fire(6);
+  ASSERT_NE(a.h.platform.LastHintWindow(), nullptr);
+  EXPECT_TRUE(a.h.platform.LastHintWindow()->Visible());
   // So it does when the program is no longer the active window.
   a.Foreground({Program(kFirst, true)});
   ASSERT_TRUE(a.h.player->SteppedAside());
