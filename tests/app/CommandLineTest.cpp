@@ -2,11 +2,14 @@
 // after loading, in argument order.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/CommandLine.hpp"
 #include "app/DisplayScale.hpp"
+#include "app/PlayerSettings.hpp"
 
 namespace kpf::app {
 namespace {
@@ -128,6 +131,25 @@ TEST(CommandLineTest, MonitorTakesAMonitorNumberAndFullScreenHidingCanBeTurnedOf
   // Names close to ours are not ours.
   EXPECT_EQ(Parse({"--monitors", "1"}).request, ProgramRequest::UnknownOption);
   EXPECT_EQ(Parse({"--no-fullscreen-hide=1"}).request, ProgramRequest::UnknownOption);
+}
+
+TEST(CommandLineTest, TheUsersSettingTurnsFullScreenHidingOffOnlyAtZero) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kpf-player-settings-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  std::vector<std::string> reported;
+  package::SettingsKey settings(folder.string(), [&reported](const std::string& message) { reported.push_back(message); });
+  EXPECT_TRUE(ReadFullScreenHide(settings));  // no store yet
+  settings.WriteSettingInt(kFullScreenHideSetting, 0);
+  EXPECT_FALSE(ReadFullScreenHide(settings));
+  settings.WriteSettingInt(kFullScreenHideSetting, 2);
+  EXPECT_TRUE(ReadFullScreenHide(settings));
+  settings.WriteSetting(kFullScreenHideSetting, "0");
+  EXPECT_FALSE(ReadFullScreenHide(settings));
+  // A value that is no number keeps the default (and is reported).
+  settings.WriteSetting(kFullScreenHideSetting, "off");
+  EXPECT_TRUE(ReadFullScreenHide(settings));
+  std::filesystem::remove_all(folder);
 }
 
 TEST(CommandLineTest, DisplayScaleIsTheOptionElseGdkScaleElseTheScreensDpi) {
