@@ -177,8 +177,9 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
   const project::TTaviEvent* animation = CurrentAnimation();
   const int64_t w = animation != nullptr ? animation->Width : 0;
   const int64_t h = animation != nullptr ? animation->Height : 0;
-  // The edges are those of the monitor the character lives on; a drag takes it to another one.
-  if (moving_ == PlayerScreens::Move::Drag) screens_.Moved(WindowAt(x, y), moving_);
+  // The edges are those of the monitor the character lives on; a drag, or a script or new
+  // animation that puts it wholly on another monitor, takes it there first.
+  screens_.Moved(WindowAt(x, y), moving_);
   const platform::Monitor home = screens_.Home();
   const platform::Rect screen = home.rect;
   const platform::Rect work = home.workArea;
@@ -206,7 +207,6 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
     }
     FireTrigger(4);
   }
-  if (!offScreen && moving_ == PlayerScreens::Move::Place) screens_.Moved(WindowAt(x, y), moving_);
   state_.WindowLeft = x;
   state_.WindowTop = y;
   FireTrigger(11);

@@ -96,6 +96,8 @@ TEST(MonitorsTest, MoveModesStopAtTheEdgesOfTheCharactersMonitor) {
   // The start at 900 is on the left monitor: that is where the character lives.
   EXPECT_EQ(m.Window().left, 900);
   m.h->platform.AdvanceBy(2000);
+  // It walks up to its monitor's right edge and just past it, then starts again.
+  EXPECT_TRUE(m.h->Traced("move x=1030 y=300"));
   EXPECT_TRUE(m.h->Traced("leave-screen"));
   for (const std::string& line : m.h->trace) {
     if (line.find(" move ") == std::string::npos) continue;
