@@ -43,29 +43,58 @@ std::optional<StartSwitch> VariableSwitch(const std::string& argument) {
   return setting;
 }
 
-// "--scale N" or "--scale=N", N a whole number 1..4; how many arguments it took (0: none,
-// another switch). A missing or wrong value makes the request InvalidValue.
-size_t ScaleSwitch(std::span<const std::string> rest, CommandLine& line) {
-  constexpr std::string_view kName = "--scale";
-  const std::string& argument = rest.front();
+// The value of "--name N" or "--name=N" (none when it is missing) and how many arguments the
+// switch took; 0 when `rest` starts with another argument.
+struct SwitchValue {
   std::optional<std::string_view> value;
-  size_t used = 1;
-  if (argument == kName) {
-    if (rest.size() > 1) value = rest[1], used = 2;
-  } else if (argument.starts_with("--scale=")) {
-    value = std::string_view(argument).substr(kName.size() + 1);
-  } else {
-    return 0;
+  size_t used = 0;
+};
+
+SwitchValue ValuedSwitch(std::span<const std::string> rest, std::string_view name) {
+  const std::string& argument = rest.front();
+  if (argument == name) return rest.size() > 1 ? SwitchValue{rest[1], 2} : SwitchValue{std::nullopt, 1};
+  if (argument.size() > name.size() && argument.starts_with(name) && argument[name.size()] == '=') {
+    return SwitchValue{std::string_view(argument).substr(name.size() + 1), 1};
   }
-  const bool valid = value && value->size() == 1 && (*value)[0] >= '0' + kMinScaleOption &&
-                     (*value)[0] <= '0' + kMaxScaleOption;
-  if (valid) {
-    line.scale = (*value)[0] - '0';
-  } else if (line.request == ProgramRequest::Play) {
-    line.request = ProgramRequest::InvalidValue;
-    line.invalidValue = "--scale takes a whole number from 1 to 4";
+  return {};
+}
+
+// A whole number of one or two digits from `low` to `high`.
+std::optional<int> SmallNumber(std::optional<std::string_view> text, int low, int high) {
+  if (!text || text->empty() || text->size() > 2) return std::nullopt;
+  int number = 0;
+  for (const char digit : *text) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    number = number * 10 + (digit - '0');
   }
-  return used;
+  if (number < low || number > high) return std::nullopt;
+  return number;
+}
+
+void RejectValue(CommandLine& line, std::string message) {
+  if (line.request != ProgramRequest::Play) return;
+  line.request = ProgramRequest::InvalidValue;
+  line.invalidValue = std::move(message);
+}
+
+// "--scale N" (1..4) and "--monitor N" (0..kMaxMonitorOption); how many arguments they took (0:
+// another argument). A missing or wrong value makes the request InvalidValue.
+size_t ValuedSwitches(std::span<const std::string> rest, CommandLine& line) {
+  if (const SwitchValue scale = ValuedSwitch(rest, "--scale"); scale.used != 0) {
+    line.scale = SmallNumber(scale.value, kMinScaleOption, kMaxScaleOption);
+    if (!line.scale) RejectValue(line, "--scale takes a whole number from 1 to 4");
+    return scale.used;
+  }
+  if (const SwitchValue monitor = ValuedSwitch(rest, "--monitor"); monitor.used != 0) {
+    line.monitor = SmallNumber(monitor.value, 0, kMaxMonitorOption);
+    if (!line.monitor) RejectValue(line, "--monitor takes a monitor number from 0 to " + std::to_string(kMaxMonitorOption));
+    return monitor.used;
+  }
+  if (rest.front() == "--no-fullscreen-hide") {
+    line.fullScreenHide = false;
+    return 1;
+  }
+  return 0;
 }
 
 // "-h", "--help", "--version" and any other "--" argument; the first one decides.
@@ -102,7 +131,7 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
   CommandLine line;
   for (size_t index = 0; index < arguments.size(); ++index) {
     const std::string& argument = arguments[index];
-    if (const size_t used = ScaleSwitch(arguments.subspan(index), line)) {
+    if (const size_t used = ValuedSwitches(arguments.subspan(index), line)) {
       index += used - 1;
       continue;
     }

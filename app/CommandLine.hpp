@@ -39,11 +39,16 @@ struct CommandLine {
   bool screenSaverPreview = false;           // "-SCRPREVIEW"
   std::vector<StartSwitch> startSwitches;    // "-VS", "-VE", "-VH"
   std::optional<int> scale;                  // "--scale N": display pixels per character pixel
+  std::optional<int> monitor;                // "--monitor N": the monitor that counts as the screen
+  // False with "--no-fullscreen-hide": characters stay on screen over full-screen programs.
+  bool fullScreenHide = true;
 };
 
 // Display scales "--scale" takes.
 constexpr int kMinScaleOption = 1;
 constexpr int kMaxScaleOption = 4;
+// Monitors "--monitor" takes, counted from 0 in the desktop's order (as `xrandr --listmonitors`).
+constexpr int kMaxMonitorOption = 63;
 
 // Parses the arguments after the program name. Arguments starting with "--" are never files.
 CommandLine ParseCommandLine(std::span<const std::string> arguments);

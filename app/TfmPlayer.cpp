@@ -129,6 +129,7 @@ TfmPlayer::Entry& TfmPlayer::NewEntry(int32_t parentHandle, engine::PlayerOption
   entry->handle = UnusedHandle();
   options.executablePath = settings_.executablePath;
   options.offline = settings_.offline;
+  options.fullScreenHide = settings_.fullScreenHide && commandLine_.fullScreenHide;
   options.allowLoopbackTransfers = settings_.allowLoopbackTransfers;
   if (settings_.resourceFolder.empty()) {
     entry->temporary = std::make_unique<package::PrivateTempFolder>(settings_.temporaryFiles);

@@ -69,6 +69,9 @@ class TfmPlayer {
     // Makes and lists those private folders (null: they are made directly in $TMPDIR).
     package::TTemporaryFile* temporaryFiles = nullptr;
     bool offline = false;                 // every internet transfer of every character fails
+    // Characters step aside for full-screen programs (the per-user setting; "--no-fullscreen-hide"
+    // turns it off as well).
+    bool fullScreenHide = true;
     bool allowLoopbackTransfers = false;  // tests only: transfers may reach loopback servers
     SoundOutputFactory soundOutput;       // null: players stay silent
     std::function<void()> terminate;      // ends the program (default: quit the loop with 0)

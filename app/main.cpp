@@ -13,6 +13,7 @@
 
 #include "app/DispatchSoundOutput.hpp"
 #include "app/DisplayScale.hpp"
+#include "app/PlayerSettings.hpp"
 #include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "app/Usage.hpp"
@@ -28,6 +29,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+
 using namespace kpf;
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -113,6 +115,7 @@ int main(int argc, char** argv) {
   formSettings.messageFolder = app::MessageChannel::DefaultFolder();
   formSettings.reportStartFailure = ReportToConsole;
   formSettings.screenSaverMode = saver.PlayerMode();
+  formSettings.fullScreenHide = app::ReadFullScreenHide(settings);
 #ifdef KPF_HAVE_SDL
   formSettings.soundOutput = [&](engine::TFormKPFPlayer&) -> std::unique_ptr<engine::SoundOutput> {
     media::SoundDispatchSettings dispatchSettings;
@@ -135,6 +138,7 @@ int main(int argc, char** argv) {
   stopWatch->SetEnabled(true);
 
   // The engine works in character pixels; the scaling layer draws them `scale` times as large.
+  platform->ChooseScreenMonitor(commandLine.monitor);
   platform::Platform& desktop = hosted ? *hosted : static_cast<platform::Platform&>(*platform);
   const int scale = app::ChooseDisplayScale(commandLine.scale, std::getenv("GDK_SCALE"), platform->XResources());
   std::optional<platform::scaled::ScaledPlatform> scaled;

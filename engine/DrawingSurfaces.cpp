@@ -92,7 +92,10 @@ bool DrawingSurfaces::Show(int x, int y) {
     if (surface->Window && surface->Visible) HideWindow(*surface, current_);
     return false;
   }
-  if (!surface->Window) surface->Window = MakeWindow(current_);
+  if (!surface->Window) {
+    surface->Window = MakeWindow(current_);
+    if (aside_) surface->Window->SetAside(true);
+  }
   surface->Window->Show(surface->Picture, desktop::TColorToRgb(surface->TransparentColour), x, y,
                         surface->ClickScript);
   surface->Visible = true;
@@ -122,6 +125,27 @@ void DrawingSurfaces::HideAll() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     DrawingSurface* surface = slots_[static_cast<size_t>(slot)].get();
     if (surface != nullptr && surface->Window && surface->Visible) HideWindow(*surface, slot);
+  }
+}
+
+void DrawingSurfaces::SetAside(bool aside) {
+  aside_ = aside;
+  for (const auto& surface : slots_) {
+    if (surface != nullptr && surface->Window) surface->Window->SetAside(aside);
+  }
+}
+
+void DrawingSurfaces::MoveWindows(
+    const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    DrawingSurface* surface = slots_[static_cast<size_t>(slot)].get();
+    if (surface == nullptr || !surface->Window || !surface->Visible) continue;
+    platform::NativeWindow& window = surface->Window->Native();
+    const platform::Rect bounds = window.Bounds();
+    const std::optional<platform::Point> to = placed(bounds);
+    if (!to) continue;
+    window.MoveResize(to->x, to->y, bounds.width(), bounds.height());
+    player_.Trace(player_.Line("surface-move").Int("slot", slot).Int("x", to->x).Int("y", to->y));
   }
 }
 

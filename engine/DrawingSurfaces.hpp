@@ -10,6 +10,8 @@
 // loop); a trigger sender naming it is forgotten.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -61,6 +63,11 @@ class DrawingSurfaces {
 
   // The player closes: every window is hidden.
   void HideAll();
+  // The windows step aside for a full-screen program (hidden, their surfaces still shown as
+  // far as the scripts know) or come back.
+  void SetAside(bool aside);
+  // Moves every shown window to where `placed` sends it (none: it stays).
+  void MoveWindows(const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed);
   // The player has closed: every surface is released (windows freed from the event loop).
   void ReleaseAll();
 
@@ -82,6 +89,7 @@ class DrawingSurfaces {
   int32_t nextWindowId_ = 1;
   std::vector<std::unique_ptr<SurfaceWindow>> retired_;
   bool releasePosted_ = false;
+  bool aside_ = false;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -44,10 +44,13 @@ void TCustomKPFPlayer::PlayAnimation(int kind, int subkind, int index) {
   state_.WindowHeight = animation.Height;
   state_.WindowLeft = left_;
   state_.WindowTop = top_;
-  const platform::Rect screen = platform_.ScreenRect();
-  const script::EvaluatedPosition start = evaluation_.EvaluatePosition(animation, screen.width(), screen.height());
-  const int startX = start.x;
-  const int startY = start.y;
+  // Random start positions keep the character on the monitor it lives on; a start in a dead
+  // zone between monitors moves onto the nearest one.
+  const platform::Rect screen = screens_.Home().rect;
+  const script::EvaluatedPosition start = evaluation_.EvaluatePosition(animation, screen);
+  const platform::Point placed = screens_.Placed(WindowAt(start.x, start.y));
+  const int startX = placed.x;
+  const int startY = placed.y;
   Trace(Line("anim-start").Int("index", chosen).Text("name", animation.Name));
   StartAnimation();
   state_.AnimationIndex = chosen;
@@ -148,6 +151,17 @@ void TCustomKPFPlayer::SetPosition(int x, int y) {
   AfterMove(x, y);
 }
 
+void TCustomKPFPlayer::MoveAs(PlayerScreens::Move how, int x, int y) {
+  const PlayerScreens::Move before = moving_;
+  moving_ = how;
+  struct Restore {
+    PlayerScreens::Move& moving;
+    PlayerScreens::Move before;
+    ~Restore() { moving = before; }
+  } restore{moving_, before};
+  SetPosition(x, y);
+}
+
 void TCustomKPFPlayer::AfterMove(int x, int y) {
   // A trigger fired here may move the window again; the nested move only publishes its position.
   if (afterMoveDepth_ > 0) {
@@ -163,14 +177,19 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
   const project::TTaviEvent* animation = CurrentAnimation();
   const int64_t w = animation != nullptr ? animation->Width : 0;
   const int64_t h = animation != nullptr ? animation->Height : 0;
-  const platform::Rect screen = platform_.ScreenRect();
-  const platform::Rect work = platform_.WorkArea();
+  // The edges are those of the monitor the character lives on; a drag, or a script or new
+  // animation that puts it wholly on another monitor, takes it there first.
+  screens_.Moved(WindowAt(x, y), moving_);
+  const platform::Monitor home = screens_.Home();
+  const platform::Rect screen = home.rect;
+  const platform::Rect work = home.workArea;
   if (y + h > work.bottom) FireTrigger(6);
-  if (y <= 0) FireTrigger(7);
-  if (x + w >= screen.width()) FireTrigger(8);
-  if (y + h >= screen.height()) FireTrigger(9);
-  if (x <= 0) FireTrigger(10);
-  if (x + w < 0 || y + h < 0 || x > screen.width() || y > screen.height()) {
+  if (y <= screen.top) FireTrigger(7);
+  if (x + w >= screen.right) FireTrigger(8);
+  if (y + h >= screen.bottom) FireTrigger(9);
+  if (x <= screen.left) FireTrigger(10);
+  const bool offScreen = x + w < screen.left || y + h < screen.top || x > screen.right || y > screen.bottom;
+  if (offScreen) {
     animation = CurrentAnimation();
     if (animation != nullptr && animation->MoveMode >= 1 && animation->MoveMode <= 5) {
       const int32_t target = animation->Param(animation->MoveMode == 5 ? 2 : 1);
@@ -193,6 +212,14 @@ void TCustomKPFPlayer::AfterMove(int x, int y) {
   FireTrigger(11);
 }
 
+platform::Rect TCustomKPFPlayer::WindowAt(int x, int y) {
+  const project::TTaviEvent* animation = CurrentAnimation();
+  const int w = animation != nullptr ? int{animation->Width} : 0;
+  const int h = animation != nullptr ? int{animation->Height} : 0;
+  return platform::Rect{x, y, static_cast<int>(std::min<int64_t>(int64_t{x} + w, platform::kMaxWindowCoordinate)),
+                        static_cast<int>(std::min<int64_t>(int64_t{y} + h, platform::kMaxWindowCoordinate))};
+}
+
 // ---- Housekeeping ------------------------------------------------------------------------------
 
 std::optional<platform::DesktopWindow> TCustomKPFPlayer::FindAttachWindow() {
@@ -200,7 +227,8 @@ std::optional<platform::DesktopWindow> TCustomKPFPlayer::FindAttachWindow() {
     if (script::CountsAsActiveWindow(window)) return window;
   }
   const auto taskbar = platform_.TaskbarRect();
-  if (taskbar && taskbar->left == 0 && taskbar->right == platform_.ScreenRect().width()) {
+  const platform::Rect screen = platform_.ScreenRect();
+  if (taskbar && taskbar->left == screen.left && taskbar->right == screen.right) {
     platform::DesktopWindow window;
     window.title = "Shell_TrayWnd";
     window.rect = *taskbar;
@@ -230,8 +258,38 @@ void TCustomKPFPlayer::AttachCheck(const project::TTaviEvent& animation) {
   }
 }
 
+bool TCustomKPFPlayer::FullScreenProgramCovers() {
+  const std::optional<platform::DesktopWindow> active = platform_.ForegroundWindow();
+  if (!active || !active->fullScreen || dialogs_.FullScreenShown()) return false;
+  // A window manager that knows of one monitor only spreads the program over all of them.
+  return platform::Area(platform::Intersection(active->rect, screens_.Home().rect)) > 0;
+}
+
+void TCustomKPFPlayer::StepAside(bool aside) {
+  steppedAside_ = aside;
+  Trace(Line(aside ? "fullscreen-aside" : "fullscreen-back"));
+  SetWindowAside(aside);
+  surfaces_.SetAside(aside);
+  if (!aside) return;
+  // A bubble would hang over the program; it is not brought back.
+  hintCountdown_ = -1;
+  if (desktop_ != nullptr) desktop_->CloseHint();
+  StopSounds();
+}
+
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
+  // A character whose monitor went away moves onto the primary, and so do its surfaces and
+  // dialogs that were on it.
+  if (const std::optional<platform::Point> moved = screens_.HomeLost(WindowAt(left_, top_))) {
+    Trace(Line("monitor-lost").Int("x", moved->x).Int("y", moved->y));
+    SetPosition(moved->x, moved->y);
+  }
+  if (screens_.LayoutChanged()) {
+    const auto rescued = [this](const platform::Rect& window) { return screens_.Rescued(window); };
+    surfaces_.MoveWindows(rescued);
+    dialogs_.MoveWindows(rescued);
+  }
   if (hintCountdown_ >= 0 && --hintCountdown_ < 0) {
     Trace(Line("hint-close"));
     if (desktop_ != nullptr) desktop_->CloseHint();
@@ -245,6 +303,10 @@ void TCustomKPFPlayer::HousekeepingTick() {
     }
   } else if (animation != nullptr && animation->MoveMode == 7) {
     AttachCheck(*animation);
+  }
+  if (options_.fullScreenHide && !screenSaver_.Active()) {
+    const bool covered = FullScreenProgramCovers();
+    if (covered != steppedAside_) StepAside(covered);
   }
   if (++tickCount_ >= 10) {
     tickCount_ = 0;

@@ -206,6 +206,8 @@ void TCustomKPFPlayer::MenuItemClick(int32_t tag) {
 void TCustomKPFPlayer::ShowSpeechHint(const std::string& text, int x, int y, int ticks) {
   PrepareHint();
   Trace(Line("hint").Text("text", text).Int("x", x).Int("y", y).Int("ticks", ticks));
+  // Not over a full-screen program the character stepped aside for.
+  if (steppedAside_) return;
   if (desktop_ != nullptr) desktop_->ShowHint(text, x, y);
   hintCountdown_ = ticks;
 }

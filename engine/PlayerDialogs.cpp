@@ -155,6 +155,23 @@ int PlayerDialogs::VisibleCount() const {
   return count;
 }
 
+bool PlayerDialogs::FullScreenShown() const {
+  for (const auto& form : forms_) {
+    const dialogs::TMyForm* object = form->DialogObject();
+    if (form->Window && form->Window->Visible() && object != nullptr && object->FullScreen) return true;
+  }
+  return false;
+}
+
+void PlayerDialogs::MoveWindows(
+    const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed) {
+  for (const auto& form : forms_) {
+    if (!form->Window || !form->Window->Visible()) continue;
+    platform::DialogWindow& window = form->Window->Window();
+    if (const std::optional<platform::Point> to = placed(window.Bounds())) window.MoveTo(to->x, to->y);
+  }
+}
+
 int PlayerDialogs::RequestCloseVisible() {
   int count = 0;
   for (const auto& form : forms_) {

@@ -56,6 +56,10 @@ class PlayerDialogs : public dialogs::DialogServices {
   bool SetPicture(std::string_view name, int code, std::span<const uint8_t> bytes) const;
 
   int VisibleCount() const;
+  // Whether a visible dialog fills the screen (its dialog object's FullScreen).
+  bool FullScreenShown() const;
+  // Moves every visible dialog to where `placed` sends it (none: it stays).
+  void MoveWindows(const std::function<std::optional<platform::Point>(const platform::Rect&)>& placed);
   // The "Close" command: every visible dialog is asked to close from the loop; the count.
   int RequestCloseVisible();
   // Closing the player: every dialog closes (its own close rules apply).

@@ -39,7 +39,8 @@ void TCustomKPFPlayer::MouseMove(bool leftHeld, bool rightHeld, int screenX, int
       FireTrigger(12);
       PlayAnimation(4, 0, -1);
     }
-    SetPosition(OffsetPosition(screenX, -int64_t{grabX_}), OffsetPosition(screenY, -int64_t{grabY_}));
+    MoveAs(PlayerScreens::Move::Drag, OffsetPosition(screenX, -int64_t{grabX_}),
+           OffsetPosition(screenY, -int64_t{grabY_}));
     dragging_ = true;
   }
   state_.MouseButtons = static_cast<uint8_t>((leftHeld ? 1 : 0) | (rightHeld ? 2 : 0));
@@ -50,6 +51,9 @@ void TCustomKPFPlayer::MouseUp(platform::MouseButton button) {
   if (button == platform::MouseButton::Left) state_.MouseButtons &= ~1;
   if (button == platform::MouseButton::Right) state_.MouseButtons &= ~2;
   if (dragging_) {
+    // A character dropped where no monitor shows it goes onto the nearest one.
+    const platform::Point shown = screens_.Placed(WindowAt(left_, top_));
+    if (shown.x != left_ || shown.y != top_) MoveAs(PlayerScreens::Move::Drag, shown.x, shown.y);
     Trace(Line("drop"));
     FireTrigger(13);
     PlayAnimation(5, 0, -1);

@@ -39,10 +39,19 @@ void SurfaceWindow::Show(const render::Canvas& picture, uint32_t transparentRgb,
   }
   clickScript_ = clickScript;
   window_->SetCursor(clickScript != -1 ? platform::kHandCursor : 0);
-  window_->SetVisible(true);
+  shown_ = true;
+  window_->SetVisible(!aside_);
 }
 
-void SurfaceWindow::Hide() { window_->SetVisible(false); }
+void SurfaceWindow::Hide() {
+  shown_ = false;
+  window_->SetVisible(false);
+}
+
+void SurfaceWindow::SetAside(bool aside) {
+  aside_ = aside;
+  window_->SetVisible(shown_ && !aside_);
+}
 
 void SurfaceWindow::MouseDown(platform::MouseButton button, int, int) {
   ++eventDepth_;

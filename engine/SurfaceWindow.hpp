@@ -33,6 +33,8 @@ class SurfaceWindow : public platform::WindowInput {
   // `transparentRgb` (0x00RRGGBB), sets the click script (-1: none) and makes it visible.
   void Show(const render::Canvas& picture, uint32_t transparentRgb, int x, int y, int32_t clickScript);
   void Hide();
+  // While aside the window stays hidden; shown again it is visible if it was shown.
+  void SetAside(bool aside);
   // From now on the window ignores input (it waits to be freed). `unwound` is called when an
   // event of the window that was running meanwhile has returned.
   void Detach(std::function<void()> unwound) {
@@ -57,6 +59,8 @@ class SurfaceWindow : public platform::WindowInput {
   int32_t id_;
   Handlers handlers_;
   int32_t clickScript_ = -1;
+  bool shown_ = false;
+  bool aside_ = false;
   int eventDepth_ = 0;
   std::function<void()> unwound_;
 };

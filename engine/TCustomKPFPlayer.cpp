@@ -321,7 +321,7 @@ void TCustomKPFPlayer::AnimationEnded(int eventIndex) {
 void TCustomKPFPlayer::StopSounds() { sound_->StopSounds(); }
 
 void TCustomKPFPlayer::PlaySoundNamed(const std::string& name, int mode) {
-  if (muted_) return;
+  if (muted_ || steppedAside_) return;
   int32_t found = -1;
   for (size_t i = 0; i < Model.Sounds.size(); ++i) {
     if (project::SameText(Model.Sounds[i].Name, name)) found = static_cast<int32_t>(i);
@@ -338,7 +338,7 @@ void TCustomKPFPlayer::PauseOtherTimers(bool allTimers) {
 // ---- Frames --------------------------------------------------------------------------------------
 
 void TCustomKPFPlayer::PlayFrameSounds(const project::TTaviFrame& frame, int frameIndex) {
-  if (muted_ || frame.Sounds.empty()) return;
+  if (muted_ || steppedAside_ || frame.Sounds.empty()) return;
   if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= soundCounters_.size()) return;
   auto& counters = soundCounters_[static_cast<size_t>(frameIndex)];
   counters.resize(frame.Sounds.size(), 0);
@@ -356,7 +356,7 @@ void TCustomKPFPlayer::PlayFrameSounds(const project::TTaviFrame& frame, int fra
 
 void TCustomKPFPlayer::ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) {
   const uint64_t generation = generation_;
-  if (x != left_ || y != top_) SetPosition(x, y);
+  if (x != left_ || y != top_) MoveAs(PlayerScreens::Move::Step, x, y);
   if (generation == generation_) DrawFrame(left_, top_, variant, frame);
 }
 

@@ -20,6 +20,7 @@
 #include "engine/PlayerDialogs.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
+#include "engine/PlayerScreens.hpp"
 #include "engine/ScreenSaverRole.hpp"
 #include "engine/ScriptArrays.hpp"
 #include "engine/SavedVariables.hpp"
@@ -90,6 +91,9 @@ struct PlayerOptions {
   // of its package or project file, or "-KPFPATH" ("" = the current folder).
   std::string characterFolder = {};
   bool preview = false;        // project came from a project file, not the own package
+  // The character steps aside (windows hidden, sounds muted) while a full-screen program is the
+  // active window on its monitor.
+  bool fullScreenHide = true;
   std::optional<ScreenSaverMode> screenSaver;  // none: the ordinary role
   // The file whose package the player plays (its own executable or a character file named on
   // the command line): the file a player copy is made from. Empty for project files and streams.
@@ -153,6 +157,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void StartAnimation() override;
   void SetPosition(int x, int y);
   void HousekeepingTick();
+  // True while the character's windows are hidden and its sounds muted for a full-screen program.
+  bool SteppedAside() const { return steppedAside_; }
 
   // Triggers and scripts.
   void FireScript(int32_t scriptId, const TriggerContext& context);
@@ -282,6 +288,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   virtual bool GetFormStyle() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool IsVisible() const = 0;
+  // Hides the character window for a full-screen program, or brings it back as it was.
+  virtual void SetWindowAside(bool aside) { (void)aside; }
   virtual void RepaintWindow() = 0;
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
@@ -316,6 +324,8 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void ShowFrame(int x, int y, const project::TTaviFrame& frame, int variant) override;
   void FrameShown(const project::TTaviFrame& frame, int index, int x, int y) override;
   void AfterMove(int x, int y);
+  // The rectangle of the character window at that corner, with the current animation's size.
+  platform::Rect WindowAt(int x, int y);
   void PauseOtherTimers(bool allTimers) override;
   void StopSoundPlayers() override { StopSounds(); }
   void SetLeftTop(int x, int y) { left_ = x; top_ = y; }
@@ -325,6 +335,10 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void AnimationEnded(int eventIndex);
   void PlayAnimationByNameAt(const std::string& name, int depth);
   void AttachCheck(const project::TTaviEvent& animation);
+  // Whether the active window is a full-screen program on the character's monitor (and not the
+  // character's own full-screen dialog).
+  bool FullScreenProgramCovers();
+  void StepAside(bool aside);
   std::optional<platform::DesktopWindow> FindAttachWindow();
   void RetryCloseRequest();
   void Unwound() override;
@@ -360,7 +374,13 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   std::deque<std::string> queue_;
   std::unique_ptr<platform::Timer> housekeeping_;
   TriggerContext context_;
+  PlayerScreens screens_{platform_};
+  // How the move being made came about (what the character's monitor follows).
+  PlayerScreens::Move moving_ = PlayerScreens::Move::Place;
+  // Makes SetPosition(x, y) a move of that kind.
+  void MoveAs(PlayerScreens::Move how, int x, int y);
 
+  bool steppedAside_ = false;
   bool initialised_ = false;
   bool visibilityApplied_ = false;
   bool stopFlag_ = false;

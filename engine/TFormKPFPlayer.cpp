@@ -55,9 +55,27 @@ void TFormKPFPlayer::SetFormStyle(bool stayOnTop) { window_->SetTopmost(stayOnTo
 
 bool TFormKPFPlayer::GetFormStyle() const { return window_->Topmost(); }
 
-void TFormKPFPlayer::SetVisible(bool visible) { window_->SetVisible(visible); }
+void TFormKPFPlayer::SetVisible(bool visible) {
+  if (asideVisible_) {
+    asideVisible_ = visible;
+    return;
+  }
+  window_->SetVisible(visible);
+}
 
-bool TFormKPFPlayer::IsVisible() const { return window_->Visible(); }
+void TFormKPFPlayer::SetWindowAside(bool aside) {
+  if (aside == asideVisible_.has_value()) return;
+  if (aside) {
+    asideVisible_ = window_->Visible();
+    window_->SetVisible(false);
+  } else {
+    const bool visible = *asideVisible_;
+    asideVisible_.reset();
+    window_->SetVisible(visible);
+  }
+}
+
+bool TFormKPFPlayer::IsVisible() const { return asideVisible_ ? *asideVisible_ : window_->Visible(); }
 
 void TFormKPFPlayer::BeginUpdate() {
   ++updateLock_;

@@ -30,7 +30,9 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void SetFormStyle(bool stayOnTop) override;
   bool GetFormStyle() const override;
   void SetVisible(bool visible) override;
+  // What the scripts asked for: true while the window is hidden only for a full-screen program.
   bool IsVisible() const override;
+  void SetWindowAside(bool aside) override;
   void RepaintWindow() override {}
   void BeginUpdate() override;
   void EndUpdate() override;
@@ -69,6 +71,8 @@ class TFormKPFPlayer : public TCustomKPFPlayer, public platform::WindowInput {
   void ApplyBounds();
 
   std::unique_ptr<platform::NativeWindow> window_;
+  // Set while the window steps aside for a full-screen program: whether it was to be visible.
+  std::optional<bool> asideVisible_;
   render::CharacterWindow character_;
   bool popupAttached_ = false;
   // The player's own lock keeps Left/Top at their old values until it returns to 0; the

@@ -14,6 +14,7 @@
 #include "platform/EventLoop.hpp"
 #include "platform/HintWindow.hpp"
 #include "platform/MessageDialog.hpp"
+#include "platform/MonitorLayout.hpp"
 #include "platform/NativeWindow.hpp"
 #include "platform/PopupMenu.hpp"
 #include "platform/ScreenSaverServices.hpp"
@@ -32,7 +33,8 @@ class Platform {
   virtual std::unique_ptr<Timer> CreateTimer() = 0;
   virtual LocalTime Now() = 0;
 
-  // Desktop queries.
+  // Desktop queries. The screen, its work area and the taskbar are those of the primary monitor
+  // (see Monitors).
   virtual Rect ScreenRect() = 0;
   virtual Rect WorkArea() = 0;
   virtual Point Pointer() = 0;
@@ -40,9 +42,26 @@ class Platform {
   virtual void WarpPointer(Point to) = 0;
   // Top-level windows from the foreground (active) one downwards in stacking order.
   virtual std::vector<DesktopWindow> WindowsFromForeground() = 0;
+  // The active window alone (the first of WindowsFromForeground when it is active), cheaper to
+  // ask for on every housekeeping tick; none when no window is active. A backend may leave its
+  // title and show state out.
+  virtual std::optional<DesktopWindow> ForegroundWindow() {
+    std::vector<DesktopWindow> windows = WindowsFromForeground();
+    if (windows.empty() || !windows.front().active) return std::nullopt;
+    return std::move(windows.front());
+  }
   // The panel/taskbar window, when the desktop has one.
   virtual std::optional<Rect> TaskbarRect() = 0;
   virtual bool HasWaveOut() = 0;
+
+  // Monitors. Every monitor of the desktop, never none; its primary is ScreenRect's. A desktop
+  // that knows of one screen only has that one monitor.
+  virtual MonitorLayout Monitors() { return SingleMonitor(ScreenRect(), WorkArea()); }
+  // Told from the event loop after monitors came, went or changed; one handler, null: none.
+  virtual void SetOnMonitorsChanged(std::function<void()> handler) { (void)handler; }
+  // Monitor `index` (in the order of Monitors) counts as the screen while it exists; none: the
+  // desktop's own primary monitor.
+  virtual void ChooseScreenMonitor(std::optional<int> index) { (void)index; }
 
   // Windows.
   virtual std::unique_ptr<NativeWindow> CreateWindow() = 0;

@@ -51,6 +51,10 @@ struct DesktopWindow {
   bool visible = true;
   ShowState showState = ShowState::Normal;
   Rect rect;
+  // The window covers its monitor as a full-screen program does (a video, a game).
+  bool fullScreen = false;
+  // The window has the keyboard focus of the desktop.
+  bool active = false;
 };
 
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };

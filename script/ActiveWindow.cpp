@@ -30,13 +30,13 @@ ActiveWindowInfo FindActiveWindow(const std::vector<platform::DesktopWindow>& wi
     any = true;
     break;
   }
-  if (!any && taskbar && taskbar->left == 0 && taskbar->right == screen.width()) {
+  if (!any && taskbar && taskbar->left == screen.left && taskbar->right == screen.right) {
     found = {0, *taskbar};
     any = true;
   }
   if (!any || found.Rect.left == kMinimisedWindowLeft) return {};
   if (found.Rect.top < 1)
-    found.Rect = {workArea.left, workArea.bottom, workArea.right, screen.height()};
+    found.Rect = {workArea.left, workArea.bottom, workArea.right, screen.bottom};
   return found;
 }
 

@@ -84,10 +84,14 @@ VariantValue SystemValues::ReadSystemValue(int sysIndex, const project::TTaviVar
     case 42: return State.ProxyUserName;
     case 43: return State.ProxyPassword;
     case 47: case 48: case 49: case 50: return ReadTaskbarValue(sysIndex);
-    case 51:
-      return RandomBelow(random_, int64_t{platform_.ScreenRect().width()} - State.WindowWidth);
-    case 52:
-      return RandomBelow(random_, int64_t{platform_.ScreenRect().height()} - State.WindowHeight);
+    case 51: {
+      const platform::Rect screen = platform_.ScreenRect();
+      return screen.left + RandomBelow(random_, int64_t{screen.width()} - State.WindowWidth);
+    }
+    case 52: {
+      const platform::Rect screen = platform_.ScreenRect();
+      return screen.top + RandomBelow(random_, int64_t{screen.height()} - State.WindowHeight);
+    }
     default:
       // A code without a row reads as the empty value of the variable's type.
       return variable.IsText() ? VariantValue(std::string()) : VariantValue(int32_t{0});

@@ -79,21 +79,21 @@ bool TextEvaluator::EvaluateCondition(std::string_view text) {
   }
 }
 
-std::string TextEvaluator::WithRandomPlacement(std::string_view text, int64_t widthRoom,
-                                               int64_t heightRoom) {
-  const std::string x = std::to_string(RandomBelow(Random, widthRoom));
+std::string TextEvaluator::WithRandomPlacement(std::string_view text, const platform::Rect& screen,
+                                               int64_t widthRoom, int64_t heightRoom) {
+  const std::string x = std::to_string(screen.left + RandomBelow(Random, widthRoom));
   std::string placed = ReplacedIgnoringCase(text, "<%RANDOM_SCREEN_WIDTH%>", x);
-  const std::string y = std::to_string(RandomBelow(Random, heightRoom));
+  const std::string y = std::to_string(screen.top + RandomBelow(Random, heightRoom));
   return ReplacedIgnoringCase(placed, "<%RANDOM_SCREEN_HEIGHT%>", y);
 }
 
 EvaluatedPosition TextEvaluator::EvaluatePosition(const project::TTaviEvent& animation,
-                                                  int32_t screenWidth, int32_t screenHeight) {
-  const int64_t widthRoom = int64_t{screenWidth} - animation.Width;
-  const int64_t heightRoom = int64_t{screenHeight} - animation.Height;
+                                                  const platform::Rect& screen) {
+  const int64_t widthRoom = int64_t{screen.width()} - animation.Width;
+  const int64_t heightRoom = int64_t{screen.height()} - animation.Height;
   EvaluatedPosition position;
-  position.x = EvaluateInteger(WithRandomPlacement(animation.PosX, widthRoom, heightRoom));
-  position.y = EvaluateInteger(WithRandomPlacement(animation.PosY, widthRoom, heightRoom));
+  position.x = EvaluateInteger(WithRandomPlacement(animation.PosX, screen, widthRoom, heightRoom));
+  position.y = EvaluateInteger(WithRandomPlacement(animation.PosY, screen, widthRoom, heightRoom));
   return position;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Types.hpp"
 #include "project/ProjectRecords.hpp"
 #include "project/TTaviVariable.hpp"
 #include "script/PathMacros.hpp"
@@ -43,9 +44,8 @@ class TextEvaluator {
   bool EvaluateCondition(std::string_view text);
   // The start position of an animation: in PosX / PosY, "<%RANDOM_SCREEN_WIDTH%>" and
   // "<%RANDOM_SCREEN_HEIGHT%>" stand for random numbers that keep the animation (by its own size)
-  // on the screen; four numbers are drawn, one per replacement step.
-  EvaluatedPosition EvaluatePosition(const project::TTaviEvent& animation, int32_t screenWidth,
-                                     int32_t screenHeight);
+  // on `screen` (in desktop pixels); four numbers are drawn, one per replacement step.
+  EvaluatedPosition EvaluatePosition(const project::TTaviEvent& animation, const platform::Rect& screen);
   std::string ExpandPathMacros(std::string_view text) const;
   std::string ResolveFileName(std::string_view name) const;
 
@@ -53,7 +53,8 @@ class TextEvaluator {
   int32_t IntegerOfExpression(std::string_view expression);
 
  private:
-  std::string WithRandomPlacement(std::string_view text, int64_t widthRoom, int64_t heightRoom);
+  std::string WithRandomPlacement(std::string_view text, const platform::Rect& screen, int64_t widthRoom,
+                                  int64_t heightRoom);
 
   const std::vector<project::TTaviVariable>& variables_;
   VariableSubstituter substituter_;

@@ -34,6 +34,7 @@ GtkPlatform::GtkPlatform(TimerFactory timerFactory) : timerFactory_(std::move(ti
   if (display == nullptr || !GDK_IS_X11_DISPLAY(display)) throw std::runtime_error("The display is not an X11 display");
   loop_ = std::make_unique<GtkEventLoop>();
   desktop_ = std::make_unique<X11Desktop>(GDK_DISPLAY_XDISPLAY(display));
+  monitors_ = std::make_unique<X11Monitors>(GDK_DISPLAY_XDISPLAY(display), *desktop_);
   screenSaver_ = std::make_unique<GtkScreenSaver>(GDK_DISPLAY_XDISPLAY(display), *loop_);
   application_ = std::make_unique<GtkApplicationWindows>(*loop_);
 }

@@ -12,6 +12,7 @@
 #include "platform/gtk/GtkEventLoop.hpp"
 #include "platform/gtk/GtkScreenSaver.hpp"
 #include "platform/gtk/X11Desktop.hpp"
+#include "platform/gtk/X11Monitors.hpp"
 
 namespace kpf::platform::gtk {
 
@@ -32,13 +33,20 @@ class GtkPlatform : public platform::Platform {
   std::unique_ptr<Timer> CreateTimer() override;
   LocalTime Now() override;
 
-  Rect ScreenRect() override { return desktop_->ScreenRect(); }
-  Rect WorkArea() override { return desktop_->WorkArea(); }
+  // The primary monitor's (X11Monitors): with several monitors its work area is what the docks'
+  // struts leave of it, with one the window manager's _NET_WORKAREA.
+  Rect ScreenRect() override { return monitors_->Layout().Primary().rect; }
+  Rect WorkArea() override { return monitors_->Layout().Primary().workArea; }
   Point Pointer() override { return desktop_->Pointer(); }
   // gdk_device_warp of the seat's pointer (positions clamped to what X can carry).
   void WarpPointer(Point to) override;
   std::vector<DesktopWindow> WindowsFromForeground() override { return desktop_->WindowsFromForeground(); }
-  std::optional<Rect> TaskbarRect() override { return desktop_->TaskbarRect(); }
+  std::optional<DesktopWindow> ForegroundWindow() override { return desktop_->ForegroundWindow(); }
+  // The first dock on the primary monitor.
+  std::optional<Rect> TaskbarRect() override { return desktop_->TaskbarRect(ScreenRect()); }
+  MonitorLayout Monitors() override { return monitors_->Layout(); }
+  void SetOnMonitorsChanged(std::function<void()> handler) override { monitors_->SetOnChanged(std::move(handler)); }
+  void ChooseScreenMonitor(std::optional<int> index) override { monitors_->Choose(index); }
   // True with a PulseAudio/PipeWire server or an ALSA playback device (see SoundOutputProbe).
   bool HasWaveOut() override;
 
@@ -83,6 +91,7 @@ class GtkPlatform : public platform::Platform {
   TimerFactory timerFactory_;
   std::unique_ptr<GtkEventLoop> loop_;
   std::unique_ptr<X11Desktop> desktop_;
+  std::unique_ptr<X11Monitors> monitors_;
   std::unique_ptr<GtkScreenSaver> screenSaver_;
   std::unique_ptr<GtkApplicationWindows> application_;
 };

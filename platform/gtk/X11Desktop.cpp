@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "platform/MonitorLayout.hpp"
 #include "platform/gtk/X11ErrorTrap.hpp"
 
 namespace kpf::platform::gtk {
@@ -123,7 +124,8 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
   std::vector<Window> stack = StackBottomUp();
   std::reverse(stack.begin(), stack.end());
   auto first = stack.begin();
-  if (const auto active = ActiveWindow()) {
+  const std::optional<Window> active = ActiveWindow();
+  if (active) {
     const auto found = std::find(stack.begin(), stack.end(), *active);
     if (found != stack.end()) first = found;
     // The active window belongs to another client and may have gone: then there is no active
@@ -134,14 +136,52 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
   }
   std::vector<DesktopWindow> windows;
   for (auto it = first; it != stack.end(); ++it) windows.push_back(Describe(*it));
+  if (active && !windows.empty() && windows.front().id == *active) windows.front().active = true;
   return windows;
 }
 
-std::optional<Rect> X11Desktop::TaskbarRect() const {
+std::optional<DesktopWindow> X11Desktop::ForegroundWindow() const {
+  const std::optional<Window> active = ActiveWindow();
+  if (!active) return std::nullopt;
+  // Asked on every housekeeping tick: only what the full-screen rule reads (no title).
+  DesktopWindow described;
+  described.id = *active;
+  described.active = true;
+  {
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, *active, &attributes) == 0) return std::nullopt;
+    described.visible = attributes.map_state == IsViewable;
+    described.rect = RootRect(*active, attributes.width, attributes.height).value_or(Rect{});
+  }
+  described.fullScreen = HasAtom(*active, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN");
+  return described;
+}
+
+std::optional<Rect> X11Desktop::TaskbarRect(const Rect& monitor) const {
   for (const Window window : StackBottomUp()) {
-    if (HasAtom(window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK")) return RootRect(window);
+    if (!HasAtom(window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK")) continue;
+    const std::optional<Rect> rect = RootRect(window);
+    if (rect && Area(Intersection(*rect, monitor)) > 0) return rect;
   }
   return std::nullopt;
+}
+
+std::vector<DockStrut> X11Desktop::Struts() const {
+  std::vector<DockStrut> struts;
+  const Rect screen = ScreenRect();
+  for (const Window window : StackBottomUp()) {
+    const auto partial = CardinalList(window, "_NET_WM_STRUT_PARTIAL", XA_CARDINAL);
+    const auto at = [&partial](size_t i) { return static_cast<int>(std::min<unsigned long>(partial[i], 32767)); };
+    if (partial.size() >= 12) {
+      struts.push_back(DockStrut{at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8), at(9), at(10), at(11)});
+      continue;
+    }
+    const auto full = CardinalList(window, "_NET_WM_STRUT", XA_CARDINAL);
+    const auto edge = [&full](size_t i) { return static_cast<int>(std::min<unsigned long>(full[i], 32767)); };
+    if (full.size() >= 4) struts.push_back(FullLengthStrut(edge(0), edge(1), edge(2), edge(3), screen));
+  }
+  return struts;
 }
 
 bool X11Desktop::HasAtom(Window window, const char* property, const char* value) const {
@@ -218,6 +258,7 @@ DesktopWindow X11Desktop::Describe(Window window) const {
   const bool maximised = ListHasAtom(netState, "_NET_WM_STATE_MAXIMIZED_VERT") &&
                          ListHasAtom(netState, "_NET_WM_STATE_MAXIMIZED_HORZ");
   described.showState = minimised ? ShowState::Minimised : maximised ? ShowState::Maximised : ShowState::Normal;
+  described.fullScreen = ListHasAtom(netState, "_NET_WM_STATE_FULLSCREEN");
   ErrorTrap trap(display_);
   XWindowAttributes attributes{};
   const bool known = XGetWindowAttributes(display_, window, &attributes) != 0;

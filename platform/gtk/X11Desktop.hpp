@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StrutWorkArea.hpp"
 #include "platform/Types.hpp"
 
 typedef struct _XDisplay Display;
@@ -25,8 +26,14 @@ class X11Desktop {
   Point Pointer() const;
   // From the active window down in stacking order (all windows from the top when none is active).
   std::vector<DesktopWindow> WindowsFromForeground() const;
-  // The first window of type _NET_WM_WINDOW_TYPE_DOCK.
-  std::optional<Rect> TaskbarRect() const;
+  // The active window (_NET_ACTIVE_WINDOW, else the focus): its rectangle, visibility and
+  // full-screen state (not its title or show state, to keep the frequent question cheap).
+  std::optional<DesktopWindow> ForegroundWindow() const;
+  // The first window of type _NET_WM_WINDOW_TYPE_DOCK that lies on `monitor`.
+  std::optional<Rect> TaskbarRect(const Rect& monitor) const;
+  // The room the top-level windows keep free at the screen's edges (_NET_WM_STRUT_PARTIAL, or
+  // the older _NET_WM_STRUT).
+  std::vector<DockStrut> Struts() const;
 
  private:
   using Window = unsigned long;

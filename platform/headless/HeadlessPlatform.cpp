@@ -147,6 +147,20 @@ void HeadlessPlatform::SetApplicationMinimised(bool minimised) {
   });
 }
 
+platform::MonitorLayout HeadlessPlatform::Monitors() {
+  if (!monitors_ || monitors_->monitors.empty()) return platform::SingleMonitor(screen_, workArea_.value_or(screen_));
+  platform::MonitorLayout layout = *monitors_;
+  if (layout.primary >= layout.monitors.size()) layout.primary = 0;
+  return platform::WithChosenPrimary(std::move(layout), chosenMonitor_);
+}
+
+void HeadlessPlatform::SetMonitors(std::optional<platform::MonitorLayout> layout) {
+  monitors_ = std::move(layout);
+  loop_.Post([this] {
+    if (onMonitorsChanged_) onMonitorsChanged_();
+  });
+}
+
 std::unique_ptr<platform::PopupMenu> HeadlessPlatform::CreatePopupMenu() {
   return std::make_unique<HeadlessPopupMenu>(desktop_);
 }

@@ -50,8 +50,8 @@ class HeadlessPlatform : public platform::Platform {
   std::unique_ptr<platform::Timer> CreateTimer() override { return loop_.CreateTimer(); }
   // The start time plus the virtual clock; dayOfWeek is computed from the date.
   platform::LocalTime Now() override;
-  platform::Rect ScreenRect() override { return screen_; }
-  platform::Rect WorkArea() override { return workArea_.value_or(screen_); }
+  platform::Rect ScreenRect() override { return Monitors().Primary().rect; }
+  platform::Rect WorkArea() override { return Monitors().Primary().workArea; }
   platform::Point Pointer() override { return pointer_; }
   void WarpPointer(platform::Point to) override {
     pointer_ = to;
@@ -60,6 +60,9 @@ class HeadlessPlatform : public platform::Platform {
   std::vector<platform::DesktopWindow> WindowsFromForeground() override { return desktopWindows_; }
   std::optional<platform::Rect> TaskbarRect() override { return taskbar_; }
   bool HasWaveOut() override { return hasWaveOut_; }
+  platform::MonitorLayout Monitors() override;
+  void SetOnMonitorsChanged(std::function<void()> handler) override { onMonitorsChanged_ = std::move(handler); }
+  void ChooseScreenMonitor(std::optional<int> index) override { chosenMonitor_ = index; }
   std::unique_ptr<platform::NativeWindow> CreateWindow() override;
   std::unique_ptr<platform::DialogWindow> CreateDialogWindow() override;
   platform::MessageBoxResult MessageBox(const std::string& text, const std::string& caption,
@@ -93,6 +96,11 @@ class HeadlessPlatform : public platform::Platform {
   void SetPointer(const platform::Point& point) { pointer_ = point; }
   void SetWindowsFromForeground(std::vector<platform::DesktopWindow> windows) { desktopWindows_ = std::move(windows); }
   void SetTaskbarRect(std::optional<platform::Rect> rect) { taskbar_ = rect; }
+  // Several monitors (the screen rectangle and work area are then the primary's); none: the one
+  // monitor of SetScreenRect and SetWorkArea. The change is reported to the handler of
+  // SetOnMonitorsChanged from the loop, as a hot-plug event would be.
+  void SetMonitors(std::optional<platform::MonitorLayout> layout);
+  std::optional<int> ChosenMonitor() const { return chosenMonitor_; }
   void SetHasWaveOut(bool present) { hasWaveOut_ = present; }
   void SetPerPixelAlpha(bool supported) { screenState_->perPixelAlpha = supported; }
   // Local time at virtual time 0 (its dayOfWeek is ignored).
@@ -168,6 +176,9 @@ class HeadlessPlatform : public platform::Platform {
   platform::Point pointer_;
   std::vector<platform::DesktopWindow> desktopWindows_;
   std::optional<platform::Rect> taskbar_;
+  std::optional<platform::MonitorLayout> monitors_;
+  std::optional<int> chosenMonitor_;
+  std::function<void()> onMonitorsChanged_;
   bool hasWaveOut_ = true;
   platform::LocalTime startTime_{2000, 1, 1, 0, 0, 0, 7};
   std::deque<Answer> answers_;

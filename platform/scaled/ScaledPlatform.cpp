@@ -16,6 +16,21 @@ std::vector<DesktopWindow> ScaledPlatform::WindowsFromForeground() {
   return windows;
 }
 
+MonitorLayout ScaledPlatform::Monitors() {
+  MonitorLayout layout = inner_.Monitors();
+  for (Monitor& monitor : layout.monitors) {
+    monitor.rect = scale_.Down(monitor.rect);
+    monitor.workArea = scale_.Down(monitor.workArea);
+  }
+  return layout;
+}
+
+std::optional<DesktopWindow> ScaledPlatform::ForegroundWindow() {
+  std::optional<DesktopWindow> window = inner_.ForegroundWindow();
+  if (window) window->rect = scale_.Down(window->rect);
+  return window;
+}
+
 std::optional<Rect> ScaledPlatform::TaskbarRect() {
   const std::optional<Rect> taskbar = inner_.TaskbarRect();
   if (!taskbar) return std::nullopt;

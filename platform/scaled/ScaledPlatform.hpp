@@ -33,8 +33,12 @@ class ScaledPlatform : public Platform {
   Point Pointer() override { return scale_.Down(inner_.Pointer()); }
   void WarpPointer(Point to) override { inner_.WarpPointer(scale_.Up(to)); }
   std::vector<DesktopWindow> WindowsFromForeground() override;
+  std::optional<DesktopWindow> ForegroundWindow() override;
   std::optional<Rect> TaskbarRect() override;
   bool HasWaveOut() override { return inner_.HasWaveOut(); }
+  MonitorLayout Monitors() override;
+  void SetOnMonitorsChanged(std::function<void()> handler) override { inner_.SetOnMonitorsChanged(std::move(handler)); }
+  void ChooseScreenMonitor(std::optional<int> index) override { inner_.ChooseScreenMonitor(index); }
   std::unique_ptr<NativeWindow> CreateWindow() override;
   std::unique_ptr<DialogWindow> CreateDialogWindow() override;
   MessageBoxResult MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,

@@ -2,11 +2,14 @@
 // after loading, in argument order.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/CommandLine.hpp"
 #include "app/DisplayScale.hpp"
+#include "app/PlayerSettings.hpp"
 
 namespace kpf::app {
 namespace {
@@ -106,6 +109,47 @@ TEST(CommandLineTest, ScaleTakesAWholeNumberFromOneToFourAndIsNoFile) {
            {"--scale"}, {"--scale", "0"}, {"--scale", "5"}, {"--scale=x"}, {"--scale", "22"}}) {
     EXPECT_EQ(Parse(wrong).request, ProgramRequest::InvalidValue) << wrong.back();
   }
+}
+
+TEST(CommandLineTest, MonitorTakesAMonitorNumberAndFullScreenHidingCanBeTurnedOff) {
+  const CommandLine line = Parse({"--monitor", "1", "--no-fullscreen-hide", "pip.exe"});
+  EXPECT_EQ(line.request, ProgramRequest::Play);
+  EXPECT_EQ(line.monitor, 1);
+  EXPECT_FALSE(line.fullScreenHide);
+  EXPECT_EQ(line.files, std::vector<std::string>{"pip.exe"});
+  EXPECT_EQ(Parse({"--monitor=0"}).monitor, 0);
+  EXPECT_EQ(Parse({"--monitor=63"}).monitor, 63);
+  EXPECT_EQ(Parse({"pip.exe"}).monitor, std::nullopt);
+  EXPECT_TRUE(Parse({"pip.exe"}).fullScreenHide);
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {"--monitor"}, {"--monitor", "-1"}, {"--monitor", "64"}, {"--monitor=x"}, {"--monitor", "1.5"},
+           {"--monitor="}, {"--monitor", "pip.exe"}}) {
+    const CommandLine parsed = Parse(wrong);
+    EXPECT_EQ(parsed.request, ProgramRequest::InvalidValue) << wrong.back();
+    EXPECT_EQ(parsed.invalidValue, "--monitor takes a monitor number from 0 to 63");
+  }
+  // Names close to ours are not ours.
+  EXPECT_EQ(Parse({"--monitors", "1"}).request, ProgramRequest::UnknownOption);
+  EXPECT_EQ(Parse({"--no-fullscreen-hide=1"}).request, ProgramRequest::UnknownOption);
+}
+
+TEST(CommandLineTest, TheUsersSettingTurnsFullScreenHidingOffOnlyAtZero) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kpf-player-settings-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  std::vector<std::string> reported;
+  package::SettingsKey settings(folder.string(), [&reported](const std::string& message) { reported.push_back(message); });
+  EXPECT_TRUE(ReadFullScreenHide(settings));  // no store yet
+  settings.WriteSettingInt(kFullScreenHideSetting, 0);
+  EXPECT_FALSE(ReadFullScreenHide(settings));
+  settings.WriteSettingInt(kFullScreenHideSetting, 2);
+  EXPECT_TRUE(ReadFullScreenHide(settings));
+  settings.WriteSetting(kFullScreenHideSetting, "0");
+  EXPECT_FALSE(ReadFullScreenHide(settings));
+  // A value that is no number keeps the default (and is reported).
+  settings.WriteSetting(kFullScreenHideSetting, "off");
+  EXPECT_TRUE(ReadFullScreenHide(settings));
+  std::filesystem::remove_all(folder);
 }
 
 TEST(CommandLineTest, DisplayScaleIsTheOptionElseGdkScaleElseTheScreensDpi) {

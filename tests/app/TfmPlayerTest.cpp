@@ -33,6 +33,20 @@ TEST_F(TfmPlayerTest, ProjectFileOnTheCommandLineStartsPlayerZeroInPreview) {
   EXPECT_EQ(platform_.Windows()[0]->Bounds(), (platform::Rect{10, 20, 18, 28}));
 }
 
+TEST_F(TfmPlayerTest, FullScreenHidingIsOnUnlessTheSwitchOrTheUsersSettingTurnsItOff) {
+  const fs::path file = WriteProject(testing::SimpleProject(), "pip.kpf");
+  EXPECT_TRUE(MakeForm({file.string()})->Player(0).Options().fullScreenHide);
+  EXPECT_FALSE(MakeForm({"--no-fullscreen-hide", file.string()})->Player(0).Options().fullScreenHide);
+  TfmPlayer::Settings settings = FormSettings({file.string()});
+  settings.fullScreenHide = false;
+  TfmPlayer form(platform_, std::move(settings));
+  EXPECT_FALSE(form.Player(0).Options().fullScreenHide);
+  // A further character of the same program follows the same rule.
+  engine::TFormKPFPlayer* second = form.CreatePlayer(form.HandleOf(form.Player(0)), file.string());
+  ASSERT_NE(second, nullptr);
+  EXPECT_FALSE(second->Options().fullScreenHide);
+}
+
 TEST_F(TfmPlayerTest, StartSwitchesApplyAfterLoadingInArgumentOrder) {
   project::ProjectSource source = testing::SimpleProject();
   source.Variables = {testing::Variable(1, "A", true), testing::Variable(2, "SKIPPED", true),

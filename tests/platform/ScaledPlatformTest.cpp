@@ -95,6 +95,25 @@ TEST_F(ScaledPlatformTest, TheEngineSeesTheScreenDividedAndPlacesMultiplied) {
   EXPECT_EQ(scaled_.TaskbarRect(), std::nullopt);
 }
 
+TEST_F(ScaledPlatformTest, MonitorsAreDividedAndTheirChangesAndChoicePassThrough) {
+  desktop_.SetMonitors(MonitorLayout{{Monitor{{2048, 0, 4608, 1440}, {2048, 0, 4608, 1380}},
+                                      Monitor{{0, 200, 2048, 1736}, {0, 200, 2048, 1736}}},
+                                     0});
+  int changes = 0;
+  scaled_.SetOnMonitorsChanged([&changes] { ++changes; });
+  desktop_.VirtualLoop().RunPending();
+  EXPECT_EQ(changes, 1);
+  const MonitorLayout seen = scaled_.Monitors();
+  ASSERT_EQ(seen.monitors.size(), 2u);
+  EXPECT_EQ(seen.monitors[0], (Monitor{{1024, 0, 2304, 720}, {1024, 0, 2304, 690}}));
+  EXPECT_EQ(seen.monitors[1], (Monitor{{0, 100, 1024, 868}, {0, 100, 1024, 868}}));
+  EXPECT_EQ(scaled_.ScreenRect(), (Rect{1024, 0, 2304, 720}));
+  scaled_.ChooseScreenMonitor(1);
+  EXPECT_EQ(desktop_.ChosenMonitor(), 1);
+  EXPECT_EQ(scaled_.Monitors().primary, 1u);
+  EXPECT_EQ(scaled_.WorkArea(), (Rect{0, 100, 1024, 868}));
+}
+
 TEST_F(ScaledPlatformTest, CharacterWindowsAreDrawnLargerAndReportInputInCharacterPixels) {
   auto window = scaled_.CreateWindow();
   RecordedInput input;

@@ -138,6 +138,19 @@ TEST_F(GtkPlatformTest, WindowManagerStackingActiveWindowAndStatesAreUsed) {
   EXPECT_EQ(windows[0].rect, (Rect{48, 40, 123, 144}));
   EXPECT_EQ(windows[1].showState, ShowState::Minimised);
   EXPECT_TRUE(windows[1].visible);  // minimised windows still count as shown
+  EXPECT_TRUE(windows[0].active);
+  EXPECT_FALSE(windows[1].active);
+  EXPECT_FALSE(windows[0].fullScreen);
+
+  // A full-screen program as the active window: the cheap foreground question tells it too.
+  SetLongs(active, "_NET_WM_STATE", XA_ATOM, {AtomValue("_NET_WM_STATE_FULLSCREEN")});
+  EXPECT_TRUE(platform_->WindowsFromForeground().at(0).fullScreen);
+  const std::optional<DesktopWindow> foreground = platform_->ForegroundWindow();
+  ASSERT_TRUE(foreground.has_value());
+  EXPECT_EQ(foreground->id, active);
+  EXPECT_TRUE(foreground->active);
+  EXPECT_TRUE(foreground->fullScreen);
+  EXPECT_EQ(foreground->rect, (Rect{48, 40, 123, 144}));
 }
 
 // The active window belongs to another client, which may destroy it at any time: reading it then
@@ -150,6 +163,7 @@ TEST_F(GtkPlatformTest, AnActiveWindowThatHasGoneMeansNoActiveWindow) {
   XDestroyWindow(display_, gone);
   XSync(display_, False);
   EXPECT_TRUE(platform_->WindowsFromForeground().empty());
+  EXPECT_FALSE(platform_->ForegroundWindow().has_value());
 }
 
 TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {

@@ -17,6 +17,11 @@ namespace kpf::platform::gtk::testing {
 
 namespace {
 
+// The test program's screen; a program may ask for another size.
+#ifndef KPF_TEST_SCREEN_GEOMETRY
+#define KPF_TEST_SCREEN_GEOMETRY "800x600x24"
+#endif
+
 struct Shared {
   support::XvfbServer server;
 #ifdef KPF_TEST_WINDOW_MANAGER
@@ -36,7 +41,7 @@ void StartShared() {
   Shared& shared = State();
   if (shared.started) return;
   shared.started = true;
-  const auto display = shared.server.Start("800x600x24", support::XvfbServer::Root::Black, shared.error);
+  const auto display = shared.server.Start(KPF_TEST_SCREEN_GEOMETRY, support::XvfbServer::Root::Black, shared.error);
   if (!display) return;
 #ifdef KPF_TEST_WINDOW_MANAGER
   if (!shared.manager.Start(*display, shared.error)) return;

@@ -182,6 +182,8 @@ TEST(SubstituteVariablesTest, StopsAtTheLengthLimit) {
   EXPECT_FALSE(wideEvaluator.EvaluateCondition(manyTags + " = ''"));
 }
 
+constexpr platform::Rect kScreen{0, 0, 1024, 768};
+
 TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   std::vector<project::TTaviVariable> variables;
   CountingRandom random;
@@ -191,7 +193,7 @@ TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   animation.Height = 50;
   animation.PosX = "<%RANDOM_SCREEN_WIDTH%> + 10";
   animation.PosY = "<%random_screen_height%> * 2 + <%RANDOM_SCREEN_HEIGHT%>";
-  EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{10, 3 * 2 + 3}));
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, kScreen), (EvaluatedPosition{10, 3 * 2 + 3}));
   // Four draws: width and height room for x, then for y (answers 0, 1, 2, 3).
   EXPECT_EQ(random.Ranges, (std::vector<uint32_t>{924, 718, 924, 718}));
 
@@ -200,11 +202,30 @@ TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   animation.Width = 1024;
   animation.Height = 2000;
   animation.PosX = animation.PosY = "";
-  EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{0, 0}));
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, kScreen), (EvaluatedPosition{0, 0}));
   EXPECT_TRUE(random.Ranges.empty());
   animation.PosX = "17";
   animation.PosY = "10/4";
-  EXPECT_EQ(evaluator.EvaluatePosition(animation, 1024, 768), (EvaluatedPosition{17, 0}));
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, kScreen), (EvaluatedPosition{17, 0}));
+}
+
+TEST(EvaluatePositionTest, RandomPlacesLieOnTheMonitorGiven) {
+  std::vector<project::TTaviVariable> variables;
+  CountingRandom random;
+  TextEvaluator evaluator(variables, PlayerFolders{}, random.Source());
+  project::TTaviEvent animation;
+  animation.Width = 100;
+  animation.Height = 50;
+  animation.PosX = "<%RANDOM_SCREEN_WIDTH%>";
+  animation.PosY = "<%RANDOM_SCREEN_HEIGHT%>";
+  // A monitor right of and below the desktop origin: the draws are offsets from its corner.
+  const platform::Rect second{1024, 200, 2304, 1224};
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, second), (EvaluatedPosition{1024 + 0, 200 + 3}));
+  EXPECT_EQ(random.Ranges, (std::vector<uint32_t>{1180, 974, 1180, 974}));
+  // Fixed positions stay where they are, in desktop pixels.
+  animation.PosX = "17";
+  animation.PosY = "-5";
+  EXPECT_EQ(evaluator.EvaluatePosition(animation, second), (EvaluatedPosition{17, -5}));
 }
 
 }  // namespace
