@@ -86,10 +86,14 @@ int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerProgramSwitch(commandLine)) return *answered;
   if (!saver.TakeSingleInstance(app::MessageChannel::DefaultFolder())) return 0;
 
+  // One timer thread measures every timer of the process; made before the platform, so it ends
+  // after all timers, which the platform's users own.
+  desktop::TTimerThread timerThread;
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
   try {
-    platform = std::make_unique<platform::gtk::GtkPlatform>(
-        [](platform::EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+    platform = std::make_unique<platform::gtk::GtkPlatform>([&timerThread](platform::EventLoop& loop) {
+      return std::make_unique<desktop::TThreadedTimer>(timerThread, loop);
+    });
   } catch (const std::exception& failure) {
     ReportToConsole(std::string("cannot open the X display: ") + failure.what());
     return 1;

@@ -166,7 +166,9 @@ TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
 }
 
 TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
-  GtkPlatform withThreadedTimers([](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+  desktop::TTimerThread timerThread;
+  GtkPlatform withThreadedTimers(
+      [&timerThread](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(timerThread, loop); });
   auto timer = withThreadedTimers.CreateTimer();
   ASSERT_NE(dynamic_cast<desktop::TThreadedTimer*>(timer.get()), nullptr);
   std::vector<std::thread::id> tickThreads;
