@@ -1,7 +1,6 @@
 // kpfplayer: plays the character files named on the command line (packages of any name and a
 // project file), or else the character of the package appended to this executable, or (with
 // neither) the sample character installed next to it.
-#include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
@@ -29,10 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kpf;
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
 
 std::string OwnExecutable(const char* argv0) {
   std::error_code error;
@@ -129,14 +124,7 @@ int main(int argc, char** argv) {
 #endif
 
   // SIGTERM and SIGINT end the program like the "Close" entry would: files are cleaned up.
-  std::signal(SIGTERM, RequestStop);
-  std::signal(SIGINT, RequestStop);
-  std::unique_ptr<platform::Timer> stopWatch = platform->CreateTimer();
-  stopWatch->SetInterval(250);
-  stopWatch->SetOnTimer([&platform] {
-    if (stopRequested != 0) platform->Loop().Quit(0);
-  });
-  stopWatch->SetEnabled(true);
+  platform->QuitOnTerminationSignals();
 
   // The engine works in character pixels; the scaling layer draws them `scale` times as large.
   platform::Platform& desktop = hosted ? *hosted : static_cast<platform::Platform&>(*platform);

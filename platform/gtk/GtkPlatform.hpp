@@ -29,6 +29,9 @@ class GtkPlatform : public platform::Platform {
   GtkPlatform& operator=(const GtkPlatform&) = delete;
 
   EventLoop& Loop() override { return *loop_; }
+  // From now on SIGTERM and SIGINT end the loop with exit code 0. GLib's signal sources wake the
+  // loop only when a signal comes; nothing polls for it.
+  void QuitOnTerminationSignals();
   std::unique_ptr<Timer> CreateTimer() override;
   LocalTime Now() override;
 
@@ -85,6 +88,7 @@ class GtkPlatform : public platform::Platform {
   std::unique_ptr<X11Desktop> desktop_;
   std::unique_ptr<GtkScreenSaver> screenSaver_;
   std::unique_ptr<GtkApplicationWindows> application_;
+  std::vector<unsigned> signalSources_;
 };
 
 }  // namespace kpf::platform::gtk

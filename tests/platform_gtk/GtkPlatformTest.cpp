@@ -182,6 +182,15 @@ TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
   EXPECT_EQ(tickThreads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
 
+TEST_F(GtkPlatformTest, TerminationSignalsEndTheLoopWithExitCodeZero) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    GtkPlatform quitting;
+    quitting.QuitOnTerminationSignals();
+    quitting.Loop().Post([signal] { std::raise(signal); });
+    EXPECT_EQ(quitting.Loop().Run(), 0) << signal;
+  }
+}
+
 TEST_F(GtkPlatformTest, FallbackTimersTickSurviveFailingHandlersAndStopWhenDisabled) {
   auto timer = platform_->CreateTimer();
   int ticks = 0;
