@@ -145,6 +145,5 @@ int main(int argc, char** argv) {
       ReportToConsole("nothing to play: this program carries no package and no sample.kpf lies next to it");
     }
   }
-  stopWatch.reset();
   return exitCode;
 }
