@@ -88,9 +88,12 @@ TEST(ExpressionCacheTest, EvaluatorFollowsVariablesThatChangeBetweenRuns) {
     EXPECT_EQ(evaluator.EvaluateInteger("<%N%> * 2 + 1"), n * 2 + 1);
     EXPECT_EQ(evaluator.EvaluateCondition("<%N%> > 2"), n > 2);
   }
-  for (const char* name : {"Bob", "BOB", "bob", "Bob"}) {
+  const RandomRange noDraws = [](uint32_t) { return 0u; };
+  for (const char* name : {"Bob", "BOB", "Al", "bob", "Bob"}) {
     variables[1].Value = std::string(name);
-    EXPECT_EQ(evaluator.EvaluateCondition("<%NAME%> = 'Bob'"), std::string(name) == "Bob") << name;
+    const bool fresh = Fresh("'" + std::string(name) + "' = 'Bob'", noDraws) == "True";
+    EXPECT_EQ(evaluator.EvaluateCondition("<%NAME%> = 'Bob'"), fresh) << name;
+    EXPECT_EQ(evaluator.EvaluateCondition("<%NAME%> = 'Bob'"), std::string(name) != "Al") << name;
     EXPECT_EQ(evaluator.EvaluateText(R"("Hi " & <%NAME%>)"), std::string("Hi ") + name);
   }
   // An assignment does not carry over into the next run.
