@@ -15,7 +15,6 @@
 #include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "app/Usage.hpp"
-#include "desktop/TThreadedTimer.hpp"
 #include "package/SettingsKey.hpp"
 #include "package/TemporaryFile.hpp"
 #include "platform/gtk/GtkPlatform.hpp"
@@ -81,14 +80,11 @@ int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerProgramSwitch(commandLine)) return *answered;
   if (!saver.TakeSingleInstance(app::MessageChannel::DefaultFolder())) return 0;
 
-  // One timer thread measures every timer of the process; made before the platform, so it ends
-  // after all timers, which the platform's users own.
-  desktop::TTimerThread timerThread;
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
   try {
-    platform = std::make_unique<platform::gtk::GtkPlatform>([&timerThread](platform::EventLoop& loop) {
-      return std::make_unique<desktop::TThreadedTimer>(timerThread, loop);
-    });
+    // Timers are sources of the loop itself (GtkTimer): a tick wakes only the loop thread, so an
+    // idle character costs one wake-up per housekeeping tick and no timer thread.
+    platform = std::make_unique<platform::gtk::GtkPlatform>();
   } catch (const std::exception& failure) {
     ReportToConsole(std::string("cannot open the X display: ") + failure.what());
     return 1;

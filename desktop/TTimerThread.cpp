@@ -36,8 +36,15 @@ class TTimerThread::Slot {
   bool removed = false;
 };
 
+struct TTimerThread::QueuedTick {
+  std::shared_ptr<Slot> slot;
+  uint64_t generation = 0;
+};
+
 struct TTimerThread::Schedule {
   mutable std::mutex mutex;
+  // Held by the worker while it hands ticks to the loops (never together with `mutex`).
+  std::mutex posting;
   std::condition_variable wake;
   bool stop = false;
   // In registration order; ties of deadlines tick in this order.
@@ -93,11 +100,16 @@ bool TTimerThread::Current(const Slot& slot, uint64_t generation) {
 
 void TTimerThread::Remove(Slot& slot) {
   Schedule& schedule = *slot.schedule;
-  std::lock_guard lock(schedule.mutex);
-  if (slot.removed) return;
-  slot.removed = true;
-  slot.running = false;
-  std::erase_if(schedule.slots, [&slot](const std::shared_ptr<Slot>& entry) { return entry.get() == &slot; });
+  {
+    std::lock_guard lock(schedule.mutex);
+    if (slot.removed) return;
+    slot.removed = true;
+    slot.running = false;
+    std::erase_if(schedule.slots, [&slot](const std::shared_ptr<Slot>& entry) { return entry.get() == &slot; });
+  }
+  // A tick collected before the removal may be on its way into the loop; once this returns it
+  // is queued (and finds its timer gone), and the loop is never touched for this slot again.
+  std::lock_guard posting(schedule.posting);
 }
 
 int TTimerThread::SlotCount() const {
@@ -111,8 +123,25 @@ void TTimerThread::WorkerLoop(const std::shared_ptr<Schedule>& schedule) {
     lock.unlock();
     const Clock::time_point now = Clock::now();
     lock.lock();
-    const Clock::time_point next = PostDueTicks(schedule, now);
+    std::vector<QueuedTick> ticks;
+    const Clock::time_point next = CollectDueTicks(*schedule, now, ticks);
     schedule->plannedWake = next;
+    if (!ticks.empty()) {
+      // Queued without the schedule's lock, which the loop thread may want at once for a tick
+      // it runs; Remove waits on `posting`, so no tick is queued for a timer gone meanwhile.
+      lock.unlock();
+      {
+        std::lock_guard posting(schedule->posting);
+        for (QueuedTick& tick : ticks) {
+          tick.slot->loop.Post([schedule, slot = std::move(tick.slot), generation = tick.generation] {
+            RunTick(schedule, slot, generation);
+          });
+        }
+      }
+      lock.lock();
+      // The wait below looks at plannedWake, which a Restart meanwhile may have lowered.
+      if (schedule->plannedWake != next) continue;
+    }
     // A Restart or a finished tick with an earlier deadline lowers plannedWake and notifies.
     if (next == Clock::time_point::max()) {
       schedule->wake.wait(lock, [&] { return schedule->stop || schedule->plannedWake != next; });
@@ -122,11 +151,11 @@ void TTimerThread::WorkerLoop(const std::shared_ptr<Schedule>& schedule) {
   }
 }
 
-TTimerThread::Clock::time_point TTimerThread::PostDueTicks(const std::shared_ptr<Schedule>& schedule,
-                                                           Clock::time_point now) {
+TTimerThread::Clock::time_point TTimerThread::CollectDueTicks(Schedule& schedule, Clock::time_point now,
+                                                              std::vector<QueuedTick>& ticks) {
   std::vector<std::shared_ptr<Slot>> due;
   Clock::time_point next = Clock::time_point::max();
-  for (const std::shared_ptr<Slot>& slot : schedule->slots) {
+  for (const std::shared_ptr<Slot>& slot : schedule.slots) {
     if (!slot->running) continue;
     if (slot->inFlight) {
       // Its next wait cannot end before `deadline`; a tick that is late to run tells the worker.
@@ -139,13 +168,12 @@ TTimerThread::Clock::time_point TTimerThread::PostDueTicks(const std::shared_ptr
   }
   // Ticks reach each loop in the order of their deadlines.
   std::ranges::stable_sort(due, {}, [](const std::shared_ptr<Slot>& slot) { return slot->deadline; });
-  for (const std::shared_ptr<Slot>& slot : due) {
+  for (std::shared_ptr<Slot>& slot : due) {
     slot->inFlight = true;
     slot->deadline = now + std::chrono::milliseconds(slot->interval);
     next = std::min(next, slot->deadline);
     const uint64_t generation = slot->generation;
-    // Post only queues (and wakes the loop); it never calls back into this schedule.
-    slot->loop.Post([schedule, slot, generation] { RunTick(schedule, slot, generation); });
+    ticks.push_back({std::move(slot), generation});
   }
   return next;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/EventLoop.hpp"
 
@@ -48,10 +49,12 @@ class TTimerThread {
 
  private:
   struct Schedule;
+  struct QueuedTick;
 
   static void WorkerLoop(const std::shared_ptr<Schedule>& schedule);
-  // Queues the ticks that are due and returns when the worker must look again.
-  static Clock::time_point PostDueTicks(const std::shared_ptr<Schedule>& schedule, Clock::time_point now);
+  // Marks the ticks that are due as on their way (in deadline order) and returns when the worker
+  // must look again.
+  static Clock::time_point CollectDueTicks(Schedule& schedule, Clock::time_point now, std::vector<QueuedTick>& ticks);
   static void RunTick(const std::shared_ptr<Schedule>& schedule, const std::shared_ptr<Slot>& slot,
                       uint64_t generation);
 

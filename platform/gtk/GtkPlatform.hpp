@@ -22,7 +22,7 @@ class GtkPlatform : public platform::Platform {
 
   // Opens the X display (GDK_BACKEND is forced to x11: the character needs absolute window
   // positions, which Wayland does not give). Throws std::runtime_error when no X display can be
-  // opened. Without a factory, timers are GLib timeouts on the loop (GtkTimer).
+  // opened. Without a factory, timers are sources of the loop itself (GtkTimer).
   explicit GtkPlatform(TimerFactory timerFactory = {});
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;

@@ -182,6 +182,45 @@ TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
   EXPECT_EQ(tickThreads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
 
+TEST_F(GtkPlatformTest, LoopTimersTickOthersInsideANestedLoopNeverOverlapAndMayGoInTheirOwnTick) {
+  // Like a modal dialog inside a tick: the other timer keeps ticking, this one does not overlap.
+  auto modal = platform_->CreateTimer();
+  auto other = platform_->CreateTimer();
+  int modalTicks = 0;
+  int otherTicks = 0;
+  bool released = false;
+  other->SetInterval(1);
+  other->SetOnTimer([&] { ++otherTicks; });
+  modal->SetInterval(1);
+  modal->SetOnTimer([&] {
+    if (++modalTicks > 1) return;
+    other->SetEnabled(true);
+    released = RunUntil([&] { return otherTicks >= 5; });
+    modal->SetEnabled(false);
+  });
+  modal->SetEnabled(true);
+  ASSERT_TRUE(RunUntil([&] { return !modal->Enabled(); }));
+  EXPECT_TRUE(released);
+  EXPECT_EQ(modalTicks, 1);
+
+  // A timer destroyed by its own tick, and one restarted inside it, leave nothing behind.
+  other->SetOnTimer([&] {
+    ++otherTicks;
+    other.reset();
+  });
+  const int before = otherTicks;
+  ASSERT_TRUE(RunUntil([&] { return other == nullptr; }));
+  modal->SetOnTimer([&] {
+    ++modalTicks;
+    modal->SetInterval(modal->Interval() + 1);
+  });
+  modal->SetEnabled(true);
+  ASSERT_TRUE(RunUntil([&] { return modalTicks >= 4; }));
+  modal.reset();
+  platform_->Loop().ProcessEventsFor(20);
+  EXPECT_EQ(otherTicks, before + 1);
+}
+
 TEST_F(GtkPlatformTest, TerminationSignalsEndTheLoopWithExitCodeZero) {
   for (const int signal : {SIGTERM, SIGINT}) {
     GtkPlatform quitting;
