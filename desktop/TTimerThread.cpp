@@ -43,7 +43,8 @@ struct TTimerThread::QueuedTick {
 
 struct TTimerThread::Schedule {
   mutable std::mutex mutex;
-  // Held by the worker while it hands ticks to the loops (never together with `mutex`).
+  // Held by the worker while it hands ticks to the loops; taken with `mutex` held, never the
+  // other way round.
   std::mutex posting;
   std::condition_variable wake;
   bool stop = false;
@@ -128,10 +129,11 @@ void TTimerThread::WorkerLoop(const std::shared_ptr<Schedule>& schedule) {
     schedule->plannedWake = next;
     if (!ticks.empty()) {
       // Queued without the schedule's lock, which the loop thread may want at once for a tick
-      // it runs; Remove waits on `posting`, so no tick is queued for a timer gone meanwhile.
-      lock.unlock();
+      // it runs. `posting` is taken before that lock is let go, and Remove waits for it, so no
+      // tick is queued for a timer that has gone meanwhile.
       {
         std::lock_guard posting(schedule->posting);
+        lock.unlock();
         for (QueuedTick& tick : ticks) {
           tick.slot->loop.Post([schedule, slot = std::move(tick.slot), generation = tick.generation] {
             RunTick(schedule, slot, generation);
