@@ -37,12 +37,9 @@ std::string ExpressionCache::ResultText(std::string_view expression, const Rando
   auto found = indices_.find(key);
   if (found == indices_.end()) {
     if (indices_.size() >= kMaxExpressions) StartOver();
-    const int index = parser_->AddExpression(expression);  // throws compile errors: nothing kept
-    if (parser_->CurrentExpressionText() != expression) {
-      // A kept text that differs in letter case only: its literals may differ.
-      return FreshResultText(expression, random);
-    }
-    found = indices_.emplace(key, index).first;
+    // Compiled anew even beside a kept text that differs only in letter case, whose literals may
+    // differ; compile errors are thrown before anything is kept.
+    found = indices_.emplace(key, parser_->AppendExpression(expression)).first;
   }
   return parser_->EvaluateAsString(found->second);
 }

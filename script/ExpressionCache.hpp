@@ -4,8 +4,8 @@
 // one parser by their exact text. The results are those of a fresh parse every time:
 //   - expressions that assign (":=") change the parser's words, so they always get a fresh
 //     parser and are never kept;
-//   - the parser finds known texts ignoring letter case, but literals are case-sensitive, so a
-//     text that differs only in case from a kept one is evaluated with a fresh parser;
+//   - texts are kept by their exact text and compiled on their own: the parser's own lookup
+//     ignores letter case, but literals do not;
 //   - "random" and "randg" draw from the generator given with each evaluation;
 //   - compile errors are not kept (the fresh parse throws them again).
 // Both stores are bounded; when one is full it starts over.
