@@ -1,7 +1,6 @@
 // kpfplayer: plays the character files named on the command line (packages of any name and a
 // project file), or else the character of the package appended to this executable, or (with
 // neither) the sample character installed next to it.
-#include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +16,6 @@
 #include "app/ScreenSaverSession.hpp"
 #include "app/TfmPlayer.hpp"
 #include "app/Usage.hpp"
-#include "desktop/TThreadedTimer.hpp"
 #include "package/SettingsKey.hpp"
 #include "package/TemporaryFile.hpp"
 #include "platform/gtk/GtkPlatform.hpp"
@@ -31,10 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using namespace kpf;
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
 
 std::string OwnExecutable(const char* argv0) {
   std::error_code error;
@@ -90,8 +84,9 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<platform::gtk::GtkPlatform> platform;
   try {
-    platform = std::make_unique<platform::gtk::GtkPlatform>(
-        [](platform::EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+    // Timers are sources of the loop itself (GtkTimer): a tick wakes only the loop thread, so an
+    // idle character costs one wake-up per housekeeping tick and no timer thread.
+    platform = std::make_unique<platform::gtk::GtkPlatform>();
   } catch (const std::exception& failure) {
     ReportToConsole(std::string("cannot open the X display: ") + failure.what());
     return 1;
@@ -128,14 +123,7 @@ int main(int argc, char** argv) {
 #endif
 
   // SIGTERM and SIGINT end the program like the "Close" entry would: files are cleaned up.
-  std::signal(SIGTERM, RequestStop);
-  std::signal(SIGINT, RequestStop);
-  std::unique_ptr<platform::Timer> stopWatch = platform->CreateTimer();
-  stopWatch->SetInterval(250);
-  stopWatch->SetOnTimer([&platform] {
-    if (stopRequested != 0) platform->Loop().Quit(0);
-  });
-  stopWatch->SetEnabled(true);
+  platform->QuitOnTerminationSignals();
 
   // The engine works in character pixels; the scaling layer draws them `scale` times as large.
   platform->ChooseScreenMonitor(commandLine.monitor);
@@ -157,6 +145,5 @@ int main(int argc, char** argv) {
       ReportToConsole("nothing to play: this program carries no package and no sample.kpf lies next to it");
     }
   }
-  stopWatch.reset();
   return exitCode;
 }

@@ -1,130 +1,78 @@
 #include "desktop/TThreadedTimer.hpp"
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <utility>
 
 namespace kpf::desktop {
 
-// State shared by the timer, its worker and the ticks queued on the loop. The worker's part is
-// guarded by `mutex`; the loop part is touched on the loop thread only.
-struct TThreadedTimer::Shared {
-  // Worker part.
-  std::mutex mutex;
-  std::condition_variable wake;
-  bool running = false;       // enabled with a usable interval
-  uint32_t interval = 1000;
-  uint64_t generation = 0;    // grows with every restart of the wait
-  std::atomic<bool> terminate{false};
-
-  // Loop part.
+// The timer's settings and handler, shared with the ticks queued on the loop; touched on the
+// loop thread only.
+struct TThreadedTimer::State {
+  std::shared_ptr<TTimerThread::Slot> slot;
   bool enabled = false;
-  uint32_t loopInterval = 1000;
+  uint32_t interval = 1000;
   bool allowZero = false;
   std::function<void()> onTimer;
   bool destroyed = false;
-  int ticksOnStack = 0;       // > 0 while a tick of this timer runs (nested ticks included)
 };
 
-TThreadedTimer::TThreadedTimer(platform::EventLoop& loop) : shared_(std::make_shared<Shared>()) {
-  worker_ = std::thread(WorkerLoop, shared_, std::ref(loop));
+TThreadedTimer::TThreadedTimer(TTimerThread& thread, platform::EventLoop& loop) : state_(std::make_shared<State>()) {
+  // The slot holds the state weakly: a tick keeps it alive while it runs, the slot never does.
+  std::weak_ptr<State> weak = state_;
+  state_->slot = thread.Add(loop, [weak](uint64_t generation) {
+    if (const std::shared_ptr<State> state = weak.lock()) Tick(state, generation);
+  });
 }
 
 TThreadedTimer::~TThreadedTimer() {
-  shared_->destroyed = true;
-  shared_->enabled = false;
-  {
-    std::lock_guard lock(shared_->mutex);
-    shared_->terminate = true;
-    shared_->wake.notify_all();
-  }
-  if (shared_->ticksOnStack > 0) {
-    // The worker waits for a tick that is still on our stack; joining would never return.
-    worker_.detach();
-  } else {
-    worker_.join();
-  }
+  state_->destroyed = true;
+  state_->enabled = false;
+  TTimerThread::Remove(*state_->slot);
 }
 
 void TThreadedTimer::SetEnabled(bool enabled) {
-  if (shared_->enabled == enabled) return;
-  shared_->enabled = enabled;
+  if (state_->enabled == enabled) return;
+  state_->enabled = enabled;
   Restart();
 }
 
-bool TThreadedTimer::Enabled() const { return shared_->enabled; }
+bool TThreadedTimer::Enabled() const { return state_->enabled; }
 
 void TThreadedTimer::SetInterval(uint32_t milliseconds) {
-  if (shared_->loopInterval == milliseconds) return;
-  shared_->loopInterval = milliseconds;
-  if (shared_->enabled) Restart();
+  if (state_->interval == milliseconds) return;
+  state_->interval = milliseconds;
+  if (state_->enabled) Restart();
 }
 
-uint32_t TThreadedTimer::Interval() const { return shared_->loopInterval; }
+uint32_t TThreadedTimer::Interval() const { return state_->interval; }
 
 void TThreadedTimer::SetAllowZero(bool allow) {
-  if (shared_->allowZero == allow) return;
-  shared_->allowZero = allow;
+  if (state_->allowZero == allow) return;
+  state_->allowZero = allow;
   // Only a zero interval is affected; the running state follows at once, without restarting
   // the wait of a timer whose interval is not zero.
-  if (shared_->enabled && shared_->loopInterval == 0) Restart();
+  if (state_->enabled && state_->interval == 0) Restart();
 }
 
-bool TThreadedTimer::AllowZero() const { return shared_->allowZero; }
+bool TThreadedTimer::AllowZero() const { return state_->allowZero; }
 
-void TThreadedTimer::SetOnTimer(std::function<void()> handler) { shared_->onTimer = std::move(handler); }
+void TThreadedTimer::SetOnTimer(std::function<void()> handler) { state_->onTimer = std::move(handler); }
 
 void TThreadedTimer::Restart() {
-  std::lock_guard lock(shared_->mutex);
-  shared_->running = shared_->enabled && (shared_->loopInterval > 0 || shared_->allowZero);
-  shared_->interval = shared_->loopInterval;
-  ++shared_->generation;
-  shared_->wake.notify_all();
+  const bool running = state_->enabled && (state_->interval > 0 || state_->allowZero);
+  TTimerThread::Restart(*state_->slot, running, state_->interval);
 }
 
-void TThreadedTimer::WorkerLoop(std::shared_ptr<Shared> shared, platform::EventLoop& loop) {
-  std::unique_lock lock(shared->mutex);
-  while (!shared->terminate) {
-    const uint64_t generation = shared->generation;
-    auto restarted = [&] { return shared->terminate || shared->generation != generation; };
-    if (!shared->running) {
-      shared->wake.wait(lock, restarted);
-      continue;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(shared->interval);
-    if (shared->wake.wait_until(lock, deadline, restarted)) continue;
-
-    lock.unlock();
-    // The loop is touched only here, while the timer (and so the loop) is alive: a destroyed
-    // timer has `terminate` set, which releases this call.
-    const bool delivered = loop.InvokeAndWait([shared, generation] { Tick(shared, generation); },
-                                              [&shared] { return shared->terminate.load(); });
-    lock.lock();
-    if (!delivered && !shared->terminate) {
-      // The loop has stopped and will run no more ticks; trying again would only spin.
-      shared->wake.wait(lock, [&] { return shared->terminate.load(); });
-    }
-  }
-}
-
-void TThreadedTimer::Tick(const std::shared_ptr<Shared>& shared, uint64_t generation) {
-  if (shared->destroyed || !shared->enabled || !shared->onTimer) return;
-  {
-    // A tick that was already on its way when the timer was restarted belongs to the old wait.
-    std::lock_guard lock(shared->mutex);
-    if (shared->generation != generation) return;
-  }
+void TThreadedTimer::Tick(const std::shared_ptr<State>& state, uint64_t generation) {
+  if (state->destroyed || !state->enabled || !state->onTimer) return;
+  // A tick that was already on its way when the timer was restarted belongs to the old wait.
+  if (!TTimerThread::Current(*state->slot, generation)) return;
   // A copy: the handler may replace itself or destroy the timer while it runs.
-  const std::function<void()> handler = shared->onTimer;
-  ++shared->ticksOnStack;
+  const std::function<void()> handler = state->onTimer;
   try {
     handler();
   } catch (...) {
     // The handler's failure ends this tick only; later ticks still come.
   }
-  --shared->ticksOnStack;
 }
 
 }  // namespace kpf::desktop

@@ -1,18 +1,17 @@
 #pragma once
-// A timer that measures its interval on a worker thread of its own and hands each tick to the
-// event-loop thread, where the handler runs. It keeps its rhythm while the loop thread is busy,
-// and a slow handler stretches the period (ticks never overlap: the worker waits for each tick).
+// A timer whose interval is measured on the process's timer thread (TTimerThread) and whose
+// ticks are handed to the event-loop thread, where the handler runs. It keeps its rhythm while
+// the loop thread is busy, and a slow handler stretches the period (ticks never overlap: the next
+// interval starts when a tick has run). Many timers share the one timer thread.
 //
 // All members are called on the loop thread. Destruction is safe while a tick is pending (the
-// tick is dropped and the worker released) and from inside the timer's own tick, also nested: in
-// that case the worker cannot be joined (it is waiting for the very tick that runs the
-// destructor), so it is detached; it holds only shared state, never the loop or this object, and
-// ends as soon as the tick returns.
+// tick is dropped) and from inside the timer's own tick, also nested. The timer thread may end
+// before its timers: they then tick no more.
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
+#include "desktop/TTimerThread.hpp"
 #include "platform/EventLoop.hpp"
 #include "platform/Timer.hpp"
 
@@ -22,8 +21,9 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 
 class TThreadedTimer : public platform::Timer {
  public:
-  // Disabled, interval 1000 ms, zero interval not allowed, no handler.
-  explicit TThreadedTimer(platform::EventLoop& loop);
+  // Disabled, interval 1000 ms, zero interval not allowed, no handler; ticks into `loop`, which
+  // must outlive the timer.
+  TThreadedTimer(TTimerThread& thread, platform::EventLoop& loop);
   ~TThreadedTimer() override;
   TThreadedTimer(const TThreadedTimer&) = delete;
   TThreadedTimer& operator=(const TThreadedTimer&) = delete;
@@ -36,20 +36,19 @@ class TThreadedTimer : public platform::Timer {
   bool AllowZero() const;
   void SetOnTimer(std::function<void()> handler) override;
 
-  // Kept for the property set; the worker only waits, so its scheduling priority is not changed.
+  // Kept for the property set; the timer thread only waits, so its scheduling priority is not
+  // changed (and it is shared by all timers).
   void SetThreadPriority(TThreadPriority priority) { priority_ = priority; }
   TThreadPriority ThreadPriority() const { return priority_; }
 
  private:
-  struct Shared;
+  struct State;
 
-  static void WorkerLoop(std::shared_ptr<Shared> shared, platform::EventLoop& loop);
-  static void Tick(const std::shared_ptr<Shared>& shared, uint64_t generation);
-  // Tells the worker the current settings and makes it start a new wait.
+  static void Tick(const std::shared_ptr<State>& state, uint64_t generation);
+  // Hands the current settings to the timer thread, which starts a new wait.
   void Restart();
 
-  std::shared_ptr<Shared> shared_;
-  std::thread worker_;
+  std::shared_ptr<State> state_;
   TThreadPriority priority_ = TThreadPriority::tpNormal;
 };
 

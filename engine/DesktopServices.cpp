@@ -39,7 +39,8 @@ std::optional<DecodedBmp> DecodeSmallBmp(std::span<const uint8_t> bytes) {
   }
 }
 
-platform::MenuEntry ToPlatform(const MenuItem& item, const std::vector<project::TTaviMenu>& entries, int depth) {
+platform::MenuEntry ToPlatform(const MenuItem& item, const std::vector<project::TTaviMenu>& entries,
+                               MenuPictureCache& pictures, int depth) {
   platform::MenuEntry entry;
   entry.id = MenuEntryId(item);
   entry.caption = item.caption;
@@ -49,10 +50,10 @@ platform::MenuEntry ToPlatform(const MenuItem& item, const std::vector<project::
   entry.enabled = item.enabled;
   entry.checked = item.checked;
   if (item.command == MenuCommand::Project && item.tag >= 1 && static_cast<size_t>(item.tag) <= entries.size()) {
-    entry.picture = MenuEntryPicture(entries[static_cast<size_t>(item.tag - 1)]);
+    entry.picture = pictures.PictureOf(entries, static_cast<size_t>(item.tag - 1));
   }
   if (depth + 1 < platform::kMaxMenuDepth) {
-    for (const MenuItem& child : item.children) entry.children.push_back(ToPlatform(child, entries, depth + 1));
+    for (const MenuItem& child : item.children) entry.children.push_back(ToPlatform(child, entries, pictures, depth + 1));
   }
   return entry;
 }
@@ -87,8 +88,14 @@ int MenuEntryId(const MenuItem& item) {
 }
 
 platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries) {
+  MenuPictureCache pictures;
+  return BuildPlatformMenu(menu, entries, pictures);
+}
+
+platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries,
+                                      MenuPictureCache& pictures) {
   platform::MenuModel model;
-  for (const MenuItem& item : menu.Items()) model.push_back(ToPlatform(item, entries, 0));
+  for (const MenuItem& item : menu.Items()) model.push_back(ToPlatform(item, entries, pictures, 0));
   return model;
 }
 
@@ -128,7 +135,7 @@ DesktopServices::~DesktopServices() {
 }
 
 platform::MenuModel DesktopServices::CurrentMenu() const {
-  return BuildPlatformMenu(player_.Menu(), player_.Model.MenuEntries);
+  return BuildPlatformMenu(player_.Menu(), player_.Model.MenuEntries, pictures_);
 }
 
 void DesktopServices::OpenPopupMenu(platform::Point at) {

@@ -12,6 +12,7 @@
 #include "desktop/TCoolTrayIcon.hpp"
 #include "desktop/TrayPictureFeed.hpp"
 #include "desktop/TVrHint.hpp"
+#include "engine/MenuPictureCache.hpp"
 #include "engine/PlayerDesktop.hpp"
 #include "engine/PlayerMenu.hpp"
 #include "engine/TFormKPFPlayer.hpp"
@@ -31,6 +32,9 @@ int MenuEntryId(const MenuItem& item);
 // The platform menu of the player's menu: captions, states, pictures of project entries (their
 // BMP image with the transparent colour applied when flag bit 2 is set), sub-menus.
 platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries);
+// The same with the entry pictures taken from (and kept in) `pictures`.
+platform::MenuModel BuildPlatformMenu(const PlayerMenu& menu, const std::vector<project::TTaviMenu>& entries,
+                                      MenuPictureCache& pictures);
 // The item an id names in the menu as it is now; none when it has gone.
 std::optional<MenuItem> FindMenuItem(const PlayerMenu& menu, int id);
 // The picture of a menu entry; empty without an image or when the image cannot be read.
@@ -81,6 +85,8 @@ class DesktopServices : public PlayerDesktop {
   platform::Platform& platform_;
   TFormKPFPlayer& player_;
   std::unique_ptr<platform::PopupMenu> menu_;
+  // Built menus are handed out from a const member; the pictures are kept between builds.
+  mutable MenuPictureCache pictures_;
   desktop::TVrHint hint_;
   std::unique_ptr<desktop::TCoolTrayIcon> tray_;
   std::unique_ptr<desktop::TrayPictureFeed> trayPictures_;

@@ -45,7 +45,12 @@ void TFormKPFPlayer::DrawFrame(int, int, int variant, const project::TTaviFrame&
   shown.useTransparentColor = frame.UseTransparentColor;
   shown.runs = shape.Region;
   shown.sameShape = shape.SameShape;
-  if (shown.hasAlpha && Window().SupportsPerPixelAlpha()) shown.premultiplied = image->Premultiplied();
+  if (shown.hasAlpha && Window().SupportsPerPixelAlpha()) {
+    shown.premultiplied = image->Premultiplied();
+  } else if (shown.hasAlpha && !shown.useTransparentColor && shown.runs.empty() && !shown.sameShape) {
+    // The outline the window takes instead of the alpha: made once per picture.
+    shown.alphaOutline = image->AlphaOutline();
+  }
   character_.DrawFrame(shown);
 }
 

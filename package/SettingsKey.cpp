@@ -93,8 +93,11 @@ auto SettingsKey::Modify(Change&& change) {
   CreateFolder(folder_);
   StoreLock lock(folder_);
   SettingsDocument document = Load();
+  const std::string before = document.Serialize();
   auto result = change(document);
-  Store(document);
+  // A change that leaves the content as it was is not written: every store is a synced
+  // replacement of the whole file.
+  if (document.Serialize() != before) Store(document);
   return result;
 }
 
@@ -136,6 +139,20 @@ void SettingsKey::WriteSetting(std::string_view path, const std::string& text) {
     SettingPath setting = SplitSettingPath(path);
     Modify([&](SettingsDocument& document) {
       document.Set(setting.Key, SettingsValue{std::string(setting.Name), SettingsValue::Type::Text, text, 0});
+      return true;
+    });
+  } catch (const std::exception&) {
+    if (reportError_) reportError_("Error writing registry");
+  }
+}
+
+void SettingsKey::WriteSettings(std::span<const std::pair<std::string, std::string>> pathsAndTexts) {
+  try {
+    Modify([&](SettingsDocument& document) {
+      for (const auto& [path, text] : pathsAndTexts) {
+        SettingPath setting = SplitSettingPath(path);
+        document.Set(setting.Key, SettingsValue{std::string(setting.Name), SettingsValue::Type::Text, text, 0});
+      }
       return true;
     });
   } catch (const std::exception&) {

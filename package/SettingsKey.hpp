@@ -7,8 +7,10 @@
 // before it (if any) a sub-key path below the settings key.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "package/SettingsDocument.hpp"
@@ -27,7 +29,10 @@ class SettingsKey {
   static std::string DefaultFolder();
 
   std::string ReadSetting(std::string_view path, const std::string& defaultValue) const;
+  // A value that already holds the text leaves the file untouched (so do the other writes).
   void WriteSetting(std::string_view path, const std::string& text);
+  // Several text values in one replacement of the file.
+  void WriteSettings(std::span<const std::pair<std::string, std::string>> pathsAndTexts);
   int32_t ReadSettingInt(std::string_view path, int32_t defaultValue) const;
   void WriteSettingInt(std::string_view path, int32_t number);
   // Deletes the value; true when its key exists.

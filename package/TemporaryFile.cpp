@@ -148,8 +148,9 @@ void TTemporaryFile::CleanUp() {
 }
 
 void TTemporaryFile::SaveLists() {
-  settings_.WriteSetting(ListPath("DeleteList"), JoinDeleteList(files_));
-  settings_.WriteSetting(ListPath("DeleteFolder"), JoinDeleteList(folders_));
+  const std::pair<std::string, std::string> lists[] = {{ListPath("DeleteList"), JoinDeleteList(files_)},
+                                                       {ListPath("DeleteFolder"), JoinDeleteList(folders_)}};
+  settings_.WriteSettings(lists);
 }
 
 void TTemporaryFile::RegisterFile(const std::string& path) {

@@ -45,7 +45,8 @@ class TTemporaryFile {
   std::string CreateTempFile(std::string_view extension, std::span<const uint8_t> buffer);
   // Deletes what can be deleted, keeps the rest listed, saves the lists.
   void CleanUp();
-  // Writes Files to DeleteList and Folders to DeleteFolder.
+  // Writes Files to DeleteList and Folders to DeleteFolder, in one replacement of the settings
+  // file and only when either differs from what is stored.
   void SaveLists();
   // Registers a temporary file created by someone else (Files.Add + SaveLists).
   void RegisterFile(const std::string& path);

@@ -90,4 +90,23 @@ bool SameShape(std::span<const uint8_t> a, std::span<const uint8_t> b) {
   return std::ranges::equal(a, b);
 }
 
+platform::Region AlphaOutline(const platform::ImageView& image) {
+  platform::Region region;
+  if (image.width <= 0 || image.height <= 0 ||
+      image.pixels.size() < static_cast<size_t>(image.width) * static_cast<size_t>(image.height)) {
+    return region;
+  }
+  for (int y = 0; y < image.height; ++y) {
+    const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    int x = 0;
+    while (x < image.width) {
+      while (x < image.width && (row[x] >> 24) == 0) ++x;
+      const int start = x;
+      while (x < image.width && (row[x] >> 24) != 0) ++x;
+      if (x > start) region.push_back({start, y, x, y + 1});
+    }
+  }
+  return region;
+}
+
 }  // namespace kpf::project

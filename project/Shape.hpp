@@ -43,6 +43,10 @@ void AppendRun(std::vector<uint8_t>& runs, const ShapeRun& run);
 // One rectangle (x start, row, x end, row + 1) per run, in window coordinates.
 platform::Region RunListToRegion(std::span<const uint8_t> runs);
 
+// One rectangle per run of pixels whose alpha is above 0, row by row: the outline of an alpha
+// picture shown without compositing. Empty for a picture with fewer pixels than its size needs.
+platform::Region AlphaOutline(const platform::ImageView& image);
+
 // Equal outlines: same length and same bytes.
 bool SameShape(std::span<const uint8_t> a, std::span<const uint8_t> b);
 

@@ -6,6 +6,7 @@
 #include "project/ByteReader.hpp"
 #include "project/Errors.hpp"
 #include "project/Premultiply.hpp"
+#include "project/Shape.hpp"
 #include "project/ZLib.hpp"
 
 namespace kpf::project {
@@ -87,6 +88,7 @@ void TVrBitmap::Assign(const TVrBitmap& source) {
   flipPending_ = source.flipPending_;
   pixels_ = source.pixels_;
   premultiplied_ = source.premultiplied_;
+  alphaOutline_ = source.alphaOutline_;
   packed_ = source.packed_;
   palette_ = source.palette_;
   indicesOwned_ = source.indicesOwned_;
@@ -139,6 +141,7 @@ void TVrBitmap::FlipVertical() {
 void TVrBitmap::PixelsChanged() {
   alphaKnown_ = false;
   premultiplied_.reset();
+  alphaOutline_.reset();
 }
 
 std::span<const uint32_t> TVrBitmap::Pixels() {
@@ -208,6 +211,15 @@ std::shared_ptr<const std::vector<uint32_t>> TVrBitmap::Premultiplied() {
     premultiplied_ = std::move(made);
   }
   return premultiplied_;
+}
+
+std::shared_ptr<const std::vector<platform::Rect>> TVrBitmap::AlphaOutline() {
+  auto pixels = Pixels();
+  if (!alphaOutline_) {
+    alphaOutline_ = std::make_shared<const std::vector<platform::Rect>>(
+        project::AlphaOutline({width_, height_, pixels}));
+  }
+  return alphaOutline_;
 }
 
 platform::Point TVrBitmap::FindTransparentPixel() {

@@ -56,6 +56,10 @@ class TVrBitmap {
   // (shared, so a window may keep showing them after the image is dropped).
   std::shared_ptr<const std::vector<uint32_t>> Premultiplied();
 
+  // The outline of the pixels whose alpha is above 0 (one rectangle per run, row by row), made on
+  // first use and kept until the pixels change.
+  std::shared_ptr<const std::vector<platform::Rect>> AlphaOutline();
+
   // First pixel (rows from the top, pixels from the left) equal to TransparentColor;
   // (-1,-1) when transparency is off or no pixel matches.
   platform::Point FindTransparentPixel();
@@ -90,6 +94,7 @@ class TVrBitmap {
   bool flipPending_ = false;
   std::vector<uint32_t> pixels_;
   std::shared_ptr<const std::vector<uint32_t>> premultiplied_;
+  std::shared_ptr<const std::vector<platform::Rect>> alphaOutline_;
   std::span<const uint8_t> packed_;        // form 0, borrowed zlib stream
   std::span<const uint8_t> palette_;       // form 1, borrowed B,G,R,A entries
   std::span<const uint8_t> indices_;       // form 1, borrowed (empty once indicesOwned_)

@@ -12,22 +12,7 @@ void CharacterWindow::Premultiply(std::span<const uint32_t> argb, std::vector<ui
 }
 
 platform::Region CharacterWindow::AlphaOutline(const platform::ImageView& image) {
-  platform::Region region;
-  if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() < static_cast<size_t>(image.width) * static_cast<size_t>(image.height)) {
-    return region;
-  }
-  for (int y = 0; y < image.height; ++y) {
-    const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
-    int x = 0;
-    while (x < image.width) {
-      while (x < image.width && (row[x] >> 24) == 0) ++x;
-      const int start = x;
-      while (x < image.width && (row[x] >> 24) != 0) ++x;
-      if (x > start) region.push_back({start, y, x, y + 1});
-    }
-  }
-  return region;
+  return project::AlphaOutline(image);
 }
 
 CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) const {
@@ -56,7 +41,7 @@ CharacterWindow::Pending CharacterWindow::Prepare(const CharacterFrame& frame) c
     // Without compositing, partly transparent pixels would show over black: the window takes the
     // outline of the pixels that are not fully transparent instead.
     pending.change = ShapeChange::Set;
-    pending.shape = AlphaOutline(frame.image);
+    pending.shape = frame.alphaOutline ? *frame.alphaOutline : AlphaOutline(frame.image);
   } else {
     pending.change = ShapeChange::Rectangular;
   }
@@ -113,8 +98,11 @@ void CharacterWindow::Show(const Pending& frame, std::span<const uint32_t> pixel
       window_.SetShape(nullptr);
       break;
     case ShapeChange::Set:
-      currentShape_ = frame.shape;
-      window_.SetShape(&*currentShape_);
+      // Frames of one picture, or of pictures with one outline, leave the window's shape as it is.
+      if (leavingPerPixel || !currentShape_ || *currentShape_ != frame.shape) {
+        currentShape_ = frame.shape;
+        window_.SetShape(&*currentShape_);
+      }
       break;
   }
 }

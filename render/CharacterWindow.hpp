@@ -26,6 +26,8 @@ struct CharacterFrame {
   // The picture's pixels already premultiplied (kept by the picture, so they are made once per
   // picture, not per shown frame); null: the window premultiplies them itself.
   std::shared_ptr<const std::vector<uint32_t>> premultiplied;
+  // AlphaOutline of the picture, kept by the picture; null: the window computes it when needed.
+  std::shared_ptr<const platform::Region> alphaOutline;
 };
 
 class CharacterWindow {

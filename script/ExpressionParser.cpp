@@ -53,6 +53,15 @@ int TExpressionParser::AddExpression(std::string_view text)
             return CurrentIdx;
         }
     }
+    return AppendExpression(text);
+}
+
+int TExpressionParser::AppendExpression(std::string_view text)
+{
+    if (text.empty()) {
+        CurrentIdx = -1;
+        return -1;
+    }
     TExprChain chain = Compile(text);
     Expressions.push_back(TCompiledExpression{std::string(text), std::move(chain)});
     CurrentIdx = ExpressionCount() - 1;

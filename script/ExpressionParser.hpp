@@ -25,6 +25,9 @@ public:
     // -1 for an empty text; the existing index for a known text.
     int AddExpression(std::string_view text) override;
     void ClearExpressions() override;
+    // Compiles `text` as a new expression without looking for a known one (AddExpression would
+    // return a known text that differs only in letter case); -1 for an empty text.
+    int AppendExpression(std::string_view text);
 
     // NaN for a negative index; throws for an index past the list.
     double Evaluate(int index);

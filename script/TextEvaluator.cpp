@@ -3,8 +3,7 @@
 #include <exception>
 
 #include "project/SystemVariables.hpp"
-#include "script/ExpressionParser.hpp"
-#include "script/TextExpression.hpp"
+#include "script/ExpressionCache.hpp"
 
 namespace kpf::script {
 
@@ -26,22 +25,18 @@ std::string ReplacedIgnoringCase(std::string_view text, std::string_view tag,
   return result;
 }
 
-// The parser's result text for the expression; throws on any compile or evaluation error. The
-// parser's "random" and "randg" draw from the player's generator, so a seeded player repeats.
-std::string ResultText(std::string_view expression, const RandomRange& random) {
-  constexpr uint32_t kSteps = 1u << 24;
-  TExpressionParser parser([&random] { return static_cast<double>(random(kSteps)) / kSteps; });
-  return parser.EvaluateAsString(parser.AddExpression(expression));
-}
-
 }  // namespace
 
 TextEvaluator::TextEvaluator(const std::vector<project::TTaviVariable>& variables,
                              PlayerFolders folders, RandomRange random)
-    : Folders(std::move(folders)), Random(std::move(random)), variables_(variables) {}
+    : Folders(std::move(folders)), Random(std::move(random)), variables_(variables),
+      cache_(std::make_unique<ExpressionCache>()) {}
+
+TextEvaluator::~TextEvaluator() = default;
+TextEvaluator::TextEvaluator(TextEvaluator&&) noexcept = default;
 
 std::string TextEvaluator::EvaluateText(std::string_view text) {
-  const std::string expression = ParseTextExpression(text);
+  const std::string& expression = cache_->TextExpression(text);
   return SubstituteVariables(expression.empty() ? text : std::string_view(expression));
 }
 
@@ -63,7 +58,7 @@ int32_t TextEvaluator::EvaluateInteger(std::string_view text) {
 int32_t TextEvaluator::IntegerOfExpression(std::string_view expression) {
   if (expression.empty()) return 0;
   try {
-    return project::ConvertToInteger(ResultText(expression, Random));
+    return project::ConvertToInteger(cache_->ResultText(expression, Random));
   } catch (const std::exception&) {
     return 0;  // scripts never see parser errors: a failed number is 0
   }
@@ -73,7 +68,7 @@ bool TextEvaluator::EvaluateCondition(std::string_view text) {
   try {
     if (!substituter_.SubstituteForCondition(variables_, text, substituted_)) return false;
     if (substituted_.empty()) return false;
-    return project::SameText(ResultText(substituted_, Random), "TRUE");
+    return project::SameText(cache_->ResultText(substituted_, Random), "TRUE");
   } catch (const std::exception&) {
     return false;  // a condition that does not evaluate is false
   }

@@ -3,6 +3,7 @@
 // start positions and file names. One evaluator serves one player: it reads the player's variable
 // list and folders.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@
 
 namespace kpf::script {
 
+class ExpressionCache;
+
 struct EvaluatedPosition {
   int32_t x = 0;
   int32_t y = 0;
@@ -28,6 +31,8 @@ class TextEvaluator {
   explicit TextEvaluator(const std::vector<project::TTaviVariable>& variables,
                          PlayerFolders folders = PlayerFolders::FromEnvironment(),
                          RandomRange random = ProcessRandomRange);
+  ~TextEvaluator();
+  TextEvaluator(TextEvaluator&&) noexcept;
 
   PlayerFolders Folders;
   RandomRange Random;
@@ -59,6 +64,8 @@ class TextEvaluator {
   const std::vector<project::TTaviVariable>& variables_;
   VariableSubstituter substituter_;
   std::string substituted_;  // reused by EvaluateInteger and EvaluateCondition
+  // Parameters run again are not parsed again (results as from a fresh parse).
+  std::unique_ptr<ExpressionCache> cache_;
 };
 
 }  // namespace kpf::script

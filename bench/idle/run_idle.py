@@ -10,7 +10,7 @@ Runs, each for --seconds after --warmup seconds, in --runs alternating rounds:
 and prints medians of CPU (% of a core, from /proc/PID/stat), RssAnon and VmRSS (from
 /proc/PID/status), threads and wake-ups a second, each with its ratio to the baseline.
 
-  bench/idle/run_idle.py --build build-rel [--runs 3] [--seconds 30] [--warmup 5]
+  bench/idle/run_idle.py --build build-rel [--runs 3] [--seconds 30] [--warmup 5] [--cases slow,base-1]
 """
 import argparse, json, os, shutil, statistics, subprocess, sys, tempfile, time
 
@@ -104,6 +104,8 @@ def main():
     parser.add_argument("--seconds", type=float, default=30)
     parser.add_argument("--warmup", type=float, default=5)
     parser.add_argument("--display", default=":77")
+    parser.add_argument("--cases", default="sample,base-11,slow,base-1,twenty",
+                        help="comma-separated subset of the cases, run in this order")
     args = parser.parse_args()
     source = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     build = os.path.abspath(args.build)
@@ -125,6 +127,11 @@ def main():
         os.makedirs(env["HOME"], exist_ok=True)
         cases = [("sample", [player]), ("base-11", [baseline, "11"]), ("slow", [player, slow]),
                  ("base-1", [baseline, "1"]), ("twenty", [player, twenty])]
+        chosen = args.cases.split(",")
+        unknown = [name for name in chosen if name not in dict(cases)]
+        if unknown:
+            sys.exit(f"unknown case: {', '.join(unknown)}")
+        cases = [case for name in chosen for case in cases if case[0] == name]
         results = {name: [] for name, _ in cases}
         for run in range(args.runs):
             for name, command in cases:
@@ -138,10 +145,12 @@ def main():
         print(f"medians of {args.runs} runs, {args.seconds:g} s each after {args.warmup:g} s")
         print(f"{'case':8} {'CPU %':>14} {'RssAnon MB':>16} {'VmRSS MB':>16} {'threads':>8} {'wake/s':>8}")
         for name, row in medians.items():
-            base = medians[baselines[name]]
-            ratio = lambda key: f"({row[key] / base[key]:.2f}x)" if base[key] else "(-)"
+            base = medians.get(baselines[name], {})
+            ratio = lambda key: f"({row[key] / base[key]:.2f}x)" if base.get(key) else "(-)"
             print(f"{name:8} {row['cpu']:6.3f} {ratio('cpu'):>7} {row['anon']:7.1f} {ratio('anon'):>8} "
                   f"{row['rss']:7.1f} {ratio('rss'):>8} {row['threads']:8.0f} {row['wakeups']:8.1f}")
+        if "sample" not in medians or "twenty" not in medians:
+            return
         one, many = medians["sample"], medians["twenty"]
         print(f"twenty vs one sample: CPU {many['cpu'] / one['cpu'] if one['cpu'] else 0:.1f}x; each further "
               f"character {(many['anon'] - one['anon']) / 19:.2f} MB RssAnon, {(many['rss'] - one['rss']) / 19:.2f} MB VmRSS")

@@ -2,8 +2,10 @@
 
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
@@ -39,7 +41,22 @@ GtkPlatform::GtkPlatform(TimerFactory timerFactory) : timerFactory_(std::move(ti
   application_ = std::make_unique<GtkApplicationWindows>(*loop_);
 }
 
-GtkPlatform::~GtkPlatform() = default;
+GtkPlatform::~GtkPlatform() {
+  for (const unsigned source : signalSources_) g_source_remove(source);
+}
+
+void GtkPlatform::QuitOnTerminationSignals() {
+  if (!signalSources_.empty()) return;
+  for (const int signal : {SIGTERM, SIGINT}) {
+    signalSources_.push_back(g_unix_signal_add(
+        signal,
+        [](void* loop) -> gboolean {
+          static_cast<GtkEventLoop*>(loop)->Quit(0);
+          return G_SOURCE_CONTINUE;
+        },
+        loop_.get()));
+  }
+}
 
 std::unique_ptr<Timer> GtkPlatform::CreateTimer() {
   if (timerFactory_) return timerFactory_(*loop_);

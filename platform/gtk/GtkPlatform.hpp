@@ -23,13 +23,16 @@ class GtkPlatform : public platform::Platform {
 
   // Opens the X display (GDK_BACKEND is forced to x11: the character needs absolute window
   // positions, which Wayland does not give). Throws std::runtime_error when no X display can be
-  // opened. Without a factory, timers are GLib timeouts on the loop (GtkTimer).
+  // opened. Without a factory, timers are sources of the loop itself (GtkTimer).
   explicit GtkPlatform(TimerFactory timerFactory = {});
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
 
   EventLoop& Loop() override { return *loop_; }
+  // From now on SIGTERM and SIGINT end the loop with exit code 0. GLib's signal sources wake the
+  // loop only when a signal comes; nothing polls for it.
+  void QuitOnTerminationSignals();
   std::unique_ptr<Timer> CreateTimer() override;
   LocalTime Now() override;
 
@@ -94,6 +97,7 @@ class GtkPlatform : public platform::Platform {
   std::unique_ptr<X11Monitors> monitors_;
   std::unique_ptr<GtkScreenSaver> screenSaver_;
   std::unique_ptr<GtkApplicationWindows> application_;
+  std::vector<unsigned> signalSources_;
 };
 
 }  // namespace kpf::platform::gtk

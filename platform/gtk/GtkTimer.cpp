@@ -2,43 +2,93 @@
 
 #include <glib.h>
 
+#include <new>
+#include <utility>
+
 namespace kpf::platform::gtk {
 
-GtkTimer::~GtkTimer() { Stop(); }
+struct GtkTimer::State {
+  bool enabled = false;
+  bool allowZero = false;
+  uint32_t interval = 1000;
+  std::function<void()> handler;
+  GSource* source = nullptr;  // the running wait; null while no ticks are due
+};
+
+namespace {
+
+// The GLib source: its ready time is the end of the wait; it holds the timer's state.
+struct TimerSource {
+  GSource base;
+  std::shared_ptr<GtkTimer::State>* state;
+};
+
+int64_t ReadyTimeAfter(uint32_t milliseconds) {
+  return g_get_monotonic_time() + static_cast<int64_t>(milliseconds) * 1000;
+}
+
+void Finalize(GSource* source) {
+  auto* timer = reinterpret_cast<TimerSource*>(source);
+  delete timer->state;
+  timer->state = nullptr;
+}
+
+}  // namespace
+
+GtkTimer::GtkTimer() : state_(std::make_shared<State>()) {}
+
+GtkTimer::~GtkTimer() {
+  state_->enabled = false;
+  Restart();
+}
 
 void GtkTimer::SetEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
+  if (enabled == state_->enabled) return;
+  state_->enabled = enabled;
   Restart();
 }
+
+bool GtkTimer::Enabled() const { return state_->enabled; }
 
 void GtkTimer::SetInterval(uint32_t milliseconds) {
-  if (milliseconds == interval_) return;
-  interval_ = milliseconds;
-  Restart();
+  if (milliseconds == state_->interval) return;
+  state_->interval = milliseconds;
+  if (state_->enabled) Restart();
 }
+
+uint32_t GtkTimer::Interval() const { return state_->interval; }
 
 void GtkTimer::SetAllowZero(bool allow) {
-  if (allow == allowZero_) return;
-  allowZero_ = allow;
-  if (interval_ == 0) Restart();
+  if (allow == state_->allowZero) return;
+  state_->allowZero = allow;
+  if (state_->enabled && state_->interval == 0) Restart();
 }
+
+void GtkTimer::SetOnTimer(std::function<void()> handler) { state_->handler = std::move(handler); }
 
 void GtkTimer::Restart() {
-  Stop();
-  if (!enabled_ || (interval_ == 0 && !allowZero_)) return;
-  sourceId_ = g_timeout_add(interval_, &GtkTimer::OnTimeout, this);
+  State& state = *state_;
+  if (state.source != nullptr) {
+    g_source_destroy(state.source);
+    g_source_unref(state.source);
+    state.source = nullptr;
+  }
+  if (!state.enabled || (state.interval == 0 && !state.allowZero)) return;
+  static GSourceFuncs funcs = {nullptr, nullptr, &GtkTimer::Dispatch, &Finalize, nullptr, nullptr};
+  GSource* source = g_source_new(&funcs, sizeof(TimerSource));
+  reinterpret_cast<TimerSource*>(source)->state = new std::shared_ptr<State>(state_);
+  g_source_set_priority(source, G_PRIORITY_DEFAULT);
+  g_source_set_ready_time(source, ReadyTimeAfter(state.interval));
+  g_source_attach(source, g_main_context_default());
+  state.source = source;
 }
 
-void GtkTimer::Stop() {
-  if (sourceId_ != 0) g_source_remove(sourceId_);
-  sourceId_ = 0;
-}
-
-int GtkTimer::OnTimeout(void* self) {
-  // The handler may disable, restart or destroy this timer: it runs from a copy, and nothing of
-  // the timer is touched after it. Returning "continue" for a source removed meanwhile is harmless.
-  const auto handler = static_cast<GtkTimer*>(self)->handler_;
+int GtkTimer::Dispatch(GSource* source, int (*)(void*), void*) {
+  // Held here: the handler may disable, restart or destroy the timer.
+  const std::shared_ptr<State> state = *reinterpret_cast<TimerSource*>(source)->state;
+  // Not ready again until this tick has run (a nested loop in the handler must not tick it).
+  g_source_set_ready_time(source, -1);
+  const std::function<void()> handler = state->handler;
   if (handler) {
     try {
       handler();
@@ -46,6 +96,8 @@ int GtkTimer::OnTimeout(void* self) {
       // Exceptions of a tick are dropped; the next tick comes as usual.
     }
   }
+  // A timer restarted, stopped or destroyed meanwhile has let go of this source.
+  if (state->source == source) g_source_set_ready_time(source, ReadyTimeAfter(state->interval));
   return G_SOURCE_CONTINUE;
 }
 

@@ -1,40 +1,44 @@
 #pragma once
-// A periodic timer on a GLib timeout source of the loop's main context: the stand-in used when
-// the platform is given no other timer factory. It keeps no worker thread, so unlike the
-// threaded timer it loses its rhythm while the loop thread is busy.
+// A periodic timer on a GLib source of the loop's main context, measured by the loop itself: no
+// thread, and one wake-up of the loop per tick. Like the threaded timer, ticks never overlap
+// (a tick that runs a nested loop gets no tick of its own meanwhile, other timers keep ticking),
+// a loop that was busy gets one late tick rather than several, and the next interval starts
+// when a tick has run, so a slow handler stretches the period to interval + handler time.
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/Timer.hpp"
+
+typedef struct _GSource GSource;
 
 namespace kpf::platform::gtk {
 
 class GtkTimer : public platform::Timer {
  public:
   // Disabled, interval 1000 ms, zero interval not allowed, no handler.
-  GtkTimer() = default;
+  GtkTimer();
   ~GtkTimer() override;
   GtkTimer(const GtkTimer&) = delete;
   GtkTimer& operator=(const GtkTimer&) = delete;
 
   void SetEnabled(bool enabled) override;
-  bool Enabled() const override { return enabled_; }
+  bool Enabled() const override;
   void SetInterval(uint32_t milliseconds) override;
-  uint32_t Interval() const override { return interval_; }
+  uint32_t Interval() const override;
   void SetAllowZero(bool allow) override;
-  void SetOnTimer(std::function<void()> handler) override { handler_ = std::move(handler); }
+  void SetOnTimer(std::function<void()> handler) override;
+
+  // The settings and handler, shared with the GLib source (which may still be dispatching when
+  // the timer goes).
+  struct State;
 
  private:
-  static int OnTimeout(void* self);
+  static int Dispatch(GSource* source, int (*callback)(void*), void* data);
   // Drops the running wait and starts a new one when ticks are due.
   void Restart();
-  void Stop();
 
-  bool enabled_ = false;
-  bool allowZero_ = false;
-  uint32_t interval_ = 1000;
-  unsigned sourceId_ = 0;
-  std::function<void()> handler_;
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace kpf::platform::gtk

@@ -130,6 +130,26 @@ TEST_F(CharacterWindowTest, AlphaFrameWithoutCompositingTakesTheOutlineOfItsVisi
   EXPECT_FALSE(character_.PerPixelActive());
 }
 
+TEST_F(CharacterWindowTest, AlphaFramesWithoutCompositingSetAnOutlineOnlyWhenItChanges) {
+  window_.composited = false;
+  Picture half{0x808080, 0};  // the same outline as soft_ in other colours
+  character_.DrawFrame(Alpha(soft_));
+  Calls();
+  character_.DrawFrame(Alpha(soft_));
+  character_.DrawFrame(Alpha(half));
+  EXPECT_EQ(Calls(), (Log{"image 8421504", "image 8421504"}));
+  // An outline kept by the picture is taken as it is.
+  CharacterFrame kept = Alpha(red_);
+  kept.alphaOutline = std::make_shared<const platform::Region>(platform::Region{{1, 1, 2, 2}});
+  character_.DrawFrame(kept);
+  EXPECT_EQ(Calls(), (Log{"image 4294901760", "shape 1"}));
+  EXPECT_EQ(window_.lastShape, (platform::Region{{1, 1, 2, 2}}));
+  // Back from a rectangular picture, the same outline is set again.
+  character_.DrawFrame({.image = red_.View(), .runs = {}});
+  character_.DrawFrame(kept);
+  EXPECT_EQ(Calls(), (Log{"image 4294901760", "shape none", "image 4294901760", "shape 1"}));
+}
+
 // An empty (0 × 0) picture shows nothing: after an alpha picture or a shaped one the window
 // takes an empty shape, even when the frame stores an outline or asks to keep the last one.
 TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {

@@ -9,6 +9,7 @@
 
 #include "desktop/PictureTransparency.hpp"
 #include "engine/DesktopServices.hpp"
+#include "engine/MenuPictureCache.hpp"
 #include "engine/PlayerHarness.hpp"
 
 namespace kpf::test {
@@ -75,6 +76,41 @@ TEST_F(ServicesTest, RightClickShowsProjectEntriesAboveTheCommands) {
   EXPECT_TRUE(entries[2].separator);
   EXPECT_EQ(entries.back().caption, "Close");
   EXPECT_EQ(entries.back().id, -static_cast<int>(MenuCommand::Close));
+}
+
+TEST(MenuPictureCacheTest, GivesTheUncachedPicturesAndFollowsChangedEntries) {
+  std::vector<project::TTaviMenu> entries(3);
+  entries[0].Image = Bmp2x2({0x00FF00, 0xFF0000, 0x0000FF, 0x00FF00});
+  entries[0].Flags = 7;
+  entries[0].ImageColor = 0x00FF00;
+  entries[1].Image = {'B', 'M', 1, 2, 3};
+  engine::MenuPictureCache cache;
+  const auto expectUncached = [&] {
+    for (size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(cache.PictureOf(entries, i), engine::MenuEntryPicture(entries[i])) << "entry " << i;
+    }
+  };
+  expectUncached();
+  expectUncached();  // from the cache
+  entries[0].ImageColor = 0x0000FF;  // another transparent colour
+  expectUncached();
+  entries[0].Flags = 3;  // no transparency: the colour no longer matters
+  expectUncached();
+  entries[0].ImageColor = 0x123456;
+  expectUncached();
+  entries[1].Image = Bmp2x2({1, 2, 3, 4});  // a readable picture replaces the broken one
+  entries[2].Image = entries[0].Image;
+  expectUncached();
+  entries.erase(entries.begin());  // the others move up: each index shows its new entry
+  expectUncached();
+  EXPECT_FALSE(cache.PictureOf(entries, 0).empty());
+}
+
+TEST_F(ServicesTest, MenuShownAgainCarriesTheChangedEntryPicture) {
+  EXPECT_EQ(RightClick().Popups()[0].entries[0].picture.pixels, (std::vector<uint32_t>{0, 0xFFFF0000, 0xFF0000FF, 0}));
+  h.player->Model.MenuEntries[0].Image = Bmp2x2({0x010203, 0x010203, 0x00FF00, 0x00FF00});
+  const auto& popups = RightClick().Popups();
+  EXPECT_EQ(popups.back().entries[0].picture.pixels, (std::vector<uint32_t>{0xFF010203, 0xFF010203, 0, 0}));
 }
 
 TEST_F(ServicesTest, ChoosingCommandsRunsThemAndStaleIdsAreIgnored) {

@@ -29,13 +29,13 @@ bool PumpUntil(PosixEventLoop& loop, Predicate done) {
   return true;
 }
 
-// Notes when a worker hands in a tick, so a test can act while that tick is still queued.
+// Notes when the timer thread hands in a tick, so a test can act while that tick is still queued.
 struct WatchedLoop : PosixEventLoop {
-  bool InvokeAndWait(std::function<void()> task, const std::function<bool()>& cancelled) override {
-    invoked = true;
-    return PosixEventLoop::InvokeAndWait(std::move(task), cancelled);
+  void Post(std::function<void()> task) override {
+    PosixEventLoop::Post(std::move(task));
+    posted = true;
   }
-  std::atomic<bool> invoked{false};
+  std::atomic<bool> posted{false};
 };
 
 // One timer on a real loop, counting its ticks.
@@ -57,8 +57,9 @@ class TickingTimer : public ::testing::Test {
     return ticks_ == before;
   }
 
+  TTimerThread thread_;
   PosixEventLoop loop_;
-  TThreadedTimer timer_{loop_};
+  TThreadedTimer timer_{thread_, loop_};
   int ticks_ = 0;
 };
 
@@ -110,21 +111,23 @@ TEST_F(TickingTimer, StoppedLoopEndsDelivery) {
 }  // the destructor ends a worker that no longer delivers
 
 TEST(TThreadedTimer, DestructionWhileTickPendingDropsTheTick) {
+  TTimerThread thread;
   WatchedLoop loop;
   int ticks = 0;
-  auto timer = std::make_unique<TThreadedTimer>(loop);
+  auto timer = std::make_unique<TThreadedTimer>(thread, loop);
   timer->SetInterval(1);
   timer->SetOnTimer([&] { ++ticks; });
   timer->SetEnabled(true);
-  while (!loop.invoked) std::this_thread::yield();  // a tick is queued; the loop has not run it
-  timer.reset();                                    // must return although the worker waits for that tick
+  while (!loop.posted) std::this_thread::yield();  // a tick is queued; the loop has not run it
+  timer.reset();
   loop.ProcessEventsFor(20);
   EXPECT_EQ(ticks, 0);
 }
 
 TEST(TThreadedTimer, DestructionInsideOwnTick) {
+  TTimerThread thread;
   PosixEventLoop loop;
-  auto timer = std::make_unique<TThreadedTimer>(loop);
+  auto timer = std::make_unique<TThreadedTimer>(thread, loop);
   int ticks = 0;
   timer->SetInterval(1);
   timer->SetOnTimer([&] {
@@ -138,9 +141,10 @@ TEST(TThreadedTimer, DestructionInsideOwnTick) {
 }
 
 TEST(TThreadedTimer, DestructionByAnotherTimerNestedInsideOwnTick) {
+  TTimerThread thread;
   PosixEventLoop loop;
-  auto outer = std::make_unique<TThreadedTimer>(loop);
-  TThreadedTimer killer(loop);
+  auto outer = std::make_unique<TThreadedTimer>(thread, loop);
+  TThreadedTimer killer(thread, loop);
   int outerTicks = 0;
   bool outerHandlerFinished = false;
   killer.SetInterval(1);
@@ -163,16 +167,86 @@ TEST(TThreadedTimer, DestructionByAnotherTimerNestedInsideOwnTick) {
 }
 
 TEST(TThreadedTimer, ManyTimersTickIndependently) {
+  TTimerThread thread;
   PosixEventLoop loop;
   std::vector<std::unique_ptr<TThreadedTimer>> timers;
   std::vector<int> ticks(4, 0);
   for (size_t i = 0; i < ticks.size(); ++i) {
-    timers.push_back(std::make_unique<TThreadedTimer>(loop));
+    timers.push_back(std::make_unique<TThreadedTimer>(thread, loop));
     timers.back()->SetInterval(static_cast<uint32_t>(1 + i));
     timers.back()->SetOnTimer([&ticks, i] { ++ticks[i]; });
     timers.back()->SetEnabled(true);
   }
   ASSERT_TRUE(PumpUntil(loop, [&] { return std::ranges::all_of(ticks, [](int count) { return count >= 2; }); }));
+}
+
+TEST(TTimerThread, TicksOfSeveralTimersReachTheLoopInTheOrderOfTheirDeadlines) {
+  TTimerThread thread;
+  PosixEventLoop loop;
+  std::vector<std::unique_ptr<TThreadedTimer>> timers;
+  std::vector<int> order;
+  // Started longest first; the loop runs only once all of them are due, so every tick is queued
+  // before the first one runs.
+  for (int i = 0; i < 3; ++i) {
+    timers.push_back(std::make_unique<TThreadedTimer>(thread, loop));
+    TThreadedTimer& timer = *timers.back();
+    timer.SetInterval(static_cast<uint32_t>(150 - 50 * i));
+    timer.SetOnTimer([&order, &timer, i] {
+      order.push_back(i);
+      timer.SetEnabled(false);
+    });
+    timer.SetEnabled(true);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(PumpUntil(loop, [&] { return order.size() == 3; }));
+  EXPECT_EQ(order, (std::vector<int>{2, 1, 0}));
+}
+
+TEST(TTimerThread, TickWaitingInANestedLoopDoesNotHoldBackOtherTimers) {
+  // Like a modal dialog inside a tick: the other timer keeps ticking, this one does not overlap.
+  TTimerThread thread;
+  PosixEventLoop loop;
+  TThreadedTimer modal(thread, loop);
+  TThreadedTimer other(thread, loop);
+  int modalTicks = 0;
+  int otherTicks = 0;
+  bool released = false;
+  other.SetInterval(1);
+  other.SetOnTimer([&] { ++otherTicks; });
+  modal.SetInterval(1);
+  modal.SetOnTimer([&] {
+    if (++modalTicks > 1) return;
+    other.SetEnabled(true);
+    released = PumpUntil(loop, [&] { return otherTicks >= 5; });
+    modal.SetEnabled(false);
+  });
+  modal.SetEnabled(true);
+  ASSERT_TRUE(PumpUntil(loop, [&] { return !modal.Enabled(); }));
+  EXPECT_TRUE(released);
+  EXPECT_EQ(modalTicks, 1);
+}
+
+TEST(TTimerThread, RemovedTimersLeaveTheThreadAndItsEndStopsTheRest) {
+  auto thread = std::make_unique<TTimerThread>();
+  WatchedLoop loop;
+  int ticks = 0;
+  auto first = std::make_unique<TThreadedTimer>(*thread, loop);
+  TThreadedTimer second(*thread, loop);
+  EXPECT_EQ(thread->SlotCount(), 2);
+  first.reset();
+  EXPECT_EQ(thread->SlotCount(), 1);
+
+  second.SetInterval(1);
+  second.SetOnTimer([&] { ++ticks; });
+  second.SetEnabled(true);
+  while (!loop.posted) std::this_thread::yield();
+  thread.reset();  // joins although a tick is queued and the timer is still enabled
+  ASSERT_TRUE(PumpUntil(loop, [&] { return ticks == 1; }));  // the queued tick still runs
+  loop.ProcessEventsFor(20);
+  EXPECT_EQ(ticks, 1);
+  second.SetInterval(2);  // a timer that outlives its thread stays usable, without ticks
+  loop.ProcessEventsFor(20);
+  EXPECT_EQ(ticks, 1);
 }
 
 }  // namespace

@@ -15,6 +15,12 @@
 namespace kpf::package {
 namespace {
 
+// Every store replaces the file, so an unchanged inode means nothing was written.
+ino_t InodeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
 using testing::ScratchFolder;
 
 class SettingsKeyTest : public ::testing::Test {
@@ -66,6 +72,25 @@ TEST_F(SettingsKeyTest, TextAndIntegerValuesInSubKeysAndMissingValuesGiveTheDefa
   EXPECT_TRUE(key.DeleteSetting("My Title\\NAME"));  // the key still exists
   EXPECT_TRUE(key.DeleteKey("A"));
   EXPECT_EQ(key.ReadSettingInt("A\\B\\Deep", 0), 0);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsKeyTest, WritesThatChangeNothingLeaveTheFileUntouched) {
+  key.WriteSetting("Key\\Text", "a");
+  key.WriteSettingInt("Key\\Number", 5);
+  const ino_t written = InodeOf(key.FilePath());
+  ASSERT_NE(written, 0u);
+  key.WriteSetting("Key\\Text", "a");
+  key.WriteSettingInt("Key\\Number", 5);
+  const std::pair<std::string, std::string> both[] = {{"Key\\Text", "a"}, {"Key\\Other", ""}};
+  key.WriteSettings(std::span(both).first(1));
+  EXPECT_FALSE(key.DeleteSetting("Missing\\Value"));
+  EXPECT_EQ(InodeOf(key.FilePath()), written);
+  key.WriteSettings(both);  // one new value: one replacement with both
+  EXPECT_NE(InodeOf(key.FilePath()), written);
+  EXPECT_EQ(key.ReadSetting("Key\\Other", "<none>"), "");
+  EXPECT_EQ(key.ReadSetting("Key\\Text", ""), "a");
+  EXPECT_EQ(key.ReadSettingInt("Key\\Number", 0), 5);
   EXPECT_TRUE(messages.empty());
 }
 
@@ -193,6 +218,25 @@ TEST_F(TemporaryFileTest, StaleEntryOfThisProcessIsDroppedAndStoredEmpty) {
   EXPECT_TRUE(service.Files().empty());
   EXPECT_EQ(StoredList(tag, "DeleteList"), "");
   EXPECT_EQ(StoredList(tag, "DeleteFolder"), "");
+}
+
+TEST_F(TemporaryFileTest, StartWithNothingToChangeWritesNoSettings) {
+  const std::string tag = "4194998-8";
+  { TTemporaryFile first(settings, report, tag); }
+  StoreList(tag, "DeleteList", "");  // as a process that was killed leaves its empty lists
+  StoreList(tag, "DeleteFolder", "");
+  const ino_t stored = InodeOf(settings.FilePath());
+  TTemporaryFile again(settings, report, tag);  // adopts its own lists and cleans up: all empty
+  EXPECT_EQ(InodeOf(settings.FilePath()), stored);
+  again.SaveLists();
+  EXPECT_EQ(InodeOf(settings.FilePath()), stored);
+  const std::string folder = again.NewFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(InodeOf(settings.FilePath()), stored);
+  EXPECT_EQ(StoredList(tag, "DeleteFolder"), ";%;" + folder);
+  again.RemoveFolder(folder);
+  EXPECT_EQ(StoredList(tag, "DeleteFolder"), "");
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(TemporaryFileTest, LeftoversOfEndedProcessesAreDeleted) {

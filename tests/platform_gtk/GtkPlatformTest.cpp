@@ -180,7 +180,9 @@ TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
 }
 
 TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
-  GtkPlatform withThreadedTimers([](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(loop); });
+  desktop::TTimerThread timerThread;
+  GtkPlatform withThreadedTimers(
+      [&timerThread](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(timerThread, loop); });
   auto timer = withThreadedTimers.CreateTimer();
   ASSERT_NE(dynamic_cast<desktop::TThreadedTimer*>(timer.get()), nullptr);
   std::vector<std::thread::id> tickThreads;
@@ -192,6 +194,54 @@ TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
   timer->SetEnabled(true);
   for (int i = 0; i < 1000 && timer->Enabled(); ++i) withThreadedTimers.Loop().ProcessEventsFor(10);
   EXPECT_EQ(tickThreads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
+}
+
+TEST_F(GtkPlatformTest, LoopTimersTickOthersInsideANestedLoopNeverOverlapAndMayGoInTheirOwnTick) {
+  // Like a modal dialog inside a tick: the other timer keeps ticking, this one does not overlap.
+  auto modal = platform_->CreateTimer();
+  auto other = platform_->CreateTimer();
+  int modalTicks = 0;
+  int otherTicks = 0;
+  bool released = false;
+  other->SetInterval(1);
+  other->SetOnTimer([&] { ++otherTicks; });
+  modal->SetInterval(1);
+  modal->SetOnTimer([&] {
+    if (++modalTicks > 1) return;
+    other->SetEnabled(true);
+    released = RunUntil([&] { return otherTicks >= 5; });
+    modal->SetEnabled(false);
+  });
+  modal->SetEnabled(true);
+  ASSERT_TRUE(RunUntil([&] { return !modal->Enabled(); }));
+  EXPECT_TRUE(released);
+  EXPECT_EQ(modalTicks, 1);
+
+  // A timer destroyed by its own tick, and one restarted inside it, leave nothing behind.
+  other->SetOnTimer([&] {
+    ++otherTicks;
+    other.reset();
+  });
+  const int before = otherTicks;
+  ASSERT_TRUE(RunUntil([&] { return other == nullptr; }));
+  modal->SetOnTimer([&] {
+    ++modalTicks;
+    modal->SetInterval(modal->Interval() + 1);
+  });
+  modal->SetEnabled(true);
+  ASSERT_TRUE(RunUntil([&] { return modalTicks >= 4; }));
+  modal.reset();
+  platform_->Loop().ProcessEventsFor(20);
+  EXPECT_EQ(otherTicks, before + 1);
+}
+
+TEST_F(GtkPlatformTest, TerminationSignalsEndTheLoopWithExitCodeZero) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    GtkPlatform quitting;
+    quitting.QuitOnTerminationSignals();
+    quitting.Loop().Post([signal] { std::raise(signal); });
+    EXPECT_EQ(quitting.Loop().Run(), 0) << signal;
+  }
 }
 
 TEST_F(GtkPlatformTest, FallbackTimersTickSurviveFailingHandlersAndStopWhenDisabled) {

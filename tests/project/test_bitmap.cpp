@@ -286,6 +286,14 @@ TEST(TVrBitmap, TurnsOfAPackedPictureWaitForItsDecodeAndDerivedPixelsFollowEvery
   EXPECT_EQ((*first)[5], 0x80800000u);  // a window still showing the old pixels keeps them
   lazy.ComputeHasAlpha();
   EXPECT_TRUE(lazy.HasAlpha());
+
+  // So is the outline of the pixels that are not fully transparent.
+  auto outline = lazy.AlphaOutline();
+  EXPECT_EQ(lazy.AlphaOutline(), outline);
+  EXPECT_EQ(*outline, (std::vector<platform::Rect>{{0, 0, 3, 1}, {0, 1, 2, 2}}));
+  lazy.FlipVertical();
+  EXPECT_EQ(*lazy.AlphaOutline(), (std::vector<platform::Rect>{{0, 0, 2, 1}, {0, 1, 3, 2}}));
+  lazy.FlipVertical();
   const auto blue = PackedEntry(1, 1, {0xFF0000FF}).bytes();
   lazy.LoadFromBuffer(blue, 0);
   lazy.ComputeHasAlpha();
