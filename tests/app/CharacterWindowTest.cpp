@@ -68,11 +68,23 @@ std::vector<uint8_t> Runs(std::initializer_list<project::ShapeRun> runs) {
 
 class CharacterWindowTest : public ::testing::Test {
  protected:
-  static CharacterFrame Keyed(const Picture& picture, std::span<const uint8_t> runs, bool same = false) {
-    return {.image = picture.View(), .useTransparentColor = true, .runs = runs, .sameShape = same, .premultiplied = nullptr};
+  // A frame with neither transparent colour nor alpha; the others start from it.
+  static CharacterFrame Plain(const platform::ImageView& image, std::span<const uint8_t> runs = {}) {
+    CharacterFrame frame;
+    frame.image = image;
+    frame.runs = runs;
+    return frame;
   }
-  static CharacterFrame Alpha(const Picture& picture) {
-    return {.image = picture.View(), .hasAlpha = true, .runs = {}, .premultiplied = nullptr};
+  static CharacterFrame Keyed(const Picture& picture, std::span<const uint8_t> runs, bool same = false) {
+    CharacterFrame frame = Plain(picture.View(), runs);
+    frame.useTransparentColor = true;
+    frame.sameShape = same;
+    return frame;
+  }
+  static CharacterFrame Alpha(const Picture& picture, std::span<const uint8_t> runs = {}) {
+    CharacterFrame frame = Plain(picture.View(), runs);
+    frame.hasAlpha = true;
+    return frame;
   }
 
   // The window calls since the last look.
@@ -98,7 +110,7 @@ TEST_F(CharacterWindowTest, ColourKeyFrameShowsThePictureThenItsShapeWhichTheNex
   EXPECT_EQ(character_.CurrentShape()->size(), 2u);
   character_.DrawFrame(Keyed(red_, {}));  // transparent colour everywhere: nothing shows
   EXPECT_EQ(window_.calls.back(), "shape 0");
-  character_.DrawFrame({.image = red_.View(), .runs = {}, .premultiplied = nullptr});  // neither transparent colour nor alpha: a full rectangle
+  character_.DrawFrame(Plain(red_.View()));  // neither transparent colour nor alpha: a full rectangle
   EXPECT_EQ(window_.calls.back(), "shape none");
   EXPECT_FALSE(character_.CurrentShape());
 }
@@ -145,7 +157,7 @@ TEST_F(CharacterWindowTest, AlphaFramesWithoutCompositingSetAnOutlineOnlyWhenItC
   EXPECT_EQ(Calls(), (Log{"image 4294901760", "shape 1"}));
   EXPECT_EQ(window_.lastShape, (platform::Region{{1, 1, 2, 2}}));
   // Back from a rectangular picture, the same outline is set again.
-  character_.DrawFrame({.image = red_.View(), .runs = {}});
+  character_.DrawFrame(Plain(red_.View()));
   character_.DrawFrame(kept);
   EXPECT_EQ(Calls(), (Log{"image 4294901760", "shape none", "image 4294901760", "shape 1"}));
 }
@@ -153,7 +165,8 @@ TEST_F(CharacterWindowTest, AlphaFramesWithoutCompositingSetAnOutlineOnlyWhenItC
 // An empty (0 × 0) picture shows nothing: after an alpha picture or a shaped one the window
 // takes an empty shape, even when the frame stores an outline or asks to keep the last one.
 TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {
-  const CharacterFrame empty{.image = {0, 0, {}}, .hasAlpha = true, .runs = runs_, .premultiplied = nullptr};
+  CharacterFrame empty = Plain({0, 0, {}}, runs_);
+  empty.hasAlpha = true;
   character_.DrawFrame(Alpha(soft_));
   Calls();
   character_.DrawFrame(empty);
@@ -161,7 +174,9 @@ TEST_F(CharacterWindowTest, EmptyPictureLeavesTheWindowWithoutAnOutline) {
   EXPECT_FALSE(character_.PerPixelActive());
   character_.DrawFrame(Keyed(red_, runs_));
   Calls();
-  character_.DrawFrame({.image = {0, 0, {}}, .runs = {}, .sameShape = true, .premultiplied = nullptr});
+  CharacterFrame emptyKeepingShape = Plain({0, 0, {}});
+  emptyKeepingShape.sameShape = true;
+  character_.DrawFrame(emptyKeepingShape);
   EXPECT_EQ(Calls(), (Log{"image 0", "shape 0"}));
 }
 

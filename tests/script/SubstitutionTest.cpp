@@ -184,7 +184,7 @@ TEST(SubstituteVariablesTest, StopsAtTheLengthLimit) {
 
 constexpr platform::Rect kScreen{0, 0, 1024, 768};
 
-TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
+TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSizeOnTheMonitorGiven) {
   std::vector<project::TTaviVariable> variables;
   CountingRandom random;
   TextEvaluator evaluator(variables, PlayerFolders{}, random.Source());
@@ -207,18 +207,13 @@ TEST(EvaluatePositionTest, PlacesTheAnimationByItsOwnSize) {
   animation.PosX = "17";
   animation.PosY = "10/4";
   EXPECT_EQ(evaluator.EvaluatePosition(animation, kScreen), (EvaluatedPosition{17, 0}));
-}
 
-TEST(EvaluatePositionTest, RandomPlacesLieOnTheMonitorGiven) {
-  std::vector<project::TTaviVariable> variables;
-  CountingRandom random;
-  TextEvaluator evaluator(variables, PlayerFolders{}, random.Source());
-  project::TTaviEvent animation;
+  // A monitor right of and below the desktop origin: the draws are offsets from its corner.
+  random = CountingRandom{};
   animation.Width = 100;
   animation.Height = 50;
   animation.PosX = "<%RANDOM_SCREEN_WIDTH%>";
   animation.PosY = "<%RANDOM_SCREEN_HEIGHT%>";
-  // A monitor right of and below the desktop origin: the draws are offsets from its corner.
   const platform::Rect second{1024, 200, 2304, 1224};
   EXPECT_EQ(evaluator.EvaluatePosition(animation, second), (EvaluatedPosition{1024 + 0, 200 + 3}));
   EXPECT_EQ(random.Ranges, (std::vector<uint32_t>{1180, 974, 1180, 974}));
