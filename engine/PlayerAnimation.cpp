@@ -279,6 +279,7 @@ void TCustomKPFPlayer::StepAside(bool aside) {
 
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
+  screens_.Refresh();
   // A character whose monitor went away moves onto the primary, and so do its surfaces and
   // dialogs that were on it.
   if (const std::optional<platform::Point> moved = screens_.HomeLost(WindowAt(left_, top_))) {

@@ -13,8 +13,15 @@ std::optional<platform::Monitor> Find(const platform::MonitorLayout& layout, con
 
 }  // namespace
 
+void PlayerScreens::Refresh() { current_ = platform_.Monitors(); }
+
+const platform::MonitorLayout& PlayerScreens::Current() {
+  if (!current_) Refresh();
+  return *current_;
+}
+
 platform::Monitor PlayerScreens::Home() {
-  const platform::MonitorLayout layout = platform_.Monitors();
+  const platform::MonitorLayout& layout = Current();
   if (home_) {
     if (const std::optional<platform::Monitor> found = Find(layout, *home_)) return *found;
   }
@@ -26,18 +33,18 @@ platform::Monitor PlayerScreens::Home() {
 
 void PlayerScreens::Moved(const platform::Rect& window, Move how) {
   if (how == Move::Step) return;
-  const platform::MonitorLayout layout = platform_.Monitors();
+  const platform::MonitorLayout& layout = Current();
   const std::optional<size_t> monitor =
       how == Move::Drag ? platform::MonitorShowingMost(layout, window) : platform::MonitorHolding(layout, window);
   if (monitor) home_ = layout.monitors[*monitor].rect;
 }
 
 platform::Point PlayerScreens::Placed(const platform::Rect& window) {
-  return platform::PlacedOnMonitor(platform_.Monitors(), window);
+  return platform::PlacedOnMonitor(Current(), window);
 }
 
 std::optional<platform::Point> PlayerScreens::HomeLost(const platform::Rect& window) {
-  const platform::MonitorLayout layout = platform_.Monitors();
+  const platform::MonitorLayout& layout = Current();
   if (!home_) {
     home_ = layout.Primary().rect;
     return std::nullopt;
@@ -49,11 +56,11 @@ std::optional<platform::Point> PlayerScreens::HomeLost(const platform::Rect& win
 }
 
 bool PlayerScreens::LayoutChanged() {
-  platform::MonitorLayout layout = platform_.Monitors();
+  const platform::MonitorLayout& layout = Current();
   if (seen_ && *seen_ == layout) return false;
   const bool changed = seen_.has_value();
   before_ = std::move(seen_);
-  seen_ = std::move(layout);
+  seen_ = layout;
   return changed;
 }
 

@@ -20,6 +20,10 @@ class PlayerScreens {
 
   explicit PlayerScreens(platform::Platform& platform) : platform_(platform) {}
 
+  // Reads the monitors again. The housekeeping tick calls it; between ticks every question is
+  // answered from that reading, so a moving character asks the display nothing per frame.
+  void Refresh();
+
   // The monitor the character lives on.
   platform::Monitor Home();
   void Moved(const platform::Rect& window, Move how);
@@ -36,7 +40,11 @@ class PlayerScreens {
   std::optional<platform::Point> Rescued(const platform::Rect& window) const;
 
  private:
+  const platform::MonitorLayout& Current();
+
   platform::Platform& platform_;
+  // The monitors as the last Refresh read them.
+  std::optional<platform::MonitorLayout> current_;
   // The rectangle of the monitor the character lives on, once it is known.
   std::optional<platform::Rect> home_;
   // The layout LayoutChanged saw last, and the one before it.
