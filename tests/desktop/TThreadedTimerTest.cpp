@@ -166,20 +166,6 @@ TEST(TThreadedTimer, DestructionByAnotherTimerNestedInsideOwnTick) {
   EXPECT_EQ(outerTicks, 1);
 }
 
-TEST(TThreadedTimer, ManyTimersTickIndependently) {
-  TTimerThread thread;
-  PosixEventLoop loop;
-  std::vector<std::unique_ptr<TThreadedTimer>> timers;
-  std::vector<int> ticks(4, 0);
-  for (size_t i = 0; i < ticks.size(); ++i) {
-    timers.push_back(std::make_unique<TThreadedTimer>(thread, loop));
-    timers.back()->SetInterval(static_cast<uint32_t>(1 + i));
-    timers.back()->SetOnTimer([&ticks, i] { ++ticks[i]; });
-    timers.back()->SetEnabled(true);
-  }
-  ASSERT_TRUE(PumpUntil(loop, [&] { return std::ranges::all_of(ticks, [](int count) { return count >= 2; }); }));
-}
-
 TEST(TTimerThread, TicksOfSeveralTimersReachTheLoopInTheOrderOfTheirDeadlines) {
   TTimerThread thread;
   PosixEventLoop loop;

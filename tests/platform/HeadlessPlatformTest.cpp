@@ -150,21 +150,6 @@ TEST(HeadlessPlatform, MessageBoxesAndShellAreRecordedAndTraced) {
                                              "shell open: C:\\missing.txt", "minimised: 1"}));
 }
 
-TEST(HeadlessPlatform, TimersRunOnThePlatformClock) {
-  HeadlessPlatform desktop;
-  auto timer = desktop.CreateTimer();
-  int ticks = 0;
-  timer->SetInterval(100);
-  timer->SetOnTimer([&] { ++ticks; });
-  timer->SetEnabled(true);
-  desktop.AdvanceTo(1000);
-  EXPECT_EQ(ticks, 10);
-  desktop.SetRunLimit(1550);
-  desktop.Loop().Run();
-  EXPECT_EQ(ticks, 15);
-  EXPECT_EQ(desktop.Loop().NowMs(), 1550);
-}
-
 TEST(HeadlessPlatform, WindowsAndTimersMayOutliveThePlatformAndTheLoop) {
   std::unique_ptr<platform::NativeWindow> window = HeadlessPlatform().CreateWindow();
   window->SetVisible(true);
