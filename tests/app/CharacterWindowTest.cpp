@@ -134,19 +134,15 @@ TEST_F(CharacterWindowTest, AlphaFrameIsPremultipliedAndAColourKeyFrameAfterItDr
   EXPECT_EQ(Calls(), (Log{"image 4278190335", "shape 2"}));
 }
 
-TEST_F(CharacterWindowTest, AlphaFrameWithoutCompositingTakesTheOutlineOfItsVisiblePixels) {
+// Without compositing an alpha frame takes the outline of its visible pixels, set again only
+// when it changes.
+TEST_F(CharacterWindowTest, AlphaFramesWithoutCompositingSetTheirOutlineOnlyWhenItChanges) {
   window_.composited = false;
+  Picture half{0x808080, 0};  // the same outline as soft_ in other colours
   character_.DrawFrame(Alpha(soft_));
   EXPECT_EQ(Calls(), (Log{"image 8421504", "opacity 255", "shape 2"}));
   EXPECT_EQ(window_.lastShape, (platform::Region{{2, 0, 4, 1}, {2, 1, 4, 2}}));
   EXPECT_FALSE(character_.PerPixelActive());
-}
-
-TEST_F(CharacterWindowTest, AlphaFramesWithoutCompositingSetAnOutlineOnlyWhenItChanges) {
-  window_.composited = false;
-  Picture half{0x808080, 0};  // the same outline as soft_ in other colours
-  character_.DrawFrame(Alpha(soft_));
-  Calls();
   character_.DrawFrame(Alpha(soft_));
   character_.DrawFrame(Alpha(half));
   EXPECT_EQ(Calls(), (Log{"image 8421504", "image 8421504"}));

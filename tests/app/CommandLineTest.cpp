@@ -69,12 +69,6 @@ TEST(CommandLineTest, StartSwitchesKeepArgumentOrder) {
   EXPECT_EQ(line.startSwitches, expected);
 }
 
-TEST(CommandLineTest, ScreenSaverPreviewMatchesExactCaseOnly) {
-  EXPECT_TRUE(Parse({"-SCRPREVIEW"}).screenSaverPreview);
-  EXPECT_FALSE(Parse({"-scrpreview"}).screenSaverPreview);
-  EXPECT_FALSE(Parse({"-SCRPREVIEWX"}).screenSaverPreview);
-}
-
 // Every argument that is no switch is a file to play, in order, project files among them;
 // single-dash arguments nobody knows are ignored, "--" arguments are never files.
 TEST(CommandLineTest, FilesAreTheArgumentsThatAreNoSwitchesInOrder) {
@@ -82,7 +76,10 @@ TEST(CommandLineTest, FilesAreTheArgumentsThatAreNoSwitchesInOrder) {
                                   "three", "-scrpreview", "-x.kpf"});
   EXPECT_EQ(line.files, (std::vector<std::string>{"Pip.EXE", "two.kpf", "three", "-x.kpf"}));
   EXPECT_EQ(line.projectFile, "-x.kpf");
+  EXPECT_TRUE(line.screenSaverPreview);
   EXPECT_TRUE(Parse({"-VEq", "-KPFPATH/a"}).files.empty());
+  // "-SCRPREVIEW" matches in exact case only.
+  EXPECT_FALSE(Parse({"-scrpreview", "-SCRPREVIEWX"}).screenSaverPreview);
 }
 
 TEST(CommandLineTest, HelpVersionAndUnknownDoubleDashSwitchesTheFirstOfThemDecides) {

@@ -210,14 +210,6 @@ TEST_F(PlayerMessagesTest, CloseCodesForgetTheParentTitleAndEndProgramRunsTheNor
   }
 }
 
-// Messages to the title then reach the first one (a live socket is never taken over).
-TEST_F(PlayerMessagesTest, SecondProcessWithTheSameTitleDoesNotListen) {
-  auto first = Form();
-  auto second = Form();
-  EXPECT_TRUE(first->ListeningForMessages());
-  EXPECT_FALSE(second->ListeningForMessages());
-}
-
 // Two parents each number their child viewers from 0: the later child takes a free title, so the
 // main viewer's close still reaches both; other titles hear nothing of it.
 TEST_F(PlayerMessagesTest, SecondaryViewerWhoseTitleIsTakenListensUnderAFreeOne) {

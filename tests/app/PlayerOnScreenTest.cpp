@@ -332,38 +332,17 @@ TEST_F(PlayerOnScreenTest, AddressesGoToTheLauncherAndAFileIsAskedAboutAndNotOpe
   EXPECT_TRUE(Soon([&] { return opened().size() == 1; }));
   Window question = 0;
   ASSERT_TRUE(Soon([&] { return (question = FindNamed("Click test")) != 0; })) << "no question was asked";
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = question;
-  event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
-  XSendEvent(x_, question, False, NoEventMask, &event);
-  XSync(x_, False);
+  SendClose(question);
   EXPECT_TRUE(Soon([&] { return opened().size() == 2; }));
   EXPECT_EQ(opened(), (std::vector<std::string>{"http://example.com/first", "http://example.com/after"}));
   EXPECT_EQ(CloseAndWait(), 0);
 }
 
-// A character as downloaded: a Windows program image with the package appended, named on
-// kpfplayer's command line, shows on screen instead of the bundled sample, with its resource
-// file in the temporary folder; closing it ends the program and removes that file.
-TEST_F(PlayerOnScreenTest, CharacterFileNamedOnTheCommandLineShowsThatCharacter) {
-  const fs::path character = scratch_ / "Some.EXE";
-  testing::WriteBytes(character, PackageWithNote(testing::WindowsProgramImage(), ClickProject(), "Some"));
-  ASSERT_TRUE(Launch({character.string()}));
-  ASSERT_TRUE(ShowsSoon(kRed)) << std::hex << Pixel(kOpaqueX, kOpaqueY) << "\n" << ErrorText();
-  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
-  EXPECT_TRUE(NoteExtracted());
-  Click(kOpaqueX, kOpaqueY);
-  EXPECT_TRUE(ShowsSoon(kBlue)) << std::hex << Pixel(kOpaqueX, kOpaqueY);
-  EXPECT_EQ(CloseAndWait(), 0);
-  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
-}
-
-// Two character files show two characters at once; a broken file between them is reported on
-// standard error and does not keep the others from playing. Closing one leaves the other; the
-// program ends with the last.
+// Character files as downloaded (a Windows program image with the package appended) named on
+// kpfplayer's command line show instead of the bundled sample, two at once, with their resource
+// files in the temporary folder; a broken file between them is reported on standard error and
+// does not keep the others from playing. Closing one leaves the other; the program ends with the
+// last and removes the resources.
 TEST_F(PlayerOnScreenTest, TwoFilesShowTwoCharactersAndABrokenOneIsReported) {
   project::ProjectSource right = ClickProject();
   right.Images[0] = testing::Square(100, 0xFF000000 | kBlue, 60);
@@ -378,6 +357,8 @@ TEST_F(PlayerOnScreenTest, TwoFilesShowTwoCharactersAndABrokenOneIsReported) {
   EXPECT_NE(ErrorText().find("kpfplayer: " + broken.string() + ": not a character package or project file\n"),
             std::string::npos)
       << ErrorText();
+  EXPECT_EQ(Pixel(kClearX, kClearY), kWhite);
+  EXPECT_TRUE(NoteExtracted());
 
   const Window first = FindTopLevel(true);
   ASSERT_NE(first, 0u);
@@ -386,6 +367,7 @@ TEST_F(PlayerOnScreenTest, TwoFilesShowTwoCharactersAndABrokenOneIsReported) {
   ASSERT_TRUE(Soon([&] { return Pixel(kOpaqueX, kOpaqueY) == kWhite || Pixel(kOpaqueX + 200, kOpaqueY) == kWhite; }));
   EXPECT_TRUE(Pixel(kOpaqueX, kOpaqueY) == kRed || Pixel(kOpaqueX + 200, kOpaqueY) == kBlue);
   EXPECT_EQ(CloseAndWait(), 0);
+  EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
 TEST_F(PlayerOnScreenTest, NoFileThatCanBePlayedEndsWithStatusOneAndNoWindow) {

@@ -1,8 +1,9 @@
 // The real kpfplayer in its screen-saver roles on a private X server: a copy named "x.scr" ends
 // on a one-pixel pointer move or a key press anywhere (not on a window appearing under a still
-// pointer), runs once per user, paints its preview into a window of ours, installs itself into
-// ~/.xscreensaver; under any name it plays inside a window it is given, as a display program of
-// a screen-saver daemon, until SIGTERM ends it.
+// pointer), runs once per user, paints its preview into a window of ours, shows its message when
+// there are no preferences to install into; under any name it plays inside a window it is given,
+// as a display program of a screen-saver daemon, until SIGTERM ends it. How the preferences are
+// rewritten is checked on the preferences writer and the headless session.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -102,11 +103,9 @@ class ScreenSaverOnScreenTest : public testing::ScreenTest {
   std::vector<Window> windows_;
 };
 
+// "-SCRPREVIEW" makes an ordinary name run as a saver too.
 TEST_F(ScreenSaverOnScreenTest, RunningSaverEndsOnAOnePixelMoveFarFromTheCharacter) {
   ExpectOnePixelMoveEnds("x.scr", "/S");
-}
-
-TEST_F(ScreenSaverOnScreenTest, ScrPreviewSwitchMakesAnOrdinaryNameRunAsASaver) {
   ExpectOnePixelMoveEnds("pip", "-SCRPREVIEW");
 }
 
@@ -163,21 +162,6 @@ TEST_F(ScreenSaverOnScreenTest, PreviewPaintsTheIconInTheMiddleOfTheWindowAndExi
   XSync(x_, False);
   std::erase(windows_, gone);
   EXPECT_EQ(Launch("x.scr", {"/P", std::to_string(gone)}).WaitForExit(), 0);
-}
-
-TEST_F(ScreenSaverOnScreenTest, InstallRewritesOnlyTheProgramsEntryOfTheExistingPreferences) {
-  const fs::path preferences = scratch_ / ".xscreensaver";
-  const std::string before =
-      "# XScreenSaver Preferences File\ntimeout:\t0:10:00\nmode:\t\trandom\nselected:\t-1\n\nprograms:\t\t\t\\\n"
-      "\t\t\t\tmaze -root\t\t\t    \\n\\\n  GL:\t\t\tsuperquadrics -root\t    \\n\n\npointerHysteresis: 10\n";
-  testing::WriteBytes(preferences, std::vector<uint8_t>(before.begin(), before.end()));
-  EXPECT_EQ(Launch("x.scr", {"-INSTALL"}).WaitForExit(), 0);
-  const std::vector<uint8_t> bytes = testing::ReadBytes(preferences);
-  std::vector<std::string> expected = testing::TextLines(before);
-  expected[2] = "mode:\t\tone";
-  expected[3] = "selected:\t0";
-  expected.insert(expected.begin() + 6, "\t\t\"x\"\t" + (scratch_ / "bin" / "x.scr").string() + " -root\t\\n\\");
-  EXPECT_EQ(testing::TextLines(std::string(bytes.begin(), bytes.end())), expected);
 }
 
 // Without preferences the failure message shows; its OK is chosen with the keyboard.
