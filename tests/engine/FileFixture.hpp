@@ -41,10 +41,7 @@ class FileFixture : public ::testing::Test {
                                   engine::PlayerOptions options = {}) {
     project::ProjectSource source = WithVariables(std::move(ints), std::move(texts));
     source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-    for (auto& actions : scripts) {
-      source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "s", std::move(actions)));
-    }
-    source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+    AddScripts(source, std::move(scripts));
     if (options.executablePath.empty()) options = Options();
     return std::make_unique<Harness<>>(source, options);
   }

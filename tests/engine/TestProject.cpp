@@ -71,6 +71,15 @@ project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<
   return source;
 }
 
+void AddScripts(project::ProjectSource& source, std::vector<std::vector<project::TKPFExeAction>> scripts,
+                const std::string& name) {
+  for (auto& actions : scripts) {
+    const auto id = static_cast<int32_t>(source.Scripts.size() + 1);
+    source.Scripts.push_back(Script(id, name.empty() ? "s" + std::to_string(id) : name, std::move(actions)));
+  }
+  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+}
+
 std::filesystem::path WriteProjectFile(const project::ProjectSource& source, const std::string& name) {
   static int counter = 0;
   const auto folder = std::filesystem::temp_directory_path() /

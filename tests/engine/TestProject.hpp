@@ -37,6 +37,9 @@ project::VariableSource TextVariable(int32_t id, std::string name, std::string v
 // A project of one small image, option flags 1 (draggable) and 2 (keep running), and integer
 // then text variables numbered from 1.
 project::ProjectSource WithVariables(std::vector<std::string> ints, std::vector<std::string> texts = {});
+// Appends the scripts so that script n + 1 runs scripts[n], named `name` or, if empty, "s<id>".
+void AddScripts(project::ProjectSource& source, std::vector<std::vector<project::TKPFExeAction>> scripts,
+                const std::string& name = "s");
 
 // Writes the project as a standalone project file into a fresh temp folder; returns its path.
 std::filesystem::path WriteProjectFile(const project::ProjectSource& source, const std::string& name);

@@ -25,10 +25,12 @@ class Autostart : public testing::Test {
   void TearDown() override { fs::remove_all(home_); }
 
   // A started player titled "Pet" at /opt/pet/pet; option 3 shows "Run On Startup".
-  std::unique_ptr<Harness<>> StartedPet(bool preview = false) {
+  std::unique_ptr<Harness<>> StartedPet(bool preview = false,
+                                        std::vector<std::vector<project::TKPFExeAction>> scripts = {}) {
     project::ProjectSource source = WithVariables({});
     source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
     source.OptionFlags = {0, 1, 1, 1};
+    AddScripts(source, std::move(scripts));
     engine::PlayerOptions options;
     options.executablePath = "/opt/pet/pet";
     options.preview = preview;
@@ -73,16 +75,8 @@ TEST_F(Autostart, UntrustedTitlesAndPathsAddNoFilesKeysOrFieldCodes) {
 }
 
 TEST_F(Autostart, ScriptActionsWriteAndRemoveOnlyTheirOwnEntry) {
-  project::ProjectSource source = WithVariables({});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
-  source.OptionFlags = {0, 1, 1, 1};
-  source.Scripts = {Script(1, "on", {Act(46)}), Script(2, "off", {Act(47)})};
-  source.NextScriptId = 3;
-  engine::PlayerOptions options;
-  options.executablePath = "/opt/pet/pet";
-  Harness<> h(source, options);
-  h.player->SetHeader({"", "", "Pet", 0});
-  ASSERT_TRUE(h.player->Start());
+  auto pet = StartedPet(false, {{Act(46)}, {Act(47)}});
+  Harness<>& h = *pet;
   fs::create_directories(home_ / "autostart");
   std::ofstream(home_ / "autostart" / "Pet.desktop") << "[Desktop Entry]\n";  // someone else's
   h.Fire(1);
@@ -93,11 +87,8 @@ TEST_F(Autostart, ScriptActionsWriteAndRemoveOnlyTheirOwnEntry) {
   EXPECT_TRUE(fs::exists(home_ / "autostart" / "Pet.desktop"));
   EXPECT_FALSE(h.player->Menu().Command(engine::MenuCommand::RunOnStartup)->checked);
 
-  options.preview = true;  // a project file played by the generic player writes nothing
-  Harness<> preview(source, options);
-  preview.player->SetHeader({"", "", "Pet", 0});
-  ASSERT_TRUE(preview.player->Start());
-  preview.Fire(1);
+  // A project file played by the generic player writes nothing.
+  StartedPet(true, {{Act(46)}})->Fire(1);
   EXPECT_FALSE(fs::exists(home_ / "autostart" / "kpfplayer-Pet.desktop"));
 }
 

@@ -16,10 +16,7 @@ project::ProjectSource CharacterProject(std::vector<std::vector<TKPFExeAction>> 
   project::ProjectSource source = WithVariables({"N"});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10));
   for (const char* name : {"beep.wav", "Chirp.wav", "CHIRP.WAV"}) source.Sounds.push_back({.Name = name, .Data = {1, 2}});
-  for (auto& actions : scripts) {
-    source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "main", std::move(actions)));
-  }
-  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+  AddScripts(source, std::move(scripts), "main");
   project::MenuSource entry;
   entry.Caption = "Say hello";
   source.Menus = {entry};

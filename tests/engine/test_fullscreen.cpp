@@ -45,17 +45,12 @@ project::ProjectSource AsideProject() {
   project::ProjectSource source = WithVariables({});
   source.Animations.push_back(Animation(1, "idle", 0, 0, 2, 10, "100", "100"));
   source.Sounds.push_back({.Name = "beep.wav", .Data = {1, 2}});
-  const std::vector<std::vector<project::TKPFExeAction>> scripts{
-      {Act(19, {P::Text("beep.wav"), P::Int(0)})},
-      {Act(64, {P::Int(8), P::Int(8)}), Act(57, {P::Int(300), P::Int(300)})},
-      {Act(73)},
-      {Act(72)},
-      {Act(16, {P::Int(1), P::Int(0)})},
-      {Act(2, {P::Text("Hello"), P::Text("10"), P::Text("10"), P::Text("20")})}};
-  for (const auto& actions : scripts) {
-    source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "s", actions));
-  }
-  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+  AddScripts(source, {{Act(19, {P::Text("beep.wav"), P::Int(0)})},
+                      {Act(64, {P::Int(8), P::Int(8)}), Act(57, {P::Int(300), P::Int(300)})},
+                      {Act(73)},
+                      {Act(72)},
+                      {Act(16, {P::Int(1), P::Int(0)})},
+                      {Act(2, {P::Text("Hello"), P::Text("10"), P::Text("10"), P::Text("20")})}});
   source.Dialogs.push_back(FullScreenDialog());
   return source;
 }

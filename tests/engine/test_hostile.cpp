@@ -207,8 +207,7 @@ TEST(Hostile, LongWaitEndsWhenThePlayerCloses) {
 }
 
 TEST(Hostile, AUserTimerWithoutAPeriodNeverTicks) {
-  project::ProjectSource source = WithVariables({"T", "N"});
-  source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
+  project::ProjectSource source = Idle({"T", "N"});
   source.Scripts = {Script(1, "make", {Act(116, {P::Var(1), P::Int(2), P::Text("0-3"), P::Text("0")})}),
                     Script(2, "tick", {Act(22, {P::Var(2), P::Text("<%N%>+1")})}),
                     Script(3, "change", {Act(119, {P::Var(1), P::Int(2), P::Text("1"), P::Text("0")})})};

@@ -69,7 +69,7 @@ TEST(Menu, AboutShowsMessageBoxUnlessTheHeaderHidesIt) {
   EXPECT_FALSE(hidden.player->Menu().Command(MenuCommand::About)->visible);
 }
 
-TEST(Menu, ProjectEntriesTreeOrder) {
+TEST(Menu, ProjectEntriesTreeOrderAndItemKeyCyclesEnd) {
   auto source = MenuProject();
   source.Menus = {{.Caption = "A"}, {.Caption = "B"}, {.Caption = "A1", .ItemKey = "A"},
                   {.Caption = "A2", .ItemKey = "A"}};
@@ -81,14 +81,10 @@ TEST(Menu, ProjectEntriesTreeOrder) {
   ASSERT_EQ(items[0].children.size(), 2u);
   // Children in reverse list order.
   EXPECT_EQ(std::tuple(items[0].children[0].caption, items[0].children[1].caption), std::tuple("A2", "A1"));
-}
-
-TEST(Menu, ItemKeyCyclesEnd) {
-  auto source = MenuProject();
+  // Item keys that lead round in a cycle end the search.
   source.Menus = {{.Caption = "Top"}, {.Caption = "X", .ItemKey = "Top"}, {.Caption = "Top", .ItemKey = "X"},
                   {.Caption = "Self", .ItemKey = "Self"}};
-  auto h = Started(source);
-  EXPECT_FALSE(h->player->Menu().Items().empty());
+  EXPECT_FALSE(Started(source)->player->Menu().Items().empty());
 }
 
 TEST(Menu, EntryRunsItsScriptAndMissingScriptIsHarmless) {

@@ -69,7 +69,7 @@ TEST(MonitorsTest, TheScreenOfTheScriptsIsThePrimaryMonitor) {
   EXPECT_EQ(m.h->Int("SCREEN_WIDTH"), 1024);
 }
 
-TEST(MonitorsTest, ACharacterDraggedToAnotherMonitorLivesThere) {
+TEST(MonitorsTest, ACharacterDraggedToAnotherMonitorLivesThereUntilItGoes) {
   Monitors m(RandomlyPlaced());
   m.Drag(300, 400);
   EXPECT_EQ(m.Window(), (Rect{300, 400, 364, 464}));
@@ -83,6 +83,18 @@ TEST(MonitorsTest, ACharacterDraggedToAnotherMonitorLivesThere) {
   m.Drag(1500, 500);
   m.Replay();
   EXPECT_TRUE(OnMonitor(kPrimary, m.Window()));
+  // When its monitor goes it moves to the primary, as little as it takes.
+  m.Drag(300, 400);
+  m.h->platform.SetMonitors(MonitorLayout{{Monitor{kPrimary, kPrimary}}, 0});
+  m.h->platform.AdvanceBy(200);
+  EXPECT_TRUE(m.h->Traced("monitor-lost"));
+  EXPECT_TRUE(OnMonitor(kPrimary, m.Window()));
+  EXPECT_EQ(m.Window().top, 400);
+  // A change that keeps its monitor moves nothing.
+  m.h->trace.clear();
+  m.h->platform.SetMonitors(TwoMonitors());
+  m.h->platform.AdvanceBy(200);
+  EXPECT_FALSE(m.h->Traced("monitor-lost"));
 }
 
 TEST(MonitorsTest, MoveModesStopAtTheEdgesOfTheCharactersMonitor) {
@@ -103,22 +115,6 @@ TEST(MonitorsTest, MoveModesStopAtTheEdgesOfTheCharactersMonitor) {
     if (line.find(" move ") == std::string::npos) continue;
     EXPECT_EQ(line.find("x=11"), std::string::npos) << line;  // never walks on past 1034
   }
-}
-
-TEST(MonitorsTest, ACharacterWhoseMonitorGoesMovesToThePrimary) {
-  Monitors m(RandomlyPlaced());
-  m.Drag(300, 400);
-  MonitorLayout onlyPrimary{{Monitor{kPrimary, kPrimary}}, 0};
-  m.h->platform.SetMonitors(onlyPrimary);
-  m.h->platform.AdvanceBy(200);
-  EXPECT_TRUE(m.h->Traced("monitor-lost"));
-  EXPECT_TRUE(OnMonitor(kPrimary, m.Window()));
-  EXPECT_EQ(m.Window().top, 400);  // moved as little as it takes
-  // A change that keeps its monitor moves nothing.
-  m.h->trace.clear();
-  m.h->platform.SetMonitors(TwoMonitors());
-  m.h->platform.AdvanceBy(200);
-  EXPECT_FALSE(m.h->Traced("monitor-lost"));
 }
 
 TEST(MonitorsTest, NoCharacterStaysInADeadZone) {

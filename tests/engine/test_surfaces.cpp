@@ -32,10 +32,7 @@ TKPFExeAction SetNumber(int32_t variable, int32_t value) { return Act(22, {P::Va
 project::ProjectSource SurfaceProject(std::vector<std::vector<TKPFExeAction>> scripts) {
   project::ProjectSource source = WithVariables({"V", "W"});
   source.Animations.push_back(Animation(1, "pic", 0, 0, 2));
-  for (auto& actions : scripts) {
-    source.Scripts.push_back(Script(static_cast<int32_t>(source.Scripts.size() + 1), "s", std::move(actions)));
-  }
-  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+  AddScripts(source, std::move(scripts));
   return source;
 }
 
@@ -157,38 +154,27 @@ TEST(Surfaces, AClickOnTheWindowRunsTheClickScriptWithTheHandCursor) {
 }
 
 TEST(Surfaces, NewSurfaceOnAShownSlotRemovesItsWindowAfterTheClickThatAskedForIt) {
-  // The click script replaces the very surface whose window is being clicked.
-  Harness<> h(SurfaceProject({{NewSurface(10, 10), Pixel(1, 1, kBlack), Act(60, {I(2)}), Show(0, 0)},
-                              {NewSurface(6, 6), SetNumber(1, 1)}}));
-  h.Fire(1);
-  HeadlessWindow* window = SurfaceWindows(h).at(0);
-  window->PressMouse(platform::MouseButton::Left, 1, 1);
-  EXPECT_EQ(h.Int("V"), 1);
-  // Hidden at once, the sender forgotten, the window object freed from the loop afterwards.
-  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
-  EXPECT_FALSE(window->Visible());
-  EXPECT_TRUE(h.Traced("surface-hide slot=0"));
-  EXPECT_NE(h.player->Context().sender, engine::TriggerContext::SenderKind::Surface);
-  h.platform.AdvanceBy(1);
-  EXPECT_TRUE(SurfaceWindows(h).empty());
-  EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
-  EXPECT_FALSE(SurfaceAt(h, 0)->Window);
-}
-
-TEST(Surfaces, AClickScriptThatReplacesItsSurfaceAndWaitsKeepsItsWindowUntilTheClickReturns) {
-  // The wait's nested loop runs the task that frees retired windows while the click that asked
-  // for the new surface is still running on the old window.
-  Harness<> h(SurfaceProject({{NewSurface(10, 10), Pixel(1, 1, kBlack), Act(60, {I(2)}), Show(0, 0)},
-                              {NewSurface(6, 6), Act(4, {P::Text("2")}), SetNumber(1, 1)}}));
-  h.Fire(1);
-  HeadlessWindow* window = SurfaceWindows(h).at(0);
-  window->PressMouse(platform::MouseButton::Left, 1, 1);
-  EXPECT_EQ(h.Int("V"), 1);
-  ASSERT_EQ(SurfaceWindows(h).size(), 1u);
-  EXPECT_FALSE(window->Visible());
-  h.platform.AdvanceBy(1);
-  EXPECT_TRUE(SurfaceWindows(h).empty());
-  EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
+  // The click script replaces the very surface whose window is being clicked; with a wait, the
+  // wait's nested loop runs the task that frees retired windows while the click still runs on
+  // the old window.
+  for (bool waits : {false, true}) {
+    std::vector<TKPFExeAction> click = {NewSurface(6, 6), SetNumber(1, 1)};
+    if (waits) click.insert(click.begin() + 1, Act(4, {P::Text("2")}));
+    Harness<> h(SurfaceProject({{NewSurface(10, 10), Pixel(1, 1, kBlack), Act(60, {I(2)}), Show(0, 0)}, click}));
+    h.Fire(1);
+    HeadlessWindow* window = SurfaceWindows(h).at(0);
+    window->PressMouse(platform::MouseButton::Left, 1, 1);
+    EXPECT_EQ(h.Int("V"), 1) << waits;
+    // Hidden at once, the sender forgotten, the window object freed from the loop afterwards.
+    ASSERT_EQ(SurfaceWindows(h).size(), 1u);
+    EXPECT_FALSE(window->Visible());
+    EXPECT_TRUE(h.Traced("surface-hide slot=0"));
+    EXPECT_NE(h.player->Context().sender, engine::TriggerContext::SenderKind::Surface);
+    h.platform.AdvanceBy(1);
+    EXPECT_TRUE(SurfaceWindows(h).empty());
+    EXPECT_EQ(SurfaceAt(h, 0)->Picture.Width(), 6);
+    EXPECT_FALSE(SurfaceAt(h, 0)->Window);
+  }
 }
 
 TEST(Surfaces, ShowingASurfaceResizedToNothingHidesItsWindow) {

@@ -73,6 +73,15 @@ TEST(RunArguments, ParsesTheScreenAndRejectsBadInput) {
   EXPECT_THROW(tools::RunHeadless({.file = "/nonexistent/kpf/file", .inputs = {}}, {}), std::runtime_error);
 }
 
+// Writes `package` as `name` into a fresh scratch folder; returns its path.
+std::filesystem::path WritePackage(const project::ProjectSource& source, const std::vector<uint8_t>& package,
+                                   const std::string& name) {
+  const auto path = WriteProjectFile(source, "unused").parent_path() / name;
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+  return path;
+}
+
 bool Has(const std::vector<std::string>& lines, const std::string& part) {
   return std::ranges::any_of(lines, [&](const std::string& l) { return l.find(part) != std::string::npos; });
 }
@@ -92,14 +101,13 @@ TEST(Run, PlaysAPackageAndSkipsOnlyAnInitialValueThatCannotBeConverted) {
       {203, {4, 0, 0, 0, 0, 11, 0, 0, 0}},
       {203, {5, 0, 0, 0, 1, '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0}},
       {203, {6, 0, 0, 0, 0, 33, 0, 0, 0}}};
-  const std::vector<uint8_t> package =
+  const auto pet = WritePackage(
+      source,
       project::BuildPackage(std::vector<uint8_t>{'E', 'L', 'F', 0}, project::CompressProject(project::WriteProjectStream(source)),
-                            {"3.01", "About me", "Pet", 0}, records);
-  const auto folder = WriteProjectFile(source, "unused").parent_path();
-  std::ofstream(folder / "pet", std::ios::binary)
-      .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
-  const auto lines = RunTraced({(folder / "pet").string(), "--seconds", "1", "--trace", "--menu", "About@100"});
-  std::filesystem::remove_all(folder);
+                            {"3.01", "About me", "Pet", 0}, records),
+      "pet");
+  const auto lines = RunTraced({pet.string(), "--seconds", "1", "--trace", "--menu", "About@100"});
+  std::filesystem::remove_all(pet.parent_path());
   EXPECT_TRUE(Has(lines, "var name=\"SUM\" value=\"110233\""));
   EXPECT_TRUE(Has(lines, "msgbox text=\"Pet\\x0aTavimo Design 3.01"));
   EXPECT_EQ(lines.back(), "1000 end");
@@ -119,15 +127,15 @@ TEST(Run, SwitchesGiveTheRunItsOwnHomeAnswersAndNoNetwork) {
   source.NextScriptId = 3;
   source.Animations.push_back(Animation(1, "idle", 0, 0, 1, 10));
   const std::string note = std::string("note.txt") + '\0' + "hello";
-  const std::vector<uint8_t> package = project::BuildPackage(
-      std::vector<uint8_t>{'E', 'L', 'F', 0}, project::BuildProjectFile(source), {"3.01", "", "Runner", 0},
-      {{202, std::vector<uint8_t>(note.begin(), note.end())}});
-  const auto folder = WriteProjectFile(source, "unused").parent_path();
-  std::ofstream(folder / "runner", std::ios::binary)
-      .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+  const auto runner = WritePackage(source,
+                                   project::BuildPackage(std::vector<uint8_t>{'E', 'L', 'F', 0},
+                                                         project::BuildProjectFile(source), {"3.01", "", "Runner", 0},
+                                                         {{202, std::vector<uint8_t>(note.begin(), note.end())}}),
+                                   "runner");
+  const auto folder = runner.parent_path();
   std::filesystem::create_directories(folder / "home" / "Documents");
   std::ofstream(folder / "home" / "Documents" / "letter.txt") << "x";
-  const auto lines = RunTraced({(folder / "runner").string(), "--seconds", "1", "--trace", "--offline", "--home",
+  const auto lines = RunTraced({runner.string(), "--seconds", "1", "--trace", "--offline", "--home",
                                 (folder / "home").string(), "--answer", "6@0"});
   const std::string settings = [&] {
     std::ifstream in(folder / "home" / ".config" / "kpfplayer" / "settings.ini");

@@ -30,11 +30,7 @@ project::ProjectSource TrayProject(std::vector<std::vector<TKPFExeAction>> scrip
   auto pauses = Animation(4, "pauses", 3, 0, 2, 0);
   for (auto& frame : pauses.Frames) frame.Kind = 0;
   source.Animations.push_back(pauses);
-  for (auto& actions : scripts) {
-    const auto id = static_cast<int32_t>(source.Scripts.size() + 1);
-    source.Scripts.push_back(Script(id, "s" + std::to_string(id), std::move(actions)));
-  }
-  source.NextScriptId = static_cast<int32_t>(source.Scripts.size() + 1);
+  AddScripts(source, std::move(scripts), "");
   return source;
 }
 
@@ -111,7 +107,7 @@ TEST(TrayActionsTest, IconAnimationStepsPictureFramesAtTheirDurationsAndPlaysIts
   EXPECT_FALSE(t.h->player->TrayIconAnimation().Running());
 }
 
-TEST(TrayActionsTest, IconAnimationStopsByActionByMissingNameAndWithoutPictureFrames) {
+TEST(TrayActionsTest, IconAnimationStopsByActionByMissingNameWithoutPictureFramesAndWithItsPlayer) {
   Tray t({{Act(178, {P::Text("wave")})}, {Act(179)}, {Act(178, {P::Text("missing")})}, {Act(178, {P::Text("pauses")})}});
   engine::TrayAnimation& animation = t.h->player->TrayIconAnimation();
   t.h->Fire(1);
@@ -133,16 +129,14 @@ TEST(TrayActionsTest, IconAnimationStopsByActionByMissingNameAndWithoutPictureFr
   t.h->platform.AdvanceBy(100);
   EXPECT_FALSE(animation.Running());
   EXPECT_EQ(t.pictures.size(), 1u);
-}
 
-TEST(TrayActionsTest, IconAnimationEndsWithItsPlayer) {
-  Tray t({{Act(178, {P::Text("wave")})}});
+  // It also ends with its player.
   t.h->Fire(1);
   t.h->platform.AdvanceBy(50);
   t.h->player->Close();
   t.h->platform.AdvanceBy(2000);
-  EXPECT_EQ(t.pictures.size(), 1u);
-  EXPECT_FALSE(t.h->player->TrayIconAnimation().Running());
+  EXPECT_EQ(t.pictures.size(), 2u);
+  EXPECT_FALSE(animation.Running());
 }
 
 TEST(TrayActionsTest, IconAnimationStopsWhenItsAnimationHasGone) {
