@@ -115,8 +115,7 @@ TEST(ProjectHostile, DamagedStoredOutlinesAreRebuilt) {
     ASSERT_EQ(r.error, "");
     r.model->PrepareAllOutlines();
     const auto& frame = r.model->Animations[0].Frames[0];
-    EXPECT_FALSE(frame.RegionStored);
-    EXPECT_EQ(frame.Variants[0].Region.size(), 12u);
+    EXPECT_EQ(std::tuple(frame.RegionStored, frame.Variants[0].Region.size()), std::tuple(false, 12u));
   }
 }
 
@@ -176,8 +175,7 @@ TEST(ProjectHostile, CursorSectionsAreReadWithinTheirBodyWithOnePropertyMessageP
   auto stream = Magic().section(655, twoClaimed).section(655, ByteBuilder().i32(1).i32(-2).i32(0));
   stream.section(655, ByteBuilder().i32(2).i32(0).i32(1)).section(140, ByteBuilder().i32(8).i32(0)).end();
   auto r = LoadStream(stream);
-  EXPECT_EQ(r.error, "");
-  EXPECT_EQ(r.propertyErrors.size(), 1u);
-  EXPECT_EQ(r.model->NextScriptId, 8);
-  EXPECT_EQ(r.model->Cursors.size(), 5u);  // each collection adds all the items it claims
+  // Each collection adds all the items it claims.
+  EXPECT_EQ(std::tuple(r.error, r.propertyErrors.size(), r.model->NextScriptId, r.model->Cursors.size()),
+            std::tuple("", 1u, 8, 5u));
 }
