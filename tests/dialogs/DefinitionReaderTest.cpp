@@ -180,8 +180,7 @@ TEST(DefinitionReader, PicturesOfOtherKindsOrBrokenFilesShowNothing) {
   ASSERT_EQ(read.Objects.size(), 4u);
   EXPECT_TRUE(As<TMyImage>(read.Objects[0]).Image.Bitmap.empty());
   const platform::Picture& jpeg = As<TMyImage>(read.Objects[1]).Image.Bitmap;
-  ASSERT_EQ(jpeg.width, 8);
-  ASSERT_EQ(jpeg.height, 4);
+  ASSERT_EQ(std::tuple(jpeg.width, jpeg.height), std::tuple(8, 4));
   EXPECT_NEAR(static_cast<int>((jpeg.pixels[0] >> 16) & 0xFF), 0x33, 6);
   EXPECT_EQ(jpeg.pixels[0] >> 24, 0xFFu);
   EXPECT_EQ(As<TMyImage>(read.Objects[3]).Image.Bitmap.width, 0);

@@ -163,8 +163,8 @@ TEST(ProjectHostile, ShortCallParametersEndTheScriptSearch) {
   auto r = LoadStream(Magic().section(140, scripts).section(651, ImageSection(1)).section(652, OneAnimation({FrameSpec{}}, slots)).end());
   ASSERT_EQ(r.error, "");
   ASSERT_EQ(r.model->Scripts.size(), 2u);
-  EXPECT_EQ(r.model->Scripts[1].Actions.size(), 4u);
-  EXPECT_EQ(r.model->Bitmaps.size(), 1u);  // no mirrored copy was made
+  // No mirrored copy was made.
+  EXPECT_EQ(std::tuple(r.model->Scripts[1].Actions.size(), r.model->Bitmaps.size()), std::tuple(4u, 1u));
 }
 
 TEST(ProjectHostile, CursorSectionsAreReadWithinTheirBodyWithOnePropertyMessagePerLoad) {
