@@ -64,77 +64,44 @@ TEST(DefinitionReader, ReadsEveryClassInFileOrder) {
   for (size_t i = 0; i < read.Objects.size(); ++i) EXPECT_EQ(read.Objects[i]->TypeCode(), i + 1);
 
   auto& form = As<TMyForm>(read.Objects[0]);
-  EXPECT_EQ(form.Name, "Dlg");
-  EXPECT_EQ(form.Caption, "Hello");
-  EXPECT_EQ(form.BorderStyle, TFormBorder::fbsSizeable);
-  EXPECT_EQ(form.ActionURL, "http://example.org/form");
-  EXPECT_TRUE(form.Dragable);
-  EXPECT_EQ(form.Scripts[kOnShow], 5);
-  EXPECT_EQ(form.Scripts[kOnClose], 6);
-  EXPECT_EQ(form.Scripts[kOnClick], 7);
+  EXPECT_EQ(std::tuple(form.Name, form.Caption, form.BorderStyle, form.ActionURL, form.Dragable),
+            std::tuple("Dlg", "Hello", TFormBorder::fbsSizeable, "http://example.org/form", true));
+  EXPECT_EQ(std::tuple(form.Scripts[kOnShow], form.Scripts[kOnClose], form.Scripts[kOnClick]), std::tuple(5, 6, 7));
 
   auto& label = As<TMyLabel>(read.Objects[1]);
-  EXPECT_EQ(label.Caption, "Name:");
-  EXPECT_EQ(label.GetValue(), "Name:");
-  EXPECT_EQ(label.InitialValue, "Name:");
-  EXPECT_TRUE(label.WordWrap);
-  EXPECT_FALSE(label.AutoSize);
-  EXPECT_FALSE(label.Transparent);
-  EXPECT_EQ(label.Font.Name, "Tahoma");
-  EXPECT_EQ(label.Font.PixelHeight(), 12);
-  EXPECT_EQ(label.Scripts[kOnClick], 11);
+  EXPECT_EQ(std::tuple(label.Caption, label.GetValue(), label.InitialValue), std::tuple("Name:", "Name:", "Name:"));
+  EXPECT_EQ(std::tuple(label.WordWrap, label.AutoSize, label.Transparent), std::tuple(true, false, false));
+  EXPECT_EQ(std::tuple(label.Font.Name, label.Font.PixelHeight(), label.Scripts[kOnClick]), std::tuple("Tahoma", 12, 11));
 
-  EXPECT_EQ(As<TMyImage>(read.Objects[2]).Image.Bitmap.width, 2);
-  EXPECT_EQ(As<TMyImage>(read.Objects[2]).Image.Bitmap.pixels[0], 0xFF112233u);
-
+  const platform::Picture& image = As<TMyImage>(read.Objects[2]).Image.Bitmap;
+  EXPECT_EQ(std::tuple(image.width, image.pixels.at(0)), std::tuple(2, 0xFF112233u));
   auto& edit = As<TMyEdit>(read.Objects[3]);
-  EXPECT_EQ(edit.GetValue(), "Ann");
-  EXPECT_TRUE(edit.PasswordField);
-  EXPECT_EQ(edit.Scripts[kOnChange], 12);
-
+  EXPECT_EQ(std::tuple(edit.GetValue(), edit.PasswordField, edit.Scripts[kOnChange]), std::tuple("Ann", true, 12));
   auto& button = As<TMyButton>(read.Objects[4]);
-  EXPECT_EQ(button.Caption, "OK");
-  EXPECT_EQ(button.GetValue(), "sent");
-  EXPECT_EQ(button.Mode, TButtonMode::SubmitForm);
-  EXPECT_EQ(button.InitialValue, "");
-
+  EXPECT_EQ(std::tuple(button.Caption, button.GetValue(), button.Mode, button.InitialValue),
+            std::tuple("OK", "sent", TButtonMode::SubmitForm, ""));
   auto& combo = As<TMyComboBox>(read.Objects[5]);
-  EXPECT_EQ(combo.Mode, TDropDownMode::ddmlist);
-  EXPECT_TRUE(combo.Sorted);
-  EXPECT_EQ(combo.ItemIndex, 1);
-  EXPECT_EQ(combo.GetValue(), "b");  // item 1 of the sorted items a, b, c
-
+  // Item 1 of the sorted items a, b, c.
+  EXPECT_EQ(std::tuple(combo.Mode, combo.Sorted, combo.ItemIndex, combo.GetValue()),
+            std::tuple(TDropDownMode::ddmlist, true, 1, "b"));
   auto& radio = As<TMyRadioGroup>(read.Objects[6]);
-  EXPECT_EQ(radio.Items, (std::vector<std::string>{"x", "y"}));
-  EXPECT_EQ(radio.Caption, "Pick");
-  EXPECT_EQ(radio.Color, 0x00FF00u);
-  EXPECT_EQ(radio.GetValue(), "");
-
+  EXPECT_EQ(std::tuple(radio.Items, radio.Caption, radio.Color, radio.GetValue()),
+            std::tuple(std::vector<std::string>{"x", "y"}, "Pick", 0x00FF00u, ""));
   EXPECT_EQ(As<TMyListBox>(read.Objects[7]).Items.size(), 2u);
   EXPECT_EQ(As<TMyCheckBox>(read.Objects[8]).GetValue(), "yes");
   EXPECT_EQ(As<TMyMemo>(read.Objects[9]).GetValue(), "l1\r\nl2\r\n");
-
   auto& html = As<TMyHTML>(read.Objects[10]);
-  EXPECT_EQ(html.Scripts[kOnComplete], 1);
-  EXPECT_EQ(html.Scripts[kOnClick], 2);
-  EXPECT_EQ(html.HTML.FileName, "page.htm");
-  EXPECT_EQ(html.HTML.Data, (std::vector<uint8_t>{1, 2, 3}));
-
+  EXPECT_EQ(std::tuple(html.Scripts[kOnComplete], html.Scripts[kOnClick], html.HTML.FileName, html.HTML.Data),
+            std::tuple(1, 2, "page.htm", std::vector<uint8_t>{1, 2, 3}));
   auto& flash = As<TMyFlash>(read.Objects[11]);
-  EXPECT_EQ(flash.FlashFile.FileName, "movie.swf");
-  EXPECT_EQ(flash.Scripts[kOnDownloadError], 21);
-  EXPECT_EQ(flash.Scripts[kOnDownloadEnd], 24);
-
+  EXPECT_EQ(std::tuple(flash.FlashFile.FileName, flash.Scripts[kOnDownloadError], flash.Scripts[kOnDownloadEnd]),
+            std::tuple("movie.swf", 21, 24));
   auto& bevel = As<TMyBevel>(read.Objects[12]);
-  EXPECT_EQ(bevel.Style, TBevelStyle::bsLowered);
-  EXPECT_EQ(bevel.Shape, TBevelShape::bsRightLine);
-
+  EXPECT_EQ(std::tuple(bevel.Style, bevel.Shape), std::tuple(TBevelStyle::bsLowered, TBevelShape::bsRightLine));
   auto& bitBtn = As<TMyBitBtn>(read.Objects[13]);
-  EXPECT_EQ(bitBtn.Mode, TButtonMode::ResetForm);
-  EXPECT_EQ(bitBtn.IdleBitmap.Bitmap.width, 3);
-  EXPECT_TRUE(bitBtn.ClickBitmap.Bitmap.empty());
-  EXPECT_EQ(bitBtn.Scripts[kOnChangeBitmap], 16);
-  EXPECT_EQ(bitBtn.GetValue(), "");
+  EXPECT_EQ(std::tuple(bitBtn.Mode, bitBtn.IdleBitmap.Bitmap.width, bitBtn.ClickBitmap.Bitmap.empty(),
+                       bitBtn.Scripts[kOnChangeBitmap], bitBtn.GetValue()),
+            std::tuple(TButtonMode::ResetForm, 3, true, 16, ""));
 }
 
 TEST(DefinitionReader, ExtensionRulesOfLabelComboAndHtml) {
@@ -147,21 +114,14 @@ TEST(DefinitionReader, ExtensionRulesOfLabelComboAndHtml) {
   ASSERT_EQ(read.Error, "");
   ASSERT_EQ(read.Objects.size(), 4u);
   auto& label = As<TMyLabel>(read.Objects[0]);
-  EXPECT_FALSE(label.WordWrap);
-  EXPECT_TRUE(label.AutoSize);
-  EXPECT_TRUE(label.Transparent);
+  EXPECT_EQ(std::tuple(label.WordWrap, label.AutoSize, label.Transparent), std::tuple(false, true, true));
   auto& shortCombo = As<TMyComboBox>(read.Objects[1]);
-  EXPECT_EQ(shortCombo.ItemIndex, -1);
-  EXPECT_EQ(shortCombo.Mode, TDropDownMode::ddmnormal);
-  EXPECT_FALSE(shortCombo.Sorted);
+  EXPECT_EQ(std::tuple(shortCombo.ItemIndex, shortCombo.Mode, shortCombo.Sorted),
+            std::tuple(-1, TDropDownMode::ddmnormal, false));
   auto& longCombo = As<TMyComboBox>(read.Objects[2]);
-  EXPECT_EQ(longCombo.ItemIndex, 1);
-  EXPECT_EQ(longCombo.Mode, TDropDownMode::ddmlist);
-  EXPECT_EQ(longCombo.GetValue(), "q");
+  EXPECT_EQ(std::tuple(longCombo.ItemIndex, longCombo.Mode, longCombo.GetValue()), std::tuple(1, TDropDownMode::ddmlist, "q"));
   auto& html = As<TMyHTML>(read.Objects[3]);
-  EXPECT_EQ(html.Scripts[kOnComplete], -1);
-  EXPECT_EQ(html.Scripts[kOnClick], -1);
-  EXPECT_EQ(html.HTML.URL, "http://a/");
+  EXPECT_EQ(std::tuple(html.Scripts[kOnComplete], html.Scripts[kOnClick], html.HTML.URL), std::tuple(-1, -1, "http://a/"));
 }
 
 TEST(DefinitionReader, StoredValuesOutsideTheirRangeTakeTheDefaults) {
@@ -177,19 +137,16 @@ TEST(DefinitionReader, StoredValuesOutsideTheirRangeTakeTheDefaults) {
       test::EditRecord("", {"Huge", -100000, 100000, 99999, -5}),
   }));
   ASSERT_EQ(read.Objects.size(), 6u);
-  EXPECT_EQ(As<TMyForm>(read.Objects[0]).Position, TFormPosition::fpoDesigned);
-  EXPECT_EQ(As<TMyForm>(read.Objects[0]).BorderStyle, TFormBorder::fbsHint);
-  EXPECT_EQ(As<TMyBevel>(read.Objects[1]).Style, TBevelStyle::bsRaised);
-  EXPECT_EQ(As<TMyBevel>(read.Objects[1]).Shape, TBevelShape::bsBox);
+  auto& dialog = As<TMyForm>(read.Objects[0]);
+  EXPECT_EQ(std::tuple(dialog.Position, dialog.BorderStyle), std::tuple(TFormPosition::fpoDesigned, TFormBorder::fbsHint));
+  auto& bevel = As<TMyBevel>(read.Objects[1]);
+  EXPECT_EQ(std::tuple(bevel.Style, bevel.Shape), std::tuple(TBevelStyle::bsRaised, TBevelShape::bsBox));
   EXPECT_EQ(As<TMyButton>(read.Objects[2]).Mode, TButtonMode::Normal);
-  EXPECT_EQ(As<TMyComboBox>(read.Objects[3]).ItemIndex, -1);
-  EXPECT_EQ(As<TMyComboBox>(read.Objects[3]).Mode, TDropDownMode::ddmnormal);
+  auto& combo = As<TMyComboBox>(read.Objects[3]);
+  EXPECT_EQ(std::tuple(combo.ItemIndex, combo.Mode), std::tuple(-1, TDropDownMode::ddmnormal));
   EXPECT_EQ(As<TMyCheckBox>(read.Objects[4]).Checked, false);  // only 1 counts
   const TMyObject& huge = *read.Objects[5];
-  EXPECT_EQ(huge.Left, -32768);
-  EXPECT_EQ(huge.Top, 32767);
-  EXPECT_EQ(huge.Width, 16384);
-  EXPECT_EQ(huge.Height, 0);
+  EXPECT_EQ(std::tuple(huge.Left, huge.Top, huge.Width, huge.Height), std::tuple(-32768, 32767, 16384, 0));
 }
 
 TEST(DefinitionReader, UnknownCodesAreSkippedAndTheEndRecordStops) {
@@ -223,8 +180,7 @@ TEST(DefinitionReader, PicturesOfOtherKindsOrBrokenFilesShowNothing) {
   ASSERT_EQ(read.Objects.size(), 4u);
   EXPECT_TRUE(As<TMyImage>(read.Objects[0]).Image.Bitmap.empty());
   const platform::Picture& jpeg = As<TMyImage>(read.Objects[1]).Image.Bitmap;
-  ASSERT_EQ(jpeg.width, 8);
-  ASSERT_EQ(jpeg.height, 4);
+  ASSERT_EQ(std::tuple(jpeg.width, jpeg.height), std::tuple(8, 4));
   EXPECT_NEAR(static_cast<int>((jpeg.pixels[0] >> 16) & 0xFF), 0x33, 6);
   EXPECT_EQ(jpeg.pixels[0] >> 24, 0xFFu);
   EXPECT_EQ(As<TMyImage>(read.Objects[3]).Image.Bitmap.width, 0);

@@ -124,16 +124,14 @@ TEST_F(DialogRuntime, ABorderlessDialogAboveTheTaskbarSitsOnTheWorkAreasBottom) 
   auto dialog = Load(test::Join({test::FormRecord(form)}));
   dialog->ShowDialog(ShowMode::Show);
   const platform::Rect bounds = WindowOf(*dialog).Bounds();
-  EXPECT_EQ(bounds.left, 824);
-  EXPECT_EQ(bounds.bottom, 728);
-  EXPECT_EQ(WindowOf(*dialog).Border(), platform::DialogBorder::None);
+  EXPECT_EQ(std::tuple(bounds.left, bounds.bottom, WindowOf(*dialog).Border()),
+            std::tuple(824, 728, platform::DialogBorder::None));
 
   // With its border the outer height counts, frame included.
   auto framed = Load(test::Join({test::FormRecord(Form(3, 15))}));
   framed->ShowDialog(ShowMode::Show);
   const platform::Rect outer = WindowOf(*framed).Bounds();
-  EXPECT_EQ(outer.bottom, 768);
-  EXPECT_EQ(outer.left, (1024 - outer.width()) / 2);
+  EXPECT_EQ(std::tuple(outer.bottom, outer.left), std::tuple(768, (1024 - outer.width()) / 2));
 }
 
 // ---- balloon and region --------------------------------------------------------------------
@@ -152,9 +150,8 @@ TEST_F(DialogRuntime, AHintDialogTakesTheBalloonShape) {
   auto dialog = Load(test::Join({test::FormRecord(form)}));
   dialog->ShowDialog(ShowMode::Show);
   HeadlessDialogWindow& window = WindowOf(*dialog);
-  EXPECT_EQ(window.ClientWidth(), 160);
-  EXPECT_EQ(window.ClientHeight(), 68);
-  EXPECT_EQ(window.Border(), platform::DialogBorder::None);
+  EXPECT_EQ(std::tuple(window.ClientWidth(), window.ClientHeight(), window.Border()),
+            std::tuple(160, 68, platform::DialogBorder::None));
   ASSERT_TRUE(window.Shape().has_value());
   const platform::Region& shape = *window.Shape();
   const int tail = 160 / 16;
@@ -176,37 +173,20 @@ TEST_F(DialogRuntime, AHintDialogTakesTheBalloonShape) {
   EXPECT_TRUE(Covers(*window.Shape(), 320 / 16 + 4, 61));
 }
 
-TEST_F(DialogRuntime, ABorderlessDialogWithoutAPictureStaysRectangular) {
-  test::FormFields form;
-  form.borderless = 1;
-  auto dialog = Load(test::Join({test::FormRecord(form)}));
-  dialog->ShowDialog(ShowMode::Show);
-  EXPECT_FALSE(WindowOf(*dialog).Shape().has_value());
-  EXPECT_TRUE(WindowOf(*dialog).Visible());
-}
-
 TEST(DialogFonts, SizesReachTheWindowSystemWithinOneToAThousandPixels) {
-  TMyFont font;
-  font.Height = -5000;
-  EXPECT_EQ(font.PixelHeight(), 1000);
-  font.Height = INT32_MIN;
-  EXPECT_EQ(font.ToPlatform().pixelHeight, 1000);
-  font.Height = 0;
-  font.Size = 0;
-  EXPECT_EQ(font.PixelHeight(), 1);
-  font.Size = -12;
-  EXPECT_EQ(font.PixelHeight(), 16);
   // A size alone is rounded to the nearest pixel, as drawing surfaces size their text.
-  font.Size = 8;
-  EXPECT_EQ(font.PixelHeight(), 11);
-  font.Size = 11;
-  EXPECT_EQ(font.PixelHeight(), render::FontPixelsFromPoints(11));
-  EXPECT_EQ(font.PixelHeight(), 15);
-  EXPECT_EQ(font.ToPlatform().fallbackFamily, "sans-serif");
+  for (auto [height, size, pixels] : {std::tuple{-5000, 0, 1000}, {INT32_MIN, 0, 1000}, {0, 0, 1}, {0, -12, 16},
+                                      {0, 8, 11}, {0, 11, render::FontPixelsFromPoints(11)}, {0, 11, 15}}) {
+    TMyFont font;
+    font.Height = height;
+    font.Size = size;
+    EXPECT_EQ(std::tuple(font.PixelHeight(), font.ToPlatform().pixelHeight), std::tuple(pixels, pixels)) << height << " " << size;
+  }
+  TMyFont font;
   font.Style = TMyFont::kBold | TMyFont::kStrikeOut;
-  EXPECT_TRUE(font.ToPlatform().bold);
-  EXPECT_TRUE(font.ToPlatform().strikeOut);
-  EXPECT_FALSE(font.ToPlatform().italic);
+  const auto mapped = font.ToPlatform();
+  EXPECT_EQ(std::tuple(mapped.fallbackFamily, mapped.bold, mapped.strikeOut, mapped.italic),
+            std::tuple("sans-serif", true, true, false));
 }
 
 TEST(BalloonShape, HugeBalloonsAreNotDrawnAndFillsStayInside) {
@@ -265,49 +245,44 @@ TEST_F(DialogRuntime, EveryPropertyCodeReadsAndWrites) {
   const auto set = [&](const char* name, int code, const char* value) {
     return dialog->SetObjectProperty(name, code, value);
   };
+  // Written, then read back through the same code.
+  const auto both = [&](const char* name, int code, const char* value) {
+    EXPECT_TRUE(set(name, code, value)) << name << " " << code;
+    EXPECT_EQ(get(name, code), value) << name << " " << code;
+  };
+  HeadlessDialogControl& edit = ControlOf(*dialog, "A");
 
-  EXPECT_TRUE(set("A", kPropCaption, "Bob"));
-  EXPECT_EQ(ControlOf(*dialog, "A").Text(), "Bob");
-  EXPECT_EQ(get("A", kPropCaption), "Bob");
+  both("A", kPropCaption, "Bob");
+  EXPECT_EQ(edit.Text(), "Bob");
   EXPECT_TRUE(set("dlg", kPropCaption, "New title"));
   EXPECT_EQ(WindowOf(*dialog).Caption(), "New title");
 
-  EXPECT_TRUE(set("A", kPropCursor, "-21"));
-  EXPECT_EQ(get("A", kPropCursor), "-21");
-  EXPECT_EQ(ControlOf(*dialog, "A").Cursor().stock, platform::StockCursor::HandPoint);
+  both("A", kPropCursor, "-21");
+  EXPECT_EQ(edit.Cursor().stock, platform::StockCursor::HandPoint);
   EXPECT_TRUE(set("A", kPropCursor, "-300"));  // unknown ids show the default cursor
-  EXPECT_EQ(ControlOf(*dialog, "A").Cursor(), platform::DialogCursor{});
+  EXPECT_EQ(edit.Cursor(), platform::DialogCursor{});
   EXPECT_TRUE(set("A", kPropCursor, "2"));
-  EXPECT_EQ(ControlOf(*dialog, "A").Cursor().registered, 101);
+  EXPECT_EQ(edit.Cursor().registered, 101);
+  both("A", kPropEnabled, "0");
+  EXPECT_FALSE(edit.Enabled());
 
-  EXPECT_TRUE(set("A", kPropEnabled, "0"));
-  EXPECT_EQ(get("A", kPropEnabled), "0");
-  EXPECT_FALSE(ControlOf(*dialog, "A").Enabled());
-
-  EXPECT_TRUE(set("Movie", kPropContentFile, "clip.swf"));
-  EXPECT_EQ(get("Movie", kPropContentFile), "clip.swf");
+  both("Movie", kPropContentFile, "clip.swf");
   EXPECT_TRUE(set("Web", kPropContentFile, "ignored"));
   EXPECT_FALSE(set("A", kPropContentFile, "x"));
   EXPECT_FALSE(set("A", kPropAddress, "x"));
   EXPECT_EQ(get("A", kPropContentFile), kFoundText);
 
-  EXPECT_TRUE(set("A", kPropHeight, "30"));
-  EXPECT_TRUE(set("A", kPropLeft, "-5"));
-  EXPECT_TRUE(set("A", kPropTop, "99999"));
-  EXPECT_TRUE(set("A", kPropWidth, "-7"));
-  EXPECT_EQ(ControlOf(*dialog, "A").Bounds(), (platform::Rect{-5, 32767, -5, 32767 + 30}));
+  for (auto [code, value] : {std::pair{kPropHeight, "30"}, {kPropLeft, "-5"}, {kPropTop, "99999"}, {kPropWidth, "-7"}})
+    EXPECT_TRUE(set("A", code, value)) << code;
+  EXPECT_EQ(edit.Bounds(), (platform::Rect{-5, 32767, -5, 32767 + 30}));
   EXPECT_EQ(get("A", kPropTop), "32767");
   EXPECT_TRUE(set("dlg", kPropLeft, "40000"));
   EXPECT_EQ(WindowOf(*dialog).Bounds().left, 32767);
 
   EXPECT_EQ(get("Web", kPropAddress), "http://site/");
-  EXPECT_TRUE(set("Movie", kPropAddress, "http://clip/"));
-  EXPECT_EQ(get("Movie", kPropAddress), "http://clip/");
-  EXPECT_TRUE(set("dlg", kPropAddress, "mailto:me@example.org"));
-  EXPECT_EQ(get("dlg", kPropAddress), "mailto:me@example.org");
-
-  EXPECT_TRUE(set("Ok", kPropValue, "yes"));
-  EXPECT_EQ(get("Ok", kPropValue), "yes");
+  both("Movie", kPropAddress, "http://clip/");
+  both("dlg", kPropAddress, "mailto:me@example.org");
+  both("Ok", kPropValue, "yes");
   EXPECT_TRUE(ControlOf(*dialog, "Ok").Checked());
 
   EXPECT_EQ(get("dlg", kPropVisible), "1");
@@ -316,8 +291,7 @@ TEST_F(DialogRuntime, EveryPropertyCodeReadsAndWrites) {
   EXPECT_TRUE(set("dlg", kPropVisible, "0"));
   EXPECT_FALSE(WindowOf(*dialog).Visible());
 
-  EXPECT_TRUE(set("Lbl", kPropTag, "42"));
-  EXPECT_EQ(get("Lbl", kPropTag), "42");
+  both("Lbl", kPropTag, "42");
   EXPECT_TRUE(set("Lbl", kPropName, "Caption"));
   EXPECT_EQ(get("dlg.caption", kPropName), "Caption");
   EXPECT_EQ(get("dlg", kPropAlwaysOnTop), "0");
@@ -402,12 +376,9 @@ TEST_F(DialogRuntime, ResetRestoresLoadedTextsAndClearsOtherValues) {
   dialog->SetObjectProperty("Lbl", kPropValue, "changed");
   dialog->SetObjectProperty("Send", kPropValue, "submit me");
   ControlOf(*dialog, "Again").UserClick();
-  EXPECT_EQ(dialog->GetObjectProperty("A", kPropValue), "Ann");
-  EXPECT_EQ(dialog->GetObjectProperty("Lbl", kPropValue), "Your name:");
-  EXPECT_EQ(dialog->GetObjectProperty("M", kPropValue), "first\r\nsecond\r\n");
-  EXPECT_EQ(dialog->GetObjectProperty("Ok", kPropValue), "");
-  EXPECT_EQ(dialog->GetObjectProperty("Colours", kPropValue), "");
-  EXPECT_EQ(dialog->GetObjectProperty("Send", kPropValue), "");
+  for (auto [name, value] : {std::pair{"A", "Ann"}, {"Lbl", "Your name:"}, {"M", "first\r\nsecond\r\n"}, {"Ok", ""},
+                             {"Colours", ""}, {"Send", ""}})
+    EXPECT_EQ(dialog->GetObjectProperty(name, kPropValue), value) << name;
   EXPECT_EQ(services.scripts.back().index, 8);
 }
 
@@ -425,12 +396,10 @@ TEST_F(DialogRuntime, ControlsAreMadeOnTheFirstShowAndEventsRunScriptsWithNames)
   HeadlessDialogControl& edit = ControlOf(*dialog, "Answer");
   EXPECT_EQ(edit.Text(), "before");
   ASSERT_EQ(services.scripts.size(), 1u);
-  EXPECT_EQ(services.scripts[0].index, 1);
-  EXPECT_EQ(services.scripts[0].second, "ASK");
+  EXPECT_EQ(std::tuple(services.scripts[0].index, services.scripts[0].second), std::tuple(1, "ASK"));
   edit.UserType("Zoe");
-  EXPECT_EQ(services.scripts.back().index, 3);
-  EXPECT_EQ(services.scripts.back().first, "Answer");
-  EXPECT_EQ(services.scripts.back().sender.get(), dialog->FindObject("Answer"));
+  const ScriptRun& change = services.scripts.back();
+  EXPECT_EQ(std::tuple(change.index, change.first, change.sender.get()), std::tuple(3, "Answer", dialog->FindObject("Answer")));
   EXPECT_EQ(services.events.back(), "ASK.Answer change Zoe");
   dialog->ShowDialog(ShowMode::Show);  // already visible: no second show script
   EXPECT_EQ(services.scripts.size(), 2u);
@@ -455,10 +424,8 @@ TEST_F(DialogRuntime, AModalShowReturnsWhenHiddenAndRefusesToNest) {
   });
   timer->SetEnabled(true);
   dialog->ShowDialog(ShowMode::Modal);
-  EXPECT_EQ(nestedRuns, 1);
-  EXPECT_FALSE(dialog->Modal());
-  EXPECT_FALSE(WindowOf(*dialog).Modal());
-  EXPECT_EQ(services.platform.NowMs(), 100);
+  EXPECT_EQ(std::tuple(nestedRuns, dialog->Modal(), WindowOf(*dialog).Modal(), services.platform.NowMs()),
+            std::tuple(1, false, false, 100));
 }
 
 TEST_F(DialogRuntime, ADetachedWindowReachesNothing) {
@@ -489,13 +456,13 @@ TEST_F(DialogRuntime, BackgroundDragMovesADragableWindowAndRightClickOffersThePo
   window.UserPressBackground(platform::MouseButton::Left, 10, 5);
   EXPECT_EQ(services.scripts.back().index, 4);
   window.UserDragBackground(500, 300);
-  EXPECT_EQ(window.Bounds().left, 490);
-  EXPECT_EQ(window.Bounds().top, 295);
+  EXPECT_EQ(std::tuple(window.Bounds().left, window.Bounds().top), std::tuple(490, 295));
   window.UserReleaseBackground();
   window.UserDragBackground(10, 10);  // no press: no move
   EXPECT_EQ(window.Bounds().left, 490);
   window.UserPressBackground(platform::MouseButton::Right, 1, 1);
   EXPECT_EQ(services.popups, 1);
+  EXPECT_FALSE(window.Shape().has_value());  // borderless without a picture stays rectangular
 }
 
 TEST_F(DialogRuntime, PictureButtonsShowTheirStatePicturesAndRunTheirScripts) {

@@ -32,11 +32,9 @@ TEST(TVrBitmap, DecodesPackedFormFromOffsetAndReturnsNextOffset) {
   auto block = ByteBuilder().raw({0xEE, 0xEE}).raw(PackedEntry(3, 2, kPicture)).u8(0x99);  // next entry
   TVrBitmap image;
   EXPECT_EQ(image.LoadFromBuffer(block, 2), block.size() - 1);
-  EXPECT_EQ(image.Form(), 0);
-  EXPECT_FALSE(image.Decoded());
+  EXPECT_EQ(std::tuple(image.Form(), image.Decoded(), image.Width(), image.Height()), std::tuple(0, false, 3, 2));
   EXPECT_EQ(ToVector(image.Pixels()), kPicture);
   EXPECT_TRUE(image.Decoded());
-  EXPECT_EQ(std::tuple(image.Width(), image.Height()), std::tuple(3, 2));
 }
 
 TEST(TVrBitmap, DecodesPaletteFormIndexBeyondPaletteIsTransparentAndOtherFormsAreNineBytes) {
@@ -172,8 +170,7 @@ TEST(TVrBitmap, TransparentPixelScanFromTheTopLeftAndPartialAlphaScan) {
     image.ComputeHasAlpha();
     EXPECT_EQ(image.HasAlpha(), expected);
     image.Clear();
-    EXPECT_FALSE(image.HasAlpha());
-    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(std::tuple(image.HasAlpha(), image.Width()), std::tuple(false, 0));
   }
 }
 
@@ -181,8 +178,7 @@ TEST(TVrBitmap, LargestSideAndPicturesBeyondTheFirstInflateStepDecode) {
   // 16384 x 80 pixels inflate to 5 MiB, past the 4 MiB first output step.
   auto block = PackedEntry(16384, 80, Pixels(16384 * 80, 0xFF123456));
   TVrBitmap image = Loaded(block);
-  EXPECT_EQ(image.Pixels().size(), 16384u * 80);
-  EXPECT_EQ(image.Pixels().back(), 0xFF123456u);
+  EXPECT_EQ(std::tuple(image.Pixels().size(), image.Pixels().back()), std::tuple(16384u * 80, 0xFF123456u));
 }
 
 // ---- outlines ----
@@ -207,18 +203,14 @@ TEST(BuildShape, RunsBoundsAndFirstPointOrNothingForATransparentImage) {
   EXPECT_EQ(shape.runs, Runs({{1, 1, 3}, {4, 1, 5}, {0, 2, 1}, {0, 3, 5}}));
   // Each run is x start, row, x end as little-endian 16-bit words.
   EXPECT_EQ(std::vector<uint8_t>(shape.runs.begin(), shape.runs.begin() + 6), ByteBuilder().u16(1).u16(1).u16(3).bytes());
-  EXPECT_EQ(shape.bounds, (platform::Rect{0, 1, 5, 4}));
-  EXPECT_EQ(shape.firstOpaque, (platform::Point{1, 1}));
+  EXPECT_EQ(std::tuple(shape.bounds, shape.firstOpaque), std::tuple(platform::Rect{0, 1, 5, 4}, platform::Point{1, 1}));
   ShapeData first = BuildShape(image, T, true);
-  EXPECT_EQ(first.firstOpaque, (platform::Point{1, 1}));
-  EXPECT_EQ(first.runs, Runs({{1, 1, 3}}));
+  EXPECT_EQ(std::tuple(first.firstOpaque, first.runs), std::tuple(platform::Point{1, 1}, Runs({{1, 1, 3}})));
 
   auto clear = PackedEntry(2, 2, {T, T, T, T});
   TVrBitmap transparent = Loaded(clear);
   ShapeData none = BuildShape(transparent, T, false);
-  EXPECT_TRUE(none.runs.empty());
-  EXPECT_EQ(none.bounds, platform::Rect{});
-  EXPECT_EQ(none.firstOpaque, (platform::Point{-1, -1}));
+  EXPECT_EQ(std::tuple(none.runs.empty(), none.bounds, none.firstOpaque), std::tuple(true, platform::Rect{}, platform::Point{-1, -1}));
 }
 
 TEST(RunList, FitsOnlyWholeRunsInsideThePictureDecodesAndComparesShapes) {
@@ -241,10 +233,9 @@ TEST(RunList, FitsOnlyWholeRunsInsideThePictureDecodesAndComparesShapes) {
   EXPECT_TRUE(RunListToRegion({}).empty());
   EXPECT_THROW(DecodeRuns(partial), KpfError);
   auto a = Runs({{1, 0, 3}});
-  EXPECT_TRUE(SameShape(a, Runs({{1, 0, 3}})));
-  EXPECT_FALSE(SameShape(a, Runs({{1, 0, 4}})));
-  EXPECT_FALSE(SameShape(a, Runs({{1, 0, 3}, {1, 1, 3}})));
-  EXPECT_TRUE(SameShape({}, {}));
+  EXPECT_EQ(std::tuple(SameShape(a, Runs({{1, 0, 3}})), SameShape(a, Runs({{1, 0, 4}})),
+                       SameShape(a, Runs({{1, 0, 3}, {1, 1, 3}})), SameShape({}, {})),
+            std::tuple(true, false, false, true));
 }
 
 TEST(ColorToArgb, ConvertsTColorAndSystemColours) {
@@ -277,8 +268,7 @@ TEST(TVrBitmap, TurnsOfAPackedPictureWaitForItsDecodeAndDerivedPixelsFollowEvery
   // The premultiplied pixels are kept until the pixels change, then made again.
   auto first = lazy.Premultiplied();
   EXPECT_EQ(lazy.Premultiplied(), first);
-  EXPECT_EQ((*first)[5], 0x80800000u);
-  EXPECT_EQ((*first)[3], 0u);
+  EXPECT_EQ(std::tuple((*first)[5], (*first)[3]), std::tuple(0x80800000u, 0u));
   lazy.MirrorHorizontal();
   auto second = lazy.Premultiplied();
   EXPECT_NE(second, first);

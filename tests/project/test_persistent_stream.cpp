@@ -114,13 +114,12 @@ TEST(PersistentStream, ScalarFormsObjectsAndReferences) {
   stream.ReadObject(target);
   EXPECT_TRUE(reader.atEnd());
   ASSERT_EQ(target.values.size(), 7u);
-  EXPECT_EQ(std::get<int64_t>(target.values[0].second), -4);
-  EXPECT_EQ(std::get<std::string>(target.values[1].second), "Q");
-  EXPECT_EQ(std::get<std::string>(target.values[2].second), "[fsBold]");
-  EXPECT_EQ(std::get<int64_t>(target.values[3].second), (int64_t{1} << 32) + 1);
-  EXPECT_EQ(std::get<double>(target.values[4].second), 1.5);
-  EXPECT_EQ(std::get<std::string>(target.values[5].second), "Hi");
-  EXPECT_EQ(std::get<std::vector<std::string>>(target.values[6].second), (std::vector<std::string>{"a", "b"}));
+  const auto value = [&](size_t i) -> const PersistentValue& { return target.values[i].second; };
+  EXPECT_EQ(std::tuple(std::get<int64_t>(value(0)), std::get<std::string>(value(1)), std::get<std::string>(value(2))),
+            std::tuple(-4, "Q", "[fsBold]"));
+  EXPECT_EQ(std::tuple(std::get<int64_t>(value(3)), std::get<double>(value(4)), std::get<std::string>(value(5))),
+            std::tuple((int64_t{1} << 32) + 1, 1.5, "Hi"));
+  EXPECT_EQ(std::get<std::vector<std::string>>(value(6)), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(resolved, (std::vector<std::string>{"Other", "Other"}));
   EXPECT_TRUE(stream.PendingReferences.empty());
 }

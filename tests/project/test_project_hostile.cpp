@@ -115,8 +115,7 @@ TEST(ProjectHostile, DamagedStoredOutlinesAreRebuilt) {
     ASSERT_EQ(r.error, "");
     r.model->PrepareAllOutlines();
     const auto& frame = r.model->Animations[0].Frames[0];
-    EXPECT_FALSE(frame.RegionStored);
-    EXPECT_EQ(frame.Variants[0].Region.size(), 12u);
+    EXPECT_EQ(std::tuple(frame.RegionStored, frame.Variants[0].Region.size()), std::tuple(false, 12u));
   }
 }
 
@@ -164,8 +163,8 @@ TEST(ProjectHostile, ShortCallParametersEndTheScriptSearch) {
   auto r = LoadStream(Magic().section(140, scripts).section(651, ImageSection(1)).section(652, OneAnimation({FrameSpec{}}, slots)).end());
   ASSERT_EQ(r.error, "");
   ASSERT_EQ(r.model->Scripts.size(), 2u);
-  EXPECT_EQ(r.model->Scripts[1].Actions.size(), 4u);
-  EXPECT_EQ(r.model->Bitmaps.size(), 1u);  // no mirrored copy was made
+  // No mirrored copy was made.
+  EXPECT_EQ(std::tuple(r.model->Scripts[1].Actions.size(), r.model->Bitmaps.size()), std::tuple(4u, 1u));
 }
 
 TEST(ProjectHostile, CursorSectionsAreReadWithinTheirBodyWithOnePropertyMessagePerLoad) {
@@ -176,8 +175,7 @@ TEST(ProjectHostile, CursorSectionsAreReadWithinTheirBodyWithOnePropertyMessageP
   auto stream = Magic().section(655, twoClaimed).section(655, ByteBuilder().i32(1).i32(-2).i32(0));
   stream.section(655, ByteBuilder().i32(2).i32(0).i32(1)).section(140, ByteBuilder().i32(8).i32(0)).end();
   auto r = LoadStream(stream);
-  EXPECT_EQ(r.error, "");
-  EXPECT_EQ(r.propertyErrors.size(), 1u);
-  EXPECT_EQ(r.model->NextScriptId, 8);
-  EXPECT_EQ(r.model->Cursors.size(), 5u);  // each collection adds all the items it claims
+  // Each collection adds all the items it claims.
+  EXPECT_EQ(std::tuple(r.error, r.propertyErrors.size(), r.model->NextScriptId, r.model->Cursors.size()),
+            std::tuple("", 1u, 8, 5u));
 }

@@ -10,20 +10,16 @@ using namespace kpf::test;
 
 TEST(ProjectLoader, MagicAndEndGiveAnEmptyProjectAndAWrongMagicLoadsNothing) {
   auto r = LoadStream(Magic().end());
-  EXPECT_EQ(r.error, "");
-  EXPECT_TRUE(r.model->Scripts.empty());
-  EXPECT_TRUE(r.model->Animations.empty());
-  EXPECT_EQ(r.model->Variables.size(), kSystemVariableCount);
-  EXPECT_EQ(r.model->FrameData.Size(), 0u);
+  EXPECT_EQ(std::tuple(r.error, r.model->Scripts.empty(), r.model->Animations.empty(), r.model->Variables.size(),
+                       r.model->FrameData.Size()), std::tuple("", true, true, kSystemVariableCount, 0u));
   // Without an option-flag section the defaults apply.
   for (int i = 0; i < 12; ++i) EXPECT_EQ(r.model->OptionFlag(i), i == 1 || i == 2 || i == 10) << i;
 
   for (const char* magic : {"KPF1", "XXXX"}) {
     auto wrong = LoadStream(ByteBuilder().nul(magic).section(140, ByteBuilder().i32(9).i32(0)).end());
-    EXPECT_EQ(wrong.error, "") << magic;
-    EXPECT_EQ(wrong.model->NextScriptId, 0);
-    EXPECT_TRUE(wrong.model->Scripts.empty());
-    EXPECT_EQ(wrong.model->Variables.size(), kSystemVariableCount);  // still registered
+    // The system variables are still registered.
+    EXPECT_EQ(std::tuple(wrong.error, wrong.model->NextScriptId, wrong.model->Scripts.empty(), wrong.model->Variables.size()),
+              std::tuple("", 0, true, kSystemVariableCount)) << magic;
   }
 }
 
@@ -90,8 +86,7 @@ TEST(ProjectLoader, AnimationFieldsFramesAndSounds) {
   EXPECT_EQ(std::tuple(a.Frames[2].Kind, a.Frames[2].ScriptId, a.Frames[2].Sounds.size()), std::tuple(7, 12, 1u));
 
   ASSERT_EQ(m.Sounds.size(), 2u);
-  EXPECT_EQ(m.Sounds[0].Name, "hello.wav");
-  EXPECT_EQ(std::tuple(m.Sounds[1].Kind, m.Sounds[1].Size), std::tuple(104, 4));
+  EXPECT_EQ(std::tuple(m.Sounds[0].Name, m.Sounds[1].Kind, m.Sounds[1].Size), std::tuple("hello.wav", 104, 4));
   EXPECT_EQ(std::string(m.Sounds[0].Data.begin(), m.Sounds[0].Data.end()), "RIFFdata");
   EXPECT_EQ(std::string(m.Sounds[1].Data.begin(), m.Sounds[1].Data.end()), "MThd");
   // Image bytes come first in the frame data, the sounds follow in order.
@@ -143,14 +138,12 @@ TEST(ProjectLoader, MenuEntriesBecomeScripts) {
   ASSERT_EQ(m.Scripts.size(), 2u);
   EXPECT_EQ(std::tuple(m.Scripts[0].Id, m.Scripts[0].Name, m.Scripts[0].Actions.size()), std::tuple(20, "Script-20", 3u));
   EXPECT_EQ(m.Scripts[0].Description, "Script that executed when user click on popup menu `Say hello`");
-  EXPECT_EQ(m.Scripts[1].Name, "Script-21");
-  EXPECT_EQ(m.NextScriptId, 22);
+  EXPECT_EQ(std::tuple(m.Scripts[1].Name, m.NextScriptId), std::tuple("Script-21", 22));
   ASSERT_EQ(m.MenuEntries.size(), 3u);
   const auto& e = m.MenuEntries[0];
   EXPECT_EQ(std::tuple(e.ItemKey, e.Image.size(), e.ImageColor), std::tuple("k1", 2u, static_cast<int32_t>(0xFF00000F)));
   EXPECT_EQ(e.ScriptId, -1);  // tag 137 overwrites
-  EXPECT_EQ(m.MenuEntries[2].ScriptId, 99);
-  EXPECT_EQ(m.MenuEntries[1].Flags, 3);
+  EXPECT_EQ(std::tuple(m.MenuEntries[2].ScriptId, m.MenuEntries[1].Flags), std::tuple(99, 3));
 }
 
 TEST(ProjectLoader, MenuExtrasWithAnotherCountAreSkipped) {
@@ -159,8 +152,7 @@ TEST(ProjectLoader, MenuExtrasWithAnotherCountAreSkipped) {
   stream.section(137, ByteBuilder().i32(0)).section(140, ByteBuilder().i32(5).i32(0));
   auto r = LoadStream(stream.end());
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.model->MenuEntries[0].ItemKey, "");
-  EXPECT_EQ(r.model->NextScriptId, 5);
+  EXPECT_EQ(std::tuple(r.model->MenuEntries[0].ItemKey, r.model->NextScriptId), std::tuple("", 5));
 }
 
 TEST(ProjectLoader, OptionFlagsCaptionsPlayListsDialogsVariables) {
@@ -180,19 +172,16 @@ TEST(ProjectLoader, OptionFlagsCaptionsPlayListsDialogsVariables) {
   auto& m = *r.model;
   for (int i = 0; i < 12; ++i) EXPECT_EQ(m.OptionFlag(i), i == 2 || i == 10) << i;
   EXPECT_FALSE(m.OptionFlag(100));
-  EXPECT_EQ(m.MenuCaptions.size(), 8u);
-  EXPECT_EQ(m.MenuCaptions[7], "Back");
+  EXPECT_EQ(std::tuple(m.MenuCaptions.size(), m.MenuCaptions.back()), std::tuple(8u, "Back"));
   ASSERT_EQ(m.PlayLists.size(), 2u);
   EXPECT_EQ(m.PlayLists[0].Items, (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(std::tuple(m.PlayLists[0].Value, m.PlayLists[0].Mode), std::tuple(300, 1));
   EXPECT_EQ(m.NextDialogId, 4);
   ASSERT_EQ(m.Dialogs.size(), 1u);
   EXPECT_EQ(std::tuple(m.Dialogs[0].Name, m.Dialogs[0].Definition.size()), std::tuple("Ask", 3u));
-  EXPECT_EQ(m.NextVariableId, 9);
   ASSERT_EQ(m.Variables.size(), 2 + kSystemVariableCount);
-  EXPECT_EQ(m.Variables[0].Name, "SCORE");
-  EXPECT_EQ(m.Variables[1].AsString(), "me");
-  EXPECT_EQ(m.Variables[2].ID, 65535);
+  EXPECT_EQ(std::tuple(m.NextVariableId, m.Variables[0].Name, m.Variables[1].AsString(), m.Variables[2].ID),
+            std::tuple(9, "SCORE", "me", 65535));
   EXPECT_EQ(m.VariableByName("score")->AsInteger(), 12);
 }
 
@@ -205,9 +194,8 @@ TEST(ProjectLoader, EventScriptListsLongerAndShorter) {
   })).end());
   ASSERT_EQ(r.error, "");
   const auto& a = r.model->Animations;
-  EXPECT_EQ(a[0].EventScripts[14], 114);
-  EXPECT_EQ(a[1].Name, "Short");
-  EXPECT_EQ(std::tuple(a[1].EventScripts[1], a[1].EventScripts[2]), std::tuple(6, -1));
+  EXPECT_EQ(std::tuple(a[0].EventScripts[14], a[1].Name, a[1].EventScripts[1], a[1].EventScripts[2]),
+            std::tuple(114, "Short", 6, -1));
 }
 
 // ---- image variants ----
@@ -240,11 +228,8 @@ TEST(ProjectLoader, MirrorFromTheSecondFrameOnAndFlipSeparately) {
   ASSERT_EQ(r.error, "");
   auto& m = *r.model;
   const auto& frames = m.Animations[0].Frames;
-  EXPECT_FALSE(frames[0].HasVariant(1));
-  EXPECT_TRUE(frames[1].HasVariant(1));
-  EXPECT_TRUE(frames[2].HasVariant(1));
-  EXPECT_FALSE(frames[2].HasVariant(2));
-  EXPECT_TRUE(frames[3].HasVariant(2));
+  EXPECT_EQ(std::tuple(frames[0].HasVariant(1), frames[1].HasVariant(1), frames[2].HasVariant(1), frames[2].HasVariant(2),
+                       frames[3].HasVariant(2)), std::tuple(false, true, true, false, true));
   ASSERT_EQ(m.Bitmaps.size(), 5u);  // 2 loaded, mirror of 1, mirror of 0, flip of 1
   EXPECT_EQ(std::tuple(m.Bitmaps[4].CopyKind, m.Bitmaps[1].FlipLink), std::tuple(2, 4));
   auto flipped = m.Bitmaps[4].Pixels();  // the top row of the flip is the bottom row
@@ -283,14 +268,11 @@ TEST(ProjectLoader, OutlinesAreBuiltWhenPreparedAndRepeatedOnesMarkedSameShape) 
   r.model->PrepareAllOutlines();
   const auto& frames = r.model->Animations[0].Frames;
   EXPECT_EQ(frames[0].Variants[0].Region, ByteBuilder().u16(0).u16(0).u16(1).u16(1).u16(1).u16(2).bytes());
-  EXPECT_EQ(frames[0].Variants[0].FirstX, 0);
-  EXPECT_FALSE(frames[0].Variants[0].SameShape);
-  EXPECT_TRUE(frames[1].Variants[0].Region.empty());
-  EXPECT_TRUE(frames[1].Variants[0].SameShape);
-  EXPECT_TRUE(frames[2].Variants[0].Region.empty());  // no transparent colour
-  EXPECT_EQ(frames[2].Variants[0].FirstX, 0);
-  EXPECT_EQ(frames[3].Variants[0].Region, stored);    // stored outline kept
-  EXPECT_TRUE(frames[3].RegionStored);
+  EXPECT_EQ(std::tuple(frames[0].Variants[0].FirstX, frames[0].Variants[0].SameShape), std::tuple(0, false));
+  EXPECT_EQ(std::tuple(frames[1].Variants[0].Region.empty(), frames[1].Variants[0].SameShape), std::tuple(true, true));
+  // Frame 2 has no transparent colour; frame 3 keeps its stored outline.
+  EXPECT_EQ(std::tuple(frames[2].Variants[0].Region.empty(), frames[2].Variants[0].FirstX), std::tuple(true, 0));
+  EXPECT_EQ(std::tuple(frames[3].Variants[0].Region, frames[3].RegionStored), std::tuple(stored, true));
 }
 
 TEST(ProjectLoader, PackedImagesStayUndecodedAtLoadAndDecodeForTheirOutline) {

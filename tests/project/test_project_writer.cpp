@@ -56,26 +56,21 @@ TEST(ProjectWriter, RoundTripThroughTheLoader) {
   ProjectModel m;
   LoadProjectStream(BuildProjectFile(FullSource()), m);
   ASSERT_EQ(m.Scripts.size(), 2u);
-  EXPECT_EQ(m.Scripts[0].Trigger, 3);
-  EXPECT_EQ(m.Scripts[0].Actions[0].ParamText, (std::vector<std::string>{"SCREEN_HEIGHT"}));
-  EXPECT_EQ(m.Scripts[1].Id, 5);  // the menu entry's script
+  // The second script is the menu entry's.
+  EXPECT_EQ(std::tuple(m.Scripts[0].Trigger, m.Scripts[0].Actions[0].ParamText, m.Scripts[1].Id),
+            std::tuple(3, std::vector<std::string>{"SCREEN_HEIGHT"}, 5));
   EXPECT_EQ(std::tuple(m.MenuEntries[0].ScriptId, m.MenuEntries[0].ItemKey), std::tuple(-1, "g"));
   ASSERT_EQ(m.Bitmaps.size(), 3u);  // the flipped copy of image 1
   EXPECT_EQ(std::tuple(m.Bitmaps[0].Pixels()[0], m.Bitmaps[0].Pixels()[1]), std::tuple(0xFFFF0000u, 0x00FFFFFFu));
   EXPECT_EQ(std::tuple(m.Bitmaps[2].CopyKind, m.Bitmaps[2].Pixels()[0]), std::tuple(2, 0x80060504u));
   const auto& a = m.Animations.at(0);
-  EXPECT_EQ(a.Params, (std::vector<int32_t>{1, -2}));
-  EXPECT_EQ(a.ExtraByte, 2);
-  EXPECT_EQ(a.Frames[0].Variants[2].Image, 2);
-  EXPECT_EQ(a.Frames[1].Document, "readme.txt");
-  EXPECT_EQ(m.Sounds[0].Data.size(), 3u);
-  EXPECT_EQ(m.PlayLists[0].Items[0], "Idle");
-  EXPECT_EQ(m.Dialogs[0].Definition.size(), 2u);
-  EXPECT_EQ(m.Variables[0].AsString(), "x");
-  EXPECT_EQ(m.Variables.size(), 1 + kSystemVariableCount);
-  EXPECT_EQ(m.MenuCaptions.size(), 2u);
+  EXPECT_EQ(std::tuple(a.Params, a.ExtraByte, a.Frames[0].Variants[2].Image, a.Frames[1].Document),
+            std::tuple(std::vector<int32_t>{1, -2}, 2, 2, "readme.txt"));
+  EXPECT_EQ(std::tuple(m.Sounds[0].Data.size(), m.PlayLists[0].Items[0], m.Dialogs[0].Definition.size()),
+            std::tuple(3u, "Idle", 2u));
+  EXPECT_EQ(std::tuple(m.Variables[0].AsString(), m.Variables.size(), m.MenuCaptions.size()),
+            std::tuple("x", 1 + kSystemVariableCount, 2u));
   ASSERT_EQ(m.Cursors.size(), 2u);
-  EXPECT_EQ(m.Cursors[0].Bitmap.size(), 2u);
-  EXPECT_EQ(m.Cursors[1].TransparentColor, kDefaultCursorColor);
+  EXPECT_EQ(std::tuple(m.Cursors[0].Bitmap.size(), m.Cursors[1].TransparentColor), std::tuple(2u, kDefaultCursorColor));
   EXPECT_EQ(std::tuple(m.OptionFlag(0), m.OptionFlag(1)), std::tuple(true, false));
 }

@@ -35,10 +35,8 @@ TEST(SystemVariables, TableIsRegisteredInOrderWithFixedIdsAndLookups) {
                   Row{47, 49, "TASKBAR_RIGHT", 2, 0}, Row{49, 52, "RANDOM_SCREEN_HEIGHT", 2, 0}}) {
     const auto& v = list[row.pos + 1];
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(v.ID, 65535 + static_cast<int32_t>(row.pos));
-    EXPECT_EQ(v.SysIndex, row.code);
-    EXPECT_EQ(v.Name, row.name);
-    EXPECT_EQ(std::tuple(v.Kind, v.VarType), std::tuple(row.kind, row.type));
+    EXPECT_EQ(std::tuple(v.ID, v.SysIndex, v.Name, v.Kind, v.VarType),
+              std::tuple(65535 + static_cast<int32_t>(row.pos), row.code, row.name, row.kind, row.type));
     EXPECT_EQ(v.Value, row.type ? VariantValue("0") : VariantValue(0));
   }
   EXPECT_EQ(FindVariableByName(list, "screen_width")->ID, 65535);
@@ -58,12 +56,8 @@ TEST(Variables, StoredFormReadsIntegerOrText) {
   a.LoadFromStream(reader);
   b.LoadFromStream(reader);
   EXPECT_TRUE(reader.atEnd());
-  EXPECT_EQ(a.Name, "COUNTER");
-  EXPECT_EQ(a.Value, VariantValue(-5));
-  EXPECT_EQ(a.StoredValue, a.Value);
-  EXPECT_EQ(b.Name, "GREETING");
-  EXPECT_EQ(std::tuple(b.VarType, b.Kind, b.SysIndex), std::tuple(1, 2, 3));
-  EXPECT_EQ(b.AsString(), "hello");
+  EXPECT_EQ(std::tuple(a.Name, a.Value, a.StoredValue), std::tuple("COUNTER", VariantValue(-5), VariantValue(-5)));
+  EXPECT_EQ(std::tuple(b.Name, b.VarType, b.Kind, b.SysIndex, b.AsString()), std::tuple("GREETING", 1, 2, 3, "hello"));
 }
 
 TEST(Variables, SetValueConvertsToTheType) {
