@@ -62,21 +62,6 @@ TEST(ParserFolding, VaryingPartsAreEvaluatedEachTimeAndPiBelongsToOneParser) {
   EXPECT_EQ(ValueOf("pi"), 3.141592653589793);  // a fresh parser has its own pi
 }
 
-TEST(ParserWords, TableWordsKeepTheirDescriptionTextsAsWritten) {
-  const TTextCase cases[] = {
-      {"pi", "pi = 3.1415926535897932385"}, {"randg", "draw from normal distrib. (mean=x, sd =y)"},
-      {"if", "if x=True(or 1) then y else z"}, {"logN", "logarithm base x of y"},
-      {"arctan", "inverse tangent (x/y) in rad"}, {"cosh", "hyperbolic sine of an angle in rad"},
-      {"arcsinh", "inverse sine in rad"}, {"pos", "Position in of substring in string"},
-  };
-  TExpressionParser parser;
-  for (const auto& c : cases) {
-    const TExprWord* word = parser.FindWord(c.Expression);
-    ASSERT_NE(word, nullptr) << c.Expression;
-    EXPECT_EQ(word->Description(), c.Expected) << c.Expression;
-  }
-}
-
 TEST(ParserWords, OperatorPrioritiesAndArgumentCounts) {
   const struct {
     const char* Name;

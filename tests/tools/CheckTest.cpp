@@ -326,21 +326,16 @@ TEST_F(CheckTest, EachLoadProblemIsNamedAtItsPlace) {
   }
 }
 
-TEST_F(CheckTest, LoadProblemLineNamesThePlaceAsTheLoaderGaveIt) {
-  project::ProjectSource source = CleanCharacter();
-  source.Animations[0].Frames[0].Sounds = {{3, 0}};
-  const ToolResult result = RunTool({"check", Write(source, "sound").string()});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output,
-            "error: animation \"idle\" frame 1: sound index 3 names no sound of the project: the frame does not play it\n");
-}
-
+// The text lines name severity, place (as the loader gave it, for load problems) and fault.
 TEST_F(CheckTest, LinesNameSeverityPlaceAndFault) {
   project::ProjectSource source = CleanCharacter();
+  source.Animations[0].Frames[0].Sounds = {{3, 0}};
   source.Scripts[1].Actions.push_back(CallScript(12));
   const ToolResult result = RunTool({"check", Write(source, "line").string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output, "error: script \"answer\" item 2: parameter 1 names script 12, which does not exist\n");
+  EXPECT_EQ(result.output,
+            "error: animation \"idle\" frame 1: sound index 3 names no sound of the project: the frame does not play it\n"
+            "error: script \"answer\" item 2: parameter 1 names script 12, which does not exist\n");
 }
 
 TEST_F(CheckTest, UnreadableFileExitsWithTwo) {

@@ -162,11 +162,17 @@ TEST(DialogTool, ExtractWritesEditableJsonThatPacksIntoTheSameBytes) {
   test::ByteBuilder unknown;
   unknown.nul("opaque");
   const std::vector<uint8_t> odd = test::Join({test::Record(42, unknown), test::LabelRecord("a", {"A"}), test::EndRecord()});
-  const fs::path original = WriteProject(folder, WithDialogs({{1, "All", EveryClassDialog()}, {7, "Odd", odd}}));
+  // The third stores no picture or file: it has no folder of its own, its JSON is still written.
+  auto form = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Form));
+  form->Name = "Plain";
+  const std::vector<uint8_t> plain = dialogs::WriteDefinition({form});
+  const fs::path original =
+      WriteProject(folder, WithDialogs({{1, "All", EveryClassDialog()}, {7, "Odd", odd}, {8, "Plain", plain}}));
   const fs::path source = folder / "source";
   ASSERT_EQ(RunTool({"extract", original.string(), source.string()}).exitCode, 0);
   EXPECT_TRUE(fs::exists(source / "dialogs" / "0000.json"));
   EXPECT_TRUE(fs::exists(source / "dialogs" / "0001.bin"));
+  EXPECT_TRUE(fs::exists(source / "dialogs" / "0002.json"));
   EXPECT_TRUE(fs::exists(source / "dialogs" / "0000" / "Photo-image.jpg"));
   EXPECT_TRUE(fs::exists(source / "dialogs" / "0000" / "All-background.bmp"));
   const fs::path packed = folder / "packed.kpf";
@@ -174,7 +180,7 @@ TEST(DialogTool, ExtractWritesEditableJsonThatPacksIntoTheSameBytes) {
   ASSERT_EQ(result.exitCode, 0) << result.output;
   const auto before = Packed(original);
   const auto after = Packed(packed);
-  ASSERT_EQ(after.size(), 2u);
+  ASSERT_EQ(after.size(), 3u);
   for (size_t i = 0; i < after.size(); ++i) {
     EXPECT_EQ(after[i].ID, before[i].ID);
     EXPECT_EQ(after[i].Name, before[i].Name);
@@ -192,25 +198,6 @@ TEST(DialogTool, ExtractWritesEditableJsonThatPacksIntoTheSameBytes) {
   const Json info = tools::ParseJson(InfoJson(packed));
   const Json& label = info.at("project").at("dialogs")[0].at("objects")[1];
   EXPECT_EQ(label.at("caption").get<std::string>(), "Hey");
-}
-
-// A dialog that stores no picture or file has no folder of its own: its JSON still gets written.
-TEST(DialogTool, ADialogWithoutBlocksExtractsToJsonAndPacksBack) {
-  ScratchFolder folder("dialog-plain");
-  auto form = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Form));
-  form->Name = "Plain";
-  auto button = dialogs::CreateObject(static_cast<uint16_t>(dialogs::ObjectType::Button));
-  button->Name = "OK";
-  const std::vector<uint8_t> plain = dialogs::WriteDefinition({form, button});
-  const fs::path original = WriteProject(folder, WithDialogs({{1, "Plain", plain}}));
-  const fs::path source = folder / "source";
-  const auto extracted = RunTool({"extract", original.string(), source.string()});
-  ASSERT_EQ(extracted.exitCode, 0) << extracted.output;
-  EXPECT_TRUE(fs::exists(source / "dialogs" / "0000.json"));
-  const fs::path packed = folder / "packed.kpf";
-  ASSERT_EQ(RunTool({"pack", source.string(), "-o", packed.string()}).exitCode, 0);
-  ASSERT_EQ(Packed(packed).size(), 1u);
-  EXPECT_EQ(Packed(packed)[0].Definition, plain);
 }
 
 TEST(DialogTool, RunDrivesADialogThatAStartScriptShowsModally) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "project/ByteBuilder.hpp"
 #include "project/ProjectWriter.hpp"
 #include "tools/ToolRunner.hpp"
 
@@ -16,16 +17,7 @@ namespace fs = std::filesystem;
 using project::ImageSource;
 using project::ProjectSource;
 using project::TKPFExeAction;
-
-void PutInt(std::vector<uint8_t>& out, int32_t value) {
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
-}
-
-void PutText(std::vector<uint8_t>& out, const std::string& text) {
-  out.insert(out.end(), text.begin(), text.end());
-  out.push_back(0);
-}
+using test::ByteBuilder;
 
 TKPFExeAction Action(const std::string& name, int32_t type, std::vector<uint8_t> params, int32_t flags = 1) {
   TKPFExeAction action;
@@ -39,16 +31,16 @@ TKPFExeAction Action(const std::string& name, int32_t type, std::vector<uint8_t>
 // Every value encoding of the parameter block: int32, text, byte, variable position, variable
 // id (known and unknown), a kind without value, and a block whose last entry is cut short.
 std::vector<TKPFExeAction> EveryParamKind() {
-  std::vector<uint8_t> block;
-  PutInt(block, 0); PutInt(block, -7);
-  PutInt(block, 1); PutText(block, "Hello \xe9\x80");  // é and the euro sign
-  PutInt(block, 7); block.push_back(200);
-  PutInt(block, 13); PutInt(block, 2);
-  PutInt(block, 65535); PutInt(block, 65536);
-  PutInt(block, 65535); PutInt(block, 999);  // no such variable
-  PutInt(block, 3);
-  std::vector<uint8_t> cut;
-  PutInt(cut, 0); PutInt(cut, 5); PutInt(cut, 1); cut.push_back('x');  // text without NUL
+  const std::vector<uint8_t> block = ByteBuilder()
+                                         .i32(0).i32(-7)
+                                         .i32(1).nul("Hello \xe9\x80")  // é and the euro sign
+                                         .i32(7).u8(200)
+                                         .i32(13).i32(2)
+                                         .i32(65535).i32(65536)
+                                         .i32(65535).i32(999)  // no such variable
+                                         .i32(3)
+                                         .bytes();
+  const std::vector<uint8_t> cut = ByteBuilder().i32(0).i32(5).i32(1).u8('x').bytes();  // text without NUL
   // Flags 0: loads as an empty "[none]" item.
   return {Action("all kinds", 40, block), Action("cut", 41, cut), Action("old", 5, {}, 0)};
 }
@@ -182,13 +174,8 @@ TEST(PackRoundTrip, PackageKeepsHeaderRecordsAndProgramImage) {
   WriteBytes(scratch / "player", player);
   project::PackageHeader header{"3.01", "About\r\nme", "Title \xe9", 1};
   std::vector<uint8_t> named = {'.', '.', '\\', 'x', '.', 't', 'x', 't', 0, 'h', 'i'};
-  std::vector<uint8_t> initial, count;
-  PutInt(initial, 3);
-  initial.push_back(1);
-  PutText(initial, "Ann");
-  PutInt(count, 2);
-  count.push_back(0);
-  PutInt(count, 42);
+  const std::vector<uint8_t> initial = ByteBuilder().i32(3).u8(1).nul("Ann").bytes();
+  const std::vector<uint8_t> count = ByteBuilder().i32(2).u8(0).i32(42).bytes();
   std::vector<project::PackageRecord> records = {
       {202, named}, {109, {7, 7}}, {203, initial}, {203, count}, {150, {1, 2, 3}}, {203, {1}}};
   auto block = project::CompressProject(project::WriteProjectStream(RichProject()));
