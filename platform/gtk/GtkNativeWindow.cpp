@@ -46,6 +46,10 @@ std::optional<MouseButton> ButtonOf(guint button) {
   }
 }
 
+GdkFilterReturn FilterWindowEvent(GdkXEvent* xevent, GdkEvent*, gpointer window) {
+  return static_cast<GtkNativeWindow*>(window)->TakeServerEvent(xevent) ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
+}
+
 }  // namespace
 
 void GtkNativeWindow::SurfaceDeleter::operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
@@ -78,9 +82,11 @@ GtkNativeWindow::GtkNativeWindow() {
   display_ = GDK_WINDOW_XDISPLAY(gdkWindow);
   xid_ = GDK_WINDOW_XID(gdkWindow);
   gdkScale_ = std::max(gdk_window_get_scale_factor(gdkWindow), 1);
+  gdk_window_add_filter(gdkWindow, &FilterWindowEvent, this);
 }
 
 GtkNativeWindow::~GtkNativeWindow() {
+  gdk_window_remove_filter(gtk_widget_get_window(window_), &FilterWindowEvent, this);
   g_signal_handlers_disconnect_by_data(window_, this);
   gtk_widget_destroy(window_);
   if (handCursor_ != nullptr) g_object_unref(handCursor_);
@@ -105,9 +111,15 @@ void GtkNativeWindow::MoveResize(int x, int y, int width, int height) {
   y = ClampToWindowSystem(y);
   width = std::clamp(width, 1, kMaxWindowCoordinate);
   height = std::clamp(height, 1, kMaxWindowCoordinate);
-  bounds_ = Rect{x, y, x + width, y + height};
+  const Rect bounds{x, y, x + width, y + height};
+  // Frames usually keep the window where it is: asking again would cost a configure round of
+  // GTK and the server on every frame.
+  if (bounds == bounds_) return;
+  const bool resized = bounds.width() != bounds_.width() || bounds.height() != bounds_.height();
+  bounds_ = bounds;
   gtk_window_move(GTK_WINDOW(window_), ToGdk(x, gdkScale_), ToGdk(y, gdkScale_));
-  gtk_window_resize(GTK_WINDOW(window_), ToGdkSize(width, gdkScale_), ToGdkSize(height, gdkScale_));
+  // A walking character only moves: a resize request would cost GTK a layout round each frame.
+  if (resized) gtk_window_resize(GTK_WINDOW(window_), ToGdkSize(width, gdkScale_), ToGdkSize(height, gdkScale_));
   // GTK applies the new size on its next frame; the server gets both at once so that the window
   // never shows at the new place with the old size.
   XMoveResizeWindow(display_, xid_, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -182,29 +194,38 @@ bool GtkNativeWindow::SupportsPerPixelAlpha() const {
   return rgba_ && gdk_screen_is_composited(gtk_widget_get_screen(window_));
 }
 
-GtkNativeWindow::Surface GtkNativeWindow::MakeSurface(const ImageView& image, bool keepAlpha) {
-  if (image.width <= 0 || image.height <= 0) return nullptr;
-  const auto width = static_cast<size_t>(image.width);
-  if (image.pixels.size() / width < static_cast<size_t>(image.height)) return nullptr;
-  Surface surface(cairo_image_surface_create(keepAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width,
-                                             image.height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  cairo_surface_flush(surface.get());
-  unsigned char* data = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
-  // Both cairo formats hold native-endian 0xAARRGGBB words, as the view does.
-  const uint32_t fill = keepAlpha ? 0u : 0xFF000000u;
-  for (int y = 0; y < image.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-    const auto source = image.pixels.subspan(static_cast<size_t>(y) * width, width);
-    for (size_t x = 0; x < width; ++x) row[x] = source[x] | fill;
+void GtkNativeWindow::SetPicture(const ImageView& image, bool keepAlpha) {
+  const cairo_format_t format = keepAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+  if (image.width <= 0 || image.height <= 0 ||
+      image.pixels.size() / static_cast<size_t>(image.width) < static_cast<size_t>(image.height)) {
+    picture_.reset();
+    return;
   }
-  cairo_surface_mark_dirty(surface.get());
-  return surface;
+  // Frames of one animation share their size: the surface is refilled rather than made anew.
+  cairo_surface_t* kept = picture_.get();
+  if (kept == nullptr || cairo_image_surface_get_format(kept) != format ||
+      cairo_image_surface_get_width(kept) != image.width || cairo_image_surface_get_height(kept) != image.height) {
+    picture_.reset(cairo_image_surface_create(format, image.width, image.height));
+    if (cairo_surface_status(picture_.get()) != CAIRO_STATUS_SUCCESS) {
+      picture_.reset();
+      return;
+    }
+  }
+  cairo_surface_flush(picture_.get());
+  unsigned char* data = cairo_image_surface_get_data(picture_.get());
+  const int stride = cairo_image_surface_get_stride(picture_.get());
+  const auto width = static_cast<size_t>(image.width);
+  // Both cairo formats hold native-endian 0xAARRGGBB words, as the view does (RGB24 ignores the
+  // top byte).
+  for (int y = 0; y < image.height; ++y) {
+    const auto source = image.pixels.subspan(static_cast<size_t>(y) * width, width);
+    std::memcpy(data + static_cast<ptrdiff_t>(y) * stride, source.data(), source.size_bytes());
+  }
+  cairo_surface_mark_dirty(picture_.get());
 }
 
 void GtkNativeWindow::ShowImage(const ImageView& image) {
-  picture_ = MakeSurface(image, false);
+  SetPicture(image, false);
   // The input shape of a per-pixel picture must not outlive it.
   if (paint_ == Paint::PerPixel) RemoveShape();
   paint_ = Paint::Opaque;
@@ -215,32 +236,36 @@ void GtkNativeWindow::SetShape(const Region* shape) {
   if (shape == nullptr) {
     RemoveShape();
   } else {
-    ApplyShape(*shape, *shape);
+    // Where the input shape is not set the server takes clicks inside the bounding shape only:
+    // one shape to send per frame instead of two.
+    CombineRectangles(ShapeBounding, *shape);
+    boundingShaped_ = true;
+    if (inputShaped_) ClearShape(ShapeInput);
+    // Sent now: the server's exposures then come back while the frame is still being made,
+    // not as a wake-up of their own after it.
+    XFlush(display_);
   }
 }
 
 void GtkNativeWindow::ShowLayered(const ImageView& premultiplied, uint8_t constantAlpha) {
-  picture_ = MakeSurface(premultiplied, true);
+  SetPicture(premultiplied, true);
   paint_ = Paint::PerPixel;
   constantAlpha_ = constantAlpha;
-  RemoveShape();
+  if (boundingShaped_) ClearShape(ShapeBounding);
   if (picture_ && rgba_) {
     // Only what shows takes clicks; the bounding shape stays the whole window.
     CombineRectangles(ShapeInput, VisiblePixelRuns(premultiplied));
-    XFlush(display_);
+    inputShaped_ = true;
+  } else if (inputShaped_) {
+    ClearShape(ShapeInput);
   }
   Redraw();
 }
 
-void GtkNativeWindow::ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input) {
-  CombineRectangles(ShapeBounding, bounding);
-  CombineRectangles(ShapeInput, input);
-  XFlush(display_);
-}
-
 void GtkNativeWindow::SetShapeMask(const ShapeMask& mask) {
   CombineMask(ShapeBounding, mask);
-  CombineMask(ShapeInput, mask);
+  boundingShaped_ = true;
+  if (inputShaped_) ClearShape(ShapeInput);
   XFlush(display_);
 }
 
@@ -278,9 +303,14 @@ void GtkNativeWindow::CombineMask(int kind, const ShapeMask& mask) {
 }
 
 void GtkNativeWindow::RemoveShape() {
-  XShapeCombineMask(display_, xid_, ShapeBounding, 0, 0, None, ShapeSet);
-  XShapeCombineMask(display_, xid_, ShapeInput, 0, 0, None, ShapeSet);
+  ClearShape(ShapeBounding);
+  ClearShape(ShapeInput);
   XFlush(display_);
+}
+
+void GtkNativeWindow::ClearShape(int kind) {
+  XShapeCombineMask(display_, xid_, kind, 0, 0, None, ShapeSet);
+  (kind == ShapeInput ? inputShaped_ : boundingShaped_) = false;
 }
 
 void GtkNativeWindow::SetOpacity(uint8_t alpha) { gtk_widget_set_opacity(window_, alpha / 255.0); }
@@ -299,8 +329,34 @@ void GtkNativeWindow::SetCursor(int cursorNumber) {
 
 void GtkNativeWindow::Redraw() { gtk_widget_queue_draw(window_); }
 
+bool GtkNativeWindow::TakeServerEvent(void* xevent) {
+  auto& event = *static_cast<XEvent*>(xevent);
+  switch (event.type) {
+    case Expose:
+      // Every draw paints the whole picture, so the exposed rectangles (a new shape exposes one
+      // per run of its outline) need not be gathered by GDK: the last of a series asks for one
+      // draw, and none when the server exposed them before a draw that came later anyway (the
+      // usual case: the frame's own shape, sent just before its picture).
+      if (event.xexpose.count == 0 && event.xexpose.serial >= drawnFromSerial_) Redraw();
+      return true;
+    case ReparentNotify:
+      if (event.xreparent.window == xid_) onRoot_ = event.xreparent.parent == DefaultRootWindow(display_);
+      return false;
+    case ConfigureNotify:
+      // A child of the root (no reparenting window manager) finds its position on the root in the
+      // event itself. GDK asks the server for it again, a round trip on every step of a walk,
+      // unless the event counts as sent (as window managers' synthetic ones are).
+      if (onRoot_ && event.xconfigure.window == xid_ && event.xconfigure.event == xid_) event.xconfigure.send_event = True;
+      return false;
+    default:
+      return false;
+  }
+}
+
 int GtkNativeWindow::OnDraw(GtkWidget*, cairo_t* cr, void* self) {
   auto& window = *static_cast<GtkNativeWindow*>(self);
+  // The requests of this draw reach the server after everything sent so far.
+  window.drawnFromSerial_ = NextRequest(window.display_);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_rgba(cr, 0, 0, 0, 0);
   cairo_paint(cr);

@@ -4,15 +4,17 @@
 // the window manager would neither stack nor focus) with the "utility" type hint, which window
 // managers keep out of task lists and let the program place itself.
 //
-// Region path: the picture is drawn opaque and the X Shape extension clips both what is drawn
-// (ShapeBounding) and where the pointer hits (ShapeInput), so clicks on transparent pixels reach
-// the window below. The shape is set with XShapeCombineRectangles on the window's XID: GDK's own
+// Region path: the picture is drawn opaque and the X Shape extension's bounding shape clips what
+// is drawn and, with no input shape set, where the pointer hits, so clicks on transparent pixels
+// reach the window below. The shape is set with XShapeCombineRectangles on the window's XID: GDK's own
 // shape calls do not reach the server for a window that is already mapped. A shape of more
 // rectangles than one request should carry (kMaxShapeRectangles) goes as a 1-bit mask instead.
 // Positions, sizes, pictures and input are in X pixels whatever GDK's window scale is; GDK's
 // coordinates are converted at the calls that take them (GdkScale.hpp).
 // Per-pixel path: with a compositor the window has an RGBA visual and the premultiplied picture
-// is painted with its alpha; pixels of alpha 0 also leave the input shape.
+// is painted with its alpha; pixels of alpha 0 leave the input shape (the bounding shape is unset).
+// The picture's cairo surface is kept and refilled while frames keep their size, and a window
+// asked to stay where it is is not configured again.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,6 +76,10 @@ class GtkNativeWindow : public platform::NativeWindow {
   unsigned long XWindowId() const { return xid_; }
   // Told when the shown window becomes iconified (true) or shows normally again (false).
   void SetOnIconified(std::function<void(bool iconified)> handler) { onIconified_ = std::move(handler); }
+  // The window's X events (an XEvent) before GDK translates them: exposures are handled here
+  // instead (true: GDK must not see the event), configure events of a window on the root are
+  // marked so that GDK takes their position as given.
+  bool TakeServerEvent(void* xevent);
 
  private:
   struct SurfaceDeleter {
@@ -83,17 +89,20 @@ class GtkNativeWindow : public platform::NativeWindow {
   enum class Paint { Opaque, PerPixel };
 
   void ConnectSignals();
-  void ApplyShape(const std::vector<Rect>& bounding, const std::vector<Rect>& input);
   // Sets one shape kind (ShapeBounding or ShapeInput) from rectangles, or from a mask of them
   // when there are too many.
   void CombineRectangles(int kind, const std::vector<Rect>& rects);
   void CombineMask(int kind, const ShapeMask& mask);
   void RemoveShape();
+  // Back to no shape of this kind (the input shape then follows the bounding one).
+  void ClearShape(int kind);
   void Redraw();
-  // The picture as a cairo surface; null when the view does not hold width × height pixels.
-  static Surface MakeSurface(const ImageView& image, bool keepAlpha);
+  // The picture into the kept cairo surface (made anew when its size or format differs); none
+  // when the view does not hold width × height pixels.
+  void SetPicture(const ImageView& image, bool keepAlpha);
 
   static int OnDraw(GtkWidget* widget, cairo_t* cr, void* self);
+
   static int OnButtonPress(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnButtonRelease(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnMotion(GtkWidget* widget, GdkEvent* event, void* self);
@@ -111,8 +120,16 @@ class GtkNativeWindow : public platform::NativeWindow {
   bool visible_ = false;
   bool topmost_ = false;
   Surface picture_;
+  // Which shapes are set: the bounding one by the region paths, an input shape of its own only
+  // by a per-pixel picture.
+  bool boundingShaped_ = false;
+  bool inputShaped_ = false;
   Paint paint_ = Paint::Opaque;
   uint8_t constantAlpha_ = 255;
+  // The first request serial of the last draw: exposures from before it are painted already.
+  unsigned long drawnFromSerial_ = 0;
+  // The window is a child of the root (not reparented into a window manager's frame).
+  bool onRoot_ = true;
   GdkCursor* handCursor_ = nullptr;
   std::function<void(bool)> onIconified_;
 };

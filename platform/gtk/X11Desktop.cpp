@@ -6,6 +6,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/MonitorLayout.hpp"
 #include "platform/gtk/X11ErrorTrap.hpp"
@@ -20,9 +21,21 @@ using ErrorTrap = X11ErrorTrap;
 constexpr long kMaxPropertyLongs = 65536;
 constexpr long kIconicState = 3;  // ICCCM WM_STATE value of an iconified window
 
+// Kept answers are read again after this long even without a change event: another part of the
+// program could have replaced this connection's event mask on the root.
+constexpr int64_t kMaxKeptUs = 5'000'000;
+// Without a window manager focus changes come with no event we hear of: the focused window is
+// looked for again after this long.
+constexpr int64_t kFocusKeptUs = 1'000'000;
+
+bool Older(int64_t readAtUs, int64_t now, int64_t maxAgeUs) { return now < readAtUs || now - readAtUs >= maxAgeUs; }
+
 }  // namespace
 
-X11Desktop::X11Desktop(Display* display) : display_(display), root_(DefaultRootWindow(display)) {}
+X11Desktop::X11Desktop(Display* display)
+    : display_(display), root_(DefaultRootWindow(display)), watch_(std::make_unique<X11ChangeWatch>(display)) {}
+
+X11Desktop::~X11Desktop() = default;
 
 X11Desktop::Atom X11Desktop::Intern(const char* name) const {
   // Only atoms that exist: a property nobody ever named cannot be set on any window.
@@ -50,14 +63,37 @@ std::vector<unsigned long> X11Desktop::CardinalList(Window window, const char* p
   return values;
 }
 
+std::vector<unsigned long> X11Desktop::RootList(const char* property, Atom type) const {
+  const int64_t now = g_get_monotonic_time();
+  if (Older(rootReadAtUs_, now, kMaxKeptUs)) {
+    watch_->ForgetRootProperties();
+    rootReadAtUs_ = now;
+  }
+  const Atom atom = RootAtom(property);
+  if (const std::vector<unsigned long>* kept = watch_->RootProperty(atom)) return *kept;
+  std::vector<unsigned long> items = CardinalList(root_, property, type);
+  watch_->StoreRootProperty(atom, items);
+  return items;
+}
+
+X11Desktop::Atom X11Desktop::RootAtom(const char* property) const {
+  // Interned once, and created if need be, so that a property that appears later is kept too.
+  const auto found = std::ranges::find(rootAtoms_, std::string_view(property), &NamedAtom::name);
+  if (found != rootAtoms_.end()) return found->atom;
+  const Atom atom = XInternAtom(display_, property, False);
+  rootAtoms_.push_back(NamedAtom{property, atom});
+  return atom;
+}
+
 Rect X11Desktop::ScreenRect() const {
   const int screen = DefaultScreen(display_);
   return Rect{0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
 }
 
 Rect X11Desktop::WorkArea() const {
-  const auto area = CardinalList(root_, "_NET_WORKAREA", XA_CARDINAL);
-  const auto current = CardinalList(root_, "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+  watch_->CatchUp();
+  const auto area = RootList("_NET_WORKAREA", XA_CARDINAL);
+  const auto current = RootList("_NET_CURRENT_DESKTOP", XA_CARDINAL);
   size_t desktop = current.empty() ? 0 : current.front();
   if ((desktop + 1) * 4 > area.size()) desktop = 0;
   if (area.size() < 4) return ScreenRect();
@@ -79,7 +115,7 @@ Point X11Desktop::Pointer() const {
 
 std::vector<X11Desktop::Window> X11Desktop::StackBottomUp() const {
   std::vector<Window> stack;
-  for (const unsigned long id : CardinalList(root_, "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) stack.push_back(id);
+  for (const unsigned long id : RootList("_NET_CLIENT_LIST_STACKING", XA_WINDOW)) stack.push_back(id);
   if (!stack.empty()) return stack;
   // No window manager: the root's children are the top-level windows, already bottom-up.
   ErrorTrap trap(display_);
@@ -100,9 +136,12 @@ std::vector<X11Desktop::Window> X11Desktop::StackBottomUp() const {
 }
 
 std::optional<X11Desktop::Window> X11Desktop::ActiveWindow() const {
-  const auto active = CardinalList(root_, "_NET_ACTIVE_WINDOW", XA_WINDOW);
+  const auto active = RootList("_NET_ACTIVE_WINDOW", XA_WINDOW);
   if (!active.empty() && active.front() != None) return active.front();
-  // No window manager: the top-level window that holds the keyboard focus.
+  return FocusedTopLevel();
+}
+
+std::optional<X11Desktop::Window> X11Desktop::FocusedTopLevel() const {
   ErrorTrap trap(display_);
   Window focus = 0;
   int revert = 0;
@@ -121,6 +160,7 @@ std::optional<X11Desktop::Window> X11Desktop::ActiveWindow() const {
 }
 
 std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
+  watch_->CatchUp();
   std::vector<Window> stack = StackBottomUp();
   std::reverse(stack.begin(), stack.end());
   auto first = stack.begin();
@@ -141,24 +181,41 @@ std::vector<DesktopWindow> X11Desktop::WindowsFromForeground() const {
 }
 
 std::optional<DesktopWindow> X11Desktop::ForegroundWindow() const {
-  const std::optional<Window> active = ActiveWindow();
-  if (!active) return std::nullopt;
-  // Asked on every housekeeping tick: only what the full-screen rule reads (no title).
+  // Asked on every housekeeping tick: answered again only when the active window, its state or
+  // its place changed.
+  watch_->CatchUp();
+  const auto managed = RootList("_NET_ACTIVE_WINDOW", XA_WINDOW);
+  const Window managedActive = managed.empty() ? None : managed.front();
+  const int64_t now = g_get_monotonic_time();
+  if (foreground_ && foreground_->managedActive == managedActive && !watch_->FollowedChanged() &&
+      !Older(foreground_->readAtUs, now, managedActive != None ? kMaxKeptUs : kFocusKeptUs)) {
+    return foreground_->window;
+  }
+  const std::optional<Window> active = managedActive != None ? managedActive : FocusedTopLevel();
+  // Followed before it is read, so that no change between the two goes unnoticed.
+  watch_->Follow(active.value_or(0));
+  foreground_ = Foreground{managedActive, now, active ? DescribeForeground(*active) : std::nullopt};
+  return foreground_->window;
+}
+
+std::optional<DesktopWindow> X11Desktop::DescribeForeground(Window window) const {
+  // Only what the full-screen rule reads (no title).
   DesktopWindow described;
-  described.id = *active;
+  described.id = window;
   described.active = true;
   {
     ErrorTrap trap(display_);
     XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display_, *active, &attributes) == 0) return std::nullopt;
+    if (XGetWindowAttributes(display_, window, &attributes) == 0) return std::nullopt;
     described.visible = attributes.map_state == IsViewable;
-    described.rect = RootRect(*active, attributes.width, attributes.height).value_or(Rect{});
+    described.rect = RootRect(window, attributes.width, attributes.height).value_or(Rect{});
   }
-  described.fullScreen = HasAtom(*active, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN");
+  described.fullScreen = HasAtom(window, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN");
   return described;
 }
 
 std::optional<Rect> X11Desktop::TaskbarRect(const Rect& monitor) const {
+  watch_->CatchUp();
   for (const Window window : StackBottomUp()) {
     if (!HasAtom(window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK")) continue;
     const std::optional<Rect> rect = RootRect(window);
@@ -168,6 +225,7 @@ std::optional<Rect> X11Desktop::TaskbarRect(const Rect& monitor) const {
 }
 
 std::vector<DockStrut> X11Desktop::Struts() const {
+  watch_->CatchUp();
   std::vector<DockStrut> struts;
   const Rect screen = ScreenRect();
   for (const Window window : StackBottomUp()) {

@@ -11,9 +11,9 @@ namespace kpf::platform::gtk {
 
 namespace {
 
-// A layout older than this is read again: not every change (a dock's struts, a monitor defined
-// by hand) comes with an event.
-constexpr int64_t kMaxLayoutAgeUs = 500'000;
+// A layout older than this is read again: a dock that changes its struts without a window
+// manager to update _NET_WORKAREA tells nobody.
+constexpr int64_t kMaxLayoutAgeUs = 5'000'000;
 
 GdkFilterReturn FilterEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
   static_cast<X11Monitors*>(self)->NoteEvent(static_cast<XEvent*>(static_cast<void*>(xevent))->type, xevent);
@@ -43,8 +43,22 @@ X11Monitors::~X11Monitors() {
   if (idleSource_ != 0) g_source_remove(idleSource_);
 }
 
+bool X11Monitors::IsChange(const XEvent& event) const {
+  if (event.type == eventBase_ + RRScreenChangeNotify || event.type == eventBase_ + RRNotify) return true;
+  const Window root = DefaultRootWindow(display_);
+  // A monitor defined by hand is told as a configure event of the root.
+  if (event.type == ConfigureNotify) return event.xconfigure.window == root;
+  // Docks coming, going or changing their struts (window managers update the work area then);
+  // the whole screen as the one monitor reads its work area on each question anyway.
+  if (event.type != PropertyNotify || event.xproperty.window != root) return false;
+  if (layout_->monitors.size() <= 1 && wholeScreenIsMonitor_) return false;
+  const Atom atom = event.xproperty.atom;
+  return atom == XInternAtom(display_, "_NET_WORKAREA", False) ||
+         atom == XInternAtom(display_, "_NET_CLIENT_LIST_STACKING", False);
+}
+
 void X11Monitors::NoteEvent(int type, void* xevent) {
-  if (eventBase_ < 0 || (type != eventBase_ + RRScreenChangeNotify && type != eventBase_ + RRNotify)) return;
+  if (eventBase_ < 0 || !layout_ || !IsChange(*static_cast<const XEvent*>(xevent))) return;
   if (type == eventBase_ + RRScreenChangeNotify) XRRUpdateConfiguration(static_cast<XEvent*>(xevent));
   readAtUs_ = 0;
   layoutStale_ = true;

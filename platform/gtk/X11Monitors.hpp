@@ -1,7 +1,9 @@
 #pragma once
 // The monitors of the X screen, read with RandR (its monitor list, which `xrandr --setmonitor`
 // also defines) and followed as they come, go and change. The layout is kept between reads:
-// RandR's change events and a short age bound make it read again. Without RandR (or with one
+// RandR's change events, the root's configure events (monitors defined by hand), changes of the
+// work area or client list (docks, with several monitors) and an age bound of a few seconds make
+// it read again. Without RandR (or with one
 // monitor) the screen is the one monitor.
 #include <cstdint>
 #include <functional>
@@ -10,6 +12,7 @@
 #include "platform/MonitorLayout.hpp"
 
 typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
 
 namespace kpf::platform::gtk {
 
@@ -34,6 +37,7 @@ class X11Monitors {
 
  private:
   MonitorLayout Read();
+  bool IsChange(const XEvent& event) const;
   // RandR told of a change: read again, and tell when the layout differs.
   void Changed();
 
