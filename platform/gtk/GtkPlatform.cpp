@@ -26,7 +26,7 @@
 
 namespace kpf::platform::gtk {
 
-GtkPlatform::GtkPlatform(TimerFactory timerFactory) : timerFactory_(std::move(timerFactory)) {
+GtkPlatform::GtkPlatform() {
   setenv("GDK_BACKEND", "x11", 1);
   // Everything is drawn with cairo in software; without this GDK probes GLX at start, which on
   // machines without a GPU maps the whole software rasteriser (about 50 MB) for nothing.
@@ -59,7 +59,6 @@ void GtkPlatform::QuitOnTerminationSignals() {
 }
 
 std::unique_ptr<Timer> GtkPlatform::CreateTimer() {
-  if (timerFactory_) return timerFactory_(*loop_);
   return std::make_unique<GtkTimer>();
 }
 

@@ -18,13 +18,10 @@ namespace kpf::platform::gtk {
 
 class GtkPlatform : public platform::Platform {
  public:
-  // Makes the timers CreateTimer hands out; the loop is the platform's own.
-  using TimerFactory = std::function<std::unique_ptr<Timer>(EventLoop& loop)>;
-
   // Opens the X display (GDK_BACKEND is forced to x11: the character needs absolute window
   // positions, which Wayland does not give). Throws std::runtime_error when no X display can be
-  // opened. Without a factory, timers are sources of the loop itself (GtkTimer).
-  explicit GtkPlatform(TimerFactory timerFactory = {});
+  // opened. Timers are sources of the loop itself (GtkTimer).
+  GtkPlatform();
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
@@ -91,7 +88,6 @@ class GtkPlatform : public platform::Platform {
   ScreenSaverServices* ScreenSaver() override { return screenSaver_.get(); }
 
  private:
-  TimerFactory timerFactory_;
   std::unique_ptr<GtkEventLoop> loop_;
   std::unique_ptr<X11Desktop> desktop_;
   std::unique_ptr<X11Monitors> monitors_;

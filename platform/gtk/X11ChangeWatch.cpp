@@ -20,7 +20,7 @@ GdkFilterReturn FilterEvent(GdkXEvent* xevent, GdkEvent*, gpointer watch) {
 
 // Sees every event in the queue and takes none of them.
 Bool NoteAndKeep(Display*, XEvent* event, XPointer watch) {
-  reinterpret_cast<X11ChangeWatch*>(watch)->Note(*event);
+  reinterpret_cast<X11ChangeWatch*>(watch)->NoteQueued(*event);
   return False;
 }
 
@@ -49,7 +49,18 @@ void X11ChangeWatch::CatchUp() {
   // every question); the loop dispatches the others before long.
   if (XQLength(display_) == 0) return;
   XEvent event{};
+  scanSerial_ = queuedSerial_;
   XCheckIfEvent(display_, &event, &NoteAndKeep, reinterpret_cast<XPointer>(this));
+  queuedSerial_ = scanSerial_;
+}
+
+void X11ChangeWatch::NoteQueued(const XEvent& event) {
+  // Events a look before has noted stay in the queue until GDK dispatches them; noting them on
+  // every look would drop what was read again since. (An event that came later with the same
+  // serial as the last one noted waits for the filter.)
+  if (event.xany.serial <= queuedSerial_) return;
+  scanSerial_ = std::max(scanSerial_, event.xany.serial);
+  Note(event);
 }
 
 const std::vector<unsigned long>* X11ChangeWatch::RootProperty(Atom atom) const {

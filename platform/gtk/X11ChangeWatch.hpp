@@ -43,8 +43,10 @@ class X11ChangeWatch {
   Window Followed() const { return followed_; }
   bool FollowedChanged() const { return followedChanged_; }
 
-  // An X event came (through the event filter or CatchUp).
+  // An X event came through the event filter.
   void Note(const XEvent& event);
+  // CatchUp found the event in the queue.
+  void NoteQueued(const XEvent& event);
 
  private:
   struct Kept {
@@ -60,6 +62,9 @@ class X11ChangeWatch {
   // The bits of the followed window's mask this watch added (the rest belonged to others).
   long addedMask_ = 0;
   bool followedChanged_ = false;
+  // The newest serial CatchUp has noted, and the newest of the look under way.
+  unsigned long queuedSerial_ = 0;
+  unsigned long scanSerial_ = 0;
 };
 
 }  // namespace kpf::platform::gtk

@@ -1,5 +1,5 @@
 #pragma once
-// A timer on the virtual clock, with the semantics of the threaded timer: the next tick comes a
+// A timer on the virtual clock, with the semantics of the desktop's timer: the next tick comes a
 // full interval after enabling or an interval change, and an interval after the previous tick's
 // handler returned (after any virtual waits inside it). It may be destroyed at any time, also
 // inside its own tick, and may outlive the loop that made it.

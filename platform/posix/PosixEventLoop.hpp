@@ -1,6 +1,6 @@
 #pragma once
 // An event loop over a plain task queue and the real monotonic clock, for builds and tools that
-// have no window system. Timers are not part of it: threaded timers hand their ticks in through
+// have no window system. Timers are not part of it: a worker thread hands work in through
 // InvokeAndWait.
 #include <chrono>
 #include <cstdint>

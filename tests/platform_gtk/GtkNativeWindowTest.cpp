@@ -91,6 +91,19 @@ TEST_F(GtkNativeWindowTest, RemovingTheShapeShowsTheWholeRectangleAndAnEmptyShap
   EXPECT_EQ(ScreenPixel(55, 65), kRootBlack);
 }
 
+// Most frames keep the window where it is: asking for the same rectangle again sends the server
+// nothing, and a move that keeps the size still takes the window there.
+TEST_F(GtkNativeWindowTest, TheSameRectangleAgainSendsNothingAndAMoveStillArrives) {
+  auto window = ShowRedWindow(40, 40, 30, 30, nullptr);
+  ASSERT_TRUE(Drawn(50, 50));
+  const unsigned long before = NextRequest(display_);
+  window->MoveResize(40, 40, 30, 30);
+  EXPECT_EQ(NextRequest(display_), before);
+  window->MoveResize(60, 40, 30, 30);
+  ASSERT_TRUE(Drawn(85, 50));
+  EXPECT_TRUE(Drawn(50, 50, kRootBlack));
+}
+
 // More rectangles than one shape request should carry go to the server as a bit mask: the
 // window shows, and takes clicks on, exactly the same pixels.
 TEST_F(GtkNativeWindowTest, ShapesOfTooManyRectanglesAndBitMasksShowTheirPixelsOnly) {

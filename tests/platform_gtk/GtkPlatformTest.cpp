@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "desktop/TThreadedTimer.hpp"
 #include "GtkTestSupport.hpp"
 
 #include <X11/Xatom.h>
@@ -166,6 +165,37 @@ TEST_F(GtkPlatformTest, AnActiveWindowThatHasGoneMeansNoActiveWindow) {
   EXPECT_FALSE(platform_->ForegroundWindow().has_value());
 }
 
+// The housekeeping tick asks for the work area and the active window on every tick: asked again
+// with nothing changed they send the server nothing, and a change the server reports (of the
+// root's properties, of the active window's state or place, of which window is active) shows in
+// the next answer.
+TEST_F(GtkPlatformTest, DesktopQuestionsAskedAgainSendNothingUntilTheServerTellsOfAChange) {
+  const Window active = MakeWindow("active", 50, 60, 70, 80, true);
+  SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {0, 0, 800, 570});
+  SetLongs(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(active)});
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 0, 800, 570}));
+  ASSERT_TRUE(platform_->ForegroundWindow().has_value());
+  EXPECT_FALSE(platform_->ForegroundWindow()->fullScreen);
+  platform_->Monitors();
+  const unsigned long before = NextRequest(display_);
+  platform_->WorkArea();
+  platform_->ForegroundWindow();
+  platform_->Monitors();
+  EXPECT_EQ(NextRequest(display_), before);
+
+  SetLongs(active, "_NET_WM_STATE", XA_ATOM, {AtomValue("_NET_WM_STATE_FULLSCREEN")});
+  EXPECT_TRUE(platform_->ForegroundWindow()->fullScreen);
+  XMoveWindow(display_, active, 10, 20);
+  XSync(display_, False);
+  EXPECT_EQ(platform_->ForegroundWindow()->rect, (Rect{10, 20, 80, 100}));
+  SetLongs(Root(), "_NET_WORKAREA", XA_CARDINAL, {0, 30, 800, 570});
+  EXPECT_EQ(platform_->WorkArea(), (Rect{0, 30, 800, 600}));
+  const Window other = MakeWindow("other", 0, 0, 10, 10, true);
+  SetLongs(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW, {static_cast<long>(other)});
+  EXPECT_EQ(platform_->ForegroundWindow()->id, other);
+  EXPECT_FALSE(platform_->ForegroundWindow()->fullScreen);
+}
+
 TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
   auto window = platform_->CreateWindow();
   window->MoveResize(30, 40, 20, 10);
@@ -177,23 +207,6 @@ TEST_F(GtkPlatformTest, CharacterWindowsAreListedWithTheirCaption) {
     return found != nullptr && found->visible && found->rect == Rect{30, 40, 50, 50};
   }));
   EXPECT_EQ(Find(platform_->WindowsFromForeground(), id)->title, "$zimR_304152$");
-}
-
-TEST_F(GtkPlatformTest, ThreadedTimersFromTheFactoryTickOnTheLoopThread) {
-  desktop::TTimerThread timerThread;
-  GtkPlatform withThreadedTimers(
-      [&timerThread](EventLoop& loop) { return std::make_unique<desktop::TThreadedTimer>(timerThread, loop); });
-  auto timer = withThreadedTimers.CreateTimer();
-  ASSERT_NE(dynamic_cast<desktop::TThreadedTimer*>(timer.get()), nullptr);
-  std::vector<std::thread::id> tickThreads;
-  timer->SetInterval(5);
-  timer->SetOnTimer([&] {
-    tickThreads.push_back(std::this_thread::get_id());
-    if (tickThreads.size() == 3) timer->SetEnabled(false);
-  });
-  timer->SetEnabled(true);
-  for (int i = 0; i < 1000 && timer->Enabled(); ++i) withThreadedTimers.Loop().ProcessEventsFor(10);
-  EXPECT_EQ(tickThreads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
 
 TEST_F(GtkPlatformTest, LoopTimersTickOthersInsideANestedLoopNeverOverlapAndMayGoInTheirOwnTick) {
