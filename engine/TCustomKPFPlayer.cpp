@@ -48,6 +48,8 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
   if (options_.screenSaver) screenSaver_ = ScreenSaverRole(platform_, *options_.screenSaver);
   housekeeping_ = platform_.CreateTimer();
   housekeeping_->SetInterval(100);
+  // The ticks of every character in the process come in one wake-up.
+  housekeeping_->SetSharesWakeUps(true);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });
   systemValues_.Effects.OnMove = [this](int32_t x, int32_t y) { SetPosition(x, y); };
   state_.AnimationIndex = -1;

@@ -18,6 +18,12 @@ class Timer {
   virtual void SetAllowZero(bool allow) = 0;
   // Called on each tick while enabled; exceptions it raises are dropped.
   virtual void SetOnTimer(std::function<void()> handler) = 0;
+  // A sharing timer ticks on a grid of its interval on the loop's clock instead of an interval
+  // after its last tick, so that sharing timers of one interval (one per character) tick in the
+  // same wake-up. Its first tick comes within one interval; on average it ticks once an interval.
+  // Timers whose ticks are measured (frame durations) do not share. Backends without a wake-up to
+  // save may ignore it.
+  virtual void SetSharesWakeUps(bool shares) { (void)shares; }
 };
 
 }  // namespace kpf::platform

@@ -11,6 +11,7 @@ struct GtkTimer::State {
   bool enabled = false;
   bool allowZero = false;
   uint32_t interval = 1000;
+  bool sharesWakeUps = false;
   std::function<void()> handler;
   GSource* source = nullptr;  // the running wait; null while no ticks are due
 };
@@ -23,8 +24,13 @@ struct TimerSource {
   std::shared_ptr<GtkTimer::State>* state;
 };
 
-int64_t ReadyTimeAfter(uint32_t milliseconds) {
-  return g_get_monotonic_time() + static_cast<int64_t>(milliseconds) * 1000;
+// The end of the next wait: an interval from now, or for a sharing timer the first grid point of
+// its interval after now (at most an interval away, the same for every sharing timer).
+int64_t ReadyTimeAfter(const GtkTimer::State& state) {
+  const int64_t now = g_get_monotonic_time();
+  const int64_t interval = static_cast<int64_t>(state.interval) * 1000;
+  if (!state.sharesWakeUps || interval == 0) return now + interval;
+  return (now / interval + 1) * interval;
 }
 
 void Finalize(GSource* source) {
@@ -66,6 +72,12 @@ void GtkTimer::SetAllowZero(bool allow) {
 
 void GtkTimer::SetOnTimer(std::function<void()> handler) { state_->handler = std::move(handler); }
 
+void GtkTimer::SetSharesWakeUps(bool shares) {
+  if (shares == state_->sharesWakeUps) return;
+  state_->sharesWakeUps = shares;
+  if (state_->enabled) Restart();
+}
+
 void GtkTimer::Restart() {
   State& state = *state_;
   if (state.source != nullptr) {
@@ -78,7 +90,7 @@ void GtkTimer::Restart() {
   GSource* source = g_source_new(&funcs, sizeof(TimerSource));
   reinterpret_cast<TimerSource*>(source)->state = new std::shared_ptr<State>(state_);
   g_source_set_priority(source, G_PRIORITY_DEFAULT);
-  g_source_set_ready_time(source, ReadyTimeAfter(state.interval));
+  g_source_set_ready_time(source, ReadyTimeAfter(state));
   g_source_attach(source, g_main_context_default());
   state.source = source;
 }
@@ -97,7 +109,7 @@ int GtkTimer::Dispatch(GSource* source, int (*)(void*), void*) {
     }
   }
   // A timer restarted, stopped or destroyed meanwhile has let go of this source.
-  if (state->source == source) g_source_set_ready_time(source, ReadyTimeAfter(state->interval));
+  if (state->source == source) g_source_set_ready_time(source, ReadyTimeAfter(*state));
   return G_SOURCE_CONTINUE;
 }
 

@@ -28,6 +28,7 @@ class GtkTimer : public platform::Timer {
   uint32_t Interval() const override;
   void SetAllowZero(bool allow) override;
   void SetOnTimer(std::function<void()> handler) override;
+  void SetSharesWakeUps(bool shares) override;
 
   // The settings and handler, shared with the GLib source (which may still be dispatching when
   // the timer goes).

@@ -22,11 +22,9 @@ constexpr long kMaxPropertyLongs = 65536;
 constexpr long kIconicState = 3;  // ICCCM WM_STATE value of an iconified window
 
 // Kept answers are read again after this long even without a change event: another part of the
-// program could have replaced this connection's event mask on the root.
+// program could have replaced this connection's event mask on the root, and without a window
+// manager focus changes come with no event we hear of.
 constexpr int64_t kMaxKeptUs = 5'000'000;
-// Without a window manager focus changes come with no event we hear of: the focused window is
-// looked for again after this long.
-constexpr int64_t kFocusKeptUs = 1'000'000;
 
 bool Older(int64_t readAtUs, int64_t now, int64_t maxAgeUs) { return now < readAtUs || now - readAtUs >= maxAgeUs; }
 
@@ -188,7 +186,7 @@ std::optional<DesktopWindow> X11Desktop::ForegroundWindow() const {
   const Window managedActive = managed.empty() ? None : managed.front();
   const int64_t now = g_get_monotonic_time();
   if (foreground_ && foreground_->managedActive == managedActive && !watch_->FollowedChanged() &&
-      !Older(foreground_->readAtUs, now, managedActive != None ? kMaxKeptUs : kFocusKeptUs)) {
+      !Older(foreground_->readAtUs, now, kMaxKeptUs)) {
     return foreground_->window;
   }
   const std::optional<Window> active = managedActive != None ? managedActive : FocusedTopLevel();

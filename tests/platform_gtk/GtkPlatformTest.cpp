@@ -248,6 +248,30 @@ TEST_F(GtkPlatformTest, LoopTimersTickOthersInsideANestedLoopNeverOverlapAndMayG
   EXPECT_EQ(otherTicks, before + 1);
 }
 
+// Sharing timers of one interval, started at different moments, tick in the same iteration of
+// the loop (the iteration's time, which GLib keeps for all its sources, is the same for both).
+TEST_F(GtkPlatformTest, SharingTimersOfOneIntervalTickInTheSameWakeUp) {
+  std::vector<int64_t> first;
+  std::vector<int64_t> second;
+  auto one = platform_->CreateTimer();
+  auto two = platform_->CreateTimer();
+  for (const auto& [timer, ticks] : {std::pair{one.get(), &first}, std::pair{two.get(), &second}}) {
+    timer->SetInterval(30);
+    timer->SetSharesWakeUps(true);
+    timer->SetOnTimer([ticks = ticks] { ticks->push_back(g_source_get_time(g_main_current_source())); });
+  }
+  one->SetEnabled(true);
+  platform_->Loop().ProcessEventsFor(7);
+  two->SetEnabled(true);
+  ASSERT_TRUE(RunUntil([&] { return second.size() >= 3; }));
+  one->SetEnabled(false);
+  two->SetEnabled(false);
+  // Both tick at each grid point after the second started; the first may have ticked once before.
+  ASSERT_GE(first.size(), second.size());
+  const std::vector<int64_t> together(first.end() - static_cast<std::ptrdiff_t>(second.size()), first.end());
+  EXPECT_EQ(together, second);
+}
+
 TEST_F(GtkPlatformTest, TerminationSignalsEndTheLoopWithExitCodeZero) {
   for (const int signal : {SIGTERM, SIGINT}) {
     GtkPlatform quitting;
