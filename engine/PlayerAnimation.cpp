@@ -277,6 +277,15 @@ void TCustomKPFPlayer::StepAside(bool aside) {
   StopSounds();
 }
 
+void TCustomKPFPlayer::PaceHousekeeping() {
+  if (!housekeeping_) return;
+  const project::TTaviEvent* animation = CurrentAnimation();
+  const bool counted = hintCountdown_ >= 0 || followMouse_ || (animation != nullptr && animation->MoveMode == 7) ||
+                       screenSaver_.EndsOnInput();
+  const uint32_t interval = counted ? kQuickHousekeepingMs : kIdleHousekeepingMs;
+  if (housekeeping_->Interval() != interval) housekeeping_->SetInterval(interval);
+}
+
 void TCustomKPFPlayer::HousekeepingTick() {
   BusyScope busy(*this);
   screens_.Refresh();
@@ -309,8 +318,10 @@ void TCustomKPFPlayer::HousekeepingTick() {
     const bool covered = FullScreenProgramCovers();
     if (covered != steppedAside_) StepAside(covered);
   }
-  if (++tickCount_ >= 10) {
-    tickCount_ = 0;
+  // Counted in tenths of a second, whichever pace the ticks have.
+  tickCount_ += static_cast<int>(housekeeping_->Interval() / kQuickHousekeepingMs);
+  if (tickCount_ >= 10) {
+    tickCount_ %= 10;
     ++state_.TimerCounter;
     FireGlobal(4);
   }

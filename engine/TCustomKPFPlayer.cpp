@@ -47,7 +47,7 @@ TCustomKPFPlayer::TCustomKPFPlayer(platform::Platform& platform, PlayerOptions o
   evaluation_.FileFilter = [this](const std::string& candidate) { return files_.Readable(candidate); };
   if (options_.screenSaver) screenSaver_ = ScreenSaverRole(platform_, *options_.screenSaver);
   housekeeping_ = platform_.CreateTimer();
-  housekeeping_->SetInterval(100);
+  housekeeping_->SetInterval(kQuickHousekeepingMs);
   // The ticks of every character in the process come in one wake-up.
   housekeeping_->SetSharesWakeUps(true);
   housekeeping_->SetOnTimer([this] { HousekeepingTick(); });
@@ -216,6 +216,7 @@ void TCustomKPFPlayer::EndOnScreenSaverInput() {
 }
 
 void TCustomKPFPlayer::Unwound() {
+  PaceHousekeeping();
   if (!releasePending_) return;
   releasePending_ = false;
   // The retired timers are freed from the loop, never from inside one of their own ticks.

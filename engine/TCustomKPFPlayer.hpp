@@ -42,6 +42,10 @@ class TMyObject;
 
 namespace kpf::engine {
 
+// The housekeeping tick's two paces (see PaceHousekeeping).
+inline constexpr uint32_t kQuickHousekeepingMs = 100;
+inline constexpr uint32_t kIdleHousekeepingMs = 1000;
+
 // Longest text a variable holds, and most bytes one player's variables, arrays and streams hold
 // together; an action that would go beyond is abandoned.
 constexpr size_t kMaxScriptTextBytes = size_t{16} << 20;
@@ -157,6 +161,11 @@ class TCustomKPFPlayer : public TKPF, public package::PackageHost, public Script
   void StartAnimation() override;
   void SetPosition(int x, int y);
   void HousekeepingTick();
+  // Ten housekeeping ticks a second while something counts them (a hint closing, a character
+  // following the pointer or attached to a window, a screen saver that ends on input), else one:
+  // the rest of the tick (monitors, full-screen programs, the once-a-second trigger) needs no
+  // more, and an idle character then wakes once a second between its frames.
+  void PaceHousekeeping();
   // True while the character's windows are hidden and its sounds muted for a full-screen program.
   bool SteppedAside() const { return steppedAside_; }
 

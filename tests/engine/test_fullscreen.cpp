@@ -13,6 +13,10 @@
 namespace kpf::test {
 namespace {
 
+// Monitors and full-screen programs are looked at on each housekeeping tick; an idle character
+// ticks once a second.
+constexpr uint32_t kOneIdleTick = engine::kIdleHousekeepingMs;
+
 using platform::DesktopWindow;
 using platform::Monitor;
 using platform::MonitorLayout;
@@ -67,7 +71,7 @@ struct Aside {
   platform::headless::HeadlessWindow& Character() { return *h.platform.Windows().front(); }
   void Foreground(std::vector<DesktopWindow> windows) {
     h.platform.SetWindowsFromForeground(std::move(windows));
-    h.platform.AdvanceBy(200);
+    h.platform.AdvanceBy(kOneIdleTick);
   }
 
   Harness<> h;
@@ -142,7 +146,7 @@ TEST(FullScreenTest, OnlyTheCharactersOwnMonitorCountsAndHidingCanBeTurnedOff) {
   other.h.player->MouseDown(platform::MouseButton::Left, 0, 0);
   other.h.player->MouseMove(true, false, 1500, 300);
   other.h.player->MouseUp(platform::MouseButton::Left);
-  other.h.platform.AdvanceBy(200);
+  other.h.platform.AdvanceBy(kOneIdleTick);
   EXPECT_TRUE(other.h.player->SteppedAside());
 
   engine::PlayerOptions off;

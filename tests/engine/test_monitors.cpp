@@ -9,6 +9,10 @@
 namespace kpf::test {
 namespace {
 
+// Monitors and full-screen programs are looked at on each housekeeping tick; an idle character
+// ticks once a second.
+constexpr uint32_t kOneIdleTick = engine::kIdleHousekeepingMs;
+
 using platform::Monitor;
 using platform::MonitorLayout;
 using platform::Rect;
@@ -86,14 +90,14 @@ TEST(MonitorsTest, ACharacterDraggedToAnotherMonitorLivesThereUntilItGoes) {
   // When its monitor goes it moves to the primary, as little as it takes.
   m.Drag(300, 400);
   m.h->platform.SetMonitors(MonitorLayout{{Monitor{kPrimary, kPrimary}}, 0});
-  m.h->platform.AdvanceBy(200);
+  m.h->platform.AdvanceBy(kOneIdleTick);
   EXPECT_TRUE(m.h->Traced("monitor-lost"));
   EXPECT_TRUE(OnMonitor(kPrimary, m.Window()));
   EXPECT_EQ(m.Window().top, 400);
   // A change that keeps its monitor moves nothing.
   m.h->trace.clear();
   m.h->platform.SetMonitors(TwoMonitors());
-  m.h->platform.AdvanceBy(200);
+  m.h->platform.AdvanceBy(kOneIdleTick);
   EXPECT_FALSE(m.h->Traced("monitor-lost"));
 }
 
@@ -149,9 +153,9 @@ TEST(MonitorsTest, SurfacesAndDialogsOnAMonitorThatGoesMoveToThePrimary) {
   ASSERT_FALSE(m.h->platform.DialogWindows().empty());
   platform::headless::HeadlessDialogWindow& dialog = *m.h->platform.DialogWindows().back();
   dialog.MoveTo(200, 400);
-  m.h->platform.AdvanceBy(200);
+  m.h->platform.AdvanceBy(kOneIdleTick);
   m.h->platform.SetMonitors(MonitorLayout{{Monitor{kPrimary, kPrimary}}, 0});
-  m.h->platform.AdvanceBy(200);
+  m.h->platform.AdvanceBy(kOneIdleTick);
   EXPECT_EQ(windows[1]->Bounds(), (Rect{1024, 300, 1044, 310}));
   EXPECT_TRUE(m.h->Traced("surface-move slot=0 x=1024 y=300"));
   EXPECT_EQ(windows[2]->Bounds().left, -9000);
