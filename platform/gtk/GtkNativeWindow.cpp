@@ -346,7 +346,9 @@ bool GtkNativeWindow::TakeServerEvent(void* xevent) {
       // A child of the root (no reparenting window manager) finds its position on the root in the
       // event itself. GDK asks the server for it again, a round trip on every step of a walk,
       // unless the event counts as sent (as window managers' synthetic ones are).
-      if (onRoot_ && event.xconfigure.window == xid_ && event.xconfigure.event == xid_) event.xconfigure.send_event = True;
+      if (onRoot_ && event.xconfigure.window == xid_ && event.xconfigure.event == xid_) {
+        event.xconfigure.send_event = True;
+      }
       return false;
     default:
       return false;
