@@ -266,10 +266,9 @@ TEST_F(GtkPlatformTest, SharingTimersOfOneIntervalTickInTheSameWakeUp) {
   ASSERT_TRUE(RunUntil([&] { return second.size() >= 3; }));
   one->SetEnabled(false);
   two->SetEnabled(false);
-  // Both tick at each grid point after the second started; the first may have ticked once before.
-  ASSERT_GE(first.size(), second.size());
-  const std::vector<int64_t> together(first.end() - static_cast<std::ptrdiff_t>(second.size()), first.end());
-  EXPECT_EQ(together, second);
+  // Every tick of the second came with one of the first (which may also have ticked alone before
+  // the second started, or once while a busy machine held the loop between the two).
+  EXPECT_TRUE(std::ranges::includes(first, second));
 }
 
 TEST_F(GtkPlatformTest, TerminationSignalsEndTheLoopWithExitCodeZero) {
