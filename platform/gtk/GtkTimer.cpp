@@ -2,7 +2,6 @@
 
 #include <glib.h>
 
-#include <new>
 #include <utility>
 
 namespace kpf::platform::gtk {

@@ -1,9 +1,10 @@
 #pragma once
 // A periodic timer on a GLib source of the loop's main context, measured by the loop itself: no
-// thread, and one wake-up of the loop per tick. Ticks never overlap
-// (a tick that runs a nested loop gets no tick of its own meanwhile, other timers keep ticking),
-// a loop that was busy gets one late tick rather than several, and the next interval starts
-// when a tick has run, so a slow handler stretches the period to interval + handler time.
+// thread, and one wake-up of the loop per tick. Ticks never overlap (a tick that runs a nested
+// loop gets no tick of its own meanwhile, other timers keep ticking), a loop that was busy gets
+// one late tick rather than several, and the next interval starts when a tick has run, so a slow
+// handler stretches the period to interval + handler time (a sharing timer waits for the next
+// point of its grid instead).
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -41,9 +41,13 @@ X11Desktop::Atom X11Desktop::Intern(const char* name) const {
 }
 
 std::vector<unsigned long> X11Desktop::CardinalList(Window window, const char* property, Atom type) const {
-  std::vector<unsigned long> values;
   const Atom atom = Intern(property);
-  if (atom == None) return values;
+  if (atom == None) return {};
+  return CardinalList(window, atom, type);
+}
+
+std::vector<unsigned long> X11Desktop::CardinalList(Window window, Atom atom, Atom type) const {
+  std::vector<unsigned long> values;
   ErrorTrap trap(display_);
   Atom actualType = None;
   int format = 0;
@@ -69,7 +73,7 @@ std::vector<unsigned long> X11Desktop::RootList(const char* property, Atom type)
   }
   const Atom atom = RootAtom(property);
   if (const std::vector<unsigned long>* kept = watch_->RootProperty(atom)) return *kept;
-  std::vector<unsigned long> items = CardinalList(root_, property, type);
+  std::vector<unsigned long> items = CardinalList(root_, atom, type);
   watch_->StoreRootProperty(atom, items);
   return items;
 }

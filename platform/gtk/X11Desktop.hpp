@@ -52,6 +52,7 @@ class X11Desktop {
   std::vector<Window> StackBottomUp() const;
   std::optional<Window> ActiveWindow() const;
   std::vector<unsigned long> CardinalList(Window window, const char* property, Atom type) const;
+  std::vector<unsigned long> CardinalList(Window window, Atom property, Atom type) const;
   // A root property, kept until the server reports its change (or it is a few seconds old).
   // (Read and kept under each property's own type.)
   std::vector<unsigned long> RootList(const char* property, Atom type) const;

@@ -22,7 +22,11 @@ GdkFilterReturn FilterEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
 
 }  // namespace
 
-X11Monitors::X11Monitors(Display* display, const X11Desktop& desktop) : display_(display), desktop_(desktop) {
+X11Monitors::X11Monitors(Display* display, const X11Desktop& desktop)
+    : display_(display),
+      desktop_(desktop),
+      workAreaAtom_(XInternAtom(display, "_NET_WORKAREA", False)),
+      clientListAtom_(XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False)) {
   int errorBase = 0;
   int major = 0;
   int minor = 0;
@@ -52,9 +56,7 @@ bool X11Monitors::IsChange(const XEvent& event) const {
   // the whole screen as the one monitor reads its work area on each question anyway.
   if (event.type != PropertyNotify || event.xproperty.window != root) return false;
   if (layout_->monitors.size() <= 1 && wholeScreenIsMonitor_) return false;
-  const Atom atom = event.xproperty.atom;
-  return atom == XInternAtom(display_, "_NET_WORKAREA", False) ||
-         atom == XInternAtom(display_, "_NET_CLIENT_LIST_STACKING", False);
+  return event.xproperty.atom == workAreaAtom_ || event.xproperty.atom == clientListAtom_;
 }
 
 void X11Monitors::NoteEvent(int type, void* xevent) {

@@ -43,6 +43,9 @@ class X11Monitors {
 
   Display* display_;
   const X11Desktop& desktop_;
+  // The root properties whose change means the docks changed (with several monitors).
+  unsigned long workAreaAtom_;
+  unsigned long clientListAtom_;
   int eventBase_ = -1;  // RandR's first event code; -1: no RandR
   std::optional<MonitorLayout> layout_;
   // The layout the change handler last knew of.
